@@ -1,0 +1,20 @@
+#pragma once
+// The program's dialogs: Qt message boxes and file dialogs.
+
+#include "Dialogs.h"
+
+#include <QString>
+
+class QtDialogs final : public Dialogs {
+public:
+  void showMessage(const std::string& text, DialogKind kind) override;
+  DialogAnswer ask(const std::string& text, DialogButtons buttons, DialogKind kind) override;
+  std::optional<std::string> openFileName(const FileDialogRequest& request) override;
+  std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
+  std::optional<std::string> inputText(const std::string& caption, const std::string& prompt,
+                                       const std::string& initial) override;
+  std::optional<unsigned> chooseColor(unsigned initial) override;
+
+  // "desc|pattern|desc|pattern" -> Qt's "desc (pattern);;desc (pattern)".
+  static QString qtFilter(const std::string& filter);
+};

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Sets up, builds everything with address and undefined-behaviour sanitizers, and runs all tests.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup-deps.sh"
+build="$root/build-test"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVANE_SANITIZE=ON
+cmake --build "$build" --parallel "$(nproc)"
+export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
+cd "$build"
+ctest --output-on-failure --parallel "$(nproc)" --timeout 600
