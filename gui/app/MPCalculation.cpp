@@ -1,0 +1,169 @@
+#include "MPCalculation.h"
+
+#include "Dialogs.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QStringList>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace mp {
+
+namespace {
+
+std::string withoutLastThree(const std::string& name) {
+  return name.size() >= 3 ? name.substr(0, name.size() - 3) : std::string();
+}
+
+bool startsWith(const std::string& line, const char* prefix) {
+  return line.rfind(prefix, 0) == 0;
+}
+
+bool fileExists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec);
+}
+
+}  // namespace
+
+std::string resultName(const std::string& outName) { return withoutLastThree(outName) + "sto"; }
+std::string logName(const std::string& outName) { return withoutLastThree(outName) + "log"; }
+
+std::vector<std::string> solverArguments(const std::string& outName, int program) {
+  return {outName, std::to_string(program), resultName(outName), logName(outName)};
+}
+
+std::string solverPath(const std::string& programFolder) {
+  return (std::filesystem::path(programFolder) / "Tesmo").string();
+}
+
+LogVerdict scanLog(const std::string& text) {
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (startsWith(line, "Warning:") || startsWith(line, "Error:")) return LogVerdict::Failed;
+    if (startsWith(line, "process time:")) return LogVerdict::Succeeded;
+  }
+  return LogVerdict::Running;
+}
+
+MPCalculation::MPCalculation(QObject* parent) : QObject(parent) {
+  now_ = [] { return QDateTime::currentMSecsSinceEpoch(); };
+  timer_.setSingleShot(true);
+  connect(&timer_, &QTimer::timeout, this, &MPCalculation::poll);
+  connect(&process_, &QProcess::finished, this, &MPCalculation::onProcessFinished);
+  connect(&process_, &QProcess::errorOccurred, this, &MPCalculation::onProcessError);
+}
+
+MPCalculation::~MPCalculation() {
+  // A solver still running when the program closes is left to finish on its own.
+  if (process_.state() != QProcess::NotRunning) {
+    process_.disconnect(this);
+    process_.kill();
+    process_.waitForFinished(1000);
+  }
+}
+
+void MPCalculation::setTiming(int waitLimitMs, int waitStepMs, int watchStepMs) {
+  waitLimitMs_ = waitLimitMs;
+  waitStepMs_ = waitStepMs;
+  watchStepMs_ = watchStepMs;
+}
+
+bool MPCalculation::start(const std::string& solver, const std::string& outName, int program) {
+  if (!fileExists(solver)) {
+    dialogs().showMessage(kSolverMissing, DialogKind::Error);
+    return false;
+  }
+  log_ = logName(outName);
+  sto_ = resultName(outName);
+  // A log or result left by an earlier run must not decide this one.
+  std::error_code ec;
+  std::filesystem::remove(log_, ec);
+  std::filesystem::remove(sto_, ec);
+
+  QStringList args;
+  for (const std::string& a : solverArguments(outName, program))
+    args << QString::fromStdString(a);
+  processEnded_ = processOk_ = logSucceeded_ = false;
+  state_ = State::WaitingForLog;
+  startedAt_ = now_();
+  process_.start(QString::fromStdString(solver), args);
+  timer_.start(waitStepMs_);
+  return true;
+}
+
+void MPCalculation::poll() {
+  if (state_ == State::Idle) return;
+  if (state_ == State::WaitingForLog) {
+    if (!fileExists(log_)) {
+      if (now_() - startedAt_ >= waitLimitMs_ || (processEnded_ && !fileExists(log_))) {
+        finish(false);
+        return;
+      }
+      timer_.start(waitStepMs_);
+      return;
+    }
+    state_ = State::WatchingLog;
+  }
+  // Read-only, and never rewritten: the solver may still be appending to it.
+  std::string text;
+  {
+    std::ifstream in(log_, std::ios::binary);
+    if (in) {
+      std::ostringstream s;
+      s << in.rdbuf();
+      text = s.str();
+    }
+  }
+  switch (scanLog(text)) {
+    case LogVerdict::Failed: finish(false); return;
+    case LogVerdict::Succeeded:
+      logSucceeded_ = true;
+      // Success only once the solver has ended well and its result exists.
+      if (processEnded_) finish(processOk_ && fileExists(sto_));
+      return;  // otherwise onProcessFinished decides
+    case LogVerdict::Running:
+      if (processEnded_) {
+        finish(false);  // the solver ended without its end line
+        return;
+      }
+      timer_.start(watchStepMs_);
+      return;
+  }
+}
+
+void MPCalculation::onProcessFinished(int exitCode, QProcess::ExitStatus status) {
+  processEnded_ = true;
+  processOk_ = status == QProcess::NormalExit && exitCode == 0;
+  if (state_ == State::Idle) return;
+  if (!processOk_) {
+    finish(false);
+    return;
+  }
+  // Read the log once more: the end line may have come with the last write.
+  timer_.stop();
+  poll();
+}
+
+void MPCalculation::onProcessError(QProcess::ProcessError error) {
+  if (error == QProcess::FailedToStart && state_ != State::Idle) {
+    processEnded_ = true;
+    finish(false);
+  }
+}
+
+void MPCalculation::finish(bool success) {
+  if (state_ == State::Idle) return;
+  state_ = State::Idle;
+  timer_.stop();
+  dialogs().showMessage(success ? kSucceeded : kFailed,
+                        success ? DialogKind::Information : DialogKind::Error);
+  emit finished(success);
+}
+
+}  // namespace mp

@@ -1,0 +1,448 @@
+#include "Median_joining.h"
+
+#include "Dialogs.h"
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <numeric>
+#include <unordered_set>
+
+namespace {
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+// Union-find with path halving, for the threshold connectivity of the feasibility test.
+class Partition {
+public:
+  explicit Partition(int n) : parent_(static_cast<std::size_t>(n) + 1) {
+    std::iota(parent_.begin(), parent_.end(), 0);
+  }
+  int Find(int x) {
+    while (parent_[static_cast<std::size_t>(x)] != x) {
+      auto& p = parent_[static_cast<std::size_t>(x)];
+      p = parent_[static_cast<std::size_t>(p)];
+      x = p;
+    }
+    return x;
+  }
+  void Join(int a, int b) { parent_[static_cast<std::size_t>(Find(a))] = Find(b); }
+
+private:
+  std::vector<int> parent_;
+};
+
+}  // namespace
+
+std::string mj_messages::EpsilonQuestion(int epsilon, int minimumWeight) {
+  return "Warning: You have set the value of epsilon to epsilon= " + std::to_string(epsilon) +
+         ". The minimum weight of a character is " + std::to_string(minimumWeight) +
+         ". So this setting of epsilon has the same effect as epsilon = 0. Do you want to modify "
+         "this setting?";
+}
+
+bool LoadMJDataSet(Trdf_DataSet& data, const std::string& fileName, bool aminoAcids,
+                   bool showMessages, bool checkNames) {
+  data = Trdf_DataSet();
+  if (aminoAcids)
+    data.SetStateSets(rdf_states::AminoAcidAllowed, rdf_states::AminoAcidAmbiguous);
+  else
+    data.SetStateSets(rdf_states::NucleotideAllowed, rdf_states::NucleotideAmbiguous);
+  bool error = false;
+  data.ReadRdfFile(fileName, error, showMessages, "MJ", checkNames);
+  if (error) {
+    data.Clear();
+    return false;
+  }
+  // Every later step compares states column by column: a sequence of another length is refused
+  // here instead of being read past its end.
+  for (const Trdf_Sequence& t : data.Taxa)
+    if (static_cast<int>(t.States.size()) != data.CharacterCount()) {
+      if (showMessages) dialogs().showMessage(mj_messages::StatesLength, DialogKind::Error);
+      data.Clear();
+      return false;
+    }
+  if (!aminoAcids) data.ReplaceAmbiguousStates(false, true);
+  return true;
+}
+
+std::string MedianVectorName(int k) {
+  std::string digits = std::to_string(k);
+  if (digits.size() < 4) digits.insert(0, 4 - digits.size(), ' ');
+  return ("mv" + digits).substr(0, 6);
+}
+
+TMJCalculation::TMJCalculation(Trdf_DataSet& data, const TMJOptions& options,
+                               TMJObserver* observer)
+    : data_(data), options_(options), observer_(observer), epsilon_(options.Epsilon) {
+  binary_ = !data.Taxa.empty() && !data.Taxa.front().States.empty() &&
+            (data.Taxa.front().States[0] == '0' || data.Taxa.front().States[0] == '1');
+  n_ = n0_ = data.TaxaCount();
+  minimumWeight_ = MinimumCharacterWeight();
+}
+
+int TMJCalculation::MinimumCharacterWeight() const {
+  int w = 999;
+  for (const Trdf_Character& c : data_.Characters)
+    if (c.Active && c.Weight > 0 && c.Weight < w) w = c.Weight;
+  return w == 999 ? 0 : w;
+}
+
+int TMJCalculation::CapAtLeast(int value) const {
+  // No pair of sequences may lie beyond the cap unnoticed: it covers the largest possible distance.
+  int sum = 0;
+  for (const Trdf_Character& c : data_.Characters)
+    if (c.Active) sum += c.Weight;
+  return std::max(value, sum);
+}
+
+bool TMJCalculation::AskToChangeEpsilon() {
+  bool change = false;
+  if (options_.Epsilon > 0) {
+    const int mw = MinimumCharacterWeight();
+    if (options_.Epsilon < mw)
+      change = dialogs().askYesNo(mj_messages::EpsilonQuestion(options_.Epsilon, mw),
+                                  DialogKind::Warning);
+  }
+  if (options_.ExternalRooting &&
+      std::none_of(data_.Taxa.begin(), data_.Taxa.end(),
+                   [](const Trdf_Sequence& t) { return Upper(t.Name) == "ROOT"; }))
+    dialogs().showMessage(mj_messages::NoRoot, DialogKind::Warning);
+  return change;
+}
+
+int TMJCalculation::MJDistance(int a, int b) const {
+  if (a == b) return 0;
+  if (cache_.InUse() && a <= n_ && b <= n_) return cache_.Get(a, b);
+  return codes_.Distance(a, b);
+}
+
+int64_t TMJCalculation::TotalLinkLength() const {
+  int64_t sum = 0;
+  for (const TMJLink& l : links_) sum += codes_.Distance(l.a, l.b);
+  return sum;
+}
+
+bool TMJCalculation::Calculate() {
+  linkCap_ = CapAtLeast(20000);
+  if (options_.FrequencyCriterion) data_.ApplyFrequencyCriterion();
+  if (options_.ExternalRooting) data_.SetRootActive(false);
+  removed_.clear();
+  for (int i = data_.TaxaCount(); i >= 1 && data_.TaxaCount() > 1; --i) {
+    const Trdf_Sequence& t = data_.Taxon(i);
+    if (!t.Active && t.Representative == 0) {
+      removed_.push_back(t);
+      data_.DeleteTaxon(i);
+    }
+  }
+  data_.FindEquivalentTaxa();
+  const auto active = std::count_if(data_.Taxa.begin(), data_.Taxa.end(),
+                                    [](const Trdf_Sequence& t) { return t.Active != 0; });
+  if (active < 3) {
+    dialogs().showMessage(mj_messages::FewerThanThree, DialogKind::Warning);
+    if (data_.TaxaCount() > 1) data_.Taxa.resize(1);
+    n_ = n0_ = data_.TaxaCount();
+    return false;
+  }
+  ReportStep();
+  StartRounds();
+  if (n_ > 1) {
+    ReportStep();
+    rounds_ = 0;
+    for (;;) {
+      ++rounds_;
+      if (observer_) observer_->RoundStarted(rounds_);
+      newMedians_ = false;
+      RunMJRound(false);
+      if (limitReached_) break;
+      if (newMedians_) continue;
+      if (options_.MJSquare) RunMJRound(true);
+      if (!newMedians_ || limitReached_) break;
+    }
+    linkCap_ = CapAtLeast(20000);
+    InvalidateFeasible();
+    FinishMJNetwork();
+  }
+  return true;
+}
+
+void TMJCalculation::StartRounds() {
+  n_ = n0_ = data_.TaxaCount();
+  minimumWeight_ = MinimumCharacterWeight();
+  codes_.Prepare(data_, removed_);
+  cache_.Release();
+  if (n_ < TMJDistanceCache::MaxSequences)
+    cache_.Build(n_, [this](int i, int j) { return codes_.Distance(i, j); });
+  links_.clear();
+  InvalidateFeasible();
+}
+
+const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs() {
+  if (feasibleValid_ && feasibleEpsilon_ == epsilon_ && feasibleCap_ == linkCap_) return feasible_;
+  feasible_.clear();
+  // A pair (i, j) at distance d is feasible unless a chain of active sequences with every step
+  // shorter than t = d - epsilon joins i and j: that is, unless i and j are connected by the pairs
+  // closer than t. Taking the pairs in order of distance and joining them into a partition answers
+  // every pair at once, with the same answers as the search over the reach list.
+  std::vector<int> active, tested;
+  for (int p = 1; p <= n_; ++p) {
+    if (data_.Taxon(p).Active) active.push_back(p);
+  }
+  bool testedAllActive = true;
+  for (int p = 1; p <= n_; ++p)
+    if (data_.Taxon(p).Representative == 0) {
+      tested.push_back(p);
+      if (!data_.Taxon(p).Active) testedAllActive = false;
+    }
+  // Pairs farther apart than epsilon + the largest link of a minimum spanning tree are joined by
+  // that tree's path through shorter steps, so only closer pairs need looking at.
+  int spanMax = INT_MAX;
+  if (testedAllActive) {
+    spanMax = 0;
+    const std::size_t m = active.size();
+    std::vector<int> best(m, INT_MAX);
+    std::vector<uint8_t> inTree(m, 0);
+    if (m > 0) best[0] = 0;
+    for (std::size_t step = 0; step < m; ++step) {
+      std::size_t u = m;
+      for (std::size_t k = 0; k < m; ++k)
+        if (!inTree[k] && (u == m || best[k] < best[u])) u = k;
+      inTree[u] = 1;
+      spanMax = std::max(spanMax, best[u]);
+      for (std::size_t k = 0; k < m; ++k)
+        if (!inTree[k]) best[k] = std::min(best[k], MJDistance(active[u], active[k]));
+      if (observer_ && step % 256 == 0) observer_->KeepAlive();
+    }
+  }
+  const int64_t reach = std::min<int64_t>(linkCap_, std::max(spanMax, minimumWeight_));
+  const int64_t limit = epsilon_ + reach;
+  // key: distance, then i, then j; bit 0 of the low word marks a pair to test.
+  std::vector<uint64_t> keys;
+  std::vector<uint8_t> isActive(static_cast<std::size_t>(n_) + 1, 0), isTested(isActive);
+  for (int p : active) isActive[static_cast<std::size_t>(p)] = 1;
+  for (int p : tested) isTested[static_cast<std::size_t>(p)] = 1;
+  for (int j = 2; j <= n_; ++j) {
+    const bool ja = isActive[static_cast<std::size_t>(j)], jt = isTested[static_cast<std::size_t>(j)];
+    if (!ja && !jt) continue;
+    if (observer_) observer_->KeepAlive();
+    for (int i = 1; i < j; ++i) {
+      const bool edge = ja && isActive[static_cast<std::size_t>(i)];
+      const bool test = jt && isTested[static_cast<std::size_t>(i)];
+      if (!edge && !test) continue;
+      const int d = MJDistance(i, j);
+      if (d > limit) continue;
+      keys.push_back(static_cast<uint64_t>(d) << 34 | static_cast<uint64_t>(i) << 18 |
+                     static_cast<uint64_t>(j) << 2 | (test ? 1u : 0u) | (edge ? 2u : 0u));
+    }
+  }
+  std::sort(keys.begin(), keys.end());
+  Partition partition(n_);
+  std::size_t joined = 0;
+  for (const uint64_t key : keys) {
+    if (!(key & 1u)) continue;
+    const int d = static_cast<int>(key >> 34);
+    const int i = static_cast<int>((key >> 18) & 0xFFFF);
+    const int j = static_cast<int>((key >> 2) & 0xFFFF);
+    const int t = d - epsilon_;
+    bool feasible = t <= minimumWeight_;
+    if (!feasible) {
+      for (; joined < keys.size() && static_cast<int>(keys[joined] >> 34) < t; ++joined)
+        if (keys[joined] & 2u)
+          partition.Join(static_cast<int>((keys[joined] >> 18) & 0xFFFF),
+                         static_cast<int>((keys[joined] >> 2) & 0xFFFF));
+      feasible = partition.Find(i) != partition.Find(j);
+    }
+    if (feasible) feasible_.emplace_back(i, j);
+  }
+  std::sort(feasible_.begin(), feasible_.end());
+  feasibleValid_ = true;
+  feasibleEpsilon_ = epsilon_;
+  feasibleCap_ = linkCap_;
+  return feasible_;
+}
+
+void TMJCalculation::FindFeasibleLinks(int first, int last) {
+  if (observer_) {
+    observer_->LinkProgress(0);
+    observer_->LinksFound(static_cast<int>(links_.size()));
+  }
+  const auto& pairs = FeasiblePairs();
+  for (const auto& [i, j] : pairs) {
+    if (j < first || j > last) continue;
+    links_.push_back({i, j, 1});
+  }
+  if (observer_) {
+    observer_->LinksFound(static_cast<int>(links_.size()));
+    observer_->LinkProgress(100);
+  }
+  if (n_ == n0_ && first == 2) {
+    int longest = 0;
+    for (const TMJLink& l : links_) longest = std::max(longest, MJDistance(l.a, l.b));
+    if (longest != linkCap_) {
+      linkCap_ = longest;
+      InvalidateFeasible();
+    }
+  }
+}
+
+bool TMJCalculation::IsLinkFeasible(int i, int j) const {
+  const int t = MJDistance(i, j) - epsilon_;
+  if (t <= minimumWeight_) return true;
+  int start = i, target = j;
+  if (binary_ && n_ > 100) {
+    const auto ones = [&](int p) {
+      int count = 0;
+      const std::string& s = data_.Taxon(p).States;
+      for (int c = 0; c < data_.CharacterCount(); ++c)
+        if (data_.Characters[static_cast<std::size_t>(c)].Active && s[static_cast<std::size_t>(c)] == '1')
+          ++count;
+      return count;
+    };
+    if (ones(i) < ones(j)) std::swap(start, target);
+  }
+  std::vector<int> reach{start};
+  std::vector<uint8_t> inReach(static_cast<std::size_t>(n_) + 1, 0);
+  inReach[static_cast<std::size_t>(start)] = 1;
+  for (std::size_t r = 0; r < reach.size(); ++r) {
+    const int x = reach[r];
+    for (int k = 1; k <= n_; ++k) {
+      if (!data_.Taxon(k).Active || inReach[static_cast<std::size_t>(k)] || MJDistance(k, x) >= t)
+        continue;
+      reach.push_back(k);
+      inReach[static_cast<std::size_t>(k)] = 1;
+      if (MJDistance(k, target) < t) return false;
+    }
+  }
+  return true;
+}
+
+bool TMJCalculation::RemoveObsoleteMedians() {
+  std::vector<int> linkCount(static_cast<std::size_t>(n_) + 1, 0);
+  for (const TMJLink& l : links_)
+    for (int end : {l.a, l.b})
+      if (end > n0_) ++linkCount[static_cast<std::size_t>(end)];
+  std::vector<int> obsolete;
+  for (int m = n0_ + 1; m <= n_; ++m)
+    if (linkCount[static_cast<std::size_t>(m)] < 3) obsolete.push_back(m);
+  if (obsolete.empty()) return false;
+  links_.clear();
+  if (cache_.InUse()) cache_.Remove(obsolete, n_);
+  codes_.Erase(obsolete);
+  for (auto it = obsolete.rbegin(); it != obsolete.rend(); ++it)
+    data_.Taxa.erase(data_.Taxa.begin() + (*it - 1));
+  n_ -= static_cast<int>(obsolete.size());
+  InvalidateFeasible();
+  if (observer_) observer_->SequenceCount(n_);
+  return true;
+}
+
+void TMJCalculation::RunMJRound(bool squaring) {
+  if (n_ <= 2) return;
+  bool removed;
+  do {
+    links_.clear();
+    FindFeasibleLinks(n0_ + 1, n_);
+    ReportStep();
+    removed = RemoveObsoleteMedians();
+    ReportStep();
+  } while (removed);
+  FindFeasibleLinks(2, n0_);
+  if (squaring) SquareLinks(links_, observer_);
+  ReportStep();
+
+  const TMJSequenceIndex existing(data_);
+  TMJCandidateSettings settings{epsilon_, minimumWeight_, binary_, options_.Criterion};
+  TMJCandidateGenerator generator(
+      data_, settings, [this](int a, int b) { return MJDistance(a, b); }, existing, observer_);
+  TMJRunningBest running = TMJRunningBest::Start(options_.Criterion);
+  std::vector<combinationtype> candidates;
+  generator.GenerateMedianCandidates(links_, running, candidates);
+  ReportStep();
+  links_.clear();
+
+  int added = 0;
+  std::unordered_set<std::string> inserted;
+  for (const combinationtype& c : candidates) {
+    if (!generator.Selected(c, running)) continue;
+    // Equal on the active characters to a median vector of this round: nothing new.
+    if (!inserted.insert(existing.KeyOf(c.sequence.States)).second) continue;
+    if (n_ + added + 1 > rdf_limits::MaxTaxaWithMedians) {
+      limitReached_ = true;
+      dialogs().showMessage(mj_messages::TooManySequences, DialogKind::Warning);
+      break;
+    }
+    // A provisional median-vector name lets the taxon limits count it as one.
+    if (!data_.InsertTaxon(n_ + added + 1, c.sequence.States, "mv", 0)) {
+      limitReached_ = true;
+      break;
+    }
+    codes_.Append(c.sequence.States);
+    newMedians_ = true;
+    ++added;
+  }
+  candidates.clear();
+  if (cache_.InUse() && n_ + added < TMJDistanceCache::MaxSequences) {
+    cache_.Extend(n_, added, [this](int a, int b) { return codes_.Distance(a, b); });
+  } else {
+    cache_.Release();
+  }
+  n_ += added;
+  if (added > 0) InvalidateFeasible();
+  if (observer_) {
+    observer_->MediansAdded(added);
+    observer_->SequenceCount(n_);
+  }
+}
+
+void TMJCalculation::CleanUpAtEpsilonZero() {
+  bool removed;
+  do {
+    links_.clear();
+    FindFeasibleLinks(n0_ + 1, n_);
+    removed = RemoveObsoleteMedians();
+  } while (removed);
+  links_.clear();
+  linkCap_ = CapAtLeast(10000);
+  InvalidateFeasible();
+}
+
+void TMJCalculation::RenameMedianVectors() {
+  for (int k = 1; k <= medianCount_; ++k) {
+    Trdf_Sequence& t = data_.Taxon(n0_ + k);
+    t.Name.clear();
+    // From 10000 on the cut names repeat; such a network cannot be written anyway (the .out
+    // columns hold 9999 median vectors), so those names are set without the uniqueness check.
+    if (k <= 9999)
+      data_.RenameTaxon(n0_ + k, MedianVectorName(k));
+    else
+      t.Name = MedianVectorName(k);
+  }
+}
+
+void TMJCalculation::FinishMJNetwork() {
+  savedEpsilon_ = epsilon_;
+  epsilon_ = 0;
+  InvalidateFeasible();
+  if (savedEpsilon_ != 0) CleanUpAtEpsilonZero();
+  medianCount_ = n_ - n0_;
+  RenameMedianVectors();
+  if (options_.ExternalRooting)
+    for (const Trdf_Sequence& r : removed_)
+      if (Upper(r.Name) == "ROOT" && data_.InsertTaxon(n_ + 1, r.States, r.Name, r.Frequency)) {
+        codes_.Append(r.States);
+        ++n_;
+      }
+  cache_.Release();
+  if (n_ < TMJDistanceCache::MaxSequences)
+    cache_.Build(n_, [this](int i, int j) { return codes_.Distance(i, j); });
+  InvalidateFeasible();
+  links_.clear();
+  if (n_ > 1) FindFeasibleLinks(2, n_);
+  PrunePendantLinks(links_, [this] {
+    if (observer_) observer_->KeepAlive();
+  });
+  cache_.Release();
+}

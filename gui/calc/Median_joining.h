@@ -1,0 +1,133 @@
+#pragma once
+// The median-joining calculation without widgets: a data set and options in, the network (median
+// vectors appended to the data set, the final links with their torso labels) out. Progress and the
+// keep-alive step go to a TMJObserver. The window TMJ_Menue drives it; the benchmark and the tests
+// call it directly.
+
+#include "MJBitDistance.h"
+#include "MJCandidates.h"
+#include "MJDistanceCache.h"
+#include "MJObserver.h"
+#include "RDF_DataSet_Definition.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct TMJOptions {
+  uint8_t Epsilon = 0;
+  bool FrequencyCriterion = false;
+  TMJCriterion Criterion = TMJCriterion::ConnectionCost;
+  bool ExternalRooting = false;
+  bool MJSquare = false;
+  uint8_t TransversionWeight = 1;  // 1..50, reported in the .out file only
+  uint8_t TransitionWeight = 1;    // 1..10, reported in the .out file only
+  bool AminoAcids = false;
+};
+
+namespace mj_messages {
+inline constexpr const char* FewerThanThree =
+    "This file contains less than 3 different sequences. Return to Data Entry and add further "
+    "sequences.";
+inline constexpr const char* NoRoot =
+    "File does not contain an outgroup named 'ROOT'. Calculation will proceed without rooting.";
+inline constexpr const char* FormatError =
+    "Have detected an error in the data file format. Check the file by hand or use ->File->Open "
+    "which offers more detailed error messages.";
+inline constexpr const char* TooManySequences =
+    "The maximum number of sequences (50000) including median vectors is attained. No further "
+    "median vectors are generated; the network is completed with those found so far.";
+inline constexpr const char* StatesLength =
+    "At least one sequence of the data file has a number of states different from the number of "
+    "characters. Please correct the data file and then try again.";
+// The question asked when epsilon lies below the smallest character weight.
+std::string EpsilonQuestion(int epsilon, int minimumWeight);
+}  // namespace mj_messages
+
+// Reads a data file for median joining into `data` (state sets for nucleotide/binary or amino-acid
+// data first), resolves ambiguous states unless amino acids. True on success; false leaves `data`
+// empty. `checkNames` runs the duplicate-name check.
+bool LoadMJDataSet(Trdf_DataSet& data, const std::string& fileName, bool aminoAcids,
+                   bool showMessages, bool checkNames);
+
+// The "mv" name of the k-th median vector: "mv" + k right-justified in 4, cut to 6 characters.
+std::string MedianVectorName(int k);
+
+class TMJCalculation {
+public:
+  TMJCalculation(Trdf_DataSet& data, const TMJOptions& options, TMJObserver* observer = nullptr);
+
+  // The checks before a calculation: the epsilon question (true = the user wants to change epsilon,
+  // nothing should be calculated) and the missing-ROOT message.
+  bool AskToChangeEpsilon();
+  // The whole calculation up to the final links. False when nothing was calculated (fewer than 3
+  // distinct sequences, shown to the user).
+  bool Calculate();
+
+  // --- Results ---
+  const Trdf_DataSet& Data() const { return data_; }
+  const TMJOptions& Options() const { return options_; }
+  const TMJLinkList& Links() const { return links_; }
+  // Taxa taken out before the calculation, in reverse data-set order.
+  const std::vector<Trdf_Sequence>& RemovedList() const { return removed_; }
+  int SequenceCount() const { return n_; }
+  int InputSequenceCount() const { return n0_; }
+  int MedianVectorCount() const { return medianCount_; }
+  int SavedEpsilon() const { return savedEpsilon_; }
+  bool Binary() const { return binary_; }
+  int Rounds() const { return rounds_; }
+  // The sum of the link distances.
+  int64_t TotalLinkLength() const;
+
+  // --- The steps, public for tests ---
+  int MinimumCharacterWeight() const;
+  int MJDistance(int a, int b) const;
+  // Prepares the step-by-step state for data already prepared by hand (taxa equivalent-marked):
+  // n := n0 := taxa count, codes, cache.
+  void StartRounds();
+  void FindFeasibleLinks(int first, int last);
+  // The literal feasibility search over the reach list (the reference the fast search in
+  // FindFeasibleLinks must agree with).
+  bool IsLinkFeasible(int i, int j) const;
+  bool RemoveObsoleteMedians();
+  void RunMJRound(bool squaring);
+  void FinishMJNetwork();
+  int LinkLengthCap() const { return linkCap_; }
+  void SetEpsilon(int e) { epsilon_ = e; InvalidateFeasible(); }
+  bool DistanceCacheInUse() const { return cache_.InUse(); }
+  TMJLinkList& MutableLinks() { return links_; }
+
+private:
+  int CapAtLeast(int value) const;
+  void InvalidateFeasible() { feasibleValid_ = false; }
+  // The feasible pairs (i < j, both representatives, distance <= epsilon + cap) of the current
+  // sequences, in (i, j) order.
+  const std::vector<std::pair<int, int>>& FeasiblePairs();
+  void CleanUpAtEpsilonZero();
+  void RenameMedianVectors();
+  void ReportStep() const {
+    if (observer_) observer_->StepDone();
+  }
+
+  Trdf_DataSet& data_;
+  TMJOptions options_;
+  TMJObserver* observer_;
+  int epsilon_;
+  int savedEpsilon_ = 0;
+  int n_ = 0, n0_ = 0;
+  int minimumWeight_ = 0;
+  bool binary_ = false;
+  int linkCap_ = 20000;
+  bool newMedians_ = false;
+  bool limitReached_ = false;
+  int rounds_ = 0;
+  int medianCount_ = 0;
+  std::vector<Trdf_Sequence> removed_;
+  TMJLinkList links_;
+  TMJDistanceCache cache_;
+  TMJBitSequences codes_;
+  std::vector<std::pair<int, int>> feasible_;
+  bool feasibleValid_ = false;
+  int feasibleEpsilon_ = -1, feasibleCap_ = -1;
+};

@@ -1,0 +1,471 @@
+#include "Median_joiningForm.h"
+
+#include "Dialogs.h"
+#include "OutFile.h"
+#include "UHelp.h"
+
+#ifdef TARVANE_HAVE_MAINMODEL
+#include "FormScaling.h"
+#include "Oberflaeche.h"
+#endif
+#ifdef TARVANE_HAVE_IMPORT
+#include "umwandl.h"
+#endif
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+const char* const InitialEpsilonCaption = "Change E&psilon (currently 0)";
+const char* const TransversionWarning =
+    "Warning: If you modify the transversion:transition ratio from the default ratio 1:1, the MJ "
+    "algorithm could run into a continuous cycle in rare cases.";
+const char* const ImportMissing =
+    "Importing this file type is not available yet in this version. Please convert the file into "
+    "an rdf file first.";
+const char* const AboutText =
+    "Median joining builds a network of the sequences of a data set: it links them by a minimum "
+    "spanning network relaxed by the parameter epsilon, adds hypothetical ancestral sequences "
+    "(median vectors) built from triples of linked sequences, and repeats this until no new median "
+    "vector appears.\r\rEpsilon governs the initial grouping of closely related types: with "
+    "epsilon 0 only the shortest links of the minimum spanning network are kept; larger values "
+    "admit longer links and so more median vectors.\r\rRecommended procedure:\r"
+    "1. Check the weights of the characters.\r"
+    "2. Run the calculation with epsilon 0.\r"
+    "3. Draw the network.\r"
+    "4. If the network is clean, try epsilon 10, 20, ...; if it holds high-dimensional cubes or "
+    "large cycles, down-weight fast-evolving characters, and as a last resort activate the "
+    "Frequency>1 option.\r"
+    "5. Run the MP calculation to purge superfluous links.\r\r"
+    "Reference: D. H. Huson, R. Rupp and C. Scornavacca, Phylogenetic Networks: Concepts, "
+    "Algorithms and Applications. Cambridge University Press, 2010.";
+const char* const WeblinkAddress = "https://en.wikipedia.org/wiki/Phylogenetic_network";
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+// Shows the calculation's counts and progress in the window's fields and gauges.
+class TMJ_Menue::Progress final : public TMJObserver {
+public:
+  explicit Progress(TMJ_Menue& w) : w_(w) {}
+  void KeepAlive() override {
+#ifdef TARVANE_HAVE_MAINMODEL
+    KeepUIAlive();
+#endif
+  }
+  void RoundStarted(int round) override { w_.editRound_->setText(QString::number(round)); }
+  void LinkProgress(int percent) override { w_.linksGauge_->setValue(percent); }
+  void LinksFound(int count) override {
+    w_.editLinks_->setText(Q(outfile::RightJustify(count, 5)));
+  }
+  void CombinationProgress(int percent) override { w_.combGauge_->setValue(percent); }
+  void FeasibleCombinations(int count) override {
+    w_.editFeasComb_->setText(Q(outfile::RightJustify(count, 5)));
+  }
+  void MediansAdded(int count) override { w_.editMedians_->setText(QString::number(count)); }
+  void SequenceCount(int n) override { w_.editSequences_->setText(QString::number(n)); }
+
+private:
+  TMJ_Menue& w_;
+};
+
+const char* const TMJ_Menue::OpenFilter =
+    "DNA data file (*.rdf)|*.rdf|RFLP data file (*.tor)|*.tor|Y-chromosomal data file "
+    "(*.ych)|*.ych|Red. median output file (*.rmf)|*.rmf|Star contraction output file "
+    "(*.sco)|*.sco|Amino acid data file (*.ami)|*.ami|Sequential Phylip file (*.phy)|*.phy|"
+    "Sequential Nexus file (*.nex)|*.nex";
+
+std::string TMJ_Menue::EpsilonCaption(int epsilon) {
+  return "Change E&psilon (currently " + outfile::RightJustify(epsilon, 3) + ")";
+}
+
+QAction* TMJ_Menue::item(QMenu* menu, const char* name, const QString& caption,
+                         void (TMJ_Menue::*slot)()) {
+  QAction* a = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
+  a->setObjectName(name);
+  connect(a, &QAction::triggered, this, slot);
+  return a;
+}
+
+TMJ_Menue::TMJ_Menue(QWidget* parent) : QMainWindow(parent) {
+  setWindowFlags(windowFlags() | Qt::Window);
+  setAttribute(Qt::WA_DeleteOnClose);
+  setObjectName("MJ_Menue");
+  setWindowTitle("Median Joining");
+
+  fileMenu_ = menuBar()->addMenu("&File");
+  fileMenu_->setObjectName("File1");
+  item(fileMenu_, "Open1", "&Open", &TMJ_Menue::Open1Click);
+  QAction* exit = fileMenu_->addAction("&Exit");
+  exit->setObjectName("Exit1");
+  connect(exit, &QAction::triggered, this, &QWidget::close);
+
+  parametersMenu_ = menuBar()->addMenu("&Parameters");
+  parametersMenu_->setObjectName("Parameters1");
+  item(parametersMenu_, "ChangeWeights1", "Change &weights ", &TMJ_Menue::ChangeWeights1Click);
+  epsilonAction_ = item(parametersMenu_, "ChangeEpsilon1", InitialEpsilonCaption,
+                        &TMJ_Menue::ChangeEpsilon1Click);
+  frequencyAction_ = item(parametersMenu_, "Frequency1", "&Frequency>1 criterion: inactive",
+                          &TMJ_Menue::Frequency1Click);
+  weightingAction_ = item(parametersMenu_, "WeightingTransversions1",
+                          "&Weighting transversions/ transitions",
+                          &TMJ_Menue::WeightingTransversions1Click);
+  criterionAction_ = item(parametersMenu_, "Criterion1", "Criterion: Connection cost",
+                          &TMJ_Menue::Criterion1Click);
+  rootingAction_ = item(parametersMenu_, "ExternalRooting1", "External rooting: inactive",
+                        &TMJ_Menue::ExternalRooting1Click);
+  squareAction_ = item(parametersMenu_, "MJSquare1", "MJ square option: inactive",
+                       &TMJ_Menue::MJSquare1Click);
+
+  calculateAction_ = item(nullptr, "Calculatenetwork1", "&Calculate network",
+                          &TMJ_Menue::Calculatenetwork1Click);
+
+  helpMenu_ = menuBar()->addMenu("&Help");
+  helpMenu_->setObjectName("Help1");
+  item(helpMenu_, "About1", "&About", &TMJ_Menue::About1Click);
+  item(helpMenu_, "Weblink1", "&Weblink", &TMJ_Menue::Weblink1Click);
+  QAction* exit2 = menuBar()->addAction("E&xit");
+  exit2->setObjectName("Exit2");
+  connect(exit2, &QAction::triggered, this, &QWidget::close);
+
+  auto* central = new QWidget(this);
+  auto* layout = new QVBoxLayout(central);
+
+  // Parameters panel: epsilon, or the transversion and transition weights.
+  parameterPanel_ = new QGroupBox("Parameters", central);
+  parameterPanel_->setObjectName("ParameterPanel");
+  auto* pl = new QFormLayout(parameterPanel_);
+  epsilonLabel_ = new QLabel("Value of epsilon", parameterPanel_);
+  epsilonSpin_ = new QSpinBox(parameterPanel_);
+  epsilonSpin_->setObjectName("EpsilonSpin");
+  epsilonSpin_->setRange(0, 255);
+  pl->addRow(epsilonLabel_, epsilonSpin_);
+  transversLabel_ = new QLabel("Weighting transversions", parameterPanel_);
+  transversSpin_ = new QSpinBox(parameterPanel_);
+  transversSpin_->setObjectName("TransversSpin");
+  transversSpin_->setRange(1, 50);
+  pl->addRow(transversLabel_, transversSpin_);
+  transitLabel_ = new QLabel("Weighting transitions", parameterPanel_);
+  transitSpin_ = new QSpinBox(parameterPanel_);
+  transitSpin_->setObjectName("TransitSpin");
+  transitSpin_->setRange(1, 10);
+  pl->addRow(transitLabel_, transitSpin_);
+  paramOk_ = new QPushButton("OK", parameterPanel_);
+  paramOk_->setObjectName("Param_ok_button");
+  pl->addRow(paramOk_);
+  connect(epsilonSpin_, &QSpinBox::editingFinished, this, &TMJ_Menue::EpsilonSpinExit);
+  connect(transversSpin_, &QSpinBox::editingFinished, this, &TMJ_Menue::TransversSpinExit);
+  connect(transitSpin_, &QSpinBox::editingFinished, this, &TMJ_Menue::TransitSpinExit);
+  connect(paramOk_, &QPushButton::clicked, this, &TMJ_Menue::ParamOkClick);
+  parameterPanel_->hide();
+  layout->addWidget(parameterPanel_);
+
+  // Weights panel.
+  weightPanel_ = new QGroupBox("Weighting", central);
+  weightPanel_->setObjectName("WeightPanel");
+  auto* wl = new QVBoxLayout(weightPanel_);
+  weightList_ = new QListWidget(weightPanel_);
+  weightList_->setObjectName("WeightList");
+  wl->addWidget(weightList_);
+  auto* editRow = new QHBoxLayout;
+  newWeightLabel_ = new QLabel("New weight", weightPanel_);
+  weightEdit_ = new QLineEdit(weightPanel_);
+  weightEdit_->setObjectName("WeightEdit");
+  weightEdit_->setMaxLength(3);
+  editRow->addWidget(newWeightLabel_);
+  editRow->addWidget(weightEdit_);
+  wl->addLayout(editRow);
+  auto* weightOk = new QPushButton("OK", weightPanel_);
+  weightOk->setObjectName("Weight_ok_button");
+  wl->addWidget(weightOk);
+  connect(weightList_, &QListWidget::itemClicked, this, &TMJ_Menue::WeightListClick);
+  connect(weightEdit_, &QLineEdit::editingFinished, this, &TMJ_Menue::WeightEditExit);
+  connect(weightOk, &QPushButton::clicked, this, &TMJ_Menue::WeightOkClick);
+  newWeightLabel_->hide();
+  weightEdit_->hide();
+  weightPanel_->hide();
+  layout->addWidget(weightPanel_);
+
+  // Results of a running calculation.
+  resultsGroup_ = new QGroupBox("Calculation results", central);
+  resultsGroup_->setObjectName("ResultsGroup");
+  auto* rl = new QFormLayout(resultsGroup_);
+  const auto field = [&](const char* name, const char* label) {
+    auto* e = new QLineEdit(resultsGroup_);
+    e->setObjectName(name);
+    e->setReadOnly(true);
+    rl->addRow(label, e);
+    return e;
+  };
+  editRound_ = field("EditRound", "Round");
+  editSequences_ = field("Editsequences", "Sequences");
+  editMedians_ = field("Editmedians", "Median vectors added");
+  editLinks_ = field("EditLinks", "Links");
+  editFeasComb_ = field("EditFeasComb", "Feasible combinations");
+  linksGauge_ = new QProgressBar(resultsGroup_);
+  linksGauge_->setObjectName("LinksGauge");
+  rl->addRow("Calculating feasible links", linksGauge_);
+  combGauge_ = new QProgressBar(resultsGroup_);
+  combGauge_->setObjectName("CombGauge");
+  rl->addRow("Looking for feasible combinations", combGauge_);
+  resultsGroup_->hide();
+  layout->addWidget(resultsGroup_);
+  layout->addStretch();
+  setCentralWidget(central);
+
+  parametersMenu_->setEnabled(false);
+  calculateAction_->setEnabled(false);
+  weightingAction_->setEnabled(false);
+#ifdef TARVANE_HAVE_MAINMODEL
+  const QSize screen = ScreenSizeOr(QSize());
+  ScaleForm(*this, 640, 480, ComputeScreenScaling(screen.width(), screen.height()));
+#else
+  resize(640, 480);
+#endif
+}
+
+TMJ_Menue::~TMJ_Menue() = default;
+
+void TMJ_Menue::closeEvent(QCloseEvent* event) {
+  // Nothing may free the data set under a running calculation.
+  if (calculating_) {
+    event->ignore();
+    return;
+  }
+  data_.reset();
+  if (parentWidget()) parentWidget()->setEnabled(true);
+  event->accept();
+}
+
+void TMJ_Menue::setMenusEnabled(bool enabled, bool alsoHelp) {
+  fileMenu_->menuAction()->setEnabled(enabled);
+  parametersMenu_->menuAction()->setEnabled(enabled);
+  parametersMenu_->setEnabled(enabled);
+  calculateAction_->setEnabled(enabled);
+  if (alsoHelp) helpMenu_->menuAction()->setEnabled(enabled);
+}
+
+void TMJ_Menue::resetOptions() {
+  options_ = TMJOptions();
+  n_ = 0;
+  updateCaptions();
+  epsilonAction_->setText(InitialEpsilonCaption);
+}
+
+void TMJ_Menue::updateCaptions() {
+  frequencyAction_->setText(options_.FrequencyCriterion ? "&Frequency>1 criterion: active"
+                                                        : "&Frequency>1 criterion: inactive");
+  criterionAction_->setText(options_.Criterion == TMJCriterion::GreedyFHP
+                                ? "Criterion: Greedy FHP"
+                                : "Criterion: Connection cost");
+  rootingAction_->setText(options_.ExternalRooting ? "&External rooting: active"
+                                                   : "&External rooting: inactive");
+  squareAction_->setText(options_.MJSquare ? "&MJ square option: active"
+                                           : "&MJ square option: inactive");
+}
+
+bool TMJ_Menue::loadDataSet(const std::string& fileName, bool showMessages, bool checkNames) {
+  data_ = std::make_unique<Trdf_DataSet>();
+  if (!LoadMJDataSet(*data_, fileName, options_.AminoAcids, showMessages, checkNames)) return false;
+  n_ = data_->TaxaCount();
+  binary_ = n_ > 0 && !data_->Taxon(1).States.empty() &&
+            (data_->Taxon(1).States[0] == '0' || data_->Taxon(1).States[0] == '1');
+  return true;
+}
+
+void TMJ_Menue::Open1Click() {
+  resetOptions();
+  FileDialogRequest request;
+  request.title = "Open data file";
+  request.filter = OpenFilter;
+  const auto chosen = dialogs().openFileName(request);
+  if (!chosen) return;
+  std::string name = *chosen;
+  const std::string type = Upper(name.size() >= 3 ? name.substr(name.size() - 3) : name);
+  if (type == "TOR" || type == "YCH" || type == "PHY" || type == "NEX") {
+#ifdef TARVANE_HAVE_IMPORT
+    bool ok = false;
+    if (type == "TOR") ok = ImportTorFile(name);
+    if (type == "YCH") ok = ImportYchFile(name);
+    if (type == "PHY") ok = ImportPhylipFile(name, false);
+    if (type == "NEX") ok = ImportNexusFile(name, false);
+    if (!ok) return;
+    std::string rdfName = name;
+    if (!ChangeFileExtension("rdf", name, rdfName)) return;
+    name = rdfName;
+#else
+    dialogs().showMessage(ImportMissing, DialogKind::Warning);
+    return;
+#endif
+  }
+  weightingAction_->setVisible(true);
+  if (type == "SCO" && !loadDataSet(name, false, false)) options_.AminoAcids = true;
+  if (type == "AMI") options_.AminoAcids = true;
+  if (options_.AminoAcids) weightingAction_->setVisible(false);
+  if (!loadDataSet(name, true, type == "RMF")) {
+    data_.reset();
+    n_ = 0;
+    dialogs().showMessage(mj_messages::FormatError, DialogKind::Error);
+    close();
+    return;
+  }
+  fileName_ = name;
+  if (n_ > 0) {
+    parametersMenu_->setEnabled(true);
+    calculateAction_->setEnabled(true);
+  }
+  weightingAction_->setEnabled(!binary_);
+}
+
+std::string TMJ_Menue::weightLine(int character) const {
+  const Trdf_Character& c = data_->Character(character);
+  return "Weight of character " + c.Name + ": " + outfile::RightJustify(c.Weight, 3);
+}
+
+void TMJ_Menue::ChangeWeights1Click() {
+  if (!data_) return;
+  weightList_->clear();
+  for (int c = 1; c <= data_->CharacterCount(); ++c) weightList_->addItem(Q(weightLine(c)));
+  setMenusEnabled(false);
+  weightPanel_->show();
+}
+
+void TMJ_Menue::WeightListClick(QListWidgetItem* line) {
+  editedCharacter_ = weightList_->row(line) + 1;
+  weightEdit_->setText(QString::number(data_->Character(editedCharacter_).Weight));
+  newWeightLabel_->show();
+  weightEdit_->show();
+  weightEdit_->setFocus();
+}
+
+void TMJ_Menue::WeightEditExit() {
+  if (!weightEdit_->isVisible() || !data_ || editedCharacter_ < 1 ||
+      editedCharacter_ > data_->CharacterCount())
+    return;
+  bool ok = false;
+  const int v = weightEdit_->text().trimmed().toInt(&ok);
+  if (ok && v >= 0 && v < 255) {
+    data_->SetWeight(editedCharacter_, v);
+    // The line shows the weight the data set holds, also when SetWeight refused the value.
+    weightList_->item(editedCharacter_ - 1)->setText(Q(weightLine(editedCharacter_)));
+  }
+  newWeightLabel_->hide();
+  weightEdit_->hide();
+}
+
+void TMJ_Menue::WeightOkClick() {
+  weightPanel_->hide();
+  weightList_->clear();
+  setMenusEnabled(true);
+}
+
+void TMJ_Menue::showParameterPanel(bool epsilon) {
+  setMenusEnabled(false);
+  epsilonLabel_->setVisible(epsilon);
+  epsilonSpin_->setVisible(epsilon);
+  transversLabel_->setVisible(!epsilon);
+  transversSpin_->setVisible(!epsilon);
+  transitLabel_->setVisible(!epsilon);
+  transitSpin_->setVisible(!epsilon);
+  if (epsilon) {
+    epsilonSpin_->setValue(options_.Epsilon);
+  } else {
+    transversSpin_->setValue(options_.TransversionWeight);
+    transitSpin_->setValue(options_.TransitionWeight);
+  }
+  parameterPanel_->show();
+}
+
+void TMJ_Menue::ChangeEpsilon1Click() { showParameterPanel(true); }
+
+void TMJ_Menue::EpsilonSpinExit() {
+  options_.Epsilon = static_cast<uint8_t>(epsilonSpin_->value());
+  epsilonAction_->setText(Q(EpsilonCaption(options_.Epsilon)));
+}
+
+void TMJ_Menue::TransversSpinExit() {
+  options_.TransversionWeight = static_cast<uint8_t>(transversSpin_->value());
+}
+
+void TMJ_Menue::TransitSpinExit() {
+  options_.TransitionWeight = static_cast<uint8_t>(transitSpin_->value());
+}
+
+void TMJ_Menue::ParamOkClick() {
+  // Leaving a spin edit for the button stores its value first.
+  if (epsilonSpin_->isVisible()) EpsilonSpinExit();
+  if (transversSpin_->isVisible()) {
+    TransversSpinExit();
+    TransitSpinExit();
+  }
+  parameterPanel_->hide();
+  setMenusEnabled(true);
+}
+
+void TMJ_Menue::Frequency1Click() {
+  options_.FrequencyCriterion = !options_.FrequencyCriterion;
+  updateCaptions();
+}
+
+void TMJ_Menue::WeightingTransversions1Click() {
+  dialogs().showMessage(TransversionWarning, DialogKind::Warning);
+  showParameterPanel(false);
+}
+
+void TMJ_Menue::Criterion1Click() {
+  options_.Criterion = options_.Criterion == TMJCriterion::GreedyFHP ? TMJCriterion::ConnectionCost
+                                                                     : TMJCriterion::GreedyFHP;
+  updateCaptions();
+}
+
+void TMJ_Menue::ExternalRooting1Click() {
+  options_.ExternalRooting = !options_.ExternalRooting;
+  updateCaptions();
+}
+
+void TMJ_Menue::MJSquare1Click() {
+  options_.MJSquare = !options_.MJSquare;
+  updateCaptions();
+}
+
+void TMJ_Menue::Calculatenetwork1Click() {
+  if (!data_ || n_ == 0 || calculating_) return;
+  Progress progress(*this);
+  TMJCalculation calc(*data_, options_, &progress);
+  if (calc.AskToChangeEpsilon()) {
+    showParameterPanel(true);
+    return;
+  }
+  resultsGroup_->show();
+  setMenusEnabled(false, true);
+  calculating_ = true;
+  if (calc.Calculate()) SaveMJNetwork(calc, fileName_);
+  calculating_ = false;
+  close();
+}
+
+void TMJ_Menue::About1Click() { dialogs().showMessage(AboutText); }
+
+void TMJ_Menue::Weblink1Click() { QDesktopServices::openUrl(QUrl(WeblinkAddress)); }

@@ -1,0 +1,219 @@
+#include "DrawNetwork_Diagramm.h"
+
+#include "UHelp.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <set>
+
+namespace {
+
+// The polyline a drawn link follows: through its help points when it is a torso link with more
+// than one mutation and a help-point link between the same nodes holds enough points, otherwise
+// straight between the node centres. Empty when an end node is missing.
+std::vector<HelpPoint> LinkPath(const TNetwork_Diagramm& d, const LinkType& l) {
+  const int n1 = d.FindNode(l.Taxon1), n2 = d.FindNode(l.Taxon2);
+  if (n1 < 0 || n2 < 0) return {};
+  const HelpPoint p1{d.Taxa[n1].X, d.Taxa[n1].Y}, p2{d.Taxa[n2].X, d.Taxa[n2].Y};
+  if (l.InTorso && l.MutationCount() > 1)
+    for (const HelpPointLinkType& h : d.HelpPointLinks) {
+      const bool forward = h.Taxon1 == l.Taxon1 && h.Taxon2 == l.Taxon2;
+      const bool backward = h.Taxon1 == l.Taxon2 && h.Taxon2 == l.Taxon1;
+      if ((!forward && !backward) || h.PointCount() < l.MutationCount()) continue;
+      std::vector<HelpPoint> path{forward ? p1 : p2};
+      path.insert(path.end(), h.Points.begin(), h.Points.begin() + (l.MutationCount() - 1));
+      path.push_back(forward ? p2 : p1);
+      return path;
+    }
+  return {p1, p2};
+}
+
+bool IsDrawn(const LinkType& l, const TDrawOptions& o) { return l.Active && (!o.ShowOnlyTorso || l.InTorso); }
+
+// Nodes shown: active ones, and with onlyTorso only the ends of torso links.
+std::vector<bool> ShownNodes(const TNetwork_Diagramm& d, const TDrawOptions& o) {
+  std::set<std::string> torsoEnds;
+  if (o.ShowOnlyTorso)
+    for (const LinkType& l : d.Links)
+      if (l.InTorso) torsoEnds.insert({l.Taxon1, l.Taxon2});
+  std::vector<bool> shown(d.Taxa.size());
+  for (std::size_t i = 0; i < d.Taxa.size(); ++i)
+    shown[i] = d.Taxa[i].Active && (!o.ShowOnlyTorso || torsoEnds.contains(d.Taxa[i].Name));
+  return shown;
+}
+
+int TaxonRadius(const TaxonType& t, const TDrawOptions& o) {
+  if (!o.NodesProportional) return o.MinRadius;
+  // A negative frequency is drawn as 0.
+  const double frequency = std::max(0, t.Frequency);
+  return std::min(RoundEven(std::sqrt(frequency) * o.MinRadius), o.MaxRadius);
+}
+
+TPen LinePen(TColor color, int width, std::uint8_t style) { return TPen{color, width, style}; }
+
+}  // namespace
+
+int NodeRadius(const TaxonType& t, const TDrawOptions& o) {
+  if (IsMedianName(t.Name)) return o.ShowMedians ? o.MedRadius : 0;
+  return TaxonRadius(t, o);
+}
+
+void ClipLineToBox(int& x1, int& y1, int& x2, int& y2, int width, int height) {
+  if (x1 <= width && y1 <= height && x2 <= width && y2 <= height) return;
+  const auto outside = [&] { x1 = y1 = x2 = y2 = -1; };
+  // Moves the end (xa, ya) beyond `limit` on its own axis onto the edge.
+  const auto cut = [](int& ua, int& va, int ub, int vb, int limit) {
+    va = RoundEven(vb + static_cast<double>(va - vb) * (limit - ub) / (ua - ub));
+    ua = limit;
+  };
+  if (x1 > width && x2 > width) return outside();
+  if (x1 > width) cut(x1, y1, x2, y2, width);
+  else if (x2 > width) cut(x2, y2, x1, y1, width);
+  if (y1 > height && y2 > height) return outside();
+  if (y1 > height) cut(y1, x1, y2, x2, height);
+  else if (y2 > height) cut(y2, x2, y1, x1, height);
+}
+
+void DrawNodes(const TNetwork_Diagramm& d, TCanvas& canvas, int width, int height,
+               const TDrawOptions& o) {
+  const int dx = d.ImageOffsetX(), dy = d.ImageOffsetY();
+  const std::vector<bool> shown = ShownNodes(d, o);
+  for (std::size_t i = 0; i < d.Taxa.size(); ++i) {
+    if (!shown[i]) continue;
+    const TaxonType& t = d.Taxa[i];
+    const int r = NodeRadius(t, o);
+    if (r <= 0) continue;
+    const int cx = RoundEven(t.X + dx), cy = RoundEven(t.Y + dy);
+    if (cx + r > width || cy + r > height) continue;
+    const int x1 = cx - r, y1 = cy - r, x2 = cx + r, y2 = cy + r;
+    const TPen outline = LinePen(t.LineColor, t.LineWidth, t.LineStyle);
+
+    canvas.SetBrush({clWhite, bsSolid});
+    canvas.SetPen(LinePen(clWhite, 1, psSolid));
+    canvas.Ellipse(x1, y1, x2, y2);
+
+    if (t.Pies.empty()) {
+      canvas.SetPen(outline);
+      canvas.SetBrush({clWhite, bsClear});
+      canvas.Ellipse(x1, y1, x2, y2);
+    } else if (t.Pies.size() == 1 || t.Frequency <= 0) {
+      canvas.SetBrush({t.Pies.front().PieColor, t.Pies.front().PiePattern});
+      canvas.SetPen(outline);
+      canvas.Ellipse(x1, y1, x2, y2);
+    } else {
+      double angle = 0;
+      for (const Pie& p : t.Pies) {
+        canvas.SetBrush({p.PieColor, p.PiePattern});
+        canvas.SetPen(LinePen(p.PieColor, 1, psSolid));
+        if (p.PieFrequency <= 0) continue;
+        const double sweep = static_cast<double>(p.PieFrequency) / t.Frequency * 2 * std::numbers::pi;
+        canvas.Pie(x1, y1, x2, y2, angle, sweep);
+        angle += sweep;
+      }
+      canvas.SetPen(outline);
+      canvas.SetBrush({clWhite, bsClear});
+      canvas.Ellipse(x1, y1, x2, y2);
+    }
+  }
+}
+
+namespace {
+
+// The first `count` characters of `text` without blanks, or the whole text without blanks cut to
+// `count`, as the two label rules say.
+std::string FirstThenNoBlanks(const std::string& text, std::size_t count) {
+  return ReplaceCharByString(std::string_view(text).substr(0, count), ' ', "");
+}
+std::string NoBlanksThenFirst(const std::string& text, std::size_t count) {
+  return ReplaceCharByString(text, ' ', "").substr(0, count);
+}
+
+}  // namespace
+
+void DrawNodeNames(TNetwork_Diagramm& d, TCanvas& canvas, int width, int height,
+                   const TDrawOptions& o) {
+  const int dx = d.ImageOffsetX(), dy = d.ImageOffsetY();
+  const std::vector<bool> shown = ShownNodes(d, o);
+  for (std::size_t i = 0; i < d.Taxa.size(); ++i) {
+    if (!shown[i]) continue;
+    TaxonType& t = d.Taxa[i];
+    // The label keeps its place beside the circle even when median vectors are hidden.
+    const int r = std::min(IsMedianName(t.Name) ? o.MedRadius : TaxonRadius(t, o), o.MaxRadius);
+    std::string text = t.Label.empty() ? FirstThenNoBlanks(t.Name, 6) : NoBlanksThenFirst(t.Label, 6);
+    if (!(o.ShowMedianNames && o.ShowMedians) && IsMedianName(text)) text.clear();
+
+    canvas.SetFont({"Arial", t.NameHeight, t.NameStyle, t.NameColor});
+    canvas.SetBrush({clWhite, bsClear});
+    const TTextSize size = canvas.TextExtent(text);
+    TNameBox& box = t.NameBox;
+    box.Left = t.X - 2 - (size.Width + r);
+    box.Top = t.Y - size.Height / 2.0;
+    box.Right = box.Left + size.Width;
+    box.Bottom = box.Top + size.Height;
+    if (!text.empty() && box.Right + dx <= width && box.Bottom + dy <= height)
+      canvas.TextOut(RoundEven(box.Left + dx), RoundEven(box.Top + dy), text);
+  }
+}
+
+void DrawMutationLabels(TNetwork_Diagramm& d, TCanvas& canvas, int width, int height,
+                        const TDrawOptions& o) {
+  const int dx = d.ImageOffsetX(), dy = d.ImageOffsetY();
+  for (LinkType& l : d.Links) {
+    if (!IsDrawn(l, o)) continue;
+    const std::vector<HelpPoint> path = LinkPath(d, l);
+    if (path.empty()) continue;
+    const int n = l.MutationCount();
+    for (int j = 1; j <= n; ++j) {
+      MutationType& m = l.Mutations[j - 1];
+      double x, y;
+      if (path.size() == 2) {
+        // From the Taxon2 node towards the Taxon1 node.
+        const HelpPoint& p1 = path.front();
+        const HelpPoint& p2 = path.back();
+        x = RoundEven(p2.X + (p1.X - p2.X) * j / (n + 1));
+        y = RoundEven(p2.Y + (p1.Y - p2.Y) * j / (n + 1));
+      } else {
+        // One label on the middle of each segment.
+        const std::size_t segment = std::min<std::size_t>(j, path.size() - 1);
+        x = RoundEven((path[segment - 1].X + path[segment].X) / 2);
+        y = RoundEven((path[segment - 1].Y + path[segment].Y) / 2);
+      }
+      const std::string text = m.Name.empty() ? FirstThenNoBlanks(m.Character, 6) : m.Name.substr(0, 6);
+      canvas.SetFont({"Arial", m.NameHeight, m.NameStyle, m.NameColor});
+      canvas.SetBrush({clWhite, bsClear});
+      const TTextSize size = canvas.TextExtent(text);
+      m.NameBox = {x - size.Width / 2.0, y - size.Height / 2.0, x + size.Width / 2.0,
+                   y + size.Height / 2.0};
+      if (x + dx + size.Width / 2.0 <= width && y + dy + size.Height / 2.0 <= height)
+        canvas.TextOut(RoundEven(m.NameBox.Left + dx), RoundEven(m.NameBox.Top + dy), text);
+    }
+  }
+}
+
+void DrawDiagram(TNetwork_Diagramm& d, TCanvas& canvas, int width, int height,
+                 const TDrawOptions& o) {
+  if (d.Links.empty() || d.Taxa.empty()) return;
+  canvas.SetPen(LinePen(clBlack, 2, psSolid));
+  canvas.SetBrush({clWhite, bsSolid});
+  canvas.Rectangle(1, 1, width, height);
+
+  const int dx = d.ImageOffsetX(), dy = d.ImageOffsetY();
+  for (const LinkType& l : d.Links) {
+    if (!IsDrawn(l, o)) continue;
+    const std::vector<HelpPoint> path = LinkPath(d, l);
+    if (path.empty()) continue;
+    canvas.SetPen(LinePen(l.LineColor, l.LineWidth, l.LineStyle));
+    for (std::size_t s = 1; s < path.size(); ++s) {
+      int x1 = RoundEven(path[s - 1].X + dx), y1 = RoundEven(path[s - 1].Y + dy);
+      int x2 = RoundEven(path[s].X + dx), y2 = RoundEven(path[s].Y + dy);
+      ClipLineToBox(x1, y1, x2, y2, width, height);
+      canvas.Line(x1, y1, x2, y2);
+    }
+  }
+
+  DrawNodes(d, canvas, width, height, o);
+  if (o.ShowNodeNames) DrawNodeNames(d, canvas, width, height, o);
+  if (o.ShowCharacters) DrawMutationLabels(d, canvas, width, height, o);
+  canvas.Refresh();
+}

@@ -1,0 +1,49 @@
+#pragma once
+// Working lookups of the layout engine, shared by its source files.
+
+#include "Graphik_Programm.h"
+#include "QtCanvas.h"
+
+#include <array>
+#include <memory>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+struct TGraphik_Programm::Impl {
+  std::unordered_map<std::string, std::vector<int>> nodesOfName;  // 1-based, index order
+  std::unordered_map<std::string, std::vector<int>> linksAt;      // 1-based, index order
+  std::vector<bool> endOfLink, endOfTorsoLink;                    // per node, 0-based
+  int activeCount = 0;
+
+  // Torso passes: per torso part, the active nodes not yet expanded that end a link of that
+  // part, ordered by (NodeDistance, index) so the first entry is the choice of ChooseNextNode.
+  std::array<std::set<std::pair<int, int>>, 256> partCandidates;
+  std::vector<std::vector<std::uint8_t>> nodeParts;  // per node, 0-based: parts of its links
+  // Box of the placed nodes during a torso pass, kept as they are placed.
+  double boxMinX = 0, boxMinY = 0, boxMaxX = 0, boxMaxY = 0;
+  bool inTorso = false;
+  int passes = 0;
+
+  // UsedDirections by the first six characters of their key.
+  std::unordered_map<std::string, std::vector<int>> usedByPrefix;
+  // Help-point links by the unordered pair of their end names.
+  std::unordered_map<std::string, std::vector<int>> helpByPair;
+
+  std::unique_ptr<TQtCanvas> canvas;
+  int batchDepth = 0;
+
+  static const std::vector<int> kNone;
+};
+
+namespace layoutdetail {
+
+inline std::string PairKey(const std::string& a, const std::string& b) {
+  return a < b ? a + '\n' + b : b + '\n' + a;
+}
+
+inline std::string Prefix6(const std::string& key) { return key.substr(0, 6); }
+
+}  // namespace layoutdetail

@@ -1,0 +1,160 @@
+#include "Tesmo.h"
+
+#include "Check.h"
+#include "Graph.h"
+#include "LogStream.h"
+#include "NameSpace.h"
+#include "OutReader.h"
+#include "ProgramDefaults.h"
+#include "Random.h"
+#include "ReduceGraph.h"
+#include "Reduction.h"
+#include "RunTimer.h"
+#include "SearchPath.h"
+#include "Shell.h"
+#include "StoWriter.h"
+
+#include <iostream>
+#include <exception>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+namespace tesmo {
+
+namespace {
+
+constexpr const char* bannerName = "Tesmo-steiner, by the Tarvane authors\n";
+constexpr const char* bannerVersion = "version: 0.16\n";
+
+std::unique_ptr<SearchPath> ownedReadPath;
+std::unique_ptr<SearchPath> ownedWritePath;
+
+// No tree can join taxa in different parts of the network; say so instead of reporting a tree
+// that misses some of them.
+void refuseDisconnected(const Graph& g, const NameSpace& names) {
+  std::vector<char> reached(static_cast<std::size_t>(g.V) + 1, 0);
+  std::vector<int> stack = {g.terminals[1]};
+  reached[g.terminals[1]] = 1;
+  while (!stack.empty()) {
+    const int v = stack.back();
+    stack.pop_back();
+    for (int a = g.firstArc[v]; a < g.firstArc[v] + g.degree[v]; ++a)
+      if (!reached[g.arcs[a].head]) {
+        reached[g.arcs[a].head] = 1;
+        stack.push_back(g.arcs[a].head);
+      }
+  }
+  for (int k = 2; k <= g.R; ++k)
+    if (!reached[g.terminals[k]])
+      exitWithError(std::string("network not connected: taxon ") + names.name(g.terminals[k]) +
+                    " cannot be reached from taxon " + names.name(g.terminals[1]));
+}
+
+// Runs the chosen program on currentGraph; its tree is left in solutionList.
+void runProgram(char program) {
+  switch (program) {
+    case '1':
+      reduction();
+      return;
+    case '2':
+      exitWithError("program 2 (one optimal tree) is not available in this version");
+    case '3':
+      exitWithError("program 3 (a network containing all optimal trees) is not available in this version");
+    default:
+      exitWithError("program 4 (optimal trees that can be combined to all optimal trees) is not available in this version");
+  }
+}
+
+}  // namespace
+
+void configureRun(int argc, char** argv) {
+  programPath = argv[0] ? argv[0] : "";
+  setProgramDefaults(argv[2][0]);
+  ownedReadPath = std::make_unique<SearchPath>(".", false);
+  ownedWritePath = std::make_unique<SearchPath>(".", true);
+  readPath = ownedReadPath.get();
+  writePath = ownedWritePath.get();
+  shell.Sset("problem", argv[1]);
+  shell.Sset("screen", "1");
+  shell.Sset("output", argv[4]);
+  shell.Sset("outputAppend", "0");
+  if (argc > 5) shell.setAssignments(argv + 5);
+  verbose = shell.Iget("verbose", 3);
+}
+
+namespace {
+
+int runOnce(int argc, char** argv) {
+  if (argc < 5) {
+    std::cerr << bannerName << bannerVersion << "Wrong number of parameters. Need 4 parameters.\n"
+              << "1) path to out file\n"
+              << "2) which program to start [1-5]\n"
+              << "3) path to output .sto file\n"
+              << "4) path to log file\n";
+    return 1;
+  }
+  configureRun(argc, argv);
+  const char program = argv[2][0];
+  const std::string outPath = argv[1];
+  const std::string stoPath = argv[3];
+
+  logStream.openLog();
+  log(0) << bannerName << bannerVersion << "args: ";
+  for (int i = 1; i < argc; ++i) log(0) << "\"" << argv[i] << "\" ";
+  log(0) << std::endl;
+
+  Graph input;
+  currentGraph = &input;
+  NameSpace names(9, 100, false);
+  readOutFile(outPath, input, names);
+  refuseDisconnected(input, names);
+
+  if (shell.Iget("saveStp", 0) != 0) ReduceGraph(input).saveGraph("network.stp", "");
+
+  // The labels travel beside the graph: the solution is translated back into its arcs.
+  IntArray labels = std::move(input.ID);
+  input.ID.clear();
+  solutionList.assign(static_cast<std::size_t>(input.E) + 2, 0);
+
+  seedRandom(-1);
+  runTimer.startTimer();
+  {
+    // The instance of the enumerating programs; program 1 builds its own.
+    ReduceGraph instance(*currentGraph);
+    runProgram(program);
+  }
+
+  // The result file is complete before the process-time line tells the waiting program that
+  // the run succeeded.
+  const std::int64_t cost = expandSolution(*currentGraph, solutionList, input);
+  if (!StoWriter(input, labels, names).writeTree(stoPath, outPath, program, cost, solutionList))
+    exitWithError("cannot write sto file: " + stoPath);
+  runTimer.printTime(1);
+  log(0) << "\nsteiner computation finished.\n";
+  logStream.flushLog();
+
+  if (currentGraph != &input) delete currentGraph;  // the algorithm's export
+  currentGraph = nullptr;
+  solutionList.clear();
+  readPath = writePath = nullptr;
+  ownedReadPath.reset();
+  ownedWritePath.reset();
+  return 0;
+}
+
+}  // namespace
+
+int runTesmo(int argc, char** argv) {
+  // Whatever goes wrong, the log must end with a line the waiting program recognises.
+  try {
+    return runOnce(argc, argv);
+  } catch (const std::bad_alloc&) {
+    exitWithError("not enough memory");
+  } catch (const std::exception& e) {
+    exitWithError(e.what());
+  }
+}
+
+}  // namespace tesmo

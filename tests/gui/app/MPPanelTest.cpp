@@ -1,0 +1,99 @@
+// The MP options panel on the main window, driven offscreen with a stand-in solver.
+#include "MPCalculation.h"
+#include "MPPanel.h"
+#include "OberflaecheForm.h"
+#include "ScriptedDialogs.h"
+#include "TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+
+#include <filesystem>
+
+namespace {
+
+struct PanelFixture : ::testing::Test {
+  testpaths::TempDir dir;
+  TUser_Menue window{QSize(1024, 768)};
+  TMPPanel& panel = *window.mpPanel();
+
+  void SetUp() override {
+    panel.setSolverFolder(dir.path().string());
+    panel.calculation().setTiming(15000, 10, 10);
+    window.findChild<QAction*>("MPCalculation")->trigger();
+  }
+  void check(const char* name) { window.findChild<QRadioButton*>(name)->setChecked(true); }
+  void click(const char* name) { window.findChild<QPushButton*>(name)->click(); }
+  void writeSolver(const std::string& body) {
+    const auto path = dir.path() / "Tesmo";
+    testpaths::writeFile(path, "#!/bin/sh\n" + body + "\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+  }
+};
+
+}  // namespace
+
+TEST_F(PanelFixture, MenuShowsThePanelWithTheDefaultOption) {
+  EXPECT_TRUE(window.mpGroupBox()->isVisibleTo(&window));
+  EXPECT_TRUE(window.isEnabled());
+  EXPECT_EQ(panel.programNumber(), 4);
+  EXPECT_FALSE(window.findChild<QRadioButton*>("RadioAllMPTrees")->isEnabled());
+}
+
+TEST_F(PanelFixture, EachOptionSelectsItsProgram) {
+  const std::pair<const char*, int> cases[] = {
+      {"RadioNearoptTree", 1}, {"RadioMPTree", 2}, {"RadioMPNetwork", 3}, {"RadioSetOfMPTrees", 4}};
+  for (const auto& [name, program] : cases) {
+    check(name);
+    EXPECT_EQ(panel.programNumber(), program) << name;
+  }
+}
+
+TEST_F(PanelFixture, CancelledFileDialogHidesThePanel) {
+  ScriptedDialogsScope s;
+  s.dialogs.openFile(std::nullopt);
+  click("MPStartButton");
+  EXPECT_FALSE(window.mpGroupBox()->isVisibleTo(&window));
+  ASSERT_NE(s.dialogs.lastFileRequest(), nullptr);
+  EXPECT_EQ(s.dialogs.lastFileRequest()->filter, "Tarvane output files (*.out) |*.out");
+  EXPECT_TRUE(s.dialogs.messages().empty());
+}
+
+TEST_F(PanelFixture, MissingSolverIsReportedAfterTheNotice) {
+  ScriptedDialogsScope s;
+  s.dialogs.openFile(dir.file("net.out"));
+  click("MPStartButton");
+  EXPECT_EQ(s.dialogs.messages(),
+            (std::vector<std::string>{mp::kStartNotice, mp::kSolverMissing}));
+  EXPECT_FALSE(window.mpGroupBox()->isVisibleTo(&window));
+}
+
+TEST_F(PanelFixture, SuccessfulRunReportsAndHidesThePanel) {
+  writeSolver("echo \"$2\" > \"$3\"; echo 'process time: 0s' > \"$4\"");
+  testpaths::writeFile(dir.file("net.out"), "x\r\n");
+  ScriptedDialogsScope s;
+  s.dialogs.openFile(dir.file("net.out"));
+  check("RadioMPTree");
+  QSignalSpy spy(&panel, &TMPPanel::finished);
+  click("MPStartButton");
+  ASSERT_TRUE(spy.wait(20000));
+  EXPECT_TRUE(spy.at(0).at(0).toBool());
+  EXPECT_EQ(s.dialogs.messages(), (std::vector<std::string>{mp::kStartNotice, mp::kSucceeded}));
+  EXPECT_EQ(testpaths::readFile(dir.file("net.sto")), "2\n");  // program 2 was asked for
+  EXPECT_FALSE(window.mpGroupBox()->isVisibleTo(&window));
+}
+
+TEST_F(PanelFixture, HelpShowsTheExplanation) {
+  ScriptedDialogsScope s;
+  click("MPHelpButton");
+  ASSERT_EQ(s.dialogs.messages().size(), 1u);
+  EXPECT_EQ(s.dialogs.messages()[0].rfind("Reduced median networks and median-joining networks", 0),
+            0u);
+  click("MPCancelButton");
+  EXPECT_FALSE(window.mpGroupBox()->isVisibleTo(&window));
+}

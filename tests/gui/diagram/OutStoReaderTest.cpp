@@ -1,0 +1,295 @@
+// Reading .out network files and .sto solver results into a diagram.
+#include "Dia_File.h"
+#include "DiagramText.h"
+#include "ScriptedDialogs.h"
+#include "TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+std::string Key(const std::string& k) { return std::string(6 - k.size(), ' ') + k; }
+
+const std::string kLinkHead = "Link    1 1 Seq.      1 with Seq.      2, mutations at ";  // 55 chars
+
+TEST(OutReader, DemoFileReadsIntoExactNodesLinksAndInformation) {
+  ScriptedDialogsScope scope;
+  TNetwork_Diagramm d;
+  std::string error;
+  ASSERT_TRUE(LoadOutFile(d, testpaths::testData("diagram/demo.out").string(), &error)) << error;
+  EXPECT_TRUE(scope.dialogs.messages().empty());
+
+  ASSERT_EQ(d.NodeCount(), 6);
+  const std::vector<std::string> names = {Key("1"), Key("2"), Key("3"), Key("4"), Key("5"), "mv   1"};
+  const std::vector<std::string> labels = {"Alpha", "Beta", "Gamma", "Delta", "Eps", "mv   1"};
+  const std::vector<int> frequencies = {5, 1, 2, 1, 2, 0};  // taxon 5 is equivalent to taxon 1
+  const std::vector<int> original = {3, 1, 2, 1, 2, 0};
+  for (int i = 0; i < 6; ++i) {
+    const TaxonType& t = d.Taxa[i];
+    EXPECT_EQ(t.Name, names[i]);
+    EXPECT_EQ(t.Label, labels[i]);
+    EXPECT_EQ(t.Frequency, frequencies[i]) << i;
+    EXPECT_EQ(t.OrigFrequency, original[i]) << i;
+    ASSERT_EQ(t.Pies.size(), 1u);
+    EXPECT_EQ(t.Pies[0].PieFrequency, frequencies[i]);
+    EXPECT_EQ(t.Pies[0].PieColor, 65535);
+    EXPECT_EQ(t.Pies[0].PiePattern, 0);
+    EXPECT_FALSE(t.Active);
+  }
+  const TaxonType& alpha = d.Taxa[0];
+  EXPECT_EQ(alpha.Info[0], (InfoPair{"Phenotype", "Hunters"}));
+  EXPECT_EQ(alpha.Info[1], (InfoPair{"Geography", "North"}));
+  EXPECT_EQ(alpha.Info[2], (InfoPair{"Lineage", "H1"}));
+  EXPECT_EQ(alpha.Info[3], (InfoPair{"Group1", "g1"}));
+  EXPECT_EQ(alpha.Info[4], (InfoPair{"Group2", ""}));
+  EXPECT_EQ(alpha.Info[5], (InfoPair{"Group3", "x"}));
+
+  ASSERT_EQ(d.LinkCount(), 4);
+  const LinkType& l1 = d.Links[0];
+  EXPECT_EQ(l1.Taxon1, Key("1"));
+  EXPECT_EQ(l1.Taxon2, "mv   1");
+  EXPECT_TRUE(l1.InTorso);
+  EXPECT_EQ(l1.TorsoPart, 1);
+  EXPECT_FALSE(l1.Active);
+  ASSERT_EQ(l1.MutationCount(), 2);
+  EXPECT_EQ(l1.Mutations[0].Character, "3      a");
+  EXPECT_EQ(l1.Mutations[0].Name, "pos3");
+  EXPECT_EQ(l1.Mutations[1].Character, "7      b");
+  EXPECT_EQ(l1.Mutations[1].Name, "pos7");
+  EXPECT_FALSE(d.Links[2].InTorso);
+  ASSERT_EQ(d.Links[2].MutationCount(), 3);
+  EXPECT_EQ(d.Links[2].Mutations[1].Name, "cytb 9");
+  EXPECT_EQ(d.Links[3].Taxon2, Key("3"));
+  EXPECT_EQ(d.Links[3].Mutations[0].Character, "20     b");
+
+  ASSERT_EQ(d.EquivalentTaxonCount(), 1);
+  EXPECT_EQ(d.EquivalentTaxa[0], (EquiTaxonType{Key("1"), Key("5")}));
+  EXPECT_EQ(d.TotalTaxa, 9);        // the median vector of frequency 0 does not count
+  EXPECT_EQ(d.TotalHaplotypes, 4);  // five taxa less one equivalent
+  EXPECT_FALSE(d.SpecialFileType);
+  EXPECT_EQ(d.LongEdges, 0);
+  EXPECT_TRUE(d.SteinerTrees.empty());
+}
+
+struct LinkLineCase {
+  const char* name;
+  std::string line;
+  std::vector<std::string> characters;  // expected, all of them or the first few
+  int count;
+  bool torso;
+};
+
+class OutLinkLine : public testing::TestWithParam<LinkLineCase> {};
+
+TEST_P(OutLinkLine, ReadsColumns) {
+  const LinkLineCase& c = GetParam();
+  ScriptedDialogsScope scope;
+  testpaths::TempDir dir;
+  testpaths::writeFile(dir.file("l.out"), "Final links : \r\n\r\n" + c.line + "\r\n");
+  TNetwork_Diagramm d;
+  ASSERT_TRUE(LoadOutFile(d, dir.file("l.out")));
+  ASSERT_EQ(d.LinkCount(), 1);
+  const LinkType& l = d.Links[0];
+  EXPECT_EQ(l.Taxon1, Key("1"));
+  EXPECT_EQ(l.Taxon2, Key("2"));
+  EXPECT_EQ(l.InTorso, c.torso);
+  EXPECT_EQ(l.TorsoPart, c.torso ? 1 : 0);
+  ASSERT_EQ(l.MutationCount(), c.count);
+  for (std::size_t k = 0; k < c.characters.size(); ++k) EXPECT_EQ(l.Mutations[k].Character, c.characters[k]);
+}
+
+std::string Fields(int n) {
+  std::string s;
+  for (int k = 1; k <= n; ++k) {
+    std::string f = std::to_string(k);
+    s += f + std::string(6 - std::min<std::size_t>(6, f.size()), ' ') + " a ";
+  }
+  return s;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, OutLinkLine,
+    testing::Values(
+        LinkLineCase{"NoMutationsAtColumn55", kLinkHead, {}, 0, true},
+        LinkLineCase{"OneCharacterAtColumn56", kLinkHead + "x", {"x       "}, 1, true},
+        LinkLineCase{"FullField", kLinkHead + "12     a ", {"12     a"}, 1, true},
+        LinkLineCase{"ShortLastField", kLinkHead + "12     a 3", {"12     a", "3       "}, 2, true},
+        LinkLineCase{"ForeignCharactersBlankedAndLeftJustified", kLinkHead + "  12a#  ", {"12a     "}, 1, true},
+        LinkLineCase{"KeptPunctuation", kLinkHead + "-./_Zz9 ", {"-./_Zz9 "}, 1, true},
+        LinkLineCase{"StateStar", "Link    1 * Seq.      1 with Seq.      2, mutations at 5", {"5       "}, 1, true},
+        LinkLineCase{"StateBridge", "Link    1 a Seq.      1 with Seq.      2, mutations at ", {}, 0, true},
+        LinkLineCase{"StateNine", "Link    1 9 Seq.      1 with Seq.      2, mutations at ", {}, 0, true},
+        LinkLineCase{"StateZero", "Link    1 0 Seq.      1 with Seq.      2, mutations at ", {}, 0, false},
+        LinkLineCase{"StateOther", "Link    1 b Seq.      1 with Seq.      2, mutations at ", {}, 0, false},
+        LinkLineCase{"ThousandFields", kLinkHead + Fields(1000), {"1      a"}, 1000, true}),
+    [](const testing::TestParamInfo<LinkLineCase>& info) { return std::string(info.param.name); });
+
+TEST(OutReader, LinksBeyondThousandMutationsAreCutWithOneWarning) {
+  ScriptedDialogsScope scope;
+  testpaths::TempDir dir;
+  const std::string longLine = kLinkHead + Fields(1200);
+  testpaths::writeFile(dir.file("l.out"), longLine + "\r\n" + longLine + "\r\n" + kLinkHead + "1\r\n");
+  TNetwork_Diagramm d;
+  ASSERT_TRUE(LoadOutFile(d, dir.file("l.out")));
+  ASSERT_EQ(d.LinkCount(), 3);
+  EXPECT_EQ(d.Links[0].MutationCount(), 1000);
+  EXPECT_EQ(d.Links[0].Mutations[999].Character, "1000   a");
+  EXPECT_EQ(d.Links[2].MutationCount(), 1);
+  EXPECT_EQ(d.LongEdges, 2);
+  EXPECT_EQ(scope.dialogs.messages(),
+            std::vector<std::string>{
+                "Warning: There are links within the output filecontaining more than 1000 mutations. "
+                "The links withinthis program are restricted to 1000 mutations at most.Please check "
+                "these links by hand."});
+}
+
+TEST(OutReader, FrequencyMappingAndInformationEdgeCases) {
+  ScriptedDialogsScope scope;
+  testpaths::TempDir dir;
+  testpaths::writeFile(dir.file("e.out"),
+                       "Frequ. of taxon        1 :  abc\n"
+                       "Frequ. of taxon   mv   2 :    0\n"
+                       "Frequ. of taxon        3 :   -2\n"
+                       "F2Criterion: Frequency>=2\n"
+                       "Mapping of taxon;     1;A;b\n"
+                       "Mapping of taxon;     9;nobody\n"
+                       "Other information of taxon;     1;EthnicGroup;e;Bogus;Region;r;Group2;two;Group7;x;Haplogroup;hg;\n"
+                       "Other information of taxon;     9;Region;r;\n"
+                       "Tax.      1 with tax.      9\n"
+                       "End\n"
+                       "Frequ. of taxon        4 :    1\n");
+  TNetwork_Diagramm d;
+  ASSERT_TRUE(LoadOutFile(d, dir.file("e.out")));
+  ASSERT_EQ(d.NodeCount(), 3);  // reading stops at "End"
+  EXPECT_EQ(d.Taxa[0].Frequency, 1);  // not a number
+  EXPECT_EQ(d.Taxa[0].Label, "A;b");  // everything after the second ';'
+  EXPECT_EQ(d.Taxa[1].Label, "mv   2");
+  EXPECT_EQ(d.Taxa[2].Frequency, -2);
+  EXPECT_TRUE(d.SpecialFileType);
+  const TaxonType& t = d.Taxa[0];
+  EXPECT_EQ(t.Info[0], (InfoPair{"Ethnic group", "e"}));
+  // "Bogus" is passed over by itself, so "Region" is read as the next kind.
+  EXPECT_EQ(t.Info[1], (InfoPair{"Region", "r"}));
+  EXPECT_EQ(t.Info[4], (InfoPair{"Group2", "two"}));
+  // "Group7" is no group: passed over by itself, and so is its value "x".
+  EXPECT_EQ(t.Info[2], (InfoPair{"Haplogroup", "hg"}));
+  // The pair with a missing node adds nothing, yet counts as an equivalent taxon.
+  EXPECT_EQ(d.Taxa[0].Frequency, 1);
+  EXPECT_EQ(d.TotalTaxa, 1 - 2);          // the median vector of frequency 0 does not count
+  EXPECT_EQ(d.TotalHaplotypes, 2 - 1);
+}
+
+TEST(OutReader, MissingFileFails) {
+  TNetwork_Diagramm d;
+  std::string error;
+  EXPECT_FALSE(LoadOutFile(d, "/nonexistent/x.out", &error));
+  EXPECT_NE(error.find("/nonexistent/x.out"), std::string::npos);
+}
+
+// ---- .sto ----
+
+std::string ToLf(const std::string& text) {
+  std::string out;
+  for (char c : text)
+    if (c != '\r') out += c;
+  return out;
+}
+std::string ToCrLf(const std::string& lf) {
+  std::string out;
+  for (char c : lf) {
+    if (c == '\r') continue;
+    if (c == '\n') out += "\r\n";
+    else out += c;
+  }
+  return out;
+}
+std::string ToCr(const std::string& lf) {
+  std::string out;
+  for (char c : lf) {
+    if (c == '\r') continue;
+    out += c == '\n' ? '\r' : c;
+  }
+  return out;
+}
+
+TEST(StoReader, DemoFileReadsNetworkTreesAndSteinerNetwork) {
+  ScriptedDialogsScope scope;
+  TNetwork_Diagramm d;
+  std::string error;
+  const std::string path = testpaths::testData("diagram/demo.sto").string();
+  const std::string before = testpaths::readFile(path);
+  ASSERT_TRUE(LoadStoFile(d, path, &error)) << error;
+  EXPECT_EQ(testpaths::readFile(path), before);  // opening never rewrites the file
+  EXPECT_FALSE(std::filesystem::exists("Interim_Sto.txt"));
+
+  EXPECT_EQ(d.NodeCount(), 6);
+  EXPECT_EQ(d.LinkCount(), 4);
+  EXPECT_EQ(d.Taxa[0].Frequency, 5);
+  EXPECT_EQ(d.SteinerLength, 6);
+  EXPECT_EQ(d.SteinerNetwork, (SubTree{1, 2, 3}));
+  ASSERT_EQ(d.SteinerTreeCount(), 2);
+  EXPECT_EQ(d.SteinerTrees[0], (SubTree{1, 3}));
+  EXPECT_EQ(d.SteinerTrees[1], (SubTree{2, 3}));  // link 9 lies outside the network: dropped
+
+  TNetwork_Diagramm out;
+  ASSERT_TRUE(LoadOutFile(out, testpaths::testData("diagram/demo.out").string()));
+  EXPECT_EQ(d.Taxa, out.Taxa);
+  EXPECT_EQ(d.Links, out.Links);
+
+  // Every reader starts from an empty diagram.
+  TNetwork_Diagramm reused;
+  ASSERT_TRUE(LoadDiaFile(reused, testpaths::testData("diagram/demo.dia").string()));
+  ASSERT_TRUE(LoadStoFile(reused, path));
+  EXPECT_TRUE(reused == d);
+  ASSERT_TRUE(LoadOutFile(reused, testpaths::testData("diagram/demo.out").string()));
+  EXPECT_TRUE(reused == out);
+}
+
+TEST(StoReader, LineEndsDoNotMatter) {
+  ScriptedDialogsScope scope;
+  // The solver's own file: LF lines around the CR LF lines of the embedded network.
+  const std::string lf = testpaths::readFile(testpaths::testData("diagram/demo.sto"));
+  TNetwork_Diagramm reference;
+  ASSERT_TRUE(LoadStoFile(reference, testpaths::testData("diagram/demo.sto").string()));
+  testpaths::TempDir dir;
+  for (const auto& [name, text] : {std::pair{"lf", ToLf(lf)}, {"crlf", ToCrLf(lf)}, {"cr", ToCr(lf)}}) {
+    SCOPED_TRACE(name);
+    testpaths::writeFile(dir.file(std::string(name) + ".sto"), text);
+    TNetwork_Diagramm d;
+    ASSERT_TRUE(LoadStoFile(d, dir.file(std::string(name) + ".sto")));
+    EXPECT_TRUE(d == reference);
+  }
+}
+
+TEST(StoReader, SectionsAfterTheNetworkAreReadAndSubnetworksIsNoSub) {
+  ScriptedDialogsScope scope;
+  testpaths::TempDir dir;
+  testpaths::writeFile(dir.file("s.sto"),
+                       "Section Network\n" + kLinkHead + "1 \r\n" + kLinkHead + "2 \r\nEnd\n\n"
+                       "Section Subnetworks\nNumber 1\nCost 4\nEnd\n\n"
+                       "Section MP-Network\nLink;2;a;b\nLink 1 only one field\nLink\t0\ta\tb\nEnd\n");
+  TNetwork_Diagramm d;
+  ASSERT_TRUE(LoadStoFile(d, dir.file("s.sto")));
+  EXPECT_EQ(d.LinkCount(), 2);
+  EXPECT_EQ(d.SteinerLength, 4);
+  EXPECT_EQ(d.SteinerTreeCount(), 0);
+  EXPECT_EQ(d.SteinerNetwork, (SubTree{2}));  // 0 is no link
+}
+
+TEST(StoReader, NonIntegerCountsAndLinkNumbersFail) {
+  ScriptedDialogsScope scope;
+  testpaths::TempDir dir;
+  for (const std::string text : {"Section Subnetworks\nNumber x\nEnd\n", "Section Subnetworks\nCost\nEnd\n",
+                                   "Section Sub x\nEnd\n", "Section MP-Network\nLink\tone\ta\tb\nEnd\n"}) {
+    SCOPED_TRACE(text);
+    testpaths::writeFile(dir.file("bad.sto"), text);
+    TNetwork_Diagramm d;
+    std::string error;
+    EXPECT_FALSE(LoadStoFile(d, dir.file("bad.sto"), &error));
+    EXPECT_NE(error.find("is not an integer"), std::string::npos) << error;
+  }
+}
+
+}  // namespace

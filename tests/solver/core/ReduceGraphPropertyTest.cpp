@@ -1,0 +1,122 @@
+// Random small instances put through contractions, copies and exports; after every operation
+// the invariants hold and the stored tree still maps back to a tree of the input graph of the
+// same value.
+
+#include "ReduceGraph.h"
+
+#include "InstanceTestSupport.h"
+#include "TesmoTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <iostream>
+#include <random>
+
+using namespace tesmo;
+using namespace instancetest;
+
+namespace {
+
+Graph randomGraph(std::mt19937& random, int V) {
+  std::vector<Edge> edges;
+  std::uniform_int_distribution<int> cost(0, 9);
+  for (int v = 2; v <= V; ++v) {  // a random spanning tree keeps it connected
+    std::uniform_int_distribution<int> earlier(1, v - 1);
+    edges.emplace_back(earlier(random), v, cost(random));
+  }
+  std::uniform_int_distribution<int> vertex(1, V);
+  for (int k = 0; k < V; ++k) {
+    const int a = vertex(random);
+    const int b = vertex(random);
+    if (a != b) edges.emplace_back(a, b, cost(random));
+  }
+  std::vector<int> terminals;
+  for (int v = 1; v <= V; ++v)
+    if (v == 1 || random() % 3 == 0) terminals.push_back(v);
+  return makeGraph(V, edges, terminals);
+}
+
+// The input graph's edges of an expanded solution form a tree spanning the terminals; its cost.
+std::int64_t checkExpanded(const Graph& input, const IntArray& solution) {
+  std::vector<int> parent(static_cast<std::size_t>(input.V) + 1);
+  for (int v = 0; v <= input.V; ++v) parent[v] = v;
+  auto root = [&parent](int x) {
+    while (parent[x] != x) x = parent[x] = parent[parent[x]];
+    return x;
+  };
+  std::int64_t cost = 0;
+  for (int i = 1; i <= solution[0]; ++i) {
+    const Arc& a = input.arcs[solution[i]];
+    EXPECT_NE(root(a.tail), root(a.head)) << "cycle";
+    parent[root(a.tail)] = root(a.head);
+    cost += a.cost;
+  }
+  for (int k = 2; k <= input.R; ++k)
+    EXPECT_EQ(root(input.terminals[k]), root(input.terminals[1])) << "terminal missing";
+  return cost;
+}
+
+TEST(ReduceGraphProperties, ContractingTreeEdgesKeepsEverythingConsistent) {
+  tesmotest::LogCapture log(getenv("DEBUGLOG") ? 5 : 0);
+  std::mt19937 random(20261210);
+  for (int round = 0; round < 60; ++round) {
+    SCOPED_TRACE(round);
+    const Graph input = randomGraph(random, 4 + round % 9);
+    ReduceGraph R(input);
+    ASSERT_EQ(InstanceChecker().check(R), "");
+    IntArray tree = mstPruneTree(R);
+    R.setUpper(tree, "MST", 1);
+    ASSERT_EQ(R.upperOk, 1);
+    ASSERT_EQ(InstanceChecker().check(R), "");
+
+    // Contract tree edges, one or two at a time, until none is left or a coin says stop.
+    while (R.upperOk && R.upperTree[0] > 0 && random() % 4 != 0) {
+      for (int n = 1 + random() % 2; n > 0 && R.upperTree[0] > 0; --n) {
+        std::vector<int> liveTreeSlots;
+        for (int s = 1; s <= 2 * R.E; ++s)
+          if (!R.delE[s] && s < R.partner[s] && R.inTree[R.ID[s]]) liveTreeSlots.push_back(s);
+        if (liveTreeSlots.empty()) break;
+        const int slot = liveTreeSlots[random() % liveTreeSlots.size()];
+        R.addPendingContraction(slot);
+        ASSERT_EQ(InstanceChecker(false).check(R), "");
+        if (R.pendingContractions() >= R.Vanz - 1) break;
+      }
+      const int before = R.upperValue;
+      auto dump = [](const ReduceGraph& G) {
+        std::string t = "V=" + std::to_string(G.V) + " R:";
+        for (int k = 1; k <= G.R; ++k) t += " " + std::to_string(G.terminals[k]);
+        t += "\n";
+        for (int s = 1; s <= 2 * G.E; ++s)
+          if (s < G.partner[s])
+            t += std::to_string(G.arcs[s].tail) + "-" + std::to_string(G.arcs[s].head) + " c" +
+                 std::to_string(G.arcs[s].cost) + " id" + std::to_string(G.ID[s]) +
+                 (G.delE[s] ? " DEL" : "") + (G.inTree[G.ID[s]] ? " T" : "") + "\n";
+        return t;
+      };
+      const std::string beforeDump = getenv("DEBUGLOG") ? dump(R) : "";
+      R.updateContract(nullptr, true);
+      if (getenv("DEBUGLOG") && !InstanceChecker().check(R).empty())
+        std::cout << beforeDump << "AFTER\n" << dump(R);
+      ASSERT_EQ(InstanceChecker().check(R), "") << log.text();
+      EXPECT_LE(R.upperValue, before);
+    }
+
+    // The copy keeping identities maps its tree back onto R; the fresh copy is consistent too.
+    ReduceGraph kept = ReduceGraph::copyGraph(R, 2);
+    ASSERT_EQ(InstanceChecker().check(kept), "");
+    ReduceGraph fresh = ReduceGraph::copyGraph(R, 0);
+    ASSERT_EQ(InstanceChecker().check(fresh), "");
+    if (fresh.upperOk) {
+      EXPECT_EQ(fresh.upperValue, R.upperValue);
+    }
+
+    if (!R.upperOk) continue;
+    IntArray solution;
+    std::unique_ptr<Graph> exported = R.toGraphWithTree(solution);
+    const std::int64_t value = expandSolution(*exported, solution, input);
+    EXPECT_EQ(value, R.upperValue);
+    EXPECT_EQ(checkExpanded(input, solution), R.upperValue);
+  }
+}
+
+}  // namespace
