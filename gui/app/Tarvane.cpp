@@ -1,6 +1,7 @@
 // Tarvane: haplotype networks on the desktop.
 #include "OberflaecheForm.h"
 #include "QtDialogs.h"
+#include "TarvaneWindows.h"
 
 #include <QApplication>
 
@@ -10,6 +11,7 @@ int main(int argc, char** argv) {
   DialogsScope dialogsScope(qtDialogs);
 
   StartupWindows windows = StartTarvane();
+  ConnectTarvaneWindows(*windows.main);
   QObject::connect(windows.main.get(), &TUser_Menue::closed, &app, &QCoreApplication::quit);
   return app.exec();
 }

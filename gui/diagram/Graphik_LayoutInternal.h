@@ -4,7 +4,10 @@
 #include "Graphik_Programm.h"
 #include "QtCanvas.h"
 
+#include <QImage>
+
 #include <array>
+#include <cmath>
 #include <memory>
 #include <set>
 #include <string>
@@ -24,7 +27,6 @@ struct TGraphik_Programm::Impl {
   std::vector<std::vector<std::uint8_t>> nodeParts;  // per node, 0-based: parts of its links
   // Box of the placed nodes during a torso pass, kept as they are placed.
   double boxMinX = 0, boxMinY = 0, boxMaxX = 0, boxMaxY = 0;
-  bool inTorso = false;
   int passes = 0;
 
   // UsedDirections by the first six characters of their key.
@@ -39,6 +41,30 @@ struct TGraphik_Programm::Impl {
 };
 
 namespace layoutdetail {
+
+// RoundEven for the small pixel offsets of the sampling loops, inlined there.
+inline int RoundPixel(double value) { return static_cast<int>(std::nearbyint(value)); }
+
+// Reads the surface's pixels for the direction choices; white counts as free, and so does every
+// point off the surface.
+class TPixelSampler {
+public:
+  explicit TPixelSampler(const QImage& image)
+      : bits_(image.constBits()), bytesPerLine_(image.bytesPerLine()), width_(image.width()),
+        height_(image.height()) {}
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  bool IsWhite(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width_ || y >= height_) return true;
+    const auto* line = reinterpret_cast<const QRgb*>(bits_ + static_cast<qsizetype>(y) * bytesPerLine_);
+    return (line[x] & 0xFFFFFFu) == 0xFFFFFFu;
+  }
+
+private:
+  const uchar* bits_;
+  qsizetype bytesPerLine_;
+  int width_, height_;
+};
 
 inline std::string PairKey(const std::string& a, const std::string& b) {
   return a < b ? a + '\n' + b : b + '\n' + a;

@@ -149,8 +149,18 @@ public:
   std::vector<UsedDirection> UsedDirections;
   TIntPoint BoxCentre;
 
-private:
+  // The engine's lookups and working sets (defined in its sources).
   struct Impl;
+
+private:
+  void ExpandTorsoNode();
+  bool LayOutTorsoLink(int link);  // true when it placed the other end
+  int NextParallelLink(int link) const;
+  bool HasParallelAtCurrent(int link) const;
+  int FindUsedDirection(const std::string& key) const;  // index into UsedDirections, -1 if none
+  void AddUsedDirection(const std::string& key, double angle);
+  void ClearUsedDirections();
+
   std::unique_ptr<Impl> impl_;
   TDrawNetwork_Diagramm& diagram_;
   QImage& surface_;

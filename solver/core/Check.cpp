@@ -17,10 +17,13 @@ std::string warningLine(const char* text, int line, const char* file) {
 
 namespace {
 
-// Failure lines reach the log file (when one is open) and the screen at every verbosity, flushed.
+// Failure lines reach the log file (when one is open) and the screen at every verbosity, flushed,
+// each on a line of its own so that the watching program sees its beginning.
 void writeFailureLine(const std::string& line, std::ostream& screen) {
-  if (logStream.toFile) logStream.file << line << std::endl;
-  screen << line << std::endl;
+  const char* lineEnd = logStream.atLineStart ? "" : "\n";
+  if (logStream.toFile) logStream.file << lineEnd << line << std::endl;
+  screen << (&screen == &std::cout && logStream.toScreen ? lineEnd : "") << line << std::endl;
+  logStream.atLineStart = true;
 }
 
 }  // namespace

@@ -39,44 +39,76 @@ bool checkSlots(const ReduceGraph& R, Report& report, bool idle) {
   if (R.IDcount > R.IDmax || R.inTree.size() < static_cast<std::size_t>(R.IDmax) + 1)
     return report.fail("IDcount ", R.IDcount, " above IDmax ", R.IDmax);
 
+  // In overflow mode a vertex also owns a chain of slots beyond every range (head
+  // vertexWork[v], links slotNext); its partners may lie in such chains.
+  std::vector<int> chainOwner;
+  if (R.overflowMode) {
+    chainOwner.assign(2 * static_cast<std::size_t>(R.E) + 1, 0);
+    for (int v = 1; v <= R.V; ++v) {
+      for (int s = R.vertexWork[v]; s != 0; s = R.slotNext[s]) {
+        if (s < R.slotNext[0] || s > 2 * R.E || chainOwner[s] != 0 || R.arcs[s].tail != v)
+          return report.fail("overflow chain of ", v, " holds slot ", s);
+        chainOwner[s] = v;
+      }
+    }
+  }
+  auto ownedBy = [&](int p, int v) {
+    const int first = R.firstArc[v];
+    if (p >= first && p < first + R.degree[v]) return true;
+    return R.overflowMode && p >= 1 && p <= 2 * R.E && chainOwner[p] == v;
+  };
+
   int previousEnd = 1;
   int liveSlots = 0;
   int liveVertices = 0;
   std::vector<unsigned char> idSeen(static_cast<std::size_t>(R.IDcount) + 1, 0);
+  auto checkLive = [&](int s, int v) {
+    const Arc& a = R.arcs[s];
+    if (a.head < 1 || a.head > R.V || a.head == v)
+      return report.fail("slot ", s, " has head ", a.head);
+    if (a.cost < 0 || a.cost > R.maxCost) return report.fail("slot ", s, " has cost ", a.cost, " (maxCost ", R.maxCost, ")");
+    const int p = R.partner[s];
+    if (p < 1 || p > 2 * R.E || p == s || R.partner[p] != s)
+      return report.fail("slot ", s, " has partner ", p);
+    if (R.delE[p]) return report.fail("slot ", s, " is live, its partner ", p, " deleted");
+    const Arc& b = R.arcs[p];
+    if (b.tail != a.head || b.head != v || b.cost != a.cost)
+      return report.fail("partners ", s, " and ", p, " describe different edges");
+    if (!ownedBy(p, a.head))
+      return report.fail("partner ", p, " of slot ", s, " lies outside the range of ", a.head);
+    const int id = R.ID[s];
+    if (id < 1 || id > R.IDcount || R.ID[p] != id)
+      return report.fail("slot ", s, " has identity ", id, ", its partner ", R.ID[p]);
+    if (s < p) {
+      if (idSeen[id]) return report.fail("identity ", id, " is used by two edges");
+      idSeen[id] = 1;
+    }
+    return true;
+  };
   for (int v = 1; v <= R.V; ++v) {
     const int first = R.firstArc[v];
     const int n = R.degree[v];
     if (n < 0) return report.fail("degree[", v, "] = ", n);
-    if (n == 0) continue;
-    if (first < previousEnd || first + n - 1 > 2 * R.E)
-      return report.fail("range of vertex ", v, " [", first, "..", first + n - 1,
-                         "] overlaps or leaves slots 1..", 2 * R.E);
-    previousEnd = first + n;
     int live = 0;
-    for (int s = first; s < first + n; ++s) {
-      const Arc& a = R.arcs[s];
-      if (a.tail != v) return report.fail("slot ", s, " in the range of ", v, " has tail ", a.tail);
-      if (R.delE[s]) continue;
-      ++live;
-      if (a.head < 1 || a.head > R.V || a.head == v)
-        return report.fail("slot ", s, " has head ", a.head);
-      if (a.cost < 0 || a.cost > R.maxCost) return report.fail("slot ", s, " has cost ", a.cost, " (maxCost ", R.maxCost, ")");
-      const int p = R.partner[s];
-      if (p < 1 || p > 2 * R.E || p == s || R.partner[p] != s)
-        return report.fail("slot ", s, " has partner ", p);
-      if (R.delE[p]) return report.fail("slot ", s, " is live, its partner ", p, " deleted");
-      const Arc& b = R.arcs[p];
-      if (b.tail != a.head || b.head != v || b.cost != a.cost)
-        return report.fail("partners ", s, " and ", p, " describe different edges");
-      const int p_first = R.firstArc[a.head];
-      if (p < p_first || p >= p_first + R.degree[a.head])
-        return report.fail("partner ", p, " of slot ", s, " lies outside the range of ", a.head);
-      const int id = R.ID[s];
-      if (id < 1 || id > R.IDcount || R.ID[p] != id)
-        return report.fail("slot ", s, " has identity ", id, ", its partner ", R.ID[p]);
-      if (s < p) {
-        if (idSeen[id]) return report.fail("identity ", id, " is used by two edges");
-        idSeen[id] = 1;
+    if (n > 0) {
+      if (first < previousEnd || first + n - 1 > 2 * R.E ||
+          (R.overflowMode && first + n - 1 >= R.slotNext[0]))
+        return report.fail("range of vertex ", v, " [", first, "..", first + n - 1,
+                           "] overlaps or leaves slots 1..", 2 * R.E);
+      previousEnd = first + n;
+      for (int s = first; s < first + n; ++s) {
+        const Arc& a = R.arcs[s];
+        if (a.tail != v) return report.fail("slot ", s, " in the range of ", v, " has tail ", a.tail);
+        if (R.delE[s]) continue;
+        ++live;
+        if (!checkLive(s, v)) return false;
+      }
+    }
+    if (R.overflowMode) {
+      for (int s = R.vertexWork[v]; s != 0; s = R.slotNext[s]) {
+        if (R.delE[s]) continue;
+        ++live;
+        if (!checkLive(s, v)) return false;
       }
     }
     liveSlots += live;
@@ -186,7 +218,8 @@ std::string InstanceChecker::check(const ReduceGraph& R) const {
   // With contractions pending the stored tree still lists the edges being contracted.
   if (checkSlots(R, report, expectIdle_) && checkTerminals(R, report) &&
       checkRecords(R, report) && (!expectIdle_ || checkTree(R, report)) &&
-      checkBounds(R, report) && expectIdle_) {
+      checkBounds(R, report) && expectIdle_ && !R.overflowMode) {
+    // (In overflow mode the work array holds the chain heads.)
     for (int v = 0; v <= R.V; ++v)
       if (R.vertexWork[v] != 0) {
         report.fail("vertexWork[", v, "] = ", R.vertexWork[v], " between operations");

@@ -26,6 +26,7 @@ void LogStream::openLog() {
     toFile = false;
   }
   level = 0;
+  atLineStart = true;
 }
 
 void LogStream::closeLog() {
@@ -34,6 +35,7 @@ void LogStream::closeLog() {
   toScreen = false;
   toFile = false;
   level = 0;
+  atLineStart = true;
 }
 
 void LogStream::flushLog() {
@@ -52,7 +54,9 @@ LogStream& LogStream::operator<<(const Arc& a) {
 }
 
 LogStream& LogStream::operator<<(std::ostream& (*manipulator)(std::ostream&)) {
-  if (verbose < level) return *this;
+  if (verbose < level || !(toScreen || toFile)) return *this;
+  using Manipulator = std::ostream& (*)(std::ostream&);
+  if (manipulator == static_cast<Manipulator>(std::endl)) atLineStart = true;
   if (toScreen) {
     std::cout.flush();
     manipulator(std::cout);

@@ -9,6 +9,7 @@
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace tesmo {
 
@@ -54,13 +55,23 @@ public:
   bool toScreen = false;
   bool toFile = false;
   int level = 0;
+  // The text written so far ends with a line end (failure lines must start a line of their own).
+  bool atLineStart = true;
 
 private:
   template <class T>
   LogStream& put(const T& value) {
-    if (verbose < level) return *this;
+    if (verbose < level || !(toScreen || toFile)) return *this;
     if (toScreen) std::cout << value;
     if (toFile) file << value;
+    if constexpr (std::is_same_v<T, char>) {
+      atLineStart = value == '\n';
+    } else if constexpr (std::is_convertible_v<const T&, std::string_view>) {
+      const std::string_view text(value);
+      if (!text.empty()) atLineStart = text.back() == '\n';
+    } else {
+      atLineStart = false;
+    }
     return *this;
   }
 };

@@ -11,10 +11,13 @@
 #include "Check.h"
 #include "Graph.h"
 #include "IntMatrix.h"
+#include "RegionLink.h"
+#include "VoronoiWork.h"
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 
 namespace tesmo {
@@ -100,6 +103,39 @@ public:
   static void setCombineSolver(CombineSolver solver);
   static bool combineActive;
 
+  // --- cost blow-up (ReduceGraphBlowUp.cpp) ---
+  // Multiplies every cost by option blowUp and adds 0..blowUpRandom-1 to each edge, breaking
+  // ties at random; once per instance (costScale records the factor). Skipped, with a log line,
+  // when a scaled value would pass maxint.
+  void blowUp();
+  // --- end cost blow-up ---
+
+  // --- nearest terminals, Voronoi regions, bottleneck distances (ReduceGraphVoronoi.cpp) ---
+  // Allocates the nearest-terminal arrays on first use (grown when the instance outgrew them)
+  // and empties the link list.
+  void initVoronoiArrays();
+  // Row 1 of the nearest terminals, voronoiSlot, and the links between the regions (links
+  // longer than limit are not recorded).
+  void computeVoronoiRegions(int limit);
+  // Replaces the link list by the minimum spanning forest of the links; sets mstLink (direct
+  // terminal-terminal edges) and blowUpMark.
+  void generalizedMst();
+  // As generalizedMst, marking every edge of the expanded forest in mstLink and counting its
+  // use at each vertex in vertexValue; with force (or option mstComputeUpper) and no stored
+  // tree the expanded forest is offered to setUpper.
+  void generalizedMstUpper(int force);
+  void secondNearestTerminals(int limit);
+  void thirdNearestTerminals(int limit);
+  // Upper estimate of the bottleneck Steiner distance between vertices i and j; maxint when
+  // either has no nearest terminal. Builds the bottleneck store when there is none.
+  int bottleneckDistance(int i, int j);
+  // The bottleneck store of the current link list: option useTreeFindSave picks the tree form
+  // (default with 301 terminals or more), else the matrix. A store of another kind is replaced.
+  FindSave& getFindSave();
+  FindSave& buildFindSaveMatrix();
+  FindSave& buildFindSaveTree(int cached);  // option findsaveHashSize sizes the cache
+  // --- end nearest terminals ---
+
   // Instance fields, in the order of the data model.
   CheckedVector<int> partner;        // [0..2Emax] other slot of the same edge
   CheckedVector<int> delE;           // [0..2Emax] 1 = deleted
@@ -118,7 +154,7 @@ public:
   CheckedVector<int> treeDegree;     // [0..V] degree in the stored tree; maxint when none
   CheckedVector<int> vertexValue;    // [0..V] empty until used
   CheckedVector<int> upperTree;      // count-prefixed identities, then the contractID count
-  CheckedVector<int> regionLinks;    // triples [0..Emax], empty until used
+  CheckedVector<RegionLink> regionLinks;  // [0..Emax] links 1..linkCount, empty until used
   CheckedVector<int> linkSlot;       // [0..Emax], empty until used
   int linkCount = 0;
   int blowUpMark = maxint;
@@ -157,6 +193,81 @@ private:
   CheckedVector<int> headScratch_;    // [0..V]
   CheckedVector<int> listScratch_;    // tree slots collected by updateContract
   CheckedVector<int> groupStart_;     // [0..V+1] first spare slot of each contracted group
+  // --- nearest terminals: scratch ---
+  VoronoiWork voronoiWork_;
+  void allocateNearArrays();
+  void ensureMstArrays();
+  void acceptMstLinks(bool expand, bool collectTree);
+  void useMstSlot(int s, bool collectTree);
+  // --- end nearest terminals: scratch ---
+
+  // --- edge storage, degree reductions, connectivity, grid pruning (ReduceGraphEdges.cpp,
+  //     ReduceGraphDegree.cpp, ReduceGraphGrid.cpp) ---
+public:
+  // Caller arrays indexed by slot (reduced costs of the dual ascent) that the edits keep in step
+  // with the slots: moved with a moved slot, maxint for a freed one, combined for a new edge.
+  using SlotArrays = std::span<IntArray* const>;
+
+  // True when replacing v (up to d*d new edges, d its slot count) could exhaust the capacity;
+  // v = 0 asks about d = 0.
+  bool lacksEdgeSpace(int v) const;
+  // Takes a slot for one direction of a new edge (after the tail's range, else in overflow mode
+  // from the tail's chain) and writes the record there; 0 when no slot is left.
+  int findEdgePlace(const Arc& record);
+  // Inserts edge u-w, or lowers the cost of an existing one; s1 and s2 are the slots (from the
+  // replaced vertex to u and to w) of the path it stands for, s1 = 0 for a fresh identity.
+  // Returns the slot of u (0 when the capacity is exhausted and the run goes on).
+  int addEdge(Arc edge, int s1, int s2, SlotArrays arrays = {});
+  void addTerminal(int v);
+  // Deletes s's edge at once and keeps both ranges compact. Vanz is left to the caller.
+  void deleteEdge(int s, SlotArrays arrays = {});
+  void deleteVertex(int v, SlotArrays arrays = {});
+  // Lazy deletion of a non-terminal: the neighbours keep dead slots, marked in vertexWork for
+  // compactEdges. A terminal is not deleted: the instance is marked disconnected.
+  void markVertexDeleted(int v);
+  // Replaces v by edges between each pair of its neighbours; returns the addEdge calls. With
+  // bottleneck set, pairs joined by a path whose longest link is shorter are skipped.
+  int replaceVertex(int v, bool bottleneck, SlotArrays arrays = {});
+  // Ends overflow mode by laying all live slots out anew; returns 0.
+  int rebuildAdjacency();
+  // Carries out the tunnel pairs (u, w) listed in slotScratch, then empties the list.
+  void applyTunnels();
+
+  // Degree-1 vertices and degree-2 non-terminals leave (script letter v).
+  void removeVertices();
+  // Degree-2 terminals are contracted into a terminal neighbour (script letter L).
+  void removeVertices2();
+  // Deletes every vertex not reachable from the first terminal.
+  void deleteUnreachable();
+  // A terminal has been cut off: the bounds are closed, or the check fails when both are proven.
+  void markDisconnected();
+  // Deletes the grid lines beside a parallel line that carry (almost) no terminal.
+  void pruneGrid();
+
+  // The next live slot of v after slot s (s = 0: the first), its range first, then its overflow
+  // chain; 0 at the end.
+  int nextLiveSlot(int v, int s) const;
+  bool hasLiveSlot(int v) const { return nextLiveSlot(v, 0) != 0; }
+  // A slot of an overflow chain (chains lie beyond every range).
+  bool isOverflowSlot(int s) const { return overflowMode != 0 && s >= slotNext[0]; }
+
+private:
+  void deleteEdgeSlots(int s, SlotArrays arrays);
+  void removeFromRange(int p, SlotArrays arrays);
+  void freeSlot(int s, SlotArrays arrays);
+  void removeFromUpperTree(int id);
+  void dropTreeLeafEdge(int s, const char* label);
+  void leaveTerminalList(int v);
+  void removeDegreeOne(int c);
+  bool removeDegreeTwo(int c);
+  bool contractDegreeTwoTerminal(int t);
+  void pushRevisit(int v);
+  IntArray& edgeScratch(std::size_t size);
+
+  CheckedVector<int> edgeScratch_;  // [0..V+1] positions, visit marks
+  CheckedVector<int> edgeStack_;    // vertices queued for a revisit, search stack
+  int edgeStackTop_ = 0;
+  // --- end edge storage ---
 };
 
 }  // namespace tesmo

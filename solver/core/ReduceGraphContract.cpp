@@ -245,6 +245,8 @@ void ReduceGraph::updateContract(IntArray* map, bool record) {
             const int keptCost = spareArcs[kept].cost;
             const std::int64_t sum =
                 (inTree[keptID] ? keptCost : 0) + (inTree[newID] ? std::int64_t{c} : 0);
+            // Tree membership, not the summed cost, decides: a tree edge may cost 0.
+            const bool treePair = inTree[keptID] || inTree[newID];
             inTree[keptID] = 0;
             inTree[newID] = 0;
             // The cheaper stays; on equal costs the smaller identity, so that both sides of the
@@ -255,7 +257,7 @@ void ReduceGraph::updateContract(IntArray* map, bool record) {
               spareID[kept] = newID;
             }
             const int stays = spareArcs[kept].cost;
-            if (sum != 0) {
+            if (treePair) {
               inTree[spareID[kept]] = 1;
               const std::int64_t gain = sum - stays;
               upperValue -= static_cast<int>(gain);

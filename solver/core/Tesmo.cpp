@@ -1,9 +1,12 @@
 #include "Tesmo.h"
 
+#include "AlgorithmTable.h"
 #include "Check.h"
+#include "Exact.h"
 #include "Graph.h"
 #include "LogStream.h"
 #include "NameSpace.h"
+#include "OptimalTreeEnumeration.h"
 #include "OutReader.h"
 #include "ProgramDefaults.h"
 #include "Random.h"
@@ -50,21 +53,6 @@ void refuseDisconnected(const Graph& g, const NameSpace& names) {
     if (!reached[g.terminals[k]])
       exitWithError(std::string("network not connected: taxon ") + names.name(g.terminals[k]) +
                     " cannot be reached from taxon " + names.name(g.terminals[1]));
-}
-
-// Runs the chosen program on currentGraph; its tree is left in solutionList.
-void runProgram(char program) {
-  switch (program) {
-    case '1':
-      reduction();
-      return;
-    case '2':
-      exitWithError("program 2 (one optimal tree) is not available in this version");
-    case '3':
-      exitWithError("program 3 (a network containing all optimal trees) is not available in this version");
-    default:
-      exitWithError("program 4 (optimal trees that can be combined to all optimal trees) is not available in this version");
-  }
 }
 
 }  // namespace
@@ -120,17 +108,36 @@ int runOnce(int argc, char** argv) {
 
   seedRandom(-1);
   runTimer.startTimer();
-  {
-    // The instance of the enumerating programs; program 1 builds its own.
-    ReduceGraph instance(*currentGraph);
-    runProgram(program);
-  }
+  setSecondAlgorithmRunner(runAlgorithm);
+  // The instance of the enumerating programs; programs 1 and 2 build their own.
+  ReduceGraph instance(*currentGraph);
 
   // The result file is complete before the process-time line tells the waiting program that
   // the run succeeded.
-  const std::int64_t cost = expandSolution(*currentGraph, solutionList, input);
-  if (!StoWriter(input, labels, names).writeTree(stoPath, outPath, program, cost, solutionList))
-    exitWithError("cannot write sto file: " + stoPath);
+  if (program == '1' || program == '2') {
+    if (program == '1') reduction();
+    else exact();
+    const std::int64_t cost = expandSolution(*currentGraph, solutionList, input);
+    if (!StoWriter(input, labels, names).writeTree(stoPath, outPath, program, cost, solutionList))
+      exitWithError("cannot write sto file: " + stoPath);
+  } else {
+    int count = 0;
+    IntArray store;
+    IntArray starts;
+    enumerateOptimalTrees(count, store, starts, input, instance);
+    // The network of all optimal trees: every live edge of the instance, in arcs of the input.
+    IntArray network(1, 0);
+    for (int s = 1; s <= 2 * instance.E; ++s)
+      if (!instance.delE[s] && s < instance.partner[s]) network.push_back(s);
+    network[0] = static_cast<int>(network.size()) - 1;
+    const int savedVerbose = verbose;
+    verbose = 0;
+    expandSolution(instance, network, input);
+    verbose = savedVerbose;
+    if (!StoWriter(input, labels, names)
+             .writeNetwork(stoPath, outPath, program, network, instance.upperValue, store, starts, count))
+      exitWithError("cannot write sto file: " + stoPath);
+  }
   runTimer.printTime(1);
   log(0) << "\nsteiner computation finished.\n";
   logStream.flushLog();

@@ -127,5 +127,5 @@ TEST(SquareLinks, LinksTheFarEndsOfAdjacentLinks) {
   TMJLinkList links{{1, 2, 1}, {2, 3, 1}, {4, 5, 1}, {3, 4, 1}};
   SquareLinks(links);
   EXPECT_EQ(links, (TMJLinkList{{1, 2, 1}, {2, 3, 1}, {4, 5, 1}, {3, 4, 1},
-                                {1, 3, 1}, {3, 5, 1}, {2, 4, 1}}));
+                                {1, 3, 1}, {2, 4, 1}, {3, 5, 1}}));
 }

@@ -99,6 +99,7 @@ TEST(IndexedHeapTest, SortsLikeASortAcrossRandomOperations) {
 struct SortCase {
   std::vector<int> keys;
 };
+void PrintTo(const SortCase& c, std::ostream* os) { *os << c.keys.size() << " keys"; }
 
 class SortWithIndex : public ::testing::TestWithParam<SortCase> {};
 
@@ -146,6 +147,7 @@ TEST(SortTest, SmallExampleGivesItsIndex) {
 struct UniteCase {
   std::vector<int> a, b, expected;
 };
+void PrintTo(const UniteCase& c, std::ostream* os) { *os << c.a.size() << "+" << c.b.size(); }
 
 class UniteSortedLists : public ::testing::TestWithParam<UniteCase> {};
 

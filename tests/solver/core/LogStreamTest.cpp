@@ -57,6 +57,7 @@ struct TimeCase {
   long real;
   const char* expected;
 };
+void PrintTo(const TimeCase& c, std::ostream* os) { *os << c.elapsed; }
 
 class PrintTime : public ::testing::TestWithParam<TimeCase> {};
 
@@ -126,6 +127,17 @@ TEST_F(FailureExit, ExitWarningZeroLogsAndContinues) {
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], "Warning: (a<b) in file 'branching' line 7");
   EXPECT_EQ(lines[1].rfind("Warning: (dumpedTo.size() == 1) in file 'Tesmo' line ", 0), 0u);
+}
+
+TEST_F(FailureExit, AWarningStartsALineOfItsOwn) {
+  tesmotest::LogCapture capture(2);
+  tesmo::shell.Sset("exitWarning", "0");
+  log(2) << tesmo::Arc{2, 1, 3} << 3 << ", ";
+  log(3) << "hidden\n";  // not written: the line stays open
+  tesmo::exitWithWarning("x", 5, "Tesmo");
+  log(2) << "next" << std::endl;
+  tesmo::exitWithWarning("y", 6, "Tesmo");
+  EXPECT_EQ(capture.text(), "(2-1)3, \nWarning: (x) in file 'Tesmo' line 5\nnext\nWarning: (y) in file 'Tesmo' line 6\n");
 }
 
 TEST_F(FailureExit, AssertFailWithoutLineNumber) {

@@ -138,6 +138,7 @@ struct BadCase {
   std::vector<std::string> lines;
   const char* errorStart;
 };
+void PrintTo(const BadCase& c, std::ostream* os) { *os << c.label; }
 
 class OutReaderRefuses : public OutReaderTest, public ::testing::WithParamInterface<BadCase> {};
 

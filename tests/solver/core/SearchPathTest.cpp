@@ -14,6 +14,7 @@ struct PathCase {
   const char* name;
   const char* expected;
 };
+void PrintTo(const PathCase& c, std::ostream* os) { *os << c.dir << " " << c.name; }
 
 class MakePath : public ::testing::TestWithParam<PathCase> {};
 

@@ -28,6 +28,7 @@ struct LookupCase {
   char phase;
   const char* expected;  // null: no match
 };
+void PrintTo(const LookupCase& c, std::ostream* os) { *os << c.label; }
 
 class ShellLookup : public ShellTest, public ::testing::WithParamInterface<LookupCase> {};
 
@@ -96,6 +97,7 @@ struct NumberCase {
   int asInt;
   double asDouble;
 };
+void PrintTo(const NumberCase& c, std::ostream* os) { *os << c.value; }
 
 class ShellNumbers : public ShellTest, public ::testing::WithParamInterface<NumberCase> {};
 

@@ -57,6 +57,7 @@ struct MstCase {
   long long expected;
   std::set<std::pair<int, int>> tree;
 };
+void PrintTo(const MstCase& c, std::ostream* os) { *os << c.label; }
 
 class PrimMstPrune : public ::testing::TestWithParam<MstCase> {
 protected:

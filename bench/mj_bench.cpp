@@ -1,0 +1,111 @@
+// Runs the median-joining calculation on one data file and prints its figures.
+//   mj_bench <file.rdf|file.ami|file.phy|file.nex> [epsilon] [--amino] [--square] [--fhp]
+//            [--out file.out]
+// The last line holds wall time, peak memory, sequences, median vectors, links and the total link
+// length as key=value pairs.
+
+#include "Median_joining.h"
+#include "OutFile.h"
+#include "PhylipLite.h"
+#ifdef TARVANE_HAVE_IMPORT
+#include "UHelp.h"
+#include "umwandl.h"
+#endif
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+bool EndsWith(const std::string& s, const std::string& suffix) {
+  if (s.size() < suffix.size()) return false;
+  for (std::size_t k = 0; k < suffix.size(); ++k)
+    if (std::tolower(static_cast<unsigned char>(s[s.size() - suffix.size() + k])) != suffix[k])
+      return false;
+  return true;
+}
+
+// PHYLIP and NEXUS files go through the program's import when it is built, else (PHYLIP only)
+// through the plain reader.
+bool LoadData(const std::string& file, bool amino, Trdf_DataSet& data, std::string& usedFile) {
+  usedFile = file;
+  if (EndsWith(file, ".phy") || EndsWith(file, ".nex")) {
+#ifdef TARVANE_HAVE_IMPORT
+    const bool ok = EndsWith(file, ".phy") ? ImportPhylipFile(file, false) : ImportNexusFile(file, false);
+    if (!ok) return false;
+    if (!ChangeFileExtension("rdf", file, usedFile)) return false;
+#else
+    if (EndsWith(file, ".nex")) {
+      std::fprintf(stderr, "NEXUS files need the import library\n");
+      return false;
+    }
+    phylip_lite::Alignment a;
+    std::string error;
+    if (!phylip_lite::Read(file, a, error)) {
+      std::fprintf(stderr, "%s\n", error.c_str());
+      return false;
+    }
+    data = phylip_lite::ToDataSet(a, amino);
+    if (!amino) data.ReplaceAmbiguousStates(false, true);
+    return true;
+#endif
+  }
+  return LoadMJDataSet(data, usedFile, amino, true, false);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr,
+                 "usage: mj_bench <data file> [epsilon] [--amino] [--square] [--fhp] [--out file]\n");
+    return 2;
+  }
+  const std::string file = argv[1];
+  TMJOptions options;
+  std::string outName;
+  for (int k = 2; k < argc; ++k) {
+    const std::string a = argv[k];
+    if (a == "--amino") options.AminoAcids = true;
+    else if (a == "--square") options.MJSquare = true;
+    else if (a == "--fhp") options.Criterion = TMJCriterion::GreedyFHP;
+    else if (a == "--out" && k + 1 < argc) outName = argv[++k];
+    else {
+      const int e = std::atoi(a.c_str());
+      if (e < 0 || e > 255) {
+        std::fprintf(stderr, "epsilon must lie in 0..255\n");
+        return 2;
+      }
+      options.Epsilon = static_cast<uint8_t>(e);
+    }
+  }
+  if (EndsWith(file, ".ami")) options.AminoAcids = true;
+  Trdf_DataSet data;
+  std::string usedFile;
+  if (!LoadData(file, options.AminoAcids, data, usedFile)) {
+    std::fprintf(stderr, "cannot read %s\n", file.c_str());
+    return 1;
+  }
+  const int taxa = data.TaxaCount();
+  const auto start = std::chrono::steady_clock::now();
+  TMJCalculation calc(data, options);
+  const bool calculated = calc.Calculate();
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  if (!calculated) return 1;
+  if (!outName.empty() && !outfile::WriteOutText(outName, MJOutText(calc, usedFile))) return 1;
+  int distinct = 0;
+  for (int p = 1; p <= calc.InputSequenceCount(); ++p) distinct += data.Taxon(p).Representative == 0;
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("file=%s epsilon=%d taxa=%d distinct=%d rounds=%d wall_s=%.3f peak_mb=%.1f "
+              "sequences=%d medians=%d links=%zu length=%lld\n",
+              file.c_str(), options.Epsilon, taxa, distinct, calc.Rounds(), seconds,
+              usage.ru_maxrss / 1024.0, calc.SequenceCount(), calc.MedianVectorCount(),
+              calc.Links().size(), static_cast<long long>(calc.TotalLinkLength()));
+  return 0;
+}

@@ -1,0 +1,823 @@
+#include "RDF_Editor_GridForm.h"
+
+#include "DlgChangeMultipleWeightsForm.h"
+#include "FormScaling.h"
+#include "Oberflaeche.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QColor>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace {
+
+constexpr int DesignClientWidth = 1016;
+constexpr int DesignClientHeight = 690;
+constexpr int CellWidth = 18;
+constexpr int RowHeight = 20;
+constexpr int NameRowHeight = 64;  // room for an upright name of 8 characters
+
+const char* const InformationHeaders[rdf_limits::InfoCount] = {
+    "Phenotype", "Geography", "Lineage", "Group 1", "Group 2", "Group 3"};
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+char StateAt(const Trdf_DataSet& set, int taxon, int character) {
+  return set.Taxon(taxon).States[static_cast<std::size_t>(character - 1)];
+}
+
+// A cell editor that lets through only what its mask admits, letters in upper case. Deleting and
+// moving inside the cell stay free.
+class TMaskedLineEdit : public QLineEdit {
+public:
+  TMaskedLineEdit(TCellMask mask, QWidget* parent) : QLineEdit(parent), mask_(mask) {}
+
+protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const QString text = event->text();
+    const bool typing = text.size() == 1 && text[0].isPrint() &&
+                        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (!typing) return QLineEdit::keyPressEvent(event);
+    const char c = mask_.Typed(text[0].toLatin1());
+    const auto remaining = static_cast<std::size_t>(this->text().size() - selectedText().size());
+    if (c != '\0' && remaining < mask_.maxLength) insert(QString(QChar::fromLatin1(c)));
+    event->accept();
+  }
+
+private:
+  TCellMask mask_;
+};
+
+QTableView* MakeGrid(const char* name, QWidget* parent) {
+  auto* grid = new QTableView(parent);
+  grid->setObjectName(QLatin1String(name));
+  grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  grid->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+  grid->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+  grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  grid->verticalHeader()->setDefaultSectionSize(RowHeight);
+  grid->verticalHeader()->hide();
+  grid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
+                        QAbstractItemView::EditKeyPressed);
+  return grid;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TRdfGridModel
+
+TRdfGridModel::TRdfGridModel(TRdfEditor& editor, Kind kind, QObject* parent)
+    : QAbstractTableModel(parent), editor_(editor), kind_(kind) {}
+
+int TRdfGridModel::taxonOf(const QModelIndex& index) const {
+  return index.isValid() && taxonSide() ? index.row() + 1 : 0;
+}
+
+int TRdfGridModel::characterOf(const QModelIndex& index) const {
+  return index.isValid() && characterSide() ? index.column() + 1 : 0;
+}
+
+TCellMask TRdfGridModel::mask() const {
+  switch (kind_) {
+    case Kind::TaxonNames: return rdf_editor_masks::TaxonName;
+    case Kind::Frequencies: return rdf_editor_masks::Frequency;
+    case Kind::Information: return rdf_editor_masks::Information;
+    case Kind::CharacterNames: return rdf_editor_masks::CharacterName;
+    case Kind::Weights: return rdf_editor_masks::Weight;
+    case Kind::States: break;
+  }
+  return {};
+}
+
+int TRdfGridModel::rowCount(const QModelIndex& parent) const {
+  if (parent.isValid()) return 0;
+  if (taxonSide()) return editor_.DataSet().TaxaCount();
+  return editor_.DataSet().CharacterCount() > 0 ? 1 : 0;
+}
+
+int TRdfGridModel::columnCount(const QModelIndex& parent) const {
+  if (parent.isValid()) return 0;
+  switch (kind_) {
+    case Kind::TaxonNames:
+    case Kind::Frequencies: return 1;
+    case Kind::Information: return rdf_limits::InfoCount;
+    default: return editor_.DataSet().CharacterCount();
+  }
+}
+
+QVariant TRdfGridModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
+    return {};
+  const Trdf_DataSet& set = editor_.DataSet();
+  const int taxon = taxonOf(index);
+  const int character = characterOf(index);
+  if (kind_ == Kind::States && role == Qt::BackgroundRole) {
+    const char state = StateAt(set, taxon, character);
+    return QColor(editor_.IsAmbiguous(state) ? Qt::red : Qt::yellow);
+  }
+  if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole) return {};
+  if (role == Qt::ToolTipRole && kind_ != Kind::TaxonNames && kind_ != Kind::CharacterNames)
+    return {};
+  switch (kind_) {
+    case Kind::States:
+      return QString(QChar::fromLatin1(StateAt(set, taxon, character)));
+    case Kind::TaxonNames: return Q(set.Taxon(taxon).Name);
+    case Kind::Frequencies: return QString::number(set.Taxon(taxon).Frequency);
+    case Kind::Information:
+      return Q(set.Taxon(taxon).Info[static_cast<std::size_t>(index.column())]);
+    case Kind::CharacterNames: return Q(set.Character(character).Name);
+    case Kind::Weights: return QString::number(set.Character(character).Weight);
+  }
+  return {};
+}
+
+QVariant TRdfGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role != Qt::DisplayRole) return {};
+  if (orientation == Qt::Horizontal) {
+    switch (kind_) {
+      case Kind::TaxonNames: return QStringLiteral("Sequence");
+      case Kind::Frequencies: return QStringLiteral("Frequency");
+      case Kind::Information:
+        return section >= 0 && section < rdf_limits::InfoCount
+                   ? QVariant(QLatin1String(InformationHeaders[section]))
+                   : QVariant();
+      default: return QString::number(section + 1);
+    }
+  }
+  if (kind_ == Kind::CharacterNames) return QStringLiteral("Character");
+  if (kind_ == Kind::Weights) return QStringLiteral("Weight");
+  return QString::number(section + 1);
+}
+
+Qt::ItemFlags TRdfGridModel::flags(const QModelIndex& index) const {
+  Qt::ItemFlags f = QAbstractTableModel::flags(index);
+  if (kind_ != Kind::States) f |= Qt::ItemIsEditable;
+  return f;
+}
+
+bool TRdfGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::EditRole || !index.isValid() || kind_ == Kind::States) return false;
+  const std::string text = value.toString().toStdString();
+  bool ok = false;
+  switch (kind_) {
+    case Kind::TaxonNames: ok = editor_.RenameTaxon(taxonOf(index), text); break;
+    case Kind::Frequencies: ok = editor_.SetFrequencyText(taxonOf(index), text); break;
+    case Kind::Information: ok = editor_.SetInfo(index.column() + 1, taxonOf(index), text); break;
+    case Kind::CharacterNames: ok = editor_.RenameCharacter(characterOf(index), text); break;
+    case Kind::Weights: ok = editor_.SetWeightText(characterOf(index), text); break;
+    case Kind::States: break;
+  }
+  emit committed();
+  return ok;
+}
+
+void TRdfGridModel::refresh() {
+  if (rowCount() > 0 && columnCount() > 0)
+    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
+void TRdfGridModel::refill() {
+  beginResetModel();
+  endResetModel();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TRdfCellDelegate
+
+TRdfCellDelegate::TRdfCellDelegate(TCellMask mask, bool taxonSide, QObject* parent,
+                                   bool uprightText)
+    : QStyledItemDelegate(parent), mask_(mask), taxonSide_(taxonSide), upright_(uprightText) {}
+
+void TRdfCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+  if (!upright_) return QStyledItemDelegate::paint(painter, option, index);
+  QStyleOptionViewItem opt(option);
+  initStyleOption(&opt, index);
+  const QString text = opt.text;
+  opt.text.clear();
+  QStyle* style = opt.widget != nullptr ? opt.widget->style() : QApplication::style();
+  style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
+  painter->save();
+  painter->translate(opt.rect.bottomLeft());
+  painter->rotate(-90);
+  painter->drawText(QRect(2, 0, opt.rect.height() - 4, opt.rect.width()),
+                    Qt::AlignLeft | Qt::AlignVCenter, text);
+  painter->restore();
+}
+
+QWidget* TRdfCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                        const QModelIndex&) const {
+  auto* editor = new TMaskedLineEdit(mask_, parent);
+  editor->setFrame(false);
+  return editor;
+}
+
+bool TRdfCellDelegate::eventFilter(QObject* object, QEvent* event) {
+  auto* editor = qobject_cast<QWidget*>(object);
+  if (editor != nullptr && event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    const int k = key->key();
+    const bool leaves = key->modifiers() == Qt::NoModifier &&
+                        (taxonSide_ ? (k == Qt::Key_Up || k == Qt::Key_Down ||
+                                       k == Qt::Key_PageUp || k == Qt::Key_PageDown)
+                                    : (k == Qt::Key_Left || k == Qt::Key_Right));
+    if (leaves) {
+      emit commitData(editor);
+      emit closeEditor(editor, QAbstractItemDelegate::NoHint);
+      // The view then moves as the key says.
+      if (QWidget* viewport = editor->parentWidget()) {
+        if (QWidget* view = viewport->parentWidget()) {
+          QKeyEvent move(QEvent::KeyPress, k, Qt::NoModifier);
+          QCoreApplication::sendEvent(view, &move);
+        }
+      }
+      return true;
+    }
+  }
+  return QStyledItemDelegate::eventFilter(object, event);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TRDFEditorForm
+
+TRDFEditorForm::TRDFEditorForm(const std::string& dataType, bool createMode, QWidget* parent,
+                               QSize screenSize)
+    : QWidget(parent), editor_(dataType) {
+  setObjectName(QStringLiteral("RDFEditorForm"));
+  setWindowTitle(QStringLiteral("RDF-Editor"));
+  const QSize screen = ScreenSizeOr(screenSize);
+  ScaleForm(*this, DesignClientWidth, DesignClientHeight,
+            ComputeScreenScaling(screen.width(), screen.height()));
+
+  auto* layout = new QVBoxLayout(this);
+
+  CreationBox_ = new QGroupBox(QStringLiteral("Data set creation"), this);
+  CreationBox_->setObjectName(QStringLiteral("CreationBox"));
+  auto* creation = new QHBoxLayout(CreationBox_);
+  const auto spin = [this, creation](const char* name, const char* label, int lo, int hi,
+                                     int step) {
+    auto* s = new QSpinBox(CreationBox_);
+    s->setObjectName(QLatin1String(name));
+    s->setRange(lo, hi);
+    s->setSingleStep(step);
+    creation->addWidget(new QLabel(QLatin1String(label), CreationBox_));
+    creation->addWidget(s);
+    return s;
+  };
+  NumberSequencesSpin_ = spin("NumberSequencesSpin", "Number of sequences", 3, 3000, 1);
+  NumberCharactersSpin_ = spin("NumberCharactersSpin", "Number of characters", 1, 1000, 10);
+  DefaultWeightSpin_ = spin("DefaultWeightSpin", "Default weight", 0, rdf_limits::MaxWeight, 1);
+  auto* create = new QPushButton(QStringLiteral("Create"), CreationBox_);
+  create->setObjectName(QStringLiteral("CreateButton"));
+  connect(create, &QPushButton::clicked, this, &TRDFEditorForm::CreateButtonClick);
+  creation->addWidget(create);
+  layout->addWidget(CreationBox_);
+
+  buildStateBoxes();
+  layout->addWidget(DefaultCharacterStateBox_);
+  layout->addWidget(DefaultCharacterBox_);
+
+  EditBox_ = new QGroupBox(QStringLiteral("Data editor"), this);
+  EditBox_->setObjectName(QStringLiteral("EditBox"));
+  auto* editLayout = new QVBoxLayout(EditBox_);
+  auto* hint = new QLabel(QStringLiteral("Press right mouse key to get additional functionality"),
+                          EditBox_);
+  editLayout->addWidget(hint);
+  auto* gridHost = new QWidget(EditBox_);
+  buildGrids(gridHost);
+  editLayout->addWidget(gridHost, 1);
+  auto* buttonHost = new QWidget(EditBox_);
+  buildButtons(buttonHost);
+  editLayout->addWidget(buttonHost);
+  layout->addWidget(EditBox_, 1);
+
+  // Activation: the spins' start values; the creation box only in create mode.
+  NumberSequencesSpin_->setValue(10);
+  NumberCharactersSpin_->setValue(10);
+  DefaultWeightSpin_->setValue(rdf_limits::DefaultWeight);
+  CreationBox_->setVisible(createMode);
+  EditBox_->hide();
+  refillGrids();
+}
+
+// The grids' models read the editor: they go first, while it still exists.
+TRDFEditorForm::~TRDFEditorForm() { delete EditBox_; }
+
+void TRDFEditorForm::buildStateBoxes() {
+  const auto fill = [this](QComboBox* box) {
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    for (const std::string& entry : editor_.StateList()) box->addItem(Q(entry));
+  };
+  DefaultCharacterStateBox_ = new QGroupBox(QStringLiteral("Character state specification"), this);
+  DefaultCharacterStateBox_->setObjectName(QStringLiteral("DefaultCharacterStateBox"));
+  auto* l1 = new QHBoxLayout(DefaultCharacterStateBox_);
+  CharacterStates_ = new QComboBox(DefaultCharacterStateBox_);
+  CharacterStates_->setObjectName(QStringLiteral("CharacterStates"));
+  fill(CharacterStates_);
+  auto* ok = new QPushButton(QStringLiteral("OK"), DefaultCharacterStateBox_);
+  ok->setObjectName(QStringLiteral("OKButton"));
+  connect(ok, &QPushButton::clicked, this, &TRDFEditorForm::OKButtonClick);
+  l1->addWidget(CharacterStates_, 1);
+  l1->addWidget(ok);
+  DefaultCharacterStateBox_->hide();
+
+  DefaultCharacterBox_ =
+      new QGroupBox(QStringLiteral("Specification of default character states"), this);
+  DefaultCharacterBox_->setObjectName(QStringLiteral("DefaultCharacterBox"));
+  auto* l2 = new QHBoxLayout(DefaultCharacterBox_);
+  CharacterNameEdit_ = new QLineEdit(DefaultCharacterBox_);
+  CharacterNameEdit_->setObjectName(QStringLiteral("CharacterNameEdit"));
+  CharacterNameEdit_->setReadOnly(true);
+  CharacterStateBox_ = new QComboBox(DefaultCharacterBox_);
+  CharacterStateBox_->setObjectName(QStringLiteral("CharacterStateBox"));
+  fill(CharacterStateBox_);
+  auto* cont = new QPushButton(QStringLiteral("Continue"), DefaultCharacterBox_);
+  cont->setObjectName(QStringLiteral("ContinueButton"));
+  connect(cont, &QPushButton::clicked, this, &TRDFEditorForm::ContinueButtonClick);
+  l2->addWidget(CharacterNameEdit_);
+  l2->addWidget(CharacterStateBox_, 1);
+  l2->addWidget(cont);
+  DefaultCharacterBox_->hide();
+}
+
+void TRDFEditorForm::buildGrids(QWidget* parent) {
+  using Kind = TRdfGridModel::Kind;
+  const auto grid = [this, parent](const char* name, Kind kind) {
+    QTableView* view = MakeGrid(name, parent);
+    auto* model = new TRdfGridModel(editor_, kind, view);
+    view->setModel(model);
+    if (kind == Kind::States) {
+      view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    } else {
+      // Character names stand upright in their narrow columns.
+      view->setItemDelegate(new TRdfCellDelegate(model->mask(), model->taxonSide(), view,
+                                                 kind == Kind::CharacterNames));
+      // A committed cell changes no grid's shape, so every grid is repainted in place; a reset
+      // here would pull the open cell editor away under the view.
+      connect(model, &TRdfGridModel::committed, this, &TRDFEditorForm::refreshCells);
+    }
+    if (model->characterSide()) {
+      view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+      view->horizontalHeader()->setDefaultSectionSize(CellWidth);
+    }
+    view->installEventFilter(this);
+    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this, view](const QModelIndex& current) { syncCurrent(view, current); });
+    return view;
+  };
+  EditGrid_ = grid("EditGrid", Kind::States);
+  SequencesGrid_ = grid("SequencesGrid", Kind::TaxonNames);
+  FrequencyGrid_ = grid("FrequencyGrid", Kind::Frequencies);
+  FurtherInformationGrid_ = grid("FurtherInformationGrid", Kind::Information);
+  CharactersGrid_ = grid("CharactersGrid", Kind::CharacterNames);
+  WeightGrid_ = grid("WeightGrid", Kind::Weights);
+  CharactersGrid_->verticalHeader()->setDefaultSectionSize(NameRowHeight);
+  CharactersGrid_->setFixedHeight(NameRowHeight + 2);
+  WeightGrid_->setFixedHeight(RowHeight + 2);
+  for (QTableView* g : {CharactersGrid_, WeightGrid_}) g->horizontalHeader()->hide();
+  // Every taxon-side grid shows its header row, so their rows stand level.
+  for (QTableView* g : {SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_})
+    g->horizontalHeader()->setStretchLastSection(true);
+  FurtherInformationGrid_->hide();
+  SequencesGrid_->setFixedWidth(150);
+  FrequencyGrid_->setFixedWidth(80);
+  EditGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
+  SequencesGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
+  CharactersGrid_->setContextMenuPolicy(Qt::CustomContextMenu);
+
+  ScrollVert_ = new QScrollBar(Qt::Vertical, parent);
+  ScrollVert_->setObjectName(QStringLiteral("ScrollVert"));
+  ScrollHoriz_ = new QScrollBar(Qt::Horizontal, parent);
+  ScrollHoriz_->setObjectName(QStringLiteral("ScrollHoriz"));
+
+  // The grids have no scroll bars of their own: the two bars move them together, and a grid
+  // scrolled by the keyboard moves the bar.
+  const auto couple = [](QScrollBar* bar, QTableView* master,
+                         std::initializer_list<QTableView*> all, bool vertical) {
+    const auto barOf = [vertical](QTableView* v) {
+      return vertical ? v->verticalScrollBar() : v->horizontalScrollBar();
+    };
+    QObject::connect(barOf(master), &QScrollBar::rangeChanged, bar, &QScrollBar::setRange);
+    for (QTableView* v : all) {
+      QObject::connect(bar, &QScrollBar::valueChanged, barOf(v), &QScrollBar::setValue);
+      QObject::connect(barOf(v), &QScrollBar::valueChanged, bar, &QScrollBar::setValue);
+    }
+  };
+  couple(ScrollVert_, EditGrid_,
+         {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_}, true);
+  couple(ScrollHoriz_, EditGrid_, {EditGrid_, CharactersGrid_, WeightGrid_}, false);
+
+  // Captions of the character-side grids' single rows, beside them.
+  auto* characterLabel = new QLabel(QStringLiteral("Character"), parent);
+  auto* weightLabel = new QLabel(QStringLiteral("Weight"), parent);
+  characterLabel->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+  weightLabel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  characterLabels_ = {characterLabel, weightLabel};
+
+  auto* g = new QGridLayout(parent);
+  g->setSpacing(0);
+  g->addWidget(characterLabel, 0, 0, 1, 2);
+  g->addWidget(weightLabel, 1, 0, 1, 2);
+  g->addWidget(CharactersGrid_, 0, 2);
+  g->addWidget(WeightGrid_, 1, 2);
+  g->addWidget(SequencesGrid_, 2, 0);
+  g->addWidget(FrequencyGrid_, 2, 1);
+  g->addWidget(EditGrid_, 2, 2);
+  g->addWidget(FurtherInformationGrid_, 2, 2);
+  g->addWidget(ScrollVert_, 2, 3);
+  g->addWidget(ScrollHoriz_, 3, 2);
+  g->setRowStretch(2, 1);
+  g->setColumnStretch(2, 1);
+
+  // Popup menus.
+  QMenu* states = popup("StatePopup", EditGrid_);
+  for (const std::string& entry : editor_.StateList()) {
+    QAction* a = states->addAction(Q(entry));
+    const char state = entry[0];
+    connect(a, &QAction::triggered, this, [this, state] {
+      if (CurrentTaxon() == 0 || CurrentCharacter() == 0) return;
+      editor_.SetState(CurrentTaxon(), CurrentCharacter(), state);
+      refillGrids();
+    });
+  }
+  QMenu* sequences = popup("SequencePopup", SequencesGrid_);
+  const auto item = [this](QMenu* menu, const char* name, const char* caption,
+                           void (TRDFEditorForm::*slot)()) {
+    QAction* a = menu->addAction(QLatin1String(caption));
+    a->setObjectName(QLatin1String(name));
+    connect(a, &QAction::triggered, this, slot);
+  };
+  item(sequences, "InsertSequence1", "&Insert sequence", &TRDFEditorForm::InsertSequenceClick);
+  item(sequences, "AddFinalSequence1", "&Add final sequence",
+       &TRDFEditorForm::AddFinalSequenceClick);
+  item(sequences, "DuplicateSequence1", "D&uplicate sequence",
+       &TRDFEditorForm::DuplicateSequenceClick);
+  item(sequences, "DeleteSequence1", "&Delete sequence", &TRDFEditorForm::DeleteSequenceClick);
+  QMenu* characters = popup("CharacterPopup", CharactersGrid_);
+  item(characters, "InsertCharacter1", "&Insert character", &TRDFEditorForm::InsertCharacterClick);
+  item(characters, "AddFinalCharacter1", "&Add final character",
+       &TRDFEditorForm::AddFinalCharacterClick);
+  item(characters, "DuplicateCharacter1", "D&uplicate character",
+       &TRDFEditorForm::DuplicateCharacterClick);
+  item(characters, "DeleteCharacter1", "&Delete character", &TRDFEditorForm::DeleteCharacterClick);
+  item(characters, "SetDefaultCharacterState1", "&Set default character state",
+       &TRDFEditorForm::SetDefaultCharacterStateClick);
+}
+
+QMenu* TRDFEditorForm::popup(const char* name, QWidget* grid) {
+  auto* menu = new QMenu(this);
+  menu->setObjectName(QLatin1String(name));
+  auto* view = static_cast<QTableView*>(grid);
+  connect(view, &QWidget::customContextMenuRequested, this, [view, menu](const QPoint& pos) {
+    // The click selects the cell under the pointer first.
+    const QModelIndex index = view->indexAt(pos);
+    if (index.isValid()) view->setCurrentIndex(index);
+    menu->popup(view->viewport()->mapToGlobal(pos));
+  });
+  return menu;
+}
+
+void TRDFEditorForm::buildButtons(QWidget* parent) {
+  auto* g = new QGridLayout(parent);
+  int n = 0;
+  const auto button = [this, parent, g, &n](const char* name, const char* caption,
+                                            void (TRDFEditorForm::*slot)()) {
+    auto* b = new QPushButton(QLatin1String(caption), parent);
+    b->setObjectName(QLatin1String(name));
+    connect(b, &QPushButton::clicked, this, slot);
+    g->addWidget(b, n / 8, n % 8);
+    ++n;
+    return b;
+  };
+  button("InsertSequenceButton", "Insert sequence", &TRDFEditorForm::InsertSequenceClick);
+  button("AddFinalSequenceButton", "Add final sequence", &TRDFEditorForm::AddFinalSequenceClick);
+  button("DuplicateSequenceButton", "Duplicate sequence", &TRDFEditorForm::DuplicateSequenceClick);
+  button("DeleteSequenceButton", "Delete Sequence", &TRDFEditorForm::DeleteSequenceClick);
+  button("InsertCharacterButton", "Insert character", &TRDFEditorForm::InsertCharacterClick);
+  button("AddFinalCharacterButton", "Add final character", &TRDFEditorForm::AddFinalCharacterClick);
+  button("DuplicateCharacterButton", "Duplicate character",
+         &TRDFEditorForm::DuplicateCharacterClick);
+  button("DeleteCharacterButton", "Delete character", &TRDFEditorForm::DeleteCharacterClick);
+  button("CheckDataButton", "Check data", &TRDFEditorForm::CheckDataClick)->hide();
+  button("SaveButton", "Save", &TRDFEditorForm::SaveClick);
+  button("ExitButton", "Exit", &TRDFEditorForm::ExitClick);
+  UndoButton_ = button("UndoButton", "Undo", &TRDFEditorForm::UndoClick);
+  UndoButton_->setEnabled(false);
+  button("ReplaceAmbiguousButton", "Replace ambiguous states",
+         &TRDFEditorForm::ReplaceAmbiguousClick)
+      ->setVisible(!editor_.IsAmino());
+  button("BinarizationButton", "Binarization", &TRDFEditorForm::BinarizationClick)
+      ->setVisible(editor_.DataTypeWord() == "multistate");
+  button("ChangeMultipleWeightsButton", "Change multiple weights",
+         &TRDFEditorForm::ChangeMultipleWeightsClick);
+  button("SwitchInputWindowButton", "Switch input window",
+         &TRDFEditorForm::SwitchInputWindowClick);
+}
+
+bool TRDFEditorForm::OpenStep() {
+  if (!editor_.OpenWithDialog()) return false;
+  showEditBox();
+  return true;
+}
+
+void TRDFEditorForm::showEditBox() {
+  CreationBox_->hide();
+  EditBox_->show();
+  refillGrids();
+}
+
+void TRDFEditorForm::refreshCells() {
+  for (QTableView* view : {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_,
+                           CharactersGrid_, WeightGrid_})
+    static_cast<TRdfGridModel*>(view->model())->refresh();
+  UndoButton_->setEnabled(editor_.CanUndo());
+}
+
+void TRDFEditorForm::refillGrids() {
+  const int taxon = CurrentTaxon();
+  const int character = CurrentCharacter();
+  for (QTableView* view : {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_,
+                           CharactersGrid_, WeightGrid_})
+    static_cast<TRdfGridModel*>(view->model())->refill();
+  UndoButton_->setEnabled(editor_.CanUndo());
+  const Trdf_DataSet& set = editor_.DataSet();
+  SelectCell(std::min(std::max(taxon, 1), set.TaxaCount()),
+             std::min(std::max(character, 1), set.CharacterCount()));
+}
+
+int TRDFEditorForm::CurrentTaxon() const {
+  const QModelIndex i = EditGrid_->currentIndex();
+  return i.isValid() ? i.row() + 1 : 0;
+}
+
+int TRDFEditorForm::CurrentCharacter() const {
+  const QModelIndex i = EditGrid_->currentIndex();
+  return i.isValid() ? i.column() + 1 : 0;
+}
+
+void TRDFEditorForm::SelectCell(int taxon, int character) {
+  if (taxon < 1 || character < 1) return;
+  const QModelIndex index = EditGrid_->model()->index(taxon - 1, character - 1);
+  if (!index.isValid()) return;
+  EditGrid_->setCurrentIndex(index);
+}
+
+// Selecting a cell in one grid selects the same taxon and character in the others.
+void TRDFEditorForm::syncCurrent(QTableView* from, const QModelIndex& current) {
+  if (syncing_ || !current.isValid()) return;
+  syncing_ = true;
+  const auto* model = static_cast<const TRdfGridModel*>(from->model());
+  const int taxon = model->taxonOf(current);
+  const int character = model->characterOf(current);
+  for (QTableView* view : {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_,
+                           CharactersGrid_, WeightGrid_}) {
+    if (view == from) continue;
+    const auto* m = static_cast<const TRdfGridModel*>(view->model());
+    const QModelIndex old = view->currentIndex();
+    int row = old.isValid() ? old.row() : 0;
+    int column = old.isValid() ? old.column() : 0;
+    if (m->taxonSide() && taxon > 0) row = taxon - 1;
+    if (m->characterSide() && character > 0) column = character - 1;
+    const QModelIndex index = m->index(row, column);
+    if (index.isValid() && index != old) view->setCurrentIndex(index);
+  }
+  syncing_ = false;
+}
+
+void TRDFEditorForm::CreateButtonClick() {
+  if (!editor_.CreateDataSet(NumberSequencesSpin_->value(), NumberCharactersSpin_->value(),
+                             DefaultWeightSpin_->value()))
+    return;
+  showEditBox();
+}
+
+void TRDFEditorForm::InsertSequenceClick() {
+  const int at = editor_.AddTaxon(TRdfInsertKind::Insert, std::max(CurrentTaxon(), 1));
+  refillGrids();
+  if (at > 0) SelectCell(at, std::max(CurrentCharacter(), 1));
+}
+
+void TRDFEditorForm::AddFinalSequenceClick() {
+  const int at = editor_.AddTaxon(TRdfInsertKind::AddFinal, 0);
+  refillGrids();
+  if (at > 0) {
+    SelectCell(at, std::max(CurrentCharacter(), 1));
+    SequencesGrid_->setFocus();
+  }
+}
+
+void TRDFEditorForm::DuplicateSequenceClick() {
+  if (CurrentTaxon() == 0) return;
+  editor_.AddTaxon(TRdfInsertKind::Duplicate, CurrentTaxon());
+  refillGrids();
+}
+
+void TRDFEditorForm::DeleteSequenceClick() {
+  if (CurrentTaxon() == 0) return;
+  editor_.DeleteTaxon(CurrentTaxon());
+  refillGrids();
+}
+
+void TRDFEditorForm::beginCharacterInsert(TRdfInsertKind kind, int position) {
+  if (!editor_.CanAddCharacter(kind)) return;
+  pendingCharacter_ = position;
+  EditBox_->setEnabled(false);
+  DefaultCharacterStateBox_->show();
+}
+
+void TRDFEditorForm::InsertCharacterClick() {
+  beginCharacterInsert(TRdfInsertKind::Insert, std::max(CurrentCharacter(), 1));
+}
+
+void TRDFEditorForm::AddFinalCharacterClick() {
+  beginCharacterInsert(TRdfInsertKind::AddFinal, editor_.DataSet().CharacterCount() + 1);
+}
+
+char TRDFEditorForm::chosenState(QComboBox* box) const {
+  int entry = box->findText(box->currentText());
+  if (entry < 0) entry = StateEntryForText(editor_.StateList(), box->currentText().toStdString());
+  box->setCurrentIndex(entry);
+  return editor_.StateList()[static_cast<std::size_t>(entry)][0];
+}
+
+void TRDFEditorForm::OKButtonClick() {
+  const char state = chosenState(CharacterStates_);
+  const bool ok = editor_.InsertCharacter(pendingCharacter_, state, DefaultWeightSpin_->value());
+  DefaultCharacterStateBox_->hide();
+  EditBox_->setEnabled(true);
+  refillGrids();
+  if (ok) SelectCell(std::max(CurrentTaxon(), 1), pendingCharacter_);
+}
+
+void TRDFEditorForm::DuplicateCharacterClick() {
+  if (CurrentCharacter() == 0) return;
+  editor_.DuplicateCharacter(CurrentCharacter());
+  refillGrids();
+}
+
+void TRDFEditorForm::DeleteCharacterClick() {
+  if (CurrentCharacter() == 0) return;
+  editor_.DeleteCharacter(CurrentCharacter());
+  refillGrids();
+}
+
+void TRDFEditorForm::SetDefaultCharacterStateClick() {
+  defaultCharacter_ = CurrentCharacter();
+  if (defaultCharacter_ == 0) return;
+  CharacterNameEdit_->setText(Q(editor_.DataSet().Character(defaultCharacter_).Name));
+  // Held back like the insertion, so the character cannot move away before Continue.
+  EditBox_->setEnabled(false);
+  DefaultCharacterBox_->show();
+}
+
+void TRDFEditorForm::ContinueButtonClick() {
+  const char state = chosenState(CharacterStateBox_);
+  if (defaultCharacter_ >= 1 && defaultCharacter_ <= editor_.DataSet().CharacterCount())
+    editor_.SetDefaultState(defaultCharacter_, state);
+  DefaultCharacterBox_->hide();
+  EditBox_->setEnabled(true);
+  refillGrids();
+}
+
+void TRDFEditorForm::CheckDataClick() {
+  if (const auto problem = editor_.CheckData()) {
+    SelectCell(problem->taxon > 0 ? problem->taxon : std::max(CurrentTaxon(), 1),
+               problem->character > 0 ? problem->character : std::max(CurrentCharacter(), 1));
+  }
+}
+
+void TRDFEditorForm::SaveClick() {
+  // The check runs inside the save; repeat it here only to select the faulty row or column.
+  if (const auto problem = editor_.CheckData()) {
+    SelectCell(problem->taxon > 0 ? problem->taxon : std::max(CurrentTaxon(), 1),
+               problem->character > 0 ? problem->character : std::max(CurrentCharacter(), 1));
+    return;
+  }
+  editor_.SaveWithDialog();
+}
+
+void TRDFEditorForm::ExitClick() {
+  if (!editor_.ConfirmExit()) return;
+  exitConfirmed_ = true;
+  close();
+}
+
+void TRDFEditorForm::closeEvent(QCloseEvent* event) {
+  // Closing by the title bar asks like Exit, so unsaved work is not lost without a word.
+  if (!exitConfirmed_ && !EditBox_->isHidden() && !editor_.ConfirmExit()) {
+    event->ignore();
+    return;
+  }
+  exitConfirmed_ = true;
+  event->accept();
+}
+
+void TRDFEditorForm::UndoClick() {
+  editor_.Undo();
+  refillGrids();
+}
+
+void TRDFEditorForm::ReplaceAmbiguousClick() {
+  if (editor_.ReplaceAmbiguousStates()) refillGrids();
+}
+
+void TRDFEditorForm::BinarizationClick() {
+  editor_.Binarize();
+  refillGrids();
+}
+
+void TRDFEditorForm::ChangeMultipleWeightsClick() {
+  const Trdf_DataSet& set = editor_.DataSet();
+  if (set.CharacterCount() == 0) return;
+  std::vector<std::string> names;
+  for (const Trdf_Character& c : set.Characters) names.push_back(c.Name);
+  TDlgListSelection dialog(this);
+  dialog.SetNames(names);
+  dialog.SetWeight(set.Character(1).Weight);
+  if (dialog.exec() != QDialog::Accepted) return;
+  editor_.SetWeights(dialog.GetStart(), dialog.GetEnd(), dialog.GetWeight());
+  refillGrids();
+}
+
+void TRDFEditorForm::SwitchInputWindowClick() {
+  for (QWidget* w : std::initializer_list<QWidget*>{WeightGrid_, CharactersGrid_, EditGrid_,
+                                                     FrequencyGrid_, FurtherInformationGrid_,
+                                                     ScrollHoriz_, characterLabels_[0],
+                                                     characterLabels_[1]})
+    w->setVisible(w->isHidden());
+}
+
+bool TRDFEditorForm::stateGridKey(QKeyEvent* key) {
+  const int k = key->key();
+  if (k == Qt::Key_Return || k == Qt::Key_Enter) {
+    if (CurrentCharacter() > 0 && CurrentCharacter() < editor_.DataSet().CharacterCount())
+      SelectCell(CurrentTaxon(), CurrentCharacter() + 1);
+    return true;
+  }
+  const QString text = key->text();
+  if (k == Qt::Key_Tab || text.size() != 1 || !text[0].isPrint() ||
+      (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+    return false;
+  const char c = text[0].toLatin1();
+  if (c == '\0' || CurrentTaxon() == 0 || CurrentCharacter() == 0) return true;
+  editor_.TypeState(CurrentTaxon(), CurrentCharacter(), c);
+  refillGrids();
+  return true;
+}
+
+bool TRDFEditorForm::informationGridKey(QKeyEvent* key) {
+  const QModelIndex index = FurtherInformationGrid_->currentIndex();
+  // Keys reach the grid itself only while no cell editor is open.
+  if (!index.isValid()) return false;
+  const int field = index.column() + 1;
+  const int taxon = index.row() + 1;
+  if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+    editor_.SetInfo(field, taxon, "");
+  } else if (key->matches(QKeySequence::Copy)) {
+    editor_.CopyInfo(field, taxon);
+    return true;
+  } else if (key->matches(QKeySequence::Paste)) {
+    editor_.PasteInfo(field, taxon);
+  } else {
+    return false;
+  }
+  refillGrids();
+  return true;
+}
+
+bool TRDFEditorForm::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == EditGrid_) return stateGridKey(key);
+    if (watched == FurtherInformationGrid_) return informationGridKey(key);
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+QWidget* CreateRdfEditor(const std::string& dataType) {
+  auto form = std::make_unique<TRDFEditorForm>(dataType, EditorCreateMode);
+  if (!EditorCreateMode && !form->OpenStep()) return nullptr;
+  return form.release();
+}

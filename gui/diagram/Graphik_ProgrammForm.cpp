@@ -1,0 +1,895 @@
+#include "Graphik_ProgrammForm.h"
+
+#include "Dia_File.h"
+#include "DiagramFormScaling.h"
+#include "Dialogs.h"
+#include "DrawEdgesThread.h"
+#include "FdiFile.h"
+#include "Graphik_Programm.h"
+#include "Graphik_StatisticsForm.h"
+#include "Graphik_WindowLogic.h"
+#include "QtCanvas.h"
+#include "UHelp.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <exception>
+
+namespace {
+
+constexpr int kImageWidth = 777;   // the drawing surface on the design screen
+constexpr int kImageHeight = 553;
+constexpr int kPlacementIntervalMs = 5;
+
+const char* const kWrongFormatMessage = "The chosen file has the wrong format or contains no data.";
+const char* const kExitQuestion = "Do you really want to exit without saving?";
+const char* const kExportWarning =
+    "Warning: To save your modifications it is required to save as *.dia or *.fdi format "
+    "additionally.";
+const char* const kPdfNotAvailable =
+    "Saving as PDF (Portable document format) is not available yet. Please save the diagram as "
+    "*.fdi or *.bmp.";
+
+// The surface widget: shows the drawing surface's image as it is.
+class TDiagramImage final : public QWidget {
+public:
+  TDiagramImage(const QImage& image, QWidget* parent) : QWidget(parent), image_(image) {
+    setFixedSize(image.size());
+  }
+
+protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    painter.drawImage(0, 0, image_);
+  }
+
+private:
+  const QImage& image_;
+};
+
+// A spin box the user changes only with its arrows.
+class TArrowSpin final : public QSpinBox {
+public:
+  TArrowSpin(const char* name, int minimum, int maximum, int value, QWidget* parent)
+      : QSpinBox(parent) {
+    setObjectName(QString::fromLatin1(name));
+    setRange(minimum, maximum);
+    setValue(value);
+    lineEdit()->setReadOnly(true);
+  }
+};
+
+QPushButton* MakeButton(const char* name, const QString& caption, QWidget* parent) {
+  auto* b = new QPushButton(caption, parent);
+  b->setObjectName(QString::fromLatin1(name));
+  return b;
+}
+
+QCheckBox* MakeCheck(const char* name, const char* caption, bool checked, QWidget* parent) {
+  auto* c = new QCheckBox(QString::fromLatin1(caption), parent);
+  c->setObjectName(QString::fromLatin1(name));
+  c->setChecked(checked);
+  return c;
+}
+
+bool DefaultPrinterDialog(QPrinter& printer) {
+  QPrintDialog dialog(&printer);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace
+
+TGraphik_Menue::TGraphik_Menue(QWidget* parent, QSize screenSize)
+    : QMainWindow(parent, Qt::Window), PrinterDialog(DefaultPrinterDialog), caller_(parent),
+      screenSize_(screenSize) {
+  setObjectName(QStringLiteral("Graphik_Menue"));
+  setWindowTitle(QStringLiteral("Draw Network"));
+  setAttribute(Qt::WA_DeleteOnClose);
+
+  const ScreenScaling s = ScaleDiagramForm(*this, QSize(1016, 734), screenSize);
+  surface_ = QImage(ScaledLength(kImageWidth, s), ScaledLength(kImageHeight, s),
+                    QImage::Format_RGB32);
+  surface_.fill(Qt::white);
+
+  buildMenus();
+  buildControls(surface_.width(), surface_.height());
+
+  placementTimer_.setObjectName(QStringLiteral("PlacementTimer"));
+  placementTimer_.setInterval(kPlacementIntervalMs);
+  connect(&placementTimer_, &QTimer::timeout, this, &TGraphik_Menue::PlacementTick);
+
+  // Everything but the menu is hidden until a diagram is opened.
+  for (QWidget* w : std::initializer_list<QWidget*>{
+           DisplayParameters_, ZoomGroup_, NavigationGroup_, StatisticButton_, ShortestTrees_,
+           HelpGroup_, StopButton_, EndCorrectionButton_, FinalizeButton_, UndoButton_,
+           CmbColorScheme_, LblColorScheme_})
+    w->hide();
+  Image1_->setEnabled(false);
+}
+
+TGraphik_Menue::~TGraphik_Menue() { ReleaseDiagram(); }
+
+void TGraphik_Menue::buildMenus() {
+  File1_ = menuBar()->addMenu(QStringLiteral("&File"));
+  File1_->setObjectName(QStringLiteral("File1"));
+  File1_->menuAction()->setObjectName(QStringLiteral("File1Action"));
+  const auto item = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
+    QAction* a = menu ? menu->addAction(QString::fromLatin1(caption))
+                      : menuBar()->addAction(QString::fromLatin1(caption));
+    a->setObjectName(QString::fromLatin1(name));
+    connect(a, &QAction::triggered, this, handler);
+    return a;
+  };
+  Open21_ = item(File1_, "Open21", "&Open", &TGraphik_Menue::Open21Click);
+  Save1_ = item(File1_, "Save1", "&Save", &TGraphik_Menue::Save1Click);
+  Print1_ = item(File1_, "Print1", "&Print", &TGraphik_Menue::Print1Click);
+  Printersetup1_ = item(File1_, "Printersetup1", "P&rinter setup",
+                        &TGraphik_Menue::Printersetup1Click);
+  Exit1_ = item(nullptr, "Exit1", "&Exit", &TGraphik_Menue::Exit1Click);
+  Save1_->setEnabled(false);
+  Print1_->setEnabled(false);
+}
+
+void TGraphik_Menue::buildControls(int imageWidth, int imageHeight) {
+  auto* central = new QWidget(this);
+  setCentralWidget(central);
+  auto* row = new QHBoxLayout(central);
+  row->setContentsMargins(0, 0, 0, 0);
+
+  Image1_ = new TDiagramImage(surface_, central);
+  Image1_->setObjectName(QStringLiteral("Image1"));
+  Image1_->setFixedSize(imageWidth, imageHeight);
+  row->addWidget(Image1_, 0, Qt::AlignTop | Qt::AlignLeft);
+
+  auto* panel = new QVBoxLayout;
+  row->addLayout(panel, 1);
+
+  // Display parameters: every change repaints.
+  DisplayParameters_ = new QGroupBox(QStringLiteral("Display parameters"), central);
+  DisplayParameters_->setObjectName(QStringLiteral("DisplayParameters"));
+  auto* display = new QGridLayout(DisplayParameters_);
+  NodesProportional_ = MakeCheck("NodesProportional", "Nodes proportional to frequencies", false,
+                                 DisplayParameters_);
+  OnlyTorso_ = MakeCheck("OnlyTorso", "Display only torso", false, DisplayParameters_);
+  MutatedPositions_ =
+      MakeCheck("MutatedPositions", "Display mutated positions", false, DisplayParameters_);
+  NodeNames_ = MakeCheck("NodeNames", "Display node names", false, DisplayParameters_);
+  Medianvectors_ = MakeCheck("Medianvectors", "Show median vectors", true, DisplayParameters_);
+  MedianvectorNames_ =
+      MakeCheck("MedianvectorNames", "Display median vector names", true, DisplayParameters_);
+  int r = 0;
+  for (QCheckBox* c : {NodesProportional_, OnlyTorso_, MutatedPositions_, NodeNames_,
+                       Medianvectors_, MedianvectorNames_}) {
+    display->addWidget(c, r++, 0, 1, 2);
+    connect(c, &QCheckBox::toggled, this, &TGraphik_Menue::refreshButtonClick);
+  }
+  TaxCircMinSizeSpin_ = new TArrowSpin("TaxCircMinSizeSpin", 3, 10, 4, DisplayParameters_);
+  TaxCircMaxSizeSpin_ = new TArrowSpin("TaxCircMaxSizeSpin", 10, 100, 50, DisplayParameters_);
+  MedCircRadSpin_ = new TArrowSpin("MedCircRadSpin", 3, 7, 3, DisplayParameters_);
+  FontSizeSpin_ = new TArrowSpin("FontSizeSpin", 0, 20, 6, DisplayParameters_);
+  const std::pair<const char*, QSpinBox*> spins[] = {{"Minimum node size", TaxCircMinSizeSpin_},
+                                                     {"Maximum node size", TaxCircMaxSizeSpin_},
+                                                     {"Node size (pixels)", MedCircRadSpin_},
+                                                     {"Font size ", FontSizeSpin_}};
+  for (const auto& [caption, spin] : spins) {
+    display->addWidget(new QLabel(QString::fromLatin1(caption), DisplayParameters_), r, 0);
+    display->addWidget(spin, r++, 1);
+    if (spin != FontSizeSpin_)
+      connect(spin, &QSpinBox::valueChanged, this, &TGraphik_Menue::refreshButtonClick);
+  }
+  connect(FontSizeSpin_, &QSpinBox::valueChanged, this, &TGraphik_Menue::FontSizeSpinChange);
+  refreshButton_ = MakeButton("refreshButton", QStringLiteral("Refresh"), DisplayParameters_);
+  connect(refreshButton_, &QPushButton::clicked, this, &TGraphik_Menue::refreshButtonClick);
+  display->addWidget(refreshButton_, r++, 0, 1, 2);
+  panel->addWidget(DisplayParameters_);
+
+  LblColorScheme_ = new QLabel(QStringLiteral("Color scheme"), central);
+  LblColorScheme_->setObjectName(QStringLiteral("LblColorScheme"));
+  CmbColorScheme_ = new QComboBox(central);
+  CmbColorScheme_->setObjectName(QStringLiteral("CmbColorScheme"));
+  CmbColorScheme_->addItem(QStringLiteral("None"));
+  connect(CmbColorScheme_, &QComboBox::activated, this, &TGraphik_Menue::CmbColorSchemeChange);
+  panel->addWidget(LblColorScheme_);
+  panel->addWidget(CmbColorScheme_);
+
+  StatisticButton_ = MakeButton("StatisticButton", QStringLiteral("Statistics"), central);
+  connect(StatisticButton_, &QPushButton::clicked, this, &TGraphik_Menue::StatisticButtonClick);
+  panel->addWidget(StatisticButton_);
+
+  ZoomGroup_ = new QGroupBox(QStringLiteral("Zoom"), central);
+  ZoomGroup_->setObjectName(QStringLiteral("ZoomGroup"));
+  auto* zoom = new QHBoxLayout(ZoomGroup_);
+  auto* zoomIn = MakeButton("Zoom_groesser", QStringLiteral("+"), ZoomGroup_);
+  auto* zoomOut = MakeButton("Zoom_kleiner", QStringLiteral("-"), ZoomGroup_);
+  connect(zoomIn, &QPushButton::clicked, this, &TGraphik_Menue::Zoom_groesserClick);
+  connect(zoomOut, &QPushButton::clicked, this, &TGraphik_Menue::Zoom_kleinerClick);
+  zoom->addWidget(zoomIn);
+  zoom->addWidget(zoomOut);
+  panel->addWidget(ZoomGroup_);
+
+  NavigationGroup_ = new QGroupBox(QStringLiteral("Navigation"), central);
+  NavigationGroup_->setObjectName(QStringLiteral("NavigationGroup"));
+  auto* nav = new QGridLayout(NavigationGroup_);
+  auto* up = MakeButton("UpButton", QStringLiteral("Up"), NavigationGroup_);
+  auto* left = MakeButton("LeftButton", QStringLiteral("Left"), NavigationGroup_);
+  auto* right = MakeButton("RightButton", QStringLiteral("Right"), NavigationGroup_);
+  auto* down = MakeButton("DownButton", QStringLiteral("Down"), NavigationGroup_);
+  connect(up, &QPushButton::clicked, this, &TGraphik_Menue::UpButtonClick);
+  connect(left, &QPushButton::clicked, this, &TGraphik_Menue::LeftButtonClick);
+  connect(right, &QPushButton::clicked, this, &TGraphik_Menue::RightButtonClick);
+  connect(down, &QPushButton::clicked, this, &TGraphik_Menue::DownButtonClick);
+  nav->addWidget(up, 0, 1);
+  nav->addWidget(left, 1, 0);
+  nav->addWidget(right, 1, 2);
+  nav->addWidget(down, 2, 1);
+  nav->addWidget(new QLabel(QStringLiteral("Screen shift interval (pixels)"), NavigationGroup_),
+                 3, 0, 1, 2);
+  ShiftInterval_ = new QSpinBox(NavigationGroup_);
+  ShiftInterval_->setObjectName(QStringLiteral("ShiftInterval"));
+  ShiftInterval_->setRange(1, 100);
+  ShiftInterval_->setValue(30);
+  connect(ShiftInterval_, &QSpinBox::valueChanged, this, &TGraphik_Menue::ShiftIntervalChange);
+  nav->addWidget(ShiftInterval_, 3, 2);
+  panel->addWidget(NavigationGroup_);
+
+  ShortestTrees_ = new QGroupBox(QStringLiteral("Shortest Trees"), central);
+  ShortestTrees_->setObjectName(QStringLiteral("ShortestTrees"));
+  auto* trees = new QGridLayout(ShortestTrees_);
+  RadioSteinerTree_ = new QRadioButton(QStringLiteral("Tree(s)"), ShortestTrees_);
+  RadioSteinerTree_->setObjectName(QStringLiteral("RadioSteinerTree"));
+  RadioSteinerNetwork_ = new QRadioButton(QStringLiteral("Network"), ShortestTrees_);
+  RadioSteinerNetwork_->setObjectName(QStringLiteral("RadioSteinerNetwork"));
+  RadioCompleteNetwork_ = new QRadioButton(QStringLiteral("Original Network"), ShortestTrees_);
+  RadioCompleteNetwork_->setObjectName(QStringLiteral("RadioCompleteNetwork"));
+  RadioCompleteNetwork_->setChecked(true);
+  connect(RadioSteinerTree_, &QRadioButton::clicked, this, &TGraphik_Menue::RadioSteinerTreeClick);
+  connect(RadioSteinerNetwork_, &QRadioButton::clicked, this,
+          &TGraphik_Menue::RadioSteinerNetworkClick);
+  connect(RadioCompleteNetwork_, &QRadioButton::clicked, this,
+          &TGraphik_Menue::RadioCompleteNetworkClick);
+  PreviousTreeButton_ = MakeButton("PreviousTreeButton", QStringLiteral("<"), ShortestTrees_);
+  PreviousTreeButton_->setToolTip(QStringLiteral("Previous tree"));
+  NextTreeButton_ = MakeButton("NextTreeButton", QStringLiteral(">"), ShortestTrees_);
+  NextTreeButton_->setToolTip(QStringLiteral("Next tree"));
+  connect(PreviousTreeButton_, &QPushButton::clicked, this,
+          &TGraphik_Menue::PreviousTreeButtonClick);
+  connect(NextTreeButton_, &QPushButton::clicked, this, &TGraphik_Menue::NextTreeButtonClick);
+  trees->addWidget(RadioSteinerTree_, 0, 0);
+  trees->addWidget(PreviousTreeButton_, 0, 1);
+  trees->addWidget(NextTreeButton_, 0, 2);
+  trees->addWidget(RadioSteinerNetwork_, 1, 0, 1, 3);
+  trees->addWidget(RadioCompleteNetwork_, 2, 0, 1, 3);
+  panel->addWidget(ShortestTrees_);
+
+  StopButton_ = MakeButton("StopButton", QStringLiteral("Pause"), central);
+  EndCorrectionButton_ = MakeButton("EndCorrectionButton", QStringLiteral("Continue"), central);
+  EndCorrectionButton_->setToolTip(QStringLiteral("End correction mode"));
+  FinalizeButton_ = MakeButton("FinalizeButton", QStringLiteral("Finalise"), central);
+  UndoButton_ = MakeButton("UndoButton", QStringLiteral("Undo"), central);
+  UndoButton_->setEnabled(false);
+  connect(StopButton_, &QPushButton::clicked, this, &TGraphik_Menue::StopButtonClick);
+  connect(EndCorrectionButton_, &QPushButton::clicked, this,
+          &TGraphik_Menue::EndCorrectionButtonClick);
+  connect(FinalizeButton_, &QPushButton::clicked, this, &TGraphik_Menue::FinalizeButtonClick);
+  connect(UndoButton_, &QPushButton::clicked, this, &TGraphik_Menue::UndoButtonClick);
+  for (QPushButton* b : {StopButton_, EndCorrectionButton_, FinalizeButton_, UndoButton_})
+    panel->addWidget(b);
+
+  HelpGroup_ = new QGroupBox(QStringLiteral("Help"), central);
+  HelpGroup_->setObjectName(QStringLiteral("HelpGroup"));
+  auto* help = new QGridLayout(HelpGroup_);
+  const struct {
+    const char* name;
+    const char* caption;
+    void (TGraphik_Menue::*handler)();
+  } helpButtons[] = {
+      {"HelpButton", "Help", &TGraphik_Menue::HelpButtonClick},
+      {"BtnHelpMoveLink", "Move Link", &TGraphik_Menue::BtnHelpMoveLinkClick},
+      {"BtnHelpMoveNode", "Move Node", &TGraphik_Menue::BtnHelpMoveNodeClick},
+      {"BtnHelpNodeInfo", "Node Info", &TGraphik_Menue::BtnHelpNodeInfoClick},
+      {"BtnHelpPieChart", "Pie Chart", &TGraphik_Menue::BtnHelpFormatClick},
+      {"BtnHelpStyle", "Style", &TGraphik_Menue::BtnHelpFormatClick},
+      {"BtnHelpColour", "Colour", &TGraphik_Menue::BtnHelpFormatClick},
+  };
+  int h = 0;
+  for (const auto& b : helpButtons) {
+    QPushButton* button = MakeButton(b.name, QString::fromLatin1(b.caption), HelpGroup_);
+    connect(button, &QPushButton::clicked, this, b.handler);
+    help->addWidget(button, h / 2, h % 2);
+    ++h;
+  }
+  panel->addWidget(HelpGroup_);
+  panel->addStretch();
+}
+
+bool TGraphik_Menue::PlacementRunning() const { return placementTimer_.isActive(); }
+
+TDrawOptions TGraphik_Menue::DisplayOptions() const {
+  TDrawOptions o;
+  o.ShowNodeNames = NodeNames_->isChecked();
+  o.NodesProportional = NodesProportional_->isChecked();
+  o.ShowOnlyTorso = OnlyTorso_->isChecked();
+  o.ShowMedians = Medianvectors_->isChecked();
+  o.ShowMedianNames = MedianvectorNames_->isChecked();
+  o.ShowCharacters = MutatedPositions_->isChecked();
+  o.MinRadius = TaxCircMinSizeSpin_->value();
+  o.MaxRadius = TaxCircMaxSizeSpin_->value();
+  o.MedRadius = MedCircRadSpin_->value();
+  return o;
+}
+
+void TGraphik_Menue::Initialize() {
+  suppressRepaint_ = true;
+  for (QWidget* w : std::initializer_list<QWidget*>{DisplayParameters_, ZoomGroup_,
+                                                    NavigationGroup_, StatisticButton_,
+                                                    ShortestTrees_, HelpGroup_})
+    w->hide();
+  for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
+           OnlyTorso_, NodesProportional_, NodeNames_, MutatedPositions_})
+    b->setChecked(false);
+  // Radio buttons of one group cannot all be unchecked while one of them is checked, so the
+  // group's exclusivity is lifted for the moment.
+  RadioSteinerTree_->setAutoExclusive(false);
+  RadioSteinerNetwork_->setAutoExclusive(false);
+  RadioSteinerTree_->setChecked(false);
+  RadioSteinerNetwork_->setChecked(false);
+  RadioSteinerTree_->setAutoExclusive(true);
+  RadioSteinerNetwork_->setAutoExclusive(true);
+  MedCircRadSpin_->setValue(3);
+  TaxCircMaxSizeSpin_->setValue(50);
+  TaxCircMinSizeSpin_->setValue(4);
+  suppressRepaint_ = false;
+  SelectedLink_ = 0;
+  ShiftStep_ = ShiftInterval_->value();
+  SchemesBuilt_ = false;
+}
+
+// ---- Opening -------------------------------------------------------------------------------
+
+void TGraphik_Menue::Open21Click() {
+  RadioCompleteNetwork_->setEnabled(true);
+  RadioCompleteNetwork_->setChecked(true);
+  FileDialogRequest request;
+  request.title = "Open";
+  request.filter = kOpenDiagramFilter;
+  request.defaultExt = "sto";
+  const std::optional<std::string> name = dialogs().openFileName(request);
+  if (!name) return;
+
+  ReleaseLayout();
+  Initialize();
+  DiagramSaved_ = false;
+  CurrentFileName_ = *name;
+  Image1_->setEnabled(false);
+  if (!diagram_) diagram_ = std::make_unique<TDrawNetwork_Diagramm>();
+  static_cast<TNetwork_Diagramm&>(*diagram_).ClearDiagram();
+  diagram_->NodeDone.clear();
+  diagram_->NodeDistance.clear();
+
+  switch (DiagramFileKind(*name)) {
+    case TDiagramFileKind::Out: OpenNetwork(false); break;
+    case TDiagramFileKind::Sto: OpenNetwork(true); break;
+    case TDiagramFileKind::Dia: OpenDia(); break;
+    case TDiagramFileKind::Fdi: OpenFdi(); break;
+  }
+}
+
+void TGraphik_Menue::OpenNetwork(bool sto) {
+  const bool read = sto ? LoadStoFile(*diagram_, CurrentFileName_)
+                        : LoadOutFile(*diagram_, CurrentFileName_);
+  if (!read || diagram_->NodeCount() == 0 || diagram_->LinkCount() == 0) {
+    dialogs().showMessage(kWrongFormatMessage, DialogKind::Error);
+    return;
+  }
+  const TIntPoint centre{RoundEven(Image1_->width() / 2.0), RoundEven(Image1_->height() / 2.0)};
+  diagram_->ImageCenter = centre;
+  diagram_->DiagramCenter = centre;
+  ApplyDefaultStyles(*diagram_);
+  if (sto && !diagram_->SteinerNetwork.empty() &&
+      dialogs().askYesNo(FreeStandingNetworkQuestion())) {
+    ReduceToSteinerNetwork(*diagram_);
+    RadioSteinerNetwork_->setChecked(true);
+    RadioCompleteNetwork_->setEnabled(false);
+  }
+  NumberTorsoPartsFast(*diagram_);
+  RunLayout();
+}
+
+void TGraphik_Menue::RunLayout() {
+  File1_->menuAction()->setEnabled(false);
+  Exit1_->setEnabled(false);
+  layout_ = std::make_unique<TGraphik_Programm>(*diagram_, surface_);
+  layout_->OnPainted = [this] { Image1_->update(); };
+  layingOut_ = true;
+  const bool laidOut = layout_->zeichnung_New();
+  layingOut_ = false;
+  if (!laidOut) {
+    layout_.reset();
+    File1_->menuAction()->setEnabled(true);
+    Exit1_->setEnabled(true);
+    dialogs().showMessage(kWrongFormatMessage, DialogKind::Error);
+    return;
+  }
+  UnitLength_ = layout_->UnitLength;
+  placementDone_ = false;
+  PlacementDriver_ = std::make_unique<TDrawEdges>(*layout_);
+  Image1_->setEnabled(true);
+  Image1_->setToolTip(QStringLiteral("Click on any link to rotate"));
+  if (AskModifyTorso()) {
+    // Correction mode: the user may move torso nodes before the rest is placed.
+    ZoomGroup_->show();
+    NavigationGroup_->show();
+    EndCorrectionButton_->show();
+    EndCorrectionButton_->setEnabled(true);
+  } else {
+    EndCorrectionButtonClick();
+  }
+}
+
+void TGraphik_Menue::OpenDia() {
+  if (LoadDiaFile(*diagram_, CurrentFileName_)) {
+    NumberTorsoPartsFast(*diagram_);
+    ApplyDefaultStyles(*diagram_);
+    FinishDrawing();
+  } else {
+    dialogs().showMessage("An error occurred. Please contact Movrel for help.",
+                          DialogKind::Error);
+  }
+  refreshButtonClick();
+}
+
+void TGraphik_Menue::OpenFdi() {
+  TDrawOptions options = DisplayOptions();
+  if (!ReadFdiFile(*diagram_, CurrentFileName_, options)) {
+    dialogs().showMessage(
+        "An error occurred while loading the diagram. Please contact Movrel for help.",
+        DialogKind::Error);
+    return;
+  }
+  if (!diagram_->ColorSchemes.empty()) {
+    SchemesBuilt_ = true;
+    CmbColorScheme_->clear();
+    CmbColorScheme_->addItem(QStringLiteral("None"));
+    int active = 0;
+    for (const SchemeType& scheme : diagram_->ColorSchemes) {
+      CmbColorScheme_->addItem(QString::fromStdString(scheme.SchemeName));
+      if (scheme.SchemeActive) active = CmbColorScheme_->count() - 1;
+    }
+    CmbColorScheme_->setCurrentIndex(active);
+  }
+  FinishDrawing();
+  suppressRepaint_ = true;
+  TaxCircMinSizeSpin_->setValue(options.MinRadius);
+  TaxCircMaxSizeSpin_->setValue(options.MaxRadius);
+  MedCircRadSpin_->setValue(options.MedRadius);
+  NodesProportional_->setChecked(options.NodesProportional);
+  MutatedPositions_->setChecked(options.ShowCharacters);
+  MedianvectorNames_->setChecked(options.ShowMedianNames);
+  Medianvectors_->setChecked(options.ShowMedians);
+  OnlyTorso_->setChecked(options.ShowOnlyTorso);
+  NodeNames_->setChecked(options.ShowNodeNames);
+  suppressRepaint_ = false;
+  refreshButtonClick();
+}
+
+// ---- Placement ------------------------------------------------------------------------------
+
+void TGraphik_Menue::EndCorrectionButtonClick() {
+  if (!diagram_ || !PlacementDriver_) return;
+  ZoomGroup_->hide();
+  NavigationGroup_->hide();
+  EndCorrectionButton_->hide();
+  UndoButton_->hide();
+  UndoButton_->setEnabled(false);
+  StopButton_->show();
+  ClearSelectedLink();
+  PlacementDriver_->Start();
+  placementTimer_.start();
+}
+
+void TGraphik_Menue::PlacementTick() {
+  if (!PlacementDriver_) {
+    placementTimer_.stop();
+    return;
+  }
+  // A message shown inside a step runs a modal loop; the timer must not enter the step again and
+  // the window must not go while the step runs.
+  placementTimer_.stop();
+  layingOut_ = true;
+  const bool more = PlacementDriver_->Step();
+  layingOut_ = false;
+  if (more) {
+    placementTimer_.start();
+    return;
+  }
+  if (PlacementDriver_->DrawingDone()) {
+    placementDone_ = true;
+    EndCorrectionButton_->hide();
+    StopButton_->hide();
+    StopButtonClick();
+  } else {
+    // The driver stopped itself (a link naming no node): the user may correct and continue.
+    ShowPausedControls();
+  }
+}
+
+void TGraphik_Menue::ShowPausedControls() {
+  EndCorrectionButton_->show();
+  EndCorrectionButton_->setEnabled(true);
+  UndoButton_->show();
+  StopButton_->hide();
+  ZoomGroup_->show();
+  NavigationGroup_->show();
+}
+
+void TGraphik_Menue::StopButtonClick() {
+  if (!PlacementDriver_) return;
+  if (!PlacementDriver_->DrawingDone()) {
+    placementTimer_.stop();
+    PlacementDriver_->Stop();
+    ShowPausedControls();
+    return;
+  }
+  placementTimer_.stop();
+  PlacementDriver_.reset();
+  FinalizeButton_->show();
+  ZoomGroup_->show();
+  NavigationGroup_->show();
+  refreshButtonClick();
+}
+
+void TGraphik_Menue::FinalizeButtonClick() { FinishDrawing(); }
+
+void TGraphik_Menue::FinishDrawing() {
+  suppressRepaint_ = true;
+  NodeNames_->setChecked(true);
+  NodesProportional_->setChecked(true);
+  MutatedPositions_->setChecked(true);
+  OnlyTorso_->setChecked(false);
+  suppressRepaint_ = false;
+  DisplayParameters_->show();
+  Print1_->setEnabled(true);
+  File1_->menuAction()->setEnabled(true);
+  Exit1_->setEnabled(true);
+  Save1_->setEnabled(true);
+  StatisticButton_->show();
+  ZoomGroup_->show();
+  NavigationGroup_->show();
+  UndoButton_->show();
+  UndoButton_->setEnabled(false);
+  EndCorrectionButton_->hide();
+  FinalizeButton_->hide();
+  HelpGroup_->show();
+  SetupShortestTreeGroup();
+  Image1_->setEnabled(true);
+  refreshButtonClick();
+  if (!SchemesBuilt_) BuildSchemes();
+}
+
+void TGraphik_Menue::SetupShortestTreeGroup() {
+  if (!diagram_ || diagram_->SteinerLength <= 0) {
+    ShortestTrees_->hide();
+    return;
+  }
+  ShortestTrees_->show();
+  PreviousTreeButton_->hide();
+  NextTreeButton_->hide();
+  RadioCompleteNetwork_->setChecked(true);
+  treeCount_ = diagram_->SteinerTreeCount();
+  RadioSteinerTree_->setVisible(treeCount_ > 0);
+  if (treeCount_ > 0) CurrentTree_ = 1;
+  RadioSteinerNetwork_->setVisible(!diagram_->SteinerNetwork.empty());
+}
+
+void TGraphik_Menue::BuildSchemes() {
+  CmbColorScheme_->clear();
+  CmbColorScheme_->addItem(QStringLiteral("None"));
+  if (diagram_) {
+    diagram_->BuildColorSchemes();
+    for (const SchemeType& scheme : diagram_->ColorSchemes)
+      CmbColorScheme_->addItem(QString::fromStdString(scheme.SchemeName));
+  }
+  SchemesBuilt_ = true;
+}
+
+// ---- Painting, zoom, navigation, trees ------------------------------------------------------
+
+void TGraphik_Menue::refreshButtonClick() {
+  if (!diagram_ || suppressRepaint_ || layingOut_) return;
+  try {
+    if (!ShortestTrees_->isHidden()) {
+      if (RadioCompleteNetwork_->isChecked()) ShowOriginalNetwork(*diagram_);
+      else if (RadioSteinerNetwork_->isChecked()) diagram_->MarkSteinerNetwork();
+      else if (RadioSteinerTree_->isChecked()) diagram_->MarkSteinerTree(CurrentTree_);
+    }
+    {
+      TQtCanvas canvas(surface_);
+      DrawDiagram(*diagram_, canvas, surface_.width(), surface_.height(), DisplayOptions());
+    }
+    Image1_->update();
+  } catch (const std::exception&) {
+    // A failed repaint leaves the previous picture; the next one starts afresh.
+  }
+}
+
+void TGraphik_Menue::FontSizeSpinChange() {
+  if (!diagram_ || FontSizeSpin_->value() <= 0) return;
+  const int height = FontSizeSpin_->value();
+  diagram_->SetTaxonNameHeight(0, height, true, true);
+  diagram_->SetAllMutationNameHeights(height);
+  refreshButtonClick();
+}
+
+void TGraphik_Menue::Zoom(double factor) {
+  if (!diagram_) return;
+  diagram_->ZoomDiagram(surface_.width(), surface_.height(), factor);
+  UnitLength_ *= factor;
+  if (layout_) layout_->UnitLength = UnitLength_;
+  refreshButtonClick();
+}
+
+void TGraphik_Menue::Zoom_groesserClick() { Zoom(kZoomInFactor); }
+void TGraphik_Menue::Zoom_kleinerClick() { Zoom(kZoomOutFactor); }
+
+void TGraphik_Menue::Shift(int dx, int dy) {
+  if (!diagram_) return;
+  diagram_->ImageCenter.X += dx;
+  diagram_->ImageCenter.Y += dy;
+  refreshButtonClick();
+}
+
+void TGraphik_Menue::LeftButtonClick() { Shift(-ShiftStep_, 0); }
+void TGraphik_Menue::RightButtonClick() { Shift(ShiftStep_, 0); }
+void TGraphik_Menue::UpButtonClick() { Shift(0, -ShiftStep_); }
+void TGraphik_Menue::DownButtonClick() { Shift(0, ShiftStep_); }
+void TGraphik_Menue::ShiftIntervalChange() { ShiftStep_ = ShiftInterval_->value(); }
+
+void TGraphik_Menue::UpdateTreeButtons() {
+  PreviousTreeButton_->setVisible(CurrentTree_ > 1);
+  NextTreeButton_->setVisible(CurrentTree_ < treeCount_);
+}
+
+void TGraphik_Menue::RadioSteinerTreeClick() {
+  UpdateTreeButtons();
+  refreshButtonClick();
+}
+
+void TGraphik_Menue::RadioSteinerNetworkClick() {
+  PreviousTreeButton_->hide();
+  NextTreeButton_->hide();
+  refreshButtonClick();
+}
+
+void TGraphik_Menue::RadioCompleteNetworkClick() { RadioSteinerNetworkClick(); }
+
+void TGraphik_Menue::NextTreeButtonClick() {
+  if (CurrentTree_ >= treeCount_) return;
+  ++CurrentTree_;
+  UpdateTreeButtons();
+  refreshButtonClick();
+}
+
+void TGraphik_Menue::PreviousTreeButtonClick() {
+  if (CurrentTree_ <= 1) return;
+  --CurrentTree_;
+  UpdateTreeButtons();
+  refreshButtonClick();
+}
+
+// ---- Styles and undo ------------------------------------------------------------------------
+
+void TGraphik_Menue::ClearSelectedLink() {
+  if (diagram_ && SelectedLink_ >= 1 && SelectedLink_ <= diagram_->LinkCount())
+    diagram_->Links[SelectedLink_ - 1].LineWidth = SelectedLinkWidth_;
+  SelectedLink_ = 0;
+}
+
+void TGraphik_Menue::SaveUndoInformation() {
+  if (!diagram_) return;
+  UndoTaxa_ = diagram_->Taxa;
+  UndoButton_->setEnabled(true);
+}
+
+void TGraphik_Menue::UndoButtonClick() {
+  if (!diagram_) return;
+  const std::size_t n = std::min(UndoTaxa_.size(), diagram_->Taxa.size());
+  std::copy_n(UndoTaxa_.begin(), n, diagram_->Taxa.begin());
+  for (SchemeType& scheme : diagram_->ColorSchemes) scheme.SchemeActive = false;
+  UndoButton_->setEnabled(false);
+  refreshButtonClick();
+}
+
+void TGraphik_Menue::CmbColorSchemeChange() {
+  if (!diagram_) return;
+  // Choosing a scheme's colours needs the colour-scheme dialog; "None" switches schemes off.
+  if (CmbColorScheme_->currentText() != QStringLiteral("None")) return;
+  for (SchemeType& scheme : diagram_->ColorSchemes) scheme.SchemeActive = false;
+  SaveUndoInformation();
+  refreshButtonClick();
+}
+
+// ---- Statistics and help ---------------------------------------------------------------------
+
+void TGraphik_Menue::StatisticButtonClick() {
+  TGraph_Stat* statistics = Graph_Stat;
+  if (statistics == nullptr) {
+    ownStatistics_ = std::make_unique<TGraph_Stat>(screenSize_);
+    statistics = ownStatistics_.get();
+  }
+  statistics->ShowStatistics(diagram_.get(), this);
+}
+
+void TGraphik_Menue::HelpButtonClick() {
+  dialogs().showMessage(
+      std::string("If the network is clean (treelike, and without large cubes), rerun the RM- or "
+                  "MJ-calculation with higher settings for r (3, 4,...) or for epsilon (10, 20, "
+                  "...) to explore the extent of homoplasy. ") +
+      "\r\r" +
+      "On the other hand if even at low settings of r (<=2) or epsilon (=0) the network contains "
+      "high-dimensional cubes (in RM or MJ networks), or cycles larger than a square (only in MJ "
+      "networks), then something is amiss (recurrent mutations, sequence errors, or "
+      "recombination). " +
+      "\r" + "Remedies: " + "\r" +
+      "1. Activate the Shortest Trees Network by ticking the box below. If you have not used the "
+      "MP Algorithm in the network calculation, then apply the MP algorithm to your out-file and "
+      "redraw the simplified network." +
+      "\r" +
+      "2. If the MP network is still problematic, press the Statistics button to identify "
+      "potentially rapidly mutating characters, and then downweight them in a new network "
+      "calculation. Weights often are most effective when chosen conservatively, e.g. a known "
+      "tenfold higher mutation rate for a nucleotide position could be translated into a twofold "
+      "or threefold lower weight setting in the network calculation." +
+      "\r" +
+      "3. If the network is still problematic, activate the frequency>1 option in the "
+      "Calculation menu; this option will eliminate data errors by selecting all sequences "
+      "confirmed at least twice.");
+}
+
+void TGraphik_Menue::BtnHelpMoveLinkClick() {
+  dialogs().showMessage(
+      "To rotate a link, click on the link with LEFT mouse button, then drag and drop an attached "
+      "node. If mouse click fails, apply ZOOM and click again.");
+}
+
+void TGraphik_Menue::BtnHelpMoveNodeClick() {
+  dialogs().showMessage(
+      "To move a node, click on the node with the LEFT mouse button and drag and drop it. If "
+      "mouse click fails, apply ZOOM and click again.");
+}
+
+void TGraphik_Menue::BtnHelpNodeInfoClick() {
+  dialogs().showMessage(
+      "To obtain taxon information, DOUBLE CLICK on node. If mouse click fails, apply ZOOM and "
+      "click again.");
+}
+
+void TGraphik_Menue::BtnHelpFormatClick() {
+  dialogs().showMessage(
+      std::string("To format objects (e.g. to colour branches, change branch thicknesses, font "
+                  "style or create piechart nodes), click on the object with RIGHT mouse button. "
+                  "If mouse click fails, apply ZOOM and click again.") +
+      "\r\r" +
+      "NOTE: To auto-colour nodes and pies according to previously entered taxon information "
+      "(e.g. Geography, Phenotype), import the *.out file or *.sto file into the separate "
+      "publication add-on program for networks.");
+}
+
+// ---- Saving, export and printing ------------------------------------------------------------
+
+QImage TGraphik_Menue::GetScreenShot() const {
+  return surface_.convertToFormat(QImage::Format_RGB32);
+}
+
+void TGraphik_Menue::Save1Click() {
+  if (!diagram_) return;
+  FileDialogRequest request;
+  request.title = "Save";
+  request.filter = kSaveDiagramFilter;
+  request.fileName = ProposedFdiName(CurrentFileName_);
+  request.defaultExt = "fdi";
+  std::optional<std::string> name = dialogs().saveFileName(request);
+  if (!name || name->empty()) return;
+  ClearSelectedLink();
+  refreshButtonClick();
+
+  std::string error;
+  switch (ExportKind(*name)) {
+    case TExportKind::Fdi:
+      ForceFileExtension("fdi", *name);
+      // Only a written file counts as saved: a failed write keeps the exit question.
+      if (WriteFdiFile(*diagram_, *name, DisplayOptions(), &error)) DiagramSaved_ = true;
+      else dialogs().showMessage(error, DialogKind::Error);
+      break;
+    case TExportKind::Bmp:
+      dialogs().showMessage(kExportWarning, DialogKind::Warning);
+      ForceFileExtension("bmp", *name);
+      if (!WriteBitmap32(GetScreenShot(), *name, &error))
+        dialogs().showMessage(error, DialogKind::Error);
+      break;
+    case TExportKind::Pdf:
+      dialogs().showMessage(kPdfNotAvailable, DialogKind::Information);
+      break;
+  }
+}
+
+bool TGraphik_Menue::PrintTo(QPrinter& printer) {
+  const QImage shot = GetScreenShot();
+  printer.setPageOrientation(QPageLayout::Landscape);
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    dialogs().showMessage("Unknown error: the print job could not be started.",
+                          DialogKind::Error);
+    return false;
+  }
+  const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+  painter.drawImage(QRect(QPoint(50, 50), QPoint(page.width() - 50, page.height() - 50)), shot);
+  return painter.end();
+}
+
+void TGraphik_Menue::Print1Click() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  if (PrinterDialog && PrinterDialog(*printer_)) PrintTo(*printer_);
+}
+
+void TGraphik_Menue::Printersetup1Click() {
+  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  if (PrinterDialog && PrinterDialog(*printer_))
+    dialogs().showMessage("The printer setup has been changed.");
+}
+
+// ---- Reset and close ------------------------------------------------------------------------
+
+void TGraphik_Menue::ReleaseLayout() {
+  placementTimer_.stop();
+  PlacementDriver_.reset();
+  layout_.reset();
+}
+
+void TGraphik_Menue::ReleaseDiagram() {
+  ReleaseLayout();
+  if (Graph_Stat) Graph_Stat->ForgetDiagram(diagram_.get());
+  diagram_.reset();
+}
+
+bool TGraphik_Menue::ruecksetzen() {
+  if (layingOut_) return false;
+  if (!DiagramSaved_) {
+    const DialogAnswer answer = dialogs().ask(kExitQuestion, DialogButtons::YesNo);
+    if (answer == DialogAnswer::No) Save1Click();
+    if (!DiagramSaved_ && answer != DialogAnswer::Yes) return false;
+  }
+  Image1_->setEnabled(false);
+  ReleaseDiagram();
+  if (caller_) caller_->setEnabled(true);
+  return true;
+}
+
+void TGraphik_Menue::Exit1Click() {
+  if (!ruecksetzen()) return;
+  released_ = true;
+  close();
+}
+
+void TGraphik_Menue::closeEvent(QCloseEvent* event) {
+  if (released_ || ruecksetzen()) {
+    released_ = true;
+    event->accept();
+  } else {
+    event->ignore();
+  }
+}

@@ -1,0 +1,7 @@
+#include "DistancePairCache.h"
+
+namespace tesmo {
+
+int DistancePairCache::compute(int i, int j) { return R_.bottleneckDistance(i, j); }
+
+}  // namespace tesmo

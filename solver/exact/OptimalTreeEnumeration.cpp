@@ -1,0 +1,237 @@
+#include "OptimalTreeEnumeration.h"
+
+#include "Check.h"
+#include "Exact.h"
+#include "LogStream.h"
+#include "Shell.h"
+#include "SolutionHash.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace tesmo {
+
+namespace {
+
+bool isLiveEdge(const ReduceGraph& R, int s) { return !R.delE[s] && s < R.partner[s]; }
+
+// Costs are multiplied by this factor (2..10) so that a tree through the cheapened edge is
+// told apart from every other tree by its value modulo the factor.
+int chooseScale(const Graph& graph, const ReduceGraph& R) {
+  const std::int64_t spread = 2LL * R.E * graph.maxCost;
+  if (spread <= 0) return 10;  // all links cost 0: any factor works
+  const std::int64_t quotient = maxint / spread;
+  if (quotient < 2) {
+    // Scale 2 is the least that works; refuse when scaled tree values could pass maxint.
+    std::int64_t total = R.contractCost;
+    for (int s = 1; s <= 2 * R.E; ++s)
+      if (isLiveEdge(R, s)) total += R.arcs[s].cost;
+    if (2 * total >= maxint)
+      exitWithError("link weights too large for the enumeration of optimal trees");
+  }
+  return static_cast<int>(std::clamp<std::int64_t>(quotient, 2, 10));
+}
+
+void scaleCosts(ReduceGraph& R, int scale, bool up) {
+  for (int s = 1; s <= 2 * R.E; ++s) R.arcs[s].cost = up ? R.arcs[s].cost * scale : R.arcs[s].cost / scale;
+  R.maxCost = up ? R.maxCost * scale : R.maxCost / scale;
+  R.contractCost = up ? R.contractCost * scale : R.contractCost / scale;
+}
+
+}  // namespace
+
+std::int64_t OptimalTreeEnumeration::solveForced(ReduceGraph& R, int slot) {
+  // Requiring both ends forces the edge in: a tree through both ends can take the edge in place
+  // of a link of the path between them without costing more.
+  int added[2];
+  int addedCount = 0;
+  for (int v : {R.arcs[slot].tail, R.arcs[slot].head}) {
+    if (R.isReq[v] != 0) continue;
+    if (R.terminals.size() < static_cast<std::size_t>(R.R) + 2) R.terminals.resize(R.R + 2, 0);
+    R.terminals[++R.R] = v;
+    R.isReq[v] = R.R;
+    added[addedCount++] = v;
+  }
+  const int value = branching(R, maxint);
+  for (int k = addedCount - 1; k >= 0; --k) {
+    R.isReq[added[k]] = 0;
+    R.terminals[R.R--] = 0;
+  }
+  return value;
+}
+
+void OptimalTreeEnumeration::putEdgeIntoTree(const ReduceGraph& R, int slot) {
+  const int count = solutionList[0];
+  const int other = R.partner[slot];
+  for (int k = 1; k <= count; ++k)
+    if (solutionList[k] == slot || solutionList[k] == other) return;
+  // The tree holds a path between the edge's ends whose links all cost 0 (else the forced tree
+  // would not be optimal); the edge replaces the first link of that path.
+  const int from = R.arcs[slot].tail;
+  const int to = R.arcs[slot].head;
+  std::vector<int> via(static_cast<std::size_t>(R.V) + 1, 0);  // tree entry reaching a vertex
+  std::vector<char> seen(static_cast<std::size_t>(R.V) + 1, 0);
+  std::vector<int> stack = {from};
+  seen[from] = 1;
+  while (!stack.empty() && !seen[to]) {
+    const int v = stack.back();
+    stack.pop_back();
+    for (int k = 1; k <= count; ++k) {
+      const Arc& a = R.arcs[solutionList[k]];
+      const int w = a.tail == v ? a.head : a.head == v ? a.tail : 0;
+      if (w == 0 || seen[w]) continue;
+      seen[w] = 1;
+      via[w] = k;
+      stack.push_back(w);
+    }
+  }
+  if (!seen[to]) {
+    if (solutionList.size() < static_cast<std::size_t>(count) + 2) solutionList.resize(count + 2, 0);
+    solutionList[++solutionList[0]] = slot;
+    return;
+  }
+  solutionList[via[to]] = slot;
+}
+
+bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
+  const int E = R.E;
+  count = 0;
+  int nextFree = 1;
+  // The tables grow with the trees: at most one tree per step, each at most one arc per input link.
+  starts.assign(static_cast<std::size_t>(E) + 4, 0);
+  store.assign(static_cast<std::size_t>(graph.V) * 4 + 16, 0);
+  IntArray mark(2 * static_cast<std::size_t>(E) + 1, 0);
+  SolutionHash hash(E + 3, std::max(1, R.V), store.data(), starts.data());
+
+  const int scale = chooseScale(graph, R);
+  chooseProblemClass(R);
+
+  std::int64_t val = 0;
+  auto recordTree = [&]() {
+    ++count;
+    starts[count] = nextFree;
+    val = expandSolution(R, solutionList, graph);
+    const std::size_t need = static_cast<std::size_t>(nextFree) + solutionList[0] + 1;
+    if (store.size() <= need) {
+      store.resize(std::max(need + 1, 2 * store.size()), 0);
+      hash.setStore(store.data());
+    }
+    for (int k = 1; k <= solutionList[0]; ++k) store[nextFree++] = solutionList[k];
+    store[nextFree++] = 0;
+    starts[0] = count;
+    if (hash.checkAndInsert(count) == 0) {
+      nextFree = starts[count];
+      starts[count] = 0;
+      starts[0] = --count;
+    }
+  };
+  int inSolCount = 0;
+  auto markTree = [&]() {
+    for (int k = 1; k <= solutionList[0]; ++k) {
+      const int u = std::min(solutionList[k], R.partner[solutionList[k]]);
+      if (mark[u] == 0) {
+        mark[u] = 1;
+        ++inSolCount;
+      }
+    }
+  };
+
+  if (R.Eanz == 0) {
+    solutionList.assign(std::max<std::size_t>(solutionList.size(), 2), 0);
+    R.setUpper(solutionList, nullptr, 1);
+    recordTree();
+  }
+
+  scaleCosts(R, scale, true);
+
+  // A zero-cost edge is judged against the optimum, so that is found first when one exists.
+  std::int64_t optimum = -1;
+  bool anyZero = false;
+  for (int i = 1; i <= 2 * E; ++i)
+    if (isLiveEdge(R, i) && R.arcs[i].cost == 0) anyZero = true;
+  if (anyZero && R.Eanz > 0) {
+    verbose = shell.Iget("rVerbose", 1);
+    R.clearUpper();
+    R.lowerValue = 0;
+    optimum = branching(R, maxint);
+    verbose = shell.Iget("verbose", 2);
+    R.upperOk = 0;
+    if (optimum >= maxint) exitWithError("no tree joins all taxa");
+    markTree();
+    recordTree();
+  }
+
+  int step = 0;
+  for (int i = 1; i <= 2 * E; ++i) {
+    if (!isLiveEdge(R, i)) continue;
+    ++step;
+    if (mark[i] != 0) continue;
+    const int p = R.partner[i];
+    const bool forced = R.arcs[i].cost == 0;
+    if (!forced) {
+      --R.arcs[i].cost;
+      --R.arcs[p].cost;
+    }
+    verbose = shell.Iget("rVerbose", 1);
+    R.clearUpper();
+    R.lowerValue = 0;
+    const std::int64_t value = forced ? solveForced(R, i) : branching(R, maxint);
+    verbose = shell.Iget("verbose", 2);
+    log(2) << "\nStep: " << step << " of " << R.Eanz << ". " << "sols" << ":" << count << ", "
+           << "inSolCount" << ":" << inSolCount << ", " << "val" << ":" << value << ", " << std::endl;
+    if (!forced) {
+      ++R.arcs[i].cost;
+      ++R.arcs[p].cost;
+    }
+    R.upperOk = 0;
+    if (value >= maxint) exitWithError("no tree joins all taxa");
+    if (forced) {
+      if (value != optimum) {
+        mark[i] = -1;  // the forced tree costs more: not optimal, not recorded
+        continue;
+      }
+      putEdgeIntoTree(R, i);
+    } else if (value % scale == 0) {
+      mark[i] = -1;
+    }
+    markTree();
+    recordTree();
+  }
+
+  for (int i = 1; i <= 2 * E; ++i) {
+    if (!isLiveEdge(R, i) || mark[i] >= 0) continue;
+    if (R.upperOk && R.inTree[R.ID[i]]) R.destroyUpper();
+    R.delE[i] = R.delE[R.partner[i]] = 1;
+    --R.Eanz;
+    R.vertexWork[R.arcs[i].tail] = 1;
+    R.vertexWork[R.arcs[i].head] = 1;
+  }
+  R.compactEdges(nullptr);
+  const int liveVertices = R.Vanz;
+  // The degree reductions and the triangle test run here once the instance offers them; until
+  // then the pass ends with the deletions.
+
+  scaleCosts(R, scale, false);
+  R.lowerValue = R.upperValue = static_cast<int>(val);
+  optimalValue = val;
+  solutionList[0] = 0;
+  return liveVertices != R.Vanz;
+}
+
+void OptimalTreeEnumeration::enumerate(Graph& graph, ReduceGraph& R) {
+  while (pass(graph, R)) {
+    log(1) << "\n\nfound biologically equivalent solutions.\n";
+    log(1) << "restarting computation in a pruned network.\n\n\n";
+  }
+}
+
+void enumerateOptimalTrees(int& count, IntArray& store, IntArray& starts, Graph& graph,
+                           ReduceGraph& R) {
+  OptimalTreeEnumeration enumeration;
+  enumeration.enumerate(graph, R);
+  count = enumeration.count;
+  store = std::move(enumeration.store);
+  starts = std::move(enumeration.starts);
+}
+
+}  // namespace tesmo

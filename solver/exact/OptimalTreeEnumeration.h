@@ -1,0 +1,39 @@
+#pragma once
+// Every edge that lies in some optimal tree, and optimal trees that cover them all. One exact
+// solve per edge not yet known: with all costs multiplied by a scale >= 2 and the tested edge
+// made one unit cheaper, the perturbed optimum is a multiple of the scale exactly when no optimal
+// tree uses the edge. A zero-cost edge cannot be made cheaper; it is tested by forcing it in (its
+// ends required), which keeps its cost at 0. Edges in no optimal tree are deleted, so the
+// instance is afterwards the network of all optimal trees.
+
+#include "Graph.h"
+#include "ReduceGraph.h"
+
+#include <cstdint>
+
+namespace tesmo {
+
+class OptimalTreeEnumeration {
+public:
+  // graph: the graph read from the file (the trees are stored in its arc numbers); R: the
+  // instance built from it, edited in place. On return R's lowerValue and upperValue hold the
+  // optimal value in the input costs.
+  void enumerate(Graph& graph, ReduceGraph& R);
+
+  int count = 0;      // trees stored
+  IntArray store;     // tree s: 0-terminated arc list of graph from store[starts[s]]
+  IntArray starts;    // [0..count]
+  std::int64_t optimalValue = 0;
+
+private:
+  // One pass; true when the deletions removed a vertex (the caller starts again).
+  bool pass(Graph& graph, ReduceGraph& R);
+  std::int64_t solveForced(ReduceGraph& R, int slot);
+  static void putEdgeIntoTree(const ReduceGraph& R, int slot);
+};
+
+// Fills count, store and starts as described above; the caller owns them.
+void enumerateOptimalTrees(int& count, IntArray& store, IntArray& starts, Graph& graph,
+                           ReduceGraph& R);
+
+}  // namespace tesmo

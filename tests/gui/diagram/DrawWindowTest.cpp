@@ -1,0 +1,483 @@
+// The drawing window driven offscreen: open, lay out, place, finish, save, export, print, browse
+// shortest trees, zoom and leave.
+
+#include "Graphik_ProgrammForm.h"
+#include "Graphik_WindowLogic.h"
+#include "ScriptedDialogs.h"
+#include "TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QGroupBox>
+#include <QPointer>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <filesystem>
+
+namespace {
+
+const QSize kDesignScreen(1024, 768);
+const char* const kTorsoQuestion = "The torso has been completed. Do you wish to modify the torso?";
+const char* const kExitQuestion = "Do you really want to exit without saving?";
+
+std::string Fixture(const std::string& name) { return testpaths::testData("window/" + name).string(); }
+
+template <class T> T* Child(QWidget* w, const char* name) {
+  T* child = w->findChild<T*>(QString::fromLatin1(name));
+  EXPECT_NE(child, nullptr) << name;
+  return child;
+}
+
+void Click(QWidget* w, const char* name) { Child<QPushButton>(w, name)->click(); }
+void Trigger(QWidget* w, const char* name) { Child<QAction>(w, name)->trigger(); }
+bool Hidden(QWidget* w, const char* name) { return Child<QWidget>(w, name)->isHidden(); }
+
+void DeletePending() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+bool Contains(const std::vector<std::string>& texts, const std::string& text) {
+  return std::find(texts.begin(), texts.end(), text) != texts.end();
+}
+
+// A window for the design screen, deleted with the fixture unless it closed itself.
+class DrawWindow : public ::testing::Test {
+protected:
+  void SetUp() override { w = new TGraphik_Menue(nullptr, kDesignScreen); }
+  void TearDown() override {
+    if (w) {
+      ScriptedDialogsScope quiet;
+      w->setAttribute(Qt::WA_DeleteOnClose, false);
+      delete w.data();
+    }
+    DeletePending();
+  }
+
+  // Opens `path` with the queued answers, declines to modify the torso and waits until every
+  // node is placed.
+  void OpenAndPlace(ScriptedDialogsScope& s, const std::string& path,
+                    std::vector<DialogAnswer> before = {}) {
+    s.dialogs.openFile(path);
+    for (DialogAnswer a : before) s.dialogs.answer(a);
+    s.dialogs.answer(DialogAnswer::No);  // torso question
+    Trigger(w, "Open21");
+    ASSERT_TRUE(Contains(s.dialogs.questions(), kTorsoQuestion));
+    EXPECT_TRUE(w->PlacementRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(w->PlacementDone(), 60000);
+    EXPECT_FALSE(w->PlacementRunning());
+  }
+
+  void Finish() {
+    ASSERT_FALSE(Hidden(w, "FinalizeButton"));
+    Click(w, "FinalizeButton");
+  }
+
+  QPointer<TGraphik_Menue> w;
+};
+
+}  // namespace
+
+TEST_F(DrawWindow, StartsWithOnlyTheMenu) {
+  EXPECT_EQ(w->windowTitle(), "Draw Network");
+  EXPECT_EQ(w->Surface().size(), QSize(777, 553));
+  for (const char* name : {"DisplayParameters", "ZoomGroup", "NavigationGroup", "StatisticButton",
+                           "ShortestTrees", "HelpGroup", "StopButton", "EndCorrectionButton",
+                           "FinalizeButton", "UndoButton", "CmbColorScheme"})
+    EXPECT_TRUE(Hidden(w, name)) << name;
+  EXPECT_FALSE(Child<QAction>(w, "Save1")->isEnabled());
+  EXPECT_FALSE(Child<QAction>(w, "Print1")->isEnabled());
+  EXPECT_FALSE(Child<QWidget>(w, "Image1")->isEnabled());
+}
+
+TEST_F(DrawWindow, CancelledOpenChangesNothing) {
+  ScriptedDialogsScope s;
+  s.dialogs.openFile(std::nullopt);
+  Trigger(w, "Open21");
+  EXPECT_EQ(w->Diagram(), nullptr);
+  EXPECT_TRUE(w->CurrentFileName().empty());
+  const FileDialogRequest* r = s.dialogs.lastFileRequest();
+  ASSERT_NE(r, nullptr);
+  EXPECT_EQ(r->filter, kOpenDiagramFilter);
+}
+
+TEST_F(DrawWindow, NetworkWithoutLinksIsRefused) {
+  testpaths::TempDir dir;
+  const std::string path = dir.file("empty.out");
+  testpaths::writeFile(path, "Final links : \r\n\r\nFrequ. of taxon        1 :    3\r\n");
+  ScriptedDialogsScope s;
+  s.dialogs.openFile(path);
+  Trigger(w, "Open21");
+  EXPECT_EQ(s.dialogs.messages(),
+            std::vector<std::string>{"The chosen file has the wrong format or contains no data."});
+  EXPECT_FALSE(w->PlacementRunning());
+  EXPECT_TRUE(Hidden(w, "EndCorrectionButton"));
+  EXPECT_TRUE(Child<QAction>(w, "File1Action")->isEnabled());
+}
+
+// The whole road of a .out file: lay out, place, finish, save .fdi, export .bmp, print, zoom.
+TEST_F(DrawWindow, OutFileFromOpenToPrint) {
+  testpaths::TempDir dir;
+  ScriptedDialogsScope s;
+  OpenAndPlace(s, Fixture("network.out"));
+  EXPECT_TRUE(Contains(s.dialogs.messages(),
+                       "Diagram is not adapted to the screen. It will be redrawn."));
+  EXPECT_GT(w->UnitLength(), 0);
+  for (const LinkType& l : w->Diagram()->Links) EXPECT_TRUE(l.Active);
+  EXPECT_TRUE(Hidden(w, "StopButton"));
+  EXPECT_FALSE(Hidden(w, "ZoomGroup"));
+  EXPECT_TRUE(Hidden(w, "DisplayParameters"));
+
+  Finish();
+  EXPECT_FALSE(Hidden(w, "DisplayParameters"));
+  EXPECT_FALSE(Hidden(w, "StatisticButton"));
+  EXPECT_FALSE(Hidden(w, "HelpGroup"));
+  EXPECT_TRUE(Hidden(w, "ShortestTrees"));  // no Steiner length
+  EXPECT_TRUE(Hidden(w, "FinalizeButton"));
+  EXPECT_TRUE(Child<QAction>(w, "Save1")->isEnabled());
+  EXPECT_TRUE(Child<QCheckBox>(w, "NodeNames")->isChecked());
+  EXPECT_TRUE(Child<QCheckBox>(w, "MutatedPositions")->isChecked());
+  EXPECT_TRUE(Child<QCheckBox>(w, "NodesProportional")->isChecked());
+  // Six information items make six colour schemes.
+  EXPECT_EQ(w->Diagram()->ColorSchemes.size(), 6u);
+
+  // Bitmap: the surface image as a 32-bit bitmap; the diagram is still unsaved.
+  const std::string bmp = dir.file("picture.bmp");
+  s.dialogs.saveFile(bmp);
+  Trigger(w, "Save1");
+  EXPECT_EQ(s.dialogs.lastFileRequest()->fileName, Fixture("network.fdi"));
+  EXPECT_EQ(s.dialogs.lastFileRequest()->filter, kSaveDiagramFilter);
+  EXPECT_TRUE(Contains(s.dialogs.messages(),
+                       "Warning: To save your modifications it is required to save as *.dia or "
+                       "*.fdi format additionally."));
+  const std::string bytes = testpaths::readFile(bmp);
+  ASSERT_GT(bytes.size(), 54u);
+  EXPECT_EQ(bytes.substr(0, 2), "BM");
+  EXPECT_EQ(static_cast<unsigned char>(bytes[28]), 32);
+  QImage back(QString::fromStdString(bmp));
+  EXPECT_EQ(back.convertToFormat(QImage::Format_RGB32),
+            w->Surface().convertToFormat(QImage::Format_RGB32));
+  EXPECT_FALSE(w->DiagramSaved());
+  // The picture is not blank.
+  int dark = 0;
+  for (int y = 0; y < back.height(); ++y)
+    for (int x = 0; x < back.width(); ++x) dark += qGray(back.pixel(x, y)) < 128;
+  EXPECT_GT(dark, 50);
+
+  // PDF export is not there yet and says so.
+  s.dialogs.saveFile(dir.file("picture.pdf"));
+  Trigger(w, "Save1");
+  EXPECT_TRUE(s.dialogs.messages().back().starts_with("Saving as PDF"));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("picture.pdf")));
+  EXPECT_FALSE(w->DiagramSaved());
+
+  // .fdi: the extension is forced.
+  s.dialogs.saveFile(dir.file("result"));
+  Trigger(w, "Save1");
+  EXPECT_TRUE(std::filesystem::exists(dir.file("result.fdi")));
+  EXPECT_TRUE(w->DiagramSaved());
+
+  // Printing through the printer of a (scripted) print dialog into a PDF file.
+  const std::string pdf = dir.file("printed.pdf");
+  w->PrinterDialog = [&](QPrinter& p) {
+    p.setOutputFormat(QPrinter::PdfFormat);
+    p.setOutputFileName(QString::fromStdString(pdf));
+    return true;
+  };
+  Trigger(w, "Print1");
+  ASSERT_TRUE(std::filesystem::exists(pdf));
+  EXPECT_EQ(testpaths::readFile(pdf).substr(0, 4), "%PDF");
+  const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+  if (!pdftoppm.isEmpty()) {
+    const QString prefix = QString::fromStdString(dir.file("page"));
+    EXPECT_EQ(QProcess::execute(pdftoppm, {"-r", "20", "-png", QString::fromStdString(pdf), prefix}),
+              0);
+    QImage page(prefix + "-1.png");
+    ASSERT_FALSE(page.isNull());
+    EXPECT_GT(page.width(), page.height());  // landscape
+  }
+
+  // Zoom in and out once: 1.1 x 0.9.
+  const double unit = w->UnitLength();
+  Click(w, "Zoom_groesser");
+  EXPECT_NEAR(w->UnitLength(), unit * 1.1, 1e-9);
+  Click(w, "Zoom_kleiner");
+  EXPECT_NEAR(w->UnitLength(), unit * 0.99, 1e-9);
+
+  // Navigation moves the picture by the shift interval.
+  Child<QSpinBox>(w, "ShiftInterval")->setValue(12);
+  const TIntPoint before = w->Diagram()->ImageCenter;
+  Click(w, "LeftButton");
+  Click(w, "DownButton");
+  EXPECT_EQ(w->Diagram()->ImageCenter, (TIntPoint{before.X - 12, before.Y + 12}));
+
+  // Saved: Exit asks nothing and closes.
+  s.dialogs.clear();
+  Trigger(w, "Exit1");
+  EXPECT_TRUE(s.dialogs.questions().empty());
+  DeletePending();
+  EXPECT_TRUE(w.isNull());
+}
+
+TEST_F(DrawWindow, TwoRunsWriteIdenticalFdiFiles) {
+  testpaths::TempDir dir;
+  std::vector<std::string> files;
+  for (int run = 0; run < 2; ++run) {
+    if (run == 1) w = new TGraphik_Menue(nullptr, kDesignScreen);
+    ScriptedDialogsScope s;
+    OpenAndPlace(s, Fixture("network.out"));
+    Finish();
+    files.push_back(dir.file("run" + std::to_string(run) + ".fdi"));
+    s.dialogs.saveFile(files.back());
+    Trigger(w, "Save1");
+    Trigger(w, "Exit1");
+    DeletePending();
+    ASSERT_TRUE(w.isNull());
+  }
+  const std::string first = testpaths::readFile(files[0]);
+  EXPECT_FALSE(first.empty());
+  EXPECT_EQ(first, testpaths::readFile(files[1]));
+
+  // The saved file reopens as it was drawn.
+  w = new TGraphik_Menue(nullptr, kDesignScreen);
+  ScriptedDialogsScope s;
+  s.dialogs.openFile(files[0]);
+  Trigger(w, "Open21");
+  ASSERT_NE(w->Diagram(), nullptr);
+  EXPECT_FALSE(Hidden(w, "DisplayParameters"));
+  EXPECT_TRUE(Child<QAction>(w, "Save1")->isEnabled());
+  EXPECT_FALSE(w->PlacementRunning());
+}
+
+TEST_F(DrawWindow, PauseAndContinue) {
+  ScriptedDialogsScope s;
+  s.dialogs.openFile(Fixture("network.out"));
+  s.dialogs.answer(DialogAnswer::Yes);  // modify the torso: correction mode
+  Trigger(w, "Open21");
+  EXPECT_FALSE(w->PlacementRunning());
+  EXPECT_FALSE(Hidden(w, "EndCorrectionButton"));
+  EXPECT_FALSE(Hidden(w, "ZoomGroup"));
+
+  Click(w, "EndCorrectionButton");
+  EXPECT_TRUE(w->PlacementRunning());
+  EXPECT_FALSE(Hidden(w, "StopButton"));
+  EXPECT_TRUE(Hidden(w, "ZoomGroup"));
+  Click(w, "StopButton");
+  EXPECT_FALSE(w->PlacementRunning());
+  EXPECT_FALSE(Hidden(w, "EndCorrectionButton"));
+  EXPECT_FALSE(Hidden(w, "UndoButton"));
+  EXPECT_TRUE(Hidden(w, "StopButton"));
+  // Zooming while paused keeps the placement's unit in step.
+  Click(w, "Zoom_groesser");
+
+  Click(w, "EndCorrectionButton");
+  QTRY_VERIFY_WITH_TIMEOUT(w->PlacementDone(), 60000);
+  for (const LinkType& l : w->Diagram()->Links) EXPECT_TRUE(l.Active);
+  EXPECT_FALSE(Hidden(w, "FinalizeButton"));
+}
+
+TEST_F(DrawWindow, ClosingWhilePlacingStopsThePlacementFirst) {
+  ScriptedDialogsScope s;
+  s.dialogs.openFile(Fixture("network.out"));
+  s.dialogs.answer(DialogAnswer::No);
+  Trigger(w, "Open21");
+  ASSERT_TRUE(w->PlacementRunning());
+  // The exit menu is disabled while laying out, but the close box still works.
+  s.dialogs.answer(DialogAnswer::Yes);
+  w->close();
+  DeletePending();
+  EXPECT_TRUE(w.isNull());
+  QTest::qWait(20);  // no timer tick may reach the freed window
+}
+
+TEST_F(DrawWindow, StoFileBrowsesItsShortestTrees) {
+  ScriptedDialogsScope s;
+  OpenAndPlace(s, Fixture("trees.sto"), {DialogAnswer::No});  // keep the original network
+  EXPECT_EQ(s.dialogs.questions().front(), FreeStandingNetworkQuestion());
+  Finish();
+  ASSERT_FALSE(Hidden(w, "ShortestTrees"));
+  EXPECT_TRUE(Child<QRadioButton>(w, "RadioCompleteNetwork")->isChecked());
+  EXPECT_FALSE(Hidden(w, "RadioSteinerTree"));
+  EXPECT_FALSE(Hidden(w, "RadioSteinerNetwork"));
+  EXPECT_TRUE(Hidden(w, "PreviousTreeButton"));
+  EXPECT_TRUE(Hidden(w, "NextTreeButton"));
+
+  Child<QRadioButton>(w, "RadioSteinerTree")->click();
+  EXPECT_EQ(w->CurrentTree(), 1);
+  EXPECT_TRUE(Hidden(w, "PreviousTreeButton"));
+  EXPECT_FALSE(Hidden(w, "NextTreeButton"));
+  // Tree 1 leaves out link 1.
+  EXPECT_FALSE(w->Diagram()->Links[0].Active);
+  EXPECT_TRUE(w->Diagram()->Links[1].Active);
+
+  Click(w, "NextTreeButton");
+  Click(w, "NextTreeButton");
+  EXPECT_EQ(w->CurrentTree(), 3);
+  EXPECT_TRUE(Hidden(w, "NextTreeButton"));
+  EXPECT_FALSE(Hidden(w, "PreviousTreeButton"));
+  EXPECT_FALSE(w->Diagram()->Links[3].Active);  // tree 3 leaves out link 4
+  EXPECT_TRUE(w->Diagram()->Links[0].Active);
+  Click(w, "PreviousTreeButton");
+  EXPECT_EQ(w->CurrentTree(), 2);
+  EXPECT_FALSE(w->Diagram()->Links[2].Active);  // tree 2 leaves out link 3
+
+  Child<QRadioButton>(w, "RadioSteinerNetwork")->click();
+  EXPECT_TRUE(Hidden(w, "PreviousTreeButton"));
+  EXPECT_TRUE(Hidden(w, "NextTreeButton"));
+  for (const LinkType& l : w->Diagram()->Links) EXPECT_TRUE(l.Active);
+}
+
+TEST_F(DrawWindow, StoFileAsFreeStandingNetwork) {
+  ScriptedDialogsScope s;
+  OpenAndPlace(s, Fixture("trees.sto"), {DialogAnswer::Yes});
+  EXPECT_FALSE(Child<QRadioButton>(w, "RadioCompleteNetwork")->isEnabled());
+  EXPECT_EQ(w->Diagram()->LinkCount(), 7);
+  // Only the square remains torso after the pendant links are peeled off.
+  int torso = 0;
+  for (const LinkType& l : w->Diagram()->Links) torso += l.InTorso;
+  EXPECT_EQ(torso, 4);
+  Finish();
+  EXPECT_FALSE(Hidden(w, "ShortestTrees"));
+}
+
+TEST_F(DrawWindow, ExitQuestionNoWithCancelledSaveKeepsTheWindow) {
+  ScriptedDialogsScope s;
+  OpenAndPlace(s, Fixture("network.out"));
+  Finish();
+  s.dialogs.answer(DialogAnswer::No);
+  s.dialogs.saveFile(std::nullopt);
+  Trigger(w, "Exit1");
+  DeletePending();
+  ASSERT_FALSE(w.isNull());
+  EXPECT_NE(w->Diagram(), nullptr);
+  EXPECT_EQ(s.dialogs.questions().back(), kExitQuestion);
+
+  // The close box asks the same; Yes leaves without saving.
+  s.dialogs.answer(DialogAnswer::Yes);
+  w->close();
+  DeletePending();
+  EXPECT_TRUE(w.isNull());
+}
+
+TEST_F(DrawWindow, ExitAnsweredNoSavesAndLeavesAndEnablesTheCaller) {
+  QWidget caller;
+  caller.setEnabled(false);
+  w->setAttribute(Qt::WA_DeleteOnClose, false);
+  delete w.data();
+  w = new TGraphik_Menue(&caller, kDesignScreen);
+  testpaths::TempDir dir;
+  ScriptedDialogsScope s;
+  OpenAndPlace(s, Fixture("network.out"));
+  Finish();
+  s.dialogs.answer(DialogAnswer::No);
+  s.dialogs.saveFile(dir.file("kept.fdi"));
+  Trigger(w, "Exit1");
+  DeletePending();
+  EXPECT_TRUE(w.isNull());
+  EXPECT_TRUE(std::filesystem::exists(dir.file("kept.fdi")));
+  EXPECT_TRUE(caller.isEnabled());
+}
+
+TEST_F(DrawWindow, HelpButtonsExplain) {
+  ScriptedDialogsScope s;
+  const std::vector<std::pair<const char*, const char*>> cases = {
+      {"BtnHelpMoveLink", "To rotate a link, click on the link with LEFT mouse button"},
+      {"BtnHelpMoveNode", "To move a node, click on the node with the LEFT mouse button"},
+      {"BtnHelpNodeInfo", "To obtain taxon information, DOUBLE CLICK on node."},
+      {"BtnHelpPieChart", "To format objects"},
+      {"BtnHelpStyle", "To format objects"},
+      {"BtnHelpColour", "To format objects"},
+      {"HelpButton", "If the network is clean (treelike, and without large cubes)"},
+  };
+  for (const auto& [button, start] : cases) {
+    Click(w, button);
+    EXPECT_TRUE(s.dialogs.messages().back().starts_with(start)) << button;
+  }
+  EXPECT_NE(s.dialogs.messages().back().find("Remedies: \r1. Activate"), std::string::npos);
+}
+
+TEST(DrawWindowScaling, FollowsTheScreen) {
+  ScriptedDialogsScope s;
+  struct Case {
+    QSize screen, client, image;
+  };
+  for (const Case& c : {Case{{1024, 768}, {1016, 734}, {777, 553}},
+                        Case{{1280, 1024}, {1270, 978}, {971, 691}}}) {
+    auto* w = new TGraphik_Menue(nullptr, c.screen);
+    EXPECT_EQ(w->size(), c.client);
+    EXPECT_EQ(w->Surface().size(), c.image);
+    EXPECT_EQ(w->findChild<QWidget*>("Image1")->size(), c.image);
+    w->setAttribute(Qt::WA_DeleteOnClose, false);
+    delete w;
+  }
+}
+
+TEST_F(DrawWindow, StatisticsAndFontSizeOfAFinishedDiagram) {
+  ScriptedDialogsScope s;
+  OpenAndPlace(s, Fixture("network.out"));
+  Finish();
+  Child<QSpinBox>(w, "FontSizeSpin")->setValue(9);
+  for (const TaxonType& t : w->Diagram()->Taxa) EXPECT_EQ(t.NameHeight, 9);
+  for (const LinkType& l : w->Diagram()->Links)
+    for (const MutationType& m : l.Mutations) EXPECT_EQ(m.NameHeight, 9);
+  // 0 stands for mixed sizes and changes nothing.
+  Child<QSpinBox>(w, "FontSizeSpin")->setValue(0);
+  EXPECT_EQ(w->Diagram()->Taxa[0].NameHeight, 9);
+
+  Click(w, "StatisticButton");
+  EXPECT_FALSE(w->isEnabled());
+  QWidget* stat = nullptr;
+  for (QWidget* top : QApplication::topLevelWidgets())
+    if (top->objectName() == "Graph_Stat" && !top->isHidden()) stat = top;
+  ASSERT_NE(stat, nullptr);
+  auto* torso = stat->findChild<QLabel*>("TorsoCaption");
+  ASSERT_NE(torso, nullptr);
+  EXPECT_EQ(torso->text(), "Estimated number of mutations of shortest tree within the torso:");
+  stat->close();
+  EXPECT_TRUE(w->isEnabled());
+}
+
+TEST_F(DrawWindow, DiaFileIsShownAsStored) {
+  ScriptedDialogsScope s;
+  s.dialogs.openFile(testpaths::testData("diagram/demo.dia").string());
+  Trigger(w, "Open21");
+  ASSERT_NE(w->Diagram(), nullptr);
+  EXPECT_FALSE(w->PlacementRunning());
+  EXPECT_TRUE(s.dialogs.questions().empty());  // no layout, no torso question
+  EXPECT_FALSE(Hidden(w, "DisplayParameters"));
+  EXPECT_TRUE(Child<QAction>(w, "Save1")->isEnabled());
+
+  testpaths::TempDir dir;
+  testpaths::writeFile(dir.file("broken.dia"), "not a diagram\r\n");
+  s.dialogs.openFile(dir.file("broken.dia"));
+  Trigger(w, "Open21");
+  EXPECT_TRUE(Contains(s.dialogs.messages(), "An error occurred. Please contact Movrel for help."));
+}
+
+TEST_F(DrawWindow, LinkToAMissingNodeStopsThePlacementWithAMessage) {
+  testpaths::TempDir dir;
+  std::string text = testpaths::readFile(Fixture("network.out"));
+  const std::string extra = "Link    8 0 Seq.      6 with Seq.      9, mutations at 13     a \r\n";
+  text.insert(text.find("*****"), extra);
+  testpaths::writeFile(dir.file("corrupt.out"), text);
+  ScriptedDialogsScope s;
+  s.dialogs.openFile(dir.file("corrupt.out"));
+  s.dialogs.answer(DialogAnswer::No);
+  Trigger(w, "Open21");
+  const std::string corrupt = " DataSet is corrupt: Missing Taxon in Modul DrawEdges!";
+  QTRY_VERIFY_WITH_TIMEOUT(Contains(s.dialogs.messages(), corrupt) || w->PlacementDone(), 60000);
+  EXPECT_TRUE(Contains(s.dialogs.messages(), corrupt));
+  EXPECT_FALSE(w->PlacementRunning());
+  EXPECT_TRUE(Hidden(w, "StopButton"));
+  // Either paused with "Continue", or, when nothing else was left to place, ready to finish.
+  EXPECT_NE(Hidden(w, "EndCorrectionButton"), Hidden(w, "FinalizeButton"));
+}

@@ -1,0 +1,133 @@
+#include "OptimalTreeEnumeration.h"
+
+#include "BruteForce.h"
+#include "RandomInstances.h"
+#include "ReduceGraph.h"
+#include "Shell.h"
+#include "../core/TesmoTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <set>
+
+using namespace exacttest;
+using tesmo::IntArray;
+using tesmo::ReduceGraph;
+
+namespace {
+
+struct Outcome {
+  std::set<EdgeKey> network;
+  std::vector<std::vector<int>> trees;  // arcs of the input graph
+  std::int64_t value = 0;
+};
+
+Outcome enumerate(tesmo::Graph& g) {
+  tesmo::currentGraph = &g;
+  ReduceGraph R(g);
+  int count = 0;
+  IntArray store, starts;
+  tesmo::enumerateOptimalTrees(count, store, starts, g, R);
+  Outcome o;
+  for (int s = 1; s <= 2 * R.E; ++s)
+    if (!R.delE[s] && s < R.partner[s]) o.network.insert(keyOf(R.arcs[s]));
+  for (int t = 1; t <= count; ++t) {
+    std::vector<int> tree;
+    for (int k = starts[t]; store[k] != 0; ++k) tree.push_back(store[k]);
+    o.trees.push_back(tree);
+  }
+  EXPECT_EQ(R.upperValue, R.lowerValue);
+  o.value = R.upperValue;
+  tesmo::currentGraph = nullptr;
+  return o;
+}
+
+// The enumeration against brute force: the network is the union of all optimal trees, every
+// stored tree is optimal and distinct, and together they cover the network.
+void checkAgainstBruteForce(tesmo::Graph& g, const std::string& what) {
+  const BruteForceResult expected = bruteForce(g);
+  const Outcome o = enumerate(g);
+  EXPECT_EQ(o.value, expected.optimum) << what;
+  EXPECT_EQ(o.network, expected.unionOfOptimal) << what;
+  ASSERT_FALSE(o.trees.empty()) << what;
+  std::set<EdgeKey> covered;
+  std::set<std::set<int>> distinct;
+  for (const auto& tree : o.trees) {
+    std::int64_t cost = 0;
+    for (int a : tree) {
+      cost += g.arcs[a].cost;
+      covered.insert(keyOf(g.arcs[a]));
+    }
+    EXPECT_EQ(cost, expected.optimum) << what;
+    EXPECT_TRUE(isSteinerTree(g, tree)) << what;
+    EXPECT_TRUE(distinct.insert(std::set<int>(tree.begin(), tree.end())).second) << what;
+  }
+  EXPECT_EQ(covered, o.network) << what;
+  EXPECT_LE(static_cast<int>(o.trees.size()), expected.optimalTreeCount) << what;
+}
+
+TEST(OptimalTreeEnumeration, AgreesWithBruteForceOnRandomInstances) {
+  tesmotest::LogCapture capture(0);
+  std::mt19937 rng(2024);
+  for (int round = 0; round < 80; ++round) {
+    const int V = 4 + round % 6;
+    // Costs 0..2 give many ties and zero-cost links; 0..7 fewer.
+    tesmo::Graph g = randomGraph(rng, V, std::min(V + 5, 14), 2 + round % 4 % (V - 1), round % 3 ? 2 : 7);
+    checkAgainstBruteForce(g, "round " + std::to_string(round));
+  }
+}
+
+TEST(OptimalTreeEnumeration, CasesWorthNaming) {
+  tesmotest::LogCapture capture(0);
+  struct Case {
+    const char* name;
+    int V;
+    std::vector<RandomEdge> edges;
+    std::vector<int> terminals;
+  };
+  const std::vector<Case> cases = {
+      {"tree of terminals", 4, {{1, 2, 3}, {2, 3, 1}, {2, 4, 2}}, {1, 2, 3, 4}},
+      {"square: four optimal trees", 4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {4, 1, 1}}, {1, 2, 3, 4}},
+      {"two trees differing in one link", 4, {{1, 3, 2}, {2, 3, 2}, {1, 4, 1}, {4, 2, 1}, {3, 4, 1}}, {1, 2, 3}},
+      {"a link in no optimal tree", 3, {{1, 2, 1}, {2, 3, 1}, {1, 3, 5}}, {1, 3}},
+      {"all links cost 0", 4, {{1, 2, 0}, {2, 3, 0}, {3, 1, 0}, {3, 4, 0}}, {1, 4}},
+      {"zero-cost link to a Steiner vertex", 4, {{1, 2, 1}, {2, 3, 0}, {3, 4, 2}, {1, 4, 3}}, {1, 2}},
+      {"zero-cost cycle", 5, {{1, 2, 0}, {2, 3, 0}, {3, 1, 0}, {3, 4, 1}, {4, 5, 1}, {5, 1, 2}}, {1, 4}},
+  };
+  for (const Case& c : cases) {
+    tesmo::Graph g = makeGraph(c.V, c.edges, c.terminals);
+    checkAgainstBruteForce(g, c.name);
+  }
+}
+
+TEST(OptimalTreeEnumeration, LogsTheProblemClassAndTheSteps) {
+  tesmotest::LogCapture capture(2);
+  tesmo::shell.Sset("verbose", "2");
+  tesmo::Graph g = makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {4, 1, 1}}, {1, 2, 3, 4});
+  const Outcome o = enumerate(g);
+  EXPECT_EQ(o.trees.size(), 2u);  // the first tree covers three links, the second the fourth
+  const std::string log = capture.text();
+  EXPECT_NE(log.find("average degree for R: 2; few required vertices\n"), std::string::npos);
+  EXPECT_NE(log.find("\nStep: 1 of 4. sols:0, inSolCount:0, val:"), std::string::npos) << log;
+  EXPECT_EQ(tesmo::shell.Phase, 'W');
+}
+
+TEST(OptimalTreeEnumeration, TablesGrowWithManyTrees) {
+  tesmotest::LogCapture capture(0);
+  // A cycle of 16 terminals with equal links: every link is tested, many trees of 15 links.
+  std::vector<RandomEdge> edges;
+  std::vector<int> terminals;
+  const int n = 16;
+  for (int i = 1; i <= n; ++i) {
+    edges.push_back({i, i % n + 1, 1});
+    terminals.push_back(i);
+  }
+  tesmo::Graph g = makeGraph(n, edges, terminals);
+  const Outcome o = enumerate(g);
+  EXPECT_EQ(o.value, n - 1);
+  EXPECT_EQ(o.network.size(), static_cast<std::size_t>(n));
+  for (const auto& tree : o.trees) EXPECT_EQ(tree.size(), static_cast<std::size_t>(n - 1));
+}
+
+}  // namespace
