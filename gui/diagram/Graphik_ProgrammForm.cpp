@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "DrawEdgesThread.h"
 #include "FdiFile.h"
+#include "Graphik_PdfExport.h"
 #include "Graphik_Programm.h"
 #include "Graphik_StatisticsForm.h"
 #include "Graphik_WindowLogic.h"
@@ -41,9 +42,6 @@ const char* const kExitQuestion = "Do you really want to exit without saving?";
 const char* const kExportWarning =
     "Warning: To save your modifications it is required to save as *.dia or *.fdi format "
     "additionally.";
-const char* const kPdfNotAvailable =
-    "Saving as PDF (Portable document format) is not available yet. Please save the diagram as "
-    "*.fdi or *.bmp.";
 
 // The surface widget: shows the drawing surface's image as it is.
 class TDiagramImage final : public QWidget {
@@ -822,7 +820,10 @@ void TGraphik_Menue::Save1Click() {
         dialogs().showMessage(error, DialogKind::Error);
       break;
     case TExportKind::Pdf:
-      dialogs().showMessage(kPdfNotAvailable, DialogKind::Information);
+      dialogs().showMessage(kExportWarning, DialogKind::Warning);
+      ForceFileExtension("pdf", *name);
+      if (!SaveDiagramToPdf(*diagram_, DisplayOptions(), *name, &error))
+        dialogs().showMessage(error, DialogKind::Error);
       break;
   }
 }

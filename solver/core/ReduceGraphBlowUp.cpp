@@ -16,7 +16,7 @@ void ReduceGraph::blowUp() {
   log(3) << "\n\n\n Blowing up... \n\n\n";
   const int f = shell.Iget("blowUp", 1000);
   const int r = std::max(1, shell.Iget("blowUpRandom", 10));
-  if (f < 2) return;  // nothing to scale; a factor below 1 would turn the cost order around
+  if (f < 1) return;  // a factor below 1 would wipe out or turn around the cost order
 
   // Every value that gets multiplied must stay a cost the solver can represent, else nothing is
   // changed: a half-scaled instance would mix two units.

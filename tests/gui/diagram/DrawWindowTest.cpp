@@ -1,7 +1,9 @@
 // The drawing window driven offscreen: open, lay out, place, finish, save, export, print, browse
 // shortest trees, zoom and leave.
 
+#include "Graphik_PdfExport.h"
 #include "Graphik_ProgrammForm.h"
+#include "PdfBox.h"
 #include "Graphik_WindowLogic.h"
 #include "ScriptedDialogs.h"
 #include "TestPaths.h"
@@ -173,12 +175,19 @@ TEST_F(DrawWindow, OutFileFromOpenToPrint) {
     for (int x = 0; x < back.width(); ++x) dark += qGray(back.pixel(x, y)) < 128;
   EXPECT_GT(dark, 50);
 
-  // PDF export is not there yet and says so.
+  // PDF: an A4 landscape page with the diagram on it; like the bitmap it does not count as saved.
+  const std::size_t messagesBefore = s.dialogs.messages().size();
   s.dialogs.saveFile(dir.file("picture.pdf"));
   Trigger(w, "Save1");
-  EXPECT_TRUE(s.dialogs.messages().back().starts_with("Saving as PDF"));
-  EXPECT_FALSE(std::filesystem::exists(dir.file("picture.pdf")));
+  EXPECT_EQ(s.dialogs.messages().size(), messagesBefore + 1);  // only the export warning
+  ASSERT_TRUE(std::filesystem::exists(dir.file("picture.pdf")));
+  EXPECT_EQ(testpaths::readFile(dir.file("picture.pdf")).substr(0, 8), "%PDF-1.3");
   EXPECT_FALSE(w->DiagramSaved());
+  const QImage page = RenderDiagramPage(*w->Diagram(), w->DisplayOptions(), PdfDiagramPageSize());
+  int inked = 0;
+  for (int y = 0; y < page.height(); y += 4)
+    for (int x = 0; x < page.width(); x += 4) inked += qGray(page.pixel(x, y)) < 128;
+  EXPECT_GT(inked, 50);
 
   // .fdi: the extension is forced.
   s.dialogs.saveFile(dir.file("result"));

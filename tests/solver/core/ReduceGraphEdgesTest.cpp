@@ -392,14 +392,16 @@ TEST(EdgeStorage, TunnelsStopWhenAVertexLacksEdgeSpace) {
 }
 
 // Random edits on random instances, small capacity so that overflow chains and the capacity
-// paths are reached, with connectivity clean-ups in between; the invariants hold after every step, replacing a vertex keeps every
-// distance between the others, and a surviving stored tree maps back onto the input graph.
+// paths are reached, with connectivity clean-ups in between; the invariants hold after every
+// step, replacing a vertex keeps every distance between the others, and a surviving stored tree
+// maps back onto the input graph.
 TEST(EdgeStorageProperties, RandomEditsKeepTheInvariants) {
   tesmotest::LogCapture log(0);
   std::mt19937 random(4101);
   int overflowSteps = 0;
   int replaced = 0;
   int unreachableRuns = 0;
+  int cutOffs = 0;
   for (int round = 0; round < 250; ++round) {
     SCOPED_TRACE(round);
     shell.Sset("E++", round % 2 == 0 ? "40" : "1000");
@@ -459,7 +461,10 @@ TEST(EdgeStorageProperties, RandomEditsKeepTheInvariants) {
           bool cutOff = false;
           for (int k = 2; k <= R.R; ++k) cutOff = cutOff || d[R.terminals[1]][R.terminals[k]] == kFar;
           // (Both bounds proven and a terminal cut off ends the run; that case has its own test.)
-          if (cutOff) R.upperValueValid = 0;
+          if (cutOff) {
+            R.upperValueValid = 0;
+            ++cutOffs;
+          }
           const int upperOpt = R.upperOpt;
           R.deleteUnreachable();
           EXPECT_EQ(R.upperOpt, cutOff ? -1 : upperOpt);
@@ -490,6 +495,7 @@ TEST(EdgeStorageProperties, RandomEditsKeepTheInvariants) {
   EXPECT_GT(overflowSteps, 100);
   EXPECT_GT(replaced, 100);
   EXPECT_GT(unreachableRuns, 100);
+  EXPECT_GT(cutOffs, 10);
 }
 
 }  // namespace

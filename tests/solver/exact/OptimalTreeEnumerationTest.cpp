@@ -115,19 +115,29 @@ TEST(OptimalTreeEnumeration, LogsTheProblemClassAndTheSteps) {
 
 TEST(OptimalTreeEnumeration, TablesGrowWithManyTrees) {
   tesmotest::LogCapture capture(0);
-  // A cycle of 16 terminals with equal links: every link is tested, many trees of 15 links.
+  // Eight required vertices, every pair linked at cost 1: every link lies in an optimal tree, and
+  // the trees found outgrow the first size of the tree store.
   std::vector<RandomEdge> edges;
   std::vector<int> terminals;
-  const int n = 16;
-  for (int i = 1; i <= n; ++i) {
-    edges.push_back({i, i % n + 1, 1});
-    terminals.push_back(i);
+  const int n = 8;
+  for (int u = 1; u <= n; ++u) {
+    terminals.push_back(u);
+    for (int w = u + 1; w <= n; ++w) edges.push_back({u, w, 1});
   }
   tesmo::Graph g = makeGraph(n, edges, terminals);
   const Outcome o = enumerate(g);
   EXPECT_EQ(o.value, n - 1);
-  EXPECT_EQ(o.network.size(), static_cast<std::size_t>(n));
-  for (const auto& tree : o.trees) EXPECT_EQ(tree.size(), static_cast<std::size_t>(n - 1));
+  EXPECT_EQ(o.network.size(), edges.size());
+  EXPECT_GT(o.trees.size(), 6u);
+  std::set<EdgeKey> covered;
+  std::set<std::set<int>> distinct;
+  for (const auto& tree : o.trees) {
+    EXPECT_EQ(tree.size(), static_cast<std::size_t>(n - 1));
+    EXPECT_TRUE(isSteinerTree(g, tree));
+    EXPECT_TRUE(distinct.insert(std::set<int>(tree.begin(), tree.end())).second);
+    for (int a : tree) covered.insert(keyOf(g.arcs[a]));
+  }
+  EXPECT_EQ(covered, o.network);
 }
 
 }  // namespace
