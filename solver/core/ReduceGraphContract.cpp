@@ -19,22 +19,6 @@ int addDegrees(int a, int b) {
   return a + b;
 }
 
-// Removes every occurrence of id from the count-prefixed tree list, the last entry filling the
-// gap; the marker behind the list moves down with its end.
-void removeFromTree(IntArray& tree, int id) {
-  int count = tree[0];
-  const int marker = tree[count + 1];
-  for (int i = 1; i <= count;) {
-    if (tree[i] == id) {
-      tree[i] = tree[count--];
-    } else {
-      ++i;
-    }
-  }
-  tree[0] = count;
-  tree[count + 1] = marker;
-}
-
 }  // namespace
 
 void ReduceGraph::addPendingContraction(int s) {
@@ -68,7 +52,7 @@ void ReduceGraph::newContractID(int s) {
   contractID[++contractID[0]] = id;
   contractCost += arcs[s].cost;
   if (upperOk) {
-    removeFromTree(upperTree, id);
+    removeFromUpperTree(id);
     upperTree[upperTree[0] + 1] = contractID[0];
   }
 }
@@ -93,8 +77,8 @@ void ReduceGraph::newMergedID(int s1, int s2, int s) {
   used += 3;
   inTree[newID] = inTree[i1] && inTree[i2];
   if (upperOk && inTree[newID]) {
-    removeFromTree(upperTree, i1);
-    removeFromTree(upperTree, i2);
+    removeFromUpperTree(i1);
+    removeFromUpperTree(i2);
     const int count = upperTree[0];
     if (static_cast<std::size_t>(count) + 3 > upperTree.size()) upperTree.resize(count + 3, 0);
     const int marker = upperTree[count + 1];
@@ -434,6 +418,7 @@ void ReduceGraph::sortAdjacency() {
     degree[v] = fill[v] - firstArc[v];
   }
   arcs.swap(spareArcs);
+  spareID[0] = ID[0];  // the message-level offset stays with the live array
   ID.swap(spareID);
   // Partners: each slot (a, b) with a < b takes the next unpaired place of b's range.
   for (int v = 1; v <= V; ++v) fill[v] = firstArc[v];

@@ -26,6 +26,8 @@ void ReduceGraph::markDisconnected() {
   }
 }
 
+// Removes every occurrence of id from the count-prefixed tree list, the last entry filling the
+// gap; the marker behind the list moves down with its end.
 void ReduceGraph::removeFromUpperTree(int id) {
   int count = upperTree[0];
   const int marker = upperTree[count + 1];

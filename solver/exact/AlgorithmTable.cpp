@@ -5,6 +5,7 @@
 #include "Exact.h"
 #include "Graph.h"
 #include "LogStream.h"
+#include "OptimalTreeEnumeration.h"
 #include "Random.h"
 #include "ReduceGraph.h"
 #include "Reduction.h"
@@ -79,11 +80,8 @@ void allSolutions() {
   Graph& g = *currentGraph;
   ReduceGraph R(g);
   chooseProblemClass(R);
-  const std::int64_t spread = 2LL * R.E * g.maxCost;
-  const int scale = spread <= 0 ? 10 : static_cast<int>(std::clamp<std::int64_t>(maxint / spread, 2, 10));
-  for (int s = 1; s <= 2 * R.E; ++s) R.arcs[s].cost *= scale;
-  R.maxCost *= scale;
-  R.contractCost *= scale;
+  const int scale = OptimalTreeEnumeration::chooseScale(g, R);
+  OptimalTreeEnumeration::scaleCosts(R, scale, true);
   displaySubproblem(1);
 
   const int E = R.E;
@@ -148,18 +146,8 @@ void allSolutions() {
     out << "\n" << "value: " << sum << "\n" << "problem: " << (problem ? problem : "") << "\n";
   }
 
-  for (int i = 1; i <= 2 * E; ++i) {
-    if (R.delE[i] || i > R.partner[i] || mark[i] >= 0) continue;
-    if (R.upperOk && R.inTree[R.ID[i]]) R.destroyUpper();
-    R.delE[i] = R.delE[R.partner[i]] = 1;
-    --R.Eanz;
-    R.vertexWork[R.arcs[i].tail] = 1;
-    R.vertexWork[R.arcs[i].head] = 1;
-  }
-  R.compactEdges(nullptr);
-  for (int s = 1; s <= 2 * R.E; ++s) R.arcs[s].cost /= scale;
-  R.maxCost /= scale;
-  R.contractCost /= scale;
+  OptimalTreeEnumeration::deleteMarkedEdges(R, mark);
+  OptimalTreeEnumeration::scaleCosts(R, scale, false);
   R.saveGraph(nullptr, nullptr);
   display(R);
   solutionList[0] = 0;

@@ -15,9 +15,11 @@ namespace {
 
 bool isLiveEdge(const ReduceGraph& R, int s) { return !R.delE[s] && s < R.partner[s]; }
 
+}  // namespace
+
 // Costs are multiplied by this factor (2..10) so that a tree through the cheapened edge is
 // told apart from every other tree by its value modulo the factor.
-int chooseScale(const Graph& graph, const ReduceGraph& R) {
+int OptimalTreeEnumeration::chooseScale(const Graph& graph, const ReduceGraph& R) {
   const std::int64_t spread = 2LL * R.E * graph.maxCost;
   if (spread <= 0) return 10;  // all links cost 0: any factor works
   const std::int64_t quotient = maxint / spread;
@@ -32,13 +34,23 @@ int chooseScale(const Graph& graph, const ReduceGraph& R) {
   return static_cast<int>(std::clamp<std::int64_t>(quotient, 2, 10));
 }
 
-void scaleCosts(ReduceGraph& R, int scale, bool up) {
+void OptimalTreeEnumeration::scaleCosts(ReduceGraph& R, int scale, bool up) {
   for (int s = 1; s <= 2 * R.E; ++s) R.arcs[s].cost = up ? R.arcs[s].cost * scale : R.arcs[s].cost / scale;
   R.maxCost = up ? R.maxCost * scale : R.maxCost / scale;
   R.contractCost = up ? R.contractCost * scale : R.contractCost / scale;
 }
 
-}  // namespace
+void OptimalTreeEnumeration::deleteMarkedEdges(ReduceGraph& R, const IntArray& mark) {
+  for (int i = 1; i <= 2 * R.E; ++i) {
+    if (!isLiveEdge(R, i) || mark[i] >= 0) continue;
+    if (R.upperOk && R.inTree[R.ID[i]]) R.destroyUpper();
+    R.delE[i] = R.delE[R.partner[i]] = 1;
+    --R.Eanz;
+    R.vertexWork[R.arcs[i].tail] = 1;
+    R.vertexWork[R.arcs[i].head] = 1;
+  }
+  R.compactEdges(nullptr);
+}
 
 std::int64_t OptimalTreeEnumeration::solveForced(ReduceGraph& R, int slot) {
   // Requiring both ends forces the edge in: a tree through both ends can take the edge in place
@@ -94,6 +106,11 @@ void OptimalTreeEnumeration::putEdgeIntoTree(const ReduceGraph& R, int slot) {
 }
 
 bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
+  const int scale = chooseScale(graph, R);
+  chooseProblemClass(R);
+  const bool pruneEquivalent = shell.Iget("pruneEquivalent", 0) != 0;
+  if (pruneEquivalent) R.removeVertices();
+
   const int E = R.E;
   count = 0;
   int nextFree = 1;
@@ -102,9 +119,6 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
   store.assign(static_cast<std::size_t>(graph.V) * 4 + 16, 0);
   IntArray mark(2 * static_cast<std::size_t>(E) + 1, 0);
   SolutionHash hash(E + 3, std::max(1, R.V), store.data(), starts.data());
-
-  const int scale = chooseScale(graph, R);
-  chooseProblemClass(R);
 
   std::int64_t val = 0;
   auto recordTree = [&]() {
@@ -198,18 +212,9 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
     recordTree();
   }
 
-  for (int i = 1; i <= 2 * E; ++i) {
-    if (!isLiveEdge(R, i) || mark[i] >= 0) continue;
-    if (R.upperOk && R.inTree[R.ID[i]]) R.destroyUpper();
-    R.delE[i] = R.delE[R.partner[i]] = 1;
-    --R.Eanz;
-    R.vertexWork[R.arcs[i].tail] = 1;
-    R.vertexWork[R.arcs[i].head] = 1;
-  }
-  R.compactEdges(nullptr);
+  deleteMarkedEdges(R, mark);
   const int liveVertices = R.Vanz;
-  // The degree reductions and the triangle test run here once the instance offers them; until
-  // then the pass ends with the deletions.
+  if (pruneEquivalent) R.removeVertices();
 
   scaleCosts(R, scale, false);
   R.lowerValue = R.upperValue = static_cast<int>(val);

@@ -5,6 +5,12 @@
 // tree uses the edge. A zero-cost edge cannot be made cheaper; it is tested by forcing it in (its
 // ends required), which keeps its cost at 0. Edges in no optimal tree are deleted, so the
 // instance is afterwards the network of all optimal trees.
+//
+// With option pruneEquivalent the degree reductions run before the tests and after the
+// deletions, and the enumeration starts again when they remove a vertex. They keep one of two
+// equally short alternatives (a path through a median vector of degree 2 beside a link of the
+// same length) and drop zero-cost links to leaves, so the network is then the union of the
+// optimal trees up to such equivalent alternatives.
 
 #include "Graph.h"
 #include "ReduceGraph.h"
@@ -24,6 +30,15 @@ public:
   IntArray store;     // tree s: 0-terminated arc list of graph from store[starts[s]]
   IntArray starts;    // [0..count]
   std::int64_t optimalValue = 0;
+
+  // Shared with the file-writing variant of the enumeration.
+  // The factor (2..10) all costs are multiplied by; 10 when every link costs 0. Ends the run when
+  // even the factor 2 could lift a tree's value beyond maxint.
+  static int chooseScale(const Graph& graph, const ReduceGraph& R);
+  // Multiplies (up) or divides every slot cost, maxCost and contractCost by scale.
+  static void scaleCosts(ReduceGraph& R, int scale, bool up);
+  // Deletes every live edge whose smaller slot is marked negative, then compacts the slots.
+  static void deleteMarkedEdges(ReduceGraph& R, const IntArray& mark);
 
 private:
   // One pass; true when the deletions removed a vertex (the caller starts again).

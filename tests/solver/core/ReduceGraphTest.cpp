@@ -304,6 +304,17 @@ TEST(ReduceGraphSlots, SortingOrdersRangesByNeighbourAndByCost) {
   for (int s = 0; s <= 2 * R.E; ++s) EXPECT_EQ(R.slotNext[s], 0);
 }
 
+TEST(ReduceGraphSlots, SortingKeepsTheMessageLevelOfACopy) {
+  tesmotest::LogCapture log(5);
+  Graph g = makeGraph(4, {{1, 2, 3}, {2, 3, 4}, {3, 4, 5}, {1, 4, 9}}, {1, 4});
+  ReduceGraph R(g);
+  ReduceGraph C = ReduceGraph::copyGraph(R, 2);
+  ASSERT_EQ(C.ID[0], 2);
+  C.sortAdjacency();
+  EXPECT_EQ(C.ID[0], 2);
+  EXPECT_INSTANCE_VALID(C);
+}
+
 TEST(ReduceGraphExport, RenumbersLiveVerticesAndCarriesTheRecords) {
   tesmotest::LogCapture log(5);
   Graph g = house();

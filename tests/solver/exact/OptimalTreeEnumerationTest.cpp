@@ -113,6 +113,54 @@ TEST(OptimalTreeEnumeration, LogsTheProblemClassAndTheSteps) {
   EXPECT_EQ(tesmo::shell.Phase, 'W');
 }
 
+// With the degree reductions the network keeps one of equally short alternatives: it lies inside
+// the union of all optimal trees, and its trees are still optimal and cover it.
+TEST(OptimalTreeEnumeration, PruningEquivalentAlternativesStaysOptimal) {
+  tesmotest::LogCapture capture(0);
+  tesmo::shell.Sset("pruneEquivalent", "1");
+  std::mt19937 rng(77);
+  for (int round = 0; round < 80; ++round) {
+    const int V = 4 + round % 6;
+    tesmo::Graph g = randomGraph(rng, V, std::min(V + 5, 14), 2 + round % 4 % (V - 1), round % 3 ? 2 : 7);
+    const BruteForceResult expected = bruteForce(g);
+    const Outcome o = enumerate(g);
+    const std::string what = "round " + std::to_string(round);
+    EXPECT_EQ(o.value, expected.optimum) << what;
+    for (const EdgeKey& e : o.network) EXPECT_TRUE(expected.unionOfOptimal.count(e)) << what;
+    ASSERT_FALSE(o.trees.empty()) << what;
+    std::set<EdgeKey> covered;
+    for (const auto& tree : o.trees) {
+      std::int64_t cost = 0;
+      for (int a : tree) {
+        cost += g.arcs[a].cost;
+        covered.insert(keyOf(g.arcs[a]));
+      }
+      EXPECT_EQ(cost, expected.optimum) << what;
+      EXPECT_TRUE(isSteinerTree(g, tree)) << what;
+    }
+    EXPECT_EQ(covered, o.network) << what;
+  }
+}
+
+TEST(OptimalTreeEnumeration, RestartsWhenTheDeletionsFreeAVertex) {
+  tesmotest::LogCapture capture(1);
+  tesmo::shell.Sset("pruneEquivalent", "1");
+  // Terminals 1 and 3. The path 1-2-3 is the only optimal tree; once the links of 4 and the
+  // diagonal are deleted, 2 keeps two links and the reductions merge them.
+  //      2
+  //    / | \
+  //   1--+--3
+  //    \ | /
+  //      4
+  tesmo::Graph g = makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 3, 5}, {1, 4, 3}, {4, 3, 3}, {4, 2, 3}}, {1, 3});
+  const Outcome o = enumerate(g);
+  EXPECT_EQ(o.value, 2);
+  EXPECT_EQ(o.network, (std::set<EdgeKey>{{1, 2}, {2, 3}}));
+  ASSERT_EQ(o.trees.size(), 1u);
+  EXPECT_NE(capture.text().find("\n\nfound biologically equivalent solutions.\nrestarting computation in a pruned network.\n\n\n"),
+            std::string::npos);
+}
+
 TEST(OptimalTreeEnumeration, TablesGrowWithManyTrees) {
   tesmotest::LogCapture capture(0);
   // Eight required vertices, every pair linked at cost 1: every link lies in an optimal tree, and
