@@ -3,6 +3,7 @@
 #include "Dialogs.h"
 #include "UHelp.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <stdexcept>

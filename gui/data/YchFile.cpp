@@ -3,7 +3,6 @@
 #include "Dialogs.h"
 #include "ImportText.h"
 #include "RdfMessages.h"
-#include "SafeFileWrite.h"
 #include "UHelp.h"
 
 #include <optional>
@@ -168,7 +167,7 @@ std::string YchText(const TDataSet& Data) {
 }
 
 bool WriteYchFile(const std::string& FileName, const TDataSet& Data) {
-  if (WriteFileReplacing(FileName, YchText(Data))) return true;
+  if (WriteWholeFile(FileName, YchText(Data))) return true;
   dialogs().showMessage(rdf_messages::CannotWrite(FileName), DialogKind::Error);
   return false;
 }

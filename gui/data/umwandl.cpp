@@ -4,7 +4,6 @@
 #include "ImportText.h"
 #include "RDF_DataSet_Definition.h"
 #include "RdfMessages.h"
-#include "SafeFileWrite.h"
 #include "UHelp.h"
 #include "YchFile.h"
 
@@ -108,7 +107,7 @@ bool ReadLines(const std::string& fileName, std::vector<std::string>& lines) {
 }
 
 bool WriteRdf(const std::string& rdfName, std::string_view text) {
-  if (WriteFileReplacing(rdfName, text)) return true;
+  if (WriteWholeFile(rdfName, text)) return true;
   Show(rdf_messages::CannotWrite(rdfName));
   return false;
 }

@@ -23,27 +23,22 @@ std::string_view Trim(std::string_view text) {
   while (!text.empty() && blank(text.back())) text.remove_suffix(1);
   return text;
 }
+
+// The whole text, blanks around it and a leading '+' allowed, as one number of type T.
+template <class T> std::optional<T> ParseNumber(std::string_view text) {
+  text = Trim(text);
+  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+  if (text.empty()) return std::nullopt;
+  T value = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
 }  // namespace
 
-std::optional<int> ParseInteger(std::string_view text) {
-  text = Trim(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty()) return std::nullopt;
-  int value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
+std::optional<int> ParseInteger(std::string_view text) { return ParseNumber<int>(text); }
 
-std::optional<double> ParseReal(std::string_view text) {
-  text = Trim(text);
-  if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  if (text.empty()) return std::nullopt;
-  double value = 0;
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return value;
-}
+std::optional<double> ParseReal(std::string_view text) { return ParseNumber<double>(text); }
 
 std::string LongEdgesWarning() {
   const std::string limit = std::to_string(kMaxMutationsPerLink);

@@ -9,27 +9,61 @@
 
 namespace {
 
-// The polyline a drawn link follows: through its help points when it is a torso link with more
-// than one mutation and a help-point link between the same nodes holds enough points, otherwise
-// straight between the node centres. Empty when an end node is missing.
-std::vector<HelpPoint> LinkPath(const TNetwork_Diagramm& d, const LinkType& l) {
-  const int n1 = d.FindNode(l.Taxon1), n2 = d.FindNode(l.Taxon2);
+std::string PairKey(const std::string& a, const std::string& b) {
+  return a < b ? a + '\n' + b : b + '\n' + a;
+}
+
+const std::vector<int> kNoHelpPointLinks;
+
+}  // namespace
+
+TLinkLookup::TLinkLookup(const TNetwork_Diagramm& d) {
+  for (int i = 0; i < d.NodeCount(); ++i) firstNode_.try_emplace(d.Taxa[i].Name, i);
+  for (int h = 0; h < d.HelpPointLinkCount(); ++h) AddHelpPointLink(d, h);
+}
+
+int TLinkLookup::FirstNode(const std::string& name) const {
+  const auto it = firstNode_.find(name);
+  return it == firstNode_.end() ? -1 : it->second;
+}
+
+void TLinkLookup::AddHelpPointLink(const TNetwork_Diagramm& d, int index) {
+  const HelpPointLinkType& h = d.HelpPointLinks[index];
+  helpByPair_[PairKey(h.Taxon1, h.Taxon2)].push_back(index);
+}
+
+void TLinkLookup::ClearHelpPointLinks() { helpByPair_.clear(); }
+
+const std::vector<int>& TLinkLookup::HelpPointLinksBetween(const std::string& a,
+                                                           const std::string& b) const {
+  const auto it = helpByPair_.find(PairKey(a, b));
+  return it == helpByPair_.end() ? kNoHelpPointLinks : it->second;
+}
+
+namespace {
+
+// The polyline a drawn link follows: through the bend points of the first help-point link between
+// the same nodes when it is a torso link with more than one mutation, otherwise straight between
+// the node centres. A link of n mutations has n - 1 bend points, one between every two mutation
+// steps, as the layout leaves them; a help-point link with fewer leaves the link straight. Empty
+// when an end node is missing.
+std::vector<HelpPoint> LinkPath(const TNetwork_Diagramm& d, const LinkType& l, const TLinkLookup& lookup) {
+  const int n1 = lookup.FirstNode(l.Taxon1), n2 = lookup.FirstNode(l.Taxon2);
   if (n1 < 0 || n2 < 0) return {};
   const HelpPoint p1{d.Taxa[n1].X, d.Taxa[n1].Y}, p2{d.Taxa[n2].X, d.Taxa[n2].Y};
-  if (l.InTorso && l.MutationCount() > 1)
-    for (const HelpPointLinkType& h : d.HelpPointLinks) {
-      const bool forward = h.Taxon1 == l.Taxon1 && h.Taxon2 == l.Taxon2;
-      const bool backward = h.Taxon1 == l.Taxon2 && h.Taxon2 == l.Taxon1;
-      if ((!forward && !backward) || h.PointCount() < l.MutationCount()) continue;
+  const int bends = l.MutationCount() - 1;
+  if (l.InTorso && bends > 0)
+    for (int index : lookup.HelpPointLinksBetween(l.Taxon1, l.Taxon2)) {
+      const HelpPointLinkType& h = d.HelpPointLinks[index];
+      if (h.PointCount() < bends) continue;
+      const bool forward = h.Taxon1 == l.Taxon1;
       std::vector<HelpPoint> path{forward ? p1 : p2};
-      path.insert(path.end(), h.Points.begin(), h.Points.begin() + (l.MutationCount() - 1));
+      path.insert(path.end(), h.Points.begin(), h.Points.begin() + bends);
       path.push_back(forward ? p2 : p1);
       return path;
     }
   return {p1, p2};
 }
-
-bool IsDrawn(const LinkType& l, const TDrawOptions& o) { return l.Active && (!o.ShowOnlyTorso || l.InTorso); }
 
 // Nodes shown: active ones, and with onlyTorso only the ends of torso links.
 std::vector<bool> ShownNodes(const TNetwork_Diagramm& d, const TDrawOptions& o) {
@@ -54,6 +88,8 @@ TPen LinePen(TColor color, int width, std::uint8_t style) { return TPen{color, w
 
 }  // namespace
 
+bool IsLinkDrawn(const LinkType& l, const TDrawOptions& o) { return l.Active && (!o.ShowOnlyTorso || l.InTorso); }
+
 int NodeRadius(const TaxonType& t, const TDrawOptions& o) {
   if (IsMedianName(t.Name)) return o.ShowMedians ? o.MedRadius : 0;
   return TaxonRadius(t, o);
@@ -75,46 +111,61 @@ void ClipLineToBox(int& x1, int& y1, int& x2, int& y2, int width, int height) {
   else if (y2 > height) cut(y2, x2, y1, x1, height);
 }
 
+void DrawNode(const TNetwork_Diagramm& d, TCanvas& canvas, const TaxonType& t, int width, int height,
+              const TDrawOptions& o) {
+  const int r = NodeRadius(t, o);
+  if (r <= 0) return;
+  const int cx = RoundEven(t.X + d.ImageOffsetX()), cy = RoundEven(t.Y + d.ImageOffsetY());
+  if (cx + r > width || cy + r > height) return;
+  const int x1 = cx - r, y1 = cy - r, x2 = cx + r, y2 = cy + r;
+  const TPen outline = LinePen(t.LineColor, t.LineWidth, t.LineStyle);
+
+  canvas.SetBrush({clWhite, bsSolid});
+  canvas.SetPen(LinePen(clWhite, 1, psSolid));
+  canvas.Ellipse(x1, y1, x2, y2);
+
+  if (t.Pies.empty()) {
+    canvas.SetPen(outline);
+    canvas.SetBrush({clWhite, bsClear});
+    canvas.Ellipse(x1, y1, x2, y2);
+  } else if (t.Pies.size() == 1 || t.Frequency <= 0) {
+    canvas.SetBrush({t.Pies.front().PieColor, t.Pies.front().PiePattern});
+    canvas.SetPen(outline);
+    canvas.Ellipse(x1, y1, x2, y2);
+  } else {
+    double angle = 0;
+    for (const Pie& p : t.Pies) {
+      canvas.SetBrush({p.PieColor, p.PiePattern});
+      canvas.SetPen(LinePen(p.PieColor, 1, psSolid));
+      if (p.PieFrequency <= 0) continue;
+      const double sweep = static_cast<double>(p.PieFrequency) / t.Frequency * 2 * std::numbers::pi;
+      canvas.Pie(x1, y1, x2, y2, angle, sweep);
+      angle += sweep;
+    }
+    canvas.SetPen(outline);
+    canvas.SetBrush({clWhite, bsClear});
+    canvas.Ellipse(x1, y1, x2, y2);
+  }
+}
+
 void DrawNodes(const TNetwork_Diagramm& d, TCanvas& canvas, int width, int height,
                const TDrawOptions& o) {
-  const int dx = d.ImageOffsetX(), dy = d.ImageOffsetY();
   const std::vector<bool> shown = ShownNodes(d, o);
-  for (std::size_t i = 0; i < d.Taxa.size(); ++i) {
-    if (!shown[i]) continue;
-    const TaxonType& t = d.Taxa[i];
-    const int r = NodeRadius(t, o);
-    if (r <= 0) continue;
-    const int cx = RoundEven(t.X + dx), cy = RoundEven(t.Y + dy);
-    if (cx + r > width || cy + r > height) continue;
-    const int x1 = cx - r, y1 = cy - r, x2 = cx + r, y2 = cy + r;
-    const TPen outline = LinePen(t.LineColor, t.LineWidth, t.LineStyle);
+  for (std::size_t i = 0; i < d.Taxa.size(); ++i)
+    if (shown[i]) DrawNode(d, canvas, d.Taxa[i], width, height, o);
+}
 
-    canvas.SetBrush({clWhite, bsSolid});
-    canvas.SetPen(LinePen(clWhite, 1, psSolid));
-    canvas.Ellipse(x1, y1, x2, y2);
-
-    if (t.Pies.empty()) {
-      canvas.SetPen(outline);
-      canvas.SetBrush({clWhite, bsClear});
-      canvas.Ellipse(x1, y1, x2, y2);
-    } else if (t.Pies.size() == 1 || t.Frequency <= 0) {
-      canvas.SetBrush({t.Pies.front().PieColor, t.Pies.front().PiePattern});
-      canvas.SetPen(outline);
-      canvas.Ellipse(x1, y1, x2, y2);
-    } else {
-      double angle = 0;
-      for (const Pie& p : t.Pies) {
-        canvas.SetBrush({p.PieColor, p.PiePattern});
-        canvas.SetPen(LinePen(p.PieColor, 1, psSolid));
-        if (p.PieFrequency <= 0) continue;
-        const double sweep = static_cast<double>(p.PieFrequency) / t.Frequency * 2 * std::numbers::pi;
-        canvas.Pie(x1, y1, x2, y2, angle, sweep);
-        angle += sweep;
-      }
-      canvas.SetPen(outline);
-      canvas.SetBrush({clWhite, bsClear});
-      canvas.Ellipse(x1, y1, x2, y2);
-    }
+void DrawLink(const TNetwork_Diagramm& d, TCanvas& canvas, const LinkType& l,
+              const TLinkLookup& lookup, int width, int height) {
+  const std::vector<HelpPoint> path = LinkPath(d, l, lookup);
+  if (path.empty()) return;
+  const int dx = d.ImageOffsetX(), dy = d.ImageOffsetY();
+  canvas.SetPen(LinePen(l.LineColor, l.LineWidth, l.LineStyle));
+  for (std::size_t s = 1; s < path.size(); ++s) {
+    int x1 = RoundEven(path[s - 1].X + dx), y1 = RoundEven(path[s - 1].Y + dy);
+    int x2 = RoundEven(path[s].X + dx), y2 = RoundEven(path[s].Y + dy);
+    ClipLineToBox(x1, y1, x2, y2, width, height);
+    canvas.Line(x1, y1, x2, y2);
   }
 }
 
@@ -156,39 +207,43 @@ void DrawNodeNames(TNetwork_Diagramm& d, TCanvas& canvas, int width, int height,
   }
 }
 
+void DrawLinkLabels(const TNetwork_Diagramm& d, TCanvas& canvas, LinkType& l,
+                    const TLinkLookup& lookup, int width, int height) {
+  const std::vector<HelpPoint> path = LinkPath(d, l, lookup);
+  if (path.empty()) return;
+  const int dx = d.ImageOffsetX(), dy = d.ImageOffsetY();
+  const int n = l.MutationCount();
+  for (int j = 1; j <= n; ++j) {
+    MutationType& m = l.Mutations[j - 1];
+    double x, y;
+    if (path.size() == 2) {
+      // From the Taxon2 node towards the Taxon1 node.
+      const HelpPoint& p1 = path.front();
+      const HelpPoint& p2 = path.back();
+      x = RoundEven(p2.X + (p1.X - p2.X) * j / (n + 1));
+      y = RoundEven(p2.Y + (p1.Y - p2.Y) * j / (n + 1));
+    } else {
+      // One label on the middle of each segment.
+      const std::size_t segment = std::min<std::size_t>(j, path.size() - 1);
+      x = RoundEven((path[segment - 1].X + path[segment].X) / 2);
+      y = RoundEven((path[segment - 1].Y + path[segment].Y) / 2);
+    }
+    const std::string text = m.Name.empty() ? FirstThenNoBlanks(m.Character, 6) : m.Name.substr(0, 6);
+    canvas.SetFont({"Arial", m.NameHeight, m.NameStyle, m.NameColor});
+    canvas.SetBrush({clWhite, bsClear});
+    const TTextSize size = canvas.TextExtent(text);
+    m.NameBox = {x - size.Width / 2.0, y - size.Height / 2.0, x + size.Width / 2.0,
+                 y + size.Height / 2.0};
+    if (x + dx + size.Width / 2.0 <= width && y + dy + size.Height / 2.0 <= height)
+      canvas.TextOut(RoundEven(m.NameBox.Left + dx), RoundEven(m.NameBox.Top + dy), text);
+  }
+}
+
 void DrawMutationLabels(TNetwork_Diagramm& d, TCanvas& canvas, int width, int height,
                         const TDrawOptions& o) {
-  const int dx = d.ImageOffsetX(), dy = d.ImageOffsetY();
-  for (LinkType& l : d.Links) {
-    if (!IsDrawn(l, o)) continue;
-    const std::vector<HelpPoint> path = LinkPath(d, l);
-    if (path.empty()) continue;
-    const int n = l.MutationCount();
-    for (int j = 1; j <= n; ++j) {
-      MutationType& m = l.Mutations[j - 1];
-      double x, y;
-      if (path.size() == 2) {
-        // From the Taxon2 node towards the Taxon1 node.
-        const HelpPoint& p1 = path.front();
-        const HelpPoint& p2 = path.back();
-        x = RoundEven(p2.X + (p1.X - p2.X) * j / (n + 1));
-        y = RoundEven(p2.Y + (p1.Y - p2.Y) * j / (n + 1));
-      } else {
-        // One label on the middle of each segment.
-        const std::size_t segment = std::min<std::size_t>(j, path.size() - 1);
-        x = RoundEven((path[segment - 1].X + path[segment].X) / 2);
-        y = RoundEven((path[segment - 1].Y + path[segment].Y) / 2);
-      }
-      const std::string text = m.Name.empty() ? FirstThenNoBlanks(m.Character, 6) : m.Name.substr(0, 6);
-      canvas.SetFont({"Arial", m.NameHeight, m.NameStyle, m.NameColor});
-      canvas.SetBrush({clWhite, bsClear});
-      const TTextSize size = canvas.TextExtent(text);
-      m.NameBox = {x - size.Width / 2.0, y - size.Height / 2.0, x + size.Width / 2.0,
-                   y + size.Height / 2.0};
-      if (x + dx + size.Width / 2.0 <= width && y + dy + size.Height / 2.0 <= height)
-        canvas.TextOut(RoundEven(m.NameBox.Left + dx), RoundEven(m.NameBox.Top + dy), text);
-    }
-  }
+  const TLinkLookup lookup(d);
+  for (LinkType& l : d.Links)
+    if (IsLinkDrawn(l, o)) DrawLinkLabels(d, canvas, l, lookup, width, height);
 }
 
 void DrawDiagram(TNetwork_Diagramm& d, TCanvas& canvas, int width, int height,
@@ -198,19 +253,9 @@ void DrawDiagram(TNetwork_Diagramm& d, TCanvas& canvas, int width, int height,
   canvas.SetBrush({clWhite, bsSolid});
   canvas.Rectangle(1, 1, width, height);
 
-  const int dx = d.ImageOffsetX(), dy = d.ImageOffsetY();
-  for (const LinkType& l : d.Links) {
-    if (!IsDrawn(l, o)) continue;
-    const std::vector<HelpPoint> path = LinkPath(d, l);
-    if (path.empty()) continue;
-    canvas.SetPen(LinePen(l.LineColor, l.LineWidth, l.LineStyle));
-    for (std::size_t s = 1; s < path.size(); ++s) {
-      int x1 = RoundEven(path[s - 1].X + dx), y1 = RoundEven(path[s - 1].Y + dy);
-      int x2 = RoundEven(path[s].X + dx), y2 = RoundEven(path[s].Y + dy);
-      ClipLineToBox(x1, y1, x2, y2, width, height);
-      canvas.Line(x1, y1, x2, y2);
-    }
-  }
+  const TLinkLookup lookup(d);
+  for (const LinkType& l : d.Links)
+    if (IsLinkDrawn(l, o)) DrawLink(d, canvas, l, lookup, width, height);
 
   DrawNodes(d, canvas, width, height, o);
   if (o.ShowNodeNames) DrawNodeNames(d, canvas, width, height, o);

@@ -7,6 +7,10 @@
 #include "Canvas.h"
 #include "Network_Diagramm.h"
 
+#include <string>
+#include <unordered_map>
+#include <vector>
+
 // The nine drawing options; the .fdi file stores exactly these. The defaults are those of a
 // finished drawing in the drawing window.
 struct TDrawOptions {
@@ -22,10 +26,43 @@ struct TDrawOptions {
   bool operator==(const TDrawOptions&) const = default;
 };
 
+// The lookups drawing a link needs, so a full redraw is linear rather than a name search per link
+// end: the first node of each name and the help-point links between each pair of names. Built
+// once per drawing; a layout that appends help-point links registers them as it goes.
+class TLinkLookup {
+public:
+  explicit TLinkLookup(const TNetwork_Diagramm& diagram);
+  // 0-based index of the first node named `name`, -1 when none (as FindNode).
+  int FirstNode(const std::string& name) const;
+  // Help-point link `index` (0-based) of the diagram; its end names must not change afterwards.
+  void AddHelpPointLink(const TNetwork_Diagramm& diagram, int index);
+  void ClearHelpPointLinks();
+  // 0-based indices of the help-point links between `a` and `b` (either way round), in index order.
+  const std::vector<int>& HelpPointLinksBetween(const std::string& a, const std::string& b) const;
+
+private:
+  std::unordered_map<std::string, int> firstNode_;
+  std::unordered_map<std::string, std::vector<int>> helpByPair_;
+};
+
 // Paints `diagram` on an image of width x height pixels. A diagram without links or nodes paints
 // nothing, not even the background.
 void DrawDiagram(TNetwork_Diagramm& diagram, TCanvas& canvas, int width, int height,
                  const TDrawOptions& options);
+
+// Whether DrawDiagram draws a link: active and, with ShowOnlyTorso, a torso link.
+bool IsLinkDrawn(const LinkType& link, const TDrawOptions& options);
+
+// Single pieces of DrawDiagram, for callers that repaint only what changed. Whether a node is shown
+// or a link drawn (active, torso) is the caller's choice; these paint as the full drawing does.
+// DrawLink paints the line (bent through its help points when it has them), DrawLinkLabels its
+// mutation labels (which the full drawing puts on top of all nodes).
+void DrawNode(const TNetwork_Diagramm& diagram, TCanvas& canvas, const TaxonType& node, int width,
+              int height, const TDrawOptions& options);
+void DrawLink(const TNetwork_Diagramm& diagram, TCanvas& canvas, const LinkType& link,
+              const TLinkLookup& lookup, int width, int height);
+void DrawLinkLabels(const TNetwork_Diagramm& diagram, TCanvas& canvas, LinkType& link,
+                    const TLinkLookup& lookup, int width, int height);
 
 // The three steps of DrawDiagram, for callers that repaint parts.
 void DrawNodes(const TNetwork_Diagramm& diagram, TCanvas& canvas, int width, int height,

@@ -31,8 +31,8 @@ struct TGraphik_Programm::Impl {
 
   // UsedDirections by the first six characters of their key.
   std::unordered_map<std::string, std::vector<int>> usedByPrefix;
-  // Help-point links by the unordered pair of their end names.
-  std::unordered_map<std::string, std::vector<int>> helpByPair;
+  // What PaintLink draws links with, kept valid as the torso appends help-point links.
+  std::unique_ptr<TLinkLookup> drawLookup;
 
   std::unique_ptr<TQtCanvas> canvas;
   int batchDepth = 0;
@@ -65,10 +65,6 @@ private:
   qsizetype bytesPerLine_;
   int width_, height_;
 };
-
-inline std::string PairKey(const std::string& a, const std::string& b) {
-  return a < b ? a + '\n' + b : b + '\n' + a;
-}
 
 inline std::string Prefix6(const std::string& key) { return key.substr(0, 6); }
 

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <numbers>
 
-using layoutdetail::PairKey;
 using layoutdetail::Prefix6;
 
 const std::vector<int> TGraphik_Programm::Impl::kNone;
@@ -15,8 +14,6 @@ const std::vector<int> TGraphik_Programm::Impl::kNone;
 namespace {
 
 constexpr double kPi = std::numbers::pi;
-
-bool IsDrawn(const LinkType& l, const TDrawOptions& o) { return l.Active && (!o.ShowOnlyTorso || l.InTorso); }
 
 }  // namespace
 
@@ -51,6 +48,7 @@ bool AskModifyTorso() {
 
 TGraphik_Programm::TGraphik_Programm(TDrawNetwork_Diagramm& diagram, QImage& surface)
     : impl_(std::make_unique<Impl>()), diagram_(diagram), surface_(surface) {
+  impl_->drawLookup = std::make_unique<TLinkLookup>(diagram_);
   // The pixel sampling reads 32-bit scan lines.
   if (surface_.format() != QImage::Format_RGB32 && surface_.format() != QImage::Format_ARGB32 &&
       surface_.format() != QImage::Format_ARGB32_Premultiplied)
@@ -76,6 +74,7 @@ void TGraphik_Programm::RebuildIndex() {
     m.linksAt[l.Taxon1].push_back(j + 1);
     if (l.Taxon2 != l.Taxon1) m.linksAt[l.Taxon2].push_back(j + 1);
   }
+  m.drawLookup = std::make_unique<TLinkLookup>(diagram_);
   m.endOfLink.assign(n, false);
   m.endOfTorsoLink.assign(n, false);
   m.nodeParts.assign(n, {});
@@ -151,42 +150,6 @@ TCanvas& CanvasOf(std::unique_ptr<TQtCanvas>& canvas, QImage& surface) {
   return *canvas;
 }
 
-// One node as DrawNodes paints it.
-void PaintNode(const TNetwork_Diagramm& d, TCanvas& canvas, const TaxonType& t, int width, int height,
-               const TDrawOptions& o) {
-  const int r = NodeRadius(t, o);
-  if (r <= 0) return;
-  const int cx = RoundEven(t.X + d.ImageOffsetX()), cy = RoundEven(t.Y + d.ImageOffsetY());
-  if (cx + r > width || cy + r > height) return;
-  const int x1 = cx - r, y1 = cy - r, x2 = cx + r, y2 = cy + r;
-  const TPen outline{t.LineColor, t.LineWidth, t.LineStyle};
-  canvas.SetBrush({clWhite, bsSolid});
-  canvas.SetPen({clWhite, 1, psSolid});
-  canvas.Ellipse(x1, y1, x2, y2);
-  if (t.Pies.empty()) {
-    canvas.SetPen(outline);
-    canvas.SetBrush({clWhite, bsClear});
-    canvas.Ellipse(x1, y1, x2, y2);
-  } else if (t.Pies.size() == 1 || t.Frequency <= 0) {
-    canvas.SetBrush({t.Pies.front().PieColor, t.Pies.front().PiePattern});
-    canvas.SetPen(outline);
-    canvas.Ellipse(x1, y1, x2, y2);
-  } else {
-    double angle = 0;
-    for (const Pie& p : t.Pies) {
-      canvas.SetBrush({p.PieColor, p.PiePattern});
-      canvas.SetPen({p.PieColor, 1, psSolid});
-      if (p.PieFrequency <= 0) continue;
-      const double sweep = static_cast<double>(p.PieFrequency) / t.Frequency * 2 * kPi;
-      canvas.Pie(x1, y1, x2, y2, angle, sweep);
-      angle += sweep;
-    }
-    canvas.SetPen(outline);
-    canvas.SetBrush({clWhite, bsClear});
-    canvas.Ellipse(x1, y1, x2, y2);
-  }
-}
-
 }  // namespace
 
 void TGraphik_Programm::Repaint(const TDrawOptions& options) {
@@ -199,45 +162,17 @@ void TGraphik_Programm::Repaint(const TDrawOptions& options) {
 
 void TGraphik_Programm::PaintLink(int link, const TDrawOptions& o) {
   const LinkType& l = diagram_.Links[link - 1];
-  if (!IsDrawn(l, o)) return;
+  if (!IsLinkDrawn(l, o)) return;
   const int n1 = FirstNode(l.Taxon1), n2 = FirstNode(l.Taxon2);
   if (n1 == 0 || n2 == 0) return;
   TPaintBatch batch(*this);
   TCanvas& canvas = CanvasOf(impl_->canvas, surface_);
-  const TaxonType& t1 = diagram_.Taxa[n1 - 1];
-  const TaxonType& t2 = diagram_.Taxa[n2 - 1];
-
-  // The path DrawDiagram takes: through the points of the first help-point link between the same
-  // nodes that holds enough of them, else straight.
-  std::vector<HelpPoint> path{{t1.X, t1.Y}, {t2.X, t2.Y}};
-  if (l.InTorso && l.MutationCount() > 1) {
-    const auto it = impl_->helpByPair.find(PairKey(l.Taxon1, l.Taxon2));
-    if (it != impl_->helpByPair.end())
-      for (int h : it->second) {
-        const HelpPointLinkType& hp = diagram_.HelpPointLinks[h];
-        const bool forward = hp.Taxon1 == l.Taxon1 && hp.Taxon2 == l.Taxon2;
-        const bool backward = hp.Taxon1 == l.Taxon2 && hp.Taxon2 == l.Taxon1;
-        if ((!forward && !backward) || hp.PointCount() < l.MutationCount()) continue;
-        std::vector<HelpPoint> bent{forward ? path.front() : path.back()};
-        bent.insert(bent.end(), hp.Points.begin(), hp.Points.begin() + (l.MutationCount() - 1));
-        bent.push_back(forward ? path.back() : path.front());
-        path = std::move(bent);
-        break;
-      }
-  }
-  const int dx = diagram_.ImageOffsetX(), dy = diagram_.ImageOffsetY();
-  canvas.SetPen({l.LineColor, l.LineWidth, l.LineStyle});
-  for (std::size_t s = 1; s < path.size(); ++s) {
-    int x1 = RoundEven(path[s - 1].X + dx), y1 = RoundEven(path[s - 1].Y + dy);
-    int x2 = RoundEven(path[s].X + dx), y2 = RoundEven(path[s].Y + dy);
-    ClipLineToBox(x1, y1, x2, y2, Width(), Height());
-    canvas.Line(x1, y1, x2, y2);
-  }
+  DrawLink(diagram_, canvas, l, *impl_->drawLookup, Width(), Height());
   // Nodes lie on top of links in the full picture.
   for (int n : {n1, n2}) {
     const TaxonType& t = diagram_.Taxa[n - 1];
     if (t.Active && (!o.ShowOnlyTorso || impl_->endOfTorsoLink[n - 1]))
-      PaintNode(diagram_, canvas, t, Width(), Height(), o);
+      DrawNode(diagram_, canvas, t, Width(), Height(), o);
   }
   if (OnPainted) OnPainted();
 }
@@ -360,7 +295,7 @@ void TGraphik_Programm::torso_New() {
   for (TaxonType& t : d.Taxa) t.Active = false;
   for (LinkType& l : d.Links) l.Active = false;
   d.HelpPointLinks.clear();
-  m.helpByPair.clear();
+  m.drawLookup->ClearHelpPointLinks();
   m.activeCount = 0;
   for (auto& s : m.partCandidates) s.clear();
   UsedDirections.clear();
@@ -531,7 +466,7 @@ bool TGraphik_Programm::LayOutTorsoLink(int link) {
         if (help < 0) {
           help = d.HelpPointLinkCount();
           d.HelpPointLinks.push_back({from.Name, otherName, {}});
-          m.helpByPair[PairKey(from.Name, otherName)].push_back(help);
+          m.drawLookup->AddHelpPointLink(d, help);
         }
         d.HelpPointLinks[help].Points.push_back({x, y});
       }

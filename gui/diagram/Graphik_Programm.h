@@ -44,11 +44,8 @@ double AttemptOffset(int attempt);
 // names, mutated positions or proportional sizes; `onlyTorso` while the torso is laid out.
 TDrawOptions LayoutDrawOptions(bool onlyTorso);
 
-// The same numbering as TDrawNetwork_Diagramm::NumberTorsoParts (bridges of the torso get 100,
-// the parts they separate 2..99 in the same order), in near-linear time: the bridges come from one
-// depth-first search and the relabelling runs backwards over them with a union-find. Diagrams
-// whose links already carry part numbers other than 0 and 1 go through NumberTorsoParts itself.
-void NumberTorsoPartsFast(TDrawNetwork_Diagramm& diagram);
+// The drawing window still numbers through this name; the numbering is the diagram's own.
+inline void NumberTorsoPartsFast(TDrawNetwork_Diagramm& diagram) { diagram.NumberTorsoParts(); }
 
 // The answer to "The torso has been completed. Do you wish to modify the torso?", asked through
 // dialogs(); true for Yes.

@@ -385,38 +385,3 @@ void TDrawNetwork_Diagramm::RotateLinkSide(int link, int pivot, int grabbed, dou
     }
   }
 }
-
-void TDrawNetwork_Diagramm::NumberTorsoParts() {
-  int counter = 1;
-  const auto inPart = [](const LinkType& l) { return l.TorsoPart >= 1 && l.TorsoPart <= 99; };
-  // The links (other than j) reachable from `start` over torso-part links.
-  const auto gather = [&](int j, const std::string& start) {
-    std::set<std::string> nodes{start};
-    std::vector<bool> member(Links.size(), false);
-    for (bool changed = true; changed;) {
-      changed = false;
-      for (std::size_t k = 0; k < Links.size(); ++k) {
-        const LinkType& l = Links[k];
-        if (static_cast<int>(k) == j || member[k] || !inPart(l)) continue;
-        if (!nodes.contains(l.Taxon1) && !nodes.contains(l.Taxon2)) continue;
-        member[k] = true;
-        nodes.insert({l.Taxon1, l.Taxon2});
-        changed = true;
-      }
-    }
-    return member;
-  };
-
-  for (int j = 0; j < LinkCount(); ++j) {
-    if (Links[j].TorsoPart == 0) continue;
-    const std::vector<bool> first = gather(j, Links[j].Taxon1);
-    const std::vector<bool> second = gather(j, Links[j].Taxon2);
-    bool shared = false;
-    for (std::size_t k = 0; k < Links.size() && !shared; ++k) shared = first[k] && second[k];
-    if (shared || counter >= 99) continue;
-    ++counter;
-    for (std::size_t k = 0; k < Links.size(); ++k)
-      if (second[k]) Links[k].TorsoPart = static_cast<std::uint8_t>(counter);
-    Links[j].TorsoPart = 100;
-  }
-}

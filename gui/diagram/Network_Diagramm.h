@@ -245,6 +245,10 @@ public:
   // SplitNetworkAtLink(link).
   void RotateLinkSide(int link, int pivot, int grabbed, double dx, double dy);
 
-  // Marks the bridges of the torso (100) and numbers the parts they separate (2..99).
+  // Marks the bridges of the torso (100) and numbers the parts they separate (2..99): over the
+  // torso links in index order, each bridge (while numbers last) takes the next number, every
+  // torso link reachable from its Taxon2 end without crossing it or an earlier bridge takes that
+  // number, and the bridge becomes 100. Every link with a part other than 0 counts as torso, so
+  // numbering again gives the same parts. Near-linear in the size of the torso.
   void NumberTorsoParts();
 };

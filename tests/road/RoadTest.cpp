@@ -1,5 +1,5 @@
 // The main road, end to end and headless: a data file -> median joining -> .out -> the real solver
-// -> .sto -> the diagram with its shortest tree.
+// -> .sto -> the diagram with its shortest trees.
 #include "Dia_File.h"
 #include "Median_joining.h"
 #include "OutFile.h"
@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -24,12 +25,7 @@ struct RoadCase {
   bool shared;       // from the shared real data (skipped when absent) or our own examples/
   const char* file;  // .rdf or .phy
   int epsilon;
-  int program;
 };
-
-std::string caseName(const ::testing::TestParamInfo<RoadCase>& info) {
-  return std::string(info.param.name) + "_p" + std::to_string(info.param.program);
-}
 
 fs::path sourcePath(const RoadCase& c) {
   return c.shared ? testpaths::sharedData(c.file)
@@ -39,6 +35,56 @@ fs::path sourcePath(const RoadCase& c) {
 int find(std::vector<int>& parent, int x) {
   while (parent[x] != x) x = parent[x] = parent[parent[x]];
   return x;
+}
+
+// Runs the solver as the MP panel starts it; the diagram as the drawing window reads the result.
+TNetwork_Diagramm solve(const fs::path& dir, const std::string& out, int program) {
+  const std::string stem = (dir / ("p" + std::to_string(program))).string();
+  const std::string sto = stem + ".sto", log = stem + ".log";
+  const std::string command = std::string("\"") + TESMO_EXE + "\" \"" + out + "\" " +
+                              std::to_string(program) + " \"" + sto + "\" \"" + log +
+                              "\" > /dev/null";
+  TNetwork_Diagramm d;
+  EXPECT_EQ(std::system(command.c_str()), 0) << testpaths::readFile(log);
+  const std::string logText = testpaths::readFile(log);
+  EXPECT_NE(logText.find("\nprocess time: "), std::string::npos) << logText;
+  EXPECT_EQ(logText.find("Warning:"), std::string::npos) << logText;
+  EXPECT_EQ(logText.find("Error:"), std::string::npos) << logText;
+  std::string error;
+  EXPECT_TRUE(LoadStoFile(d, sto, &error)) << error;
+  return d;
+}
+
+// Checks that `tree` is a tree of the network joining every observed type, and returns its
+// weighted length.
+long long checkTree(const TNetwork_Diagramm& d, const SubTree& tree,
+                    const std::map<int, int>& weightOf) {
+  std::vector<int> parent(d.NodeCount());
+  std::iota(parent.begin(), parent.end(), 0);
+  long long length = 0;
+  for (int link : tree) {
+    EXPECT_GE(link, 1);
+    EXPECT_LE(link, d.LinkCount());
+    if (link < 1 || link > d.LinkCount()) continue;
+    const LinkType& l = d.Links[link - 1];
+    const int a = d.FindNode(l.Taxon1), b = d.FindNode(l.Taxon2);
+    EXPECT_GE(a, 0);
+    EXPECT_GE(b, 0);
+    if (a < 0 || b < 0) continue;
+    EXPECT_NE(find(parent, a), find(parent, b)) << "cycle through link " << link;
+    parent[find(parent, a)] = find(parent, b);
+    for (const MutationType& m : l.Mutations) length += weightOf.at(std::stoi(m.Character));
+  }
+  // Every observed type but the duplicates, which the network shows through their representative.
+  std::set<std::string> duplicates;
+  for (const EquiTaxonType& e : d.EquivalentTaxa) duplicates.insert(e.Taxon2);
+  int root = -1;
+  for (int v = 0; v < d.NodeCount(); ++v) {
+    if (IsMedianName(d.Taxa[v].Name) || duplicates.contains(d.Taxa[v].Name)) continue;
+    if (root < 0) root = find(parent, v);
+    EXPECT_EQ(find(parent, v), root) << d.Taxa[v].Name << " is not joined by the tree";
+  }
+  return length;
 }
 
 class Road : public ::testing::TestWithParam<RoadCase> {};
@@ -69,62 +115,42 @@ TEST_P(Road, DataToDrawingThroughTheSolver) {
   ASSERT_TRUE(calc.Calculate());
   const std::string out = (dir.path() / "net.out").string();
   ASSERT_TRUE(outfile::WriteOutText(out, MJOutText(calc, rdf.string())));
-
-  // 3. The solver, as the MP panel starts it.
-  const std::string sto = (dir.path() / "net.sto").string();
-  const std::string log = (dir.path() / "net.log").string();
-  const std::string command = std::string("\"") + TESMO_EXE + "\" \"" + out + "\" " +
-                              std::to_string(c.program) + " \"" + sto + "\" \"" + log +
-                              "\" > /dev/null";
-  ASSERT_EQ(std::system(command.c_str()), 0) << testpaths::readFile(log);
-  const std::string logText = testpaths::readFile(log);
-  EXPECT_NE(logText.find("\nprocess time: "), std::string::npos) << logText;
-  EXPECT_EQ(logText.find("Warning:"), std::string::npos) << logText;
-  EXPECT_EQ(logText.find("Error:"), std::string::npos) << logText;
-
-  if (std::getenv("ROAD_KEEP")) fs::copy(dir.path(), std::getenv("ROAD_KEEP"), fs::copy_options::overwrite_existing | fs::copy_options::recursive);
-  // 4. The drawing window's reader: the network and its shortest tree.
-  TNetwork_Diagramm d;
-  std::string error;
-  ASSERT_TRUE(LoadStoFile(d, sto, &error)) << error;
-  ASSERT_GE(d.SteinerTreeCount(), 1);
-  EXPECT_GE(d.NodeCount(), calc.SequenceCount());
-
-  // The tree is a tree over nodes of the network that joins every observed type, and its length
-  // is the weighted sum of its links' mutations.
   std::map<int, int> weightOf;
   for (int k = 1; k <= data.CharacterCount(); ++k) weightOf[k] = data.Character(k).Weight;
-  std::vector<int> parent(d.NodeCount());
-  std::iota(parent.begin(), parent.end(), 0);
-  long long length = 0;
-  for (int link : d.SteinerTrees[0]) {
-    ASSERT_GE(link, 1);
-    ASSERT_LE(link, d.LinkCount());
-    const LinkType& l = d.Links[link - 1];
-    const int a = d.FindNode(l.Taxon1), b = d.FindNode(l.Taxon2);
-    ASSERT_GE(a, 0);
-    ASSERT_GE(b, 0);
-    ASSERT_NE(find(parent, a), find(parent, b)) << "cycle through link " << link;
-    parent[find(parent, a)] = find(parent, b);
-    for (const MutationType& m : l.Mutations) length += weightOf[std::stoi(m.Character)];
+
+  // 3. Program 1: one good tree, drawn with its length.
+  TNetwork_Diagramm near = solve(dir.path(), out, 1);
+  ASSERT_EQ(near.SteinerTreeCount(), 1);
+  EXPECT_GE(near.NodeCount(), calc.SequenceCount());
+  EXPECT_EQ(checkTree(near, near.SteinerTrees[0], weightOf), near.SteinerLength);
+  near.MarkSteinerTree(1);
+
+  // 4. Program 2: one shortest tree, no longer than program 1's.
+  TNetwork_Diagramm best = solve(dir.path(), out, 2);
+  ASSERT_EQ(best.SteinerTreeCount(), 1);
+  const long long optimum = checkTree(best, best.SteinerTrees[0], weightOf);
+  EXPECT_EQ(optimum, best.SteinerLength);
+  EXPECT_LE(optimum, near.SteinerLength);
+
+  // 5. Program 4: the network of all shortest trees with trees that generate it; every tree is
+  // shortest and together they cover the network the window marks.
+  TNetwork_Diagramm all = solve(dir.path(), out, 4);
+  ASSERT_GE(all.SteinerTreeCount(), 1);
+  ASSERT_FALSE(all.SteinerNetwork.empty());
+  std::set<int> covered;
+  for (const SubTree& tree : all.SteinerTrees) {
+    EXPECT_EQ(checkTree(all, tree, weightOf), optimum);
+    covered.insert(tree.begin(), tree.end());
   }
-  // Every observed type but the duplicates, which the network shows through their representative.
-  std::set<std::string> duplicates;
-  for (const EquiTaxonType& e : d.EquivalentTaxa) duplicates.insert(e.Taxon2);
-  int root = -1;
-  for (int v = 0; v < d.NodeCount(); ++v) {
-    if (IsMedianName(d.Taxa[v].Name) || duplicates.contains(d.Taxa[v].Name)) continue;
-    if (root < 0) root = find(parent, v);
-    EXPECT_EQ(find(parent, v), root) << d.Taxa[v].Name << " is not joined by the tree";
-  }
-  EXPECT_EQ(length, d.SteinerLength);
-  d.MarkSteinerTree(1);
+  EXPECT_EQ(covered, std::set<int>(all.SteinerNetwork.begin(), all.SteinerNetwork.end()));
+  for (int link : best.SteinerTrees[0]) EXPECT_TRUE(covered.contains(link)) << link;
+  all.MarkSteinerNetwork();
+  for (int link : all.SteinerNetwork) EXPECT_TRUE(all.Links[link - 1].Active) << link;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    MainRoad, Road,
-    ::testing::Values(RoadCase{"example", false, "example.rdf", 0, 1},
-                      RoadCase{"example_eps10", false, "example.rdf", 10, 1},
-                      RoadCase{"woodmouse", true, "mj/woodmouse_cytb.phy", 0, 1},
-                      RoadCase{"dolphin", true, "mj/dolphin_dloop.phy", 0, 1}),
-    caseName);
+INSTANTIATE_TEST_SUITE_P(MainRoad, Road,
+                         ::testing::Values(RoadCase{"example", false, "example.rdf", 0},
+                                           RoadCase{"example_eps10", false, "example.rdf", 10},
+                                           RoadCase{"woodmouse", true, "mj/woodmouse_cytb.phy", 0},
+                                           RoadCase{"dolphin", true, "mj/dolphin_dloop.phy", 0}),
+                         [](const auto& info) { return std::string(info.param.name); });

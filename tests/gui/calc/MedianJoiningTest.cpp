@@ -257,7 +257,7 @@ TEST(MedianJoining, NetworkInvariantsHoldOnRandomSets) {
       Trdf_DataSet d = MakeSet(seqs);
       TMJOptions o;
       o.Epsilon = epsilon;
-      o.MJSquare = trial >= 4;
+      o.MJSquare = trial >= 4 && epsilon == 0;  // squaring a large network is slow
       o.Criterion = trial == 2 || trial == 3 ? TMJCriterion::GreedyFHP : TMJCriterion::ConnectionCost;
       std::unique_ptr<TMJCalculation> calc;
       ASSERT_TRUE(Calculate(d, o, calc).calculated);

@@ -254,8 +254,21 @@ TEST(DrawDiagram, TorsoLinksThroughHelpPoints) {
   EXPECT_EQ(m[1].NameBox, (TNameBox{45 - 3, 20 - 6, 45 + 3, 20 + 6}));
   EXPECT_EQ(m[2].NameBox, (TNameBox{15 - 3, 10 - 6, 15 + 3, 10 + 6}));
 
-  // Too few points, or not a torso link: straight.
+  // Exactly the n - 1 bend points a layout leaves for n mutations: the same polyline.
   d.HelpPointLinks[0].Points.resize(2);
+  c.calls.clear();
+  DrawDiagram(d, c, 200, 200, o);
+  const auto bent = c.Of(Kind::Line);
+  ASSERT_EQ(bent.size(), lines.size());
+  for (std::size_t s = 0; s < bent.size(); ++s) EXPECT_EQ(bent[s].coords, lines[s].coords);
+
+  // Too few points, or not a torso link: straight.
+  d.HelpPointLinks[0].Points.resize(1);
+  c.calls.clear();
+  DrawDiagram(d, c, 200, 200, o);
+  EXPECT_EQ(c.Of(Kind::Line).size(), 1u);
+  d.HelpPointLinks[0].Points.resize(2);
+  d.Links[0].InTorso = false;
   c.calls.clear();
   DrawDiagram(d, c, 200, 200, o);
   EXPECT_EQ(c.Of(Kind::Line).size(), 1u);

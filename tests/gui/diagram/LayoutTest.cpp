@@ -3,6 +3,7 @@
 #include "Dia_File.h"
 #include "DrawEdgesThread.h"
 #include "Graphik_Programm.h"
+#include "RecordingCanvas.h"
 #include "ScriptedDialogs.h"
 #include "TestPaths.h"
 
@@ -32,7 +33,7 @@ struct Layout {
   void Prepare() {
     diagram.ImageCenter = {RoundEven(kWidth / 2.0), RoundEven(kHeight / 2.0)};
     diagram.DiagramCenter = diagram.ImageCenter;
-    NumberTorsoPartsFast(diagram);
+    diagram.NumberTorsoParts();
     surface.fill(Qt::white);
     engine = std::make_unique<TGraphik_Programm>(diagram, surface);
   }
@@ -428,6 +429,18 @@ TEST(LayoutShapes, TorsoLinksOfSeveralMutationsBendAtEveryUnit) {
     ++bent;
   }
   EXPECT_EQ(bent, 2);
+
+  // The drawing follows the bends: two segments of the link meet at each bend point.
+  TRecordingCanvas canvas;
+  DrawDiagram(l->diagram, canvas, kWidth, kHeight, LayoutDrawOptions(false));
+  const std::vector<TRecordingCanvas::Call> lines = canvas.Of(TRecordingCanvas::Kind::Line);
+  for (const HelpPointLinkType& h : d.HelpPointLinks) {
+    const int x = RoundEven(h.Points[0].X + d.ImageOffsetX()), y = RoundEven(h.Points[0].Y + d.ImageOffsetY());
+    int ends = 0;
+    for (const TRecordingCanvas::Call& line : lines)
+      ends += (line.coords[0] == x && line.coords[1] == y) + (line.coords[2] == x && line.coords[3] == y);
+    EXPECT_EQ(ends, 2) << h.Taxon1 << " - " << h.Taxon2;
+  }
 }
 
 TEST(LayoutShapes, NodesCutOffFromTheCentreEndTheRun) {
@@ -447,7 +460,7 @@ TEST(LayoutShapes, ATorsoCutInTwoEndsToo) {
   auto l = Load("bridge.out");
   l->diagram.Links.erase(l->diagram.Links.begin() + 4);
   for (LinkType& link : l->diagram.Links) link.TorsoPart = link.InTorso ? 1 : 0;
-  NumberTorsoPartsFast(l->diagram);
+  l->diagram.NumberTorsoParts();
   l->Run();
   int active = 0;
   for (const LinkType& link : l->diagram.Links) active += link.Active;
@@ -497,22 +510,64 @@ TDrawNetwork_Diagramm RandomTorso(unsigned seed, int nodes, int links) {
   return d;
 }
 
+// The numbering rule taken literally, link by link, for a torso numbered for the first time: each
+// bridge in index order (while numbers last) takes the next number, hands it to every torso link
+// reachable from its Taxon2 end without crossing it or an earlier bridge, and becomes 100.
+void NumberTorsoPartsByTheRule(TDrawNetwork_Diagramm& d) {
+  int counter = 1;
+  const auto inPart = [](const LinkType& l) { return l.TorsoPart >= 1 && l.TorsoPart <= 99; };
+  // The links (other than j) reachable from `start` over links of a part.
+  const auto gather = [&](std::size_t j, const std::string& start) {
+    std::set<std::string> nodes{start};
+    std::vector<bool> member(d.Links.size(), false);
+    for (bool changed = true; changed;) {
+      changed = false;
+      for (std::size_t k = 0; k < d.Links.size(); ++k) {
+        const LinkType& l = d.Links[k];
+        if (k == j || member[k] || !inPart(l)) continue;
+        if (!nodes.contains(l.Taxon1) && !nodes.contains(l.Taxon2)) continue;
+        member[k] = true;
+        nodes.insert({l.Taxon1, l.Taxon2});
+        changed = true;
+      }
+    }
+    return member;
+  };
+  for (std::size_t j = 0; j < d.Links.size(); ++j) {
+    if (d.Links[j].TorsoPart == 0) continue;
+    const std::vector<bool> first = gather(j, d.Links[j].Taxon1);
+    const std::vector<bool> second = gather(j, d.Links[j].Taxon2);
+    bool shared = false;
+    for (std::size_t k = 0; k < d.Links.size() && !shared; ++k) shared = first[k] && second[k];
+    if (shared || counter >= 99) continue;
+    ++counter;
+    for (std::size_t k = 0; k < d.Links.size(); ++k)
+      if (second[k]) d.Links[k].TorsoPart = static_cast<std::uint8_t>(counter);
+    d.Links[j].TorsoPart = 100;
+  }
+}
+
 }  // namespace
 
-TEST(TorsoParts, TheFastNumberingEqualsTheStepwiseOne) {
+TEST(TorsoParts, NumberingFollowsTheRuleAndIsStable) {
   struct Case {
     int nodes, links;
   };
   unsigned seed = 1;
   for (const Case c : {Case{5, 4}, Case{6, 8}, Case{12, 14}, Case{30, 32}, Case{40, 60}, Case{150, 151}}) {
     for (int round = 0; round < 15; ++round, ++seed) {
-      TDrawNetwork_Diagramm stepwise = RandomTorso(seed, c.nodes, c.links);
-      TDrawNetwork_Diagramm fast = stepwise;
-      stepwise.NumberTorsoParts();
-      NumberTorsoPartsFast(fast);
-      for (int j = 0; j < stepwise.LinkCount(); ++j)
-        ASSERT_EQ(+fast.Links[j].TorsoPart, +stepwise.Links[j].TorsoPart)
+      TDrawNetwork_Diagramm byRule = RandomTorso(seed, c.nodes, c.links);
+      TDrawNetwork_Diagramm numbered = byRule;
+      NumberTorsoPartsByTheRule(byRule);
+      numbered.NumberTorsoParts();
+      TDrawNetwork_Diagramm again = numbered;
+      again.NumberTorsoParts();
+      for (int j = 0; j < byRule.LinkCount(); ++j) {
+        ASSERT_EQ(+numbered.Links[j].TorsoPart, +byRule.Links[j].TorsoPart)
             << "seed " << seed << " link " << j + 1 << " of " << c.links;
+        ASSERT_EQ(+again.Links[j].TorsoPart, +numbered.Links[j].TorsoPart)
+            << "numbered again, seed " << seed << " link " << j + 1 << " of " << c.links;
+      }
     }
   }
 }

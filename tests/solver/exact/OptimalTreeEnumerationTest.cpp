@@ -30,8 +30,13 @@ Outcome enumerate(tesmo::Graph& g) {
   IntArray store, starts;
   tesmo::enumerateOptimalTrees(count, store, starts, g, R);
   Outcome o;
+  // As the program writes it: the live edges, with merged and contracted links expanded.
+  IntArray network(1, 0);
   for (int s = 1; s <= 2 * R.E; ++s)
-    if (!R.delE[s] && s < R.partner[s]) o.network.insert(keyOf(R.arcs[s]));
+    if (!R.delE[s] && s < R.partner[s]) network.push_back(s);
+  network[0] = static_cast<int>(network.size()) - 1;
+  tesmo::expandSolution(R, network, g);
+  for (int k = 1; k <= network[0]; ++k) o.network.insert(keyOf(g.arcs[network[k]]));
   for (int t = 1; t <= count; ++t) {
     std::vector<int> tree;
     for (int k = starts[t]; store[k] != 0; ++k) tree.push_back(store[k]);
@@ -147,11 +152,7 @@ TEST(OptimalTreeEnumeration, RestartsWhenTheDeletionsFreeAVertex) {
   tesmo::shell.Sset("pruneEquivalent", "1");
   // Terminals 1 and 3. The path 1-2-3 is the only optimal tree; once the links of 4 and the
   // diagonal are deleted, 2 keeps two links and the reductions merge them.
-  //      2
-  //    / | \
-  //   1--+--3
-  //    \ | /
-  //      4
+  // Links: 1-2 and 2-3 cost 1, the diagonal 1-3 costs 5, 4 is linked to 1, 2 and 3 at cost 3.
   tesmo::Graph g = makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 3, 5}, {1, 4, 3}, {4, 3, 3}, {4, 2, 3}}, {1, 3});
   const Outcome o = enumerate(g);
   EXPECT_EQ(o.value, 2);

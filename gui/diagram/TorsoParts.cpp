@@ -1,13 +1,15 @@
 // Bridges of the torso and the numbering of the parts they separate, in near-linear time.
 //
-// The numbering goes over the torso links in index order; each bridge (while the counter is below
+// The rule is step by step: the numbering goes over the torso links in index order; each bridge (while the counter is below
 // 99) takes the next number, relabels every torso link reachable from its Taxon2 end without
 // crossing it or an earlier bridge, and becomes 100. A link's final number is therefore that of the
 // last bridge whose Taxon2 side reached it. Going over the bridges backwards and joining their two
 // sides with a union-find gives the same answer: the first bridge (from the back) whose Taxon2
 // side holds a link decides it, and a side's links are handed out once.
 
-#include "Graphik_Programm.h"
+#include "Network_Diagramm.h"
+
+#include <algorithm>
 
 #include <numeric>
 #include <string>
@@ -76,14 +78,7 @@ struct UnionFind {
 
 }  // namespace
 
-void NumberTorsoPartsFast(TDrawNetwork_Diagramm& d) {
-  for (const LinkType& l : d.Links)
-    if (l.TorsoPart > 1) {
-      // Numbered before: only the step-by-step rule says what a second numbering does.
-      d.NumberTorsoParts();
-      return;
-    }
-
+void TDrawNetwork_Diagramm::NumberTorsoParts() {
   // Torso links as edges between node names.
   std::unordered_map<std::string, int> ids;
   const auto id = [&](const std::string& name) {
@@ -91,11 +86,11 @@ void NumberTorsoPartsFast(TDrawNetwork_Diagramm& d) {
   };
   std::vector<int> torso;  // 0-based link indices, index order
   std::vector<Edge> edges;
-  for (int j = 0; j < d.LinkCount(); ++j)
-    if (d.Links[j].TorsoPart == 1) {
+  for (int j = 0; j < LinkCount(); ++j)
+    if (Links[j].TorsoPart != 0) {
       torso.push_back(j);
-      const int a = id(d.Links[j].Taxon1);
-      edges.push_back({a, id(d.Links[j].Taxon2)});
+      const int a = id(Links[j].Taxon1);
+      edges.push_back({a, id(Links[j].Taxon2)});
     }
   const int nodes = static_cast<int>(ids.size());
   const std::vector<bool> bridge = FindBridges(nodes, edges);
@@ -144,5 +139,5 @@ void NumberTorsoPartsFast(TDrawNetwork_Diagramm& d) {
     join(edges[k].a, edges[k].b);
   }
   for (std::size_t e = 0; e < edges.size(); ++e)
-    d.Links[torso[e]].TorsoPart = static_cast<std::uint8_t>(number[e] != 0 ? 100 : part[e]);
+    Links[torso[e]].TorsoPart = static_cast<std::uint8_t>(number[e] != 0 ? 100 : part[e]);
 }
