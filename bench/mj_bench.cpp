@@ -13,6 +13,9 @@
 #endif
 
 #include <sys/resource.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include <chrono>
 #include <cstdio>
@@ -35,9 +38,21 @@ bool LoadData(const std::string& file, bool amino, Trdf_DataSet& data, std::stri
   usedFile = file;
   if (EndsWith(file, ".phy") || EndsWith(file, ".nex")) {
 #ifdef TARVANE_HAVE_IMPORT
-    const bool ok = EndsWith(file, ".phy") ? ImportPhylipFile(file, false) : ImportNexusFile(file, false);
-    if (!ok) return false;
-    if (!ChangeFileExtension("rdf", file, usedFile)) return false;
+    // The import writes its .rdf beside its input: work on a copy in the temporary folder so the
+    // data folder is never written to.
+    const auto copy = std::filesystem::temp_directory_path() /
+                      ("mj_bench_" + std::to_string(::getpid()) + "_" +
+                       std::filesystem::path(file).filename().string());
+    std::error_code ec;
+    std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing, ec);
+    if (ec) return false;
+    const bool ok = EndsWith(file, ".phy") ? ImportPhylipFile(copy.string(), false)
+                                           : ImportNexusFile(copy.string(), false);
+    if (!ok || !ChangeFileExtension("rdf", copy.string(), usedFile)) return false;
+    const bool read = LoadMJDataSet(data, usedFile, amino, true, false);
+    std::filesystem::remove(copy, ec);
+    std::filesystem::remove(usedFile, ec);
+    return read;
 #else
     if (EndsWith(file, ".nex")) {
       std::fprintf(stderr, "NEXUS files need the import library\n");

@@ -1,14 +1,21 @@
 #include "TarvaneWindows.h"
 
 #include "Create_modifyForm.h"
+#include "ForwardSimulationForm.h"
 #include "Graphik_ProgrammForm.h"
 #include "Median_joiningForm.h"
+#include "MismatchForm.h"
 #include "OberflaecheForm.h"
 #include "RDF_Editor_GridForm.h"
+#include "Y_Editor_GridForm.h"
+#include "ZeitschaetzungForm.h"
 
 void ConnectTarvaneWindows(TUser_Menue& main) {
   using W = TUser_Menue::ToolWindow;
-  main.setDataEntry(RunDataTypeDialog, CreateRdfEditor, {});
+  main.setDataEntry(RunDataTypeDialog, CreateRdfEditor, CreateStrEditor);
   main.setToolWindowFactory(W::MedianJoining, [] { return new TMJ_Menue; });
   main.setToolWindowFactory(W::DrawNetwork, [] { return new TGraphik_Menue; });
+  main.setToolWindowFactory(W::ForwardSimulation, CreateForwardSimulation);
+  main.setToolWindowFactory(W::TimeEstimates, [] { return new TTime_estimate; });
+  main.setToolWindowFactory(W::MismatchDistribution, [] { return new TMismatch_Menue; });
 }

@@ -1,5 +1,7 @@
 #include "UHelp.h"
 
+#include <cmath>
+
 #include "Dialogs.h"
 
 #include <array>
@@ -204,4 +206,11 @@ std::string ReplaceCharByString(std::string_view text, char c, std::string_view 
       result.push_back(ch);
   }
   return result;
+}
+
+int RoundEven(double value) {
+  // nearbyint follows the default rounding mode, which is to nearest with halves to even.
+  const double r = std::nearbyint(value);
+  if (!(r >= -2147483648.0 && r <= 2147483647.0)) return r > 0 ? 2147483647 : -2147483647 - 1;
+  return static_cast<int>(r);
 }

@@ -68,3 +68,7 @@ int PenStyleFromName(std::string_view name, int defaultStyle);
 
 // A copy of `text` with every `c` replaced by `replacement`.
 std::string ReplaceCharByString(std::string_view text, char c, std::string_view replacement);
+
+// Rounds to the nearest integer, halves to the even neighbour (the rounding of every painted
+// coordinate and size); values beyond the int range are clamped.
+int RoundEven(double value);

@@ -361,7 +361,7 @@ void TMJ_Menue::WeightListClick(QListWidgetItem* line) {
 }
 
 void TMJ_Menue::WeightEditExit() {
-  if (!weightEdit_->isVisible() || !data_ || editedCharacter_ < 1 ||
+  if (weightEdit_->isHidden() || !data_ || editedCharacter_ < 1 ||
       editedCharacter_ > data_->CharacterCount())
     return;
   bool ok = false;
@@ -415,8 +415,8 @@ void TMJ_Menue::TransitSpinExit() {
 
 void TMJ_Menue::ParamOkClick() {
   // Leaving a spin edit for the button stores its value first.
-  if (epsilonSpin_->isVisible()) EpsilonSpinExit();
-  if (transversSpin_->isVisible()) {
+  if (!epsilonSpin_->isHidden()) EpsilonSpinExit();
+  if (!transversSpin_->isHidden()) {
     TransversSpinExit();
     TransitSpinExit();
   }

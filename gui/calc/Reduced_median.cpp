@@ -106,7 +106,8 @@ std::string ProposedName(const std::string& dataFileName, const std::string& ext
 
 bool RefuseInputFile(const std::string& chosen, const std::string& dataFileName) {
   std::error_code ec;
-  if (!std::filesystem::exists(chosen, ec) || !std::filesystem::equivalent(chosen, dataFileName, ec))
+  if (!std::filesystem::exists(chosen, ec) ||
+      !std::filesystem::equivalent(chosen, dataFileName, ec))
     return false;
   dialogs().showMessage(rm_messages::SameAsInput + chosen + ".", DialogKind::Error);
   return true;
@@ -114,8 +115,7 @@ bool RefuseInputFile(const std::string& chosen, const std::string& dataFileName)
 
 // ---------------------------------------------------------------------------------------------
 
-TRMCalculation::TRMCalculation(Trdf_DataSet& data, const TRMOptions& options,
-                               TRMObserver* observer)
+TRMCalculation::TRMCalculation(Trdf_DataSet& data, const TRMOptions& options, TRMObserver* observer)
     : data_(data), options_(options), observer_(observer) {}
 
 bool TRMCalculation::Prepare() {
@@ -202,7 +202,8 @@ void TRMCalculation::ComputeEqualTo() {
       Trdf_Character& cj = data_.Characters[static_cast<std::size_t>(j)];
       if (!cj.Active || cj.EqualTo != 0) continue;
       TRMBits d = columns_[static_cast<std::size_t>(i)];
-      for (std::size_t k = 0; k < d.size(); ++k) d[k] = (d[k] ^ columns_[static_cast<std::size_t>(j)][k]) & distinct[k];
+      for (std::size_t k = 0; k < d.size(); ++k)
+        d[k] = (d[k] ^ columns_[static_cast<std::size_t>(j)][k]) & distinct[k];
       if (!Any(d) || Equal(d, distinct)) cj.EqualTo = i + 1;
     }
   }
@@ -220,8 +221,8 @@ void TRMCalculation::ComputeIncompatible() {
     if (!counted(i)) continue;
     for (int j = i + 1; j < n; ++j) {
       if (!counted(j)) continue;
-      if (!AllFourPairs(columns_[static_cast<std::size_t>(i)], columns_[static_cast<std::size_t>(j)],
-                        allTaxa_))
+      if (!AllFourPairs(columns_[static_cast<std::size_t>(i)],
+                        columns_[static_cast<std::size_t>(j)], allTaxa_))
         continue;
       Set(incompatible_[static_cast<std::size_t>(i)], j);
       Set(incompatible_[static_cast<std::size_t>(j)], i);
@@ -232,13 +233,15 @@ void TRMCalculation::ComputeIncompatible() {
   // and the character count itself is capped.
   for (int i = 0; i < n; ++i)
     for (int j = 0; j < n; ++j)
-      if (Test(incompatible_[static_cast<std::size_t>(i)], j)) lists_[static_cast<std::size_t>(i)].push_back(j);
+      if (Test(incompatible_[static_cast<std::size_t>(i)], j))
+        lists_[static_cast<std::size_t>(i)].push_back(j);
 }
 
 bool TRMCalculation::Acceptable(int c, const TRMBits& newC, const TRMBits& newChar) const {
   for (int k = 0; k < data_.CharacterCount(); ++k) {
     const Trdf_Character& ch = data_.Characters[static_cast<std::size_t>(k)];
-    if (k == c || !ch.Active || ch.EqualTo != 0 || Test(incompatible_[static_cast<std::size_t>(c)], k))
+    if (k == c || !ch.Active || ch.EqualTo != 0 ||
+        Test(incompatible_[static_cast<std::size_t>(c)], k))
       continue;
     const TRMBits& col = columns_[static_cast<std::size_t>(k)];
     if (AllFourPairs(col, newC, activeTaxa_) || AllFourPairs(col, newChar, activeTaxa_))
@@ -368,14 +371,16 @@ bool TRMCalculation::ApplySplit(const TRMSplit& split) {
   for (int e = 0; e < data_.CharacterCount(); ++e)
     if (data_.Characters[static_cast<std::size_t>(e)].EqualTo == split.c) followers.push_back(e);
   if (data_.CharacterCount() + 1 + static_cast<int>(followers.size()) > rdf_limits::MaxCharacters) {
-    if (!characterLimitShown_) dialogs().showMessage(rm_messages::TooManyCharacters, DialogKind::Warning);
+    if (!characterLimitShown_)
+      dialogs().showMessage(rm_messages::TooManyCharacters, DialogKind::Warning);
     characterLimitShown_ = true;
     return false;
   }
 
   // A follower equals c or is its complement on the distinct sequences; it is split alike.
-  const auto firstDistinct = std::find_if(data_.Taxa.begin(), data_.Taxa.end(),
-                                          [](const Trdf_Sequence& t) { return t.Representative == 0; });
+  const auto firstDistinct =
+      std::find_if(data_.Taxa.begin(), data_.Taxa.end(),
+                   [](const Trdf_Sequence& t) { return t.Representative == 0; });
   const auto stateString = [&](const TRMBits& bits, bool invert) {
     std::string s(static_cast<std::size_t>(data_.TaxaCount()), '0');
     for (int t = 0; t < data_.TaxaCount(); ++t)
@@ -398,7 +403,8 @@ bool TRMCalculation::ApplySplit(const TRMSplit& split) {
   std::vector<bool> invert;
   for (int e : followers) {
     const std::size_t ue = static_cast<std::size_t>(e), uc = static_cast<std::size_t>(c);
-    invert.push_back(firstDistinct != data_.Taxa.end() && firstDistinct->States[ue] != firstDistinct->States[uc]);
+    invert.push_back(firstDistinct != data_.Taxa.end() &&
+                     firstDistinct->States[ue] != firstDistinct->States[uc]);
   }
   splitOne(c, false);
   for (std::size_t f = 0; f < followers.size(); ++f) splitOne(followers[f], invert[f]);
@@ -432,7 +438,8 @@ bool TRMCalculation::GenerateMedians() {
   const int m = static_cast<int>(chars.size());
   const std::size_t words = Words(m);
   const auto state = [&](int t, int s) {
-    return data_.Taxa[static_cast<std::size_t>(t)].States[static_cast<std::size_t>(chars[static_cast<std::size_t>(s)])] == '1';
+    return data_.Taxa[static_cast<std::size_t>(t)]
+               .States[static_cast<std::size_t>(chars[static_cast<std::size_t>(s)])] == '1';
   };
   std::vector<TRMBits> ones(taxa.size(), TRMBits(words, 0));
   for (std::size_t t = 0; t < taxa.size(); ++t)
@@ -527,7 +534,8 @@ int TRMCalculation::Distance(int i, int j) const {
   const std::string& b = data_.Taxon(j).States;
   int d = 0;
   for (std::size_t c = 0; c < data_.Characters.size(); ++c)
-    if (data_.Characters[c].Active && (a[c] == '1') != (b[c] == '1')) d += data_.Characters[c].Weight;
+    if (data_.Characters[c].Active && (a[c] == '1') != (b[c] == '1'))
+      d += data_.Characters[c].Weight;
   return d;
 }
 
@@ -572,7 +580,8 @@ void TRMCalculation::ComputeFinalLinks() {
   std::vector<TRMBits> rows(static_cast<std::size_t>(n), TRMBits(words, 0));
   for (int a = 0; a < n; ++a)
     for (std::size_t s = 0; s < chars.size(); ++s)
-      if (data_.Taxon(act[static_cast<std::size_t>(a)]).States[static_cast<std::size_t>(chars[s])] == '1')
+      if (data_.Taxon(act[static_cast<std::size_t>(a)])
+              .States[static_cast<std::size_t>(chars[s])] == '1')
         Set(rows[static_cast<std::size_t>(a)], static_cast<int>(s));
   const auto dist = [&](int a, int b) {
     int d = 0;
@@ -598,11 +607,15 @@ void TRMCalculation::ComputeFinalLinks() {
     for (int step = 0; step < n; ++step) {
       int u = -1;
       for (int v = 0; v < n; ++v)
-        if (!in[static_cast<std::size_t>(v)] && (u < 0 || key[static_cast<std::size_t>(v)] < key[static_cast<std::size_t>(u)])) u = v;
+        if (!in[static_cast<std::size_t>(v)] &&
+            (u < 0 || key[static_cast<std::size_t>(v)] < key[static_cast<std::size_t>(u)]))
+          u = v;
       in[static_cast<std::size_t>(u)] = true;
       if (parent[static_cast<std::size_t>(u)] >= 0) {
-        tree[static_cast<std::size_t>(u)].push_back({parent[static_cast<std::size_t>(u)], key[static_cast<std::size_t>(u)]});
-        tree[static_cast<std::size_t>(parent[static_cast<std::size_t>(u)])].push_back({u, key[static_cast<std::size_t>(u)]});
+        tree[static_cast<std::size_t>(u)].push_back(
+            {parent[static_cast<std::size_t>(u)], key[static_cast<std::size_t>(u)]});
+        tree[static_cast<std::size_t>(parent[static_cast<std::size_t>(u)])].push_back(
+            {u, key[static_cast<std::size_t>(u)]});
       }
       for (int v = 0; v < n; ++v) {
         if (in[static_cast<std::size_t>(v)]) continue;
@@ -627,7 +640,8 @@ void TRMCalculation::ComputeFinalLinks() {
       stack.pop_back();
       for (const auto& [v, w] : tree[static_cast<std::size_t>(u)])
         if (bottleneck[static_cast<std::size_t>(v)] < 0) {
-          bottleneck[static_cast<std::size_t>(v)] = std::max(bottleneck[static_cast<std::size_t>(u)], w);
+          bottleneck[static_cast<std::size_t>(v)] =
+              std::max(bottleneck[static_cast<std::size_t>(u)], w);
           stack.push_back(v);
         }
     }
@@ -637,7 +651,8 @@ void TRMCalculation::ComputeFinalLinks() {
         links_.push_back({act[static_cast<std::size_t>(a)], act[static_cast<std::size_t>(b)], 1});
     }
     if (observer_)
-      observer_->LinkProgress(static_cast<int>(100.0 * (a + 1) * (2.0 * n - a - 2) / std::max(1.0, double(n) * (n - 1))),
+      observer_->LinkProgress(static_cast<int>(100.0 * (a + 1) * (2.0 * n - a - 2) /
+                                               std::max(1.0, double(n) * (n - 1))),
                               static_cast<int>(links_.size()));
   }
   PrunePendantLinks(links_, [this] { KeepAlive(); });
@@ -651,8 +666,8 @@ using namespace outfile;
 std::string RMOutText(const TRMCalculation& calc, const std::string& dataFileName) {
   const Trdf_DataSet& data = calc.Data();
   std::string out;
-  AppendLine(out, "Results of file " + dataFileName + " with reduction threshold=" +
-                      ScientificThreshold(calc.Options().Threshold));
+  AppendLine(out, "Results of file " + dataFileName +
+                      " with reduction threshold=" + ScientificThreshold(calc.Options().Threshold));
   if (calc.Options().FrequencyCriterion) AppendLine(out, "F2Criterion: Frequency>=2");
   if (data.DataType != ' ') AppendLine(out, std::string("SpecialFileType: ") + data.DataType);
   AppendLine(out, "");

@@ -50,7 +50,7 @@ std::string GeneralThreshold(double value);
 std::string FixedThreshold(double value);
 
 class TRMObserver {
-public:
+ public:
   virtual ~TRMObserver() = default;
   virtual void KeepAlive() {}
   virtual void RoundStarted(int /*round*/) {}
@@ -76,7 +76,7 @@ struct TRMSplit {
 using TRMBits = std::vector<uint64_t>;
 
 class TRMCalculation {
-public:
+ public:
   TRMCalculation(Trdf_DataSet& data, const TRMOptions& options, TRMObserver* observer = nullptr);
 
   // Step by step, in this order (WriteRMOutFile runs the last three).
@@ -110,7 +110,7 @@ public:
   const TMJLinkList& Links() const { return links_; }
   int MedianCount() const { return medianCount_; }
 
-private:
+ private:
   void ComputeEqualTo();
   void ComputeIncompatible();
   bool Acceptable(int c, const TRMBits& newC, const TRMBits& newChar) const;

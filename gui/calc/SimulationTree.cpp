@@ -12,8 +12,6 @@ int HammingDistance(const std::string& a, const std::string& b) {
   return d;
 }
 
-int RoundEven(double value) { return static_cast<int>(std::nearbyint(value)); }
-
 int THaplotypeTree::IndexOf(const std::string& sequence) const {
   for (std::size_t i = 0; i < haplotypes_.size(); ++i)
     if (haplotypes_[i].Sequence == sequence) return static_cast<int>(i) + 1;

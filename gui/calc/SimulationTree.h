@@ -4,6 +4,8 @@
 // added so that every link is one mutation long, and laid out level by level for drawing.
 // Plain C++: no Qt.
 
+#include "UHelp.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,8 +27,6 @@ struct HaplotypeLink {
 
 // Positions at which two sequences of the same length differ.
 int HammingDistance(const std::string& a, const std::string& b);
-// Rounding to the nearest integer, halves to the even neighbour.
-int RoundEven(double value);
 
 class THaplotypeTree {
 public:

@@ -425,7 +425,6 @@ void TY_EditorForm::showEditBox() {
   CreationBox_->hide();
   EditBox_->show();
   refillGrids();
-  EditGrid_->setFocus();
 }
 
 void TY_EditorForm::refreshCells() {
@@ -444,6 +443,9 @@ void TY_EditorForm::refillGrids() {
   UndoButton_->setEnabled(editor_.CanUndo());
   SelectCell(std::min(std::max(taxon, 1), editor_.TaxaCount()),
              std::min(std::max(locus, 1), editor_.LociCount()));
+  // After every command the table in view takes the keys again.
+  if (EditBox_->isVisible() && EditBox_->isEnabled())
+    (EditGrid_->isHidden() ? FurtherInformationGrid_ : EditGrid_)->setFocus();
 }
 
 int TY_EditorForm::CurrentTaxon() const {
@@ -557,7 +559,6 @@ void TY_EditorForm::OKButtonClick() {
   RepeatValues_->setCurrentIndex(0);
   refillGrids();
   if (ok) SelectCell(std::max(CurrentTaxon(), 1), pendingLocus_);
-  EditGrid_->setFocus();
 }
 
 void TY_EditorForm::CopyCharacterButtonClick() {
@@ -590,7 +591,6 @@ void TY_EditorForm::ContinueButtonClick() {
     editor_.SetDefaultRepeat(defaultLocus_, value);
   }
   refillGrids();
-  EditGrid_->setFocus();
 }
 
 void TY_EditorForm::CheckDataButtonClick() {

@@ -20,22 +20,13 @@ TLinkStyleDlg::TLinkStyleDlg(TLinkStyle& values, QWidget* parent)
   auto* form = new QFormLayout;
   layout->addLayout(form);
 
-  SpinLinkWidth_ = new QSpinBox(this);
-  SpinLinkWidth_->setObjectName(QStringLiteral("SpinLinkWidth"));
-  SpinLinkWidth_->setRange(kMinLineWidth, kMaxLineWidth);
-  form->addRow(QStringLiteral("Link width"), SpinLinkWidth_);
-
-  auto* colourRow = new QHBoxLayout;
-  ImgLinkColor_ = new TColourSwatch("ImgLinkColor", QSize(30, 20), this);
-  QPushButton* change = NamedButton("BtnChangeLinkColor", QStringLiteral("&Change"), this);
-  colourRow->addWidget(ImgLinkColor_);
-  colourRow->addWidget(change);
-  form->addRow(QStringLiteral("Link color"), colourRow);
-
-  ComboLinkStyle_ = new QComboBox(this);
-  ComboLinkStyle_->setObjectName(QStringLiteral("ComboLinkStyle"));
-  for (const char* item : kPenStyleItems) ComboLinkStyle_->addItem(QString::fromLatin1(item));
-  form->addRow(QStringLiteral("Link style"), ComboLinkStyle_);
+  const TLineStyleRows rows =
+      AddLineStyleRows(*form, this,
+                       {"SpinLinkWidth", "Link width", "ImgLinkColor", "Link color",
+                        "BtnChangeLinkColor", "ComboLinkStyle", "Link style"});
+  SpinLinkWidth_ = rows.Width;
+  ImgLinkColor_ = rows.Swatch;
+  ComboLinkStyle_ = rows.Style;
 
   CheckApplyAllLinks_ = new QCheckBox(QStringLiteral("Apply to all links outside torso"), this);
   CheckApplyAllLinks_->setObjectName(QStringLiteral("CheckApplyAllLinks"));
@@ -60,7 +51,7 @@ TLinkStyleDlg::TLinkStyleDlg(TLinkStyle& values, QWidget* parent)
   connect(CheckApplyAllLinks_, &QCheckBox::toggled, this, &TLinkStyleDlg::CheckApplyAllLinksClick);
   connect(CheckApplyAllTorsoLinks_, &QCheckBox::toggled, this,
           &TLinkStyleDlg::CheckApplyAllTorsoLinksClick);
-  connect(change, &QPushButton::clicked, this, &TLinkStyleDlg::BtnChangeLinkColorClick);
+  connect(rows.Change, &QPushButton::clicked, this, &TLinkStyleDlg::BtnChangeLinkColorClick);
   connect(ok, &QPushButton::clicked, this, &TLinkStyleDlg::OKBtnClick);
   connect(cancel, &QPushButton::clicked, this, &TLinkStyleDlg::CancelBtnClick);
 }

@@ -1,7 +1,6 @@
 #include "DlgSchemeColorForm.h"
 
 #include "StyleDialogParts.h"
-#include "StyleRows.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -32,8 +32,8 @@ TTextStyleDlg::TTextStyleDlg(TTextStyle& values, const char* objectName, const c
   SpinTextSize_ = new QSpinBox(this);
   SpinTextSize_->setObjectName(QStringLiteral("SpinTextSize"));
   SpinTextSize_->setRange(kMinTextSize, kMaxTextSize);
-  SpinTextSize_->lineEdit()->setReadOnly(true);
-  SpinTextSize_->lineEdit()->setMaxLength(2);
+  // Changed with the arrows only.
+  if (auto* edit = SpinTextSize_->findChild<QLineEdit*>()) edit->setReadOnly(true);
   SpinTextSize_->setValue(6);
   form->addRow(QStringLiteral("Font size"), SpinTextSize_);
 

@@ -9,8 +9,11 @@
 
 namespace {
 
+// The unordered pair of two names; the first one's length keeps every pair apart.
 std::string PairKey(const std::string& a, const std::string& b) {
-  return a < b ? a + '\n' + b : b + '\n' + a;
+  const std::string& first = a < b ? a : b;
+  const std::string& second = a < b ? b : a;
+  return std::to_string(first.size()) + ' ' + first + second;
 }
 
 const std::vector<int> kNoHelpPointLinks;

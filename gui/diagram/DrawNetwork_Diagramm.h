@@ -56,7 +56,8 @@ bool IsLinkDrawn(const LinkType& link, const TDrawOptions& options);
 // Single pieces of DrawDiagram, for callers that repaint only what changed. Whether a node is shown
 // or a link drawn (active, torso) is the caller's choice; these paint as the full drawing does.
 // DrawLink paints the line (bent through its help points when it has them), DrawLinkLabels its
-// mutation labels (which the full drawing puts on top of all nodes).
+// mutation labels (which the full drawing puts on top of all nodes); a link with an end that names
+// no node paints nothing.
 void DrawNode(const TNetwork_Diagramm& diagram, TCanvas& canvas, const TaxonType& node, int width,
               int height, const TDrawOptions& options);
 void DrawLink(const TNetwork_Diagramm& diagram, TCanvas& canvas, const LinkType& link,

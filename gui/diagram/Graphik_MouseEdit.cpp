@@ -13,6 +13,17 @@ constexpr int kRotateStep = 5;
 constexpr int kPivotDeadZone = 8;
 constexpr int kDragStep = 2;
 
+TStyleRequest RightClickStyle(THitKind kind) {
+  switch (kind) {
+    case THitKind::Link: return TStyleRequest::LinkStyle;
+    case THitKind::Mutation: return TStyleRequest::MutationStyle;
+    case THitKind::Node: return TStyleRequest::TaxonStyle;
+    case THitKind::NodeLabel: return TStyleRequest::TaxonNameStyle;
+    case THitKind::Nothing: break;
+  }
+  return TStyleRequest::None;
+}
+
 bool IsEndOf(const TaxonType& node, const LinkType& link) {
   return node.Name == link.Taxon1 || node.Name == link.Taxon2;
 }
@@ -25,37 +36,17 @@ TMouseDownResult TGraphik_MouseEdit::MouseDown(TDrawNetwork_Diagramm& d, TMouseB
   TMouseDownResult result;
   Hit_ = d.HitTest(x, y, options.ShowCharacters, options.ShowNodeNames, options.ShowMedians,
                    options.ShowOnlyTorso);
-  const bool left = button == TMouseButton::Left, right = button == TMouseButton::Right;
-  switch (Hit_.Kind) {
-    case THitKind::Link:
-      if (right) {
-        result.Repaint = Deselect(d);
-        result.Style = TStyleRequest::LinkStyle;
-      } else if (left) {
-        SelectLink(d, Hit_.Index, result);
-      }
-      break;
-    case THitKind::Mutation:
-      if (right) {
-        result.Repaint = Deselect(d);
-        result.Style = TStyleRequest::MutationStyle;
-      }
-      break;
-    case THitKind::Node:
-      if (right) {
-        result.Repaint = Deselect(d);
-        result.Style = TStyleRequest::TaxonStyle;
-      } else if (left && !infoWindowOpen) {
-        GrabNode(d, Hit_.Index, x, y, result);
-      }
-      break;
-    case THitKind::NodeLabel:
-      if (right) {
-        result.Repaint = Deselect(d);
-        result.Style = TStyleRequest::TaxonNameStyle;
-      }
-      break;
-    case THitKind::Nothing: break;
+  if (button == TMouseButton::Right) {
+    // A style dialog for what was hit; a selected link gives its width back first.
+    const TStyleRequest style = RightClickStyle(Hit_.Kind);
+    if (style != TStyleRequest::None) {
+      result.Repaint = Deselect(d);
+      result.Style = style;
+    }
+  } else if (button == TMouseButton::Left) {
+    // Labels are not moved with the mouse.
+    if (Hit_.Kind == THitKind::Link) SelectLink(d, Hit_.Index, result);
+    else if (Hit_.Kind == THitKind::Node && !infoWindowOpen) GrabNode(d, Hit_.Index, x, y, result);
   }
   return result;
 }

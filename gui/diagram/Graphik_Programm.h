@@ -44,8 +44,6 @@ double AttemptOffset(int attempt);
 // names, mutated positions or proportional sizes; `onlyTorso` while the torso is laid out.
 TDrawOptions LayoutDrawOptions(bool onlyTorso);
 
-// The drawing window still numbers through this name; the numbering is the diagram's own.
-inline void NumberTorsoPartsFast(TDrawNetwork_Diagramm& diagram) { diagram.NumberTorsoParts(); }
 
 // The answer to "The torso has been completed. Do you wish to modify the torso?", asked through
 // dialogs(); true for Yes.

@@ -3,13 +3,20 @@
 #include "Dia_File.h"
 #include "DiagramFormScaling.h"
 #include "Dialogs.h"
+#include "DlgLinkStyleForm.h"
+#include "DlgMutationPropertiesForm.h"
+#include "DlgSchemeColorForm.h"
+#include "DlgTaxonNamePropertiesForm.h"
+#include "DlgTaxonStyle_newForm.h"
 #include "DrawEdgesThread.h"
 #include "FdiFile.h"
 #include "Graphik_PdfExport.h"
 #include "Graphik_Programm.h"
 #include "Graphik_StatisticsForm.h"
+#include "Graphik_Taxon_infoForm.h"
 #include "Graphik_WindowLogic.h"
 #include "QtCanvas.h"
+#include "StyleDialogParts.h"
 #include "UHelp.h"
 
 #include <QCheckBox>
@@ -21,6 +28,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -90,10 +98,19 @@ bool DefaultPrinterDialog(QPrinter& printer) {
   return dialog.exec() == QDialog::Accepted;
 }
 
+int ExecDialog(QDialog& dialog) { return dialog.exec(); }
+
+TMouseButton EditButton(Qt::MouseButton button) {
+  if (button == Qt::LeftButton) return TMouseButton::Left;
+  if (button == Qt::RightButton) return TMouseButton::Right;
+  return TMouseButton::Other;
+}
+
 }  // namespace
 
 TGraphik_Menue::TGraphik_Menue(QWidget* parent, QSize screenSize)
-    : QMainWindow(parent, Qt::Window), PrinterDialog(DefaultPrinterDialog), caller_(parent),
+    : QMainWindow(parent, Qt::Window), PrinterDialog(DefaultPrinterDialog),
+      ShowModal(ExecDialog), caller_(parent),
       screenSize_(screenSize) {
   setObjectName(QStringLiteral("Graphik_Menue"));
   setWindowTitle(QStringLiteral("Draw Network"));
@@ -106,6 +123,7 @@ TGraphik_Menue::TGraphik_Menue(QWidget* parent, QSize screenSize)
 
   buildMenus();
   buildControls(surface_.width(), surface_.height());
+  Image1_->installEventFilter(this);
 
   placementTimer_.setObjectName(QStringLiteral("PlacementTimer"));
   placementTimer_.setInterval(kPlacementIntervalMs);
@@ -352,7 +370,11 @@ void TGraphik_Menue::Initialize() {
   TaxCircMaxSizeSpin_->setValue(50);
   TaxCircMinSizeSpin_->setValue(4);
   suppressRepaint_ = false;
-  SelectedLink_ = 0;
+  // A new diagram: no selection, and an undo copy of the old nodes must never reach it.
+  mouseEdit_.Reset();
+  UndoButton_->setEnabled(false);
+  CmbColorScheme_->hide();
+  LblColorScheme_->hide();
   ShiftStep_ = ShiftInterval_->value();
   SchemesBuilt_ = false;
 }
@@ -404,7 +426,7 @@ void TGraphik_Menue::OpenNetwork(bool sto) {
     RadioSteinerNetwork_->setChecked(true);
     RadioCompleteNetwork_->setEnabled(false);
   }
-  NumberTorsoPartsFast(*diagram_);
+  diagram_->NumberTorsoParts();
   RunLayout();
 }
 
@@ -441,7 +463,7 @@ void TGraphik_Menue::RunLayout() {
 
 void TGraphik_Menue::OpenDia() {
   if (LoadDiaFile(*diagram_, CurrentFileName_)) {
-    NumberTorsoPartsFast(*diagram_);
+    diagram_->NumberTorsoParts();
     ApplyDefaultStyles(*diagram_);
     FinishDrawing();
   } else {
@@ -577,6 +599,7 @@ void TGraphik_Menue::FinishDrawing() {
   Image1_->setEnabled(true);
   refreshButtonClick();
   if (!SchemesBuilt_) BuildSchemes();
+  ShowActiveScheme();
 }
 
 void TGraphik_Menue::SetupShortestTreeGroup() {
@@ -692,33 +715,185 @@ void TGraphik_Menue::PreviousTreeButtonClick() {
 // ---- Styles and undo ------------------------------------------------------------------------
 
 void TGraphik_Menue::ClearSelectedLink() {
-  if (diagram_ && SelectedLink_ >= 1 && SelectedLink_ <= diagram_->LinkCount())
-    diagram_->Links[SelectedLink_ - 1].LineWidth = SelectedLinkWidth_;
-  SelectedLink_ = 0;
+  if (diagram_) mouseEdit_.Deselect(*diagram_);
 }
 
 void TGraphik_Menue::SaveUndoInformation() {
   if (!diagram_) return;
-  UndoTaxa_ = diagram_->Taxa;
+  mouseEdit_.SaveUndoInformation(*diagram_);
   UndoButton_->setEnabled(true);
 }
 
 void TGraphik_Menue::UndoButtonClick() {
   if (!diagram_) return;
-  const std::size_t n = std::min(UndoTaxa_.size(), diagram_->Taxa.size());
-  std::copy_n(UndoTaxa_.begin(), n, diagram_->Taxa.begin());
-  for (SchemeType& scheme : diagram_->ColorSchemes) scheme.SchemeActive = false;
+  mouseEdit_.Undo(*diagram_);
   UndoButton_->setEnabled(false);
+  ShowActiveScheme();
   refreshButtonClick();
+}
+
+void TGraphik_Menue::ShowActiveScheme() {
+  int active = 0;
+  if (diagram_)
+    for (std::size_t i = 0; i < diagram_->ColorSchemes.size(); ++i)
+      if (diagram_->ColorSchemes[i].SchemeActive) active = static_cast<int>(i) + 1;
+  if (active < CmbColorScheme_->count()) CmbColorScheme_->setCurrentIndex(active);
+  const bool schemes = CmbColorScheme_->count() > 1;
+  CmbColorScheme_->setVisible(schemes);
+  LblColorScheme_->setVisible(schemes);
 }
 
 void TGraphik_Menue::CmbColorSchemeChange() {
   if (!diagram_) return;
-  // Choosing a scheme's colours needs the colour-scheme dialog; "None" switches schemes off.
-  if (CmbColorScheme_->currentText() != QStringLiteral("None")) return;
-  for (SchemeType& scheme : diagram_->ColorSchemes) scheme.SchemeActive = false;
-  SaveUndoInformation();
+  if (CmbColorScheme_->currentIndex() <= 0) {
+    for (SchemeType& scheme : diagram_->ColorSchemes) scheme.SchemeActive = false;
+    SaveUndoInformation();
+    refreshButtonClick();
+    return;
+  }
+  ChooseColorScheme(CmbColorScheme_->currentText().toStdString());
+  // A cancelled choice shows the scheme still in force.
+  ShowActiveScheme();
+}
+
+void TGraphik_Menue::ChooseColorScheme(const std::string& name) {
+  for (std::size_t i = 0; diagram_ && i < diagram_->ColorSchemes.size(); ++i) {
+    const SchemeType& scheme = diagram_->ColorSchemes[i];
+    if (scheme.SchemeName != name || scheme.SchemeLabels.empty()) continue;
+    TSchemeColorsDlg dialog(this);
+    dialog.SetEditedSchemeColours(scheme.SchemeColors);
+    dialog.SetEditedSchemeLabels(scheme.SchemeLabels);
+    if (ShowModal(dialog) != kModalOk || !diagram_) continue;
+    SaveUndoInformation();
+    ActivateScheme(*diagram_, static_cast<int>(i) + 1, dialog.EditedSchemeColours());
+    refreshButtonClick();
+  }
+}
+
+// ---- Mouse editing --------------------------------------------------------------------------
+
+bool TGraphik_Menue::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != Image1_) return QMainWindow::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonRelease: {
+      const auto* e = static_cast<QMouseEvent*>(event);
+      const QPoint at = e->position().toPoint();
+      if (event->type() == QEvent::MouseButtonPress)
+        Image1MouseDown(e->button(), e->modifiers(), at.x(), at.y());
+      else if (event->type() == QEvent::MouseMove)
+        Image1MouseMove(e->modifiers(), at.x(), at.y());
+      else
+        Image1MouseUp(e->button(), e->modifiers(), at.x(), at.y());
+      return true;
+    }
+    case QEvent::MouseButtonDblClick: Image1DblClick(); return true;
+    default: return QMainWindow::eventFilter(watched, event);
+  }
+}
+
+void TGraphik_Menue::Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x,
+                                     int y) {
+  if (!diagram_) return;
+  const TMouseDownResult result = mouseEdit_.MouseDown(*diagram_, EditButton(button), x, y,
+                                                       DisplayOptions(), TaxonInfoOpen());
+  if (result.LinkSelected && !Image1_->toolTip().isEmpty())
+    Image1_->setToolTip(QStringLiteral("Now click on attached node and drag"));
+  if (result.Repaint) refreshButtonClick();
+  const THitResult hit = mouseEdit_.Hit();
+  switch (result.Style) {
+    case TStyleRequest::LinkStyle: EditLinkStyle(hit.Index); break;
+    case TStyleRequest::MutationStyle: EditMutationStyle(hit.Index, hit.Mutation); break;
+    case TStyleRequest::TaxonStyle: EditTaxonStyle(hit.Index); break;
+    case TStyleRequest::TaxonNameStyle: EditTaxonNameStyle(hit.Index); break;
+    case TStyleRequest::None: break;
+  }
+}
+
+void TGraphik_Menue::Image1MouseMove(Qt::KeyboardModifiers, int x, int y) {
+  if (!diagram_) return;
+  const TMouseMoveResult result = mouseEdit_.MouseMove(*diagram_, x, y);
+  if (result.Rotating) Image1_->setToolTip(QString());
+  if (result.UndoSaved) {
+    UndoButton_->show();
+    UndoButton_->setEnabled(true);
+  }
+  if (result.Repaint) refreshButtonClick();
+}
+
+void TGraphik_Menue::Image1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+  if (diagram_) mouseEdit_.MouseUp();
+}
+
+void TGraphik_Menue::Image1DblClick() {
+  if (!diagram_) return;
+  bool repaint = false;
+  const int node = mouseEdit_.DoubleClick(*diagram_, repaint);
+  if (repaint) refreshButtonClick();
+  if (node == 0) return;
+  const TaxonType& t = diagram_->Taxa[node - 1];
+  // Beside the node as drawn on the surface.
+  const QPoint at(RoundEven(diagram_->ImageCenter.X + t.X - diagram_->DiagramCenter.X + 5),
+                  RoundEven(diagram_->ImageCenter.Y + t.Y - diagram_->DiagramCenter.Y + 15));
+  TaxonInfoWindow()->ShowTaxon(*diagram_, node, Image1_->mapToGlobal(at), this);
+}
+
+TTax_info* TGraphik_Menue::TaxonInfoWindow() {
+  if (Tax_info != nullptr) return Tax_info;
+  ownTaxonInfo_ = std::make_unique<TTax_info>(screenSize_);
+  return ownTaxonInfo_.get();
+}
+
+bool TGraphik_Menue::TaxonInfoOpen() const {
+  return Tax_info != nullptr && Tax_info->isVisible() && !Tax_info->isMinimized();
+}
+
+void TGraphik_Menue::EditLinkStyle(int link) {
+  if (link < 1 || link > diagram_->LinkCount()) return;
+  TLinkStyleDlg dialog(linkStyle_, this);
+  LoadLinkStyle(linkStyle_, diagram_->Links[link - 1]);
+  if (ShowModal(dialog) != kModalOk || !diagram_) return;
+  ApplyLinkStyle(*diagram_, link, linkStyle_);
   refreshButtonClick();
+}
+
+void TGraphik_Menue::EditMutationStyle(int link, int mutation) {
+  if (link < 1 || link > diagram_->LinkCount() || mutation < 1 ||
+      mutation > diagram_->Links[link - 1].MutationCount())
+    return;
+  const MutationType& m = diagram_->Links[link - 1].Mutations[mutation - 1];
+  TMutationPropertiesDlg dialog(mutationStyle_, this);
+  LoadTextStyle(mutationStyle_, m.NameHeight, m.NameStyle, m.NameColor);
+  if (ShowModal(dialog) != kModalOk || !diagram_) return;
+  ApplyMutationStyle(*diagram_, link, mutation, mutationStyle_);
+  MarkMixedFontSizes(mutationStyle_.Size());
+  refreshButtonClick();
+}
+
+void TGraphik_Menue::EditTaxonStyle(int node) {
+  if (node < 1 || node > diagram_->NodeCount()) return;
+  TTaxonStyleDlg_new dialog(taxonStyle_, this);
+  LoadTaxonStyle(taxonStyle_, diagram_->Taxa[node - 1]);
+  if (ShowModal(dialog) != kModalOk || !diagram_) return;
+  ApplyTaxonStyle(*diagram_, node, taxonStyle_);
+  ShowActiveScheme();
+  refreshButtonClick();
+}
+
+void TGraphik_Menue::EditTaxonNameStyle(int node) {
+  if (node < 1 || node > diagram_->NodeCount()) return;
+  const TaxonType& t = diagram_->Taxa[node - 1];
+  TTaxonNamePropertiesDlg dialog(taxonNameStyle_, this);
+  LoadTextStyle(taxonNameStyle_, t.NameHeight, t.NameStyle, t.NameColor);
+  if (ShowModal(dialog) != kModalOk || !diagram_) return;
+  ApplyTaxonNameStyle(*diagram_, node, taxonNameStyle_);
+  MarkMixedFontSizes(taxonNameStyle_.Size());
+  refreshButtonClick();
+}
+
+void TGraphik_Menue::MarkMixedFontSizes(int size) {
+  if (size != FontSizeSpin_->value()) FontSizeSpin_->setValue(0);
 }
 
 // ---- Statistics and help ---------------------------------------------------------------------

@@ -1,13 +1,17 @@
 #pragma once
 // The drawing window: opens a network (.out, .sto, .dia, .fdi), lays it out while the user
 // watches, lets the user pause and continue the placement, zoom, move the picture and browse the
-// shortest trees, and saves it as .fdi, exports it as a 32-bit bitmap or prints it.
+// shortest trees, and saves it as .fdi, exports it as a 32-bit bitmap or prints it. The finished
+// picture is edited with the mouse (moving nodes, turning one side of a link, styling what was
+// right-clicked, showing a double-clicked node's information) with a one-step undo.
 //
 // The diagram is painted on a QImage (the drawing surface `Image1` shows it); bitmap export and
 // printing use that image. The stepwise placement runs from a timer owned by the window, one step
 // per tick, so the window stays responsive without a second thread or a nested event loop.
 
+#include "DiagramStyles.h"
 #include "DrawNetwork_Diagramm.h"
+#include "Graphik_MouseEdit.h"
 #include "Network_Diagramm.h"
 
 #include <QImage>
@@ -24,6 +28,7 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QDialog;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -34,6 +39,7 @@ class QSpinBox;
 class TDrawEdges;
 class TGraph_Stat;
 class TGraphik_Programm;
+class TTax_info;
 
 class TGraphik_Menue : public QMainWindow {
   Q_OBJECT
@@ -46,6 +52,9 @@ public:
 
   // The printer dialog; returns true when confirmed. Tests replace it to print to a file.
   std::function<bool(QPrinter&)> PrinterDialog;
+  // Runs a style dialog modally and returns its result (kModalOk when confirmed). Tests replace
+  // it to fill in and confirm or cancel the dialog.
+  std::function<int(QDialog&)> ShowModal;
 
   // State, for the program and its tests.
   TDrawNetwork_Diagramm* Diagram() const { return diagram_.get(); }
@@ -59,6 +68,7 @@ public:
   bool PlacementRunning() const;
   bool PlacementDone() const { return placementDone_; }
   TDrawOptions DisplayOptions() const;
+  const TGraphik_MouseEdit& MouseEdit() const { return mouseEdit_; }
   // Stretches the screen image onto a landscape page of `printer`; false after an error, which
   // was shown as "Unknown error: " plus its text.
   bool PrintTo(QPrinter& printer);
@@ -95,8 +105,16 @@ public slots:
   void BtnHelpFormatClick();
   void CmbColorSchemeChange();
 
+  // Mouse events of the drawing surface `Image1` (positions in its pixels); nothing happens
+  // while no diagram exists.
+  void Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+  void Image1MouseMove(Qt::KeyboardModifiers shift, int x, int y);
+  void Image1MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+  void Image1DblClick();
+
 protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
   void buildMenus();
@@ -106,6 +124,18 @@ private:
   void SetupShortestTreeGroup();
   void BuildSchemes();
   void SaveUndoInformation();
+  void EditLinkStyle(int link);
+  void EditMutationStyle(int link, int mutation);
+  void EditTaxonStyle(int node);
+  void EditTaxonNameStyle(int node);
+  // A text dialog confirmed with a size other than the "Font size " spin's leaves mixed sizes,
+  // which the spin shows as 0.
+  void MarkMixedFontSizes(int size);
+  void ChooseColorScheme(const std::string& name);
+  void ShowActiveScheme();
+  // The taxon information window of the run (one of this window's own when there is none).
+  TTax_info* TaxonInfoWindow();
+  bool TaxonInfoOpen() const;
   void OpenNetwork(bool sto);
   void OpenDia();
   void OpenFdi();
@@ -126,6 +156,7 @@ private:
   std::unique_ptr<TGraphik_Programm> layout_;
   std::unique_ptr<TDrawEdges> PlacementDriver_;
   std::unique_ptr<TGraph_Stat> ownStatistics_;
+  std::unique_ptr<TTax_info> ownTaxonInfo_;
   std::unique_ptr<QPrinter> printer_;
   QSize screenSize_;
   QImage surface_;
@@ -137,14 +168,18 @@ private:
   int ShiftStep_ = 30;
   int CurrentTree_ = 0;
   int treeCount_ = 0;
-  int SelectedLink_ = 0;
-  int SelectedLinkWidth_ = 0;
   bool SchemesBuilt_ = false;
   bool placementDone_ = false;
   bool layingOut_ = false;      // a layout run or step is on the stack: the window must not go
   bool released_ = false;       // reset done, the close goes through
   bool suppressRepaint_ = false;
-  std::vector<TaxonType> UndoTaxa_;
+  // Mouse editing with its selection and undo copy; the dialogs' last values, which a value the
+  // dialog refuses leaves in place.
+  TGraphik_MouseEdit mouseEdit_;
+  TLinkStyle linkStyle_;
+  TTaxonStyle taxonStyle_;
+  TTextStyle taxonNameStyle_;
+  TTextStyle mutationStyle_;
 
   QMenu* File1_ = nullptr;
   QAction* Open21_ = nullptr;

@@ -7,12 +7,6 @@
 #include <numbers>
 #include <set>
 
-int RoundEven(double value) {
-  // nearbyint follows the default rounding mode, which is to nearest with halves to even.
-  const double r = std::nearbyint(value);
-  if (!(r >= -2147483648.0 && r <= 2147483647.0)) return r > 0 ? 2147483647 : -2147483647 - 1;
-  return static_cast<int>(r);
-}
 
 bool IsMedianName(const std::string& name) { return name.starts_with("mv"); }
 

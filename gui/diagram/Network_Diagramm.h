@@ -9,6 +9,7 @@
 // they can never disagree with them.
 
 #include "Canvas.h"
+#include "UHelp.h"
 
 #include <array>
 #include <cstdint>
@@ -18,10 +19,6 @@
 // The most mutations a link read from a .out file keeps; longer lists are cut and counted in
 // LongEdges.
 constexpr int kMaxMutationsPerLink = 1000;
-
-// Rounds to the nearest integer, halves to the even neighbour (the rounding used by all drawing
-// and file code of the diagram).
-int RoundEven(double value);
 
 // True for a median vector: a name beginning "mv".
 bool IsMedianName(const std::string& name);

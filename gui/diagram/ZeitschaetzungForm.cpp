@@ -32,7 +32,7 @@
 
 namespace {
 
-constexpr int kImageWidth = 777;  // the drawing surface on the design screen
+constexpr int kImageWidth = 740;  // the drawing surface on the design screen
 constexpr int kImageHeight = 553;
 constexpr TColor kAncestorColor = clBlue;
 constexpr TColor kDescendantColor = 0x008000;
@@ -104,9 +104,9 @@ bool HasExtension(const std::string& fileName, const char* upperExtension) {
 }  // namespace
 
 // The drawing surface: shows the image and reports left clicks to the window.
-class TTime_estimate::Surface final : public QWidget {
+class TTime_estimate::SurfaceWidget final : public QWidget {
 public:
-  Surface(TTime_estimate& owner, QWidget* parent) : QWidget(parent), owner_(owner) {
+  SurfaceWidget(TTime_estimate& owner, QWidget* parent) : QWidget(parent), owner_(owner) {
     setFixedSize(owner.surface_.size());
   }
 
@@ -134,7 +134,7 @@ TTime_estimate::TTime_estimate(QWidget* parent, QSize screenSize)
                     QImage::Format_RGB32);
   surface_.fill(Qt::white);
   buildMenus();
-  buildControls(surface_.width(), surface_.height());
+  buildControls();
   ResetDisplay();
 }
 
@@ -164,17 +164,21 @@ void TTime_estimate::buildMenus() {
   Saveas1_->setEnabled(false);
 }
 
-void TTime_estimate::buildControls(int, int) {
+void TTime_estimate::buildControls() {
   auto* central = new QWidget(this);
   central->setObjectName(QStringLiteral("ClientArea"));
   setCentralWidget(central);
-  auto* row = new QHBoxLayout(central);
-  row->setContentsMargins(0, 0, 0, 0);
-  Image1_ = new Surface(*this, central);
+  // The image with the node selection below it; the display parameters (or, in their place, the
+  // results) and the view controls beside it.
+  auto* grid = new QGridLayout(central);
+  grid->setContentsMargins(0, 0, 0, 0);
+  Image1_ = new SurfaceWidget(*this, central);
   Image1_->setObjectName(QStringLiteral("Image1"));
-  row->addWidget(Image1_, 0, Qt::AlignTop | Qt::AlignLeft);
+  grid->addWidget(Image1_, 0, 0, Qt::AlignTop | Qt::AlignLeft);
+  auto* below = new QHBoxLayout;
+  grid->addLayout(below, 1, 0);
   auto* panel = new QVBoxLayout;
-  row->addLayout(panel, 1);
+  grid->addLayout(panel, 0, 1, 2, 1);
 
   // Steps.
   StepsBox_ = new QGroupBox(QStringLiteral("Node selection"), central);
@@ -209,7 +213,7 @@ void TTime_estimate::buildControls(int, int) {
   steps->addWidget(TimeCalculationButton_, 2, 1);
   steps->addWidget(OptionalLabel_, 3, 0);
   steps->addWidget(ResetButton_, 3, 1);
-  panel->addWidget(StepsBox_);
+  below->addWidget(StepsBox_, 0, Qt::AlignTop);
 
   RateBox_ = new QGroupBox(central);
   RateBox_->setObjectName(QStringLiteral("RateBox"));
@@ -223,7 +227,8 @@ void TTime_estimate::buildControls(int, int) {
   rate->addWidget(new QLabel(QStringLiteral("years"), RateBox_));
   connect(MutationRateSpin_, &QSpinBox::valueChanged, this,
           &TTime_estimate::MutationRateSpinChange);
-  panel->addWidget(RateBox_);
+  below->addWidget(RateBox_, 0, Qt::AlignTop);
+  below->addStretch();
 
   DisplayParameters_ = new QGroupBox(QStringLiteral("Display parameters"), central);
   DisplayParameters_->setObjectName(QStringLiteral("DisplayParameters"));
@@ -254,6 +259,33 @@ void TTime_estimate::buildControls(int, int) {
   connect(refresh, &QPushButton::clicked, this, &TTime_estimate::refreshButtonClick);
   display->addWidget(refresh, r++, 0, 1, 2);
   panel->addWidget(DisplayParameters_);
+
+  Results_ = new QGroupBox(QStringLiteral("Results"), central);
+  Results_->setObjectName(QStringLiteral("Results"));
+  auto* results = new QGridLayout(Results_);
+  RhoEdit_ = MakeResult("RhoEdit", Results_);
+  AgeEdit_ = MakeResult("AgeEdit", Results_);
+  SigmaEdit_ = MakeResult("SigmaEdit", Results_);
+  SigmaYearsEdit_ = MakeResult("SigmaYearsEdit", Results_);
+  r = 0;
+  for (const auto& [caption, edit] :
+       {std::pair{"Age in mutations (rho statistic)", RhoEdit_}, std::pair{"Age in years", AgeEdit_},
+        std::pair{"Standard deviation (sigma)", SigmaEdit_},
+        std::pair{"Standard deviation in years", SigmaYearsEdit_}}) {
+    // Caption above value: the column beside the image is narrow.
+    results->addWidget(new QLabel(QString::fromLatin1(caption), Results_), r++, 0);
+    results->addWidget(edit, r++, 0);
+  }
+  auto* print = MakeButton("PrintButton", "Print", Results_);
+  auto* save = MakeButton("SaveButton", "Save", Results_);
+  auto* ok = MakeButton("OKButton", "OK", Results_);
+  connect(print, &QPushButton::clicked, this, &TTime_estimate::Print1Click);
+  connect(save, &QPushButton::clicked, this, &TTime_estimate::Saveas1Click);
+  connect(ok, &QPushButton::clicked, this, &TTime_estimate::OKButtonClick);
+  auto* buttons = new QHBoxLayout;
+  for (QPushButton* b : {print, save, ok}) buttons->addWidget(b);
+  results->addLayout(buttons, r, 0);
+  panel->addWidget(Results_);
 
   SteinerParameters_ = new QGroupBox(QStringLiteral("Steiner parameters"), central);
   SteinerParameters_->setObjectName(QStringLiteral("SteinerParameters"));
@@ -310,37 +342,12 @@ void TTime_estimate::buildControls(int, int) {
     nav->addWidget(b, m.row, m.column);
   }
   nav->addWidget(new QLabel(QStringLiteral("Screen shift interval (pixels)"), NavigationGroup_),
-                 3, 0, 1, 2);
+                 3, 0, 1, 3);
   ShiftInterval_ = MakeSpin("ShiftInterval", 1, 100, 30, NavigationGroup_);
   connect(ShiftInterval_, &QSpinBox::valueChanged, this, &TTime_estimate::ShiftIntervalChange);
-  nav->addWidget(ShiftInterval_, 3, 2);
+  nav->addWidget(ShiftInterval_, 4, 1);
   panel->addWidget(NavigationGroup_);
 
-  Results_ = new QGroupBox(QStringLiteral("Results"), central);
-  Results_->setObjectName(QStringLiteral("Results"));
-  auto* results = new QGridLayout(Results_);
-  RhoEdit_ = MakeResult("RhoEdit", Results_);
-  AgeEdit_ = MakeResult("AgeEdit", Results_);
-  SigmaEdit_ = MakeResult("SigmaEdit", Results_);
-  SigmaYearsEdit_ = MakeResult("SigmaYearsEdit", Results_);
-  r = 0;
-  for (const auto& [caption, edit] :
-       {std::pair{"Age in mutations (rho statistic)", RhoEdit_}, std::pair{"Age in years", AgeEdit_},
-        std::pair{"Standard deviation (sigma)", SigmaEdit_},
-        std::pair{"Standard deviation in years", SigmaYearsEdit_}}) {
-    results->addWidget(new QLabel(QString::fromLatin1(caption), Results_), r, 0);
-    results->addWidget(edit, r++, 1);
-  }
-  auto* print = MakeButton("PrintButton", "Print", Results_);
-  auto* save = MakeButton("SaveButton", "Save", Results_);
-  auto* ok = MakeButton("OKButton", "OK", Results_);
-  connect(print, &QPushButton::clicked, this, &TTime_estimate::Print1Click);
-  connect(save, &QPushButton::clicked, this, &TTime_estimate::Saveas1Click);
-  connect(ok, &QPushButton::clicked, this, &TTime_estimate::OKButtonClick);
-  auto* buttons = new QHBoxLayout;
-  for (QPushButton* b : {print, save, ok}) buttons->addWidget(b);
-  results->addLayout(buttons, r, 0, 1, 2);
-  panel->addWidget(Results_);
   panel->addStretch();
 }
 

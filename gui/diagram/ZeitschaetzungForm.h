@@ -89,9 +89,9 @@ protected:
   void closeEvent(QCloseEvent* event) override;
 
 private:
-  class Surface;
+  class SurfaceWidget;
   void buildMenus();
-  void buildControls(int imageWidth, int imageHeight);
+  void buildControls();
   void ResetDisplay();
   void PresetStyles();
   void SetupSteinerParameters();

@@ -1,6 +1,9 @@
 // The menu entries open the real tool windows once they are plugged in.
+#include "ForwardSimulationForm.h"
 #include "Graphik_ProgrammForm.h"
 #include "Median_joiningForm.h"
+#include "MismatchForm.h"
+#include "ZeitschaetzungForm.h"
 #include "OberflaecheForm.h"
 #include "ScriptedDialogs.h"
 #include "TarvaneWindows.h"
@@ -48,4 +51,16 @@ TEST(TarvaneWindows, MedianJoiningMenuOpensItsWindow) {
 
 TEST(TarvaneWindows, DrawNetworkMenuOpensTheDrawingWindowMaximised) {
   opensAndReenables<TGraphik_Menue>("Drawnetwork1", Qt::WindowMaximized, {DialogAnswer::Yes});
+}
+
+TEST(TarvaneWindows, ForwardSimulationMenuOpensItsWindowMaximised) {
+  opensAndReenables<TFrmForwardSimulation>("ForwardSimulation1", Qt::WindowMaximized);
+}
+
+TEST(TarvaneWindows, TimeEstimatesMenuOpensItsWindowMaximised) {
+  opensAndReenables<TTime_estimate>("Timeestimates1", Qt::WindowMaximized);
+}
+
+TEST(TarvaneWindows, MismatchMenuOpensItsWindowMaximised) {
+  opensAndReenables<TMismatch_Menue>("MismatchDistribution1", Qt::WindowMaximized);
 }

@@ -274,6 +274,55 @@ TEST(DrawDiagram, TorsoLinksThroughHelpPoints) {
   EXPECT_EQ(c.Of(Kind::Line).size(), 1u);
 }
 
+// Which nodes and help-point links a link is drawn with, found by name.
+struct LinkEndsCase {
+  const char* name;
+  std::vector<TaxonType> nodes;
+  LinkType link;
+  std::vector<HelpPointLinkType> helpPoints;
+  std::vector<std::vector<int>> lines;
+};
+
+class LinkEnds : public testing::TestWithParam<LinkEndsCase> {};
+
+TEST_P(LinkEnds, AreTheFirstNodeOfTheNameAndTheHelpPointsOfThePair) {
+  const LinkEndsCase& p = GetParam();
+  TNetwork_Diagramm d;
+  d.Taxa = p.nodes;
+  d.Links = {p.link};
+  d.HelpPointLinks = p.helpPoints;
+  TRecordingCanvas c;
+  DrawDiagram(d, c, 200, 200, Options());
+  std::vector<std::vector<int>> lines;
+  for (const auto& call : c.Of(Kind::Line)) lines.push_back(call.coords);
+  EXPECT_EQ(lines, p.lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    DrawDiagram, LinkEnds,
+    testing::Values(
+        LinkEndsCase{"FirstNodeOfAName",
+                     {Node("a", 10, 10), Node("b", 90, 10), Node("a", 50, 90)},
+                     Link("a", "b", {"1"}),
+                     {},
+                     {{10, 10, 90, 10}}},
+        LinkEndsCase{"HelpPointsOfAnotherPairAreNotUsed",
+                     {Node("a", 10, 10), Node("b", 90, 10), Node("c", 50, 90)},
+                     Link("a", "b", {"1", "2"}, true),
+                     {{"a", "c", {{50, 50}}}},
+                     {{10, 10, 90, 10}}},
+        LinkEndsCase{"NamesThatJoinAlikeAreAnotherPair",
+                     {Node("ab", 10, 10), Node("c", 90, 10), Node("a", 50, 90), Node("bc", 90, 90)},
+                     Link("ab", "c", {"1", "2"}, true),
+                     {{"a", "bc", {{50, 50}}}},
+                     {{10, 10, 90, 10}}},
+        LinkEndsCase{"TheFirstFittingHelpPointLinkOfThePair",
+                     {Node("a", 10, 10), Node("b", 90, 10)},
+                     Link("a", "b", {"1", "2"}, true),
+                     {{"b", "a", {}}, {"b", "a", {{50, 50}}}, {"a", "b", {{60, 60}}}},
+                     {{90, 10, 50, 50}, {50, 50, 10, 10}}}),
+    [](const testing::TestParamInfo<LinkEndsCase>& info) { return info.param.name; });
+
 TEST(DrawDiagram, OnlyTorsoHidesOtherLinksAndTheirNodes) {
   TNetwork_Diagramm d;
   d.Taxa = {Node("a", 10, 10), Node("b", 50, 10), Node("c", 90, 10)};

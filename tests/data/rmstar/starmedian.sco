@@ -1,0 +1,17 @@
+ S;1.0
+s1;s2;s3;s4;s5;s6;s7;s8;
+10;10;10;10;10;10;10;10;
+>f;1;;;;;;;
+GGGGGGGG
+>sco1;0;;;;;;;
+AAAAAAAA
+>b1;1;;;;;;;
+AAAAAAAA
+>b2;1;;;;;;;
+AAAAAAAA
+>b3;1;;;;;;;
+AAAAAAAA
+>b4;1;;;;;;;
+AAAAAAAA
+>b5;1;;;;;;;
+AAAAAAAA
