@@ -152,7 +152,17 @@ bool TMJCalculation::Calculate() {
   if (n_ > 1) {
     ReportStep();
     rounds_ = 0;
+    // The rounds depend only on the median vectors present when a round starts. With greedy FHP
+    // (or, rarely, otherwise) a round can restore an earlier set, and the rounds would cycle for
+    // ever; such a repeat ends them (a run that ends by itself never repeats a set).
+    std::unordered_set<std::string> seenMedians;
     for (;;) {
+      std::string medians;
+      for (int p = n0_ + 1; p <= n_; ++p) medians += data_.Taxon(p).States + '|';
+      if (!seenMedians.insert(std::move(medians)).second) {
+        cycleCut_ = true;
+        break;
+      }
       ++rounds_;
       if (observer_) observer_->RoundStarted(rounds_);
       newMedians_ = false;
@@ -426,7 +436,8 @@ void TMJCalculation::FinishMJNetwork() {
   savedEpsilon_ = epsilon_;
   epsilon_ = 0;
   InvalidateFeasible();
-  if (savedEpsilon_ != 0) CleanUpAtEpsilonZero();
+  // A cut cycle may leave a median vector that its next round would have removed.
+  if (savedEpsilon_ != 0 || cycleCut_) CleanUpAtEpsilonZero();
   medianCount_ = n_ - n0_;
   RenameMedianVectors();
   if (options_.ExternalRooting)

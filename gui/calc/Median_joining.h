@@ -77,6 +77,8 @@ public:
   int SavedEpsilon() const { return savedEpsilon_; }
   bool Binary() const { return binary_; }
   int Rounds() const { return rounds_; }
+  // True when the rounds were ended because they came back to an earlier set of median vectors.
+  bool RoundsCycled() const { return cycleCut_; }
   // The sum of the link distances.
   int64_t TotalLinkLength() const;
 
@@ -121,6 +123,7 @@ private:
   int linkCap_ = 20000;
   bool newMedians_ = false;
   bool limitReached_ = false;
+  bool cycleCut_ = false;  // the rounds came back to an earlier set of median vectors
   int rounds_ = 0;
   int medianCount_ = 0;
   std::vector<Trdf_Sequence> removed_;
