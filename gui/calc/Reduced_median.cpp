@@ -289,10 +289,14 @@ bool TRMCalculation::FindBestSplit(TRMSplit& best) {
         for (std::size_t kx = jx + 1; kx < list.size(); ++kx) {
           const int k = list[kx];
           if (Test(groupIncompatible, k)) continue;
-          TRMBits d(side.size());
-          for (std::size_t w = 0; w < d.size(); ++w)
-            d[w] = (colJ[w] ^ columns_[static_cast<std::size_t>(k)][w]) & side[w];
-          const bool same = !Any(d), opposite = Equal(d, side);
+          // k divides the side as j does, or with the labels swapped.
+          const TRMBits& colK = columns_[static_cast<std::size_t>(k)];
+          bool same = true, opposite = true;
+          for (std::size_t w = 0; w < side.size() && (same || opposite); ++w) {
+            const uint64_t d = (colJ[w] ^ colK[w]) & side[w];
+            same = same && d == 0;
+            opposite = opposite && d == side[w];
+          }
           if (!same && !opposite) continue;
           group.push_back(k);
           swapped.push_back(opposite);

@@ -89,7 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Combine(::testing::Values(SharedSet{"woodmouse_cytb.phy", false},
                                          SharedSet{"dolphin_dloop.phy", false},
                                          SharedSet{"h1n1_na_usa.phy", false},
-                                         SharedSet{"ovomucoid_aa.phy", true},
                                          SharedSet{"ringe_ie_binary.phy", false},
                                          SharedSet{"toy_dna_6x12.phy", false},
                                          SharedSet{"toy_binary_4x9.phy", false}),
