@@ -6,11 +6,8 @@
 
 #include "Median_joining.h"
 #include "OutFile.h"
-#include "PhylipLite.h"
-#ifdef TARVANE_HAVE_IMPORT
 #include "UHelp.h"
 #include "umwandl.h"
-#endif
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -32,12 +29,10 @@ bool EndsWith(const std::string& s, const std::string& suffix) {
   return true;
 }
 
-// PHYLIP and NEXUS files go through the program's import when it is built, else (PHYLIP only)
-// through the plain reader.
+// PHYLIP and NEXUS files go through the program's import first.
 bool LoadData(const std::string& file, bool amino, Trdf_DataSet& data, std::string& usedFile) {
   usedFile = file;
   if (EndsWith(file, ".phy") || EndsWith(file, ".nex")) {
-#ifdef TARVANE_HAVE_IMPORT
     // The import writes its .rdf beside its input: work on a copy in the temporary folder so the
     // data folder is never written to.
     const auto copy = std::filesystem::temp_directory_path() /
@@ -53,21 +48,6 @@ bool LoadData(const std::string& file, bool amino, Trdf_DataSet& data, std::stri
     std::filesystem::remove(copy, ec);
     std::filesystem::remove(usedFile, ec);
     return read;
-#else
-    if (EndsWith(file, ".nex")) {
-      std::fprintf(stderr, "NEXUS files need the import library\n");
-      return false;
-    }
-    phylip_lite::Alignment a;
-    std::string error;
-    if (!phylip_lite::Read(file, a, error)) {
-      std::fprintf(stderr, "%s\n", error.c_str());
-      return false;
-    }
-    data = phylip_lite::ToDataSet(a, amino);
-    if (!amino) data.ReplaceAmbiguousStates(false, true);
-    return true;
-#endif
   }
   return LoadMJDataSet(data, usedFile, amino, true, false);
 }

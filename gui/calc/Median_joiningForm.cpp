@@ -4,13 +4,9 @@
 #include "OutFile.h"
 #include "UHelp.h"
 
-#ifdef TARVANE_HAVE_MAINMODEL
 #include "FormScaling.h"
 #include "Oberflaeche.h"
-#endif
-#ifdef TARVANE_HAVE_IMPORT
 #include "umwandl.h"
-#endif
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -36,9 +32,6 @@ const char* const InitialEpsilonCaption = "Change E&psilon (currently 0)";
 const char* const TransversionWarning =
     "Warning: If you modify the transversion:transition ratio from the default ratio 1:1, the MJ "
     "algorithm could run into a continuous cycle in rare cases.";
-const char* const ImportMissing =
-    "Importing this file type is not available yet in this version. Please convert the file into "
-    "an rdf file first.";
 const char* const AboutText =
     "Median joining builds a network of the sequences of a data set: it links them by a minimum "
     "spanning network relaxed by the parameter epsilon, adds hypothetical ancestral sequences "
@@ -70,11 +63,7 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 class TMJ_Menue::Progress final : public TMJObserver {
 public:
   explicit Progress(TMJ_Menue& w) : w_(w) {}
-  void KeepAlive() override {
-#ifdef TARVANE_HAVE_MAINMODEL
-    KeepUIAlive();
-#endif
-  }
+  void KeepAlive() override { KeepUIAlive(); }
   void RoundStarted(int round) override { w_.editRound_->setText(QString::number(round)); }
   void LinkProgress(int percent) override { w_.linksGauge_->setValue(percent); }
   void LinksFound(int count) override {
@@ -238,12 +227,8 @@ TMJ_Menue::TMJ_Menue(QWidget* parent) : QMainWindow(parent) {
   parametersMenu_->setEnabled(false);
   calculateAction_->setEnabled(false);
   weightingAction_->setEnabled(false);
-#ifdef TARVANE_HAVE_MAINMODEL
   const QSize screen = ScreenSizeOr(QSize());
   ScaleForm(*this, 640, 480, ComputeScreenScaling(screen.width(), screen.height()));
-#else
-  resize(640, 480);
-#endif
 }
 
 TMJ_Menue::~TMJ_Menue() = default;
@@ -305,7 +290,6 @@ void TMJ_Menue::Open1Click() {
   std::string name = *chosen;
   const std::string type = Upper(name.size() >= 3 ? name.substr(name.size() - 3) : name);
   if (type == "TOR" || type == "YCH" || type == "PHY" || type == "NEX") {
-#ifdef TARVANE_HAVE_IMPORT
     bool ok = false;
     if (type == "TOR") ok = ImportTorFile(name);
     if (type == "YCH") ok = ImportYchFile(name);
@@ -315,10 +299,6 @@ void TMJ_Menue::Open1Click() {
     std::string rdfName = name;
     if (!ChangeFileExtension("rdf", name, rdfName)) return;
     name = rdfName;
-#else
-    dialogs().showMessage(ImportMissing, DialogKind::Warning);
-    return;
-#endif
   }
   weightingAction_->setVisible(true);
   if (type == "SCO" && !loadDataSet(name, false, false)) options_.AminoAcids = true;
