@@ -7,7 +7,6 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 
 namespace outfile {
 
@@ -176,9 +175,8 @@ std::optional<std::string> AskOutFileName(const std::string& dataFileName,
 }
 
 bool WriteOutText(const std::string& fileName, const std::string& text) {
-  std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-  if (file) file.write(text.data(), static_cast<std::streamsize>(text.size()));
-  if (!file) {
+  // Through a temporary file: a failed write leaves an existing network file as it was.
+  if (!WriteWholeFile(fileName, text)) {
     dialogs().showMessage("The file " + fileName + " could not be written.", DialogKind::Error);
     return false;
   }

@@ -581,7 +581,9 @@ bool ImportPhylipFile(const std::string& FileName, bool Binary) {
     Show(SequenceCount);
     return false;
   }
-  return WriteSequences(FileName, taxa, characters, Binary, std::numeric_limits<int>::max());
+  // Capped as for NEXUS: a binary reading of a large multistate file would otherwise show one box
+  // per column, thousands of them.
+  return WriteSequences(FileName, taxa, characters, Binary, 5);
 }
 
 bool ImportNexusFile(const std::string& FileName, bool Binary) {

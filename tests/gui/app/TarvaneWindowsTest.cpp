@@ -5,6 +5,8 @@
 #include "MismatchForm.h"
 #include "ZeitschaetzungForm.h"
 #include "OberflaecheForm.h"
+#include "Reduced_medianForm.h"
+#include "Star_contractionForm.h"
 #include "ScriptedDialogs.h"
 #include "TarvaneWindows.h"
 
@@ -63,4 +65,12 @@ TEST(TarvaneWindows, TimeEstimatesMenuOpensItsWindowMaximised) {
 
 TEST(TarvaneWindows, MismatchMenuOpensItsWindowMaximised) {
   opensAndReenables<TMismatch_Menue>("MismatchDistribution1", Qt::WindowMaximized);
+}
+
+TEST(TarvaneWindows, ReducedMedianMenuOpensItsWindow) {
+  opensAndReenables<TRM_Menue>("ReducedMedian1", Qt::WindowNoState);
+}
+
+TEST(TarvaneWindows, StarContractionMenuOpensItsWindow) {
+  opensAndReenables<TStar_Menue>("StarContraction1", Qt::WindowNoState);
 }

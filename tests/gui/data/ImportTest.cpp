@@ -14,6 +14,8 @@
 
 namespace fs = std::filesystem;
 
+std::string Multistate(int column);
+
 namespace {
 
 const std::string OverwriteAny =
@@ -92,6 +94,19 @@ TEST(ImportPhylip, BinaryModeRecodesAndDropsMultistateColumns) {
   EXPECT_EQ(testpaths::readFile(dir.file("continued.rdf")),
             "       2\r\n        \r\n        \r\n        \r\n        \r\n        \r\n"
             "  Homo 0  1\r\n   Pan 0  1\r\n   Gor 1  1\r\n\r\n10\r\n");
+}
+
+TEST(ImportPhylip, BinaryModeShowsAtMostFiveMultistateMessages) {
+  ScriptedDialogsScope s;
+  testpaths::TempDir dir;
+  const std::string phy = dir.file("many.phy");
+  // Seven columns with three states each, then one binary column.
+  testpaths::writeFile(phy, "3 8\r\nA   AAAAAAAA\r\nB   CCCCCCCA\r\nC   GGGGGGGC\r\n");
+  ASSERT_TRUE(ImportPhylipFile(phy, true));
+  std::vector<std::string> expected;
+  for (int column = 1; column <= 5; ++column) expected.push_back(Multistate(column));
+  expected.push_back("Further errors in the file will not be displayed");
+  EXPECT_EQ(s.dialogs.messages(), expected);
 }
 
 TEST(ImportPhylip, LongNamesAndLineEndsAndWeightLines) {
