@@ -289,7 +289,7 @@ TEST_F(TimeWindow, CancellingAfterAnEarlierChoiceReadsThatFileAgain) {
 }
 
 TEST_F(TimeWindow, SpecialDiagramClosesTheWindow) {
-  OpenFile(Copy("charts/special.dia"));
+  OpenFile(Copy("charts/contracted.dia"));
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   EXPECT_TRUE(window.isNull());
   ASSERT_EQ(s.dialogs.messages().size(), 1u);
