@@ -115,3 +115,33 @@ TEST(MJWindow, EpsilonQuestionYesOpensThePanelAndCalculatesNothing) {
   EXPECT_FALSE(Action(*w, "Calculatenetwork1")->isEnabled());  // the panel holds the menus
   delete w;
 }
+
+// A PHYLIP file is translated into an .rdf beside it and the network computed from that.
+TEST(MJWindow, OpensAPhylipFileThroughTheImport) {
+  testpaths::TempDir dir;
+  const std::string phy = dir.file("five.phy");
+  testpaths::writeFile(phy,
+                       "5 8\r\n"
+                       "Alpha     ACGTACGT\r\n"
+                       "Beta      ACGTACGA\r\n"
+                       "Gamma     ACGTACAA\r\n"
+                       "Delta     TCGTACAA\r\n"
+                       "Eps       TCGAACAA\r\n");
+  ScriptedDialogsScope s;
+  QMainWindow main;
+  QPointer<TMJ_Menue> w = new TMJ_Menue(&main);
+  s.dialogs.openFile(phy);
+  Action(*w, "Open1")->trigger();
+  EXPECT_TRUE(std::filesystem::exists(dir.file("five.rdf")));
+  ASSERT_TRUE(Action(*w, "Calculatenetwork1")->isEnabled());
+  s.dialogs.saveFile(dir.file("five.out"));
+  Action(*w, "Calculatenetwork1")->trigger();
+  EXPECT_EQ(s.dialogs.lastFileRequest()->fileName, dir.file("five.out"));
+  const std::string out = testpaths::readFile(dir.file("five.out"));
+  // Five sequences in a chain of single mutations: four links.
+  EXPECT_NE(out.find("Final links"), std::string::npos);
+  EXPECT_NE(out.find("Link    4 "), std::string::npos) << out;
+  EXPECT_EQ(out.find("Link    5 "), std::string::npos) << out;
+  QApplication::processEvents();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
