@@ -146,6 +146,10 @@ TEST_P(Road, DataToDrawingThroughTheSolver) {
   for (int link : best.SteinerTrees[0]) EXPECT_TRUE(covered.contains(link)) << link;
   all.MarkSteinerNetwork();
   for (int link : all.SteinerNetwork) EXPECT_TRUE(all.Links[link - 1].Active) << link;
+
+  // 6. Program 3: the same network of all shortest trees, without the trees.
+  const TNetwork_Diagramm network = solve(dir.path(), out, 3);
+  EXPECT_EQ(std::set<int>(network.SteinerNetwork.begin(), network.SteinerNetwork.end()), covered);
 }
 
 INSTANTIATE_TEST_SUITE_P(MainRoad, Road,
