@@ -1,6 +1,7 @@
 #include "RDF_Editor_Grid.h"
 
 #include "Dialogs.h"
+#include "EditorNames.h"
 #include "RdfMessages.h"
 #include "UHelp.h"
 #include "umwandl.h"
@@ -34,27 +35,6 @@ std::string LimitMessage(const std::string& what, int limit, TRdfInsertKind kind
   if (kind == TRdfInsertKind::Duplicate && duplicateWording != nullptr) wording = duplicateWording;
   return "The maximum number of " + what + " (" + std::to_string(limit) + wording +
          " Movrel for help.";
-}
-
-// `prefix` + the smallest number from 1 that no record's name uses. The numbers in use are
-// gathered once, so large data sets do not pay a name search per candidate.
-template <class Records>
-std::string FreeName(const std::string& prefix, const Records& records) {
-  std::vector<bool> used(records.size() + 2, false);
-  for (const auto& r : records) {
-    const std::string& name = r.Name;
-    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
-        name[prefix.size()] == '0')
-      continue;
-    std::size_t n = 0;
-    const char* first = name.data() + prefix.size();
-    const char* last = name.data() + name.size();
-    const auto [end, ec] = std::from_chars(first, last, n);
-    if (ec == std::errc() && end == last && n < used.size()) used[n] = true;
-  }
-  std::size_t n = 1;
-  while (used[n]) ++n;
-  return prefix + std::to_string(n);
 }
 
 void Show(const std::string& text, DialogKind kind = DialogKind::Error) {
@@ -137,9 +117,11 @@ std::string TRdfEditor::DefaultStates() const {
   return states;
 }
 
-std::string TRdfEditor::FreeTaxonName() const { return FreeName("SQ", data_.Taxa); }
+std::string TRdfEditor::FreeTaxonName() const { return FreeRecordName("SQ", data_.Taxa); }
 
-std::string TRdfEditor::FreeCharacterName() const { return FreeName("CH", data_.Characters); }
+std::string TRdfEditor::FreeCharacterName() const {
+  return FreeRecordName("CH", data_.Characters);
+}
 
 bool TRdfEditor::CreateDataSet(int taxa, int characters, int weight) {
   if (taxa < 1 || taxa > rdf_limits::MaxTaxa) {

@@ -1,6 +1,7 @@
 #include "RDF_Editor_GridForm.h"
 
 #include "DlgChangeMultipleWeightsForm.h"
+#include "EditorGridParts.h"
 #include "FormScaling.h"
 #include "Oberflaeche.h"
 
@@ -32,7 +33,6 @@ namespace {
 constexpr int DesignClientWidth = 1016;
 constexpr int DesignClientHeight = 690;
 constexpr int CellWidth = 18;
-constexpr int RowHeight = 20;
 constexpr int NameRowHeight = 64;  // room for an upright name of 8 characters
 
 const char* const InformationHeaders[rdf_limits::InfoCount] = {
@@ -65,22 +65,6 @@ protected:
 private:
   TCellMask mask_;
 };
-
-QTableView* MakeGrid(const char* name, QWidget* parent) {
-  auto* grid = new QTableView(parent);
-  grid->setObjectName(QLatin1String(name));
-  grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  grid->setSelectionMode(QAbstractItemView::SingleSelection);
-  grid->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-  grid->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-  grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  grid->verticalHeader()->setDefaultSectionSize(RowHeight);
-  grid->verticalHeader()->hide();
-  grid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
-                        QAbstractItemView::EditKeyPressed);
-  return grid;
-}
 
 }  // namespace
 
@@ -365,7 +349,7 @@ void TRDFEditorForm::buildStateBoxes() {
 void TRDFEditorForm::buildGrids(QWidget* parent) {
   using Kind = TRdfGridModel::Kind;
   const auto grid = [this, parent](const char* name, Kind kind) {
-    QTableView* view = MakeGrid(name, parent);
+    QTableView* view = MakeEditorGrid(name, parent);
     auto* model = new TRdfGridModel(editor_, kind, view);
     view->setModel(model);
     if (kind == Kind::States) {
@@ -395,7 +379,7 @@ void TRDFEditorForm::buildGrids(QWidget* parent) {
   WeightGrid_ = grid("WeightGrid", Kind::Weights);
   CharactersGrid_->verticalHeader()->setDefaultSectionSize(NameRowHeight);
   CharactersGrid_->setFixedHeight(NameRowHeight + 2);
-  WeightGrid_->setFixedHeight(RowHeight + 2);
+  WeightGrid_->setFixedHeight(EditorGridRowHeight + 2);
   for (QTableView* g : {CharactersGrid_, WeightGrid_}) g->horizontalHeader()->hide();
   // Every taxon-side grid shows its header row, so their rows stand level.
   for (QTableView* g : {SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_})
@@ -411,23 +395,9 @@ void TRDFEditorForm::buildGrids(QWidget* parent) {
   ScrollVert_->setObjectName(QStringLiteral("ScrollVert"));
   ScrollHoriz_ = new QScrollBar(Qt::Horizontal, parent);
   ScrollHoriz_->setObjectName(QStringLiteral("ScrollHoriz"));
-
-  // The grids have no scroll bars of their own: the two bars move them together, and a grid
-  // scrolled by the keyboard moves the bar.
-  const auto couple = [](QScrollBar* bar, QTableView* master,
-                         std::initializer_list<QTableView*> all, bool vertical) {
-    const auto barOf = [vertical](QTableView* v) {
-      return vertical ? v->verticalScrollBar() : v->horizontalScrollBar();
-    };
-    QObject::connect(barOf(master), &QScrollBar::rangeChanged, bar, &QScrollBar::setRange);
-    for (QTableView* v : all) {
-      QObject::connect(bar, &QScrollBar::valueChanged, barOf(v), &QScrollBar::setValue);
-      QObject::connect(barOf(v), &QScrollBar::valueChanged, bar, &QScrollBar::setValue);
-    }
-  };
-  couple(ScrollVert_, EditGrid_,
-         {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_}, true);
-  couple(ScrollHoriz_, EditGrid_, {EditGrid_, CharactersGrid_, WeightGrid_}, false);
+  CoupleScrollBar(ScrollVert_, EditGrid_,
+                  {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_}, true);
+  CoupleScrollBar(ScrollHoriz_, EditGrid_, {EditGrid_, CharactersGrid_, WeightGrid_}, false);
 
   // Captions of the character-side grids' single rows, beside them.
   auto* characterLabel = new QLabel(QStringLiteral("Character"), parent);
@@ -452,7 +422,7 @@ void TRDFEditorForm::buildGrids(QWidget* parent) {
   g->setColumnStretch(2, 1);
 
   // Popup menus.
-  QMenu* states = popup("StatePopup", EditGrid_);
+  QMenu* states = MakeGridPopup("StatePopup", EditGrid_, this);
   for (const std::string& entry : editor_.StateList()) {
     QAction* a = states->addAction(Q(entry));
     const char state = entry[0];
@@ -462,7 +432,7 @@ void TRDFEditorForm::buildGrids(QWidget* parent) {
       refillGrids();
     });
   }
-  QMenu* sequences = popup("SequencePopup", SequencesGrid_);
+  QMenu* sequences = MakeGridPopup("SequencePopup", SequencesGrid_, this);
   const auto item = [this](QMenu* menu, const char* name, const char* caption,
                            void (TRDFEditorForm::*slot)()) {
     QAction* a = menu->addAction(QLatin1String(caption));
@@ -475,7 +445,7 @@ void TRDFEditorForm::buildGrids(QWidget* parent) {
   item(sequences, "DuplicateSequence1", "D&uplicate sequence",
        &TRDFEditorForm::DuplicateSequenceClick);
   item(sequences, "DeleteSequence1", "&Delete sequence", &TRDFEditorForm::DeleteSequenceClick);
-  QMenu* characters = popup("CharacterPopup", CharactersGrid_);
+  QMenu* characters = MakeGridPopup("CharacterPopup", CharactersGrid_, this);
   item(characters, "InsertCharacter1", "&Insert character", &TRDFEditorForm::InsertCharacterClick);
   item(characters, "AddFinalCharacter1", "&Add final character",
        &TRDFEditorForm::AddFinalCharacterClick);
@@ -484,19 +454,6 @@ void TRDFEditorForm::buildGrids(QWidget* parent) {
   item(characters, "DeleteCharacter1", "&Delete character", &TRDFEditorForm::DeleteCharacterClick);
   item(characters, "SetDefaultCharacterState1", "&Set default character state",
        &TRDFEditorForm::SetDefaultCharacterStateClick);
-}
-
-QMenu* TRDFEditorForm::popup(const char* name, QWidget* grid) {
-  auto* menu = new QMenu(this);
-  menu->setObjectName(QLatin1String(name));
-  auto* view = static_cast<QTableView*>(grid);
-  connect(view, &QWidget::customContextMenuRequested, this, [view, menu](const QPoint& pos) {
-    // The click selects the cell under the pointer first.
-    const QModelIndex index = view->indexAt(pos);
-    if (index.isValid()) view->setCurrentIndex(index);
-    menu->popup(view->viewport()->mapToGlobal(pos));
-  });
-  return menu;
 }
 
 void TRDFEditorForm::buildButtons(QWidget* parent) {

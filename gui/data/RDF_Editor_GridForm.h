@@ -132,7 +132,6 @@ private:
   void buildGrids(QWidget* parent);
   void buildButtons(QWidget* parent);
   void buildStateBoxes();
-  QMenu* popup(const char* name, QWidget* grid);
   void refillGrids();
   void refreshCells();
   void showEditBox();

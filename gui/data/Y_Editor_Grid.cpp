@@ -1,11 +1,11 @@
 #include "Y_Editor_Grid.h"
 
 #include "Dialogs.h"
+#include "EditorNames.h"
 #include "UHelp.h"
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <stdexcept>
 
 namespace {
@@ -25,26 +25,6 @@ std::optional<int> CellLeadingNumber(const std::string& text) {
   } catch (const std::out_of_range&) {
     return std::nullopt;
   }
-}
-
-// `prefix` + the smallest number from 1 that no record's name uses.
-template <class Records>
-std::string FreeName(const std::string& prefix, const Records& records) {
-  std::vector<bool> used(records.size() + 2, false);
-  for (const auto& r : records) {
-    const std::string& name = r.Name;
-    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0 ||
-        name[prefix.size()] == '0')
-      continue;
-    std::size_t n = 0;
-    const char* first = name.data() + prefix.size();
-    const char* last = name.data() + name.size();
-    const auto [end, ec] = std::from_chars(first, last, n);
-    if (ec == std::errc() && end == last && n < used.size()) used[n] = true;
-  }
-  std::size_t n = 1;
-  while (used[n]) ++n;
-  return prefix + std::to_string(n);
 }
 
 // Index of the first record named like a later one, or of an empty name, in `records`.
@@ -113,8 +93,10 @@ std::vector<uint8_t> TYEditor::DefaultRepeats() const {
   return repeats;
 }
 
-std::string TYEditor::FreeTaxonName() const { return FreeName("SQ", data_.Sequences); }
-std::string TYEditor::FreeLocusName() const { return FreeName("CH", data_.Loci); }
+std::string TYEditor::FreeTaxonName() const {
+  return FreeRecordName("SQ", data_.Sequences);
+}
+std::string TYEditor::FreeLocusName() const { return FreeRecordName("CH", data_.Loci); }
 
 bool TYEditor::CreateDataSet(int taxa, int loci, int weight) {
   if (taxa < 1 || taxa > ych_limits::MaxTaxa) {

@@ -1,5 +1,6 @@
 #include "Y_Editor_GridForm.h"
 
+#include "EditorGridParts.h"
 #include "FormScaling.h"
 #include "Oberflaeche.h"
 #include "RDF_Editor_GridForm.h"  // TRdfCellDelegate: the masked cell editors
@@ -27,29 +28,12 @@ namespace {
 constexpr int DesignClientWidth = 1016;
 constexpr int DesignClientHeight = 690;
 constexpr int CellWidth = 28;
-constexpr int RowHeight = 20;
 constexpr int NameRowHeight = 64;  // room for an upright name of 8 characters
 
 const char* const InformationHeaders[ych_limits::InfoCount] = {
     "Phenotype", "Geography", "Lineage", "Group 1", "Group 2", "Group 3"};
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-QTableView* MakeGrid(const char* name, QWidget* parent) {
-  auto* grid = new QTableView(parent);
-  grid->setObjectName(QLatin1String(name));
-  grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  grid->setSelectionMode(QAbstractItemView::SingleSelection);
-  grid->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-  grid->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-  grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  grid->verticalHeader()->setDefaultSectionSize(RowHeight);
-  grid->verticalHeader()->hide();
-  grid->setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
-                        QAbstractItemView::EditKeyPressed);
-  return grid;
-}
 
 }  // namespace
 
@@ -265,7 +249,7 @@ void TY_EditorForm::buildValueBoxes() {
 void TY_EditorForm::buildGrids(QWidget* parent) {
   using Kind = TYGridModel::Kind;
   const auto grid = [this, parent](const char* name, Kind kind) {
-    QTableView* view = MakeGrid(name, parent);
+    QTableView* view = MakeEditorGrid(name, parent);
     auto* model = new TYGridModel(editor_, kind, view);
     view->setModel(model);
     if (kind == Kind::Repeats) {
@@ -294,7 +278,7 @@ void TY_EditorForm::buildGrids(QWidget* parent) {
   WeightGrid_ = grid("WeightGrid", Kind::Weights);
   CharactersGrid_->verticalHeader()->setDefaultSectionSize(NameRowHeight);
   CharactersGrid_->setFixedHeight(NameRowHeight + 2);
-  WeightGrid_->setFixedHeight(RowHeight + 2);
+  WeightGrid_->setFixedHeight(EditorGridRowHeight + 2);
   for (QTableView* g : {CharactersGrid_, WeightGrid_}) g->horizontalHeader()->hide();
   for (QTableView* g : {SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_})
     g->horizontalHeader()->setStretchLastSection(true);
@@ -308,21 +292,9 @@ void TY_EditorForm::buildGrids(QWidget* parent) {
   ScrollVert_->setObjectName(QStringLiteral("ScrollVert"));
   ScrollHoriz_ = new QScrollBar(Qt::Horizontal, parent);
   ScrollHoriz_->setObjectName(QStringLiteral("ScrollHoriz"));
-  // The grids have no scroll bars of their own: the two bars move them together.
-  const auto couple = [](QScrollBar* bar, QTableView* master, std::initializer_list<QTableView*> all,
-                         bool vertical) {
-    const auto barOf = [vertical](QTableView* v) {
-      return vertical ? v->verticalScrollBar() : v->horizontalScrollBar();
-    };
-    QObject::connect(barOf(master), &QScrollBar::rangeChanged, bar, &QScrollBar::setRange);
-    for (QTableView* v : all) {
-      QObject::connect(bar, &QScrollBar::valueChanged, barOf(v), &QScrollBar::setValue);
-      QObject::connect(barOf(v), &QScrollBar::valueChanged, bar, &QScrollBar::setValue);
-    }
-  };
-  couple(ScrollVert_, EditGrid_, {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_},
-         true);
-  couple(ScrollHoriz_, EditGrid_, {EditGrid_, CharactersGrid_, WeightGrid_}, false);
+  CoupleScrollBar(ScrollVert_, EditGrid_,
+                  {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_}, true);
+  CoupleScrollBar(ScrollHoriz_, EditGrid_, {EditGrid_, CharactersGrid_, WeightGrid_}, false);
 
   auto* locusLabel = new QLabel(QStringLiteral("Locus"), parent);
   auto* weightLabel = new QLabel(QStringLiteral("Weight"), parent);
@@ -345,7 +317,7 @@ void TY_EditorForm::buildGrids(QWidget* parent) {
   g->setRowStretch(2, 1);
   g->setColumnStretch(2, 1);
 
-  QMenu* values = popup("RepeatPopup", EditGrid_);
+  QMenu* values = MakeGridPopup("RepeatPopup", EditGrid_, this);
   const std::vector<std::string>& list = RepeatValueList();
   for (std::size_t i = 0; i < list.size(); ++i) {
     QAction* a = values->addAction(Q(list[i]));
@@ -362,29 +334,18 @@ void TY_EditorForm::buildGrids(QWidget* parent) {
     a->setObjectName(QLatin1String(name));
     connect(a, &QAction::triggered, this, slot);
   };
-  QMenu* taxa = popup("SequencePopup", SequencesGrid_);
+  QMenu* taxa = MakeGridPopup("SequencePopup", SequencesGrid_, this);
   item(taxa, "Inserttaxon1", "&Insert taxon", &TY_EditorForm::NewSequenceButtonClick);
   item(taxa, "Deletetaxon1", "&Delete taxon", &TY_EditorForm::DeleteSequenceButtonClick);
   item(taxa, "Duplicatetaxon1", "D&uplicate taxon", &TY_EditorForm::CopySequenceButtonClick);
   item(taxa, "Addfinaltaxon1", "&Add final taxon", &TY_EditorForm::NewFinalSequenceButtonClick);
-  QMenu* loci = popup("LocusPopup", CharactersGrid_);
+  QMenu* loci = MakeGridPopup("LocusPopup", CharactersGrid_, this);
   item(loci, "Insertlocus1", "&Insert locus", &TY_EditorForm::NewCharacterButtonClick);
   item(loci, "Deletelocus1", "&Delete locus", &TY_EditorForm::DeleteCharacterButtonClick);
   item(loci, "Duplicatelocus1", "D&uplicate locus", &TY_EditorForm::CopyCharacterButtonClick);
   item(loci, "Addfinallocus1", "&Add final locus", &TY_EditorForm::NewFinalCharacterButtonClick);
   item(loci, "Setdefaultnumberofrepeats1", "&Set default number of repeats",
        &TY_EditorForm::Setdefaultnumberofrepeats1Click);
-}
-
-QMenu* TY_EditorForm::popup(const char* name, QTableView* view) {
-  auto* menu = new QMenu(this);
-  menu->setObjectName(QLatin1String(name));
-  connect(view, &QWidget::customContextMenuRequested, this, [view, menu](const QPoint& pos) {
-    const QModelIndex index = view->indexAt(pos);
-    if (index.isValid()) view->setCurrentIndex(index);
-    menu->popup(view->viewport()->mapToGlobal(pos));
-  });
-  return menu;
 }
 
 void TY_EditorForm::buildButtons(QWidget* parent) {

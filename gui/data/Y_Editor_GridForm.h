@@ -101,7 +101,6 @@ private:
   void buildGrids(QWidget* parent);
   void buildButtons(QWidget* parent);
   void buildValueBoxes();
-  QMenu* popup(const char* name, QTableView* grid);
   void refillGrids();
   void refreshCells();
   void showEditBox();

@@ -2,6 +2,7 @@
 // through their controls.
 #include "Create_modifyForm.h"
 #include "DlgChangeMultipleWeightsForm.h"
+#include "EditorGridTestHelpers.h"
 #include "Oberflaeche.h"
 #include "RDF_Editor_GridForm.h"
 #include "RdfMessages.h"
@@ -52,36 +53,6 @@ void WhenShown(std::function<void(D*)> act, int attempt = 0) {
     for (QWidget* w : QApplication::topLevelWidgets())
       if (auto* d = qobject_cast<QDialog*>(w); d != nullptr && d->isVisible()) d->reject();
   });
-}
-
-template <class W>
-W* Child(QObject* parent, const char* name) {
-  W* w = parent->findChild<W*>(QLatin1String(name));
-  EXPECT_NE(w, nullptr) << name;
-  return w;
-}
-
-QString Cell(QTableView* grid, int row, int column) {
-  return grid->model()->index(row, column).data().toString();
-}
-
-// Opens the cell editor, replaces its text by typing `keys` and leaves it with `leave`.
-void TypeIntoCell(QTableView* grid, int row, int column, const QString& keys,
-                  Qt::Key leave = Qt::Key_Return) {
-  const QModelIndex index = grid->model()->index(row, column);
-  grid->setFocus();
-  grid->setCurrentIndex(index);
-  grid->edit(index);
-  auto* editor = grid->viewport()->findChild<QLineEdit*>();
-  ASSERT_NE(editor, nullptr);
-  editor->selectAll();
-  QTest::keyClick(editor, Qt::Key_Delete);
-  QTest::keyClicks(editor, keys);
-  QTest::keyClick(editor, leave);
-  // Enter commits through a queued call; the closed editor then goes for good, so the next edit
-  // finds its own.
-  QCoreApplication::processEvents();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 // The editor window on a fixture, opened as the main window opens it.

@@ -1,5 +1,6 @@
 // The STR editor window driven offscreen: creation, opening through the main window's factory,
 // typing repeat values, the popup and value boxes, masked text cells, save -> open, and exit.
+#include "EditorGridTestHelpers.h"
 #include "Oberflaeche.h"
 #include "ScriptedDialogs.h"
 #include "TestPaths.h"
@@ -26,17 +27,6 @@ namespace {
 
 std::string Fixture(const std::string& name) { return testpaths::testData("strsim/" + name).string(); }
 
-template <class W>
-W* Child(QObject* parent, const char* name) {
-  W* w = parent->findChild<W*>(QLatin1String(name));
-  EXPECT_NE(w, nullptr) << name;
-  return w;
-}
-
-QString Cell(QTableView* grid, int row, int column) {
-  return grid->model()->index(row, column).data().toString();
-}
-
 void Click(QObject* form, const char* button) { Child<QPushButton>(form, button)->click(); }
 
 std::unique_ptr<TY_EditorForm> OpenEditor(ScriptedDialogsScope& s, const std::string& type,
@@ -54,22 +44,6 @@ std::unique_ptr<TY_EditorForm> CreatedEditor() {
   form->show();
   Click(form.get(), "CreateButton");
   return form;
-}
-
-// Opens the cell editor, types `keys` over its text and leaves it with Return.
-void TypeIntoCell(QTableView* grid, int row, int column, const QString& keys) {
-  const QModelIndex index = grid->model()->index(row, column);
-  grid->setFocus();
-  grid->setCurrentIndex(index);
-  grid->edit(index);
-  auto* editor = grid->viewport()->findChild<QLineEdit*>();
-  ASSERT_NE(editor, nullptr);
-  editor->selectAll();
-  QTest::keyClick(editor, Qt::Key_Delete);
-  QTest::keyClicks(editor, keys);
-  QTest::keyClick(editor, Qt::Key_Return);
-  QCoreApplication::processEvents();
-  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace
