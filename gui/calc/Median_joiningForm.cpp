@@ -1,12 +1,10 @@
 #include "Median_joiningForm.h"
 
+#include "CalcWindowParts.h"
 #include "Dialogs.h"
 #include "OutFile.h"
 #include "UHelp.h"
 
-#include "FormScaling.h"
-#include "Oberflaeche.h"
-#include "umwandl.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -50,11 +48,6 @@ const char* const AboutText =
     "Algorithms and Applications. Cambridge University Press, 2010.";
 const char* const WeblinkAddress = "https://en.wikipedia.org/wiki/Phylogenetic_network";
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
@@ -63,7 +56,7 @@ QString Q(const std::string& s) { return QString::fromStdString(s); }
 class TMJ_Menue::Progress final : public TMJObserver {
 public:
   explicit Progress(TMJ_Menue& w) : w_(w) {}
-  void KeepAlive() override { KeepUIAlive(); }
+  void KeepAlive() override { calcform::KeepAlive(); }
   void RoundStarted(int round) override { w_.editRound_->setText(QString::number(round)); }
   void LinkProgress(int percent) override { w_.linksGauge_->setValue(percent); }
   void LinksFound(int count) override {
@@ -227,8 +220,7 @@ TMJ_Menue::TMJ_Menue(QWidget* parent) : QMainWindow(parent) {
   parametersMenu_->setEnabled(false);
   calculateAction_->setEnabled(false);
   weightingAction_->setEnabled(false);
-  const QSize screen = ScreenSizeOr(QSize());
-  ScaleForm(*this, 640, 480, ComputeScreenScaling(screen.width(), screen.height()));
+  calcform::ScaleWindow(*this, 640, 480);
 }
 
 TMJ_Menue::~TMJ_Menue() = default;
@@ -288,18 +280,10 @@ void TMJ_Menue::Open1Click() {
   const auto chosen = dialogs().openFileName(request);
   if (!chosen) return;
   std::string name = *chosen;
-  const std::string type = Upper(name.size() >= 3 ? name.substr(name.size() - 3) : name);
-  if (type == "TOR" || type == "YCH" || type == "PHY" || type == "NEX") {
-    bool ok = false;
-    if (type == "TOR") ok = ImportTorFile(name);
-    if (type == "YCH") ok = ImportYchFile(name);
-    if (type == "PHY") ok = ImportPhylipFile(name, false);
-    if (type == "NEX") ok = ImportNexusFile(name, false);
-    if (!ok) return;
-    std::string rdfName = name;
-    if (!ChangeFileExtension("rdf", name, rdfName)) return;
-    name = rdfName;
-  }
+  const std::string type = calcform::FileType(name);
+  const std::optional<std::string> imported = calcform::ImportedRdfName(name, false);
+  if (!imported) return;
+  name = *imported;
   weightingAction_->setVisible(true);
   if (type == "SCO" && !loadDataSet(name, false, false)) options_.AminoAcids = true;
   if (type == "AMI") options_.AminoAcids = true;

@@ -3,6 +3,7 @@
 // and the Frequency>1 criterion, runs the calculation and saves the .rmf and .out files. Created by
 // the main window as `new TRM_Menue(mainWindow)`; closing it frees it and enables the main window.
 
+#include "CalcWindowParts.h"
 #include "Reduced_median.h"
 
 #include <QAction>
@@ -16,28 +17,6 @@
 
 class QWidget;
 
-// Shared by the reduced-median and star-contraction windows.
-namespace calcform {
-// The file to read for a chosen data file: a .tor, .ych, .phy or .nex file (any letter case) is
-// imported first and its .rdf name returned (PHYLIP and NEXUS recoded to binary with `binary`);
-// nothing when the import failed or was declined.
-std::optional<std::string> ImportedRdfName(const std::string& chosen, bool binary);
-// The upper-cased last three characters of a file name.
-std::string FileType(const std::string& fileName);
-void KeepAlive();
-// Sizes a window from its design size for this screen.
-void ScaleWindow(QWidget& window, int designWidth, int designHeight);
-// A menu entry (in `menu`, or on the menu bar of `window` without one) named `name` that calls
-// `slot` of `window`.
-template <class Window>
-QAction* AddItem(Window* window, QMenu* menu, const char* name, const QString& caption,
-                 void (Window::*slot)()) {
-  QAction* a = menu ? menu->addAction(caption) : window->menuBar()->addAction(caption);
-  a->setObjectName(name);
-  QObject::connect(a, &QAction::triggered, window, slot);
-  return a;
-}
-}  // namespace calcform
 
 class QAction;
 class QCheckBox;

@@ -1,0 +1,35 @@
+#pragma once
+// Small pieces every calculation window uses: opening foreign data files through the imports,
+// the keep-alive step, screen scaling and menu entries.
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QString>
+
+#include <optional>
+#include <string>
+
+class QWidget;
+
+namespace calcform {
+// The file to read for a chosen data file: a .tor, .ych, .phy or .nex file (any letter case) is
+// imported first and its .rdf name returned (PHYLIP and NEXUS recoded to binary with `binary`);
+// nothing when the import failed or was declined.
+std::optional<std::string> ImportedRdfName(const std::string& chosen, bool binary);
+// The upper-cased last three characters of a file name.
+std::string FileType(const std::string& fileName);
+void KeepAlive();
+// Sizes a window from its design size for this screen.
+void ScaleWindow(QWidget& window, int designWidth, int designHeight);
+// A menu entry (in `menu`, or on the menu bar of `window` without one) named `name` that calls
+// `slot` of `window`.
+template <class Window>
+QAction* AddItem(Window* window, QMenu* menu, const char* name, const QString& caption,
+                 void (Window::*slot)()) {
+  QAction* a = menu ? menu->addAction(caption) : window->menuBar()->addAction(caption);
+  a->setObjectName(name);
+  QObject::connect(a, &QAction::triggered, window, slot);
+  return a;
+}
+}  // namespace calcform
