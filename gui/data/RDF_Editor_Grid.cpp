@@ -182,9 +182,8 @@ bool TRdfEditor::Open(const std::string& fileName) {
   if (dataType_ == "rflp") {
     if (!ImportTorFile(fileName) || !ChangeFileExtension("rdf", fileName, rdfName)) return false;
   }
-  // Only rewrites bare LF line ends; the reader copes with them too, so a file that cannot be
-  // rewritten (a read-only folder) is still read.
-  NormaliseLineEnds(rdfName);
+  // The reader takes LF, CR and CR LF line ends alike: a file that is only opened is never
+  // rewritten.
   bool error = false;
   if (!data_.ReadRdfFile(rdfName, error, true, "Editor", false) || error) return false;
   openFailed_ = false;

@@ -426,17 +426,24 @@ TEST(RdfEditor, RflpSiteListsAreImportedAndTheRdfFileRead) {
   EXPECT_TRUE(fs::exists(dir.file("sites.rdf")));
 }
 
-TEST(RdfEditor, BareLineFeedsAreReadAndNormalised) {
-  ScriptedDialogsScope s;
-  testpaths::TempDir dir;
-  const std::string name = dir.file("lf.rdf");
-  std::string text = testpaths::readFile(Fixture("nucleotide.rdf"));
-  std::erase(text, '\r');
-  testpaths::writeFile(name, text);
-  TRdfEditor e("multistate");
-  ASSERT_TRUE(e.Open(name));
-  EXPECT_EQ(e.DataSet().TaxaCount(), 4);
-  EXPECT_NE(testpaths::readFile(name).find("\r\n"), std::string::npos);
+TEST(RdfEditor, OpeningReadsEveryLineEndAndLeavesTheFileAsItWas) {
+  const std::pair<const char*, const char*> cases[] = {{"LF", "\n"}, {"CR", "\r"}};
+  for (const auto& [label, eol] : cases) {
+    ScriptedDialogsScope s;
+    testpaths::TempDir dir;
+    const std::string name = dir.file("lines.rdf");
+    std::string text = testpaths::readFile(Fixture("nucleotide.rdf"));
+    std::erase(text, '\r');
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
+      text.replace(at, 1, eol);
+    testpaths::writeFile(name, text);
+    const auto written = fs::last_write_time(name);
+    TRdfEditor e("multistate");
+    ASSERT_TRUE(e.Open(name)) << label;
+    EXPECT_EQ(e.DataSet().TaxaCount(), 4) << label;
+    EXPECT_EQ(testpaths::readFile(name), text) << label;
+    EXPECT_EQ(fs::last_write_time(name), written) << label;
+  }
 }
 
 // --- whole-set operations ---
