@@ -21,7 +21,16 @@ TEST(ExampleData, ReadsAsNineTaxaOfTwentyCharacters) {
   EXPECT_EQ(data.TaxaCount(), 9);
   EXPECT_EQ(data.CharacterCount(), 20);
   EXPECT_EQ(data.Character(4).Weight, 20);
-  EXPECT_EQ(data.Taxon(1).Info[0], "North coast");
+  // The fields say what they hold: the place under Geography (2), the year of sampling under
+  // Group 1 (4); Phenotype (1) and Lineage (3) stay empty.
+  for (int t = 1; t <= data.TaxaCount(); ++t) {
+    const auto& info = data.Taxon(t).Info;
+    EXPECT_EQ(info[0], "") << t;
+    EXPECT_TRUE(info[1] == "North coast" || info[1] == "Inland valley" || info[1] == "Southern isles")
+        << t << ": " << info[1];
+    EXPECT_EQ(info[2], "") << t;
+    EXPECT_TRUE(info[3].size() == 4 && info[3].rfind("20", 0) == 0) << t << ": " << info[3];
+  }
 
   // H8 repeats H1: the one duplicate of the set.
   data.FindEquivalentTaxa();
