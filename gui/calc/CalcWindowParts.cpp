@@ -15,22 +15,17 @@ std::string FileType(const std::string& fileName) {
   return type;
 }
 
+std::optional<std::string> ImportedRdfName(const std::string& chosen, bool binary,
+                                           bool& aminoAcids) {
+  const std::optional<TImportedFile> file = ImportDataFile(chosen, binary);
+  aminoAcids = file && file->AminoAcids;
+  if (!file) return std::nullopt;
+  return file->RdfName;
+}
+
 std::optional<std::string> ImportedRdfName(const std::string& chosen, bool binary) {
-  const std::string type = FileType(chosen);
-  bool imported = true;
-  if (type == "TOR")
-    imported = ImportTorFile(chosen);
-  else if (type == "YCH")
-    imported = ImportYchFile(chosen);
-  else if (type == "PHY")
-    imported = ImportPhylipFile(chosen, binary);
-  else if (type == "NEX")
-    imported = ImportNexusFile(chosen, binary);
-  else
-    return chosen;
-  std::string rdfName = chosen;
-  if (!imported || !ChangeFileExtension("rdf", chosen, rdfName)) return std::nullopt;
-  return rdfName;
+  bool aminoAcids = false;
+  return ImportedRdfName(chosen, binary, aminoAcids);
 }
 
 void KeepAlive() { KeepUIAlive(); }

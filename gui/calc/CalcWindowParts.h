@@ -17,6 +17,9 @@ namespace calcform {
 // imported first and its .rdf name returned (PHYLIP and NEXUS recoded to binary with `binary`);
 // nothing when the import failed or was declined.
 std::optional<std::string> ImportedRdfName(const std::string& chosen, bool binary);
+// The same with whether the imported alignment holds amino acids.
+std::optional<std::string> ImportedRdfName(const std::string& chosen, bool binary,
+                                           bool& aminoAcids);
 // The upper-cased last three characters of a file name.
 std::string FileType(const std::string& fileName);
 void KeepAlive();

@@ -162,10 +162,11 @@ void TStar_Menue::File1Click() {
   request.filter = OpenFilter;
   const auto chosen = dialogs().openFileName(request);
   if (!chosen) return;
-  const auto name = calcform::ImportedRdfName(*chosen, false);
+  bool importedAminoAcids = false;
+  const auto name = calcform::ImportedRdfName(*chosen, false, importedAminoAcids);
   if (!name) return;
   const std::string type = calcform::FileType(*chosen);
-  const bool aminoAcids = type == "AMI";
+  const bool aminoAcids = type == "AMI" || importedAminoAcids;
   data_ = std::make_unique<Trdf_DataSet>();
   n_ = 0;
   if (!LoadStarDataSet(*data_, *name, aminoAcids, type != "RMF", true)) {

@@ -125,8 +125,14 @@ private:
   std::string BadStateMessage(char state, bool oldLayout) const {
     const int taxon = set_.TaxaCount();
     const bool binary = set_.AllowedStates.Contains('0') && set_.AllowedStates.Contains('1');
-    if (oldLayout)
-      return binary ? rdf_messages::OldMultistate : rdf_messages::OldIncorrectSign(taxon);
+    if (oldLayout) {
+      // The multistate texts name the method that needs binary data: each caller gets its own,
+      // and the network calculations that take any states get the plain one.
+      if (binary && tag_ == "RM") return rdf_messages::OldMultistate;
+      if (binary && tag_ == "SIM") return rdf_messages::MultistateSIM;
+      if (binary && tag_ == "Editor") return rdf_messages::MultistateEditor;
+      return rdf_messages::OldIncorrectSign(taxon);
+    }
     if (binary) {
       if (tag_ == "RM") return rdf_messages::MultistateRM;
       if (tag_ == "Editor") return rdf_messages::MultistateEditor;
@@ -138,15 +144,19 @@ private:
   }
 
   // Appends the states of `text` to the last taxon; false (after the message) at a bad state.
+  // In amino-acid data 'N' is asparagine, a state like any other, and '?' (missing data in an
+  // alignment) is the amino-acid code for an undetermined residue, 'X'.
   bool AppendStates(std::string_view text, bool oldLayout) {
     std::string& states = set_.Taxa.back().States;
+    const bool aminoAcids = set_.AllowedStates.Contains('Z');
     for (char s : text) {
       if (s == ';') continue;
+      if (aminoAcids && s == '?') s = 'X';
       if (!set_.AllowedStates.Contains(s)) {
         Fail(BadStateMessage(s, oldLayout));
         return false;
       }
-      if (s == '?' || s == 'N') {
+      if (!aminoAcids && (s == '?' || s == 'N')) {
         s = 'N';
         sawN_ = true;
       }
@@ -229,6 +239,9 @@ private:
     const std::size_t lineCount = lines_->size();
     const std::size_t taxaEnd =
         std::max<std::size_t>(6, lineCount > weightLines ? lineCount - weightLines : 0);
+    // Without a single taxon line this is no data file (a plain text, say), not a data set of
+    // too few sequences.
+    if (taxaEnd <= 6) return Fail(rdf_messages::NotADataFile);
     for (std::size_t i = 6; i < taxaEnd; ++i) {
       if (!AddTaxon()) return;
       std::string line(Line(i).substr(0, nameWidth + characters + 3));

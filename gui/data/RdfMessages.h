@@ -122,6 +122,9 @@ inline std::string CannotWrite(const std::string& fileName) {
   return "The file " + fileName + " could not be written.";
 }
 inline const std::string NoCharacters = "The data file contains no characters.";
+inline const std::string NotADataFile =
+    "This file is not a data file: it holds no sequences in the rdf layout. Please choose an rdf "
+    "data file (.rdf, .ami, .rmf, .sco) or a file to translate (.tor, .ych, .phy, .nex).";
 inline std::string WrongStateCount(const std::string& taxon, std::size_t states,
                                    std::size_t characters) {
   return "Sequence " + taxon + " has " + std::to_string(states) + " character states, but the data "

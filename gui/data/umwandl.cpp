@@ -293,10 +293,22 @@ std::string OldLayoutText(const std::vector<Sequence>& taxa, const std::vector<C
   return out;
 }
 
+// Residue letters that are no nucleotide code: one of them anywhere makes an amino-acid alignment.
+bool HoldsAminoAcids(const std::vector<Sequence>& taxa, std::size_t characters) {
+  constexpr std::string_view residuesOnly = "EFILPQUXZ";
+  for (const Sequence& taxon : taxa)
+    for (std::size_t c = 0; c < characters && c < taxon.states.size(); ++c) {
+      const char s = static_cast<char>(std::toupper(static_cast<unsigned char>(taxon.states[c])));
+      if (residuesOnly.find(s) != std::string_view::npos) return true;
+    }
+  return false;
+}
+
 // The common end of the PHYLIP and NEXUS imports: checks, column selection, the overwrite question
 // and the file.
 bool WriteSequences(const std::string& fileName, const std::vector<Sequence>& taxa,
-                    std::size_t characters, bool binary, int maxMessages) {
+                    std::size_t characters, bool binary, int maxMessages, bool* aminoAcids) {
+  if (aminoAcids) *aminoAcids = HoldsAminoAcids(taxa, characters);
   if (!NamesUnique(taxa)) return false;
   const std::vector<Column> columns = VariableColumns(taxa, characters, binary, maxMessages);
   if (!WithinLimits(taxa.size(), columns.size())) return false;
@@ -532,7 +544,7 @@ bool ImportYchFile(const std::string& FileName) {
   return WriteRdf(rdfName, data.RdfText(true, true));
 }
 
-bool ImportPhylipFile(const std::string& FileName, bool Binary) {
+bool ImportPhylipFile(const std::string& FileName, bool Binary, bool* AminoAcids) {
   std::vector<std::string> lines;
   if (!ReadLines(FileName, lines)) return false;
   if (lines.empty()) {
@@ -583,10 +595,10 @@ bool ImportPhylipFile(const std::string& FileName, bool Binary) {
   }
   // Capped as for NEXUS: a binary reading of a large multistate file would otherwise show one box
   // per column, thousands of them.
-  return WriteSequences(FileName, taxa, characters, Binary, 5);
+  return WriteSequences(FileName, taxa, characters, Binary, 5, AminoAcids);
 }
 
-bool ImportNexusFile(const std::string& FileName, bool Binary) {
+bool ImportNexusFile(const std::string& FileName, bool Binary, bool* AminoAcids) {
   std::vector<std::string> lines;
   if (!ReadLines(FileName, lines)) return false;
   if (lines.empty()) {
@@ -655,5 +667,24 @@ bool ImportNexusFile(const std::string& FileName, bool Binary) {
     Show(FewerRows(taxa.size(), taxaCount));
     return false;
   }
-  return WriteSequences(FileName, taxa, characters, Binary, 5);
+  return WriteSequences(FileName, taxa, characters, Binary, 5, AminoAcids);
+}
+
+std::optional<TImportedFile> ImportDataFile(const std::string& Chosen, bool Binary) {
+  std::string type = Chosen.size() >= 3 ? Chosen.substr(Chosen.size() - 3) : Chosen;
+  for (char& c : type) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  TImportedFile file{Chosen, false};
+  bool imported = true;
+  if (type == "TOR")
+    imported = ImportTorFile(Chosen);
+  else if (type == "YCH")
+    imported = ImportYchFile(Chosen);
+  else if (type == "PHY")
+    imported = ImportPhylipFile(Chosen, Binary, &file.AminoAcids);
+  else if (type == "NEX")
+    imported = ImportNexusFile(Chosen, Binary, &file.AminoAcids);
+  else
+    return file;
+  if (!imported || !ChangeFileExtension("rdf", Chosen, file.RdfName)) return std::nullopt;
+  return file;
 }

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -491,7 +492,7 @@ TEST_P(ImportRealData, ImportsAndReadsBack) {
   const std::string rdf = fs::path(input).replace_extension(".rdf").string();
   const Trdf_DataSet set =
       GetParam().aminoAcids
-          ? ReadRdf(rdf, std::string(rdf_states::AminoAcidAllowed) + "?", rdf_states::AminoAcidAmbiguous)
+          ? ReadRdf(rdf, rdf_states::AminoAcidAllowed, rdf_states::AminoAcidAmbiguous)
           : ReadRdf(rdf);
   EXPECT_EQ(set.TaxaCount(), GetParam().taxa);
   EXPECT_GE(set.CharacterCount(), GetParam().minVariable);
@@ -520,6 +521,69 @@ INSTANTIATE_TEST_SUITE_P(
       std::replace(name.begin(), name.end(), '.', '_');
       return name;
     });
+
+// The windows read what the import tells them: amino-acid alignments with the amino-acid states.
+TEST(ImportRealData, AminoAcidAlignmentsAreKnownAsSuch) {
+  const std::pair<const char*, bool> cases[] = {
+      {"ovomucoid_aa.phy", true},    {"ovomucoid_aa.nex", true},   {"woodmouse_cytb.phy", false},
+      {"dolphin_dloop.nex", false},  {"h1n1_na_usa.phy", false},   {"ringe_ie_binary.phy", false},
+      {"danes_ystr.ych", false}};
+  for (const auto& [file, amino] : cases) {
+    const std::string rel = std::string("mj/") + file;
+    SKIP_WITHOUT_SHARED_DATA(rel);
+    ScriptedDialogsScope s;
+    testpaths::TempDir dir;
+    fs::copy_file(testpaths::sharedData(rel), dir.path() / file);
+    const std::optional<TImportedFile> imported = ImportDataFile(dir.file(file), false);
+    ASSERT_TRUE(imported) << file;
+    EXPECT_EQ(imported->AminoAcids, amino) << file;
+    EXPECT_EQ(imported->RdfName, fs::path(dir.file(file)).replace_extension(".rdf").string());
+  }
+}
+
+TEST(ImportDataFile, TellsAminoAcidsFromResidueLettersAndReadsOtherFilesAsTheyAre) {
+  struct Case {
+    const char* name;
+    const char* text;
+    bool amino;
+  };
+  const Case cases[] = {
+      {"dna.phy", "3 4\nA  ACGT\nB  ACGA\nC  RCGN\n", false},
+      {"gaps.phy", "3 4\nA  AC-T\nB  ?CGA\nC  ACGT\n", false},
+      {"prot.phy", "3 4\nA  MKLV\nB  MKLI\nC  MRLV\n", true},
+      {"lower.phy", "3 4\nA  acgt\nB  acgq\nC  acga\n", true},  // q: glutamine
+      {"prot.nex",
+       "#NEXUS\nbegin data;\ndimensions ntax=3 nchar=4;\nmatrix\nA MKLV\nB MKLI\nC EKLV\n;\nend;\n",
+       true},
+      {"dna.nex",
+       "#NEXUS\nbegin data;\ndimensions ntax=3 nchar=4;\nmatrix\nA ACGT\nB ACGA\nC TCGA\n;\nend;\n",
+       false},
+  };
+  for (const Case& c : cases) {
+    ScriptedDialogsScope s;
+    testpaths::TempDir dir;
+    testpaths::writeFile(dir.file(c.name), c.text);
+    const std::optional<TImportedFile> imported = ImportDataFile(dir.file(c.name), false);
+    ASSERT_TRUE(imported) << c.name;
+    EXPECT_EQ(imported->AminoAcids, c.amino) << c.name;
+    EXPECT_TRUE(fs::exists(imported->RdfName)) << c.name;
+  }
+  // Files of the rdf layout are read as they are: nothing imported, nothing written.
+  ScriptedDialogsScope s;
+  testpaths::TempDir dir;
+  for (const char* name : {"plain.rdf", "protein.ami", "reduced.RMF", "notes.txt"}) {
+    testpaths::writeFile(dir.file(name), "x\n");
+    const std::optional<TImportedFile> file = ImportDataFile(dir.file(name), false);
+    ASSERT_TRUE(file) << name;
+    EXPECT_EQ(file->RdfName, dir.file(name));
+    EXPECT_FALSE(file->AminoAcids);
+  }
+  EXPECT_EQ(FilesIn(dir.path()),
+            (std::vector<std::string>{"notes.txt", "plain.rdf", "protein.ami", "reduced.RMF"}));
+  // A failed import gives nothing.
+  testpaths::writeFile(dir.file("empty.phy"), "");
+  EXPECT_FALSE(ImportDataFile(dir.file("empty.phy"), false));
+}
 
 TEST(ImportRealData, SameColumnsFromPhylipAndNexus) {
   for (const char* set : {"woodmouse_cytb", "dolphin_dloop", "ovomucoid_aa"}) {

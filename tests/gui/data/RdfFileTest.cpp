@@ -509,13 +509,33 @@ TEST(ReadOldRdf, BadStatesAndShortLines) {
       "again.";
   const std::string file = Lines({"       ABC", "", "", "", "", "", "t1     ACG  1",
                                   "t2     AJG  1", "t3     CGG  1", "", "101010"});
-  const TextRead nuc = ReadText(file);  // '0' and '1' allowed: a binary reading
-  EXPECT_TRUE(nuc.error);
-  EXPECT_EQ(nuc.messages, std::vector<std::string>{multistate});
-  const TextRead amino = ReadText(file, "MJ", rdf_states::AminoAcidAllowed,
-                                  rdf_states::AminoAcidAmbiguous);
-  EXPECT_TRUE(amino.error);
-  EXPECT_EQ(amino.messages, std::vector<std::string>{sign});
+  // Only the reduced-median reading speaks of the reduced median network; the windows that take
+  // any states name no method, the others their own.
+  struct Case {
+    const char* tag;
+    bool amino;
+    std::string message;
+  };
+  const Case cases[] = {
+      {"RM", false, multistate},
+      {"MJ", false, sign},
+      {"SC", false, sign},
+      {"Mismatch", false, sign},
+      {"MJ", true, sign},
+      {"SIM", false,
+       "This appears to be a multistate rdf file. The forward simulation can only accept binary "
+       "rdf files. Please recode your file as a binary rdf file using the rdf editor."},
+      {"Editor", false,
+       "This appears to be a multistate rdf file. Please choose the correct data type and try "
+       "again."},
+  };
+  for (const Case& c : cases) {
+    const TextRead r =
+        ReadText(file, c.tag, c.amino ? rdf_states::AminoAcidAllowed : rdf_states::NucleotideAllowed,
+                 c.amino ? rdf_states::AminoAcidAmbiguous : rdf_states::NucleotideAmbiguous);
+    EXPECT_TRUE(r.error) << c.tag;
+    EXPECT_EQ(r.messages, std::vector<std::string>{c.message}) << c.tag << ' ' << c.amino;
+  }
 
   const TextRead shortLine = ReadText(Lines({"       ABC", "", "", "", "", "", "t1     ACG  1",
                                              "t2     AC", "t3     CGG  1", "", "101010"}));
@@ -531,6 +551,26 @@ TEST(ReadOldRdf, QuestionMarksBecomeN) {
   ASSERT_FALSE(r.error);
   EXPECT_EQ(r.set.Taxa[0].States, "ANG");
   EXPECT_EQ(r.messages, std::vector<std::string>{ContainsN});
+}
+
+TEST(ReadOldRdf, AminoAcidsKeepNAndReadQuestionMarksAsX) {
+  // Asparagine (N) is no missing state in protein data, so there is no word about Ns either.
+  const std::string file = Lines({"       ABCD", "", "", "", "", "", "t1     N?EL  1",
+                                  "t2     NKE?  1", "t3     QKFL  1", "", "10101010"});
+  for (const char* tag : {"MJ", "SC"}) {
+    const TextRead r =
+        ReadText(file, tag, rdf_states::AminoAcidAllowed, rdf_states::AminoAcidAmbiguous);
+    ASSERT_FALSE(r.error) << tag;
+    EXPECT_TRUE(r.messages.empty()) << tag;
+    EXPECT_EQ(r.set.Taxa[0].States, "NXEL") << tag;
+    EXPECT_EQ(r.set.Taxa[1].States, "NKEX") << tag;
+  }
+  // The current layout reads them the same way.
+  const TextRead current = ReadText(ThreeTaxa("N?E", "NKE", "QKF"), "MJ",
+                                    rdf_states::AminoAcidAllowed, rdf_states::AminoAcidAmbiguous);
+  ASSERT_FALSE(current.error);
+  EXPECT_TRUE(current.messages.empty());
+  EXPECT_EQ(current.set.Taxa[0].States, "NXE");
 }
 
 TEST(ReadOldRdf, AFileWithoutCharactersIsRefused) {
