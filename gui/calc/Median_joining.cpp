@@ -190,7 +190,7 @@ void TMJCalculation::StartRounds() {
   InvalidateFeasible();
 }
 
-const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs() {
+const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs(TMJLinkGauge* gauge) {
   if (feasibleValid_ && feasibleEpsilon_ == epsilon_ && feasibleCap_ == linkCap_) return feasible_;
   feasible_.clear();
   // A pair (i, j) at distance d is feasible unless a chain of active sequences with every step
@@ -216,6 +216,7 @@ const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs() {
     std::vector<int> best(m, INT_MAX);
     std::vector<uint8_t> inTree(m, 0);
     if (m > 0) best[0] = 0;
+    if (gauge) gauge->Stage(static_cast<double>(m), 0, 20);
     for (std::size_t step = 0; step < m; ++step) {
       std::size_t u = m;
       for (std::size_t k = 0; k < m; ++k)
@@ -225,6 +226,7 @@ const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs() {
       for (std::size_t k = 0; k < m; ++k)
         if (!inTree[k]) best[k] = std::min(best[k], MJDistance(active[u], active[k]));
       if (observer_ && step % 256 == 0) observer_->KeepAlive();
+      if (gauge && step % 64 == 0) gauge->Move(static_cast<double>(step));
     }
   }
   const int64_t reach = std::min<int64_t>(linkCap_, std::max(spanMax, minimumWeight_));
@@ -234,10 +236,12 @@ const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs() {
   std::vector<uint8_t> isActive(static_cast<std::size_t>(n_) + 1, 0), isTested(isActive);
   for (int p : active) isActive[static_cast<std::size_t>(p)] = 1;
   for (int p : tested) isTested[static_cast<std::size_t>(p)] = 1;
+  if (gauge) gauge->Stage(static_cast<double>(n_) * (n_ - 1) / 2.0, 20, 60);
   for (int j = 2; j <= n_; ++j) {
     const bool ja = isActive[static_cast<std::size_t>(j)], jt = isTested[static_cast<std::size_t>(j)];
     if (!ja && !jt) continue;
     if (observer_) observer_->KeepAlive();
+    if (gauge) gauge->Move(static_cast<double>(j) * (j - 1) / 2.0);
     for (int i = 1; i < j; ++i) {
       const bool edge = ja && isActive[static_cast<std::size_t>(i)];
       const bool test = jt && isTested[static_cast<std::size_t>(i)];
@@ -251,7 +255,13 @@ const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs() {
   std::sort(keys.begin(), keys.end());
   Partition partition(n_);
   std::size_t joined = 0;
+  if (gauge) gauge->Stage(static_cast<double>(keys.size()), 60, 100);
+  std::size_t examined = 0;
   for (const uint64_t key : keys) {
+    if (gauge && ++examined % 1024 == 0) {
+      if (observer_) observer_->KeepAlive();
+      gauge->Move(static_cast<double>(examined));
+    }
     if (!(key & 1u)) continue;
     const int d = static_cast<int>(key >> 34);
     const int i = static_cast<int>((key >> 18) & 0xFFFF);
@@ -265,7 +275,10 @@ const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs() {
                          static_cast<int>((keys[joined] >> 2) & 0xFFFF));
       feasible = partition.Find(i) != partition.Find(j);
     }
-    if (feasible) feasible_.emplace_back(i, j);
+    if (feasible) {
+      feasible_.emplace_back(i, j);
+      if (gauge) gauge->PairFeasible(j);
+    }
   }
   std::sort(feasible_.begin(), feasible_.end());
   feasibleValid_ = true;
@@ -279,7 +292,8 @@ void TMJCalculation::FindFeasibleLinks(int first, int last) {
     observer_->LinkProgress(0);
     observer_->LinksFound(static_cast<int>(links_.size()));
   }
-  const auto& pairs = FeasiblePairs();
+  TMJLinkGauge gauge(observer_, static_cast<int>(links_.size()), first, last);
+  const auto& pairs = FeasiblePairs(&gauge);
   for (const auto& [i, j] : pairs) {
     if (j < first || j > last) continue;
     links_.push_back({i, j, 1});

@@ -105,7 +105,8 @@ private:
   void InvalidateFeasible() { feasibleValid_ = false; }
   // The feasible pairs (i < j, both representatives, distance <= epsilon + cap) of the current
   // sequences, in (i, j) order.
-  const std::vector<std::pair<int, int>>& FeasiblePairs();
+  // `gauge` follows the work when the pairs have to be found anew.
+  const std::vector<std::pair<int, int>>& FeasiblePairs(TMJLinkGauge* gauge = nullptr);
   void CleanUpAtEpsilonZero();
   void RenameMedianVectors();
   void ReportStep() const {

@@ -2,11 +2,14 @@
 
 #include "CalcWindowParts.h"
 #include "Dialogs.h"
+#include "MJDataFile.h"
 #include "OutFile.h"
 #include "UHelp.h"
 
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QDesktopServices>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -50,19 +53,66 @@ const char* const WeblinkAddress = "https://en.wikipedia.org/wiki/Phylogenetic_n
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// Passes every dialog on and counts the error messages, so that the window adds its own summary
+// only when the reader has not already said what is wrong.
+class ErrorCount final : public Dialogs {
+public:
+  ErrorCount() : inner_(::dialogs()), scope_(*this) {}
+  int errors() const { return errors_; }
+
+  void showMessage(const std::string& text, DialogKind kind) override {
+    if (kind == DialogKind::Error) ++errors_;
+    inner_.showMessage(text, kind);
+  }
+  DialogAnswer ask(const std::string& text, DialogButtons buttons, DialogKind kind) override {
+    return inner_.ask(text, buttons, kind);
+  }
+  std::optional<std::string> openFileName(const FileDialogRequest& request) override {
+    return inner_.openFileName(request);
+  }
+  std::optional<std::string> saveFileName(const FileDialogRequest& request) override {
+    return inner_.saveFileName(request);
+  }
+  std::optional<std::string> inputText(const std::string& caption, const std::string& prompt,
+                                       const std::string& initial) override {
+    return inner_.inputText(caption, prompt, initial);
+  }
+  std::optional<unsigned> chooseColor(unsigned initial) override {
+    return inner_.chooseColor(initial);
+  }
+
+private:
+  Dialogs& inner_;
+  DialogsScope scope_;
+  int errors_ = 0;
+};
+
 }  // namespace
 
-// Shows the calculation's counts and progress in the window's fields and gauges.
+// Shows the calculation's counts and progress in the window's fields and gauges. The calculation
+// runs in the window's thread, so pending events (the repaints of the gauges among them) are let
+// run at each move of a gauge and at least every few hundredths of a second in the long loops:
+// the window stays responsive, and the disabled menus keep the user from starting anything else.
 class TMJ_Menue::Progress final : public TMJObserver {
 public:
-  explicit Progress(TMJ_Menue& w) : w_(w) {}
-  void KeepAlive() override { calcform::KeepAlive(); }
+  explicit Progress(TMJ_Menue& w) : w_(w) { sinceEvents_.start(); }
+  void KeepAlive() override {
+    calcform::KeepAlive();
+    if (sinceEvents_.elapsed() >= EventPeriodMs) RunEvents();
+  }
+  void StepDone() override { RunEvents(); }
   void RoundStarted(int round) override { w_.editRound_->setText(QString::number(round)); }
-  void LinkProgress(int percent) override { w_.linksGauge_->setValue(percent); }
+  void LinkProgress(int percent) override {
+    w_.linksGauge_->setValue(percent);
+    RunEvents();
+  }
   void LinksFound(int count) override {
     w_.editLinks_->setText(Q(outfile::RightJustify(count, 5)));
   }
-  void CombinationProgress(int percent) override { w_.combGauge_->setValue(percent); }
+  void CombinationProgress(int percent) override {
+    w_.combGauge_->setValue(percent);
+    RunEvents();
+  }
   void FeasibleCombinations(int count) override {
     w_.editFeasComb_->setText(Q(outfile::RightJustify(count, 5)));
   }
@@ -70,7 +120,13 @@ public:
   void SequenceCount(int n) override { w_.editSequences_->setText(QString::number(n)); }
 
 private:
+  static constexpr qint64 EventPeriodMs = 40;
+  void RunEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    sinceEvents_.restart();
+  }
   TMJ_Menue& w_;
+  QElapsedTimer sinceEvents_;
 };
 
 const char* const TMJ_Menue::OpenFilter =
@@ -279,20 +335,26 @@ void TMJ_Menue::Open1Click() {
   request.filter = OpenFilter;
   const auto chosen = dialogs().openFileName(request);
   if (!chosen) return;
-  std::string name = *chosen;
-  const std::string type = calcform::FileType(name);
-  const std::optional<std::string> imported = calcform::ImportedRdfName(name, false);
-  if (!imported) return;
-  name = *imported;
-  weightingAction_->setVisible(true);
-  if (type == "SCO" && !loadDataSet(name, false, false)) options_.AminoAcids = true;
-  if (type == "AMI") options_.AminoAcids = true;
-  if (options_.AminoAcids) weightingAction_->setVisible(false);
-  if (!loadDataSet(name, true, type == "RMF")) {
+  const std::optional<TMJDataFile> file = PrepareMJDataFile(*chosen);
+  if (!file) return;
+  const std::string& name = file->RdfName;
+  options_.AminoAcids = file->AminoAcids;
+  weightingAction_->setVisible(!options_.AminoAcids);
+  bool loaded = false;
+  int errors = 0;
+  {
+    const ErrorCount counted;
+    loaded = loadDataSet(name, true, file->Type == "RMF");
+    errors = counted.errors();
+  }
+  if (!loaded) {
+    // One message that says what is wrong, and the window stays open for another file.
     data_.reset();
     n_ = 0;
-    dialogs().showMessage(mj_messages::FormatError, DialogKind::Error);
-    close();
+    fileName_.clear();
+    parametersMenu_->setEnabled(false);
+    calculateAction_->setEnabled(false);
+    if (errors == 0) dialogs().showMessage(mj_messages::FormatError, DialogKind::Error);
     return;
   }
   fileName_ = name;

@@ -1,12 +1,15 @@
 // Every real data file the imports accept goes on to a median-joining network.
+#include "Dia_File.h"
+#include "MJDataFile.h"
 #include "Median_joining.h"
+#include "OutFile.h"
 #include "ScriptedDialogs.h"
 #include "TestPaths.h"
-#include "umwandl.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -16,6 +19,8 @@ class ImportedData : public ::testing::TestWithParam<const char*> {};
 
 }  // namespace
 
+// The way the median-joining window goes: the same import and choice of state sets, the
+// calculation, the .out file, and the drawing window's reading of it.
 TEST_P(ImportedData, ImportsAndRunsMedianJoining) {
   const std::string rel = std::string("mj/") + GetParam();
   SKIP_WITHOUT_SHARED_DATA(rel);
@@ -23,21 +28,30 @@ TEST_P(ImportedData, ImportsAndRunsMedianJoining) {
   ScriptedDialogsScope s;
   const fs::path input = dir.path() / fs::path(GetParam()).filename();
   fs::copy_file(testpaths::sharedData(rel), input);
-  const std::string ext = input.extension().string();
-  const bool imported = ext == ".phy"   ? ImportPhylipFile(input.string(), false)
-                        : ext == ".nex" ? ImportNexusFile(input.string(), false)
-                                        : ImportYchFile(input.string());
-  ASSERT_TRUE(imported) << testing::PrintToString(s.dialogs.texts());
-  fs::path rdf = input;
-  rdf.replace_extension(".rdf");
+  const std::optional<TMJDataFile> file = PrepareMJDataFile(input.string());
+  ASSERT_TRUE(file) << testing::PrintToString(s.dialogs.texts());
+  const bool aminoAcids = fs::path(GetParam()).stem().string().ends_with("_aa");
+  EXPECT_EQ(file->AminoAcids, aminoAcids);
 
   Trdf_DataSet data;
-  ASSERT_TRUE(LoadMJDataSet(data, rdf.string(), false, true, true))
+  ASSERT_TRUE(LoadMJDataSet(data, file->RdfName, file->AminoAcids, true, true))
       << testing::PrintToString(s.dialogs.texts());
-  TMJCalculation calc(data, TMJOptions{});
+  // Protein data has no N to warn about: asparagine is a residue like any other.
+  if (aminoAcids) EXPECT_TRUE(s.dialogs.texts().empty()) << testing::PrintToString(s.dialogs.texts());
+  TMJOptions options;
+  options.AminoAcids = file->AminoAcids;
+  TMJCalculation calc(data, options);
   ASSERT_TRUE(calc.Calculate());
   EXPECT_GT(calc.Links().size(), 0u);
   EXPECT_GE(calc.SequenceCount(), 3);
+
+  const std::string out = (dir.path() / "net.out").string();
+  ASSERT_TRUE(outfile::WriteOutText(out, MJOutText(calc, file->RdfName)));
+  TNetwork_Diagramm diagram;
+  std::string error;
+  ASSERT_TRUE(LoadOutFile(diagram, out, &error)) << error;
+  EXPECT_GE(diagram.NodeCount(), calc.SequenceCount());
+  EXPECT_EQ(static_cast<std::size_t>(diagram.LinkCount()), calc.Links().size());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -45,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values("woodmouse_cytb.phy", "woodmouse_cytb.nex", "dolphin_dloop.phy",
                       "dolphin_dloop.nex", "h1n1_na_usa.phy", "ringe_ie_binary.phy",
                       "toy_dna_6x12.phy", "toy_binary_4x9.phy", "danes_ystr.ych",
-                      "peru_ystr.ych"),
+                      "peru_ystr.ych", "ovomucoid_aa.phy", "ovomucoid_aa.nex"),
     [](const auto& info) {
       std::string name = info.param;
       for (char& c : name)

@@ -1,5 +1,7 @@
+#include "MJTestSets.h"
 #include "Median_joiningForm.h"
 #include "OutFile.h"
+#include "RdfMessages.h"
 #include "ScriptedDialogs.h"
 #include "TestPaths.h"
 
@@ -7,13 +9,19 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <unordered_set>
 
 namespace {
 
@@ -142,6 +150,153 @@ TEST(MJWindow, OpensAPhylipFileThroughTheImport) {
   EXPECT_NE(out.find("Final links"), std::string::npos);
   EXPECT_NE(out.find("Link    4 "), std::string::npos) << out;
   EXPECT_EQ(out.find("Link    5 "), std::string::npos) << out;
+  QApplication::processEvents();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+namespace {
+
+// An alignment of `n` distinct sequences of `length` sites, each a copy of an earlier one with one
+// to three sites changed (a fixed pseudo-random genealogy), written as an rdf file.
+void WriteGenealogy(const std::string& file, int n, int length) {
+  uint32_t seed = 12345;
+  const auto next = [&seed](uint32_t bound) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % bound;
+  };
+  const char bases[] = "ACGT";
+  std::vector<std::string> states{std::string(static_cast<std::size_t>(length), 'A')};
+  std::unordered_set<std::string> seen{states[0]};
+  while (static_cast<int>(states.size()) < n) {
+    std::string s = states[next(static_cast<uint32_t>(states.size()))];
+    for (uint32_t k = 0, changes = 1 + next(3); k < changes; ++k)
+      s[next(static_cast<uint32_t>(length))] = bases[next(4)];
+    if (seen.insert(s).second) states.push_back(s);
+  }
+  ScriptedDialogsScope quiet;
+  Trdf_DataSet set = MakeSet(states);
+  ASSERT_TRUE(set.WriteRdfFile(file, true, true));
+}
+
+}  // namespace
+
+// The link gauge and the link count move while a search runs, not only at its ends, and pending
+// events run during the calculation (so the window repaints and answers).
+TEST(MJWindow, GaugeAndLinkCountMoveDuringTheSearchAndEventsRun) {
+  testpaths::TempDir dir;
+  const std::string data = dir.file("genealogy.rdf");
+  WriteGenealogy(data, 300, 120);
+  ScriptedDialogsScope s;
+  QMainWindow main;
+  QPointer<TMJ_Menue> w = new TMJ_Menue(&main);
+  w->show();
+  s.dialogs.openFile(data);
+  Action(*w, "Open1")->trigger();
+  ASSERT_TRUE(Action(*w, "Calculatenetwork1")->isEnabled());
+
+  auto* gauge = w->findChild<QProgressBar*>("LinksGauge");
+  auto* links = w->findChild<QLineEdit*>("EditLinks");
+  ASSERT_TRUE(gauge && links);
+  std::vector<int> gaugeValues;
+  int linkCountsMidSearch = 0;
+  QObject::connect(gauge, &QProgressBar::valueChanged, [&](int v) { gaugeValues.push_back(v); });
+  QObject::connect(links, &QLineEdit::textChanged, [&] {
+    if (gauge->value() > 0 && gauge->value() < 100) ++linkCountsMidSearch;
+  });
+  bool eventsRanWhileCalculating = false;
+  QTimer::singleShot(0, [&] { eventsRanWhileCalculating = w && w->Calculating(); });
+
+  s.dialogs.saveFile(std::nullopt);
+  Action(*w, "Calculatenetwork1")->trigger();
+  EXPECT_TRUE(eventsRanWhileCalculating);
+  const auto midway = std::count_if(gaugeValues.begin(), gaugeValues.end(),
+                                    [](int v) { return v > 0 && v < 100; });
+  EXPECT_GE(midway, 10) << "gauge values: " << gaugeValues.size();
+  EXPECT_GT(linkCountsMidSearch, 0);
+  QApplication::processEvents();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+// A plain text chosen as data: one message that says what is wrong, and the window stays open
+// for another file.
+TEST(MJWindow, APlainTextFileGivesOneMessageAndTheWindowStaysOpen) {
+  testpaths::TempDir dir;
+  const std::string text = dir.file("notes.rdf");
+  testpaths::writeFile(text, "Notes on the field trip\r\nWe took samples at three places.\r\n");
+  ScriptedDialogsScope s;
+  QMainWindow main;
+  QPointer<TMJ_Menue> w = new TMJ_Menue(&main);
+  w->show();
+  s.dialogs.openFile(text);
+  Action(*w, "Open1")->trigger();
+  EXPECT_EQ(s.dialogs.messages(), std::vector<std::string>{rdf_messages::NotADataFile});
+  QApplication::processEvents();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  ASSERT_FALSE(w.isNull());
+  EXPECT_TRUE(w->isVisible());
+  EXPECT_FALSE(Action(*w, "Calculatenetwork1")->isEnabled());
+  EXPECT_EQ(w->DataSet(), nullptr);
+  EXPECT_EQ(testpaths::readFile(text),
+            "Notes on the field trip\r\nWe took samples at three places.\r\n");
+
+  // The same window then opens a data file.
+  const std::string data = dir.file("abc.rdf");
+  std::filesystem::copy_file(testpaths::testData("calc/triple_with_duplicate.rdf"), data);
+  s.dialogs.openFile(data);
+  Action(*w, "Open1")->trigger();
+  EXPECT_TRUE(Action(*w, "Calculatenetwork1")->isEnabled());
+  delete w;
+}
+
+// A file the reader refuses without a message of its own gets the window's summary, once.
+TEST(MJWindow, ARefusalWithoutAReaderMessageGetsTheFormatMessage) {
+  testpaths::TempDir dir;
+  const std::string ami = dir.file("binary.ami");
+  // '0' is no amino-acid state, and the reader refuses it silently.
+  testpaths::writeFile(ami, "  ;1.0\r\na;b;\r\n10;10;\r\n>A;1;;;;;;;\r\nAK\r\n>B;1;;;;;;;\r\n0K\r\n"
+                            ">C;1;;;;;;;\r\nAL\r\n");
+  ScriptedDialogsScope s;
+  QMainWindow main;
+  QPointer<TMJ_Menue> w = new TMJ_Menue(&main);
+  s.dialogs.openFile(ami);
+  Action(*w, "Open1")->trigger();
+  EXPECT_EQ(s.dialogs.messages(), std::vector<std::string>{mj_messages::FormatError});
+  ASSERT_FALSE(w.isNull());
+  delete w;
+}
+
+// An amino-acid alignment with '?' for missing data: imported with amino-acid states (N is
+// asparagine, no missing state), computed, and the network written.
+TEST(MJWindow, OpensAnAminoAcidPhylipFileAndComputesItsNetwork) {
+  testpaths::TempDir dir;
+  const std::string phy = dir.file("prot.phy");
+  testpaths::writeFile(phy,
+                       "5 10\r\n"
+                       "Alpha     MKNLEV?PQA\r\n"
+                       "Beta      MKNLEVLPQA\r\n"
+                       "Gamma     MKNIEVLPQA\r\n"
+                       "Delta     MKDIEVLPQA\r\n"
+                       "Eps       MKDIEVLPRA\r\n");
+  ScriptedDialogsScope s;
+  QMainWindow main;
+  QPointer<TMJ_Menue> w = new TMJ_Menue(&main);
+  s.dialogs.openFile(phy);
+  Action(*w, "Open1")->trigger();
+  EXPECT_TRUE(s.dialogs.messages().empty()) << s.dialogs.messages().front();
+  ASSERT_TRUE(Action(*w, "Calculatenetwork1")->isEnabled());
+  EXPECT_TRUE(w->Options().AminoAcids);
+  EXPECT_FALSE(Action(*w, "WeightingTransversions1")->isVisible());
+  ASSERT_NE(w->DataSet(), nullptr);
+  // Kept columns 3, 4, 7 and 9; Alpha's '?' is the undetermined residue X.
+  EXPECT_EQ(w->DataSet()->Taxon(1).States, "NLXQ");
+  EXPECT_EQ(w->DataSet()->Taxon(5).States, "DILR");
+  s.dialogs.saveFile(dir.file("prot.out"));
+  Action(*w, "Calculatenetwork1")->trigger();
+  const std::string out = testpaths::readFile(dir.file("prot.out"));
+  // Alpha matches Beta but for its missing residue: Beta, Gamma, Delta, Eps form a chain, and
+  // Alpha joins it without a mutation of its own.
+  EXPECT_NE(out.find("Final links"), std::string::npos) << out;
+  EXPECT_EQ(s.dialogs.messages(), std::vector<std::string>{outfile::SavedMessage});
   QApplication::processEvents();
   QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
