@@ -40,6 +40,13 @@ std::string solverPath(const std::string& programFolder) {
   return (std::filesystem::path(programFolder) / "Tesmo").string();
 }
 
+std::string runningText(qint64 elapsedMs) {
+  const qint64 seconds = elapsedMs < 0 ? 0 : elapsedMs / 1000;
+  const qint64 s = seconds % 60;
+  return "Tesmo is running: " + std::to_string(seconds / 60) + ":" + (s < 10 ? "0" : "") +
+         std::to_string(s);
+}
+
 LogVerdict scanLog(const std::string& text) {
   std::istringstream in(text);
   std::string line;
@@ -97,8 +104,29 @@ bool MPCalculation::start(const std::string& solver, const std::string& outName,
   return true;
 }
 
+bool MPCalculation::cancel() {
+  if (state_ == State::Idle) return false;
+  state_ = State::Idle;
+  timer_.stop();
+  if (process_.state() != QProcess::NotRunning) {
+    process_.terminate();
+    if (!process_.waitForFinished(3000)) {
+      process_.kill();
+      process_.waitForFinished(3000);
+    }
+  }
+  // What the solver had begun is no result: a later look must not take it for one.
+  std::error_code ec;
+  std::filesystem::remove(sto_, ec);
+  std::filesystem::remove(log_, ec);
+  dialogs().showMessage(kCancelled, DialogKind::Information);
+  emit finished(false);
+  return true;
+}
+
 void MPCalculation::poll() {
   if (state_ == State::Idle) return;
+  emit progress(now_() - startedAt_);
   if (state_ == State::WaitingForLog) {
     if (!fileExists(log_)) {
       if (now_() - startedAt_ >= waitLimitMs_ || (processEnded_ && !fileExists(log_))) {

@@ -20,6 +20,9 @@ inline constexpr const char* kSolverMissing =
     "Error in MP calculation: Tesmo.exe must be in the same folder as Tarvane.exe. (If you have "
     "made a link to Tarvane.exe on your desktop, you must also make a link to Tesmo.exe).";
 inline constexpr const char* kFailed = "Error within MP calculation.";
+inline constexpr const char* kCancelled =
+    "The MP calculation has been cancelled: Tesmo was stopped, and the unfinished .sto and .log "
+    "files it had begun were removed.";
 inline constexpr const char* kSucceeded =
     "MP calculation finished successfully. Result saved as *.sto file. You may proceed to the "
     "Draw Network menu.";
@@ -31,6 +34,9 @@ std::string logName(const std::string& outName);
 std::vector<std::string> solverArguments(const std::string& outName, int program);
 // The solver's program file: "Tesmo" beside the running program.
 std::string solverPath(const std::string& programFolder);
+// The elapsed time shown while the solver runs: "Tesmo is running: " + minutes + ":" + seconds
+// in two digits, e.g. "Tesmo is running: 1:05".
+std::string runningText(qint64 elapsedMs);
 
 enum class LogVerdict { Running, Failed, Succeeded };
 // Reads a log's text (LF or CR LF line ends) line by line until the first end line.
@@ -48,6 +54,11 @@ public:
   // the message) when the solver is missing; nothing is started then.
   bool start(const std::string& solver, const std::string& outName, int program);
   bool running() const { return state_ != State::Idle; }
+  // Milliseconds since the start; 0 when nothing runs.
+  qint64 elapsedMs() const { return running() ? now_() - startedAt_ : 0; }
+  // Ends a running solver (asked to stop, then killed if it does not), removes the .sto and .log
+  // it may have begun and tells the user; finished(false) follows. False when nothing runs.
+  bool cancel();
 
   // Timing, replaceable by tests: how long to wait for the log, the polling steps, the clock.
   void setTiming(int waitLimitMs, int waitStepMs, int watchStepMs);
@@ -55,6 +66,8 @@ public:
 
 signals:
   void finished(bool success);
+  // At every look at the log while the solver runs, with the time since the start.
+  void progress(qint64 elapsedMs);
 
 private:
   enum class State { Idle, WaitingForLog, WatchingLog };

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
@@ -59,6 +60,11 @@ TMPPanel::TMPPanel(QGroupBox* box) : QObject(box), box_(box) {
   RadioSetOfMPTrees_->setChecked(true);
   RadioAllMPTrees_->setEnabled(false);
 
+  MPElapsedLabel_ = new QLabel(box);
+  MPElapsedLabel_->setObjectName(QLatin1String("MPElapsedLabel"));
+  MPElapsedLabel_->hide();
+  layout->addWidget(MPElapsedLabel_);
+
   auto* buttons = new QHBoxLayout;
   auto button = [&](const char* name, const char* caption, void (TMPPanel::*handler)()) {
     auto* b = new QPushButton(QString::fromLatin1(caption), box);
@@ -73,7 +79,11 @@ TMPPanel::TMPPanel(QGroupBox* box) : QObject(box), box_(box) {
   layout->addLayout(buttons);
 
   calculation_ = new mp::MPCalculation(this);
+  connect(calculation_, &mp::MPCalculation::progress, this, [this](qint64 elapsedMs) {
+    MPElapsedLabel_->setText(QString::fromStdString(mp::runningText(elapsedMs)));
+  });
   connect(calculation_, &mp::MPCalculation::finished, this, [this](bool success) {
+    MPElapsedLabel_->hide();
     MPStartButton_->setEnabled(true);
     box_->hide();
     emit finished(success);
@@ -107,10 +117,17 @@ void TMPPanel::MPStartButtonClick() {
     box_->hide();
     return;
   }
-  // The window stays usable while the solver runs; a second start waits for this one.
+  // The window stays usable while the solver runs; a second start waits for this one, and
+  // Cancel ends it.
   MPStartButton_->setEnabled(false);
+  MPElapsedLabel_->setText(QString::fromStdString(mp::runningText(0)));
+  MPElapsedLabel_->show();
 }
 
-void TMPPanel::MPCancelButtonClick() { box_->hide(); }
+void TMPPanel::MPCancelButtonClick() {
+  // A running solver is stopped (its finished signal hides the panel); otherwise Cancel only
+  // hides the options.
+  if (!calculation_->cancel()) box_->hide();
+}
 
 void TMPPanel::MPHelpButtonClick() { dialogs().showMessage(kHelpText); }

@@ -8,6 +8,7 @@
 #include <string>
 
 class QGroupBox;
+class QLabel;
 class QPushButton;
 class QRadioButton;
 namespace mp { class MPCalculation; }
@@ -41,6 +42,7 @@ private:
   QRadioButton* RadioMPTree_;
   QRadioButton* RadioNearoptTree_;
   QPushButton* MPStartButton_;
+  QLabel* MPElapsedLabel_;  // the elapsed time while the solver runs
   mp::MPCalculation* calculation_;
   std::string solverFolder_;
 };

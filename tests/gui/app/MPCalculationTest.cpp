@@ -5,7 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QTest>
 
+#include <signal.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -139,4 +143,63 @@ TEST_F(MPRunTest, MissingSolverStartsNothing) {
                             "Error in MP calculation: Tesmo.exe must be in the same folder as "
                             "Tarvane.exe. (If you have made a link to Tarvane.exe on your "
                             "desktop, you must also make a link to Tesmo.exe)."});
+}
+
+TEST(MPElapsed, RunningTextShowsMinutesAndSeconds) {
+  const std::pair<qint64, const char*> cases[] = {
+      {0, "Tesmo is running: 0:00"},     {999, "Tesmo is running: 0:00"},
+      {65000, "Tesmo is running: 1:05"}, {600000, "Tesmo is running: 10:00"},
+      {-5, "Tesmo is running: 0:00"}};
+  for (const auto& [ms, text] : cases) EXPECT_EQ(mp::runningText(ms), text) << ms;
+}
+
+// A solver that has begun its log and result and then works on: its process id goes to pid.txt.
+constexpr const char* kLongSolver =
+    "echo $$ > \"$(dirname \"$4\")/pid.txt\"; echo 'partial' > \"$3\"; echo 'args: x' > \"$4\"; "
+    "exec sleep 60";
+
+bool processAlive(const std::string& pidFile) {
+  const std::string text = testpaths::readFile(pidFile);
+  const int pid = std::atoi(text.c_str());
+  return pid > 0 && ::kill(pid, 0) == 0;
+}
+
+TEST_F(MPRunTest, CancelEndsTheSolverRemovesItsFilesAndSaysSo) {
+  ScriptedDialogsScope s;
+  mp::MPCalculation calc;
+  calc.setTiming(15000, 10, 10);
+  qint64 fake = 0;
+  calc.setClock([&] { return fake; });
+  QSignalSpy finished(&calc, &mp::MPCalculation::finished);
+  QSignalSpy progress(&calc, &mp::MPCalculation::progress);
+  EXPECT_FALSE(calc.cancel());  // nothing runs yet
+  ASSERT_TRUE(calc.start(writeSolver(dir, kLongSolver), out, 4));
+  // Wait until the solver has written its log and the watch has looked at it.
+  for (int i = 0; i < 400 && !(std::filesystem::exists(dir.file("net.log")) &&
+                                std::filesystem::exists(dir.file("pid.txt")) &&
+                                progress.count() > 2);
+       ++i) {
+    fake += 1000;
+    QTest::qWait(10);
+  }
+  ASSERT_TRUE(std::filesystem::exists(dir.file("net.log")));
+  ASSERT_TRUE(processAlive(dir.file("pid.txt")));
+  EXPECT_TRUE(calc.running());
+  // The elapsed time follows the clock.
+  EXPECT_GT(progress.last().at(0).toLongLong(), 0);
+  EXPECT_EQ(calc.elapsedMs(), fake);
+
+  EXPECT_TRUE(calc.cancel());
+  EXPECT_FALSE(calc.running());
+  EXPECT_FALSE(processAlive(dir.file("pid.txt")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("net.sto")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("net.log")));
+  EXPECT_TRUE(std::filesystem::exists(out));  // the network itself stays
+  ASSERT_EQ(finished.count(), 1);
+  EXPECT_FALSE(finished.at(0).at(0).toBool());
+  EXPECT_EQ(s.dialogs.messages(), std::vector<std::string>{mp::kCancelled});
+  // Nothing more comes from the stopped run.
+  QTest::qWait(50);
+  EXPECT_EQ(finished.count(), 1);
+  EXPECT_FALSE(calc.cancel());
 }

@@ -9,9 +9,11 @@
 
 #include <QAction>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <filesystem>
 
@@ -86,6 +88,38 @@ TEST_F(PanelFixture, SuccessfulRunReportsAndHidesThePanel) {
   EXPECT_EQ(s.dialogs.messages(), (std::vector<std::string>{mp::kStartNotice, mp::kSucceeded}));
   EXPECT_EQ(testpaths::readFile(dir.file("net.sto")), "2\n");  // program 2 was asked for
   EXPECT_FALSE(window.mpGroupBox()->isVisibleTo(&window));
+}
+
+TEST_F(PanelFixture, WhileTheSolverRunsTheTimeShowsAndCancelStopsIt) {
+  writeSolver("echo 'partial' > \"$3\"; echo 'args: x' > \"$4\"; exec sleep 60");
+  testpaths::writeFile(dir.file("net.out"), "x\r\n");
+  ScriptedDialogsScope s;
+  s.dialogs.openFile(dir.file("net.out"));
+  QSignalSpy spy(&panel, &TMPPanel::finished);
+  auto* elapsed = window.findChild<QLabel*>("MPElapsedLabel");
+  ASSERT_NE(elapsed, nullptr);
+  EXPECT_FALSE(elapsed->isVisibleTo(&window));
+  click("MPStartButton");
+  EXPECT_TRUE(elapsed->isVisibleTo(&window));
+  EXPECT_EQ(elapsed->text(), QStringLiteral("Tesmo is running: 0:00"));
+  for (int i = 0; i < 400 && !std::filesystem::exists(dir.file("net.log")); ++i) QTest::qWait(10);
+  QTest::qWait(50);
+  ASSERT_TRUE(panel.calculation().running());
+  EXPECT_TRUE(elapsed->text().startsWith(QStringLiteral("Tesmo is running: ")));
+  EXPECT_FALSE(window.findChild<QPushButton*>("MPStartButton")->isEnabled());
+  // The notice is shown as it stands, before the run.
+  EXPECT_EQ(s.dialogs.messages(), std::vector<std::string>{mp::kStartNotice});
+
+  click("MPCancelButton");
+  ASSERT_EQ(spy.count(), 1);
+  EXPECT_FALSE(spy.at(0).at(0).toBool());
+  EXPECT_FALSE(panel.calculation().running());
+  EXPECT_EQ(s.dialogs.messages(), (std::vector<std::string>{mp::kStartNotice, mp::kCancelled}));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("net.sto")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("net.log")));
+  EXPECT_FALSE(window.mpGroupBox()->isVisibleTo(&window));
+  EXPECT_FALSE(elapsed->isVisibleTo(&window));
+  EXPECT_TRUE(window.findChild<QPushButton*>("MPStartButton")->isEnabled());
 }
 
 TEST_F(PanelFixture, HelpShowsTheExplanation) {
