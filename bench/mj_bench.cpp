@@ -1,9 +1,10 @@
 // Runs the median-joining calculation on one data file and prints its figures.
-//   mj_bench <file.rdf|file.ami|file.phy|file.nex> [epsilon] [--amino] [--square] [--fhp]
-//            [--out file.out]
+//   mj_bench <data file: .rdf .ami .rmf .sco .phy .nex .tor .ych> [epsilon] [--amino] [--square]
+//            [--fhp] [--out file.out]
 // The last line holds wall time, peak memory, sequences, median vectors, links and the total link
 // length as key=value pairs.
 
+#include "MJDataFile.h"
 #include "Median_joining.h"
 #include "OutFile.h"
 #include "UHelp.h"
@@ -13,6 +14,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 
 #include <chrono>
 #include <cstdio>
@@ -29,27 +31,38 @@ bool EndsWith(const std::string& s, const std::string& suffix) {
   return true;
 }
 
-// PHYLIP and NEXUS files go through the program's import first.
-bool LoadData(const std::string& file, bool amino, Trdf_DataSet& data, std::string& usedFile) {
-  usedFile = file;
-  if (EndsWith(file, ".phy") || EndsWith(file, ".nex")) {
-    // The import writes its .rdf beside its input: work on a copy in the temporary folder so the
-    // data folder is never written to.
-    const auto copy = std::filesystem::temp_directory_path() /
-                      ("mj_bench_" + std::to_string(::getpid()) + "_" +
-                       std::filesystem::path(file).filename().string());
-    std::error_code ec;
-    std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing, ec);
+bool Imported(const std::string& file) {
+  for (const char* type : {".phy", ".nex", ".tor", ".ych"})
+    if (EndsWith(file, type)) return true;
+  return false;
+}
+
+// Reads the file as the median-joining window does: foreign files through the same imports, the
+// amino-acid states where the window would take them (or when asked). The imports write their
+// .rdf beside their input, so a foreign file is imported from a copy in a folder of its own in the
+// temporary folder: the data folder is never written to.
+bool LoadData(const std::string& file, bool& amino, Trdf_DataSet& data, std::string& usedFile) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::path folder;
+  std::string source = file;
+  if (Imported(file)) {
+    folder = fs::temp_directory_path() / ("mj_bench_" + std::to_string(::getpid()));
+    fs::create_directories(folder, ec);
+    const fs::path copy = folder / fs::path(file).filename();
+    fs::copy_file(file, copy, fs::copy_options::overwrite_existing, ec);
     if (ec) return false;
-    const bool ok = EndsWith(file, ".phy") ? ImportPhylipFile(copy.string(), false)
-                                           : ImportNexusFile(copy.string(), false);
-    if (!ok || !ChangeFileExtension("rdf", copy.string(), usedFile)) return false;
-    const bool read = LoadMJDataSet(data, usedFile, amino, true, false);
-    std::filesystem::remove(copy, ec);
-    std::filesystem::remove(usedFile, ec);
-    return read;
+    source = copy.string();
   }
-  return LoadMJDataSet(data, usedFile, amino, true, false);
+  const std::optional<TMJDataFile> prepared = PrepareMJDataFile(source);
+  bool read = false;
+  if (prepared) {
+    amino = amino || prepared->AminoAcids;
+    usedFile = prepared->RdfName;
+    read = LoadMJDataSet(data, usedFile, amino, true, prepared->Type == "RMF");
+  }
+  if (!folder.empty()) fs::remove_all(folder, ec);
+  return read;
 }
 
 }  // namespace
@@ -78,7 +91,6 @@ int main(int argc, char** argv) {
       options.Epsilon = static_cast<uint8_t>(e);
     }
   }
-  if (EndsWith(file, ".ami")) options.AminoAcids = true;
   Trdf_DataSet data;
   std::string usedFile;
   if (!LoadData(file, options.AminoAcids, data, usedFile)) {
