@@ -159,14 +159,40 @@ std::optional<int> StoLinkNumber(const std::string& line, std::size_t lineIndex)
   return IntegerOrThrow(line.substr(first + 1, second - first - 1), lineIndex);
 }
 
-void ReadStoLinks(const std::vector<std::string>& lines, std::size_t& pos, SubTree& links) {
+// A section that the file ends in before its "End" line: the file was cut off.
+std::runtime_error Unclosed(const std::string& section) {
+  return std::runtime_error("The file is cut off: its section \"" + section + "\" has no End line.");
+}
+
+// The link lines of a tree or network section up to its "End" line. A count line ("Tree-Edges n",
+// "MP-Edges n") must agree with the link lines that follow it.
+void ReadStoLinks(const std::vector<std::string>& lines, std::size_t& pos, SubTree& links,
+                  const std::string& section) {
+  std::optional<int> announced;
+  std::size_t announcedAt = 0;
+  int linkLines = 0;
   while (pos < lines.size()) {
     const std::string& line = lines[pos];
     const std::size_t index = pos++;
-    if (IsEnd(line)) return;
+    if (IsEnd(line)) {
+      if (announced && *announced != linkLines)
+        throw LineError(announcedAt, "the section \"" + section + "\" announces " +
+                                         std::to_string(*announced) + " links but lists " +
+                                         std::to_string(linkLines) + ".");
+      return;
+    }
+    if (line.starts_with("Tree-Edges") || line.starts_with("MP-Edges")) {
+      const std::size_t blank = line.find(' ');
+      announced = IntegerOrThrow(blank == std::string::npos ? std::string() : line.substr(blank + 1),
+                                 index);
+      announcedAt = index;
+      continue;
+    }
     if (!line.starts_with("Link")) continue;
+    ++linkLines;
     if (const std::optional<int> k = StoLinkNumber(line, index)) links.push_back(*k);
   }
+  throw Unclosed(section);
 }
 
 void ReadStoSubnetworkList(TNetwork_Diagramm& d, const std::vector<std::string>& lines,
@@ -178,24 +204,69 @@ void ReadStoSubnetworkList(TNetwork_Diagramm& d, const std::vector<std::string>&
     if (line.starts_with("Number")) IntegerOrThrow(ColumnsFrom(line, 8), index);
     else if (line.starts_with("Cost")) d.SteinerLength = IntegerOrThrow(ColumnsFrom(line, 6), index);
   }
+  throw Unclosed("Subnetworks");
 }
 
 void ReadStoSubnetwork(TNetwork_Diagramm& d, const std::vector<std::string>& lines,
                        std::size_t& pos) {
   d.SteinerTrees.emplace_back();
-  ReadStoLinks(lines, pos, d.SteinerTrees.back());
+  ReadStoLinks(lines, pos, d.SteinerTrees.back(), "Sub " + std::to_string(d.SteinerTrees.size()));
 }
 
 void ReadStoMPNetwork(TNetwork_Diagramm& d, const std::vector<std::string>& lines,
                       std::size_t& pos) {
   d.SteinerNetwork.clear();
-  ReadStoLinks(lines, pos, d.SteinerNetwork);
+  ReadStoLinks(lines, pos, d.SteinerNetwork, "MP-Network");
 }
 
+// Reads the file's lines; a file whose last line has no line end was cut off in mid-line (every
+// writer ends every line) and is refused.
 bool ReadLines(const std::string& fileName, std::vector<std::string>& lines, std::string* error) {
-  if (ReadTextFileLines(fileName, lines)) return true;
-  if (error) *error = "Cannot read the file " + fileName + ".";
-  return false;
+  std::string text;
+  if (!ReadWholeFile(fileName, text)) {
+    if (error) *error = "Cannot read the file " + fileName + ".";
+    return false;
+  }
+  if (!text.empty() && text.back() != '\n' && text.back() != '\r') {
+    if (error) *error = "The file " + fileName + " is cut off: its last line is incomplete.";
+    return false;
+  }
+  lines = SplitTextLines(text);
+  return true;
+}
+
+bool IsStarLine(const std::string& line) { return line.starts_with("*****"); }
+
+// What is missing from the network lines [from, to) of a network file cut short at a line end;
+// empty when nothing is. A network file closes its weights with its third star line and then
+// names every weighted character and every taxon (median vectors aside); a file without the
+// third star line (hand-made, or from elsewhere) is taken as it is.
+std::string MissingNetworkLines(const std::vector<std::string>& lines, std::size_t from,
+                                std::size_t to) {
+  int stars = 0;
+  std::size_t weights = 0, characterNames = 0;
+  std::vector<std::string> taxa;
+  std::set<std::string> named;
+  for (std::size_t i = from; i < to && i < lines.size(); ++i) {
+    const std::string& line = lines[i];
+    if (IsStarLine(line)) ++stars;
+    else if (line.starts_with("Weight of character")) ++weights;
+    else if (line.starts_with("Mapping of character;")) ++characterNames;
+    else if (line.starts_with("Freq")) taxa.push_back(Columns(line, 19, 6));
+    else if (line.starts_with("Mapping of taxon;")) {
+      std::string rest = line;
+      CutField(rest);
+      named.insert(CutField(rest));
+    }
+  }
+  if (stars < 3) return {};
+  if (characterNames < weights)
+    return std::to_string(weights) + " characters are weighted but only " +
+           std::to_string(characterNames) + " are named.";
+  for (const std::string& taxon : taxa)
+    if (!IsMedianName(taxon) && !named.contains(taxon))
+      return "Taxon " + NoBlanks(taxon) + " is not named.";
+  return {};
 }
 
 }  // namespace
@@ -221,6 +292,11 @@ bool LoadOutFile(TNetwork_Diagramm& d, const std::string& fileName, std::string*
   d.ClearDiagram();
   std::vector<std::string> lines;
   if (!ReadLines(fileName, lines, error)) return false;
+  const std::string missing = MissingNetworkLines(lines, 0, lines.size());
+  if (!missing.empty()) {
+    if (error) *error = "The file " + fileName + " is cut off: " + missing;
+    return false;
+  }
   std::size_t pos = 0;
   ReadOutNetworkSection(d, lines, pos);
   return true;
@@ -231,6 +307,7 @@ bool LoadStoFile(TNetwork_Diagramm& d, const std::string& fileName, std::string*
   std::vector<std::string> lines;
   if (!ReadLines(fileName, lines, error)) return false;
   try {
+    bool network = false;
     std::size_t pos = 0;
     while (pos < lines.size()) {
       const std::string& line = lines[pos];
@@ -241,11 +318,17 @@ bool LoadStoFile(TNetwork_Diagramm& d, const std::string& fileName, std::string*
         IntegerOrThrow(ColumnsFrom(line, 13), index);
         ReadStoSubnetwork(d, lines, pos);
       } else if (line.starts_with("Section Network")) {
+        const std::size_t from = pos;
         ReadOutNetworkSection(d, lines, pos);
+        if (pos == from || !IsEnd(lines[pos - 1])) throw Unclosed("Network");
+        const std::string missing = MissingNetworkLines(lines, from, pos - 1);
+        if (!missing.empty()) throw std::runtime_error("The file is cut off: " + missing);
+        network = true;
       } else if (line.starts_with("Section MP-Network")) {
         ReadStoMPNetwork(d, lines, pos);
       }
     }
+    if (!network) throw std::runtime_error("The file holds no network section.");
   } catch (const std::runtime_error& e) {
     if (error) *error = e.what();
     return false;

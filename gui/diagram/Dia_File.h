@@ -11,13 +11,16 @@
 
 // Reads a .out file into `diagram` (cleared first). Positions are not read: the diagram is laid out
 // afterwards. Shows the long-links warning when mutation lists were cut. False with `error` set
-// when the file cannot be read.
+// when the file cannot be read or was cut off (its last line incomplete, or characters or taxa
+// left unnamed after its weights), so a cut file is never drawn half-named.
 bool LoadOutFile(TNetwork_Diagramm& diagram, const std::string& fileName,
                  std::string* error = nullptr);
 
 // Reads a .sto file into `diagram` (cleared first): its network section and the Steiner trees and
 // network. Link numbers outside the network are dropped. False with `error` set when the file
-// cannot be read or a count or link number is not an integer.
+// cannot be read, a count or link number is not an integer, a section has no "End" line or no
+// network section exists (a cut-off file), a tree's link count disagrees with its link lines, or
+// the embedded network was cut off as a .out file can be.
 bool LoadStoFile(TNetwork_Diagramm& diagram, const std::string& fileName,
                  std::string* error = nullptr);
 

@@ -3,7 +3,9 @@
 #include "UHelp.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 #include <set>
 
@@ -114,8 +116,63 @@ void ClipLineToBox(int& x1, int& y1, int& x2, int& y2, int width, int height) {
   else if (y2 > height) cut(y2, x2, y1, x1, height);
 }
 
+TSchemeColouring::TSchemeColouring(const TNetwork_Diagramm& d) : d_(d) {
+  for (std::size_t i = 0; i < d.ColorSchemes.size(); ++i)
+    if (d.ColorSchemes[i].SchemeActive) {
+      scheme_ = &d.ColorSchemes[i];
+      item_ = i;
+      break;
+    }
+  // Schemes are built one per information item, in the items' order.
+  if (scheme_ == nullptr || item_ >= TaxonType().Info.size()) {
+    scheme_ = nullptr;
+    return;
+  }
+  if (d.EquivalentTaxa.empty()) return;
+  std::unordered_map<std::string, int> first;  // the first node of each name, as FindNode
+  for (int i = 0; i < d.NodeCount(); ++i) first.try_emplace(d.Taxa[i].Name, i);
+  for (const EquiTaxonType& e : d.EquivalentTaxa) {
+    if (e.Taxon1 == e.Taxon2) continue;
+    const auto n = first.find(e.Taxon2);
+    if (n != first.end()) equivalents_[e.Taxon1].push_back(n->second);
+  }
+}
+
+std::vector<Pie> TSchemeColouring::PiesFor(const TaxonType& node) const {
+  if (scheme_ == nullptr || IsMedianName(node.Name)) return {};
+  const TColor own = node.Pies.empty() ? clYellow : node.Pies.front().PieColor;
+  std::vector<Pie> pies;
+  bool valued = false;
+  // Segments are keyed by the value; taxa without a value of the scheme share the empty key.
+  const auto add = [&](const TaxonType& taxon, std::int32_t frequency) {
+    std::string value = taxon.Info[item_].InfoValue;
+    TColor colour = own;
+    const auto label = std::ranges::find(scheme_->SchemeLabels, value);
+    if (!value.empty() && label != scheme_->SchemeLabels.end()) {
+      const auto at = static_cast<std::size_t>(label - scheme_->SchemeLabels.begin());
+      colour = at < scheme_->SchemeColors.size() ? scheme_->SchemeColors[at] : clYellow;
+      valued = true;
+    } else {
+      value.clear();
+    }
+    const std::int32_t share = std::max<std::int32_t>(0, frequency);
+    for (Pie& p : pies)
+      if (p.PieLabel == value) {
+        p.PieFrequency = static_cast<std::int32_t>(
+            std::min<std::int64_t>(std::int64_t{p.PieFrequency} + share, INT32_MAX));
+        return;
+      }
+    pies.push_back({value, colour, share, bsSolid});
+  };
+  add(node, node.OrigFrequency);
+  if (const auto it = equivalents_.find(node.Name); it != equivalents_.end())
+    for (int n : it->second) add(d_.Taxa[n], d_.Taxa[n].Frequency);
+  if (!valued) return {};
+  return pies;
+}
+
 void DrawNode(const TNetwork_Diagramm& d, TCanvas& canvas, const TaxonType& t, int width, int height,
-              const TDrawOptions& o) {
+              const TDrawOptions& o, const TSchemeColouring* colouring) {
   const int r = NodeRadius(t, o);
   if (r <= 0) return;
   const int cx = RoundEven(t.X + d.ImageOffsetX()), cy = RoundEven(t.Y + d.ImageOffsetY());
@@ -127,21 +184,36 @@ void DrawNode(const TNetwork_Diagramm& d, TCanvas& canvas, const TaxonType& t, i
   canvas.SetPen(LinePen(clWhite, 1, psSolid));
   canvas.Ellipse(x1, y1, x2, y2);
 
-  if (t.Pies.empty()) {
+  std::vector<Pie> schemePies;
+  if (colouring != nullptr) {
+    schemePies = colouring->PiesFor(t);
+  } else if (std::ranges::any_of(d.ColorSchemes, &SchemeType::SchemeActive)) {
+    schemePies = TSchemeColouring(d).PiesFor(t);
+  }
+  const std::vector<Pie>& pies = schemePies.empty() ? t.Pies : schemePies;
+  // A scheme's segments share out what they add up to; a node's own ones its frequency.
+  std::int64_t total = t.Frequency;
+  if (!schemePies.empty()) {
+    total = 0;
+    for (const Pie& p : schemePies) total += p.PieFrequency;
+  }
+
+  if (pies.empty()) {
     canvas.SetPen(outline);
     canvas.SetBrush({clWhite, bsClear});
     canvas.Ellipse(x1, y1, x2, y2);
-  } else if (t.Pies.size() == 1 || t.Frequency <= 0) {
-    canvas.SetBrush({t.Pies.front().PieColor, t.Pies.front().PiePattern});
+  } else if (pies.size() == 1 || total <= 0) {
+    canvas.SetBrush({pies.front().PieColor, pies.front().PiePattern});
     canvas.SetPen(outline);
     canvas.Ellipse(x1, y1, x2, y2);
   } else {
     double angle = 0;
-    for (const Pie& p : t.Pies) {
+    for (const Pie& p : pies) {
       canvas.SetBrush({p.PieColor, p.PiePattern});
       canvas.SetPen(LinePen(p.PieColor, 1, psSolid));
       if (p.PieFrequency <= 0) continue;
-      const double sweep = static_cast<double>(p.PieFrequency) / t.Frequency * 2 * std::numbers::pi;
+      const double sweep = static_cast<double>(p.PieFrequency) / static_cast<double>(total) * 2 *
+                           std::numbers::pi;
       canvas.Pie(x1, y1, x2, y2, angle, sweep);
       angle += sweep;
     }
@@ -154,8 +226,9 @@ void DrawNode(const TNetwork_Diagramm& d, TCanvas& canvas, const TaxonType& t, i
 void DrawNodes(const TNetwork_Diagramm& d, TCanvas& canvas, int width, int height,
                const TDrawOptions& o) {
   const std::vector<bool> shown = ShownNodes(d, o);
+  const TSchemeColouring colouring(d);
   for (std::size_t i = 0; i < d.Taxa.size(); ++i)
-    if (shown[i]) DrawNode(d, canvas, d.Taxa[i], width, height, o);
+    if (shown[i]) DrawNode(d, canvas, d.Taxa[i], width, height, o, &colouring);
 }
 
 void DrawLink(const TNetwork_Diagramm& d, TCanvas& canvas, const LinkType& l,

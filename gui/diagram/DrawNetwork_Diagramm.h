@@ -45,6 +45,25 @@ private:
   std::unordered_map<std::string, std::vector<int>> helpByPair_;
 };
 
+// The pie charts an active colour scheme gives the nodes. A node stands for itself and the taxa
+// equivalent to it; it is drawn as one segment per value of the scheme's information item among
+// those taxa, in the value's colour, weighted by their frequencies, in the order the values first
+// occur (taxa without a value share the node's own first colour). A median vector, a node none of
+// whose taxa has a value, and every node while no scheme is active keep their own pies.
+class TSchemeColouring {
+public:
+  explicit TSchemeColouring(const TNetwork_Diagramm& diagram);
+  bool Active() const { return scheme_ != nullptr; }
+  // The segments `node` is drawn with; empty when it keeps its own pies.
+  std::vector<Pie> PiesFor(const TaxonType& node) const;
+
+private:
+  const TNetwork_Diagramm& d_;
+  const SchemeType* scheme_ = nullptr;
+  std::size_t item_ = 0;  // the information item the scheme colours by
+  std::unordered_map<std::string, std::vector<int>> equivalents_;  // name -> equivalent nodes
+};
+
 // Paints `diagram` on an image of width x height pixels. A diagram without links or nodes paints
 // nothing, not even the background.
 void DrawDiagram(TNetwork_Diagramm& diagram, TCanvas& canvas, int width, int height,
@@ -58,8 +77,11 @@ bool IsLinkDrawn(const LinkType& link, const TDrawOptions& options);
 // DrawLink paints the line (bent through its help points when it has them), DrawLinkLabels its
 // mutation labels (which the full drawing puts on top of all nodes); a link with an end that names
 // no node paints nothing.
+// `colouring`: the active colour scheme's pies, built once per drawing; when null DrawNode builds
+// its own.
 void DrawNode(const TNetwork_Diagramm& diagram, TCanvas& canvas, const TaxonType& node, int width,
-              int height, const TDrawOptions& options);
+              int height, const TDrawOptions& options,
+              const TSchemeColouring* colouring = nullptr);
 void DrawLink(const TNetwork_Diagramm& diagram, TCanvas& canvas, const LinkType& link,
               const TLinkLookup& lookup, int width, int height);
 void DrawLinkLabels(const TNetwork_Diagramm& diagram, TCanvas& canvas, LinkType& link,

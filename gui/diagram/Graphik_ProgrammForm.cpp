@@ -34,6 +34,9 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -68,15 +71,16 @@ private:
   const QImage& image_;
 };
 
-// A spin box the user changes only with its arrows.
-class TArrowSpin final : public QSpinBox {
+// A size field: changed with its arrows or by typing a value, which counts once it is confirmed
+// with Enter or the field is left (not at every keystroke).
+class TSizeSpin final : public QSpinBox {
 public:
-  TArrowSpin(const char* name, int minimum, int maximum, int value, QWidget* parent)
+  TSizeSpin(const char* name, int minimum, int maximum, int value, QWidget* parent)
       : QSpinBox(parent) {
     setObjectName(QString::fromLatin1(name));
     setRange(minimum, maximum);
     setValue(value);
-    lineEdit()->setReadOnly(true);
+    setKeyboardTracking(false);
   }
 };
 
@@ -117,6 +121,12 @@ TGraphik_Menue::TGraphik_Menue(QWidget* parent, QSize screenSize)
   setAttribute(Qt::WA_DeleteOnClose);
 
   const ScreenScaling s = ScaleDiagramForm(*this, QSize(1016, 734), screenSize);
+  // Never larger than the screen leaves room for.
+  QSize available = screenSize;
+  if (!available.isValid())
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+      available = screen->availableGeometry().size();
+  if (available.isValid()) resize(size().boundedTo(available));
   surface_ = QImage(ScaledLength(kImageWidth, s), ScaledLength(kImageHeight, s),
                     QImage::Format_RGB32);
   surface_.fill(Qt::white);
@@ -172,8 +182,19 @@ void TGraphik_Menue::buildControls(int imageWidth, int imageHeight) {
   Image1_->setFixedSize(imageWidth, imageHeight);
   row->addWidget(Image1_, 0, Qt::AlignTop | Qt::AlignLeft);
 
-  auto* panel = new QVBoxLayout;
-  row->addLayout(panel, 1);
+  // The controls beside the picture scroll when the screen is too low for all of them, so the
+  // window never grows past the screen and every control stays reachable.
+  auto* scroll = new QScrollArea(central);
+  scroll->setObjectName(QStringLiteral("ControlsScrollArea"));
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  auto* controls = new QWidget(scroll);
+  controls->setObjectName(QStringLiteral("Controls"));
+  scroll->setWidget(controls);
+  row->addWidget(scroll, 1);
+  central = controls;
+  auto* panel = new QVBoxLayout(controls);
 
   // Display parameters: every change repaints.
   DisplayParameters_ = new QGroupBox(QStringLiteral("Display parameters"), central);
@@ -194,10 +215,10 @@ void TGraphik_Menue::buildControls(int imageWidth, int imageHeight) {
     display->addWidget(c, r++, 0, 1, 2);
     connect(c, &QCheckBox::toggled, this, &TGraphik_Menue::refreshButtonClick);
   }
-  TaxCircMinSizeSpin_ = new TArrowSpin("TaxCircMinSizeSpin", 3, 10, 4, DisplayParameters_);
-  TaxCircMaxSizeSpin_ = new TArrowSpin("TaxCircMaxSizeSpin", 10, 100, 50, DisplayParameters_);
-  MedCircRadSpin_ = new TArrowSpin("MedCircRadSpin", 3, 7, 3, DisplayParameters_);
-  FontSizeSpin_ = new TArrowSpin("FontSizeSpin", 0, 20, 6, DisplayParameters_);
+  TaxCircMinSizeSpin_ = new TSizeSpin("TaxCircMinSizeSpin", 3, 10, 4, DisplayParameters_);
+  TaxCircMaxSizeSpin_ = new TSizeSpin("TaxCircMaxSizeSpin", 10, 100, 50, DisplayParameters_);
+  MedCircRadSpin_ = new TSizeSpin("MedCircRadSpin", 3, 7, 3, DisplayParameters_);
+  FontSizeSpin_ = new TSizeSpin("FontSizeSpin", 0, 20, 6, DisplayParameters_);
   const std::pair<const char*, QSpinBox*> spins[] = {{"Minimum node size", TaxCircMinSizeSpin_},
                                                      {"Maximum node size", TaxCircMaxSizeSpin_},
                                                      {"Node size (pixels)", MedCircRadSpin_},
@@ -597,9 +618,27 @@ void TGraphik_Menue::FinishDrawing() {
   HelpGroup_->show();
   SetupShortestTreeGroup();
   Image1_->setEnabled(true);
+  ShowFontSize();
   refreshButtonClick();
   if (!SchemesBuilt_) BuildSchemes();
   ShowActiveScheme();
+}
+
+void TGraphik_Menue::ShowFontSize() {
+  if (!diagram_) return;
+  // The one height of every node and mutation label, or 0 for mixed sizes.
+  int height = -1;
+  const auto take = [&height](int h) {
+    if (height == -1) height = h;
+    else if (height != h) height = 0;
+  };
+  for (const TaxonType& t : diagram_->Taxa) take(t.NameHeight);
+  for (const LinkType& l : diagram_->Links)
+    for (const MutationType& m : l.Mutations) take(m.NameHeight);
+  if (height < FontSizeSpin_->minimum() || height > FontSizeSpin_->maximum()) height = 0;
+  // Showing the size applies nothing.
+  const QSignalBlocker quiet(FontSizeSpin_);
+  FontSizeSpin_->setValue(height);
 }
 
 void TGraphik_Menue::SetupShortestTreeGroup() {
@@ -653,6 +692,7 @@ void TGraphik_Menue::FontSizeSpinChange() {
   const int height = FontSizeSpin_->value();
   diagram_->SetTaxonNameHeight(0, height, true, true);
   diagram_->SetAllMutationNameHeights(height);
+  MarkChanged();
   refreshButtonClick();
 }
 
@@ -724,9 +764,12 @@ void TGraphik_Menue::SaveUndoInformation() {
   UndoButton_->setEnabled(true);
 }
 
+void TGraphik_Menue::MarkChanged() { DiagramSaved_ = false; }
+
 void TGraphik_Menue::UndoButtonClick() {
   if (!diagram_) return;
   mouseEdit_.Undo(*diagram_);
+  MarkChanged();
   UndoButton_->setEnabled(false);
   ShowActiveScheme();
   refreshButtonClick();
@@ -747,6 +790,7 @@ void TGraphik_Menue::CmbColorSchemeChange() {
   if (!diagram_) return;
   if (CmbColorScheme_->currentIndex() <= 0) {
     for (SchemeType& scheme : diagram_->ColorSchemes) scheme.SchemeActive = false;
+    MarkChanged();
     SaveUndoInformation();
     refreshButtonClick();
     return;
@@ -766,6 +810,7 @@ void TGraphik_Menue::ChooseColorScheme(const std::string& name) {
     if (ShowModal(dialog) != kModalOk || !diagram_) continue;
     SaveUndoInformation();
     ActivateScheme(*diagram_, static_cast<int>(i) + 1, dialog.EditedSchemeColours());
+    MarkChanged();
     refreshButtonClick();
   }
 }
@@ -819,7 +864,10 @@ void TGraphik_Menue::Image1MouseMove(Qt::KeyboardModifiers, int x, int y) {
     UndoButton_->show();
     UndoButton_->setEnabled(true);
   }
-  if (result.Repaint) refreshButtonClick();
+  if (result.Repaint) {
+    MarkChanged();  // a node moved or a side turned
+    refreshButtonClick();
+  }
 }
 
 void TGraphik_Menue::Image1MouseUp(Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
@@ -855,6 +903,7 @@ void TGraphik_Menue::EditLinkStyle(int link) {
   LoadLinkStyle(linkStyle_, diagram_->Links[link - 1]);
   if (ShowModal(dialog) != kModalOk || !diagram_) return;
   ApplyLinkStyle(*diagram_, link, linkStyle_);
+  MarkChanged();
   refreshButtonClick();
 }
 
@@ -867,6 +916,7 @@ void TGraphik_Menue::EditMutationStyle(int link, int mutation) {
   LoadTextStyle(mutationStyle_, m.NameHeight, m.NameStyle, m.NameColor);
   if (ShowModal(dialog) != kModalOk || !diagram_) return;
   ApplyMutationStyle(*diagram_, link, mutation, mutationStyle_);
+  MarkChanged();
   MarkMixedFontSizes(mutationStyle_.Size());
   refreshButtonClick();
 }
@@ -877,6 +927,7 @@ void TGraphik_Menue::EditTaxonStyle(int node) {
   LoadTaxonStyle(taxonStyle_, diagram_->Taxa[node - 1]);
   if (ShowModal(dialog) != kModalOk || !diagram_) return;
   ApplyTaxonStyle(*diagram_, node, taxonStyle_);
+  MarkChanged();
   ShowActiveScheme();
   refreshButtonClick();
 }
@@ -888,6 +939,7 @@ void TGraphik_Menue::EditTaxonNameStyle(int node) {
   LoadTextStyle(taxonNameStyle_, t.NameHeight, t.NameStyle, t.NameColor);
   if (ShowModal(dialog) != kModalOk || !diagram_) return;
   ApplyTaxonNameStyle(*diagram_, node, taxonNameStyle_);
+  MarkChanged();
   MarkMixedFontSizes(taxonNameStyle_.Size());
   refreshButtonClick();
 }
@@ -989,13 +1041,14 @@ void TGraphik_Menue::Save1Click() {
       else dialogs().showMessage(error, DialogKind::Error);
       break;
     case TExportKind::Bmp:
-      dialogs().showMessage(kExportWarning, DialogKind::Warning);
+      // Right after an .fdi save there is nothing more to save.
+      if (!DiagramSaved_) dialogs().showMessage(kExportWarning, DialogKind::Warning);
       ForceFileExtension("bmp", *name);
       if (!WriteBitmap32(GetScreenShot(), *name, &error))
         dialogs().showMessage(error, DialogKind::Error);
       break;
     case TExportKind::Pdf:
-      dialogs().showMessage(kExportWarning, DialogKind::Warning);
+      if (!DiagramSaved_) dialogs().showMessage(kExportWarning, DialogKind::Warning);
       ForceFileExtension("pdf", *name);
       if (!SaveDiagramToPdf(*diagram_, DisplayOptions(), *name, &error))
         dialogs().showMessage(error, DialogKind::Error);

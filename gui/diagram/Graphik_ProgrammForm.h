@@ -132,6 +132,11 @@ private:
   // which the spin shows as 0.
   void MarkMixedFontSizes(int size);
   void ChooseColorScheme(const std::string& name);
+  // The "Font size " field shows the diagram's label height (0 when they differ).
+  void ShowFontSize();
+  // An edit of the diagram (a style, a moved node, a scheme, a size, an undo): it needs saving
+  // again. Zooming, moving the picture and browsing trees are no edits.
+  void MarkChanged();
   void ShowActiveScheme();
   // The taxon information window of the run (one of this window's own when there is none).
   TTax_info* TaxonInfoWindow();

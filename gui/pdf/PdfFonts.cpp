@@ -93,10 +93,13 @@ bool ReadPdfFontMetrics(const QRawFont& raw, const std::string& name, PdfFontMet
     *error = "GetTextMetrics: Internal error";
     return false;
   }
-  if (table(raw, "glyf").isEmpty() || table(raw, "loca").isEmpty()) {
+  const bool trueType = !table(raw, "glyf").isEmpty() && !table(raw, "loca").isEmpty();
+  const bool cff = !table(raw, "CFF ").isEmpty() || !table(raw, "CFF2").isEmpty();
+  if (!trueType && !cff) {
     *error = name + ": This font is not TrueType";
     return false;
   }
+  m->TrueTypeOutlines = trueType;
   const QByteArray head = table(raw, "head");
   const QByteArray hhea = table(raw, "hhea");
   const double unitsPerEm = readU16(head, 18);
@@ -148,6 +151,7 @@ bool ReadPdfFontMetrics(const QRawFont& raw, const std::string& name, PdfFontMet
 }
 
 std::string PdfFontProgram(const QRawFont& raw) {
+  if (raw.fontTable("glyf").isEmpty() || raw.fontTable("loca").isEmpty()) return {};
   // The tables a TrueType font program in a PDF file needs, in tag order (as bytes).
   static const std::array<const char*, 13> tags = {"OS/2", "cmap", "cvt ", "fpgm", "glyf",
                                                    "head", "hhea", "hmtx", "loca", "maxp",
@@ -232,7 +236,7 @@ std::unique_ptr<TPdfFont> TPdfFont::Create(PdfOutput& out, const std::string& na
 
 bool TPdfFont::writeObjects(PdfOutput& out, const QRawFont& raw, bool embed, std::string* error) {
   const std::string writeError = "File write error, or disk full";
-  if (embed && !metrics_.EmbeddingRestricted) {
+  if (embed && !metrics_.EmbeddingRestricted && metrics_.TrueTypeOutlines) {
     const std::string program = PdfFontProgram(raw);
     std::string packed;
     if (program.empty() || !PdfDeflate(program, &packed)) {

@@ -1,7 +1,9 @@
 #pragma once
 // One TrueType font resource of a PDF document: its metrics (from the platform's font engine),
 // its widths, descriptor and font dictionary objects, and, when asked for, the embedded font
-// program.
+// program. Faces with TrueType outlines and OpenType faces with PostScript (CFF) outlines are both
+// measured; only TrueType outlines can be embedded as a TrueType font program, so a CFF face is
+// written by name alone and the viewer supplies the face.
 
 #include <QRawFont>
 
@@ -28,13 +30,15 @@ struct PdfFontMetrics {
   double UnderlineThickness = 0;
   bool AnsiCharset = true;   // false for symbol fonts
   bool EmbeddingRestricted = false;
+  bool TrueTypeOutlines = true;  // false for a CFF face, which is never embedded
   int FirstChar = 32;
   int LastChar = 255;
   std::vector<double> Advances;   // FirstChar..LastChar
 };
 
 // Reads the metrics of the font. False with a message ("GetTextMetrics: Internal error", "<name>:
-// This font is not TrueType", ...) when the font cannot be used.
+// This font is not TrueType" for a face with neither TrueType nor CFF outlines, ...) when the font
+// cannot be used.
 bool ReadPdfFontMetrics(const QRawFont& raw, const std::string& name, PdfFontMetrics* metrics,
                         std::string* error);
 

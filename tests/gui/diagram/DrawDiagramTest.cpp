@@ -177,6 +177,73 @@ TEST(DrawDiagram, ANodeOfFrequencyZeroIsOneEllipseOfItsFirstSegment) {
   EXPECT_EQ(NodeEllipses(c)[0].brush, (TBrush{0x0000FF, bsSolid}));
 }
 
+// An active colour scheme colours each node by its value of the scheme's information item; a
+// node that stands for equivalent taxa becomes a pie of their values, weighted by frequency.
+class SchemeColours : public ::testing::Test {
+protected:
+  static constexpr TColor kNorth = 0x0000FF, kSouth = 0xFF0000;
+  void SetUp() override {
+    // "a" (3 of its own) stands also for "a2" (1); "b" is one taxon; "c" has no value.
+    d.Taxa = {Node("a", 50, 50, 4), Node("a2", 0, 0, 1), Node("b", 100, 50, 1),
+              Node("c", 150, 50, 1), Node("mv   1", 100, 100, 0)};
+    d.Taxa[0].OrigFrequency = 3;
+    d.Taxa[1].Active = false;  // an equivalent taxon is no node of the picture
+    d.Taxa[0].Info[1] = {"Geography", "North"};
+    d.Taxa[1].Info[1] = {"Geography", "South"};
+    d.Taxa[2].Info[1] = {"Geography", "South"};
+    d.Taxa[4].Pies.front().PieColor = clRed;
+    d.EquivalentTaxa = {{"a", "a2"}};
+    d.Links = {Link("a", "b"), Link("b", "c"), Link("b", "mv   1")};
+    d.BuildColorSchemes();
+    ASSERT_EQ(d.ColorSchemes.size(), 6u);
+    ASSERT_EQ(d.ColorSchemes[1].SchemeLabels, (std::vector<std::string>{"North", "South"}));
+    d.ColorSchemes[1].SchemeColors = {kNorth, kSouth};
+  }
+  TRecordingCanvas Draw() {
+    TRecordingCanvas c;
+    DrawDiagram(d, c, 300, 300, Options());
+    return c;
+  }
+  TNetwork_Diagramm d;
+};
+
+TEST_F(SchemeColours, NoActiveSchemeKeepsTheNodesOwnColours) {
+  const TRecordingCanvas c = Draw();
+  EXPECT_TRUE(c.Of(Kind::Pie).empty());
+  for (const auto& e : NodeEllipses(c))
+    EXPECT_TRUE(e.brush.Color == clYellow || e.brush.Color == clRed) << e.brush.Color;
+}
+
+TEST_F(SchemeColours, AnActiveSchemeColoursByValueAndWeighsEquivalentTaxa) {
+  d.ColorSchemes[1].SchemeActive = true;
+  const TRecordingCanvas c = Draw();
+  // "a": three North of its own and one South from "a2", counter-clockwise from angle 0.
+  const auto pies = c.Of(Kind::Pie);
+  ASSERT_EQ(pies.size(), 2u);
+  EXPECT_EQ(pies[0].brush, (TBrush{kNorth, bsSolid}));
+  EXPECT_DOUBLE_EQ(pies[0].sweepAngle, 3 * kPi / 2);
+  EXPECT_EQ(pies[1].brush, (TBrush{kSouth, bsSolid}));
+  EXPECT_DOUBLE_EQ(pies[1].startAngle, 3 * kPi / 2);
+  EXPECT_DOUBLE_EQ(pies[1].sweepAngle, kPi / 2);
+  // "b" all South; "c" without a value and the median vector keep their own colours.
+  std::vector<TColor> fills;
+  for (const auto& e : NodeEllipses(c))
+    if (e.brush.Style != bsClear) fills.push_back(e.brush.Color);
+  EXPECT_EQ(fills, (std::vector<TColor>{kSouth, clYellow, clRed}));
+  // The nodes' own pies are untouched: switching the scheme off brings them back.
+  EXPECT_EQ(d.Taxa[0].Pies.size(), 1u);
+  d.ColorSchemes[1].SchemeActive = false;
+  EXPECT_TRUE(Draw().Of(Kind::Pie).empty());
+}
+
+TEST_F(SchemeColours, ANodeDrawnAloneTakesTheSchemeToo) {
+  d.ColorSchemes[1].SchemeActive = true;
+  TRecordingCanvas c;
+  DrawNode(d, c, d.Taxa[2], 300, 300, Options());
+  ASSERT_EQ(NodeEllipses(c).size(), 1u);
+  EXPECT_EQ(NodeEllipses(c)[0].brush.Color, kSouth);
+}
+
 TEST(DrawDiagram, NameBoxesSitLeftOfTheCircle) {
   TNetwork_Diagramm d;
   d.ImageCenter = {110, 100};

@@ -1,11 +1,14 @@
 // The drawing window driven offscreen: open, lay out, place, finish, save, export, print, browse
 // shortest trees, zoom and leave.
 
+#include "DlgSchemeColorForm.h"
+#include "DlgTaxonStyle_newForm.h"
 #include "Graphik_PdfExport.h"
 #include "Graphik_ProgrammForm.h"
 #include "PdfBox.h"
 #include "Graphik_WindowLogic.h"
 #include "ScriptedDialogs.h"
+#include "StyleDialogParts.h"
 #include "TestPaths.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +17,9 @@
 #include <QApplication>
 #include <QLabel>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QScrollArea>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
@@ -51,6 +57,27 @@ void DeletePending() { QCoreApplication::sendPostedEvents(nullptr, QEvent::Defer
 bool Contains(const std::vector<std::string>& texts, const std::string& text) {
   return std::find(texts.begin(), texts.end(), text) != texts.end();
 }
+
+int PixelsOf(const QImage& image, QRgb colour) {
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+  return n;
+}
+
+// Types `text` into a spin box's field and confirms it with Enter, as a user does.
+void Type(QSpinBox* spin, const QString& text) {
+  auto* field = spin->findChild<QLineEdit*>();
+  ASSERT_NE(field, nullptr);
+  spin->setFocus();
+  field->selectAll();
+  QTest::keyClicks(field, text);
+  QTest::keyClick(field, Qt::Key_Return);
+}
+
+const char* const kExportWarningText =
+    "Warning: To save your modifications it is required to save as *.dia or *.fdi format "
+    "additionally.";
 
 // A window for the design screen, deleted with the fixture unless it closed itself.
 class DrawWindow : public ::testing::Test {
@@ -206,7 +233,8 @@ TEST_F(DrawWindow, OutFileFromOpenToPrint) {
   ASSERT_TRUE(std::filesystem::exists(pdf));
   EXPECT_EQ(testpaths::readFile(pdf).substr(0, 4), "%PDF");
   const QString pdftoppm = QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
-  if (!pdftoppm.isEmpty()) {
+  ASSERT_FALSE(pdftoppm.isEmpty()) << "poppler-utils not installed: run scripts/setup-deps.sh";
+  {
     const QString prefix = QString::fromStdString(dir.file("page"));
     EXPECT_EQ(QProcess::execute(pdftoppm, {"-r", "20", "-png", QString::fromStdString(pdf), prefix}),
               0);
@@ -489,4 +517,278 @@ TEST_F(DrawWindow, LinkToAMissingNodeStopsThePlacementWithAMessage) {
   EXPECT_TRUE(Hidden(w, "StopButton"));
   // Either paused with "Continue", or, when nothing else was left to place, ready to finish.
   EXPECT_NE(Hidden(w, "EndCorrectionButton"), Hidden(w, "FinalizeButton"));
+}
+
+namespace {
+
+// Colours of the scheme dialog in the tests below (0x00BBGGRR): green and magenta, which nothing
+// else in the picture has.
+constexpr TColor kNorthColour = 0x00FF00;
+constexpr TColor kEastColour = 0xFF00FF;
+const QRgb kNorthPixel = qRgb(0, 255, 0);
+const QRgb kEastPixel = qRgb(255, 0, 255);
+
+}  // namespace
+
+// Choosing a scheme and confirming its colours colours the nodes; node 1, which stands also for
+// its equivalent taxon 5, is a pie of North (3) and East (2). The .fdi keeps it.
+TEST_F(DrawWindow, AColourSchemeColoursTheNodesAndTheFdiKeepsIt) {
+  testpaths::TempDir dir;
+  ScriptedDialogsScope s;
+  OpenAndPlace(s, Fixture("network.out"));
+  Finish();
+  EXPECT_EQ(PixelsOf(w->Surface(), kNorthPixel), 0);
+  auto* combo = Child<QComboBox>(w, "CmbColorScheme");
+  ASSERT_FALSE(combo->isHidden());
+  const int geography = combo->findText(QStringLiteral("Geography"));
+  ASSERT_GT(geography, 0);
+  std::vector<std::string> labels;
+  w->ShowModal = [&labels](QDialog& dialog) {
+    auto* scheme = dynamic_cast<TSchemeColorsDlg*>(&dialog);
+    if (scheme == nullptr) return 0;
+    labels = scheme->EditedSchemeLabels();
+    scheme->SetEditedSchemeColours({kNorthColour, kEastColour});
+    return kModalOk;
+  };
+  combo->setCurrentIndex(geography);
+  w->CmbColorSchemeChange();
+  EXPECT_EQ(labels, (std::vector<std::string>{"North", "East"}));
+  const int north = PixelsOf(w->Surface(), kNorthPixel);
+  const int east = PixelsOf(w->Surface(), kEastPixel);
+  EXPECT_GT(north, 20);
+  EXPECT_GT(east, 10);
+  EXPECT_GT(north, east);  // three of five
+
+  // "None" switches the colours off again; Undo brings back what was shown before.
+  combo->setCurrentIndex(0);
+  w->CmbColorSchemeChange();
+  EXPECT_EQ(PixelsOf(w->Surface(), kNorthPixel), 0);
+  combo->setCurrentIndex(geography);
+  w->CmbColorSchemeChange();
+  EXPECT_GT(PixelsOf(w->Surface(), kNorthPixel), 20);
+
+  // The PDF page shows the scheme as the screen does.
+  const QImage page = RenderDiagramPage(*w->Diagram(), w->DisplayOptions(), PdfDiagramPageSize());
+  EXPECT_GT(PixelsOf(page, kNorthPixel), 100);
+
+  const std::string fdi = dir.file("coloured.fdi");
+  s.dialogs.saveFile(fdi);
+  Trigger(w, "Save1");
+  Trigger(w, "Exit1");
+  DeletePending();
+  ASSERT_TRUE(w.isNull());
+
+  w = new TGraphik_Menue(nullptr, kDesignScreen);
+  s.dialogs.openFile(fdi);
+  Trigger(w, "Open21");
+  ASSERT_NE(w->Diagram(), nullptr);
+  EXPECT_EQ(Child<QComboBox>(w, "CmbColorScheme")->currentText(), "Geography");
+  EXPECT_EQ(PixelsOf(w->Surface(), kNorthPixel), north);
+  EXPECT_EQ(PixelsOf(w->Surface(), kEastPixel), east);
+}
+
+// The size fields take typed values; the font field shows the labels' size after reopening.
+TEST_F(DrawWindow, SizeFieldsTakeTypedValuesAndTheFontSizeSurvivesTheFdi) {
+  testpaths::TempDir dir;
+  ScriptedDialogsScope s;
+  w->show();
+  OpenAndPlace(s, Fixture("network.out"));
+  Finish();
+  auto* font = Child<QSpinBox>(w, "FontSizeSpin");
+  EXPECT_EQ(font->value(), 6);
+  Type(font, QStringLiteral("12"));
+  EXPECT_EQ(font->value(), 12);
+  for (const TaxonType& t : w->Diagram()->Taxa) EXPECT_EQ(t.NameHeight, 12);
+  for (const LinkType& l : w->Diagram()->Links)
+    for (const MutationType& m : l.Mutations) EXPECT_EQ(m.NameHeight, 12);
+  const struct {
+    const char* spin;
+    const char* typed;
+    int TDrawOptions::*option;
+    int value;
+  } sizes[] = {{"MedCircRadSpin", "5", &TDrawOptions::MedRadius, 5},
+               {"TaxCircMinSizeSpin", "7", &TDrawOptions::MinRadius, 7},
+               {"TaxCircMaxSizeSpin", "30", &TDrawOptions::MaxRadius, 30}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(size.spin);
+    Type(Child<QSpinBox>(w, size.spin), QString::fromLatin1(size.typed));
+    EXPECT_EQ(w->DisplayOptions().*size.option, size.value);
+  }
+
+  const std::string fdi = dir.file("sizes.fdi");
+  s.dialogs.saveFile(fdi);
+  Trigger(w, "Save1");
+  Trigger(w, "Exit1");
+  DeletePending();
+  ASSERT_TRUE(w.isNull());
+  w = new TGraphik_Menue(nullptr, kDesignScreen);
+  Child<QSpinBox>(w, "FontSizeSpin")->setValue(8);  // whatever the field held before
+  s.dialogs.openFile(fdi);
+  Trigger(w, "Open21");
+  ASSERT_NE(w->Diagram(), nullptr);
+  EXPECT_EQ(Child<QSpinBox>(w, "FontSizeSpin")->value(), 12);
+  EXPECT_EQ(w->Diagram()->Taxa[0].NameHeight, 12);
+  EXPECT_EQ(w->DisplayOptions().MedRadius, 5);
+  EXPECT_EQ(w->DisplayOptions().MaxRadius, 30);
+}
+
+// Right after an .fdi save the exports have nothing to warn about; a change after the save
+// brings both the warning and the exit question back.
+TEST_F(DrawWindow, ExportsAfterASaveDoNotWarnAndAChangeAfterItIsNotLost) {
+  testpaths::TempDir dir;
+  ScriptedDialogsScope s;
+  OpenAndPlace(s, Fixture("network.out"));
+  Finish();
+  s.dialogs.saveFile(dir.file("saved.fdi"));
+  Trigger(w, "Save1");
+  ASSERT_TRUE(w->DiagramSaved());
+  s.dialogs.clear();
+  for (const char* file : {"right-after.bmp", "right-after.pdf"}) {
+    s.dialogs.saveFile(dir.file(file));
+    Trigger(w, "Save1");
+    EXPECT_TRUE(std::filesystem::exists(dir.file(file))) << file;
+  }
+  EXPECT_FALSE(Contains(s.dialogs.messages(), kExportWarningText));
+
+  // Zooming and moving the picture edit nothing; a node colour changed after the save does.
+  Click(w, "Zoom_groesser");
+  Click(w, "LeftButton");
+  s.dialogs.saveFile(dir.file("zoomed.pdf"));
+  Trigger(w, "Save1");
+  EXPECT_FALSE(Contains(s.dialogs.messages(), kExportWarningText));
+  const TDrawNetwork_Diagramm& d = *w->Diagram();
+  ASSERT_EQ(d.Taxa[1].Pies.size(), 1u);
+  const QPoint node(static_cast<int>(d.Taxa[1].X) + d.ImageOffsetX(),
+                    static_cast<int>(d.Taxa[1].Y) + d.ImageOffsetY());
+  int styled = 0;
+  w->ShowModal = [&styled](QDialog& dialog) {
+    auto* pie = dynamic_cast<TTaxonStyleDlg_new*>(&dialog);
+    if (pie == nullptr) return 0;
+    dialog.show();
+    pie->SetPieColours({0x00FF00});
+    pie->FormActivate();
+    Child<QPushButton>(&dialog, "OKBtn")->click();
+    ++styled;
+    return dialog.result();
+  };
+  QTest::mouseClick(Child<QWidget>(w, "Image1"), Qt::RightButton, {}, node);
+  ASSERT_EQ(styled, 1);
+  ASSERT_EQ(d.Taxa[1].Pies.front().PieColor, static_cast<TColor>(0x00FF00));
+  s.dialogs.saveFile(dir.file("changed.bmp"));
+  Trigger(w, "Save1");
+  EXPECT_TRUE(Contains(s.dialogs.messages(), kExportWarningText));
+  s.dialogs.answer(DialogAnswer::No);  // exit without saving? No: save
+  s.dialogs.saveFile(dir.file("changed.fdi"));
+  Trigger(w, "Exit1");
+  EXPECT_TRUE(Contains(s.dialogs.questions(), kExitQuestion));
+  DeletePending();
+  EXPECT_TRUE(w.isNull());
+  EXPECT_NE(testpaths::readFile(dir.file("changed.fdi")).find("TAXON_COLOR_PIE1;65280;"),
+            std::string::npos);
+}
+
+// On a 1600 x 1000 screen the finished window stays within the screen and every control can be
+// reached (the control panel scrolls).
+TEST(DrawWindowScreen, TheFinishedWindowFitsTheScreenWithEveryControlReachable) {
+  const QSize screen(1600, 1000);
+  QPointer<TGraphik_Menue> w = new TGraphik_Menue(nullptr, screen);
+  w->setAttribute(Qt::WA_DeleteOnClose, false);
+  ScriptedDialogsScope s;
+  w->show();
+  s.dialogs.openFile(testpaths::testData("window/network.out").string());
+  s.dialogs.answer(DialogAnswer::No);
+  w->findChild<QAction*>("Open21")->trigger();
+  QTRY_VERIFY_WITH_TIMEOUT(w->PlacementDone(), 60000);
+  w->findChild<QPushButton*>("FinalizeButton")->click();
+  QCoreApplication::processEvents();
+  EXPECT_LE(w->frameGeometry().width(), screen.width());
+  EXPECT_LE(w->frameGeometry().height(), screen.height());
+  auto* scroll = w->findChild<QScrollArea*>("ControlsScrollArea");
+  ASSERT_NE(scroll, nullptr);
+  int checked = 0;
+  for (QAbstractButton* b : w->findChildren<QAbstractButton*>()) {
+    if (!b->isVisibleTo(w)) continue;
+    scroll->ensureWidgetVisible(b, 0, 0);
+    QCoreApplication::processEvents();
+    const QRect inWindow(b->mapTo(w.data(), QPoint(0, 0)), b->size());
+    EXPECT_TRUE(w->rect().contains(inWindow)) << b->objectName().toStdString();
+    EXPECT_FALSE(b->visibleRegion().isEmpty()) << b->objectName().toStdString();
+    ++checked;
+  }
+  EXPECT_GT(checked, 15);
+  EXPECT_FALSE(w->findChild<QWidget*>("HelpGroup")->isHidden());
+  delete w.data();
+  DeletePending();
+}
+
+// A .sto file cut in half is refused with the reader's message and nothing is drawn.
+TEST_F(DrawWindow, ACutStoFileIsRefused) {
+  testpaths::TempDir dir;
+  std::string text = testpaths::readFile(Fixture("trees.sto"));
+  text.resize(text.size() / 2);
+  const std::string path = dir.file("cut.sto");
+  testpaths::writeFile(path, text);
+  ScriptedDialogsScope s;
+  s.dialogs.openFile(path);
+  Trigger(w, "Open21");
+  EXPECT_EQ(s.dialogs.messages(),
+            std::vector<std::string>{"The chosen file has the wrong format or contains no data."});
+  EXPECT_TRUE(s.dialogs.questions().empty());
+  EXPECT_FALSE(w->PlacementRunning());
+  EXPECT_EQ(PixelsOf(w->Surface(), qRgb(0, 0, 0)), 0);
+  EXPECT_EQ(testpaths::readFile(path), text);
+}
+
+// The PDF page keeps every node and label inside, also a large node at the top.
+TEST(DiagramPdfPage, KeepsEveryNodeAndLabelInside) {
+  TNetwork_Diagramm d;
+  const auto node = [](const std::string& name, double x, double y, int frequency) {
+    TaxonType t;
+    t.Name = t.Label = name;
+    t.X = x;
+    t.Y = y;
+    t.Frequency = t.OrigFrequency = frequency;
+    t.NameHeight = 12;
+    t.LineWidth = 1;
+    t.Active = true;
+    t.Pies = {Pie{"", 0x00FF00, frequency, bsSolid}};
+    return t;
+  };
+  d.Taxa = {node("Top", 300, 100, 400), node("Left", 100, 300, 1), node("Right", 500, 300, 1),
+            node("Bottom", 300, 400, 100)};
+  for (const auto& [a, b] : {std::pair{"Top", "Left"}, {"Top", "Right"}, {"Left", "Bottom"}}) {
+    LinkType l;
+    l.Taxon1 = a;
+    l.Taxon2 = b;
+    l.Active = true;
+    l.LineWidth = 1;
+    d.Links.push_back(l);
+  }
+  d.DiagramCenter = {300, 250};
+  d.ImageCenter = {388, 276};
+  TDrawOptions o;
+  o.MaxRadius = 100;
+  const QSize size = PdfDiagramPageSize();
+  const QImage page = RenderDiagramPage(d, o, size);
+  // The green of the nodes: none on the border rows and columns, and the top node is whole (as
+  // high as it is wide).
+  QRect green;
+  for (int y = 0; y < page.height(); ++y)
+    for (int x = 0; x < page.width(); ++x)
+      if ((page.pixel(x, y) & 0xFFFFFF) == 0x00FF00) green |= QRect(x, y, 1, 1);
+  ASSERT_FALSE(green.isEmpty());
+  EXPECT_GT(green.top(), 3);
+  EXPECT_GT(green.left(), 3);
+  EXPECT_LT(green.bottom(), size.height() - 4);
+  EXPECT_LT(green.right(), size.width() - 4);
+  int topWidth = 0;
+  for (int x = green.left(); x <= green.right(); ++x)
+    topWidth += (page.pixel(x, green.top() + 1) & 0xFFFFFF) == 0x00FF00;
+  EXPECT_LT(topWidth, green.width() / 2);  // a circle's cap, not a cut-off flat edge
+  // The labels: dark pixels stay away from the border too (the frame aside).
+  int darkNearEdge = 0;
+  for (int y = 4; y < page.height() - 4; ++y)
+    for (int x : {4, 5, 6, page.width() - 7, page.width() - 6, page.width() - 5})
+      darkNearEdge += qGray(page.pixel(x, y)) < 100;
+  EXPECT_EQ(darkNearEdge, 0);
 }

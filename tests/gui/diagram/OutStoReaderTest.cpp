@@ -292,4 +292,82 @@ TEST(StoReader, NonIntegerCountsAndLinkNumbersFail) {
   }
 }
 
+// A file cut off, or whose parts disagree, is refused with a reason and never read half-named.
+struct BrokenFile {
+  const char* name;
+  const char* fixture;   // under tests/data/diagram
+  const char* cutBefore; // the file ends just before this text (empty: cut in mid-line at half)
+  const char* replace;   // or: this text ...
+  const char* with;      // ... becomes this one
+  const char* reason;    // part of the error
+};
+
+class BrokenFiles : public ::testing::TestWithParam<BrokenFile> {};
+
+TEST_P(BrokenFiles, AreRefusedWithTheirReason) {
+  ScriptedDialogsScope scope;
+  const BrokenFile& c = GetParam();
+  std::string text = testpaths::readFile(testpaths::testData(std::string("diagram/") + c.fixture));
+  if (c.replace != nullptr) {
+    const std::size_t at = text.find(c.replace);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, std::string(c.replace).size(), c.with);
+  } else if (std::string(c.cutBefore).empty()) {
+    text.resize(text.size() / 2);
+    ASSERT_NE(text.back(), '\n');
+  } else {
+    const std::size_t at = text.find(c.cutBefore);
+    ASSERT_NE(at, std::string::npos);
+    text.resize(at);
+  }
+  testpaths::TempDir dir;
+  const std::string path = dir.file(c.fixture);
+  testpaths::writeFile(path, text);
+  TNetwork_Diagramm d;
+  std::string error;
+  const bool sto = std::string(c.fixture).ends_with(".sto");
+  EXPECT_FALSE(sto ? LoadStoFile(d, path, &error) : LoadOutFile(d, path, &error));
+  EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+  EXPECT_TRUE(scope.dialogs.messages().empty());  // the caller tells the user
+  EXPECT_EQ(testpaths::readFile(path), text);     // and the file stays as it was
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CutOrInconsistent, BrokenFiles,
+    ::testing::Values(
+        BrokenFile{"StoInMidLine", "demo.sto", "", nullptr, nullptr, "last line is incomplete"},
+        BrokenFile{"StoInItsNetwork", "demo.sto", "Mapping of character;    14", nullptr, nullptr,
+                   "\"Network\" has no End line"},
+        BrokenFile{"StoAfterItsNetwork", "demo.sto", "End\n\nEOF", nullptr, nullptr,
+                   "\"Network\" has no End line"},
+        BrokenFile{"StoInATree", "demo.sto", "Link\t9\tmv   1\t9", nullptr, nullptr,
+                   "\"Sub 2\" has no End line"},
+        BrokenFile{"StoBeforeItsNetwork", "demo.sto", "Section Network", nullptr, nullptr,
+                   "no network section"},
+        BrokenFile{"StoTreeCountDisagrees", "demo.sto", nullptr, "Tree-Edges 2", "Tree-Edges 4",
+                   "announces 4 links but lists 2"},
+        BrokenFile{"StoNetworkCountDisagrees", "demo.sto", nullptr, "MP-Edges 3", "MP-Edges 2",
+                   "announces 2 links but lists 3"},
+        BrokenFile{"OutInMidLine", "demo.out", "", nullptr, nullptr, "last line is incomplete"},
+        BrokenFile{"OutInCharacterNames", "demo.out", "Mapping of character;    14", nullptr, nullptr,
+                   "20 characters are weighted but only 13 are named"},
+        BrokenFile{"OutBeforeTaxonNames", "demo.out", "Mapping of taxon;     1", nullptr, nullptr,
+                   "Taxon 1 is not named"},
+        BrokenFile{"OutInTaxonNames", "demo.out", "Mapping of taxon;     4", nullptr, nullptr,
+                   "Taxon 4 is not named"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(StoReader, AFileCutAfterItsEndLinesStillReads) {
+  // The closing "EOF" line adds nothing to read.
+  ScriptedDialogsScope scope;
+  std::string text = testpaths::readFile(testpaths::testData("diagram/demo.sto"));
+  text.resize(text.find("EOF"));
+  testpaths::TempDir dir;
+  testpaths::writeFile(dir.file("whole.sto"), text);
+  TNetwork_Diagramm d;
+  std::string error;
+  EXPECT_TRUE(LoadStoFile(d, dir.file("whole.sto"), &error)) << error;
+  EXPECT_EQ(d.LinkCount(), 4);
+}
+
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <QBuffer>
 #include <QFont>
+#include <QFontDatabase>
 #include <QRawFont>
 
 #include <functional>
@@ -222,6 +223,68 @@ TEST(PdfFontsTest, AFontThatCannotBeReadIsRefused) {
   EXPECT_EQ(error, "GetTextMetrics: Internal error");
 }
 
+// The faces a Debian desktop has, from the font files scripts/setup-deps.sh installs, so the
+// result does not hang on which face a family name happens to resolve to.
+TEST(PdfFontsTest, TrueTypeAndCffFacesAreMeasured) {
+  const struct {
+    const char* file;
+    bool trueTypeOutlines;
+  } faces[] = {
+      {"/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", true},
+      {"/usr/share/fonts/truetype/liberation/LiberationSans-Regular.ttf", true},
+      {"/usr/share/fonts/opentype/freefont/FreeSans.otf", false},  // CFF outlines
+  };
+  for (const auto& face : faces) {
+    SCOPED_TRACE(face.file);
+    const QRawFont raw(QString::fromLatin1(face.file), 100.0 * PdfPixelsPerInch / 72.0);
+    ASSERT_TRUE(raw.isValid()) << "font missing: run scripts/setup-deps.sh";
+    EXPECT_EQ(!raw.fontTable("CFF ").isEmpty(), !face.trueTypeOutlines);
+    PdfFontMetrics m;
+    std::string error;
+    ASSERT_TRUE(ReadPdfFontMetrics(raw, "Face", &m, &error)) << error;
+    EXPECT_EQ(m.TrueTypeOutlines, face.trueTypeOutlines);
+    EXPECT_GT(m.Ascent, 50);
+    EXPECT_GT(m.Descent, 10);
+    EXPECT_LT(m.UnderlinePosition, 0);
+    EXPECT_GT(m.UnderlineThickness, 0);
+    EXPECT_TRUE(m.AnsiCharset);
+    ASSERT_EQ(m.Advances.size(), 224u);
+    const double w = m.Advances['W' - 32], i = m.Advances['i' - 32], space = m.Advances[0];
+    EXPECT_GT(i, 10);
+    EXPECT_GT(w, 2 * i);
+    EXPECT_GT(space, 10);
+    // Only TrueType outlines make a TrueType font program.
+    EXPECT_EQ(PdfFontProgram(raw).empty(), !face.trueTypeOutlines);
+  }
+}
+
+// A family that resolves to a CFF face writes its text and widths; asked to embed, it is written
+// by name alone.
+TEST(PdfText, ACffFaceWritesItsTextByName) {
+  const int id = QFontDatabase::addApplicationFont(
+      QStringLiteral("/usr/share/fonts/opentype/freefont/FreeSans.otf"));
+  ASSERT_GE(id, 0) << "font missing: run scripts/setup-deps.sh";
+  const QString family = QFontDatabase::applicationFontFamilies(id).value(0);
+  QFont probe(family);
+  const bool cff = !QRawFont::fromFont(probe).fontTable("CFF ").isEmpty();
+  TPdfBox box;
+  box.SetEmbedFonts(true);
+  const ParsedPdf pdf = pdftest::parsePdf(memoryDoc(box, [&](TPdfBox& b) {
+    b.Canvas().Font = {family.toStdString(), 12, 0, 0};
+    EXPECT_TRUE(b.Canvas().TextOut(10, 10, "Outlines")) << b.Error();
+    EXPECT_GT(b.Canvas().TextWidth("WWWW"), 2 * b.Canvas().TextWidth("iiii"));
+  }));
+  ASSERT_EQ(pdf.error, "");
+  const int dict = objectWith(pdf, "/Type /Font");
+  ASSERT_NE(dict, 0);
+  EXPECT_EQ(pdf.value(dict, "/Subtype"), "/TrueType");
+  const int widths = refOf(pdf.value(dict, "/Widths"));
+  ASSERT_NE(widths, 0);
+  EXPECT_TRUE(std::regex_search(pdf.object(widths), std::regex(" [1-9][0-9]{2}")));
+  if (cff) EXPECT_FALSE(contains(pdf.bytes, "/FontFile2"));
+  QFontDatabase::removeApplicationFont(id);
+}
+
 TEST(PdfFontsTest, TheRebuiltFontProgramLoadsAgain) {
   QFont font("DejaVu Sans");
   font.setPixelSize(50);
@@ -320,7 +383,7 @@ TEST(PdfOutlines, OpenDescendantsCountThroughOpenBranchesOnly) {
 }
 
 TEST(PdfTools, TextAndOutlinesReadBack) {
-  if (!pdftest::haveTool("pdftotext")) GTEST_SKIP() << "pdftotext not installed";
+  ASSERT_TRUE(pdftest::haveTool("pdftotext")) << "pdftotext not installed: run scripts/setup-deps.sh";
   testpaths::TempDir dir;
   const std::string path = dir.file("text.pdf");
   TPdfBox box;
@@ -341,24 +404,23 @@ TEST(PdfTools, TextAndOutlinesReadBack) {
   EXPECT_TRUE(contains(text, "Median vector")) << text;
 
   std::string fonts;
-  if (pdftest::runTool("pdffonts", {QString::fromStdString(path)}, &fonts) == 0) {
-    EXPECT_TRUE(std::regex_search(fonts, std::regex("DejaVu Sans +TrueType +WinAnsi +yes"))) << fonts;
-    EXPECT_TRUE(std::regex_search(fonts, std::regex("Times New Roman,Bold +TrueType +WinAnsi +no")))
-        << fonts;
-  }
+  ASSERT_EQ(pdftest::runTool("pdffonts", {QString::fromStdString(path)}, &fonts), 0)
+      << "pdffonts not installed: run scripts/setup-deps.sh";
+  EXPECT_TRUE(std::regex_search(fonts, std::regex("DejaVu Sans +TrueType +WinAnsi +yes"))) << fonts;
+  EXPECT_TRUE(std::regex_search(fonts, std::regex("Times New Roman,Bold +TrueType +WinAnsi +no")))
+      << fonts;
   std::string check;
   const auto rc = pdftest::runTool("qpdf", {"--check", QString::fromStdString(path)}, &check);
-  if (rc) {
-    EXPECT_EQ(*rc, 0) << check;
-    std::string outlines;
-    ASSERT_EQ(pdftest::runTool("qpdf", {"--json", "--json-key=outlines", QString::fromStdString(path)},
-                               &outlines),
-              0);
-    const std::regex first("\"destpageposfrom1\": 1,[^]*\"title\": \"First page\"");
-    const std::regex inner("\"destpageposfrom1\": 2,[^]*\"title\": \"Inner \\(1\\)\"");
-    EXPECT_TRUE(std::regex_search(outlines, first)) << outlines;
-    EXPECT_TRUE(std::regex_search(outlines, inner)) << outlines;
-  }
+  ASSERT_TRUE(rc.has_value()) << "qpdf not installed: run scripts/setup-deps.sh";
+  EXPECT_EQ(*rc, 0) << check;
+  std::string outlines;
+  ASSERT_EQ(pdftest::runTool("qpdf", {"--json", "--json-key=outlines", QString::fromStdString(path)},
+                             &outlines),
+            0);
+  const std::regex first("\"destpageposfrom1\": 1,[^]*\"title\": \"First page\"");
+  const std::regex inner("\"destpageposfrom1\": 2,[^]*\"title\": \"Inner \\(1\\)\"");
+  EXPECT_TRUE(std::regex_search(outlines, first)) << outlines;
+  EXPECT_TRUE(std::regex_search(outlines, inner)) << outlines;
 }
 
 }  // namespace
