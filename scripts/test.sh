@@ -11,3 +11,7 @@ cmake --build "$build" --parallel "$(nproc)"
 export QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1
 cd "$build"
 ctest --output-on-failure --parallel "$(nproc)" --timeout 600
+# The readers under the fuzzer, a short bounded run each (built when clang with libFuzzer is there).
+if [ -d "$build/fuzz/bin" ]; then
+  "$root/scripts/fuzz.sh" "$build/fuzz/bin" 20
+fi

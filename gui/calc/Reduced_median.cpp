@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <limits>
 #include <unordered_set>
+#include <utility>
 
 namespace {
 
@@ -369,7 +370,11 @@ bool TRMCalculation::ApplySplit(const TRMSplit& split) {
       TaxaWhere([](const Trdf_Sequence& t) { return t.Active || t.Representative > 0; });
   const TRMBits colC = Column(c), colJ = Column(split.j - 1);
   const TRMBits side = split.sigma == '1' ? And(part, colC) : Minus(part, colC);
-  const auto [newC, newChar] = SplitColumns(split.sigma, Minus(side, colJ), And(side, colJ), all);
+  // Named pairs, not a structured binding: the lambdas below capture them.
+  const std::pair<TRMBits, TRMBits> columns =
+      SplitColumns(split.sigma, Minus(side, colJ), And(side, colJ), all);
+  const TRMBits& newC = columns.first;
+  const TRMBits& newChar = columns.second;
 
   std::vector<int> followers;
   for (int e = 0; e < data_.CharacterCount(); ++e)

@@ -5,6 +5,8 @@
 #include "UHelp.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <set>
 #include <stdexcept>
 
@@ -61,10 +63,17 @@ void ReadOutLink(TNetwork_Diagramm& d, const std::string& line) {
   d.Links.push_back(std::move(link));
 }
 
-void ReadOutFrequency(TNetwork_Diagramm& d, const std::string& line) {
+// A reader error: the message names the line.
+std::runtime_error LineError(std::size_t lineIndex, const std::string& what) {
+  return std::runtime_error("Line " + std::to_string(lineIndex + 1) + ": " + what);
+}
+
+void ReadOutFrequency(TNetwork_Diagramm& d, const std::string& line, std::size_t lineIndex) {
   TaxonType t;
   t.Name = Columns(line, 19, 6);
   t.Frequency = ParseInteger(ColumnsFrom(line, 28).substr(0, 10)).value_or(1);
+  if (t.Frequency < 0)
+    throw LineError(lineIndex, "the frequency " + std::to_string(t.Frequency) + " is negative.");
   t.OrigFrequency = t.Frequency;
   d.Taxa.push_back(std::move(t));
 }
@@ -96,7 +105,7 @@ void ReadOutInformation(TNetwork_Diagramm& d, const std::string& line) {
   TaxonType& t = d.Taxa[n];
   while (!rest.empty()) {
     const std::string kind = CutField(rest);
-    const int group = kind.starts_with("Group") ? LeadingNumber(std::string_view(kind).substr(5)) : -1;
+    const int group = kind.starts_with("Group") ? GroupNumber(std::string_view(kind).substr(5)) : -1;
     if (kind == "EthnicGroup") SetInfo(t, 0, "Ethnic group", CutField(rest));
     else if (kind == "Phenotype") SetInfo(t, 0, kind, CutField(rest));
     else if (kind == "Region" || kind == "Geography") SetInfo(t, 1, kind, CutField(rest));
@@ -112,16 +121,27 @@ void FinishOutNetwork(TNetwork_Diagramm& d) {
   for (LinkType& l : d.Links)
     for (MutationType& m : l.Mutations)
       if (m.Name.empty()) m.Name = m.Character;
+  // Frequencies are not negative; their sums are taken in 64 bits and refused past an int.
+  const auto checkedSum = [](std::int64_t sum) {
+    if (sum > std::numeric_limits<std::int32_t>::max())
+      throw std::runtime_error("The frequencies add up to more than " +
+                               std::to_string(std::numeric_limits<std::int32_t>::max()) + ".");
+    return static_cast<std::int32_t>(sum);
+  };
+  std::int64_t total = 0;
   for (TaxonType& t : d.Taxa) {
     if (t.Label.empty()) t.Label = t.Name;
     if (!IsMedianName(t.Name) || t.Frequency > 0) {
-      d.TotalTaxa += t.Frequency;
+      total += t.Frequency;
       ++d.TotalHaplotypes;
     }
   }
+  d.TotalTaxa = checkedSum(total);
   for (const EquiTaxonType& e : d.EquivalentTaxa) {
     const int n1 = d.FindNode(e.Taxon1), n2 = d.FindNode(e.Taxon2);
-    if (n1 >= 0 && n2 >= 0) d.Taxa[n1].Frequency += d.Taxa[n2].Frequency;
+    if (n1 >= 0 && n2 >= 0)
+      d.Taxa[n1].Frequency =
+          checkedSum(std::int64_t{d.Taxa[n1].Frequency} + d.Taxa[n2].Frequency);
   }
   for (TaxonType& t : d.Taxa) {
     Pie p;
@@ -135,11 +155,6 @@ void FinishOutNetwork(TNetwork_Diagramm& d) {
 }
 
 // ---- .sto ----
-
-// A reader error: the message names the line.
-std::runtime_error LineError(std::size_t lineIndex, const std::string& what) {
-  return std::runtime_error("Line " + std::to_string(lineIndex + 1) + ": " + what);
-}
 
 int IntegerOrThrow(const std::string& text, std::size_t lineIndex) {
   const std::optional<int> value = ParseInteger(text);
@@ -281,7 +296,7 @@ void ReadOutNetworkSection(TNetwork_Diagramm& d, const std::vector<std::string>&
     else if (key == "Link") ReadOutLink(d, line);
     else if (key == "Taxa" || key == "Tax.")
       d.EquivalentTaxa.push_back({Columns(line, 6, 6), Columns(line, 23, 6)});
-    else if (key == "Freq") ReadOutFrequency(d, line);
+    else if (key == "Freq") ReadOutFrequency(d, line, pos - 1);
     else if (key == "Mapp") ReadOutMapping(d, line);
     else if (key == "Othe") ReadOutInformation(d, line);
   }
@@ -297,8 +312,13 @@ bool LoadOutFile(TNetwork_Diagramm& d, const std::string& fileName, std::string*
     if (error) *error = "The file " + fileName + " is cut off: " + missing;
     return false;
   }
-  std::size_t pos = 0;
-  ReadOutNetworkSection(d, lines, pos);
+  try {
+    std::size_t pos = 0;
+    ReadOutNetworkSection(d, lines, pos);
+  } catch (const std::runtime_error& e) {
+    if (error) *error = e.what();
+    return false;
+  }
   return true;
 }
 

@@ -11,8 +11,9 @@
 
 // Reads a .out file into `diagram` (cleared first). Positions are not read: the diagram is laid out
 // afterwards. Shows the long-links warning when mutation lists were cut. False with `error` set
-// when the file cannot be read or was cut off (its last line incomplete, or characters or taxa
-// left unnamed after its weights), so a cut file is never drawn half-named.
+// when the file cannot be read, was cut off (its last line incomplete, or characters or taxa
+// left unnamed after its weights, so a cut file is never drawn half-named), or holds a negative
+// frequency or a frequency total past an int.
 bool LoadOutFile(TNetwork_Diagramm& diagram, const std::string& fileName,
                  std::string* error = nullptr);
 
@@ -27,6 +28,7 @@ bool LoadStoFile(TNetwork_Diagramm& diagram, const std::string& fileName,
 // Reads .out network lines from lines[pos] up to and including the first line beginning "End" (or
 // to the end) into `diagram`, and finishes the nodes (labels, totals, equivalent frequencies, one
 // pie each). Leaves `pos` after the consumed lines.
+// Throws std::runtime_error on a negative frequency, or when the frequencies add up past an int.
 void ReadOutNetworkSection(TNetwork_Diagramm& diagram, const std::vector<std::string>& lines,
                            std::size_t& pos);
 

@@ -1,9 +1,11 @@
 #include "DiagramText.h"
 
 #include "Network_Diagramm.h"
+#include "UHelp.h"
 
 #include <charconv>
 #include <cstdlib>
+#include <stdexcept>
 
 namespace diagramtext {
 
@@ -39,6 +41,14 @@ template <class T> std::optional<T> ParseNumber(std::string_view text) {
 std::optional<int> ParseInteger(std::string_view text) { return ParseNumber<int>(text); }
 
 std::optional<double> ParseReal(std::string_view text) { return ParseNumber<double>(text); }
+
+int GroupNumber(std::string_view text) {
+  try {
+    return LeadingNumber(text);
+  } catch (const std::out_of_range&) {
+    return -1;
+  }
+}
 
 std::string LongEdgesWarning() {
   const std::string limit = std::to_string(kMaxMutationsPerLink);

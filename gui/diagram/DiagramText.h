@@ -18,6 +18,11 @@ std::optional<int> ParseInteger(std::string_view text);
 // A decimal real number, surrounded by blanks or not.
 std::optional<double> ParseReal(std::string_view text);
 
+// The number of an information group from the text after "Group" or "TAXON_GROUP" ("2" gives 2,
+// "007" gives 7): -1 when the text does not start with a digit or the number does not fit an int,
+// so a file's oversized group number is passed over like any other unknown one.
+int GroupNumber(std::string_view text);
+
 // Shown after reading when links had more mutations than a link can keep.
 std::string LongEdgesWarning();
 

@@ -225,7 +225,7 @@ TaxonType ReadTaxon(const std::string& line) {
       if (const auto s = LineStyleFromName(f.Next())) t.LineStyle = *s;
     } else if (key == "TAXON_ACTIVE") t.Active = IsTrue(f.Next());
     else if (key.starts_with("TAXON_GROUP") && WithoutDigits(key) == "TAXON_GROUP") {
-      const int k = LeadingNumber(std::string_view(key).substr(11));
+      const int k = diagramtext::GroupNumber(std::string_view(key).substr(11));
       if (k < 1 || k > 3) continue;
       const std::string label = f.Next();
       SetInfo(t, static_cast<std::size_t>(2 + k), label, f.Next());

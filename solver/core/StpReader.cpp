@@ -16,8 +16,14 @@ namespace tesmo {
 
 namespace {
 
-// Vertex arrays are allocated from the announced node count before any vertex is seen.
+// Vertex arrays are allocated from the announced node count before any vertex is seen, so the
+// count is a claim to be checked, not a size: besides this fixed limit it may not exceed the
+// file's length in bytes (every vertex of an instance is named in it, in two bytes at least).
 constexpr long long maxNodes = 100000000;
+
+bool nodesHeld(long long nodes, std::size_t fileSize) {
+  return nodes >= 1 && nodes <= maxNodes && nodes <= static_cast<long long>(fileSize);
+}
 
 bool parseInt(std::string_view token, long long& value) {
   const char* begin = token.data();
@@ -95,7 +101,7 @@ bool StpReader::read(Graph& g, const std::string& path) {
 bool StpReader::readPlainNumeric(Graph& g) {
   long long nodes = 0;
   long long edges = 0;
-  if (!nextInt(nodes) || !nextInt(edges) || nodes < 1 || nodes > maxNodes || edges < 1 ||
+  if (!nextInt(nodes) || !nextInt(edges) || !nodesHeld(nodes, text_.size()) || edges < 1 ||
       edges > static_cast<long long>(text_.size()))
     return fail("incorrect input or file not found.");
   g.allocate(static_cast<int>(nodes), static_cast<int>(edges), static_cast<int>(nodes));
@@ -170,8 +176,8 @@ bool StpReader::readGraphSection(Graph& g) {
   std::string_view word;
   long long nodes = 0;
   long long edges = 0;
-  if (!nextToken(word) || !nextInt(nodes) || !nextToken(word) || !nextInt(edges) || nodes < 1 ||
-      nodes > maxNodes || edges < 0)
+  if (!nextToken(word) || !nextInt(nodes) || !nextToken(word) || !nextInt(edges) ||
+      !nodesHeld(nodes, text_.size()) || edges < 0)
     return fail("incorrect input or file not found.");
   // Every edge line takes at least seven characters, so a larger count cannot be met.
   edges = std::min<long long>(edges, static_cast<long long>(text_.size() / 7 + 1));

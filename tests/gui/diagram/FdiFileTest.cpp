@@ -259,6 +259,19 @@ INSTANTIATE_TEST_SUITE_P(
                      "Unknown error: \"x\" is not a valid integer value."}),
     [](const testing::TestParamInfo<FdiErrorCase>& info) { return std::string(info.param.name); });
 
+TEST(FdiFile, GroupNumberPastAnIntIsPassedOver) {
+  // Once ended in "Unknown error: stoi"; now the item is passed over like "TAXON_GROUP7".
+  ScriptedDialogsScope scope;
+  const std::string path = testpaths::testData("diagram/group_overflow.fdi").string();
+  TNetwork_Diagramm d;
+  TDrawOptions o;
+  ASSERT_TRUE(ReadFdiFile(d, path, o));
+  EXPECT_TRUE(scope.dialogs.messages().empty());
+  ASSERT_GE(d.NodeCount(), 1);
+  EXPECT_EQ(d.Taxa[0].Info[3], (InfoPair{"Group1", "g1"}));
+  EXPECT_EQ(d.Taxa[0].Info[5], InfoPair{});
+}
+
 TEST(FdiFile, UnreadableFileAndLongEdges) {
   ScriptedDialogsScope scope;
   TNetwork_Diagramm d;

@@ -151,7 +151,7 @@ TEST(OutReader, FrequencyMappingAndInformationEdgeCases) {
   testpaths::writeFile(dir.file("e.out"),
                        "Frequ. of taxon        1 :  abc\n"
                        "Frequ. of taxon   mv   2 :    0\n"
-                       "Frequ. of taxon        3 :   -2\n"
+                       "Frequ. of taxon        3 :    2\n"
                        "F2Criterion: Frequency>=2\n"
                        "Mapping of taxon;     1;A;b\n"
                        "Mapping of taxon;     9;nobody\n"
@@ -166,7 +166,7 @@ TEST(OutReader, FrequencyMappingAndInformationEdgeCases) {
   EXPECT_EQ(d.Taxa[0].Frequency, 1);  // not a number
   EXPECT_EQ(d.Taxa[0].Label, "A;b");  // everything after the second ';'
   EXPECT_EQ(d.Taxa[1].Label, "mv   2");
-  EXPECT_EQ(d.Taxa[2].Frequency, -2);
+  EXPECT_EQ(d.Taxa[2].Frequency, 2);
   EXPECT_TRUE(d.SpecialFileType);
   const TaxonType& t = d.Taxa[0];
   EXPECT_EQ(t.Info[0], (InfoPair{"Ethnic group", "e"}));
@@ -177,8 +177,63 @@ TEST(OutReader, FrequencyMappingAndInformationEdgeCases) {
   EXPECT_EQ(t.Info[2], (InfoPair{"Haplogroup", "hg"}));
   // The pair with a missing node adds nothing, yet counts as an equivalent taxon.
   EXPECT_EQ(d.Taxa[0].Frequency, 1);
-  EXPECT_EQ(d.TotalTaxa, 1 - 2);          // the median vector of frequency 0 does not count
+  EXPECT_EQ(d.TotalTaxa, 1 + 2);          // the median vector of frequency 0 does not count
   EXPECT_EQ(d.TotalHaplotypes, 2 - 1);
+}
+
+// Files that once broke the readers (found by fuzzing): refused with the reader's message, the
+// file left as it was.
+struct RefusedCase {
+  const char* name;
+  const char* fixture;
+  std::string error;
+};
+
+class OutRefused : public testing::TestWithParam<RefusedCase> {};
+
+TEST_P(OutRefused, WithTheReadersMessage) {
+  const RefusedCase& c = GetParam();
+  ScriptedDialogsScope scope;
+  const std::string path = testpaths::testData(c.fixture).string();
+  const std::string before = testpaths::readFile(path);
+  TNetwork_Diagramm d;
+  std::string error;
+  EXPECT_FALSE(LoadOutFile(d, path, &error));
+  EXPECT_EQ(error, c.error);
+  EXPECT_EQ(testpaths::readFile(path), before);
+}
+
+const std::string kFrequencyTotal = "The frequencies add up to more than 2147483647.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Frequencies, OutRefused,
+    testing::Values(
+        RefusedCase{"Negative", "diagram/negative_frequency.out",
+                    "Line 2: the frequency -1 is negative."},
+        RefusedCase{"TotalPastAnInt", "diagram/frequency_total_overflow.out", kFrequencyTotal},
+        // A taxon named equivalent to itself twice doubles its frequency twice.
+        RefusedCase{"EquivalentMergePastAnInt", "diagram/equivalent_frequency_overflow.out",
+                    kFrequencyTotal}),
+    [](const testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
+
+TEST(OutStoReaders, GroupNumberPastAnIntIsPassedOverLikeAnyUnknownGroup) {
+  ScriptedDialogsScope scope;
+  TNetwork_Diagramm out;
+  std::string error;
+  ASSERT_TRUE(LoadOutFile(out, testpaths::testData("diagram/group_overflow.out").string(), &error))
+      << error;
+  ASSERT_EQ(out.NodeCount(), 2);
+  // "Group99999999999" and its value "x" are passed over, the group after them is read.
+  EXPECT_EQ(out.Taxa[0].Info[3], (InfoPair{"Group1", "g1"}));
+  EXPECT_EQ(out.Taxa[0].Info[5], InfoPair{});
+
+  TNetwork_Diagramm sto;
+  ASSERT_TRUE(LoadStoFile(sto, testpaths::testData("diagram/group_overflow.sto").string(), &error))
+      << error;
+  ASSERT_EQ(sto.NodeCount(), 2);
+  EXPECT_EQ(sto.LinkCount(), 1);
+  EXPECT_EQ(sto.SteinerNetwork, (SubTree{1}));
+  for (const InfoPair& info : sto.Taxa[1].Info) EXPECT_EQ(info, InfoPair{});
 }
 
 TEST(OutReader, MissingFileFails) {

@@ -190,6 +190,19 @@ TEST(StpReaderDeathTest, ReadStpEndsTheRunWithAnErrorLine) {
   EXPECT_NE(log.text().find("Error: file not found.\n"), std::string::npos);
 }
 
+TEST(StpReader, NodeCountPastWhatTheFileCanHoldIsRefused) {
+  // The count is checked before the vertex arrays are sized from it: both forms once reserved
+  // gigabytes for a file of a few bytes.
+  tesmotest::LogCapture log(5);
+  for (const char* fixture : {"solver/claimed_nodes.stp", "solver/claimed_nodes.txt"}) {
+    Graph g;
+    StpReader reader;
+    EXPECT_FALSE(reader.read(g, testpaths::testData(fixture).string())) << fixture;
+    EXPECT_EQ(reader.error(), "incorrect input or file not found.") << fixture;
+    EXPECT_LT(g.firstArc.capacity(), 1000u) << fixture;
+  }
+}
+
 TEST(StpReader, ReadsOurFixture) {
   tesmotest::LogCapture log(5);
   Graph g;
