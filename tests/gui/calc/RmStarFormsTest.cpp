@@ -222,3 +222,28 @@ TEST(TStar_Menue, OpenSetRadiusCalculateAndExit) {
   EXPECT_TRUE(w.isNull());
   EXPECT_TRUE(parent.widget.isEnabled());
 }
+
+// An amino-acid PHYLIP file reaches star contraction with amino-acid states: E, L, Q are residues,
+// N is asparagine, and '?' the undetermined residue X.
+TEST(TStar_Menue, OpensAnAminoAcidPhylipFile) {
+  ScriptedDialogsScope s;
+  TempDir dir;
+  const std::string phy = dir.file("prot.phy");
+  testpaths::writeFile(phy,
+                       "4 6\r\n"
+                       "Alpha     MNLE?Q\r\n"
+                       "Beta      MNLEKQ\r\n"
+                       "Gamma     MDLEKQ\r\n"
+                       "Delta     MDIEKR\r\n");
+  Parent parent;
+  QPointer<TStar_Menue> w = new TStar_Menue(&parent.widget);
+  s.dialogs.openFile(phy);
+  Trigger(w, "File1");
+  EXPECT_TRUE(s.dialogs.messages().empty()) << s.dialogs.messages().front();
+  ASSERT_FALSE(w.isNull());
+  ASSERT_NE(w->DataSet(), nullptr);
+  EXPECT_EQ(w->DataSet()->Taxon(1).States, "NLXQ");
+  EXPECT_EQ(w->DataSet()->Taxon(4).States, "DIKR");
+  EXPECT_TRUE(Child<QAction>(w, "Calculation1")->isEnabled());
+  delete w;
+}
