@@ -10,6 +10,7 @@
 #include "ReduceGraph.h"
 #include "Reduction.h"
 #include "RunTimer.h"
+#include "ScopedVerbosity.h"
 #include "SearchPath.h"
 #include "Shell.h"
 #include "SolutionHash.h"
@@ -100,11 +101,13 @@ void allSolutions() {
     const int p = R.partner[i];
     --R.arcs[i].cost;
     --R.arcs[p].cost;
-    verbose = 0;
-    R.clearUpper();
-    R.lowerValue = 0;
-    const int val = branching(R, maxint);
-    verbose = 3;
+    int val = 0;
+    {
+      ScopedVerbosity quiet(0);
+      R.clearUpper();
+      R.lowerValue = 0;
+      val = branching(R, maxint);
+    }
     log(3) << "Step: " << step << " of " << R.Eanz << ". " << "sols" << ":" << count << ", "
            << "inSolCount" << ":" << inSolCount << ", " << "val" << ":" << val << ", " << std::endl;
     ++R.arcs[i].cost;
