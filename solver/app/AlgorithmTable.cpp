@@ -1,5 +1,6 @@
 #include "AlgorithmTable.h"
 
+#include "Branching.h"
 #include "Check.h"
 #include "DisplayHooks.h"
 #include "Exact.h"
@@ -10,6 +11,7 @@
 #include "ReduceGraph.h"
 #include "Reduction.h"
 #include "RunTimer.h"
+#include "ScopedVerbosity.h"
 #include "SearchPath.h"
 #include "Shell.h"
 #include "SolutionHash.h"
@@ -93,6 +95,7 @@ void allSolutions() {
   int nextFree = 1;
   int inSolCount = 0;
   int step = 0;
+  Branching search;  // one working copy for every step
   for (int i = 1; i <= 2 * E; ++i) {
     if (R.delE[i] || i > R.partner[i]) continue;
     ++step;
@@ -100,11 +103,13 @@ void allSolutions() {
     const int p = R.partner[i];
     --R.arcs[i].cost;
     --R.arcs[p].cost;
-    verbose = 0;
-    R.clearUpper();
-    R.lowerValue = 0;
-    const int val = branching(R, maxint);
-    verbose = 3;
+    int val = 0;
+    {
+      ScopedVerbosity quiet(0);
+      R.clearUpper();
+      R.lowerValue = 0;
+      val = search.run(R, maxint);
+    }
     log(3) << "Step: " << step << " of " << R.Eanz << ". " << "sols" << ":" << count << ", "
            << "inSolCount" << ":" << inSolCount << ", " << "val" << ":" << val << ", " << std::endl;
     ++R.arcs[i].cost;

@@ -7,7 +7,6 @@
 #include "Shell.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace tesmo {
 
@@ -61,7 +60,7 @@ void ReduceGraph::initGraphArrays(int incomingIDmax, int incomingHistoryMax,
   lowerTag = 1;
   overflowMode = 0;
 
-  unionScratch_.assign(vertices + 1, 0);
+  vertexSets_.reset(vertices);
   groupScratch_.assign(vertices + 1, 0);
   numberScratch_.assign(vertices + 1, 0);
   headScratch_.assign(vertices + 1, 0);
@@ -140,6 +139,23 @@ ReduceGraph::ReduceGraph(const Graph& G) {
 
 ReduceGraph ReduceGraph::copyGraph(const ReduceGraph& source, int keepIDs) {
   ReduceGraph c;
+  c.copyFrom(source, keepIDs);
+  return c;
+}
+
+void ReduceGraph::copyFrom(const ReduceGraph& source, int keepIDs) {
+  // What a fresh instance holds before the copy; the arrays keep their memory.
+  ReduceGraph& c = *this;
+  c.maxCost = 0;
+  c.IDcount = 0;
+  c.solutionAsIDs = false;
+  c.Vanz = c.Eanz = 0;
+  c.linkCount = 0;
+  c.lowerValue = 0;
+  c.lowerTag = 1;
+  c.upperOpt = 0;
+  c.lowerValueValid = 0;
+  c.findSave.reset();
   c.V = source.V;
   c.E = source.E;
   c.Vanz = source.Vanz;
@@ -184,7 +200,7 @@ ReduceGraph ReduceGraph::copyGraph(const ReduceGraph& source, int keepIDs) {
     c.lowerValueValid = source.lowerValueValid;
     c.IDcount = source.IDcount;
     c.ID[0] = keepIDs;
-    return c;
+    return;
   }
 
   // Fresh numbering: an edge's identity is its lower slot. The stored tree is translated to the
@@ -211,7 +227,6 @@ ReduceGraph ReduceGraph::copyGraph(const ReduceGraph& source, int keepIDs) {
   c.contractID[0] = 0;
   c.ID[0] = 2;
   c.contractZeroCostEdges();
-  return c;
 }
 
 void ReduceGraph::contractZeroCostEdges() {
@@ -219,24 +234,14 @@ void ReduceGraph::contractZeroCostEdges() {
   for (int s = 1; s <= 2 * E && !anyZero; ++s) anyZero = !delE[s] && arcs[s].cost == 0;
   if (!anyZero) return;
   for (;;) {
-    IntArray& parent = unionScratch_;
-    std::iota(parent.begin(), parent.begin() + V + 1, 0);
-    auto root = [&parent](int x) {
-      while (parent[x] != x) {
-        parent[x] = parent[parent[x]];
-        x = parent[x];
-      }
-      return x;
-    };
+    vertexSets_.reset(V);
     for (int s = 1; s <= 2 * E; ++s) {
       if (delE[s] || arcs[s].cost != 0) continue;
-      const int ra = root(arcs[s].tail);
-      const int rb = root(arcs[s].head);
-      if (ra == rb) continue;
+      if (vertexSets_.same(arcs[s].tail, arcs[s].head)) continue;
       if (vertexWork[0] >= V - 1) break;
       if (upperOk && !inTree[ID[s]]) destroyUpper();
       addPendingContraction(s);
-      parent[ra] = rb;
+      vertexSets_.join(arcs[s].tail, arcs[s].head);
     }
     if (vertexWork[0] == 0) break;
     updateContract(nullptr, true);

@@ -11,7 +11,9 @@
 #include "Check.h"
 #include "Graph.h"
 #include "IntMatrix.h"
+#include "MarkerSet.h"
 #include "RegionLink.h"
+#include "UnionFind.h"
 #include "VoronoiWork.h"
 
 #include <cstdint>
@@ -37,6 +39,9 @@ public:
   // Full copy. keepIDs non-zero keeps the identities and records (ID[0] := keepIDs); 0 starts a
   // fresh numbering (an edge's identity is its lower slot) and contracts zero-cost edges at once.
   static ReduceGraph copyGraph(const ReduceGraph& source, int keepIDs);
+  // The same copy into this instance, whose arrays keep their memory (a working copy made
+  // again and again allocates only when the source has outgrown it).
+  void copyFrom(const ReduceGraph& source, int keepIDs);
   // The instance made of the listed edges only (a 0-terminated chain first, next[first], ... of
   // source slots), in the source's vertex numbering.
   static ReduceGraph graphFromSolution(const ReduceGraph& source, int first, const IntArray& next,
@@ -187,7 +192,7 @@ private:
   int liveSlotCount(int v) const;
 
   // Scratch reused by the operations so that none allocates per call.
-  CheckedVector<int> unionScratch_;   // [0..V] union-find parents
+  UnionFind vertexSets_;              // [1..V] components of the operation at hand
   CheckedVector<int> groupScratch_;   // [0..V]
   CheckedVector<int> numberScratch_;  // [0..V]
   CheckedVector<int> headScratch_;    // [0..V]
@@ -269,6 +274,7 @@ private:
 
   CheckedVector<int> edgeScratch_;  // [0..V+1] positions, visit marks
   CheckedVector<int> edgeStack_;    // search stack
+  MarkerSet reached_;               // vertices reached by the search
   // --- end edge storage ---
 };
 

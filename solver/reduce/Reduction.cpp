@@ -4,6 +4,7 @@
 #include "Graph.h"
 #include "PrimMstPrune.h"
 #include "ReduceGraph.h"
+#include "SelfCheck.h"
 #include "Shell.h"
 
 #include <string>
@@ -40,6 +41,7 @@ void reduction() {
     tree[++tree[0]] = slotOf[id];
   }
   R.setUpper(tree, "primMstPrune", 1);
+  checkAfterStep(R, "primMstPrune");
 
   currentGraph = R.toGraphWithTree(solutionList).release();
 
