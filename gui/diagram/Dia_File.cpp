@@ -234,18 +234,16 @@ void ReadStoMPNetwork(TNetwork_Diagramm& d, const std::vector<std::string>& line
   ReadStoLinks(lines, pos, d.SteinerNetwork, "MP-Network");
 }
 
-// Reads the file's lines; a file whose last line has no line end was cut off in mid-line (every
-// writer ends every line) and is refused.
-bool ReadLines(const std::string& fileName, std::vector<std::string>& lines, std::string* error) {
+// Reads the file's lines; `cutLine` tells whether the last line has no line end, as in a file cut
+// off in mid-line (every writer ends every line; a hand-edited file may not).
+bool ReadLines(const std::string& fileName, std::vector<std::string>& lines, bool& cutLine,
+               std::string* error) {
   std::string text;
   if (!ReadWholeFile(fileName, text)) {
     if (error) *error = "Cannot read the file " + fileName + ".";
     return false;
   }
-  if (!text.empty() && text.back() != '\n' && text.back() != '\r') {
-    if (error) *error = "The file " + fileName + " is cut off: its last line is incomplete.";
-    return false;
-  }
+  cutLine = !text.empty() && text.back() != '\n' && text.back() != '\r';
   lines = SplitTextLines(text);
   return true;
 }
@@ -255,13 +253,14 @@ bool IsStarLine(const std::string& line) { return line.starts_with("*****"); }
 // What is missing from the network lines [from, to) of a network file cut short at a line end;
 // empty when nothing is. A network file closes its weights with its third star line and then
 // names every weighted character and every taxon (median vectors aside); a file without the
-// third star line (hand-made, or from elsewhere) is taken as it is.
+// third star line (hand-made, or from elsewhere) is taken as it is. `named` tells whether the
+// names were there to check (the third star line was found).
 std::string MissingNetworkLines(const std::vector<std::string>& lines, std::size_t from,
-                                std::size_t to) {
+                                std::size_t to, bool* named = nullptr) {
   int stars = 0;
   std::size_t weights = 0, characterNames = 0;
   std::vector<std::string> taxa;
-  std::set<std::string> named;
+  std::set<std::string> namedTaxa;
   for (std::size_t i = from; i < to && i < lines.size(); ++i) {
     const std::string& line = lines[i];
     if (IsStarLine(line)) ++stars;
@@ -271,15 +270,16 @@ std::string MissingNetworkLines(const std::vector<std::string>& lines, std::size
     else if (line.starts_with("Mapping of taxon;")) {
       std::string rest = line;
       CutField(rest);
-      named.insert(CutField(rest));
+      namedTaxa.insert(CutField(rest));
     }
   }
+  if (named) *named = stars >= 3;
   if (stars < 3) return {};
   if (characterNames < weights)
     return std::to_string(weights) + " characters are weighted but only " +
            std::to_string(characterNames) + " are named.";
   for (const std::string& taxon : taxa)
-    if (!IsMedianName(taxon) && !named.contains(taxon))
+    if (!IsMedianName(taxon) && !namedTaxa.contains(taxon))
       return "Taxon " + NoBlanks(taxon) + " is not named.";
   return {};
 }
@@ -306,8 +306,12 @@ void ReadOutNetworkSection(TNetwork_Diagramm& d, const std::vector<std::string>&
 bool LoadOutFile(TNetwork_Diagramm& d, const std::string& fileName, std::string* error) {
   d.ClearDiagram();
   std::vector<std::string> lines;
-  if (!ReadLines(fileName, lines, error)) return false;
-  const std::string missing = MissingNetworkLines(lines, 0, lines.size());
+  bool cutLine = false;
+  if (!ReadLines(fileName, lines, cutLine, error)) return false;
+  bool named = false;
+  std::string missing = MissingNetworkLines(lines, 0, lines.size(), &named);
+  // Without its names to vouch for it, a file ending in mid-line may have lost anything.
+  if (missing.empty() && cutLine && !named) missing = "its last line is incomplete.";
   if (!missing.empty()) {
     if (error) *error = "The file " + fileName + " is cut off: " + missing;
     return false;
@@ -325,7 +329,10 @@ bool LoadOutFile(TNetwork_Diagramm& d, const std::string& fileName, std::string*
 bool LoadStoFile(TNetwork_Diagramm& d, const std::string& fileName, std::string* error) {
   d.ClearDiagram();
   std::vector<std::string> lines;
-  if (!ReadLines(fileName, lines, error)) return false;
+  // A cut in mid-line leaves its section without an "End" line; a cut in the closing "EOF"
+  // line loses nothing.
+  bool cutLine = false;
+  if (!ReadLines(fileName, lines, cutLine, error)) return false;
   try {
     bool network = false;
     std::size_t pos = 0;

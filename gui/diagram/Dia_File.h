@@ -11,9 +11,9 @@
 
 // Reads a .out file into `diagram` (cleared first). Positions are not read: the diagram is laid out
 // afterwards. Shows the long-links warning when mutation lists were cut. False with `error` set
-// when the file cannot be read, was cut off (its last line incomplete, or characters or taxa
-// left unnamed after its weights, so a cut file is never drawn half-named), or holds a negative
-// frequency or a frequency total past an int.
+// when the file cannot be read, was cut off (characters or taxa left unnamed after its weights,
+// or its last line incomplete with no names to vouch for the rest, so a cut file is never drawn
+// half-named), or holds a negative frequency or a frequency total past an int.
 bool LoadOutFile(TNetwork_Diagramm& diagram, const std::string& fileName,
                  std::string* error = nullptr);
 

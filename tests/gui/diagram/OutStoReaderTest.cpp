@@ -390,7 +390,7 @@ TEST_P(BrokenFiles, AreRefusedWithTheirReason) {
 INSTANTIATE_TEST_SUITE_P(
     CutOrInconsistent, BrokenFiles,
     ::testing::Values(
-        BrokenFile{"StoInMidLine", "demo.sto", "", nullptr, nullptr, "last line is incomplete"},
+        BrokenFile{"StoInMidLine", "demo.sto", "", nullptr, nullptr, "\"Network\" has no End line"},
         BrokenFile{"StoInItsNetwork", "demo.sto", "Mapping of character;    14", nullptr, nullptr,
                    "\"Network\" has no End line"},
         BrokenFile{"StoAfterItsNetwork", "demo.sto", "End\n\nEOF", nullptr, nullptr,
@@ -403,7 +403,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "announces 4 links but lists 2"},
         BrokenFile{"StoNetworkCountDisagrees", "demo.sto", nullptr, "MP-Edges 3", "MP-Edges 2",
                    "announces 2 links but lists 3"},
-        BrokenFile{"OutInMidLine", "demo.out", "", nullptr, nullptr, "last line is incomplete"},
+        BrokenFile{"OutInMidLine", "demo.out", "of character 5 ", nullptr, nullptr,
+                   "last line is incomplete"},
         BrokenFile{"OutInCharacterNames", "demo.out", "Mapping of character;    14", nullptr, nullptr,
                    "20 characters are weighted but only 13 are named"},
         BrokenFile{"OutBeforeTaxonNames", "demo.out", "Mapping of taxon;     1", nullptr, nullptr,
@@ -411,6 +412,21 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenFile{"OutInTaxonNames", "demo.out", "Mapping of taxon;     4", nullptr, nullptr,
                    "Taxon 4 is not named"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST(OutReader, AWholeFileWithoutItsLastLineEndStillReads) {
+  // As a text editor may save it.
+  ScriptedDialogsScope scope;
+  std::string text = testpaths::readFile(testpaths::testData("diagram/demo.out"));
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  testpaths::TempDir dir;
+  testpaths::writeFile(dir.file("edited.out"), text);
+  TNetwork_Diagramm d, whole;
+  std::string error;
+  ASSERT_TRUE(LoadOutFile(d, dir.file("edited.out"), &error)) << error;
+  ASSERT_TRUE(LoadOutFile(whole, testpaths::testData("diagram/demo.out").string()));
+  EXPECT_EQ(d.Taxa, whole.Taxa);
+  EXPECT_EQ(d.Links, whole.Links);
+}
 
 TEST(StoReader, AFileCutAfterItsEndLinesStillReads) {
   // The closing "EOF" line adds nothing to read.
