@@ -1,6 +1,6 @@
 // Runs the median-joining calculation on one data file and prints its figures.
-//   mj_bench <file.rdf|file.ami|file.phy|file.nex> [epsilon] [--amino] [--square] [--fhp]
-//            [--out file.out]
+//   mj_bench <file.rdf|file.ami|file.phy|file.nex|file.tor|file.ych> [epsilon] [--amino] [--square] [--fhp]
+//            [--reference] [--portable] [--out file.out]
 // The last line holds wall time, peak memory, sequences, median vectors, links and the total link
 // length as key=value pairs.
 
@@ -29,10 +29,11 @@ bool EndsWith(const std::string& s, const std::string& suffix) {
   return true;
 }
 
-// PHYLIP and NEXUS files go through the program's import first.
+// PHYLIP, NEXUS, RFLP (.tor) and Y-chromosomal (.ych) files go through the program's import first.
 bool LoadData(const std::string& file, bool amino, Trdf_DataSet& data, std::string& usedFile) {
   usedFile = file;
-  if (EndsWith(file, ".phy") || EndsWith(file, ".nex")) {
+  if (EndsWith(file, ".phy") || EndsWith(file, ".nex") || EndsWith(file, ".tor") ||
+      EndsWith(file, ".ych")) {
     // The import writes its .rdf beside its input: work on a copy in the temporary folder so the
     // data folder is never written to.
     const auto copy = std::filesystem::temp_directory_path() /
@@ -41,8 +42,11 @@ bool LoadData(const std::string& file, bool amino, Trdf_DataSet& data, std::stri
     std::error_code ec;
     std::filesystem::copy_file(file, copy, std::filesystem::copy_options::overwrite_existing, ec);
     if (ec) return false;
-    const bool ok = EndsWith(file, ".phy") ? ImportPhylipFile(copy.string(), false)
-                                           : ImportNexusFile(copy.string(), false);
+    const std::string c = copy.string();
+    const bool ok = EndsWith(file, ".phy")   ? ImportPhylipFile(c, false)
+                    : EndsWith(file, ".nex") ? ImportNexusFile(c, false)
+                    : EndsWith(file, ".tor") ? ImportTorFile(c)
+                                             : ImportYchFile(c);
     if (!ok || !ChangeFileExtension("rdf", copy.string(), usedFile)) return false;
     const bool read = LoadMJDataSet(data, usedFile, amino, true, false);
     std::filesystem::remove(copy, ec);
@@ -57,17 +61,21 @@ bool LoadData(const std::string& file, bool amino, Trdf_DataSet& data, std::stri
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr,
-                 "usage: mj_bench <data file> [epsilon] [--amino] [--square] [--fhp] [--out file]\n");
+                 "usage: mj_bench <data file> [epsilon] [--amino] [--square] [--fhp] [--reference] "
+                 "[--portable] [--out file]\n");
     return 2;
   }
   const std::string file = argv[1];
   TMJOptions options;
   std::string outName;
+  bool reference = false, portable = false;
   for (int k = 2; k < argc; ++k) {
     const std::string a = argv[k];
     if (a == "--amino") options.AminoAcids = true;
     else if (a == "--square") options.MJSquare = true;
     else if (a == "--fhp") options.Criterion = TMJCriterion::GreedyFHP;
+    else if (a == "--reference") reference = true;
+    else if (a == "--portable") portable = true;
     else if (a == "--out" && k + 1 < argc) outName = argv[++k];
     else {
       const int e = std::atoi(a.c_str());
@@ -88,6 +96,8 @@ int main(int argc, char** argv) {
   const int taxa = data.TaxaCount();
   const auto start = std::chrono::steady_clock::now();
   TMJCalculation calc(data, options);
+  calc.UseReferenceRounds(reference);
+  calc.UsePortablePopcount(portable);
   const bool calculated = calc.Calculate();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
