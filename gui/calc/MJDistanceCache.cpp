@@ -43,9 +43,10 @@ void TMJDistanceCache::Remove(std::vector<int> removed, int n) {
     newNumber[static_cast<std::size_t>(k)] = ++next;
   }
   // Every pair keeps its order and moves to an index no larger than its old one, so one forward
-  // pass compacts in place.
-  int64_t target = 1;
-  for (int j = 2; j <= n; ++j) {
+  // pass compacts in place; the rows before the first removed sequence stay where they are.
+  const int first = std::max(removed.front(), 2);
+  int64_t target = PackedPairIndex(1, first);
+  for (int j = first; j <= n; ++j) {
     if (newNumber[static_cast<std::size_t>(j)] == 0) continue;
     for (int i = 1; i < j; ++i) {
       if (newNumber[static_cast<std::size_t>(i)] == 0) continue;

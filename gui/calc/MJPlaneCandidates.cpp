@@ -54,7 +54,10 @@ uint64_t TripleKeyOf(int x, int y, int z) {
 
 bool TMJPlaneCandidates::SameKey(const TMJBitSequences& codes, const uint64_t* a,
                                  const uint64_t* b) {
-  return std::equal(a, a + codes.KeyWords(), b);
+  const std::size_t n = codes.KeyWords();
+  for (std::size_t k = 0; k < n; ++k)
+    if (a[k] != b[k]) return false;
+  return true;
 }
 
 const uint64_t* TMJPlaneCandidates::BuildRow(const TMJBitSequences& codes, int X, int Y, int Z,
@@ -143,10 +146,16 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
       const int e = (dXY == mw) + (dShared == mw) + (dOther == mw);
       if (binary ? e > 0 : e >= 2) return;
 
+      int cost = -1;
+      if (!fhp) {
+        // A triple above the running best cannot lower it nor be kept, whether or not its
+        // candidates exist: it is passed over before any candidate is built.
+        cost = codes.TripleCost(codes.Row(X), codes.Row(Y), codes.Row(Z));
+        if (cost > running.best + settings.epsilon) return;
+      }
       const bool three = BuildRows(codes, codes.Row(X), codes.Row(Y), codes.Row(Z), !binary,
                                    rows_.data());
       const int perTriple = binary || !three ? 1 : 3;
-      int cost = -1;
       for (int k = 0; k < perTriple; ++k) {
         const uint64_t* row = rows_.data() + stride * static_cast<std::size_t>(k);
         const uint64_t hash = TMJBitSequences::HashKey(row, codes.KeyWords());

@@ -11,6 +11,9 @@
 
 namespace {
 
+// About 256 MB of pair keys.
+constexpr std::size_t MaxKeptPairs = std::size_t{1} << 25;
+
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return s;
@@ -293,6 +296,8 @@ const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs() {
     pairKeys_.Build(n_, flags, static_cast<int>(bound), distance, keepAlive);
   }
   CollectFeasible(pairKeys_.Keys(), limit);
+  // So many pairs within reach are not worth their memory from round to round.
+  if (pairKeys_.Keys().size() > MaxKeptPairs) pairKeys_.Invalidate();
   return feasible_;
 }
 
