@@ -89,6 +89,10 @@ bool TMJBitSequences::HardwarePopcountAvailable() {
   return false;
 }
 
+bool TMJBitSequences::AnySlow() const {
+  return std::find(slow_.begin(), slow_.end(), uint8_t{1}) != slow_.end();
+}
+
 uint64_t TMJBitSequences::HashKey(const uint64_t* row, std::size_t keyWords) {
   uint64_t h = 0x243F6A8885A308D3ull ^ keyWords;
   for (std::size_t k = 0; k < keyWords; ++k) {

@@ -38,6 +38,8 @@ public:
   // True when every encoded state had a code (no sequence shorter than the characters): then equal
   // planes mean equal states on the active characters.
   bool Complete() const { return complete_; }
+  // True when some sequence's distances go through the data set.
+  bool AnySlow() const;
   int Words() const { return words_; }
   int Planes() const { return planes_; }
   // Words of one row: planes_ planes of words_ words, then the 'X' mask plane.

@@ -91,9 +91,10 @@ private:
   std::vector<uint8_t> characterActive_;
 };
 
-// The candidate states of the triple X, Y, Z (states sx, sy, sz): cand[0] takes the majority state
-// where two agree (on active characters; on inactive ones only where X and Y agree) and X's state
-// elsewhere; with `all`, cand[1] and cand[2] take Y's and Z's state where all three differ.
+// The candidate states of the triple X, Y, Z (states sx, sy, sz): where X agrees with Y (or, on an
+// active character, with Z) all take X's state; where only Y and Z agree on an active character all
+// take Y's; elsewhere cand[0], cand[1], cand[2] keep X's, Y's and Z's state (the last two only with
+// `all`).
 void MedianStates(const std::string& sx, const std::string& sy, const std::string& sz,
                   const std::vector<uint8_t>& characterActive, bool all,
                   std::array<std::string, 3>& cand);

@@ -8,17 +8,19 @@ int TMJDistanceCache::AllocatedBlocks() const {
                                         [](const auto& b) { return b != nullptr; }));
 }
 
-bool TMJDistanceCache::Store(int64_t index, int32_t value) {
-  const int64_t x = index - 1;
-  const int64_t block = x / BlockSize;
-  if (x < 0 || block >= MaxBlocks) return false;
+int32_t* TMJDistanceCache::BlockFor(int64_t block) {
+  if (block < 0 || block >= MaxBlocks) return nullptr;
   const auto b = static_cast<std::size_t>(block);
   if (b >= blocks_.size()) blocks_.resize(b + 1);
-  if (!blocks_[b]) {
-    blocks_[b].reset(new (std::nothrow) int32_t[BlockSize]);
-    if (!blocks_[b]) return false;
-  }
-  blocks_[b][x % BlockSize] = value;
+  if (!blocks_[b]) blocks_[b].reset(new (std::nothrow) int32_t[BlockSize]);
+  return blocks_[b].get();
+}
+
+bool TMJDistanceCache::Store(int64_t index, int32_t value) {
+  const int64_t x = index - 1;
+  int32_t* block = x < 0 ? nullptr : BlockFor(x / BlockSize);
+  if (!block) return false;
+  block[x % BlockSize] = value;
   return true;
 }
 

@@ -3,7 +3,6 @@
 #include "MJLinkPairs.h"
 
 #include <algorithm>
-#include <span>
 
 namespace {
 
@@ -76,7 +75,10 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
     observer->CombinationProgress(0);
     observer->FeasibleCombinations(0);
   }
-  // Links at each sequence, ascending (a link whose ends agree is listed once).
+  // Links at each sequence, ascending (a link whose ends agree is listed once), each with its
+  // ends and its length so that the walk over the link pairs reads one list after the other. The
+  // third side of a triple is computed from the planes, which stay in the processor's caches
+  // where the distance triangle does not.
   const auto c = static_cast<int>(links.size());
   int maxEnd = count;
   for (const TMJLink& l : links) maxEnd = std::max({maxEnd, l.a, l.b});
@@ -87,29 +89,22 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
   }
   for (std::size_t v = 1; v < start_.size(); ++v) start_[v] += start_[v - 1];
   at_.resize(static_cast<std::size_t>(start_.back()));
-  {
-    std::vector<int>& fill = rowsFill_;
-    fill.assign(start_.begin(), start_.end() - 1);
-    for (int k = 0; k < c; ++k) {
-      const TMJLink& l = links[static_cast<std::size_t>(k)];
-      at_[static_cast<std::size_t>(fill[static_cast<std::size_t>(l.a)]++)] = k;
-      if (l.b != l.a) at_[static_cast<std::size_t>(fill[static_cast<std::size_t>(l.b)]++)] = k;
-    }
-  }
-  const auto incident = [&](int v) {
-    const auto s = static_cast<std::size_t>(start_[static_cast<std::size_t>(v)]);
-    const auto e = static_cast<std::size_t>(start_[static_cast<std::size_t>(v) + 1]);
-    return std::span<const int>(at_.data() + s, e - s);
-  };
-  // The links' own lengths once; the third side of a triple is computed from the planes, which
-  // stay in the processor's caches where the distance triangle does not.
-  length_.resize(static_cast<std::size_t>(c));
+  fill_.assign(start_.begin(), start_.end() - 1);
   for (int k = 0; k < c; ++k) {
     const TMJLink& l = links[static_cast<std::size_t>(k)];
-    length_[static_cast<std::size_t>(k)] =
+    const int length =
         l.a == l.b ? 0 : cache ? static_cast<int>(cache->Get(l.a, l.b)) : codes.Distance(l.a, l.b);
+    const LinkAt entry{k, l.a, l.b, length};
+    at_[static_cast<std::size_t>(fill_[static_cast<std::size_t>(l.a)]++)] = entry;
+    if (l.b != l.a) at_[static_cast<std::size_t>(fill_[static_cast<std::size_t>(l.b)]++)] = entry;
   }
   const auto distance = [&](int a, int b) { return a == b ? 0 : codes.Distance(a, b); };
+  const auto later = [&](int v, int i) {
+    const LinkAt* first = at_.data() + start_[static_cast<std::size_t>(v)];
+    const LinkAt* last = at_.data() + start_[static_cast<std::size_t>(v) + 1];
+    return std::make_pair(
+        std::upper_bound(first, last, i, [](int x, const LinkAt& e) { return x < e.link; }), last);
+  };
 
   const std::size_t stride = codes.Stride();
   rows_.assign(stride * 3, 0);
@@ -127,32 +122,44 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
     examined += c - 1 - i;
     const TMJLink& li = links[static_cast<std::size_t>(i)];
     const int X = li.a, Y = li.b;
-    const int dXY = length_[static_cast<std::size_t>(i)];
-    mjpairs::ForAdjacentLaterLinks(links, incident, i, [&](int j) {
-      const TMJLink& lj = links[static_cast<std::size_t>(j)];
-      int Z, shared;
-      if (lj.a == X || lj.a == Y) {
-        Z = lj.b;
-        shared = lj.a;
-      } else {
-        Z = lj.a;
-        shared = lj.b;
+    auto [p, pEnd] = later(X, i);
+    auto [q, qEnd] = later(Y, i);
+    const int dXY = std::prev(p)->length;  // link i's own entry at X
+    // Every later link sharing an end with link i, ascending, once.
+    while (p != pEnd || q != qEnd) {
+      const LinkAt* lj;
+      if (q == qEnd || (p != pEnd && p->link < q->link)) {
+        lj = p++;
+      } else if (p == pEnd || q->link < p->link) {
+        lj = q++;
+      } else {  // a link with both ends in common appears in both lists
+        lj = p++;
+        ++q;
       }
-      const uint64_t triple = TripleKeyOf(X, Y, Z);
-      if (kept_.Contains(triple)) return;
+      int Z, shared;
+      if (lj->a == X || lj->a == Y) {
+        Z = lj->b;
+        shared = lj->a;
+      } else {
+        Z = lj->a;
+        shared = lj->b;
+      }
       // Link j joins the shared sequence to Z; the other end of link i gives the third side.
-      const int dShared = length_[static_cast<std::size_t>(j)];
+      const int dShared = lj->length;
       const int dOther = distance(shared == X ? Y : X, Z);
       const int e = (dXY == mw) + (dShared == mw) + (dOther == mw);
-      if (binary ? e > 0 : e >= 2) return;
+      if (binary ? e > 0 : e >= 2) continue;
 
       int cost = -1;
       if (!fhp) {
         // A triple above the running best cannot lower it nor be kept, whether or not its
         // candidates exist: it is passed over before any candidate is built.
         cost = codes.TripleCost(codes.Row(X), codes.Row(Y), codes.Row(Z));
-        if (cost > running.best + settings.epsilon) return;
+        if (cost > running.best + settings.epsilon) continue;
       }
+      // The tests above and this one only pass over triples, so their order is free.
+      const uint64_t triple = TripleKeyOf(X, Y, Z);
+      if (kept_.Contains(triple)) continue;
       const bool three = BuildRows(codes, codes.Row(X), codes.Row(Y), codes.Row(Z), !binary,
                                    rows_.data());
       const int perTriple = binary || !three ? 1 : 3;
@@ -170,7 +177,7 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
         } else {
           cc.longest = std::max(dXY, dShared);
           const bool computed =
-              binary || (shared == lj.a && k == 0) || (shared == lj.b && k == 1);
+              binary || (shared == lj->a && k == 0) || (shared == lj->b && k == 1);
           cc.saving = computed ? codes.PlainDifference(codes.Row(shared), row) : 0;
           if ((cc.saving > running.best && cc.longest == running.longest) ||
               (cc.longest < running.longest && cc.saving > 0)) {
@@ -189,7 +196,7 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
         kept_.Insert(triple);
         if (observer) observer->FeasibleCombinations(static_cast<int>(candidates_.size()));
       }
-    });
+    }
   }
   if (observer) observer->CombinationProgress(100);
 }

@@ -40,10 +40,14 @@ public:
   static bool SameKey(const TMJBitSequences& codes, const uint64_t* a, const uint64_t* b);
 
 private:
-  std::vector<int> start_;   // links at sequence v: links_[start_[v] .. start_[v + 1])
-  std::vector<int> at_;
-  std::vector<int> rowsFill_;
-  std::vector<int> length_;  // per link  // next free place per sequence while filling at_
+  struct LinkAt {
+    int link;
+    int a, b;
+    int length;
+  };
+  std::vector<int> start_;   // links at sequence v: at_[start_[v] .. start_[v + 1])
+  std::vector<LinkAt> at_;
+  std::vector<int> fill_;    // next free place per sequence while filling at_
   TMJKeySet kept_;           // triples holding a kept candidate
   std::vector<uint64_t> rows_;  // the three candidate rows of the triple at hand
   std::vector<TMJPlaneCandidate> candidates_;

@@ -188,8 +188,10 @@ void TMJCalculation::StartRounds() {
   minimumWeight_ = MinimumCharacterWeight();
   codes_.Prepare(data_, removed_);
   codes_.UseHardwarePopcount(!portablePopcount_);
+  // Narrow rows give a distance about as fast as the triangle can be read, without its memory.
+  cacheWanted_ = reference_ || codes_.Stride() > 32 || codes_.AnySlow();
   cache_.Release();
-  if (n_ < TMJDistanceCache::MaxSequences)
+  if (cacheWanted_ && n_ < TMJDistanceCache::MaxSequences)
     cache_.Build(n_, [this](int i, int j) { return codes_.Distance(i, j); });
   links_.clear();
   pairKeys_.Invalidate();
@@ -197,7 +199,9 @@ void TMJCalculation::StartRounds() {
 }
 
 int TMJCalculation::SpanningBottleneck(const std::vector<int>& active) const {
-  // Prim's algorithm over all pairs: the largest link of a minimum spanning tree.
+  // Prim's algorithm over all pairs: the largest link of a minimum spanning tree. Narrow rows
+  // give their distance faster than the triangle read across its rows.
+  const bool planes = codes_.Stride() <= 64;
   int spanMax = 0;
   const std::size_t m = active.size();
   std::vector<int> best(m, INT_MAX);
@@ -210,7 +214,9 @@ int TMJCalculation::SpanningBottleneck(const std::vector<int>& active) const {
     inTree[u] = 1;
     spanMax = std::max(spanMax, best[u]);
     for (std::size_t k = 0; k < m; ++k)
-      if (!inTree[k]) best[k] = std::min(best[k], MJDistance(active[u], active[k]));
+      if (!inTree[k])
+        best[k] = std::min(best[k], planes ? codes_.Distance(active[u], active[k])
+                                           : MJDistance(active[u], active[k]));
     if (observer_ && step % 256 == 0) observer_->KeepAlive();
   }
   return spanMax;
@@ -555,16 +561,22 @@ void TMJCalculation::FinishMJNetwork() {
   if (savedEpsilon_ != 0 || cycleCut_) CleanUpAtEpsilonZero();
   medianCount_ = n_ - n0_;
   RenameMedianVectors();
+  const int beforeRoot = n_;
   if (options_.ExternalRooting)
     for (const Trdf_Sequence& r : removed_)
       if (Upper(r.Name) == "ROOT" && data_.InsertTaxon(n_ + 1, r.States, r.Name, r.Frequency)) {
         codes_.Append(r.States);
         ++n_;
-        pairKeys_.Invalidate();
       }
-  cache_.Release();
-  if (n_ < TMJDistanceCache::MaxSequences)
-    cache_.Build(n_, [this](int i, int j) { return codes_.Distance(i, j); });
+  // The rounds kept the cache for every sequence they left; only a ROOT is new.
+  const auto distance = [this](int i, int j) { return codes_.Distance(i, j); };
+  if (cache_.InUse() && n_ < TMJDistanceCache::MaxSequences) {
+    cache_.Extend(beforeRoot, n_ - beforeRoot, distance);
+  } else {
+    cache_.Release();
+    if (cacheWanted_ && n_ < TMJDistanceCache::MaxSequences) cache_.Build(n_, distance);
+  }
+  if (n_ > beforeRoot) PairsAppended(n_ - beforeRoot);
   InvalidateFeasible();
   links_.clear();
   if (n_ > 1) FindFeasibleLinks(2, n_);

@@ -152,6 +152,7 @@ private:
   TMJDistanceCache cache_;
   TMJBitSequences codes_;
   bool reference_ = false;
+  bool cacheWanted_ = true;
   bool portablePopcount_ = false;
   TMJPlaneCandidates planeCandidates_;
   TMJRowSet rows_;                 // rows of the active sequences, by position
