@@ -1,6 +1,6 @@
 // Runs the median-joining calculation on one data file and prints its figures.
 //   mj_bench <data file: .rdf .ami .rmf .sco .phy .nex .tor .ych> [epsilon] [--amino] [--square]
-//            [--fhp] [--out file.out]
+//            [--fhp] [--reference] [--portable] [--trace] [--out file.out]
 // The last line holds wall time, peak memory, sequences, median vectors, links and the total link
 // length as key=value pairs.
 
@@ -65,22 +65,44 @@ bool LoadData(const std::string& file, bool& amino, Trdf_DataSet& data, std::str
   return read;
 }
 
+// --trace: one line per round on standard error, with the time since the start.
+class TraceObserver : public TMJObserver {
+public:
+  void RoundStarted(int round) override { round_ = round; }
+  void MediansAdded(int count) override { added_ = count; }
+  void SequenceCount(int n) override {
+    if (added_ < 0) return;
+    const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    std::fprintf(stderr, "round=%d added=%d sequences=%d t_s=%.3f\n", round_, added_, n, s);
+    added_ = -1;
+  }
+
+private:
+  std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  int round_ = 0, added_ = -1;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr,
-                 "usage: mj_bench <data file> [epsilon] [--amino] [--square] [--fhp] [--out file]\n");
+                 "usage: mj_bench <data file> [epsilon] [--amino] [--square] [--fhp] [--reference] "
+                 "[--portable] [--trace] [--out file]\n");
     return 2;
   }
   const std::string file = argv[1];
   TMJOptions options;
   std::string outName;
+  bool reference = false, portable = false, trace = false;
   for (int k = 2; k < argc; ++k) {
     const std::string a = argv[k];
     if (a == "--amino") options.AminoAcids = true;
     else if (a == "--square") options.MJSquare = true;
     else if (a == "--fhp") options.Criterion = TMJCriterion::GreedyFHP;
+    else if (a == "--reference") reference = true;
+    else if (a == "--portable") portable = true;
+    else if (a == "--trace") trace = true;
     else if (a == "--out" && k + 1 < argc) outName = argv[++k];
     else {
       const int e = std::atoi(a.c_str());
@@ -99,7 +121,10 @@ int main(int argc, char** argv) {
   }
   const int taxa = data.TaxaCount();
   const auto start = std::chrono::steady_clock::now();
-  TMJCalculation calc(data, options);
+  TraceObserver tracer;
+  TMJCalculation calc(data, options, trace ? &tracer : nullptr);
+  calc.UseReferenceRounds(reference);
+  calc.UsePortablePopcount(portable);
   const bool calculated = calc.Calculate();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -3,6 +3,108 @@
 #include <algorithm>
 #include <bit>
 
+namespace {
+
+#if defined(__x86_64__) || defined(__i386__)
+#define MJ_POPCNT_TARGET __attribute__((target("popcnt")))
+constexpr bool PopcntTarget = true;
+#else
+#define MJ_POPCNT_TARGET
+constexpr bool PopcntTarget = false;
+#endif
+
+using Group = TMJBitSequences::Group;
+
+// The kernels are written once and inlined into two entry points: one built for the baseline
+// (std::popcount may be a library routine there), one built for processors with the popcount
+// instruction.
+struct PlaneSpan {
+  const Group* begin;
+  const Group* end;
+  std::size_t w;       // words per plane
+  std::size_t planes;
+};
+
+template <bool Masked>
+[[gnu::always_inline]] inline int DistanceOn(const uint64_t* x, const uint64_t* y, const PlaneSpan& s) {
+  int total = 0;
+  for (const Group* g = s.begin; g != s.end; ++g) {
+    int count = 0;
+    for (int k = g->firstWord; k < g->firstWord + g->words; ++k) {
+      const auto i = static_cast<std::size_t>(k);
+      uint64_t diff = 0;
+      for (std::size_t p = 0; p < s.planes; ++p) diff |= x[p * s.w + i] ^ y[p * s.w + i];
+      if (Masked) diff &= ~(x[s.planes * s.w + i] | y[s.planes * s.w + i]);
+      count += std::popcount(diff);
+    }
+    total += count * g->weight;
+  }
+  return total;
+}
+
+[[gnu::always_inline]] inline int TripleCostOn(const uint64_t* x, const uint64_t* y,
+                                               const uint64_t* z, const PlaneSpan& s) {
+  int total = 0;
+  for (const Group* g = s.begin; g != s.end; ++g) {
+    int count = 0;
+    for (int k = g->firstWord; k < g->firstWord + g->words; ++k) {
+      const auto i = static_cast<std::size_t>(k);
+      uint64_t xy = 0, xz = 0, yz = 0;
+      for (std::size_t p = 0; p < s.planes; ++p) {
+        const std::size_t o = p * s.w + i;
+        xy |= x[o] ^ y[o];
+        xz |= x[o] ^ z[o];
+        yz |= y[o] ^ z[o];
+      }
+      // distinct states - 1: y differs from x, plus z differs from both.
+      count += std::popcount(xy) + std::popcount(xz & yz);
+    }
+    total += count * g->weight;
+  }
+  return total;
+}
+
+int DistancePortable(const uint64_t* x, const uint64_t* y, const PlaneSpan& s, bool masked) {
+  return masked ? DistanceOn<true>(x, y, s) : DistanceOn<false>(x, y, s);
+}
+MJ_POPCNT_TARGET int DistanceHardware(const uint64_t* x, const uint64_t* y, const PlaneSpan& s,
+                                      bool masked) {
+  return masked ? DistanceOn<true>(x, y, s) : DistanceOn<false>(x, y, s);
+}
+int TripleCostPortable(const uint64_t* x, const uint64_t* y, const uint64_t* z, const PlaneSpan& s) {
+  return TripleCostOn(x, y, z, s);
+}
+MJ_POPCNT_TARGET int TripleCostHardware(const uint64_t* x, const uint64_t* y, const uint64_t* z,
+                                        const PlaneSpan& s) {
+  return TripleCostOn(x, y, z, s);
+}
+
+}  // namespace
+
+bool TMJBitSequences::HardwarePopcountAvailable() {
+  if constexpr (PopcntTarget) {
+    static const bool available = __builtin_cpu_supports("popcnt");
+    return available;
+  }
+  return false;
+}
+
+bool TMJBitSequences::AnySlow() const {
+  return std::find(slow_.begin(), slow_.end(), uint8_t{1}) != slow_.end();
+}
+
+uint64_t TMJBitSequences::HashKey(const uint64_t* row, std::size_t keyWords) {
+  uint64_t h = 0x243F6A8885A308D3ull ^ keyWords;
+  for (std::size_t k = 0; k < keyWords; ++k) {
+    h ^= row[k];
+    h *= 0x9E3779B97F4A7C15ull;
+    h ^= h >> 32;
+  }
+  h ^= h >> 29;
+  h *= 0xBF58476D1CE4E5B9ull;
+  return h ^ (h >> 32);
+}
+
 void TMJBitSequences::Prepare(const Trdf_DataSet& data, const std::vector<Trdf_Sequence>& extra) {
   data_ = &data;
   columns_.clear();
@@ -12,7 +114,7 @@ void TMJBitSequences::Prepare(const Trdf_DataSet& data, const std::vector<Trdf_S
   std::vector<Column> used;
   for (int c = 0; c < data.CharacterCount(); ++c) {
     const Trdf_Character& ch = data.Characters[static_cast<std::size_t>(c)];
-    if (!ch.Active || ch.Weight == 0) continue;
+    if (!ch.Active) continue;
     Column col{c, {}};
     col.code.fill(-1);
     int16_t next = 0;
@@ -47,11 +149,15 @@ void TMJBitSequences::Prepare(const Trdf_DataSet& data, const std::vector<Trdf_S
     words_ += (n + 63) / 64;
     k = end;
   }
+  firstWeighted_ = 0;
+  while (firstWeighted_ < groups_.size() && groups_[firstWeighted_].weight <= 0) ++firstWeighted_;
   columns_ = std::move(used);
   stride_ = static_cast<std::size_t>(words_) * static_cast<std::size_t>(planes_ + 1);
   count_ = 0;
+  complete_ = true;
   bits_.clear();
   slow_.clear();
+  hashes_.clear();
   bits_.reserve(stride_ * data.Taxa.size());
   for (const Trdf_Sequence& t : data.Taxa) Append(t.States);
 }
@@ -65,18 +171,23 @@ void TMJBitSequences::Append(const std::string& states) {
     for (int bit = 0; k < columns_.size(); ++k, ++bit) {
       const Column& col = columns_[k];
       if (data_->Characters[static_cast<std::size_t>(col.character)].Weight != g.weight) break;
+      const bool weighted = g.weight > 0;
       const std::size_t word = static_cast<std::size_t>(g.firstWord + bit / 64);
       const uint64_t mask = uint64_t{1} << (bit % 64);
       if (static_cast<std::size_t>(col.character) >= states.size()) {
-        slow = true;
+        slow = slow || weighted;
+        complete_ = false;
         continue;
       }
       const char s = states[static_cast<std::size_t>(col.character)];
       const int code = col.code[static_cast<unsigned char>(s)];
-      if (code < 0) slow = true;
+      if (code < 0) {
+        slow = slow || weighted;
+        complete_ = false;
+      }
       if (maskX_) {
         if (s == 'X') row[static_cast<std::size_t>(planes_) * words_ + word] |= mask;
-      } else if (data_->AmbiguousStates.Contains(s)) {
+      } else if (weighted && data_->AmbiguousStates.Contains(s)) {
         slow = true;
       }
       for (int p = 0; p < planes_; ++p)
@@ -85,6 +196,7 @@ void TMJBitSequences::Append(const std::string& states) {
     }
   }
   slow_.push_back(slow ? 1 : 0);
+  hashes_.push_back(HashKey(row, KeyWords()));
   ++count_;
 }
 
@@ -100,33 +212,34 @@ void TMJBitSequences::Erase(const std::vector<int>& positions) {
       std::copy_n(bits_.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(pos - 1) * stride_),
                   stride_, bits_.begin() + static_cast<std::ptrdiff_t>(write * stride_));
       slow_[write] = slow_[static_cast<std::size_t>(pos - 1)];
+      hashes_[write] = hashes_[static_cast<std::size_t>(pos - 1)];
     }
     ++write;
   }
   count_ = static_cast<int>(write);
   bits_.resize(write * stride_);
   slow_.resize(write);
+  hashes_.resize(write);
 }
 
 int TMJBitSequences::Distance(int a, int b) const {
   if (a == b) return 0;
   if (slow_[static_cast<std::size_t>(a - 1)] || slow_[static_cast<std::size_t>(b - 1)])
     return data_->WeightedDistance(std::min(a, b), std::max(a, b), false);
-  const uint64_t* x = Row(a);
-  const uint64_t* y = Row(b);
-  const std::size_t w = static_cast<std::size_t>(words_);
-  int total = 0;
-  for (const Group& g : groups_) {
-    int count = 0;
-    for (int k = g.firstWord; k < g.firstWord + g.words; ++k) {
-      const auto i = static_cast<std::size_t>(k);
-      uint64_t diff = 0;
-      for (std::size_t p = 0; p < static_cast<std::size_t>(planes_); ++p)
-        diff |= x[p * w + i] ^ y[p * w + i];
-      if (maskX_) diff &= ~(x[planes_ * w + i] | y[planes_ * w + i]);
-      count += std::popcount(diff);
-    }
-    total += count * g.weight;
-  }
-  return total;
+  const PlaneSpan s{groups_.data() + firstWeighted_, groups_.data() + groups_.size(),
+                static_cast<std::size_t>(words_), static_cast<std::size_t>(planes_)};
+  return hardware_ ? DistanceHardware(Row(a), Row(b), s, maskX_)
+                   : DistancePortable(Row(a), Row(b), s, maskX_);
+}
+
+int TMJBitSequences::PlainDifference(const uint64_t* x, const uint64_t* y) const {
+  const PlaneSpan s{groups_.data() + firstWeighted_, groups_.data() + groups_.size(),
+                static_cast<std::size_t>(words_), static_cast<std::size_t>(planes_)};
+  return hardware_ ? DistanceHardware(x, y, s, false) : DistancePortable(x, y, s, false);
+}
+
+int TMJBitSequences::TripleCost(const uint64_t* x, const uint64_t* y, const uint64_t* z) const {
+  const PlaneSpan s{groups_.data() + firstWeighted_, groups_.data() + groups_.size(),
+                static_cast<std::size_t>(words_), static_cast<std::size_t>(planes_)};
+  return hardware_ ? TripleCostHardware(x, y, z, s) : TripleCostPortable(x, y, z, s);
 }

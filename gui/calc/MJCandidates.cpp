@@ -1,9 +1,14 @@
 #include "MJCandidates.h"
 
+#include "MJLinkPairs.h"
+
 #include <algorithm>
 #include <array>
 
 namespace {
+
+using mjpairs::ForAdjacentLaterLinks;
+using mjpairs::Gauge;
 
 // A triple already holding a kept candidate: X and the unordered pair {Y, Z}.
 struct TripleKey {
@@ -17,46 +22,6 @@ struct TripleHash {
     h = h * 0x9E3779B97F4A7C15ull ^ static_cast<uint32_t>(k.hi);
     return static_cast<std::size_t>(h ^ (h >> 29));
   }
-};
-
-// Calls `visit(j)` for every link j > i that shares an end with link i, in ascending order.
-template <class Visit>
-void ForAdjacentLaterLinks(const TMJLinkList& links, const std::vector<std::vector<int>>& incident,
-                           int i, Visit&& visit) {
-  const auto& la = incident[static_cast<std::size_t>(links[static_cast<std::size_t>(i)].a)];
-  const auto& lb = incident[static_cast<std::size_t>(links[static_cast<std::size_t>(i)].b)];
-  auto p = std::upper_bound(la.begin(), la.end(), i);
-  auto q = std::upper_bound(lb.begin(), lb.end(), i);
-  while (p != la.end() || q != lb.end()) {
-    int j;
-    if (q == lb.end() || (p != la.end() && *p < *q)) {
-      j = *p++;
-    } else if (p == la.end() || *q < *p) {
-      j = *q++;
-    } else {  // a link with both ends in common appears in both lists
-      j = *p++;
-      ++q;
-    }
-    visit(j);
-  }
-}
-
-// Reports progress in percent when it moved by at least 2 or reached 100.
-class Gauge {
-public:
-  explicit Gauge(double total) : total_(total) {}
-  template <class Report>
-  void Move(double done, Report&& report) {
-    const int pct = total_ <= 0 ? 100 : std::min(100, static_cast<int>(done * 100.0 / total_ + 0.5));
-    if (pct >= position_ + 2 || (pct == 100 && position_ != 100)) {
-      position_ = pct;
-      report(pct);
-    }
-  }
-
-private:
-  double total_;
-  int position_ = 0;
 };
 
 }  // namespace
@@ -138,10 +103,34 @@ bool TMJCandidateGenerator::AgreeOnActive(const std::string& a, const std::strin
 
 bool TMJCandidateGenerator::Selected(const combinationtype& c,
                                      const TMJRunningBest& running) const {
-  if (settings_.criterion == TMJCriterion::ConnectionCost)
-    return c.cost <= running.best + settings_.epsilon;
-  return c.saving >= running.best - settings_.epsilon && c.longest == running.longest &&
-         c.saving > 0;
+  return Selected(settings_, c.cost, c.saving, c.longest, running);
+}
+
+bool TMJCandidateGenerator::Selected(const TMJCandidateSettings& settings, int cost, int saving,
+                                     int longest, const TMJRunningBest& running) {
+  if (settings.criterion == TMJCriterion::ConnectionCost) return cost <= running.best + settings.epsilon;
+  return saving >= running.best - settings.epsilon && longest == running.longest && saving > 0;
+}
+
+void MedianStates(const std::string& sx, const std::string& sy, const std::string& sz,
+                  const std::vector<uint8_t>& characterActive, bool all,
+                  std::array<std::string, 3>& cand) {
+  cand[0] = sx;
+  if (all) {
+    cand[1] = sy;
+    cand[2] = sz;
+  }
+  const std::size_t len = std::min({sx.size(), sy.size(), sz.size()});
+  for (std::size_t k = 0; k < len; ++k) {
+    const char x = sx[k], y = sy[k], z = sz[k];
+    const bool active = k < characterActive.size() && characterActive[k];
+    if (x == y || (x == z && active)) {
+      if (all) cand[1][k] = cand[2][k] = x;
+    } else if (y == z && active) {
+      cand[0][k] = y;
+      if (all) cand[2][k] = y;
+    }
+  }
 }
 
 void TMJCandidateGenerator::GenerateMedianCandidates(const TMJLinkList& links,
@@ -154,6 +143,9 @@ void TMJCandidateGenerator::GenerateMedianCandidates(const TMJLinkList& links,
   }
   const int c = static_cast<int>(links.size());
   const auto incident = IncidentLinks(links, static_cast<std::size_t>(data_.TaxaCount()));
+  const auto byIndex = [&](int v) -> const std::vector<int>& {
+    return incident[static_cast<std::size_t>(v)];
+  };
   const int perTriple = settings_.binary ? 1 : 3;
   const bool fhp = settings_.criterion == TMJCriterion::GreedyFHP;
   std::unordered_set<TripleKey, TripleHash> kept;
@@ -168,7 +160,7 @@ void TMJCandidateGenerator::GenerateMedianCandidates(const TMJLinkList& links,
     examined += c - 1 - i;
     const TMJLink& li = links[static_cast<std::size_t>(i)];
     const int A = li.a, B = li.b;
-    ForAdjacentLaterLinks(links, incident, i, [&](int j) {
+    ForAdjacentLaterLinks(links, byIndex, i, [&](int j) {
       const TMJLink& lj = links[static_cast<std::size_t>(j)];
       const int C = lj.a, D = lj.b;
       int Z, shared;
@@ -185,25 +177,8 @@ void TMJCandidateGenerator::GenerateMedianCandidates(const TMJLinkList& links,
       const int e = (distance_(X, Y) == mw) + (distance_(X, Z) == mw) + (distance_(Y, Z) == mw);
       if (settings_.binary ? e > 0 : e >= 2) return;
 
-      const std::string& sx = data_.Taxon(X).States;
-      const std::string& sy = data_.Taxon(Y).States;
-      const std::string& sz = data_.Taxon(Z).States;
-      cand[0] = sx;
-      if (perTriple == 3) {
-        cand[1] = sy;
-        cand[2] = sz;
-      }
-      const std::size_t len = std::min({sx.size(), sy.size(), sz.size()});
-      for (std::size_t k = 0; k < len; ++k) {
-        const char x = sx[k], y = sy[k], z = sz[k];
-        const bool active = k < characterActive_.size() && characterActive_[k];
-        if (x == y || (x == z && active)) {
-          if (perTriple == 3) cand[1][k] = cand[2][k] = x;
-        } else if (y == z && active) {
-          cand[0][k] = y;
-          if (perTriple == 3) cand[2][k] = y;
-        }
-      }
+      MedianStates(data_.Taxon(X).States, data_.Taxon(Y).States, data_.Taxon(Z).States,
+                   characterActive_, perTriple == 3, cand);
       int count = perTriple;
       if (count == 3 && AgreeOnActive(cand[0], cand[1])) count = 1;
       int cost = -1;
@@ -251,9 +226,12 @@ void SquareLinks(TMJLinkList& links, TMJObserver* observer) {
   std::size_t maxEnd = 0;
   for (const TMJLink& l : links) maxEnd = std::max<std::size_t>(maxEnd, static_cast<std::size_t>(l.b));
   const auto incident = IncidentLinks(links, maxEnd);
+  const auto byIndex = [&](int v) -> const std::vector<int>& {
+    return incident[static_cast<std::size_t>(v)];
+  };
   for (int p = 0; p + 1 < c; ++p) {
     if (observer) observer->KeepAlive();
-    ForAdjacentLaterLinks(links, incident, p, [&](int q) {
+    ForAdjacentLaterLinks(links, byIndex, p, [&](int q) {
       const TMJLink lp = links[static_cast<std::size_t>(p)];
       const TMJLink lq = links[static_cast<std::size_t>(q)];
       const int A = lp.a, B = lp.b, C = lq.a, D = lq.b;

@@ -7,6 +7,7 @@
 #include "MJObserver.h"
 #include "RDF_DataSet_Definition.h"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -72,6 +73,8 @@ public:
   int TripleConnectionCost(int X, int Y, int Z) const;
   // The round's final test of a candidate against the final running values.
   bool Selected(const combinationtype& c, const TMJRunningBest& running) const;
+  static bool Selected(const TMJCandidateSettings& settings, int cost, int saving, int longest,
+                       const TMJRunningBest& running);
 
 private:
   // Sum of the weights of the active characters at which the two state strings differ.
@@ -87,6 +90,14 @@ private:
   std::vector<int> activeWeights_;
   std::vector<uint8_t> characterActive_;
 };
+
+// The candidate states of the triple X, Y, Z (states sx, sy, sz): where X agrees with Y (or, on an
+// active character, with Z) all take X's state; where only Y and Z agree on an active character all
+// take Y's; elsewhere cand[0], cand[1], cand[2] keep X's, Y's and Z's state (the last two only with
+// `all`).
+void MedianStates(const std::string& sx, const std::string& sy, const std::string& sz,
+                  const std::vector<uint8_t>& characterActive, bool all,
+                  std::array<std::string, 3>& cand);
 
 // MJ square option: for every two of the links that share a sequence, the link between their far
 // ends is appended (smaller number first, state 1); links appended here are not paired again.

@@ -8,17 +8,19 @@ int TMJDistanceCache::AllocatedBlocks() const {
                                         [](const auto& b) { return b != nullptr; }));
 }
 
-bool TMJDistanceCache::Store(int64_t index, int32_t value) {
-  const int64_t x = index - 1;
-  const int64_t block = x / BlockSize;
-  if (x < 0 || block >= MaxBlocks) return false;
+int32_t* TMJDistanceCache::BlockFor(int64_t block) {
+  if (block < 0 || block >= MaxBlocks) return nullptr;
   const auto b = static_cast<std::size_t>(block);
   if (b >= blocks_.size()) blocks_.resize(b + 1);
-  if (!blocks_[b]) {
-    blocks_[b].reset(new (std::nothrow) int32_t[BlockSize]);
-    if (!blocks_[b]) return false;
-  }
-  blocks_[b][x % BlockSize] = value;
+  if (!blocks_[b]) blocks_[b].reset(new (std::nothrow) int32_t[BlockSize]);
+  return blocks_[b].get();
+}
+
+bool TMJDistanceCache::Store(int64_t index, int32_t value) {
+  const int64_t x = index - 1;
+  int32_t* block = x < 0 ? nullptr : BlockFor(x / BlockSize);
+  if (!block) return false;
+  block[x % BlockSize] = value;
   return true;
 }
 
@@ -43,9 +45,10 @@ void TMJDistanceCache::Remove(std::vector<int> removed, int n) {
     newNumber[static_cast<std::size_t>(k)] = ++next;
   }
   // Every pair keeps its order and moves to an index no larger than its old one, so one forward
-  // pass compacts in place.
-  int64_t target = 1;
-  for (int j = 2; j <= n; ++j) {
+  // pass compacts in place; the rows before the first removed sequence stay where they are.
+  const int first = std::max(removed.front(), 2);
+  int64_t target = PackedPairIndex(1, first);
+  for (int j = first; j <= n; ++j) {
     if (newNumber[static_cast<std::size_t>(j)] == 0) continue;
     for (int i = 1; i < j; ++i) {
       if (newNumber[static_cast<std::size_t>(i)] == 0) continue;

@@ -2,6 +2,7 @@
 // The packed distance cache of the median-joining calculation, its link list, and the torso pass
 // that marks which links survive pendant pruning and which torso links are bridges. Plain C++.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -41,19 +42,14 @@ public:
   template <class Distance>
   bool Build(int n, Distance&& distance) {
     Release();
-    for (int j = 2; j <= n; ++j)
-      for (int i = 1; i < j; ++i)
-        if (!Store(PackedPairIndex(i, j), distance(i, j))) return Fail();
+    if (!FillRows(2, n, distance)) return false;
     inUse_ = true;
     return true;
   }
   // Adds sequences n+1..n+added (n the count before). False (cache released) on a failed block.
   template <class Distance>
   bool Extend(int n, int added, Distance&& distance) {
-    for (int b = n + 1; b <= n + added; ++b)
-      for (int c = 1; c < b; ++c)
-        if (!Store(PackedPairIndex(c, b), distance(c, b))) return Fail();
-    return true;
+    return FillRows(std::max(n + 1, 2), n + added, distance);
   }
   // Removes the given sequences (any order, no repeats) from a cache of n sequences: the result is
   // the packed triangle of the remaining sequences renumbered in order; blocks no longer needed are
@@ -67,6 +63,26 @@ public:
   bool Store(int64_t index, int32_t value);
 
 private:
+  // Rows first..last (the pairs (c, b) with c < b), in index order, a block at a time.
+  template <class Distance>
+  bool FillRows(int first, int last, Distance& distance) {
+    if (first > last) return true;
+    int64_t x = PackedPairIndex(1, first) - 1;
+    int32_t* block = nullptr;
+    int64_t offset = BlockSize;
+    for (int b = first; b <= last; ++b)
+      for (int c = 1; c < b; ++c, ++x, ++offset) {
+        if (offset == BlockSize) {
+          block = BlockFor(x / BlockSize);
+          if (!block) return Fail();
+          offset = x % BlockSize;
+        }
+        block[offset] = distance(c, b);
+      }
+    return true;
+  }
+  // The block, allocated on first use; null beyond MaxBlocks or when allocation fails.
+  int32_t* BlockFor(int64_t block);
   bool Fail() {
     Release();
     return false;

@@ -3,12 +3,16 @@
 #include "Dialogs.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <climits>
 #include <numeric>
 #include <unordered_set>
 
 namespace {
+
+// About 256 MB of pair keys.
+constexpr std::size_t MaxKeptPairs = std::size_t{1} << 25;
 
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -183,76 +187,49 @@ void TMJCalculation::StartRounds() {
   n_ = n0_ = data_.TaxaCount();
   minimumWeight_ = MinimumCharacterWeight();
   codes_.Prepare(data_, removed_);
+  codes_.UseHardwarePopcount(!portablePopcount_);
+  // Narrow rows give a distance about as fast as the triangle can be read, without its memory.
+  cacheWanted_ = reference_ || codes_.Stride() > 32 || codes_.AnySlow();
   cache_.Release();
-  if (n_ < TMJDistanceCache::MaxSequences)
+  if (cacheWanted_ && n_ < TMJDistanceCache::MaxSequences)
     cache_.Build(n_, [this](int i, int j) { return codes_.Distance(i, j); });
   links_.clear();
+  pairKeys_.Invalidate();
   InvalidateFeasible();
 }
 
-const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs(TMJLinkGauge* gauge) {
-  if (feasibleValid_ && feasibleEpsilon_ == epsilon_ && feasibleCap_ == linkCap_) return feasible_;
-  feasible_.clear();
+int TMJCalculation::SpanningBottleneck(const std::vector<int>& active, TMJLinkGauge* gauge) const {
+  // Prim's algorithm over all pairs: the largest link of a minimum spanning tree. Narrow rows
+  // give their distance faster than the triangle read across its rows.
+  const bool planes = codes_.Stride() <= 64;
+  int spanMax = 0;
+  const std::size_t m = active.size();
+  std::vector<int> best(m, INT_MAX);
+  std::vector<uint8_t> inTree(m, 0);
+  if (m > 0) best[0] = 0;
+  if (gauge) gauge->Stage(static_cast<double>(m), 0, 20);
+  for (std::size_t step = 0; step < m; ++step) {
+    std::size_t u = m;
+    for (std::size_t k = 0; k < m; ++k)
+      if (!inTree[k] && (u == m || best[k] < best[u])) u = k;
+    inTree[u] = 1;
+    spanMax = std::max(spanMax, best[u]);
+    for (std::size_t k = 0; k < m; ++k)
+      if (!inTree[k])
+        best[k] = std::min(best[k], planes ? codes_.Distance(active[u], active[k])
+                                           : MJDistance(active[u], active[k]));
+    if (observer_ && step % 256 == 0) observer_->KeepAlive();
+    if (gauge && step % 64 == 0) gauge->Move(static_cast<double>(step));
+  }
+  return spanMax;
+}
+
+void TMJCalculation::CollectFeasible(const std::vector<uint64_t>& keys, int64_t limit,
+                                     TMJLinkGauge* gauge) {
   // A pair (i, j) at distance d is feasible unless a chain of active sequences with every step
   // shorter than t = d - epsilon joins i and j: that is, unless i and j are connected by the pairs
   // closer than t. Taking the pairs in order of distance and joining them into a partition answers
   // every pair at once, with the same answers as the search over the reach list.
-  std::vector<int> active, tested;
-  for (int p = 1; p <= n_; ++p) {
-    if (data_.Taxon(p).Active) active.push_back(p);
-  }
-  bool testedAllActive = true;
-  for (int p = 1; p <= n_; ++p)
-    if (data_.Taxon(p).Representative == 0) {
-      tested.push_back(p);
-      if (!data_.Taxon(p).Active) testedAllActive = false;
-    }
-  // Pairs farther apart than epsilon + the largest link of a minimum spanning tree are joined by
-  // that tree's path through shorter steps, so only closer pairs need looking at.
-  int spanMax = INT_MAX;
-  if (testedAllActive) {
-    spanMax = 0;
-    const std::size_t m = active.size();
-    std::vector<int> best(m, INT_MAX);
-    std::vector<uint8_t> inTree(m, 0);
-    if (m > 0) best[0] = 0;
-    if (gauge) gauge->Stage(static_cast<double>(m), 0, 20);
-    for (std::size_t step = 0; step < m; ++step) {
-      std::size_t u = m;
-      for (std::size_t k = 0; k < m; ++k)
-        if (!inTree[k] && (u == m || best[k] < best[u])) u = k;
-      inTree[u] = 1;
-      spanMax = std::max(spanMax, best[u]);
-      for (std::size_t k = 0; k < m; ++k)
-        if (!inTree[k]) best[k] = std::min(best[k], MJDistance(active[u], active[k]));
-      if (observer_ && step % 256 == 0) observer_->KeepAlive();
-      if (gauge && step % 64 == 0) gauge->Move(static_cast<double>(step));
-    }
-  }
-  const int64_t reach = std::min<int64_t>(linkCap_, std::max(spanMax, minimumWeight_));
-  const int64_t limit = epsilon_ + reach;
-  // key: distance, then i, then j; bit 0 of the low word marks a pair to test.
-  std::vector<uint64_t> keys;
-  std::vector<uint8_t> isActive(static_cast<std::size_t>(n_) + 1, 0), isTested(isActive);
-  for (int p : active) isActive[static_cast<std::size_t>(p)] = 1;
-  for (int p : tested) isTested[static_cast<std::size_t>(p)] = 1;
-  if (gauge) gauge->Stage(static_cast<double>(n_) * (n_ - 1) / 2.0, 20, 60);
-  for (int j = 2; j <= n_; ++j) {
-    const bool ja = isActive[static_cast<std::size_t>(j)], jt = isTested[static_cast<std::size_t>(j)];
-    if (!ja && !jt) continue;
-    if (observer_) observer_->KeepAlive();
-    if (gauge) gauge->Move(static_cast<double>(j) * (j - 1) / 2.0);
-    for (int i = 1; i < j; ++i) {
-      const bool edge = ja && isActive[static_cast<std::size_t>(i)];
-      const bool test = jt && isTested[static_cast<std::size_t>(i)];
-      if (!edge && !test) continue;
-      const int d = MJDistance(i, j);
-      if (d > limit) continue;
-      keys.push_back(static_cast<uint64_t>(d) << 34 | static_cast<uint64_t>(i) << 18 |
-                     static_cast<uint64_t>(j) << 2 | (test ? 1u : 0u) | (edge ? 2u : 0u));
-    }
-  }
-  std::sort(keys.begin(), keys.end());
   Partition partition(n_);
   std::size_t joined = 0;
   if (gauge) gauge->Stage(static_cast<double>(keys.size()), 60, 100);
@@ -262,17 +239,17 @@ const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs(TMJLinkGau
       if (observer_) observer_->KeepAlive();
       gauge->Move(static_cast<double>(examined));
     }
-    if (!(key & 1u)) continue;
-    const int d = static_cast<int>(key >> 34);
-    const int i = static_cast<int>((key >> 18) & 0xFFFF);
-    const int j = static_cast<int>((key >> 2) & 0xFFFF);
+    const int d = TMJPairKeys::DistanceOf(key);
+    if (d > limit) break;
+    if (!(key & TMJPairKeys::Tested)) continue;
+    const int i = TMJPairKeys::FirstOf(key);
+    const int j = TMJPairKeys::SecondOf(key);
     const int t = d - epsilon_;
     bool feasible = t <= minimumWeight_;
     if (!feasible) {
-      for (; joined < keys.size() && static_cast<int>(keys[joined] >> 34) < t; ++joined)
-        if (keys[joined] & 2u)
-          partition.Join(static_cast<int>((keys[joined] >> 18) & 0xFFFF),
-                         static_cast<int>((keys[joined] >> 2) & 0xFFFF));
+      for (; joined < keys.size() && TMJPairKeys::DistanceOf(keys[joined]) < t; ++joined)
+        if (keys[joined] & TMJPairKeys::Active)
+          partition.Join(TMJPairKeys::FirstOf(keys[joined]), TMJPairKeys::SecondOf(keys[joined]));
       feasible = partition.Find(i) != partition.Find(j);
     }
     if (feasible) {
@@ -284,7 +261,104 @@ const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs(TMJLinkGau
   feasibleValid_ = true;
   feasibleEpsilon_ = epsilon_;
   feasibleCap_ = linkCap_;
+}
+
+const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs(TMJLinkGauge* gauge) {
+  if (feasibleValid_ && feasibleEpsilon_ == epsilon_ && feasibleCap_ == linkCap_) return feasible_;
+  feasible_.clear();
+  std::vector<int> active;
+  std::vector<uint8_t> flags(static_cast<std::size_t>(n_) + 1, 0);
+  bool testedAllActive = true;
+  for (int p = 1; p <= n_; ++p) {
+    const Trdf_Sequence& t = data_.Taxon(p);
+    if (t.Active) active.push_back(p);
+    const uint8_t f = PairFlags(p);
+    flags[static_cast<std::size_t>(p)] = f;
+    if (f == TMJPairKeys::Tested) testedAllActive = false;
+  }
+  const auto distance = [this](int i, int j) { return MJDistance(i, j); };
+  // The pair scan calls this once per sequence from the second on.
+  int scanned = 1;
+  const auto keepAlive = [this, gauge, &scanned] {
+    if (observer_) observer_->KeepAlive();
+    if (gauge) {
+      ++scanned;
+      gauge->Move(static_cast<double>(scanned) * (scanned - 1) / 2.0);
+    }
+  };
+  const auto scanStage = [&] {
+    if (gauge) gauge->Stage(static_cast<double>(n_) * (n_ - 1) / 2.0, 20, 60);
+  };
+  // Pairs farther apart than epsilon + the largest link of a minimum spanning tree are joined by
+  // that tree's path through shorter steps, so only closer pairs need looking at.
+  const auto limitFor = [&](int64_t spanMax) {
+    return epsilon_ + std::min<int64_t>(linkCap_, std::max<int64_t>(spanMax, minimumWeight_));
+  };
+  if (reference_ || !testedAllActive) {
+    const int64_t limit = limitFor(testedAllActive ? SpanningBottleneck(active, gauge) : INT_MAX);
+    pairKeys_.Invalidate();
+    TMJPairKeys all;
+    scanStage();
+    all.Build(n_, flags, static_cast<int>(std::min<int64_t>(limit, INT_MAX >> 1)), distance, keepAlive);
+    CollectFeasible(all.Keys(), limit, gauge);
+    return feasible_;
+  }
+  // The kept pairs answer when they cover the limit: the spanning tree's largest link is where
+  // joining the kept links in order of distance first connects every active sequence.
+  bool rebuild = !pairKeys_.Valid() || pairKeys_.Count() != n_ || pairKeys_.Flags() != flags;
+  int64_t limit = 0;
+  if (!rebuild) {
+    const int64_t spanMax = KeptBottleneck(active.size());
+    if (spanMax >= 0)
+      limit = limitFor(spanMax);
+    else if (linkCap_ + epsilon_ <= pairKeys_.Bound())
+      limit = epsilon_ + linkCap_;  // the tree's largest link lies beyond the cap
+    else
+      rebuild = true;
+    if (limit > pairKeys_.Bound()) rebuild = true;
+  }
+  if (rebuild) {
+    limit = limitFor(SpanningBottleneck(active, gauge));
+    // Some room above the limit spares a new scan when the next round's limit grows a little.
+    const int64_t bound = std::min<int64_t>(limit + std::max(minimumWeight_, 1), INT_MAX >> 1);
+    scanStage();
+    pairKeys_.Build(n_, flags, static_cast<int>(bound), distance, keepAlive);
+  }
+  CollectFeasible(pairKeys_.Keys(), limit, gauge);
+  // So many pairs within reach are not worth their memory from round to round.
+  if (pairKeys_.Keys().size() > MaxKeptPairs) pairKeys_.Invalidate();
   return feasible_;
+}
+
+uint8_t TMJCalculation::PairFlags(int p) const {
+  const Trdf_Sequence& t = data_.Taxon(p);
+  return static_cast<uint8_t>((t.Active ? TMJPairKeys::Active : 0) |
+                              (t.Representative == 0 ? TMJPairKeys::Tested : 0));
+}
+
+void TMJCalculation::PairsAppended(int added) {
+  if (!pairKeys_.Valid() || pairKeys_.Count() != n_ - added) {
+    pairKeys_.Invalidate();
+    return;
+  }
+  std::vector<uint8_t> flags;
+  for (int p = n_ - added + 1; p <= n_; ++p) flags.push_back(PairFlags(p));
+  pairKeys_.Append(flags, [this](int i, int j) { return MJDistance(i, j); });
+}
+
+int64_t TMJCalculation::KeptBottleneck(std::size_t activeCount) {
+  if (activeCount <= 1) return 0;
+  Partition partition(n_);
+  std::size_t components = activeCount;
+  for (const uint64_t key : pairKeys_.Keys()) {
+    if (!(key & TMJPairKeys::Active)) continue;
+    const int a = partition.Find(TMJPairKeys::FirstOf(key));
+    const int b = partition.Find(TMJPairKeys::SecondOf(key));
+    if (a == b) continue;
+    partition.Join(a, b);
+    if (--components == 1) return TMJPairKeys::DistanceOf(key);
+  }
+  return -1;
 }
 
 void TMJCalculation::FindFeasibleLinks(int first, int last) {
@@ -355,6 +429,10 @@ bool TMJCalculation::RemoveObsoleteMedians() {
   links_.clear();
   if (cache_.InUse()) cache_.Remove(obsolete, n_);
   codes_.Erase(obsolete);
+  if (pairKeys_.Count() == n_)
+    pairKeys_.Remove(obsolete);
+  else
+    pairKeys_.Invalidate();
   for (auto it = obsolete.rbegin(); it != obsolete.rend(); ++it)
     data_.Taxa.erase(data_.Taxa.begin() + (*it - 1));
   n_ -= static_cast<int>(obsolete.size());
@@ -377,11 +455,30 @@ void TMJCalculation::RunMJRound(bool squaring) {
   if (squaring) SquareLinks(links_, observer_);
   ReportStep();
 
+  TMJRunningBest running = TMJRunningBest::Start(options_.Criterion);
+  const int added = !reference_ && codes_.Complete() ? AddMediansFromPlanes(running)
+                                                     : AddMediansFromStates(running);
+  if (cache_.InUse() && n_ + added < TMJDistanceCache::MaxSequences) {
+    cache_.Extend(n_, added, [this](int a, int b) { return codes_.Distance(a, b); });
+  } else {
+    cache_.Release();
+  }
+  n_ += added;
+  if (added > 0) {
+    InvalidateFeasible();
+    PairsAppended(added);
+  }
+  if (observer_) {
+    observer_->MediansAdded(added);
+    observer_->SequenceCount(n_);
+  }
+}
+
+int TMJCalculation::AddMediansFromStates(TMJRunningBest& running) {
   const TMJSequenceIndex existing(data_);
   TMJCandidateSettings settings{epsilon_, minimumWeight_, binary_, options_.Criterion};
   TMJCandidateGenerator generator(
       data_, settings, [this](int a, int b) { return MJDistance(a, b); }, existing, observer_);
-  TMJRunningBest running = TMJRunningBest::Start(options_.Criterion);
   std::vector<combinationtype> candidates;
   generator.GenerateMedianCandidates(links_, running, candidates);
   ReportStep();
@@ -407,18 +504,52 @@ void TMJCalculation::RunMJRound(bool squaring) {
     newMedians_ = true;
     ++added;
   }
-  candidates.clear();
-  if (cache_.InUse() && n_ + added < TMJDistanceCache::MaxSequences) {
-    cache_.Extend(n_, added, [this](int a, int b) { return codes_.Distance(a, b); });
-  } else {
-    cache_.Release();
+  return added;
+}
+
+int TMJCalculation::AddMediansFromPlanes(TMJRunningBest& running) {
+  rows_.Clear();
+  for (int p = 1; p <= n_; ++p)
+    if (data_.Taxon(p).Active) rows_.Insert(codes_.Hash(p), p);
+  const TMJCandidateSettings settings{epsilon_, minimumWeight_, binary_, options_.Criterion};
+  planeCandidates_.Run(codes_, cache_.InUse() ? &cache_ : nullptr, links_, n_, settings, rows_,
+                       running, observer_);
+  ReportStep();
+  links_.clear();
+
+  std::vector<uint8_t> characterActive;
+  for (const Trdf_Character& ch : data_.Characters) characterActive.push_back(ch.Active ? 1 : 0);
+  std::array<std::string, 3> states;
+  int added = 0;
+  for (const TMJPlaneCandidate& c : planeCandidates_.Candidates()) {
+    if (!TMJCandidateGenerator::Selected(settings, c.cost, c.saving, c.longest, running)) continue;
+    // Equal on the active characters to a median vector of this round: nothing new (equal to an
+    // older sequence it was not kept).
+    const uint64_t* row = TMJPlaneCandidates::BuildRow(codes_, c.X, c.Y, c.Z, c.k, rowBuffer_);
+    const uint64_t hash = TMJBitSequences::HashKey(row, codes_.KeyWords());
+    if (rows_.Find(hash, [&](int32_t p) {
+          return TMJPlaneCandidates::SameKey(codes_, codes_.Row(p), row);
+        }) >= 0)
+      continue;
+    if (n_ + added + 1 > rdf_limits::MaxTaxaWithMedians) {
+      limitReached_ = true;
+      dialogs().showMessage(mj_messages::TooManySequences, DialogKind::Warning);
+      break;
+    }
+    MedianStates(data_.Taxon(c.X).States, data_.Taxon(c.Y).States, data_.Taxon(c.Z).States,
+                 characterActive, c.k > 0, states);
+    const std::string& median = states[static_cast<std::size_t>(c.k)];
+    // A provisional median-vector name lets the taxon limits count it as one.
+    if (!data_.InsertTaxon(n_ + added + 1, median, "mv", 0)) {
+      limitReached_ = true;
+      break;
+    }
+    codes_.Append(median);
+    ++added;
+    rows_.Insert(codes_.Hash(n_ + added), n_ + added);
+    newMedians_ = true;
   }
-  n_ += added;
-  if (added > 0) InvalidateFeasible();
-  if (observer_) {
-    observer_->MediansAdded(added);
-    observer_->SequenceCount(n_);
-  }
+  return added;
 }
 
 void TMJCalculation::CleanUpAtEpsilonZero() {
@@ -454,15 +585,22 @@ void TMJCalculation::FinishMJNetwork() {
   if (savedEpsilon_ != 0 || cycleCut_) CleanUpAtEpsilonZero();
   medianCount_ = n_ - n0_;
   RenameMedianVectors();
+  const int beforeRoot = n_;
   if (options_.ExternalRooting)
     for (const Trdf_Sequence& r : removed_)
       if (Upper(r.Name) == "ROOT" && data_.InsertTaxon(n_ + 1, r.States, r.Name, r.Frequency)) {
         codes_.Append(r.States);
         ++n_;
       }
-  cache_.Release();
-  if (n_ < TMJDistanceCache::MaxSequences)
-    cache_.Build(n_, [this](int i, int j) { return codes_.Distance(i, j); });
+  // The rounds kept the cache for every sequence they left; only a ROOT is new.
+  const auto distance = [this](int i, int j) { return codes_.Distance(i, j); };
+  if (cache_.InUse() && n_ < TMJDistanceCache::MaxSequences) {
+    cache_.Extend(beforeRoot, n_ - beforeRoot, distance);
+  } else {
+    cache_.Release();
+    if (cacheWanted_ && n_ < TMJDistanceCache::MaxSequences) cache_.Build(n_, distance);
+  }
+  if (n_ > beforeRoot) PairsAppended(n_ - beforeRoot);
   InvalidateFeasible();
   links_.clear();
   if (n_ > 1) FindFeasibleLinks(2, n_);

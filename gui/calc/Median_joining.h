@@ -8,6 +8,9 @@
 #include "MJCandidates.h"
 #include "MJDistanceCache.h"
 #include "MJObserver.h"
+#include "MJPairKeys.h"
+#include "MJPlaneCandidates.h"
+#include "MJRowSet.h"
 #include "RDF_DataSet_Definition.h"
 
 #include <cstdint>
@@ -99,6 +102,12 @@ public:
   void SetEpsilon(int e) { epsilon_ = e; InvalidateFeasible(); }
   bool DistanceCacheInUse() const { return cache_.InUse(); }
   TMJLinkList& MutableLinks() { return links_; }
+  // The rounds as first written (candidates as state strings, every pair looked at in every
+  // round) instead of the incremental ones on the bit planes; both give the same network. For
+  // tests and the benchmark's comparison runs.
+  void UseReferenceRounds(bool on) { reference_ = on; }
+  // The portable popcount instead of the processor's (for tests and comparison runs).
+  void UsePortablePopcount(bool on) { portablePopcount_ = on; }
 
 private:
   int CapAtLeast(int value) const;
@@ -107,7 +116,19 @@ private:
   // sequences, in (i, j) order.
   // `gauge` follows the work when the pairs have to be found anew.
   const std::vector<std::pair<int, int>>& FeasiblePairs(TMJLinkGauge* gauge = nullptr);
+  int SpanningBottleneck(const std::vector<int>& active, TMJLinkGauge* gauge) const;
+  // The largest link of a minimum spanning tree of the active sequences from the kept pairs; -1
+  // when they do not connect them all.
+  int64_t KeptBottleneck(std::size_t activeCount);
+  // The feasible pairs among `keys` (sorted) up to `limit` into feasible_.
+  void CollectFeasible(const std::vector<uint64_t>& keys, int64_t limit, TMJLinkGauge* gauge);
+  uint8_t PairFlags(int p) const;
+  // Tells the kept pairs that sequences n_ - added + 1 .. n_ were appended.
+  void PairsAppended(int added);
   void CleanUpAtEpsilonZero();
+  // Candidates of the round's links and the new median vectors, on the bit planes.
+  int AddMediansFromPlanes(TMJRunningBest& running);
+  int AddMediansFromStates(TMJRunningBest& running);
   void RenameMedianVectors();
   void ReportStep() const {
     if (observer_) observer_->StepDone();
@@ -131,6 +152,13 @@ private:
   TMJLinkList links_;
   TMJDistanceCache cache_;
   TMJBitSequences codes_;
+  bool reference_ = false;
+  bool cacheWanted_ = true;
+  bool portablePopcount_ = false;
+  TMJPlaneCandidates planeCandidates_;
+  TMJRowSet rows_;                 // rows of the active sequences, by position
+  std::vector<uint64_t> rowBuffer_;
+  TMJPairKeys pairKeys_;
   std::vector<std::pair<int, int>> feasible_;
   bool feasibleValid_ = false;
   int feasibleEpsilon_ = -1, feasibleCap_ = -1;

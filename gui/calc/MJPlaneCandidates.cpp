@@ -1,0 +1,202 @@
+#include "MJPlaneCandidates.h"
+
+#include "MJLinkPairs.h"
+
+#include <algorithm>
+
+namespace {
+
+// The three candidate rows of X, Y, Z into rows (three strides): per character the majority state
+// where two agree (candidate 0 takes Y's state where only Y and Z agree), else X's, Y's and Z's
+// state. Only candidate 0 without `all`. True when some character has three different states.
+bool BuildRows(const TMJBitSequences& codes, const uint64_t* x, const uint64_t* y,
+               const uint64_t* z, bool all, uint64_t* rows) {
+  const auto w = static_cast<std::size_t>(codes.Words());
+  const auto planes = static_cast<std::size_t>(codes.Planes());
+  const std::size_t stride = codes.Stride();
+  uint64_t* c0 = rows;
+  uint64_t* c1 = rows + stride;
+  uint64_t* c2 = rows + 2 * stride;
+  uint64_t anyDistinct = 0;
+  for (std::size_t i = 0; i < w; ++i) {
+    uint64_t xy = 0, xz = 0, yz = 0;
+    for (std::size_t p = 0; p < planes; ++p) {
+      const std::size_t o = p * w + i;
+      xy |= x[o] ^ y[o];
+      xz |= x[o] ^ z[o];
+      yz |= y[o] ^ z[o];
+    }
+    const uint64_t takeX = ~xy | ~xz;     // x agrees with y or with z
+    const uint64_t takeY = xy & xz & ~yz; // only y and z agree
+    const uint64_t distinct = xy & xz & yz;
+    anyDistinct |= distinct;
+    // The 'X' mask plane follows the states it belongs to.
+    for (std::size_t p = 0; p <= planes; ++p) {
+      const std::size_t o = p * w + i;
+      c0[o] = (x[o] & ~takeY) | (y[o] & takeY);
+      if (all) {
+        c1[o] = (x[o] & takeX) | (y[o] & ~takeX);
+        c2[o] = (x[o] & takeX) | (y[o] & takeY) | (z[o] & distinct);
+      }
+    }
+  }
+  return anyDistinct != 0;
+}
+
+uint64_t TripleKeyOf(int x, int y, int z) {
+  return static_cast<uint64_t>(static_cast<uint32_t>(x)) << 40 |
+         static_cast<uint64_t>(static_cast<uint32_t>(std::min(y, z))) << 20 |
+         static_cast<uint64_t>(static_cast<uint32_t>(std::max(y, z)));
+}
+
+}  // namespace
+
+bool TMJPlaneCandidates::SameKey(const TMJBitSequences& codes, const uint64_t* a,
+                                 const uint64_t* b) {
+  const std::size_t n = codes.KeyWords();
+  for (std::size_t k = 0; k < n; ++k)
+    if (a[k] != b[k]) return false;
+  return true;
+}
+
+const uint64_t* TMJPlaneCandidates::BuildRow(const TMJBitSequences& codes, int X, int Y, int Z,
+                                             int k, std::vector<uint64_t>& buffer) {
+  buffer.resize(codes.Stride() * 3);
+  BuildRows(codes, codes.Row(X), codes.Row(Y), codes.Row(Z), k > 0, buffer.data());
+  return buffer.data() + codes.Stride() * static_cast<std::size_t>(k);
+}
+
+void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCache* cache,
+                             const TMJLinkList& links, int count,
+                             const TMJCandidateSettings& settings, const TMJRowSet& existing,
+                             TMJRunningBest& running, TMJObserver* observer) {
+  candidates_.clear();
+  if (observer) {
+    observer->CombinationProgress(0);
+    observer->FeasibleCombinations(0);
+  }
+  // Links at each sequence, ascending (a link whose ends agree is listed once), each with its
+  // ends and its length so that the walk over the link pairs reads one list after the other. The
+  // third side of a triple is computed from the planes, which stay in the processor's caches
+  // where the distance triangle does not.
+  const auto c = static_cast<int>(links.size());
+  int maxEnd = count;
+  for (const TMJLink& l : links) maxEnd = std::max({maxEnd, l.a, l.b});
+  start_.assign(static_cast<std::size_t>(maxEnd) + 2, 0);
+  for (const TMJLink& l : links) {
+    ++start_[static_cast<std::size_t>(l.a) + 1];
+    if (l.b != l.a) ++start_[static_cast<std::size_t>(l.b) + 1];
+  }
+  for (std::size_t v = 1; v < start_.size(); ++v) start_[v] += start_[v - 1];
+  at_.resize(static_cast<std::size_t>(start_.back()));
+  fill_.assign(start_.begin(), start_.end() - 1);
+  for (int k = 0; k < c; ++k) {
+    const TMJLink& l = links[static_cast<std::size_t>(k)];
+    const int length =
+        l.a == l.b ? 0 : cache ? static_cast<int>(cache->Get(l.a, l.b)) : codes.Distance(l.a, l.b);
+    const LinkAt entry{k, l.a, l.b, length};
+    at_[static_cast<std::size_t>(fill_[static_cast<std::size_t>(l.a)]++)] = entry;
+    if (l.b != l.a) at_[static_cast<std::size_t>(fill_[static_cast<std::size_t>(l.b)]++)] = entry;
+  }
+  const auto distance = [&](int a, int b) { return a == b ? 0 : codes.Distance(a, b); };
+  const auto later = [&](int v, int i) {
+    const LinkAt* first = at_.data() + start_[static_cast<std::size_t>(v)];
+    const LinkAt* last = at_.data() + start_[static_cast<std::size_t>(v) + 1];
+    return std::make_pair(
+        std::upper_bound(first, last, i, [](int x, const LinkAt& e) { return x < e.link; }), last);
+  };
+
+  const std::size_t stride = codes.Stride();
+  rows_.assign(stride * 3, 0);
+  const bool binary = settings.binary;
+  const bool fhp = settings.criterion == TMJCriterion::GreedyFHP;
+  const int mw = settings.minimumWeight;
+  kept_.Clear();
+  mjpairs::Gauge gauge(static_cast<double>(c) * (c - 1) / 2.0);
+  double examined = 0;
+  for (int i = 0; i + 1 < c; ++i) {
+    if (observer) {
+      observer->KeepAlive();
+      gauge.Move(examined, [&](int p) { observer->CombinationProgress(p); });
+    }
+    examined += c - 1 - i;
+    const TMJLink& li = links[static_cast<std::size_t>(i)];
+    const int X = li.a, Y = li.b;
+    auto [p, pEnd] = later(X, i);
+    auto [q, qEnd] = later(Y, i);
+    const int dXY = std::prev(p)->length;  // link i's own entry at X
+    // Every later link sharing an end with link i, ascending, once.
+    while (p != pEnd || q != qEnd) {
+      const LinkAt* lj;
+      if (q == qEnd || (p != pEnd && p->link < q->link)) {
+        lj = p++;
+      } else if (p == pEnd || q->link < p->link) {
+        lj = q++;
+      } else {  // a link with both ends in common appears in both lists
+        lj = p++;
+        ++q;
+      }
+      int Z, shared;
+      if (lj->a == X || lj->a == Y) {
+        Z = lj->b;
+        shared = lj->a;
+      } else {
+        Z = lj->a;
+        shared = lj->b;
+      }
+      // Link j joins the shared sequence to Z; the other end of link i gives the third side.
+      const int dShared = lj->length;
+      const int dOther = distance(shared == X ? Y : X, Z);
+      const int e = (dXY == mw) + (dShared == mw) + (dOther == mw);
+      if (binary ? e > 0 : e >= 2) continue;
+
+      int cost = -1;
+      if (!fhp) {
+        // A triple above the running best cannot lower it nor be kept, whether or not its
+        // candidates exist: it is passed over before any candidate is built.
+        cost = codes.TripleCost(codes.Row(X), codes.Row(Y), codes.Row(Z));
+        if (cost > running.best + settings.epsilon) continue;
+      }
+      // The tests above and this one only pass over triples, so their order is free.
+      const uint64_t triple = TripleKeyOf(X, Y, Z);
+      if (kept_.Contains(triple)) continue;
+      const bool three = BuildRows(codes, codes.Row(X), codes.Row(Y), codes.Row(Z), !binary,
+                                   rows_.data());
+      const int perTriple = binary || !three ? 1 : 3;
+      for (int k = 0; k < perTriple; ++k) {
+        const uint64_t* row = rows_.data() + stride * static_cast<std::size_t>(k);
+        const uint64_t hash = TMJBitSequences::HashKey(row, codes.KeyWords());
+        if (existing.Find(hash, [&](int32_t p) { return SameKey(codes, codes.Row(p), row); }) >= 0)
+          continue;
+        TMJPlaneCandidate cc;
+        if (cost < 0) cost = codes.TripleCost(codes.Row(X), codes.Row(Y), codes.Row(Z));
+        cc.cost = cost;
+        if (!fhp) {
+          running.best = std::min(running.best, cost);
+          if (cost > running.best + settings.epsilon) continue;
+        } else {
+          cc.longest = std::max(dXY, dShared);
+          const bool computed =
+              binary || (shared == lj->a && k == 0) || (shared == lj->b && k == 1);
+          cc.saving = computed ? codes.PlainDifference(codes.Row(shared), row) : 0;
+          if ((cc.saving > running.best && cc.longest == running.longest) ||
+              (cc.longest < running.longest && cc.saving > 0)) {
+            running.best = cc.saving;
+            running.longest = cc.longest;
+          }
+          if (!(cc.saving >= running.best - settings.epsilon && cc.longest == running.longest &&
+                cc.saving > 0))
+            continue;
+        }
+        cc.X = X;
+        cc.Y = Y;
+        cc.Z = Z;
+        cc.k = k;
+        candidates_.push_back(cc);
+        kept_.Insert(triple);
+        if (observer) observer->FeasibleCombinations(static_cast<int>(candidates_.size()));
+      }
+    }
+  }
+  if (observer) observer->CombinationProgress(100);
+}

@@ -1,0 +1,54 @@
+#pragma once
+// Candidate median vectors of one median-joining round built on the bit planes of the sequences:
+// the same triples, candidates, costs and order as TMJCandidateGenerator, but each candidate is a
+// row of a few words with a 64-bit hash, looked up among the existing sequences by that hash and
+// compared exactly on a hit. Nothing is allocated per triple or per candidate; the buffers are
+// kept from round to round. Requires complete planes (TMJBitSequences::Complete()).
+
+#include "MJBitDistance.h"
+#include "MJCandidates.h"
+#include "MJDistanceCache.h"
+#include "MJKeySet.h"
+#include "MJObserver.h"
+#include "MJRowSet.h"
+
+#include <cstdint>
+#include <vector>
+
+// A kept candidate: the triple it comes from and which of its (up to three) candidates it is.
+struct TMJPlaneCandidate {
+  int32_t X = 0, Y = 0, Z = 0;
+  int32_t k = 0;
+  int32_t cost = 0;
+  int32_t saving = 0;
+  int32_t longest = 0;
+};
+
+class TMJPlaneCandidates {
+public:
+  // Builds the candidates of the links (in list order). `existing` holds the rows of the active
+  // sequences by position; `cache` (may be null) holds the distances of positions 1..count.
+  void Run(const TMJBitSequences& codes, const TMJDistanceCache* cache, const TMJLinkList& links,
+           int count, const TMJCandidateSettings& settings, const TMJRowSet& existing,
+           TMJRunningBest& running, TMJObserver* observer = nullptr);
+  const std::vector<TMJPlaneCandidate>& Candidates() const { return candidates_; }
+
+  // The row of candidate k of the triple, built in `buffer`.
+  static const uint64_t* BuildRow(const TMJBitSequences& codes, int X, int Y, int Z, int k,
+                                  std::vector<uint64_t>& buffer);
+  // True when the first codes.KeyWords() words of the rows agree.
+  static bool SameKey(const TMJBitSequences& codes, const uint64_t* a, const uint64_t* b);
+
+private:
+  struct LinkAt {
+    int link;
+    int a, b;
+    int length;
+  };
+  std::vector<int> start_;   // links at sequence v: at_[start_[v] .. start_[v + 1])
+  std::vector<LinkAt> at_;
+  std::vector<int> fill_;    // next free place per sequence while filling at_
+  TMJKeySet kept_;           // triples holding a kept candidate
+  std::vector<uint64_t> rows_;  // the three candidate rows of the triple at hand
+  std::vector<TMJPlaneCandidate> candidates_;
+};

@@ -1,0 +1,302 @@
+// The incremental rounds on the bit planes against the rounds as first written: the same .out on
+// small sets of every kind; and the pieces they rest on (popcount kernels, row and key sets, the
+// pair keys kept from round to round).
+
+#include "MJBitDistance.h"
+#include "MJKeySet.h"
+#include "MJPairKeys.h"
+#include "MJRowSet.h"
+#include "MJTestSets.h"
+#include "Median_joining.h"
+#include "OutFile.h"
+#include "PhylipLite.h"
+#include "ScriptedDialogs.h"
+#include "TestPaths.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <random>
+#include <set>
+
+namespace {
+
+// Sequences of a random genealogy: each copies an earlier one and changes one or two of a few
+// sites, so that states recur (reticulation) and medians arise.
+std::vector<std::string> Genealogy(unsigned seed, int count, int length, int variable,
+                                   const std::string& alphabet) {
+  std::mt19937 rng(seed);
+  std::string root;
+  for (int c = 0; c < length; ++c) root += alphabet[rng() % alphabet.size()];
+  std::vector<std::string> seqs{root};
+  std::set<std::string> seen{root};
+  for (int attempt = 0; static_cast<int>(seqs.size()) < count && attempt < 100 * count; ++attempt) {
+    std::string s = seqs[rng() % seqs.size()];
+    for (unsigned m = 0; m <= rng() % 2; ++m) s[rng() % static_cast<unsigned>(variable)] = alphabet[rng() % alphabet.size()];
+    if (seen.insert(s).second) seqs.push_back(s);
+  }
+  return seqs;
+}
+
+struct PathCase {
+  const char* name;
+  std::function<Trdf_DataSet()> make;
+  uint8_t epsilon;
+  TMJCriterion criterion;
+  bool square;
+  bool rooting;
+};
+
+std::ostream& operator<<(std::ostream& os, const PathCase& c) { return os << c.name; }
+
+struct RunResult {
+  std::string out;
+  int rounds = 0;
+  int medians = 0;
+};
+
+RunResult Calculate(const PathCase& c, bool reference, bool portable) {
+  Trdf_DataSet d = c.make();
+  TMJOptions o;
+  o.Epsilon = c.epsilon;
+  o.Criterion = c.criterion;
+  o.MJSquare = c.square;
+  o.ExternalRooting = c.rooting;
+  o.AminoAcids = d.AmbiguousStates == TCharSet("X");
+  ScriptedDialogsScope s;
+  TMJCalculation calc(d, o);
+  calc.UseReferenceRounds(reference);
+  calc.UsePortablePopcount(portable);
+  RunResult r;
+  if (!calc.Calculate()) return r;
+  r.out = MJOutText(calc, "set.rdf");
+  r.rounds = calc.Rounds();
+  r.medians = calc.MedianVectorCount();
+  return r;
+}
+
+Trdf_DataSet WithWeights(Trdf_DataSet d, const std::vector<int>& weights) {
+  for (std::size_t c = 0; c < d.Characters.size(); ++c) {
+    d.Characters[c].Weight = weights[c % weights.size()];
+    d.Characters[c].Active = true;  // weight 0 stays active: it takes part in equality only
+  }
+  return d;
+}
+
+Trdf_DataSet WithInactive(Trdf_DataSet d, int every) {
+  for (std::size_t c = 0; c < d.Characters.size(); c += static_cast<std::size_t>(every))
+    d.Characters[c].Active = false;
+  return d;
+}
+
+Trdf_DataSet WithRootAndDuplicates(Trdf_DataSet d) {
+  d.Taxa.push_back(d.Taxa[3]);
+  d.Taxa.back().Name = "dup";
+  d.Taxa.push_back(d.Taxa[0]);
+  d.Taxa.back().Name = "ROOT";
+  d.Taxa.back().States[1] = d.Taxa.back().States[1] == 'A' ? 'C' : 'A';
+  return d;
+}
+
+const std::vector<PathCase>& PathCases() {
+  static const std::vector<PathCase> cases = {
+      {"dna_eps0", [] { return MakeSet(Genealogy(1, 40, 30, 12, "ACGT")); }, 0,
+       TMJCriterion::ConnectionCost, false, false},
+      {"dna_eps10", [] { return MakeSet(Genealogy(2, 25, 30, 10, "ACGT")); }, 10,
+       TMJCriterion::ConnectionCost, false, false},
+      {"binary_eps10", [] { return MakeSet(Genealogy(3, 30, 40, 12, "01")); }, 10,
+       TMJCriterion::ConnectionCost, false, false},
+      {"greedy_fhp_eps10", [] { return MakeSet(Genealogy(4, 25, 30, 10, "ACGT")); }, 10,
+       TMJCriterion::GreedyFHP, false, false},
+      {"binary_fhp", [] { return MakeSet(Genealogy(5, 30, 40, 12, "01")); }, 10,
+       TMJCriterion::GreedyFHP, false, false},
+      {"square", [] { return MakeSet(Genealogy(6, 15, 20, 8, "ACGT")); }, 0,
+       TMJCriterion::ConnectionCost, true, false},
+      // Weights 0 (active), 10 and 30 in separate groups of the planes.
+      {"weights_0_10_30", [] { return WithWeights(MakeSet(Genealogy(7, 30, 36, 18, "ACGT")), {10, 0, 30}); },
+       10, TMJCriterion::ConnectionCost, false, false},
+      {"inactive_columns", [] { return WithInactive(MakeSet(Genealogy(8, 30, 30, 15, "ACGT")), 3); },
+       10, TMJCriterion::ConnectionCost, false, false},
+      {"root_and_duplicates", [] { return WithRootAndDuplicates(MakeSet(Genealogy(9, 20, 24, 10, "ACGT"))); },
+       10, TMJCriterion::ConnectionCost, false, true},
+      // Amino acids with 'X', which matches every state in distances but is a state of its own in
+      // medians and equality.
+      {"amino_acids_with_x", [] { return MakeSet(Genealogy(10, 30, 30, 10, "ARNX"), 10, true); }, 0,
+       TMJCriterion::ConnectionCost, false, false},
+      // 300 columns: several words per plane.
+      {"wide_rows", [] { return MakeSet(Genealogy(11, 40, 300, 100, "ACGT")); }, 10,
+       TMJCriterion::ConnectionCost, false, false},
+  };
+  return cases;
+}
+
+class MJRoundPaths : public ::testing::TestWithParam<PathCase> {};
+
+}  // namespace
+
+TEST_P(MJRoundPaths, IncrementalRoundsGiveTheSameOutFileAsTheReference) {
+  const RunResult reference = Calculate(GetParam(), true, true);
+  const RunResult planes = Calculate(GetParam(), false, false);
+  ASSERT_FALSE(reference.out.empty());
+  EXPECT_GT(reference.medians, 0) << "the set should make median vectors";
+  EXPECT_EQ(planes.rounds, reference.rounds);
+  EXPECT_EQ(planes.out, reference.out);
+  // The portable popcount gives the same network as the processor's.
+  EXPECT_EQ(Calculate(GetParam(), false, true).out, reference.out);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sets, MJRoundPaths, ::testing::ValuesIn(PathCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+namespace {
+struct SharedPathCase {
+  const char* file;
+  bool aminoAcids;
+  int epsilon;
+};
+std::ostream& operator<<(std::ostream& os, const SharedPathCase& c) { return os << c.file << " " << c.epsilon; }
+class MJRoundPathsShared : public ::testing::TestWithParam<SharedPathCase> {};
+}  // namespace
+
+// The real sets whose reference runs stay fast in a sanitizer build.
+TEST_P(MJRoundPathsShared, IncrementalRoundsGiveTheSameOutFileAsTheReference) {
+  const SharedPathCase c = GetParam();
+  SKIP_WITHOUT_SHARED_DATA(std::string("mj/") + c.file);
+  const auto load = [&] {
+    phylip_lite::Alignment a;
+    std::string error;
+    EXPECT_TRUE(phylip_lite::Read(testpaths::sharedData(std::string("mj/") + c.file).string(), a, error)) << error;
+    Trdf_DataSet d = phylip_lite::ToDataSet(a, c.aminoAcids);
+    if (!c.aminoAcids) d.ReplaceAmbiguousStates(false, true);
+    return d;
+  };
+  const PathCase pc{c.file, load, static_cast<uint8_t>(c.epsilon), TMJCriterion::ConnectionCost, false, false};
+  const RunResult reference = Calculate(pc, true, false);
+  ASSERT_FALSE(reference.out.empty());
+  EXPECT_EQ(Calculate(pc, false, false).out, reference.out);
+}
+
+INSTANTIATE_TEST_SUITE_P(RealData, MJRoundPathsShared,
+                         ::testing::Values(SharedPathCase{"woodmouse_cytb.phy", false, 0},
+                                           SharedPathCase{"woodmouse_cytb.phy", false, 10},
+                                           SharedPathCase{"h1n1_na_usa.phy", false, 10},
+                                           SharedPathCase{"dolphin_dloop.phy", false, 0},
+                                           SharedPathCase{"toy_dna_6x12.phy", false, 10},
+                                           SharedPathCase{"ringe_ie_binary.phy", false, 0}));
+
+// Distances, triple costs and plain differences agree between the kernels and with the data set's
+// own weighted distance, over mixed weights and several words per plane.
+TEST(BitPlanes, PortableAndHardwarePopcountAgreeWithTheDataSet) {
+  for (const bool amino : {false, true}) {
+    Trdf_DataSet d = WithWeights(MakeSet(Genealogy(21, 40, 200, 200, amino ? "ARNDX" : "ACGT"), 10, amino),
+                                 {10, 20, 0, 10, 30});
+    TMJBitSequences portable, hardware;
+    portable.Prepare(d, {});
+    portable.UseHardwarePopcount(false);
+    hardware.Prepare(d, {});
+    hardware.UseHardwarePopcount(true);
+    EXPECT_FALSE(portable.UsesHardwarePopcount());
+    EXPECT_EQ(hardware.UsesHardwarePopcount(), TMJBitSequences::HardwarePopcountAvailable());
+    const int n = d.TaxaCount();
+    for (int a = 1; a <= n; ++a)
+      for (int b = 1; b <= n; ++b) {
+        const int expected = a == b ? 0 : d.WeightedDistance(std::min(a, b), std::max(a, b), false);
+        ASSERT_EQ(portable.Distance(a, b), expected) << a << " " << b;
+        ASSERT_EQ(hardware.Distance(a, b), expected) << a << " " << b;
+        const int c = (a * 7 + b) % n + 1;
+        ASSERT_EQ(portable.TripleCost(portable.Row(a), portable.Row(b), portable.Row(c)),
+                  hardware.TripleCost(hardware.Row(a), hardware.Row(b), hardware.Row(c)));
+        ASSERT_EQ(portable.PlainDifference(portable.Row(a), portable.Row(b)),
+                  hardware.PlainDifference(hardware.Row(a), hardware.Row(b)));
+      }
+  }
+}
+
+// Equal planes and hashes exactly when the states agree on the active characters (weight 0
+// included, inactive ones not).
+TEST(BitPlanes, RowsAreEqualExactlyWhenTheActiveStatesAre) {
+  Trdf_DataSet d = MakeSet({"AAAA", "AAAC", "CAAA", "AACA", "AAAA"});
+  d.Characters[0].Active = false;
+  d.Characters[2].Weight = 0;
+  TMJBitSequences codes;
+  codes.Prepare(d, {});
+  const auto same = [&](int a, int b) {
+    return std::equal(codes.Row(a), codes.Row(a) + codes.KeyWords(), codes.Row(b));
+  };
+  EXPECT_TRUE(same(1, 3));  // differ on the inactive character only
+  EXPECT_EQ(codes.Hash(1), codes.Hash(3));
+  EXPECT_FALSE(same(1, 4));  // differ on the active character of weight 0
+  EXPECT_EQ(codes.Distance(1, 4), 0);
+  EXPECT_FALSE(same(1, 2));
+  EXPECT_TRUE(same(1, 5));
+}
+
+TEST(RowSet, RowsSharingAHashStayApart) {
+  TMJRowSet set;
+  const std::vector<int> rows = {10, 20, 30};
+  set.Insert(42, 0);
+  set.Insert(42, 1);
+  const auto find = [&](uint64_t hash, int row) {
+    return set.Find(hash, [&](int32_t id) { return rows[static_cast<std::size_t>(id)] == row; });
+  };
+  EXPECT_EQ(find(42, 10), 0);
+  EXPECT_EQ(find(42, 20), 1);
+  EXPECT_EQ(find(42, 30), -1);
+  EXPECT_EQ(find(7, 10), -1);
+  set.Clear();
+  EXPECT_EQ(find(42, 10), -1);
+  // Growing keeps every entry.
+  for (int k = 0; k < 5000; ++k) set.Insert(static_cast<uint64_t>(k) * 0x9E3779B97F4A7C15ull, k);
+  for (int k = 0; k < 5000; ++k)
+    ASSERT_EQ(set.Find(static_cast<uint64_t>(k) * 0x9E3779B97F4A7C15ull, [&](int32_t id) { return id == k; }), k);
+}
+
+TEST(KeySet, InsertsOnceGrowsAndClears) {
+  TMJKeySet set;
+  EXPECT_FALSE(set.Contains(5));
+  for (uint64_t k = 0; k < 3000; ++k) ASSERT_TRUE(set.Insert(k << 20));
+  for (uint64_t k = 0; k < 3000; ++k) {
+    ASSERT_TRUE(set.Contains(k << 20));
+    ASSERT_FALSE(set.Insert(k << 20));
+  }
+  EXPECT_FALSE(set.Contains(1));
+  set.Clear();
+  EXPECT_FALSE(set.Contains(0));
+  EXPECT_TRUE(set.Insert(0));
+}
+
+// After removals and appends the kept keys are those a fresh scan of the sequences left gives.
+TEST(PairKeys, RemoveAndAppendMatchAFreshBuild) {
+  std::mt19937 rng(3);
+  // Points on a line: distance |x_i - x_j|; positions numbered as in the calculation.
+  std::vector<int> x = {0};  // unused position 0
+  std::vector<uint8_t> flags = {0};
+  for (int p = 1; p <= 60; ++p) {
+    x.push_back(static_cast<int>(rng() % 200));
+    flags.push_back(static_cast<uint8_t>(1 + rng() % 3));
+  }
+  const auto distance = [&](int i, int j) { return std::abs(x[static_cast<std::size_t>(i)] - x[static_cast<std::size_t>(j)]); };
+  TMJPairKeys kept;
+  kept.Build(60, flags, 50, distance, [] {});
+  const std::vector<int> removed = {1, 7, 30, 60};
+  kept.Remove(removed);
+  for (auto it = removed.rbegin(); it != removed.rend(); ++it) {
+    x.erase(x.begin() + *it);
+    flags.erase(flags.begin() + *it);
+  }
+  std::vector<uint8_t> added;
+  for (int k = 0; k < 15; ++k) {
+    x.push_back(static_cast<int>(rng() % 200));
+    added.push_back(static_cast<uint8_t>(1 + rng() % 3));
+  }
+  flags.insert(flags.end(), added.begin(), added.end());
+  kept.Append(added, distance);
+  TMJPairKeys fresh;
+  const int n = static_cast<int>(x.size()) - 1;
+  fresh.Build(n, flags, 50, distance, [] {});
+  EXPECT_EQ(kept.Count(), n);
+  EXPECT_EQ(kept.Flags(), fresh.Flags());
+  EXPECT_EQ(kept.Keys(), fresh.Keys());
+  EXPECT_TRUE(std::is_sorted(kept.Keys().begin(), kept.Keys().end()));
+}
