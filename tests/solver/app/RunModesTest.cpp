@@ -6,7 +6,7 @@
 #include "Graph.h"
 #include "RandomInstances.h"
 #include "Shell.h"
-#include "../core/TesmoTestSupport.h"
+#include "TesmoTestSupport.h"
 
 #include <gtest/gtest.h>
 
