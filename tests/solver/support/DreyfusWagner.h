@@ -7,9 +7,7 @@
 #include "ReduceGraph.h"
 
 #include <cstdint>
-#include <functional>
 #include <limits>
-#include <queue>
 #include <vector>
 
 namespace steinertest {
@@ -31,44 +29,44 @@ inline Adjacency liveAdjacency(const tesmo::ReduceGraph& R) {
 }
 
 // The optimum (without contractCost) of R's live part; noTree when the terminals are not
-// connected; -1 when there are more than maxTerminals terminals.
+// connected; -1 when there are more than maxTerminals terminals. The first terminal is the root,
+// so the subsets run over the others.
 inline std::int64_t dreyfusWagner(const tesmo::ReduceGraph& R, int maxTerminals = 12) {
   const int t = R.R;
   if (t > maxTerminals) return -1;
   if (t <= 1) return 0;
   const int V = R.V;
   const Adjacency adj = liveAdjacency(R);
-  const std::uint32_t full = (1u << t) - 1;
-  std::vector<std::vector<std::int64_t>> best(full + 1, std::vector<std::int64_t>(V + 1, noTree));
-  for (int k = 0; k < t; ++k) best[1u << k][R.terminals[k + 1]] = 0;
-  using Item = std::pair<std::int64_t, int>;
+  const int n = t - 1;
+  const std::uint32_t full = (1u << n) - 1;
+  const std::size_t row = static_cast<std::size_t>(V) + 1;
+  std::vector<std::int64_t> best((full + 1) * row, noTree);
+  for (int k = 0; k < n; ++k) best[(1u << k) * row + R.terminals[k + 2]] = 0;
+  std::vector<char> done(row);
   for (std::uint32_t S = 1; S <= full; ++S) {
-    std::vector<std::int64_t>& b = best[S];
+    std::int64_t* b = &best[S * row];
     // Split S at v into two non-empty parts (each split once: the part holding S's lowest bit).
     const std::uint32_t low = S & (~S + 1);
     for (std::uint32_t T = (S - 1) & S; T > 0; T = (T - 1) & S) {
       if (!(T & low)) continue;
-      const std::vector<std::int64_t>& x = best[T];
-      const std::vector<std::int64_t>& y = best[S ^ T];
+      const std::int64_t* x = &best[T * row];
+      const std::int64_t* y = &best[(S ^ T) * row];
       for (int v = 1; v <= V; ++v)
         if (x[v] + y[v] < b[v]) b[v] = x[v] + y[v];
     }
-    // Grow along shortest paths.
-    std::priority_queue<Item, std::vector<Item>, std::greater<>> queue;
-    for (int v = 1; v <= V; ++v)
-      if (b[v] < noTree) queue.push({b[v], v});
-    while (!queue.empty()) {
-      const auto [d, v] = queue.top();
-      queue.pop();
-      if (d > b[v]) continue;
+    // Grow along shortest paths (the graphs are small: selection without a heap).
+    std::fill(done.begin(), done.end(), 0);
+    for (;;) {
+      int v = 0;
+      for (int w = 1; w <= V; ++w)
+        if (!done[w] && b[w] < noTree && (v == 0 || b[w] < b[v])) v = w;
+      if (v == 0) break;
+      done[v] = 1;
       for (const auto& [w, c] : adj.out[v])
-        if (d + c < b[w]) {
-          b[w] = d + c;
-          queue.push({b[w], w});
-        }
+        if (b[v] + c < b[w]) b[w] = b[v] + c;
     }
   }
-  return best[full][R.terminals[1]];
+  return best[full * row + R.terminals[1]];
 }
 
 }  // namespace steinertest
