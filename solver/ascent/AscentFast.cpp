@@ -5,7 +5,8 @@
 #include "EdgeDeletion.h"
 #include "LiveEdgeIterator.h"
 #include "LogStream.h"
-#include "PruneSolution.h"
+#include "Prune1.h"
+#include "ScriptLetters.h"
 #include "Shell.h"
 
 #include <cstdint>
@@ -15,28 +16,13 @@ namespace tesmo {
 
 namespace {
 
-AscentPrune installedPrune = nullptr;
-
-// Without the script interpreter: the pruned minimum spanning tree of the instance.
-int pruneByMst(ReduceGraph& R, const char*) {
-  IntArray all(1, 0);
-  for (int s = 1; s <= 2 * R.E; ++s)
-    if (!R.delE[s] && s < R.partner[s]) all.push_back(s);
-  all[0] = static_cast<int>(all.size()) - 1;
-  if (pruneSolution(R, all) >= maxint) return maxint;
-  R.setUpper(solutionList, "prune(Mst)", 0);
-  return R.upperOk ? R.upperValue : maxint;
-}
-
-int prune(ReduceGraph& R, const char* script) {
-  return installedPrune ? installedPrune(R, script) : pruneByMst(R, script);
-}
-
 bool liveVertex(const ReduceGraph& R, int v) { return R.degree[v] != 0 && R.hasLiveSlot(v); }
 
 }  // namespace
 
-void setAscentPrune(AscentPrune p) { installedPrune = p; }
+void registerAscentLetters() {
+  ScriptLetters::registerLetter('A', "ascentFast(&R)", ascentFast);
+}
 
 IntArray ascentRoots(int option, int r, int edgeCount, int lowerRoot) {
   int p = option == -1 ? lowerRoot : option;
@@ -121,7 +107,7 @@ void ascentFast(ReduceGraph& R) {
     }
     aux.deleteUnreachable();
     log(3) << "auxiliary graph: |V|=" << aux.Vanz << ", |E|=" << aux.Eanz << ", |R|=" << R.R << "\n";
-    const int value = prune(aux, script.c_str());
+    const std::int64_t value = prune1(aux, script.c_str());
     if (aux.upperOk) {
       aux.reconstructSolution(R);
       R.setUpper(solutionList, "ascent auxiliary graph", 1);
@@ -129,7 +115,7 @@ void ascentFast(ReduceGraph& R) {
     log(3) << "calculated upper in aux. graph: " << (R.contractCost + value) << "\n";
     if (original) {
       log(3) << "redoing prune in the original graph.\n";
-      const int value2 = prune(R, script.c_str());
+      const std::int64_t value2 = prune1(R, script.c_str());
       log(3) << "calculated upper in original graph: " << value2 << "\n";
     }
     log(3) << "best upper so far: " << R.upperValue << "\n";

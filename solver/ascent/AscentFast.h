@@ -16,10 +16,7 @@ void ascentFast(ReduceGraph& R);
 // (count-prefixed, in order).
 IntArray ascentRoots(int option, int r, int edgeCount, int lowerRoot);
 
-// Finds a tree of the instance with the prune script and stores it there (through setUpper);
-// returns its value (contractCost included), maxint when none. The layer that owns the script
-// interpreter installs it; without one a pruned minimum spanning tree serves.
-using AscentPrune = int (*)(ReduceGraph& R, const char* script);
-void setAscentPrune(AscentPrune prune);
+// Registers letter A with the script interpreter.
+void registerAscentLetters();
 
 }  // namespace tesmo

@@ -1,5 +1,7 @@
 #include "ScriptLetterSetup.h"
 
+#include "AscentFast.h"
+#include "DistanceRankedPruning.h"
 #include "Exact.h"
 #include "Prune1.h"
 #include "ScriptLetters.h"
@@ -12,6 +14,8 @@ namespace tesmo {
 
 void registerScriptLetters() {
   registerReduceLetters();
+  registerAscentLetters();
+  setPruneBranching(branching);
   ScriptLetters::registerLetter('X', "branching(&R)", [](ReduceGraph& R) { branching(R, maxint); });
   // The combination of trees in setUpper: branch and bound with option exactCombine, else prune1.
   ReduceGraph::setCombineSolver([](ReduceGraph& sub, bool exact) {

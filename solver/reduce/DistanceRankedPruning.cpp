@@ -5,6 +5,8 @@
 #include "LogStream.h"
 #include "Shell.h"
 #include "StableSort.h"
+#include "Tm.h"
+#include "Tm3.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -15,17 +17,16 @@ namespace tesmo {
 namespace {
 
 PruneBranching branchingSolver = nullptr;
-PruneHeuristic heuristicSolver = nullptr;
 bool branchingRunning = false;  // a branching started here is running: no second one inside it
 
-// A tree from the heuristic, offered to R ("tm").
+// A tree from tm3 (or, with wc, from tm), offered to R as "tm".
 void offerHeuristicTree(ReduceGraph& R, bool wc) {
-  if (heuristicSolver) {
-    heuristicSolver(R, wc);
-    R.setUpper(solutionList, "tm", 1);
-  } else {
-    R.generalizedMstUpper(1);
+  if (wc) {
+    tm(R);
+  } else if (tm3(R) >= maxint) {
+    return;  // no tree: solutionList holds nothing of this call
   }
+  R.setUpper(solutionList, "tm", 1);
 }
 
 int clampedNegative(std::int64_t sum) { return static_cast<int>(-std::min<std::int64_t>(sum, maxint - 1)); }
@@ -70,7 +71,6 @@ void branchSmallInstance(ReduceGraph& R, const char* line, int quietDefault) {
 }  // namespace
 
 void setPruneBranching(PruneBranching solver) { branchingSolver = solver; }
-void setPruneHeuristic(PruneHeuristic heuristic) { heuristicSolver = heuristic; }
 
 PruneCount pruneCount(int terminals, int liveVertices, double factor, int minPercent,
                       int maxPercent, int minNumber) {

@@ -24,10 +24,4 @@ PruneCount pruneCount(int terminals, int liveVertices, double factor, int minPer
 using PruneBranching = int (*)(ReduceGraph& R, int verbosity);
 void setPruneBranching(PruneBranching solver);
 
-// The shortest-path heuristic that gives reduce and WCreduce their first tree and their
-// fallback tree (writes solutionList; wc selects the plain form). Installed by the layer that
-// owns the heuristics; without one the expanded generalized MST serves.
-using PruneHeuristic = void (*)(ReduceGraph& R, bool wc);
-void setPruneHeuristic(PruneHeuristic heuristic);
-
 }  // namespace tesmo

@@ -1,9 +1,13 @@
 // The script letters whose methods live in this library.
 
 #include "DisplayHooks.h"
+#include "DistanceRankedPruning.h"
+#include "NvContraction.h"
+#include "PathDeletion.h"
 #include "Prune1.h"
 #include "ScriptLetters.h"
 #include "Shell.h"
+#include "SteinerDegree.h"
 #include "Tm.h"
 #include "Upper.h"
 
@@ -18,9 +22,15 @@ void registerReduceLetters() {
   ScriptLetters::registerLetter('D', "display(&R)", [](ReduceGraph& R) { display(R); });
   ScriptLetters::registerLetter('F', "fst(&R)", [](ReduceGraph& R) { fst(R); });
   ScriptLetters::registerLetter('L', "R.removeVertices2()", [](ReduceGraph& R) { R.removeVertices2(); });
+  ScriptLetters::registerLetter('M', "fastptm3(&R)", fastptm3);
+  ScriptLetters::registerLetter('R', "WCreduce(&R)", WCreduce);
   ScriptLetters::registerLetter('T', "::tm(&R)", [](ReduceGraph& R) { tm(R); });
   ScriptLetters::registerLetter('f', "gargFlow(&R)", [](ReduceGraph& R) { gargFlow(R); });
+  ScriptLetters::registerLetter('m', "ptm3(&R)", ptm3);
+  ScriptLetters::registerLetter('n', "nv(&R)", nv);
   ScriptLetters::registerLetter('p', "prune1(&R)", [](ReduceGraph& R) { prune1(R); });
+  ScriptLetters::registerLetter('r', "reduce(&R)", reduce);
+  ScriptLetters::registerLetter('s', "steinerDegree(&R)", steinerDegree);
   ScriptLetters::registerLetter('u', "upper(&R)", [](ReduceGraph& R) { upper(R); });
   ScriptLetters::registerLetter('v', "R.removeVertices()", [](ReduceGraph& R) { R.removeVertices(); });
   ScriptLetters::registerLetter('~', "getReq(&R)", [](ReduceGraph& R) { getReq(R); });
