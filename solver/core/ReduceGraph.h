@@ -201,8 +201,7 @@ private:
   void useMstSlot(int s, bool collectTree);
   // --- end nearest terminals: scratch ---
 
-  // --- edge storage, degree reductions, connectivity, grid pruning (ReduceGraphEdges.cpp,
-  //     ReduceGraphDegree.cpp, ReduceGraphGrid.cpp) ---
+  // --- edge storage and connectivity (ReduceGraphEdges.cpp, ReduceGraphConnectivity.cpp) ---
 public:
   // Caller arrays indexed by slot (reduced costs of the dual ascent) that the edits keep in step
   // with the slots: moved with a moved slot, maxint for a freed one, combined for a new edge.
@@ -233,15 +232,27 @@ public:
   // Carries out the tunnel pairs (u, w) listed in slotScratch, then empties the list.
   void applyTunnels();
 
-  // Degree-1 vertices and degree-2 non-terminals leave (script letter v).
-  void removeVertices();
-  // Degree-2 terminals are contracted into a terminal neighbour (script letter L).
-  void removeVertices2();
+  // Deletes s's edge at once like deleteEdge, but leaves the stored tree to the caller, who keeps
+  // it consistent.
+  void deleteEdgeSlots(int s, SlotArrays arrays = {});
+  // Removes every occurrence of the identity from the stored tree's list.
+  void removeFromUpperTree(int id);
+  // Terminal v leaves the terminal list (the last terminal takes its entry); isReq[v] := 0.
+  void leaveTerminalList(int v);
+
   // Deletes every vertex not reachable from the first terminal.
   void deleteUnreachable();
   // A terminal has been cut off: the bounds are closed, or the check fails when both are proven.
   void markDisconnected();
-  // Deletes the grid lines beside a parallel line that carry (almost) no terminal.
+
+  // The reduction tests that the data model names as the instance's own operations forward to
+  // their classes in the reduction library (solver/reduce), which defines these.
+  // Degree-1 vertices and degree-2 non-terminals leave (script letter v; DegreeReduction).
+  void removeVertices();
+  // Degree-2 terminals are contracted into a terminal neighbour (script letter L;
+  // DegreeReduction).
+  void removeVertices2();
+  // Deletes the grid lines beside a parallel line that carry (almost) no terminal (GridPruning).
   void pruneGrid();
 
   // The next live slot of v after slot s (s = 0: the first), its range first, then its overflow
@@ -252,21 +263,12 @@ public:
   bool isOverflowSlot(int s) const { return overflowMode != 0 && s >= slotNext[0]; }
 
 private:
-  void deleteEdgeSlots(int s, SlotArrays arrays);
   void removeFromRange(int p, SlotArrays arrays);
   void freeSlot(int s, SlotArrays arrays);
-  void removeFromUpperTree(int id);
-  void dropTreeLeafEdge(int s, const char* label);
-  void leaveTerminalList(int v);
-  void removeDegreeOne(int c);
-  bool removeDegreeTwo(int c);
-  bool contractDegreeTwoTerminal(int t);
-  void pushRevisit(int v);
   IntArray& edgeScratch(std::size_t size);
 
   CheckedVector<int> edgeScratch_;  // [0..V+1] positions, visit marks
-  CheckedVector<int> edgeStack_;    // vertices queued for a revisit, search stack
-  int edgeStackTop_ = 0;
+  CheckedVector<int> edgeStack_;    // search stack
   // --- end edge storage ---
 };
 

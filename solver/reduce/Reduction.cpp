@@ -17,6 +17,11 @@ namespace tesmo {
 namespace {
 
 SecondAlgorithmRunner secondRunner = nullptr;
+ReductionOutcome outcome;
+
+void recordOutcome(const ReduceGraph& R) {
+  outcome = ReductionOutcome{R.lowerValue, R.upperValue, R.upperOpt, R.Vanz, R.Eanz, R.R};
+}
 
 // Steps shared by both algorithms: the instance, the tree of the problem file, a seeded bound.
 void prepare(ReduceGraph& R) {
@@ -86,6 +91,8 @@ void logDegrees(const ReduceGraph& R, const Graph& exported) {
 
 void setSecondAlgorithmRunner(SecondAlgorithmRunner runner) { secondRunner = runner; }
 
+const ReductionOutcome& lastReductionOutcome() { return outcome; }
+
 void reduction() {
   runTimer.printProgress(3);
   log(3) << "initializing the graph data structures...\n";
@@ -110,6 +117,7 @@ void reduction() {
     upper(R);
   }
 
+  recordOutcome(R);
   std::unique_ptr<Graph> exported = R.toGraph();
   runTimer.printProgress(3);
   if (solutionList.empty()) solutionList.assign(1, 0);
@@ -161,6 +169,7 @@ void reductionPhase() {
 
   if (solutionList.empty()) solutionList.assign(1, 0);
   solutionList[0] = 0;
+  recordOutcome(R);
   std::unique_ptr<Graph> exported = R.toGraph();
   if (R.upperOpt != 0) handBack(R, *exported);
   currentGraph = exported.release();

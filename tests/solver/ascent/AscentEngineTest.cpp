@@ -5,8 +5,8 @@
 #include "AscentEngine.h"
 #include "Shell.h"
 
-#include "InstanceTestSupport.h"
-#include "TesmoTestSupport.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 #include <vector>
 
 using namespace tesmo;
-using namespace instancetest;
+using namespace tesmotest;
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include "Tm3.h"
 #include "Tm3Brasil.h"
 #include "Upper.h"
-#include "../core/InstanceTestSupport.h"
-#include "../core/TesmoTestSupport.h"
-#include "../support/SafetyTest.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
+#include "SafetyTest.h"
 
 #include <gtest/gtest.h>
 
@@ -99,7 +99,7 @@ TEST(ExactMst, CountsLiveNonTerminalsOnly) {
   tesmo::shell.clearVariables();
   tesmo::shell.Sset("exactMstMax", "1");
   // 1-2-3 with terminals 1 and 3; vertices 4..6 have no edges.
-  tesmo::Graph g = instancetest::makeGraph(6, {{1, 2, 1}, {2, 3, 1}, {1, 3, 5}}, {1, 3});
+  tesmo::Graph g = tesmotest::makeGraph(6, {{1, 2, 1}, {2, 3, 1}, {1, 3, 5}}, {1, 3});
   ReduceGraph R(g);
   EXPECT_EQ(tesmo::exactMst(R), 2);
   tesmo::shell.Sset("exactMstMax", "0");
@@ -110,7 +110,7 @@ TEST(ExactMst, CountsLiveNonTerminalsOnly) {
 
 TEST(ExactMst, OnlyTerminalsGiveTheirSpanningTree) {
   tesmo::shell.clearVariables();
-  tesmo::Graph g = instancetest::makeGraph(3, {{1, 2, 4}, {2, 3, 1}, {1, 3, 2}}, {1, 2, 3});
+  tesmo::Graph g = tesmotest::makeGraph(3, {{1, 2, 4}, {2, 3, 1}, {1, 3, 2}}, {1, 2, 3});
   ReduceGraph R(g);
   EXPECT_EQ(tesmo::exactMst(R), 3);
   EXPECT_EQ(tesmo::solutionList[0], 2);
@@ -119,14 +119,14 @@ TEST(ExactMst, OnlyTerminalsGiveTheirSpanningTree) {
 TEST(Tm3, IterationsAboveTheVertexCountAreLowered) {
   tesmotest::LogCapture capture(3);
   tesmo::shell.Sset("iterations", "50");
-  tesmo::Graph g = instancetest::makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}}, {1, 4});
+  tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}}, {1, 4});
   EXPECT_EQ(tesmo::tm3(g), 3);
   EXPECT_NE(capture.text().find("iterations: 4\n"), std::string::npos);
 }
 
 TEST(Tm3, UpperOffersItsTreeAsTm3) {
   tesmotest::LogCapture capture(3);
-  tesmo::Graph g = instancetest::makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {1, 4, 7}}, {1, 4});
+  tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {1, 4, 7}}, {1, 4});
   ReduceGraph R(g);
   tesmo::upper(R);
   EXPECT_EQ(R.upperValue, 3);
@@ -136,7 +136,7 @@ TEST(Tm3, UpperOffersItsTreeAsTm3) {
 TEST(Tm, WithoutIterationsOffersNothing) {
   tesmotest::LogCapture capture(3);
   tesmo::shell.Sset("tmIterations", "0");
-  tesmo::Graph g = instancetest::makeGraph(3, {{1, 2, 1}, {2, 3, 1}}, {1, 3});
+  tesmo::Graph g = tesmotest::makeGraph(3, {{1, 2, 1}, {2, 3, 1}}, {1, 3});
   ReduceGraph R(g);
   tesmo::solutionList.assign(4, 0);
   tesmo::solutionList[0] = 1;
@@ -156,7 +156,7 @@ TEST(Prune1, IsSafeAsScriptLetter) {
 TEST(Prune1, PhaseFollowsTheSizeOfTheInstance) {
   tesmotest::LogCapture capture(3);
   tesmo::registerReduceLetters();
-  tesmo::Graph g = instancetest::makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {1, 4, 7}}, {1, 4});
+  tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {1, 4, 7}}, {1, 4});
   ReduceGraph R(g);
   tesmo::shell.Sset("bigPruneLimit", "4");
   tesmo::prune1(R);
@@ -173,7 +173,7 @@ TEST(Prune1, PhaseFollowsTheSizeOfTheInstance) {
 TEST(Prune1, ATreeMadeOfContractionsAlone) {
   tesmotest::LogCapture capture(3);
   tesmo::registerReduceLetters();
-  tesmo::Graph g = instancetest::makeGraph(3, {{1, 2, 2}, {2, 3, 3}}, {1, 2, 3});
+  tesmo::Graph g = tesmotest::makeGraph(3, {{1, 2, 2}, {2, 3, 3}}, {1, 2, 3});
   ReduceGraph R(g);
   tesmo::shell.Sset("exactMstMax", "0");
   tesmo::shell.Sset("breakPruneForMst", "0");

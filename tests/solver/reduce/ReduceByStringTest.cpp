@@ -7,8 +7,8 @@
 #include "ReduceGraph.h"
 #include "ScriptLetters.h"
 #include "Shell.h"
-#include "../core/InstanceTestSupport.h"
-#include "../core/TesmoTestSupport.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -38,7 +38,7 @@ void fake(ReduceGraph& R) {
 
 // Triangle 1-2-3 with terminals 1 and 3, plus a pendant vertex 4; the counts are overwritten
 // by the cases.
-tesmo::Graph smallGraph() { return instancetest::makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 3, 3}, {3, 4, 1}}, {1, 3}); }
+tesmo::Graph smallGraph() { return tesmotest::makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 3, 3}, {3, 4, 1}}, {1, 3}); }
 
 class ReduceByStringTest : public testing::Test {
 protected:

@@ -10,9 +10,9 @@
 #include "ScriptLetterSetup.h"
 #include "ScriptLetters.h"
 #include "Shell.h"
-#include "../core/InstanceTestSupport.h"
-#include "../core/TesmoTestSupport.h"
-#include "../support/SafetyTest.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
+#include "SafetyTest.h"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +68,7 @@ protected:
 // Taxa 1, 2 and 3 hang on the Steiner vertex 5 by links of cost 2; the direct link 1-2 costs 9
 // and the Steiner vertex 4 is a dead end behind 3 (cost 1).
 Graph starGraph() {
-  return instancetest::makeGraph(5, {{1, 5, 2}, {5, 2, 2}, {5, 3, 2}, {1, 2, 9}, {3, 4, 1}}, {1, 2, 3});
+  return tesmotest::makeGraph(5, {{1, 5, 2}, {5, 2, 2}, {5, 3, 2}, {1, 2, 9}, {3, 4, 1}}, {1, 2, 3});
 }
 
 TEST_F(ReductionTest, WithoutAnyScriptTheHeuristicsGiveTheTree) {
@@ -116,7 +116,7 @@ TEST_F(ReductionTest, ScriptsRunInTheirPhases) {
 TEST_F(ReductionTest, AnInstanceReducedToOneTerminalKeepsItsContractions) {
   // 1 - 2 - 3 with terminals 1 and 3: the degree tests leave one vertex.
   tesmo::shell.Sset("R-order", "v");
-  Graph input = instancetest::makeGraph(3, {{1, 2, 2}, {2, 3, 3}}, {1, 3});
+  Graph input = tesmotest::makeGraph(3, {{1, 2, 2}, {2, 3, 3}}, {1, 3});
   const Outcome out = runOn(input, tesmo::reduction);
   EXPECT_NE(capture_.text().find("Graph reduced to a single vertex! contracted cost:5\n"), std::string::npos)
       << capture_.text();
@@ -139,11 +139,11 @@ TEST_F(ReductionTest, ASecondAlgorithmWorksOnTheExport) {
 
 TEST_F(ReductionTest, PhaseAlgorithmChoosesTheClassAndHandsBackOnlyProvenTrees) {
   // Three terminals of degree 10 among 25 vertices: degree sum 30 is not above 10 * 3.
-  std::vector<instancetest::Edge> edges;
+  std::vector<tesmotest::Edge> edges;
   for (int k = 1; k <= 3; ++k)
     for (int j = 0; j < 10; ++j) edges.push_back({k, 4 + (k * 7 + j) % 22, 1 + j});
   for (int v = 4; v < 25; ++v) edges.push_back({v, v + 1, 1});
-  Graph input = instancetest::makeGraph(25, edges, {1, 2, 3});
+  Graph input = tesmotest::makeGraph(25, edges, {1, 2, 3});
   tesmo::shell.Sset("R-order", "u");
   const Outcome out = runOn(input, tesmo::reductionPhase);
   const std::string log = capture_.text();

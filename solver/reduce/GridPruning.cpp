@@ -1,15 +1,11 @@
-// Grid pruning: on instances whose plain graph is a grid (edges of cost 13 along axis A, the
-// others along axis B), a straight line of vertices beside a parallel line that carries (almost)
-// no terminal loses its edges along the line.
-
-#include "ReduceGraph.h"
+#include "GridPruning.h"
 
 #include "LogStream.h"
+#include "ReduceGraph.h"
 #include "Shell.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <vector>
 
 namespace tesmo {
 
@@ -30,7 +26,7 @@ struct Axis {
 
 class GridLines {
 public:
-  GridLines(const ReduceGraph& R, IntMatrix& dir, std::vector<int>& mark)
+  GridLines(const ReduceGraph& R, IntMatrix& dir, IntArray& mark)
       : R_(R), dir_(dir), mark_(mark) {}
 
   // Walks every line of the axis and chooses the edges of the prunable ones; returns their
@@ -85,37 +81,51 @@ private:
 
   const ReduceGraph& R_;
   IntMatrix& dir_;
-  std::vector<int>& mark_;
+  IntArray& mark_;
 };
 
 }  // namespace
 
-void ReduceGraph::pruneGrid() {
+GridPruning::GridPruning(ReduceGraph& R)
+    : R_(R),
+      degree_(R),
+      slotOfID_(static_cast<std::size_t>(R.IDcount) + 1, 0),
+      dir_(3, R.V),
+      mark_(static_cast<std::size_t>(R.V) + 1, 0),
+      liveDegree_(static_cast<std::size_t>(R.V) + 1, 0) {}
+
+void GridPruning::run() {
+  ReduceGraph& R = R_;
   if (shell.Iget("skipGrid", 0) != 0) return;
   const bool doSwap = shell.Iget("doSwap", 1) != 0;
   if (currentGraph == nullptr) return;
-  if (overflowMode) rebuildAdjacency();
+  if (R.overflowMode) R.rebuildAdjacency();
   const Graph& G = *currentGraph;
+  const int V = R.V;
 
   // Identity -> the slot that carries it (0 none, -1 ambiguous), merged identities included.
-  std::vector<int> slotOfID(static_cast<std::size_t>(IDcount) + 1, 0);
-  for (int s = 1; s <= 2 * E; ++s) {
-    const int c = arcs[s].cost;
-    if (!delE[s] && arcs[s].tail < arcs[s].head && (c % 13 == 0 || c % 5 == 0))
-      slotOfID[ID[s]] = s;
+  slotOfID_.assign(static_cast<std::size_t>(R.IDcount) + 1, 0);
+  IntArray& slotOfID = slotOfID_;
+  for (int s = 1; s <= 2 * R.E; ++s) {
+    const int c = R.arcs[s].cost;
+    if (!R.delE[s] && R.arcs[s].tail < R.arcs[s].head && (c % 13 == 0 || c % 5 == 0))
+      slotOfID[R.ID[s]] = s;
   }
-  for (int t = mergeHistory[0] - 2; t >= 1; t -= 3) {
-    const int s = slotOfID[mergeHistory[t + 2]];
+  for (int t = R.mergeHistory[0] - 2; t >= 1; t -= 3) {
+    const int s = slotOfID[R.mergeHistory[t + 2]];
     if (s <= 0) continue;
-    for (int part : {mergeHistory[t], mergeHistory[t + 1]})
+    for (int part : {R.mergeHistory[t], R.mergeHistory[t + 1]})
       slotOfID[part] = slotOfID[part] == 0 ? s : -1;
   }
 
-  IntMatrix dir(3, V);
-  std::vector<int> mark(static_cast<std::size_t>(V) + 1, maxint);
-  std::vector<int> liveDegree(static_cast<std::size_t>(V) + 1, 0);
+  dir_.newMatrix(3, V);
+  IntMatrix& dir = dir_;
+  mark_.assign(static_cast<std::size_t>(V) + 1, maxint);
+  liveDegree_.assign(static_cast<std::size_t>(V) + 1, 0);
+  IntArray& mark = mark_;
+  IntArray& liveDegree = liveDegree_;
   for (int v = 1; v <= V; ++v) {
-    for (int s = nextLiveSlot(v, 0); s != 0; s = nextLiveSlot(v, s)) ++liveDegree[v];
+    for (int s = R.nextLiveSlot(v, 0); s != 0; s = R.nextLiveSlot(v, s)) ++liveDegree[v];
     if (liveDegree[v] > 0) mark[v] = 0;
   }
   auto set = [&](int row, int v, int to) {
@@ -123,14 +133,14 @@ void ReduceGraph::pruneGrid() {
     if (entry != 0 && entry != to) mark[v] = maxint;  // two neighbours in one direction
     entry = to;
   };
-  auto original = [this](int v) { return std::abs(origVertex[v]); };
-  for (int a = 1; a <= 2 * G.E && a <= IDcount; ++a) {
+  auto original = [&R](int v) { return std::abs(R.origVertex[v]); };
+  for (int a = 1; a <= 2 * G.E && a <= R.IDcount; ++a) {
     const Arc& arc = G.arcs[a];
     if (arc.head >= arc.tail) continue;
     const int s = slotOfID[a];
     if (s <= 0) continue;
-    int x = arcs[s].tail;
-    int y = arcs[s].head;
+    int x = R.arcs[s].tail;
+    int y = R.arcs[s].head;
     if (doSwap && (original(x) == arc.head || original(y) == arc.tail)) std::swap(x, y);
     if (original(x) != arc.tail && original(y) != arc.head) continue;
     if (arc.cost == 13) {
@@ -151,30 +161,33 @@ void ReduceGraph::pruneGrid() {
     }
   }
 
-  GridLines lines(*this, dir, mark);
+  GridLines lines(R, dir, mark);
   int chosen = lines.pass(Axis{predA, succA, predB, succB, 1, true});
   for (int v = 1; v <= V; ++v)
     if (mark[v] == 1) mark[v] = 0;
   chosen += lines.pass(Axis{predB, succB, predA, succA, 2, false});
 
   int deleted = 0;
-  for (int s = 1; s <= 2 * E; ++s) {
-    const int x = arcs[s].tail;
-    const int y = arcs[s].head;
-    if (delE[s] || x >= y) continue;
+  for (int s = 1; s <= 2 * R.E; ++s) {
+    const int x = R.arcs[s].tail;
+    const int y = R.arcs[s].head;
+    if (R.delE[s] || x >= y) continue;
     bool marked = false;
     for (int row = 0; row <= 3; ++row) marked = marked || dir[row][x] == -y;
     if (!marked) continue;
-    if (upperOk && inTree[ID[s]]) destroyUpper();
-    --Eanz;
-    delE[s] = delE[partner[s]] = 1;
-    vertexWork[x] = vertexWork[y] = 1;
+    if (R.upperOk && R.inTree[R.ID[s]]) R.destroyUpper();
+    --R.Eanz;
+    R.delE[s] = R.delE[R.partner[s]] = 1;
+    R.vertexWork[x] = R.vertexWork[y] = 1;
     ++deleted;
   }
   log(3) << "Prune Grid: " << chosen << " / " << deleted << std::endl;
-  compactEdges(nullptr);
-  deleteUnreachable();
-  removeVertices();
+  R.compactEdges(nullptr);
+  R.deleteUnreachable();
+  degree_.removeVertices();
 }
+
+// The instance's own entry point, so that callers and the script letter keep naming it there.
+void ReduceGraph::pruneGrid() { GridPruning(*this).run(); }
 
 }  // namespace tesmo

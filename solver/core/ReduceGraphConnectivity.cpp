@@ -1,0 +1,104 @@
+// Connectivity of the reduction instance: the clean-up that follows vertex deletions (vertices
+// out of reach of the first terminal leave), what happens when a terminal has been cut off, and
+// the two list edits the removals share (a terminal leaving the terminal list, an identity
+// leaving the stored tree's list).
+//
+// deleteUnreachable walks contiguous ranges (as left by compactEdges); overflow chains are laid
+// out first.
+
+#include "ReduceGraph.h"
+
+#include "DisplayHooks.h"
+#include "LogStream.h"
+
+#include <algorithm>
+
+namespace tesmo {
+
+void ReduceGraph::markDisconnected() {
+  upperOpt = -1;
+  log(1) << "Graph is not connected anymore! \n";
+  log(1) << "(required vertex isolated).\n";
+  if (upperValueValid && lowerValueValid) {
+    display(*this);
+    failCheck("upperValueValid", __LINE__);
+  } else {
+    lowerValue = upperValue;
+  }
+}
+
+// Removes every occurrence of id from the count-prefixed tree list, the last entry filling the
+// gap; the marker behind the list moves down with its end.
+void ReduceGraph::removeFromUpperTree(int id) {
+  int count = upperTree[0];
+  const int marker = upperTree[count + 1];
+  for (int i = 1; i <= count;) {
+    if (upperTree[i] == id) {
+      upperTree[i] = upperTree[count--];
+    } else {
+      ++i;
+    }
+  }
+  upperTree[0] = count;
+  upperTree[count + 1] = marker;
+}
+
+void ReduceGraph::leaveTerminalList(int v) {
+  const int k = isReq[v];
+  terminals[k] = terminals[R];
+  isReq[terminals[k]] = k;
+  --R;
+  isReq[v] = 0;
+}
+
+void ReduceGraph::deleteUnreachable() {
+  if (overflowMode) rebuildAdjacency();
+  if (R == 0) return;  // nothing to reach from
+  IntArray& visited = edgeScratch(static_cast<std::size_t>(V) + 2);
+  const std::size_t room = static_cast<std::size_t>(V) + 2;
+  if (edgeStack_.size() < room) edgeStack_.resize(room, 0);
+  std::fill(vertexWork.begin() + 1, vertexWork.begin() + V + 1, 0);
+
+  int top = 0;
+  visited[terminals[1]] = 1;
+  edgeStack_[++top] = terminals[1];
+  while (top > 0) {
+    const int v = edgeStack_[top--];
+    const int end = firstArc[v] + degree[v];
+    for (int s = firstArc[v]; s < end; ++s) {
+      const int w = arcs[s].head;
+      if (delE[s] || visited[w]) continue;
+      visited[w] = 1;
+      edgeStack_[++top] = w;
+    }
+  }
+
+  int live = 0;
+  int removedSlots = 0;
+  int removedVertices = 0;
+  for (int v = 1; v <= V; ++v) {
+    const bool edges = hasLiveSlot(v);
+    if (visited[v]) {
+      if (edges) ++live;
+      visited[v] = 0;
+      continue;
+    }
+    if (isReq[v] != 0 && upperOpt != -1) markDisconnected();
+    if (!edges) continue;
+    if (upperOk && treeDegree[v] != 0) destroyUpper();
+    const int end = firstArc[v] + degree[v];
+    for (int s = firstArc[v]; s < end; ++s) {
+      if (delE[s]) continue;
+      ++removedSlots;
+      delE[s] = 1;
+    }
+    degree[v] = 0;
+    ++removedVertices;
+  }
+  log(4) << "Components: DelEdges:" << removedSlots / 2 << ", DelVertices:" << Vanz - live << "("
+         << removedVertices << ")" << std::endl;
+  Vanz = live;
+  Eanz -= removedSlots / 2;
+}
+
+}  // namespace tesmo
