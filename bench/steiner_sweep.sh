@@ -79,7 +79,7 @@ while IFS= read -r file; do
     invalid[$folder]=$((invalid[$folder] + 1))
   fi
   printf '%s optimum=%s value=%s gap=%s%% proven=%s valid=%s seconds=%.2f %s\n' \
-    "$file" "${optimum:-?}" "${value:-?}" "${gap:-?}" "${proven:-?}" "${valid:-?}" "$elapsed" "$status"
+    "${file#"$dir"/}" "${optimum:-?}" "${value:-?}" "${gap:-?}" "${proven:-?}" "${valid:-?}" "$elapsed" "$status"
 done < <(find "$dir" -name '*.stp' | sort)
 
 all_count=0 all_solved=0 all_optimal=0 all_invalid=0 all_seconds=0 all_gap=0
@@ -87,7 +87,7 @@ for folder in $(printf '%s\n' "${!count[@]}" | sort); do
   n=${count[$folder]}
   mean=$(calc "${gapsum[$folder]} / $n")
   printf 'folder=%s instances=%d solved=%d optimal=%d wrong=%d invalid=%d mean_gap=%s%% seconds=%.2f\n' \
-    "$folder" "$n" "${solved[$folder]}" "${optimal[$folder]}" "${wrong[$folder]}" "${invalid[$folder]}" "$mean" "${seconds[$folder]}"
+    "${folder#"$dir"/}" "$n" "${solved[$folder]}" "${optimal[$folder]}" "${wrong[$folder]}" "${invalid[$folder]}" "$mean" "${seconds[$folder]}"
   all_count=$((all_count + n))
   all_solved=$((all_solved + solved[$folder]))
   all_optimal=$((all_optimal + optimal[$folder]))

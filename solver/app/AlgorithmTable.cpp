@@ -70,8 +70,9 @@ std::string placeForWriting(const std::string& name) {
 AlgorithmEntry algorithmTable(const char* name) {
   for (const TableEntry& e : table)
     if (name && std::strcmp(e.name, name) == 0) return e.entry;
-  std::cerr << "algorithm " << (name ? name : "") << " not implemented!" << std::endl;
-  std::exit(1);
+  const std::string text = std::string("algorithm ") + (name ? name : "") + " not implemented!";
+  std::cerr << text << std::endl;
+  exitWithError(text);  // the log, too, must end with a line the watching program recognises
 }
 
 void runAlgorithm(const char* name) {
