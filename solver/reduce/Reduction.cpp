@@ -6,6 +6,7 @@
 #include "ReduceByString.h"
 #include "ReduceGraph.h"
 #include "RunTimer.h"
+#include "SelfCheck.h"
 #include "Shell.h"
 #include "Upper.h"
 
@@ -115,6 +116,7 @@ void reduction() {
   if (R.upperValue == maxint && R.upperOpt == 0 && R.R > 1 && R.Eanz > 0) {
     log(3) << "no tree from the scripts, calculating an upper bound...\n";
     upper(R);
+    checkAfterStep(R, "upper");
   }
 
   recordOutcome(R);
