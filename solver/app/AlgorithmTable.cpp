@@ -13,6 +13,7 @@
 #include "ScriptLetterSetup.h"
 #include "Tm3.h"
 #include "RunTimer.h"
+#include "ScopedVerbosity.h"
 #include "SearchPath.h"
 #include "Shell.h"
 #include "SolutionHash.h"
@@ -70,8 +71,9 @@ std::string placeForWriting(const std::string& name) {
 AlgorithmEntry algorithmTable(const char* name) {
   for (const TableEntry& e : table)
     if (name && std::strcmp(e.name, name) == 0) return e.entry;
-  std::cerr << "algorithm " << (name ? name : "") << " not implemented!" << std::endl;
-  std::exit(1);
+  const std::string text = std::string("algorithm ") + (name ? name : "") + " not implemented!";
+  std::cerr << text << std::endl;
+  exitWithError(text);  // the log, too, must end with a line the watching program recognises
 }
 
 void runAlgorithm(const char* name) {
@@ -104,11 +106,13 @@ void allSolutions() {
     const int p = R.partner[i];
     --R.arcs[i].cost;
     --R.arcs[p].cost;
-    verbose = 0;
-    R.clearUpper();
-    R.lowerValue = 0;
-    const int val = branching(R, maxint);
-    verbose = 3;
+    int val = 0;
+    {
+      ScopedVerbosity quiet(0);
+      R.clearUpper();
+      R.lowerValue = 0;
+      val = branching(R, maxint);
+    }
     log(3) << "Step: " << step << " of " << R.Eanz << ". " << "sols" << ":" << count << ", "
            << "inSolCount" << ":" << inSolCount << ", " << "val" << ":" << val << ", " << std::endl;
     ++R.arcs[i].cost;

@@ -13,6 +13,7 @@
 #include "ReduceGraph.h"
 #include "Reduction.h"
 #include "RunTimer.h"
+#include "ScopedVerbosity.h"
 #include "ScriptLetterSetup.h"
 #include "SearchPath.h"
 #include "Shell.h"
@@ -132,10 +133,10 @@ int runOnce(int argc, char** argv) {
     for (int s = 1; s <= 2 * instance.E; ++s)
       if (!instance.delE[s] && s < instance.partner[s]) network.push_back(s);
     network[0] = static_cast<int>(network.size()) - 1;
-    const int savedVerbose = verbose;
-    verbose = 0;
-    expandSolution(instance, network, input);
-    verbose = savedVerbose;
+    {
+      ScopedVerbosity quiet(0);
+      expandSolution(instance, network, input);
+    }
     if (!StoWriter(input, labels, names)
              .writeNetwork(stoPath, outPath, program, network, instance.upperValue, store, starts, count))
       exitWithError("cannot write sto file: " + stoPath);

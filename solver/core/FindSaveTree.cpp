@@ -8,20 +8,12 @@ namespace tesmo {
 
 FindSaveTree::FindSaveTree(int n) { build(0, nullptr, n); }
 
-int FindSaveTree::find(int v) {
-  while (unionFind_[v] != v) {
-    unionFind_[v] = unionFind_[unionFind_[v]];  // path halving
-    v = unionFind_[v];
-  }
-  return v;
-}
-
 void FindSaveTree::build(int linkCount, const RegionLink* links, int n) {
   if (n > 0) {
     n_ = n;
     if (n > allocated_) {
       const std::size_t size = static_cast<std::size_t>(n) + 2;
-      for (IntArray* a : {&depth_, &parent_, &weight_, &unionFind_, &accepted_, &firstAdj_,
+      for (IntArray* a : {&depth_, &parent_, &weight_, &accepted_, &firstAdj_,
                           &stack_})
         a->assign(size, 0);
       adjTo_.assign(2 * size, 0);
@@ -32,8 +24,8 @@ void FindSaveTree::build(int linkCount, const RegionLink* links, int n) {
   if (n_ == 0) return;
 
   // The forest of the links in list order; a link closing a cycle is left out.
+  components_.reset(n_);
   for (int v = 1; v <= n_; ++v) {
-    unionFind_[v] = v;
     depth_[v] = 0;
     firstAdj_[v] = 0;
   }
@@ -41,10 +33,7 @@ void FindSaveTree::build(int linkCount, const RegionLink* links, int n) {
   for (int k = 1; k <= linkCount; ++k) {
     const RegionLink& link = links[k];
     if (!validLink(link)) continue;
-    const int ra = find(link.a);
-    const int rb = find(link.b);
-    if (ra == rb) continue;
-    unionFind_[rb] = ra;
+    if (!components_.join(link.a, link.b)) continue;
     accepted_[++taken] = k;
     ++firstAdj_[link.a];
     ++firstAdj_[link.b];
@@ -73,11 +62,11 @@ void FindSaveTree::build(int linkCount, const RegionLink* links, int n) {
   weight_[1] = 0;
   stack_[++top] = 1;
   for (int v = 2; v <= n_; ++v) {
-    if (find(v) == find(1)) continue;
+    if (components_.same(v, 1)) continue;
     depth_[v] = 2;
     parent_[v] = 1;
     weight_[v] = maxint;
-    unionFind_[find(v)] = find(1);
+    components_.join(v, 1);
     stack_[++top] = v;
   }
   while (top > 0) {

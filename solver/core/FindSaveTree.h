@@ -5,6 +5,7 @@
 
 #include "CheckedVector.h"
 #include "FindSave.h"
+#include "UnionFind.h"
 
 namespace tesmo {
 
@@ -24,14 +25,12 @@ protected:
   int pathMax(int i, int j) const;
 
 private:
-  int find(int v);
-
   IntArray depth_;   // 1 for the root, 0 while unvisited during a build
   IntArray parent_;
   IntArray weight_;  // length of the link to the parent
   int allocated_ = 0;
   // Build work space, sized with the terminal count so rebuilds allocate nothing.
-  IntArray unionFind_;
+  UnionFind components_;
   IntArray accepted_;   // numbers of the links taken into the forest
   IntArray firstAdj_;   // adjacency of the forest: entries firstAdj[v]..firstAdj[v+1]-1
   IntArray adjTo_;

@@ -3,9 +3,9 @@
 #include "Check.h"
 #include "LogStream.h"
 #include "Shell.h"
+#include "UnionFind.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace tesmo {
 
@@ -150,18 +150,7 @@ void Graph::subgraphFromEdges(const Graph& G, const IntArray& list, IntArray* ma
 
 std::int64_t printSolution(const Graph& g, const IntArray& solution) {
   const int printOption = shell.Iget("printSolution", 0);
-  IntArray parent(static_cast<std::size_t>(g.V) + 1);
-  std::iota(parent.begin(), parent.end(), 0);
-  auto root = [&parent](int x) {
-    int r = x;
-    while (parent[r] != r) r = parent[r];
-    while (parent[x] != r) {
-      const int up = parent[x];
-      parent[x] = r;
-      x = up;
-    }
-    return r;
-  };
+  UnionFind components(g.V);
   std::int64_t sum = 0;
   const int count = solution.empty() ? 0 : solution[0];
   const int arcCount = static_cast<int>(g.arcs.size()) - 1;
@@ -178,17 +167,13 @@ std::int64_t printSolution(const Graph& g, const IntArray& solution) {
     const Arc& arc = g.arcs[a];
     sum += arc.cost;
     if (verbose > 4 || printOption != 0) log(2) << arc << arc.cost << ", ";
-    const int rt = root(arc.tail);
-    const int rh = root(arc.head);
-    if (rt == rh)
+    if (!components.join(arc.tail, arc.head))
       log(1) << "\nSolution contains a cycle! one edge on the cycle: " << arc << std::endl;
-    parent[rt] = rh;
   }
   log(4) << std::endl;
   if (g.R >= 1) {
-    const int first = root(g.terminals[1]);
     for (int k = 2; k <= g.R; ++k)
-      if (root(g.terminals[k]) != first)
+      if (!components.same(g.terminals[k], g.terminals[1]))
         log(1) << "false solution! Required vertice " << g.terminals[k] << "is missing."
                << std::endl;
   }

@@ -1,6 +1,7 @@
 #include "InstanceChecker.h"
 
-#include <numeric>
+#include "UnionFind.h"
+
 #include <sstream>
 #include <vector>
 
@@ -164,12 +165,7 @@ bool checkTree(const ReduceGraph& R, Report& report) {
   std::vector<int> slotOf(static_cast<std::size_t>(R.IDcount) + 1, 0);
   for (int s = 1; s <= 2 * R.E; ++s)
     if (!R.delE[s] && s < R.partner[s]) slotOf[R.ID[s]] = s;
-  std::vector<int> parent(static_cast<std::size_t>(R.V) + 1);
-  std::iota(parent.begin(), parent.end(), 0);
-  auto root = [&parent](int x) {
-    while (parent[x] != x) x = parent[x] = parent[parent[x]];
-    return x;
-  };
+  UnionFind components(R.V);
   std::vector<int> degree(static_cast<std::size_t>(R.V) + 1, 0);
   std::int64_t value = R.contractCost;
   for (int i = 1; i <= count; ++i) {
@@ -178,8 +174,7 @@ bool checkTree(const ReduceGraph& R, Report& report) {
       return report.fail("tree identity ", id, " is no live edge");
     if (!R.inTree[id]) return report.fail("tree identity ", id, " not marked inTree");
     const Arc& a = R.arcs[slotOf[id]];
-    if (root(a.tail) == root(a.head)) return report.fail("stored tree has a cycle at ", id);
-    parent[root(a.tail)] = root(a.head);
+    if (!components.join(a.tail, a.head)) return report.fail("stored tree has a cycle at ", id);
     ++degree[a.tail];
     ++degree[a.head];
     value += a.cost;
@@ -190,7 +185,7 @@ bool checkTree(const ReduceGraph& R, Report& report) {
   if (markedLive != count)
     return report.fail(markedLive, " live edges marked inTree, tree lists ", count);
   for (int k = 2; k <= R.R; ++k)
-    if (root(R.terminals[k]) != root(R.terminals[1]))
+    if (!components.same(R.terminals[k], R.terminals[1]))
       return report.fail("stored tree misses terminal ", R.terminals[k]);
   if (value != R.upperValue)
     return report.fail("stored tree costs ", value, ", upperValue ", R.upperValue);

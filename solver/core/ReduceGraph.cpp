@@ -7,7 +7,6 @@
 #include "Shell.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace tesmo {
 
@@ -61,7 +60,7 @@ void ReduceGraph::initGraphArrays(int incomingIDmax, int incomingHistoryMax,
   lowerTag = 1;
   overflowMode = 0;
 
-  unionScratch_.assign(vertices + 1, 0);
+  vertexSets_.reset(vertices);
   groupScratch_.assign(vertices + 1, 0);
   numberScratch_.assign(vertices + 1, 0);
   headScratch_.assign(vertices + 1, 0);
@@ -220,24 +219,14 @@ void ReduceGraph::contractZeroCostEdges() {
   for (int s = 1; s <= 2 * E && !anyZero; ++s) anyZero = !delE[s] && arcs[s].cost == 0;
   if (!anyZero) return;
   for (;;) {
-    IntArray& parent = unionScratch_;
-    std::iota(parent.begin(), parent.begin() + V + 1, 0);
-    auto root = [&parent](int x) {
-      while (parent[x] != x) {
-        parent[x] = parent[parent[x]];
-        x = parent[x];
-      }
-      return x;
-    };
+    vertexSets_.reset(V);
     for (int s = 1; s <= 2 * E; ++s) {
       if (delE[s] || arcs[s].cost != 0) continue;
-      const int ra = root(arcs[s].tail);
-      const int rb = root(arcs[s].head);
-      if (ra == rb) continue;
+      if (vertexSets_.same(arcs[s].tail, arcs[s].head)) continue;
       if (vertexWork[0] >= V - 1) break;
       if (upperOk && !inTree[ID[s]]) destroyUpper();
       addPendingContraction(s);
-      parent[ra] = rb;
+      vertexSets_.join(arcs[s].tail, arcs[s].head);
     }
     if (vertexWork[0] == 0) break;
     updateContract(nullptr, true);

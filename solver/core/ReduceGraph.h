@@ -11,7 +11,9 @@
 #include "Check.h"
 #include "Graph.h"
 #include "IntMatrix.h"
+#include "MarkerSet.h"
 #include "RegionLink.h"
+#include "UnionFind.h"
 #include "VoronoiWork.h"
 
 #include <cstdint>
@@ -190,7 +192,7 @@ private:
   int liveSlotCount(int v) const;
 
   // Scratch reused by the operations so that none allocates per call.
-  CheckedVector<int> unionScratch_;   // [0..V] union-find parents
+  UnionFind vertexSets_;              // [1..V] components of the operation at hand
   CheckedVector<int> groupScratch_;   // [0..V]
   CheckedVector<int> numberScratch_;  // [0..V]
   CheckedVector<int> headScratch_;    // [0..V]
@@ -272,6 +274,7 @@ private:
 
   CheckedVector<int> edgeScratch_;  // [0..V+1] positions, visit marks
   CheckedVector<int> edgeStack_;    // search stack
+  MarkerSet reached_;               // vertices reached by the search
   // --- end edge storage ---
 };
 

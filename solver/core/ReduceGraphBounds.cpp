@@ -5,12 +5,12 @@
 #include "DisplayHooks.h"
 #include "LogStream.h"
 #include "RunTimer.h"
+#include "ScopedVerbosity.h"
 #include "Shell.h"
 #include "StpFormat.h"
 
 #include <algorithm>
 #include <fstream>
-#include <numeric>
 
 namespace tesmo {
 
@@ -82,18 +82,8 @@ void ReduceGraph::setUpper(IntArray& slots, const char* label, int combine) {
   const int offset = messageOffset();
   if (slots.empty()) slots.assign(1, 0);
   std::int64_t value = contractCost;
-  IntArray& parent = unionScratch_;
-  std::iota(parent.begin(), parent.begin() + V + 1, 0);
-  auto root = [&parent](int x) {
-    int r = x;
-    while (parent[r] != r) r = parent[r];
-    while (parent[x] != r) {
-      const int up = parent[x];
-      parent[x] = r;
-      x = up;
-    }
-    return r;
-  };
+  UnionFind& components = vertexSets_;
+  components.reset(V);
 
   int count = slots[0];
   for (int i = 1; i <= count;) {
@@ -103,23 +93,20 @@ void ReduceGraph::setUpper(IntArray& slots, const char* label, int combine) {
       log(2) << "upper not correct (no edge " << s << "), ignored.\n";
       return;
     }
-    const int rt = root(arcs[s].tail);
-    const int rh = root(arcs[s].head);
-    if (rt == rh) {
+    if (!components.join(arcs[s].tail, arcs[s].head)) {
       log(2) << "upper not correct (cyclic), corrected.\n";
       slots[i] = slots[count--];
       continue;
     }
-    parent[rt] = rh;
     value += arcs[s].cost;
     ++i;
   }
   slots[0] = count;
 
   if (R >= 2) {
-    const int first = root(terminals[1]);
+    const int first = components.find(terminals[1]);
     for (int k = 2; k <= R; ++k) {
-      if (root(terminals[k]) != first) {
+      if (components.find(terminals[k]) != first) {
         log(2) << "upper not correct (disconnected), ignored.\n";
         return;
       }
@@ -206,15 +193,16 @@ void ReduceGraph::combineWith(const IntArray& slots, const char* label, std::int
   if (first != 0) {
     IntArray savedSolution(static_cast<std::size_t>(V) + 1, 0);
     savedSolution.swap(solutionList);
-    const int savedVerbose = verbose;
     ReduceGraph sub = graphFromSolution(*this, first, next, true, true);
     sub.ID[0] = offset + 4;
     displaySubproblem(1);
-    if (shell.Iget("quietPrune", 1) != 0) verbose = 0;
-    log(3) << "Combining Solutions:" << std::endl;
-    std::int64_t result = solver(sub, shell.Iget("exactCombine", 0) != 0);
-    result += contractCost;
-    verbose = savedVerbose;
+    std::int64_t result = 0;
+    {
+      ScopedVerbosity scope;
+      if (shell.Iget("quietPrune", 1) != 0) verbose = 0;
+      log(3) << "Combining Solutions:" << std::endl;
+      result = solver(sub, shell.Iget("exactCombine", 0) != 0) + std::int64_t{contractCost};
+    }
     displaySubproblem(0);
     savedSolution.swap(solutionList);
     log(offset + 4) << "j" << ":" << result << ", " << "upperValue" << ":" << upperValue << ", "

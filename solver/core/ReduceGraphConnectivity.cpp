@@ -54,21 +54,22 @@ void ReduceGraph::leaveTerminalList(int v) {
 void ReduceGraph::deleteUnreachable() {
   if (overflowMode) rebuildAdjacency();
   if (R == 0) return;  // nothing to reach from
-  IntArray& visited = edgeScratch(static_cast<std::size_t>(V) + 2);
+  MarkerSet& visited = reached_;
+  visited.resize(V);
+  visited.clear();
   const std::size_t room = static_cast<std::size_t>(V) + 2;
   if (edgeStack_.size() < room) edgeStack_.resize(room, 0);
   std::fill(vertexWork.begin() + 1, vertexWork.begin() + V + 1, 0);
 
   int top = 0;
-  visited[terminals[1]] = 1;
+  visited.mark(terminals[1]);
   edgeStack_[++top] = terminals[1];
   while (top > 0) {
     const int v = edgeStack_[top--];
     const int end = firstArc[v] + degree[v];
     for (int s = firstArc[v]; s < end; ++s) {
       const int w = arcs[s].head;
-      if (delE[s] || visited[w]) continue;
-      visited[w] = 1;
+      if (delE[s] || !visited.insert(w)) continue;
       edgeStack_[++top] = w;
     }
   }
@@ -78,9 +79,8 @@ void ReduceGraph::deleteUnreachable() {
   int removedVertices = 0;
   for (int v = 1; v <= V; ++v) {
     const bool edges = hasLiveSlot(v);
-    if (visited[v]) {
+    if (visited.marked(v)) {
       if (edges) ++live;
-      visited[v] = 0;
       continue;
     }
     if (isReq[v] != 0 && upperOpt != -1) markDisconnected();

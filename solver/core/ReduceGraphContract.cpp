@@ -7,7 +7,6 @@
 #include "Sort.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace tesmo {
 
@@ -91,18 +90,9 @@ void ReduceGraph::newMergedID(int s1, int s2, int s) {
 
 void ReduceGraph::updateContract(IntArray* map, bool record) {
   log(4) << "UpdateContract\n";
-  IntArray& parent = unionScratch_;
-  std::iota(parent.begin(), parent.begin() + V + 1, 0);
-  auto root = [&parent](int x) {
-    int r = x;
-    while (parent[r] != r) r = parent[r];
-    while (parent[x] != r) {
-      const int up = parent[x];
-      parent[x] = r;
-      x = up;
-    }
-    return r;
-  };
+  UnionFind& merged = vertexSets_;
+  merged.reset(V);
+  auto root = [&merged](int x) { return merged.find(x); };
 
   const int pending = vertexWork[0];
   for (int i = 1; i <= pending; ++i) {
@@ -116,7 +106,7 @@ void ReduceGraph::updateContract(IntArray* map, bool record) {
       std::swap(x, y);
       std::swap(rx, ry);
     }
-    parent[rx] = ry;  // a set's root stays its smallest vertex
+    merged.joinUnder(ry, rx);  // a set's root stays its smallest vertex
     --Vanz;
     if (record) newContractID(s);
     if (isReq[x] == 0 && isReq[y] == 0) {

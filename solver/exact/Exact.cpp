@@ -3,6 +3,8 @@
 #include "Check.h"
 #include "Graph.h"
 #include "LogStream.h"
+#include "ScopedVerbosity.h"
+#include "SelfCheck.h"
 #include "Shell.h"
 #include "SubsetEnumeration.h"
 
@@ -57,8 +59,7 @@ void treeOfCopy(const ReduceGraph& R, const ReduceGraph& copy, const IntArray& c
 int branching(ReduceGraph& R, int verbosity) {
   // The same line as the search's own consistency check, so that logs read alike.
   if (R.lowerValue == maxint) exitWithWarning("Original->lowerValue==maxint", 261, "branching");
-  const char savedPhase = shell.phase;
-  const int savedVerbose = verbose;
+  ScopedVerbosity scope;
   if (verbosity != maxint) verbose = verbosity;
 
   // The degree reductions keep the optimum and leave fewer vertices to enumerate; they work on a
@@ -75,12 +76,11 @@ int branching(ReduceGraph& R, int verbosity) {
     value = R.contractCost;
     for (int k = 1; k <= tree[0]; ++k) value += R.arcs[tree[k]].cost;
     R.setUpper(tree, "branching", 0);
+    checkAfterStep(R, "branching");
   }
   if (solutionList.size() < tree.size()) solutionList.resize(tree.size(), 0);
   for (int i = 0; i <= tree[0]; ++i) solutionList[i] = tree[i];
 
-  shell.phase = savedPhase;
-  verbose = savedVerbose;
   return value < maxint ? static_cast<int>(value) : maxint;
 }
 
@@ -91,10 +91,8 @@ void exact() {
   R.resetLower();
   branching(R, maxint);
   // Slots of R name their edges by arc numbers of g; the caller costs and checks the tree.
-  const int savedVerbose = verbose;
-  verbose = 0;
+  ScopedVerbosity quiet(0);
   expandSolution(R, solutionList, g);
-  verbose = savedVerbose;
 }
 
 }  // namespace tesmo

@@ -240,7 +240,9 @@ int DegreeReduction::removeVertices2() {
 }
 
 // The instance's own entry points of the two tests, so that callers and the script letters
-// keep naming them on the instance.
+// keep naming them on the instance. They are not self-checked here: inner callers (the
+// enumeration of optimal trees) run them on instances whose bounds are mid-way; the script
+// interpreter checks after each letter.
 void ReduceGraph::removeVertices() { DegreeReduction(*this).removeVertices(); }
 void ReduceGraph::removeVertices2() { DegreeReduction(*this).removeVertices2(); }
 

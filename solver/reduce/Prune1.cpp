@@ -4,10 +4,12 @@
 #include "ExactMst.h"
 #include "LogStream.h"
 #include "ReduceByString.h"
+#include "ScopedVerbosity.h"
 #include "Shell.h"
 #include "SlotView.h"
 #include "TreeCompletion.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -45,61 +47,67 @@ std::int64_t prune1(ReduceGraph& R, const char* script, const int* marks) {
     if (copy.upperTree.size() < 2) copy.upperTree.resize(2, 0);
     copy.upperTree[0] = copy.upperTree[1] = 0;
   }
-  const int savedVerbose = verbose;
-  if (marks) {
-    for (int v = 1; v <= R.V; ++v) {
-      if (marks[v] > 0 && copy.isReq[v] == 0) {
-        if (copy.terminals.size() < static_cast<std::size_t>(copy.R) + 2) copy.terminals.resize(copy.R + 2, 0);
-        copy.terminals[++copy.R] = v;
-        copy.isReq[v] = copy.R;
-      } else if (marks[v] < 0 && copy.hasLiveSlot(v)) {
-        copy.deleteVertex(v);
+  bool offer = false;
+  std::int64_t val = maxint;
+  {
+    // The copy works quietly; verbosity and phase are back before the tree reaches R.
+    ScopedVerbosity quiet;
+    if (marks) {
+      for (int v = 1; v <= R.V; ++v) {
+        if (marks[v] > 0 && copy.isReq[v] == 0) {
+          if (copy.terminals.size() < static_cast<std::size_t>(copy.R) + 2) copy.terminals.resize(copy.R + 2, 0);
+          copy.terminals[++copy.R] = v;
+          copy.isReq[v] = copy.R;
+        } else if (marks[v] < 0 && copy.hasLiveSlot(v)) {
+          copy.deleteVertex(v);
+        }
+      }
+    }
+    if (shell.Iget("quietPrune", 1) != 0) verbose = 1;
+
+    const char savedPhase = shell.phase;
+    shell.phase = phaseChar;
+    const int exactMstMax = shell.Iget("exactMstMax", 8);
+    const int minFree = shell.Iget("breakPruneForMst", 1) != 0 ? exactMstMax : 0;
+    reduceByString(text.c_str(), copy, minFree);
+    shell.phase = savedPhase;
+
+    if (copy.R > 1 && copy.upperOpt == 0 && copy.Vanz - copy.R <= exactMstMax) {
+      exactMstValue(copy);
+      copy.setUpper(solutionList, "prune+exactMst", 1);
+    } else if (copy.R == 1 && copy.contractCost <= copy.upperValue) {
+      // The whole tree lies in the contractions.
+      if (copy.upperTree.size() < 2) copy.upperTree.resize(2, 0);
+      copy.upperTree[0] = 0;
+      copy.upperTree[1] = copy.contractID[0];
+      copy.upperValue = static_cast<int>(std::min<std::int64_t>(copy.contractCost, maxint));
+    }
+
+    const bool holdsTree = copy.upperTree.size() >= 2 && copy.upperTree[1] != 0;
+    std::int64_t val2 = maxint;
+    if (holdsTree) val2 = copy.reconstructSolution(R) + R.contractCost;
+    // A value of maxint or more is no tree.
+    if (holdsTree && solutionList[0] > 0 && val2 < maxint) {
+      val = val2;
+      offer = true;
+      if (shell.Iget("pruneMst", 0) != 0) {
+        val = respanTree(R);
+        if (val < maxint) val += R.contractCost;
+        if (solutionList[0] == 0) {
+          log(1) << "WARNING: not connected after MST-prune!\n";
+          return val;
+        }
+        TESMO_CHECK(val > val2 && solutionList[0], "reduction");
+        if (val != val2) log(1) << "improvement through mstPrune: " << val2 << " --> " << val << std::endl;
       }
     }
   }
-  if (shell.Iget("quietPrune", 1) != 0) verbose = 1;
-
-  const char savedPhase = shell.phase;
-  shell.phase = phaseChar;
-  const int exactMstMax = shell.Iget("exactMstMax", 8);
-  const int minFree = shell.Iget("breakPruneForMst", 1) != 0 ? exactMstMax : 0;
-  reduceByString(text.c_str(), copy, minFree);
-  shell.phase = savedPhase;
-
-  if (copy.R > 1 && copy.upperOpt == 0 && copy.Vanz - copy.R <= exactMstMax) {
-    exactMstValue(copy);
-    copy.setUpper(solutionList, "prune+exactMst", 1);
-  } else if (copy.R == 1 && copy.contractCost <= copy.upperValue) {
-    // The whole tree lies in the contractions.
-    if (copy.upperTree.size() < 2) copy.upperTree.resize(2, 0);
-    copy.upperTree[0] = 0;
-    copy.upperTree[1] = copy.contractID[0];
-    copy.upperValue = static_cast<int>(std::min<std::int64_t>(copy.contractCost, maxint));
+  if (!offer) {
+    log(3) << "prune: no (new) solution calculated!\n";
+    return maxint;
   }
-
-  const bool holdsTree = copy.upperTree.size() >= 2 && copy.upperTree[1] != 0;
-  std::int64_t val2 = maxint;
-  if (holdsTree) val2 = copy.reconstructSolution(R) + R.contractCost;
-  if (holdsTree && solutionList[0] > 0 && val2 < maxint) {
-    std::int64_t val = val2;
-    if (shell.Iget("pruneMst", 0) != 0) {
-      val = respanTree(R);
-      if (val < maxint) val += R.contractCost;
-      if (solutionList[0] == 0) {
-        log(1) << "WARNING: not connected after MST-prune!\n";
-        verbose = savedVerbose;
-        return val;
-      }
-      TESMO_CHECK(val > val2 && solutionList[0], "reduction");
-      if (val != val2) log(1) << "improvement through mstPrune: " << val2 << " --> " << val << std::endl;
-    }
-    verbose = savedVerbose;
-    R.setUpper(solutionList, "prune(Mst)", 1);
-    return val;
-  }
-  verbose = savedVerbose;
-  log(3) << "prune: no (new) solution calculated!\n";
-  return maxint;
+  R.setUpper(solutionList, "prune(Mst)", 1);
+  return val;
 }
 
 }  // namespace tesmo

@@ -3,6 +3,7 @@
 #include "LogStream.h"
 #include "RunTimer.h"
 #include "ScriptLetters.h"
+#include "SelfCheck.h"
 #include "Shell.h"
 #include "Upper.h"
 
@@ -148,6 +149,8 @@ private:
     } else if (letter) {
       log(3) << "\n----'" << c << "'----" << letter->callText << "----\n";
       letter->method(R_);
+      const char name[] = {c, '\0'};
+      checkAfterStep(R_, name);
     } else {
       log(3) << "%%%%%%%%%% The reduction method '" << c << "' is not availabe! Skipped.\n";
     }

@@ -6,6 +6,7 @@
 #include "ReduceByString.h"
 #include "ReduceGraph.h"
 #include "RunTimer.h"
+#include "SelfCheck.h"
 #include "Shell.h"
 #include "Upper.h"
 
@@ -17,6 +18,11 @@ namespace tesmo {
 namespace {
 
 SecondAlgorithmRunner secondRunner = nullptr;
+ReductionOutcome outcome;
+
+void recordOutcome(const ReduceGraph& R) {
+  outcome = ReductionOutcome{R.lowerValue, R.upperValue, R.upperOpt, R.Vanz, R.Eanz, R.R};
+}
 
 // Steps shared by both algorithms: the instance, the tree of the problem file, a seeded bound.
 void prepare(ReduceGraph& R) {
@@ -86,6 +92,8 @@ void logDegrees(const ReduceGraph& R, const Graph& exported) {
 
 void setSecondAlgorithmRunner(SecondAlgorithmRunner runner) { secondRunner = runner; }
 
+const ReductionOutcome& lastReductionOutcome() { return outcome; }
+
 void reduction() {
   runTimer.printProgress(3);
   log(3) << "initializing the graph data structures...\n";
@@ -108,8 +116,10 @@ void reduction() {
   if (R.upperValue == maxint && R.upperOpt == 0 && R.R > 1 && R.Eanz > 0) {
     log(3) << "no tree from the scripts, calculating an upper bound...\n";
     upper(R);
+    checkAfterStep(R, "upper");
   }
 
+  recordOutcome(R);
   std::unique_ptr<Graph> exported = R.toGraph();
   runTimer.printProgress(3);
   if (solutionList.empty()) solutionList.assign(1, 0);
@@ -161,6 +171,7 @@ void reductionPhase() {
 
   if (solutionList.empty()) solutionList.assign(1, 0);
   solutionList[0] = 0;
+  recordOutcome(R);
   std::unique_ptr<Graph> exported = R.toGraph();
   if (R.upperOpt != 0) handBack(R, *exported);
   currentGraph = exported.release();

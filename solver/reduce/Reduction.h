@@ -3,6 +3,8 @@
 // currentGraph, run the scripts of options R-first, R-order and R-last in phases 'F', 'O' and
 // 'L', and hand the best tree back.
 
+#include <cstdint>
+
 namespace tesmo {
 
 // On return currentGraph is the export of the reduced instance (the caller releases both
@@ -16,6 +18,16 @@ void reduction();
 // As reduction, but the problem class letter ('V' many required vertices, 'W' few) is chosen
 // from the instance first; a tree is handed back only when the bounds have met.
 void reductionPhase();
+
+// The bounds and size of the instance as the last run of either algorithm left them (for
+// benchmarks and tests; the front end reads only the handed-back tree).
+struct ReductionOutcome {
+  std::int64_t lower = 0;
+  std::int64_t upper = 0;  // maxint: no tree
+  int finished = 0;        // 1 the bounds met, -1 they crossed
+  int vertices = 0, edges = 0, terminals = 0;  // live, after the scripts
+};
+const ReductionOutcome& lastReductionOutcome();
 
 // The algorithm table lives above this library; the program installs its runner so that
 // option algo2 can name any algorithm.

@@ -5,8 +5,9 @@
 //
 //   ScriptLetters::registerLetter('T', "::tm(&R)", tm);
 //
-// and the front end calls registerScriptLetters() (which calls every library's own register
-// function) before it runs anything. A letter without a registered method is logged as "not
+// in its own register function (registerReduceLetters() here), which registerScriptLetters()
+// in solver/app/ScriptLetterSetup.cpp calls; the front end and the algorithm table call that
+// before anything runs. A letter without a registered method is logged as "not
 // availabe" and skipped, so a script names methods of later versions without harm.
 
 #include "ReduceGraph.h"

@@ -7,6 +7,7 @@
 #include "FindSaveTree.h"
 #include "FindSaveTreeCached.h"
 #include "Shell.h"
+#include "UnionFind.h"
 
 #include <gtest/gtest.h>
 
@@ -39,17 +40,11 @@ std::vector<RegionLink> linkList(std::vector<RegionLink> links) {
 // Largest link on the path between every pair, by a search from each terminal over the forest
 // of the links taken in list order (a link closing a cycle is left out).
 std::vector<std::vector<int>> bruteForce(int n, const std::vector<RegionLink>& links) {
-  std::vector<int> root(n + 1);
-  std::iota(root.begin(), root.end(), 0);
-  auto find = [&](int v) {
-    while (root[v] != v) v = root[v];
-    return v;
-  };
+  tesmo::UnionFind sets(n);
   std::vector<std::vector<std::pair<int, int>>> adj(n + 1);
   for (std::size_t k = 1; k < links.size(); ++k) {
     const RegionLink& l = links[k];
-    if (find(l.a) == find(l.b)) continue;
-    root[find(l.a)] = find(l.b);
+    if (!sets.join(l.a, l.b)) continue;
     adj[l.a].push_back({l.b, l.length});
     adj[l.b].push_back({l.a, l.length});
   }

@@ -1,4 +1,5 @@
 #include "Heap.h"
+#include "MarkerSet.h"
 #include "Permutation.h"
 #include "Sort.h"
 #include "SortedList.h"
@@ -7,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <random>
 #include <vector>
 
@@ -205,6 +207,77 @@ TEST(UnionFindTest, PathsAreCompressed) {
   EXPECT_EQ(tesmo::unionFindJoin(4, 1, false, arr), 0);
   EXPECT_EQ(arr[4], 1);
   EXPECT_EQ(arr[3], 1);
+}
+
+// The class form: joinUnder keeps the named root whatever the sizes, and a reset to a smaller
+// count after use leaves singletons, with the memory of the larger one kept.
+TEST(UnionFindTest, ClassJoinsKeepsChosenRootsAndResets) {
+  tesmo::UnionFind sets(6);
+  EXPECT_TRUE(sets.join(1, 2));
+  EXPECT_TRUE(sets.join(3, 2));  // the pair absorbs the singleton
+  EXPECT_EQ(sets.find(3), 1);
+  EXPECT_FALSE(sets.join(2, 3));
+  EXPECT_TRUE(sets.joinUnder(5, 1));  // the singleton 5 stays the root of all four
+  for (int v : {1, 2, 3, 5}) EXPECT_EQ(sets.find(v), 5);
+  EXPECT_FALSE(sets.joinUnder(1, 5));
+  EXPECT_FALSE(sets.same(4, 5));
+  EXPECT_TRUE(sets.same(6, 6));
+  sets.reset(4);
+  for (int v = 1; v <= 4; ++v) EXPECT_EQ(sets.find(v), v);
+  sets.reset(9);  // grows again
+  EXPECT_TRUE(sets.join(9, 8));
+  EXPECT_TRUE(sets.same(8, 9));
+}
+
+// Against a plain labelling on random joins: the same partition every step.
+TEST(UnionFindTest, AgreesWithRelabellingOnRandomJoins) {
+  std::mt19937 random(7);
+  const int n = 40;
+  tesmo::UnionFind sets(n);
+  std::vector<int> label(n + 1);
+  for (int v = 0; v <= n; ++v) label[v] = v;
+  std::uniform_int_distribution<int> vertex(1, n);
+  for (int step = 0; step < 200; ++step) {
+    const int a = vertex(random);
+    const int b = vertex(random);
+    const bool apart = label[a] != label[b];
+    const bool joined = step % 3 == 0 ? sets.joinUnder(a, b) : sets.join(a, b);
+    ASSERT_EQ(joined, apart) << step;
+    const int from = label[b];
+    for (int v = 1; v <= n; ++v)
+      if (label[v] == from) label[v] = label[a];
+    for (int v = 1; v <= n; ++v) ASSERT_EQ(sets.same(v, a), label[v] == label[a]) << step;
+  }
+}
+
+// --- marker set ---
+
+TEST(MarkerSetTest, ClearForgetsEveryMarkAndGrowingKeepsThem) {
+  tesmo::MarkerSet set(5);
+  EXPECT_TRUE(set.insert(3));
+  EXPECT_FALSE(set.insert(3));
+  set.mark(5);
+  set.resize(8);
+  EXPECT_TRUE(set.marked(3));
+  EXPECT_TRUE(set.marked(5));
+  EXPECT_FALSE(set.marked(8));
+  set.unmark(5);
+  EXPECT_FALSE(set.marked(5));
+  set.clear();
+  for (int i = 0; i <= 8; ++i) EXPECT_FALSE(set.marked(i)) << i;
+  EXPECT_EQ(set.capacity(), 8);
+}
+
+// A stamp that wraps around must not bring old marks back.
+TEST(MarkerSetTest, StampWrapAroundLeavesNoStaleMarks) {
+  tesmo::BasicMarkerSet<std::uint8_t> set(3);
+  set.mark(1);
+  for (int round = 0; round < 600; ++round) {
+    set.clear();
+    ASSERT_FALSE(set.marked(1)) << round;
+    ASSERT_FALSE(set.marked(2)) << round;
+    if (round % 2 == 0) set.mark(2);
+  }
 }
 
 // --- sorted list ---

@@ -177,3 +177,41 @@ TEST(DisplayHooksTest, NoDisplayIsAttached) {
 }
 
 }  // namespace
+
+#include "ScopedVerbosity.h"
+
+namespace {
+
+// A nested solve may change the verbosity and both phase characters; leaving the scope, by
+// return or by exception, brings back what was there before (not a fixed level).
+TEST(ScopedVerbosityTest, RestoresVerbosityAndPhasesHoweverTheScopeEnds) {
+  tesmotest::LogCapture capture(4);
+  tesmo::shell.phase = 'a';
+  tesmo::shell.Phase = 'W';
+  {
+    tesmo::ScopedVerbosity quiet(0);
+    EXPECT_EQ(tesmo::verbose, 0);
+    tesmo::shell.phase = 'b';
+    tesmo::shell.Phase = 'V';
+    {
+      tesmo::ScopedVerbosity inner;
+      EXPECT_EQ(tesmo::verbose, 0);
+      tesmo::verbose = 7;
+    }
+    EXPECT_EQ(tesmo::verbose, 0);
+    EXPECT_EQ(tesmo::shell.phase, 'b');
+  }
+  EXPECT_EQ(tesmo::verbose, 4);
+  EXPECT_EQ(tesmo::shell.phase, 'a');
+  EXPECT_EQ(tesmo::shell.Phase, 'W');
+  try {
+    tesmo::ScopedVerbosity quiet(1);
+    tesmo::shell.phase = 'c';
+    throw 1;
+  } catch (int) {
+  }
+  EXPECT_EQ(tesmo::verbose, 4);
+  EXPECT_EQ(tesmo::shell.phase, 'a');
+}
+
+}  // namespace

@@ -8,11 +8,13 @@
 #include "Shell.h"
 #include "StableSort.h"
 #include "StpReader.h"
+#include "UnionFind.h"
 
 #include "ConsistencyCheck.h"
 #include "InstanceBuilders.h"
 #include "KnownInstances.h"
 #include "LogCapture.h"
+#include "RandomInstances.h"
 #include "VoronoiTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -183,29 +185,6 @@ int exactBottleneck(const ReduceGraph& R, const std::vector<std::vector<std::int
   }
 }
 
-Graph randomGraph(std::mt19937& random, int V, int maxCost, int terminalShare, bool connected) {
-  std::vector<Edge> edges;
-  std::uniform_int_distribution<int> cost(1, maxCost);
-  for (int v = 2; v <= V; ++v) {
-    // Unconnected graphs: a second component from the upper half.
-    const int low = connected || v <= V / 2 ? 1 : V / 2 + 1;
-    if (v == low) continue;
-    std::uniform_int_distribution<int> earlier(low, v - 1);
-    edges.emplace_back(earlier(random), v, cost(random));
-  }
-  std::uniform_int_distribution<int> vertex(1, V);
-  for (int k = 0; k < V; ++k) {
-    const int a = vertex(random);
-    const int b = vertex(random);
-    if (a == b || (!connected && (a <= V / 2) != (b <= V / 2))) continue;
-    edges.emplace_back(a, b, cost(random));
-  }
-  std::vector<int> terminals;
-  for (int v = 1; v <= V; ++v)
-    if (v == 1 || v == V || static_cast<int>(random() % 100) < terminalShare) terminals.push_back(v);
-  return makeGraph(V, edges, terminals);
-}
-
 bool hasLiveEdge(const ReduceGraph& R, int v) {
   LiveEdgeIterator it(R, v);
   while (nextLiveEdge(R, it))
@@ -315,7 +294,7 @@ TEST(Voronoi, RandomGraphsAgreeWithPlainComputations) {
   for (const Case& c : cases)
     for (int round = 0; round < 8; ++round) {
       SCOPED_TRACE(testing::Message() << "V " << c.V << " limit " << c.limit << " round " << round);
-      ReduceGraph R(randomGraph(random, c.V, c.maxCost, c.terminalShare, c.connected));
+      ReduceGraph R(randomGraph(random, c.V, RandomGraphOptions{1, c.maxCost, 0, c.terminalShare, c.connected}));
       runAndCheckAll(R, c.limit, true);
       if (HasFatalFailure()) return;
       // Repeated runs on the same instance reuse the arrays and give the same answers.
@@ -332,7 +311,7 @@ TEST(Voronoi, EditedInstancesAgreeWithPlainComputations) {
   for (int round = 0; round < 30; ++round) {
     SCOPED_TRACE(round);
     shell.Sset("E++", round % 2 == 0 ? "30" : "1000");
-    ReduceGraph R(randomGraph(random, 14 + round % 7, 12, 25, round % 5 != 0));
+    ReduceGraph R(randomGraph(random, 14 + round % 7, RandomGraphOptions{1, 12, 0, 25, round % 5 != 0}));
     for (int step = 0; step < 10; ++step) {
       SCOPED_TRACE(step);
       std::uniform_int_distribution<int> vertex(1, R.V);
@@ -416,24 +395,22 @@ TEST(Voronoi, ExpandedForestIsOfferedAsTheStoredTree) {
   std::mt19937 random(99);
   for (int round = 0; round < 20; ++round) {
     SCOPED_TRACE(round);
-    ReduceGraph R(randomGraph(random, 30, 20, 20, true));
+    ReduceGraph R(randomGraph(random, 30, RandomGraphOptions{1, 20, 0, 20, true}));
     R.computeVoronoiRegions(maxint);
     R.generalizedMstUpper(1);
     EXPECT_INSTANCE_VALID(R);
     ASSERT_EQ(R.linkCount, R.R - 1);
     // The marked edges join all terminals; every vertex on them is counted.
-    std::vector<int> parent(static_cast<std::size_t>(R.V) + 1);
-    std::iota(parent.begin(), parent.end(), 0);
-    std::function<int(int)> root = [&](int x) { return parent[x] == x ? x : parent[x] = root(parent[x]); };
+    UnionFind sets(R.V);
     std::vector<bool> touched(static_cast<std::size_t>(R.V) + 1, false);
     std::int64_t markedCost = 0;
     for (int s = 1; s <= 2 * R.E; ++s) {
       if (R.delE[s] || s > R.partner[s] || R.mstLink[R.ID[s]] == 0) continue;
-      parent[root(R.arcs[s].tail)] = root(R.arcs[s].head);
+      sets.join(R.arcs[s].tail, R.arcs[s].head);
       touched[R.arcs[s].tail] = touched[R.arcs[s].head] = true;
       markedCost += R.arcs[s].cost;
     }
-    for (int k = 2; k <= R.R; ++k) EXPECT_EQ(root(R.terminals[k]), root(R.terminals[1]));
+    for (int k = 2; k <= R.R; ++k) EXPECT_TRUE(sets.same(R.terminals[k], R.terminals[1]));
     for (int v = 1; v <= R.V; ++v) EXPECT_EQ(R.vertexValue[v] > 0, touched[v]) << v;
     EXPECT_LT(R.upperValue, maxint);
     EXPECT_LE(R.upperValue, markedCost);
@@ -478,7 +455,7 @@ TEST(Voronoi, OptionPicksTheStoreAndAnotherKindIsReplaced) {
 TEST(Voronoi, DistancePairCacheAnswersBottleneckDistances) {
   tesmotest::LogCapture log(0);
   std::mt19937 random(7);
-  ReduceGraph R(randomGraph(random, 30, 20, 20, true));
+  ReduceGraph R(randomGraph(random, 30, RandomGraphOptions{1, 20, 0, 20, true}));
   R.computeVoronoiRegions(maxint);
   R.generalizedMst();
   R.secondNearestTerminals(maxint);

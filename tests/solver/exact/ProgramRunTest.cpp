@@ -154,6 +154,8 @@ TEST(ProgramOne, SecondAlgorithmRunsAfterTheReduction) {
   const ProgramRun unknown = runProgram(out, "1", {"algo2=Exact"});
   EXPECT_EQ(unknown.result.status, 1);
   EXPECT_NE(unknown.result.err.find("algorithm Exact not implemented!"), std::string::npos);
+  // The log the desktop program watches ends with an error line, so the wait ends at once.
+  EXPECT_NE(unknown.log.find("Error: algorithm Exact not implemented!"), std::string::npos) << unknown.log;
 }
 
 TEST(ProgramTwo, TooManyNonRequiredVerticesEndWithAnError) {

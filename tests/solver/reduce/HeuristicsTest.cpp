@@ -11,11 +11,9 @@
 #include "Tm3.h"
 #include "Tm3Brasil.h"
 #include "Upper.h"
-#include "ConsistencyCheck.h"
 #include "InstanceBuilders.h"
 #include "LogCapture.h"
-#include "ProgramRunner.h"
-#include "../support/SafetyTest.h"
+#include "SafetyTest.h"
 
 #include <gtest/gtest.h>
 
@@ -128,6 +126,7 @@ TEST(Tm3, IterationsAboveTheVertexCountAreLowered) {
 
 TEST(Tm3, UpperOffersItsTreeAsTm3) {
   tesmotest::LogCapture capture(3);
+  tesmo::shell.Sset("upperDNH", "1");  // without upperWC it is not looked at
   tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {1, 4, 7}}, {1, 4});
   ReduceGraph R(g);
   tesmo::upper(R);
@@ -153,6 +152,15 @@ TEST(Prune1, IsSafeAsScriptLetter) {
   tesmo::registerReduceLetters();
   const auto failures = steinertest::checkSafety([](ReduceGraph& R) { tesmo::prune1(R); });
   EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
+}
+
+TEST(Prune1, IsSafeWithTheTreeSpannedAnew) {
+  tesmo::shell.clearVariables();
+  tesmo::registerReduceLetters();
+  tesmo::shell.Sset("pruneMst", "1");
+  const auto failures = steinertest::checkSafety([](ReduceGraph& R) { tesmo::prune1(R, "(vL)"); });
+  EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
+  tesmo::shell.clearVariables();
 }
 
 TEST(Prune1, PhaseFollowsTheSizeOfTheInstance) {

@@ -4,7 +4,7 @@
 #include "ReduceGraph.h"
 #include "ScriptLetterSetup.h"
 #include "Shell.h"
-#include "../support/SafetyTest.h"
+#include "SafetyTest.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 
 #include "ReduceGraph.h"
 #include "SubsetEnumeration.h"
-#include "../support/DreyfusWagner.h"
-#include "../support/InstanceGenerators.h"
+#include "DreyfusWagner.h"
+#include "InstanceGenerators.h"
 
 #include <gtest/gtest.h>
 

@@ -4,6 +4,10 @@
 #include "LogStream.h"
 #include "Shell.h"
 #include "TestPaths.h"
+#include "UnionFind.h"
+
+#include "InstanceBuilders.h"
+#include "RandomInstances.h"
 
 #include <gtest/gtest.h>
 
@@ -15,22 +19,9 @@
 
 using tesmo::Graph;
 using tesmo::IntArray;
+using namespace tesmotest;
 
 namespace {
-
-struct Edge {
-  int u, v, cost;
-};
-
-Graph makeGraph(int V, const std::vector<Edge>& edges, const std::vector<int>& terminals) {
-  Graph g;
-  g.allocate(V, static_cast<int>(edges.size()), static_cast<int>(terminals.size()));
-  g.R = static_cast<int>(terminals.size());
-  for (int k = 0; k < g.R; ++k) g.terminals[k + 1] = terminals[k];
-  for (std::size_t k = 0; k < edges.size(); ++k) g.setEdge(static_cast<int>(k) + 1, edges[k].u, edges[k].v, edges[k].cost);
-  g.buildAdjacency();
-  return g;
-}
 
 IntArray marks(int V, const std::vector<int>& vertices) {
   IntArray m(V + 1, 0);
@@ -123,42 +114,55 @@ TEST(PrimMstPruneProperties, RandomGraphs) {
   std::mt19937 rng(11);
   for (int round = 0; round < 200; ++round) {
     const int V = 2 + static_cast<int>(rng() % 30);
-    std::vector<Edge> edges;
-    for (int v = 2; v <= V; ++v) edges.push_back({v, 1 + static_cast<int>(rng() % (v - 1)), static_cast<int>(rng() % 20)});
-    for (int extra = static_cast<int>(rng() % (2 * V)); extra > 0; --extra) {
-      const int a = 1 + static_cast<int>(rng() % V), b = 1 + static_cast<int>(rng() % V);
-      edges.push_back({a, b, static_cast<int>(rng() % 20)});
-    }
-    std::vector<int> terminals;
-    for (int v = 1; v <= V; ++v)
-      if (rng() % 3 == 0) terminals.push_back(v);
-    if (terminals.empty()) terminals.push_back(1);
-    const Graph g = makeGraph(V, edges, terminals);
+    const Graph g = randomGraph(rng, V, RandomGraphOptions{0, 19});
+    const std::vector<int> terminals(g.terminals.begin() + 1, g.terminals.begin() + 1 + g.R);
     const IntArray required = marks(V, terminals);
     tesmo::solutionList.assign(1, 0);
     const long long weight = tesmo::primMstPrune(g, IntArray(V + 1, 1), required);
 
     long long sum = 0;
-    std::vector<int> degree(V + 1, 0), parent(V + 1);
-    std::iota(parent.begin(), parent.end(), 0);
-    auto find = [&](int x) {
-      while (parent[x] != x) x = parent[x] = parent[parent[x]];
-      return x;
-    };
+    std::vector<int> degree(V + 1, 0);
+    tesmo::UnionFind sets(V);
     for (int i = 1; i <= tesmo::solutionList[0]; ++i) {
       const tesmo::Arc& a = g.arcs[tesmo::solutionList[i]];
       sum += a.cost;
       ++degree[a.tail];
       ++degree[a.head];
-      ASSERT_NE(find(a.tail), find(a.head)) << "cycle in round " << round;
-      parent[find(a.tail)] = find(a.head);
+      ASSERT_TRUE(sets.join(a.tail, a.head)) << "cycle in round " << round;
     }
     EXPECT_EQ(weight, sum);
-    for (int t : terminals) EXPECT_EQ(find(t), find(terminals[0])) << "round " << round;
+    for (int t : terminals) EXPECT_TRUE(sets.same(t, terminals[0])) << "round " << round;
     for (int v = 1; v <= V; ++v)
       if (degree[v] == 1) {
         EXPECT_TRUE(required[v]) << "Steiner leaf " << v << " in round " << round;
       }
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// One object run again and again on one graph with other vertex sets: each run gives what a
+// fresh object gives, so nothing of an earlier run leaks into the next.
+TEST(PrimMstPruneObject, ReusedObjectMatchesAFreshOneRunAfterRun) {
+  tesmo::verbose = 0;
+  std::mt19937 rng(5);
+  const Graph g = randomGraph(rng, 16, RandomGraphOptions{0, 9});
+  tesmo::PrimMstPrune reused(g);
+  for (int round = 0; round < 30; ++round) {
+    IntArray allowed(g.V + 1, 1);
+    for (int v = 1; v <= g.V; ++v)
+      if (rng() % 4 == 0) allowed[v] = 0;
+    IntArray required(g.V + 1, 0);
+    for (int k = 1; k <= g.R; ++k) allowed[g.terminals[k]] = required[g.terminals[k]] = 1;
+    tesmo::PrimMstPrune fresh(g);
+    ASSERT_EQ(reused.run(allowed, required), fresh.run(allowed, required)) << round;
+    ASSERT_EQ(reused.mstWeight(), fresh.mstWeight()) << round;
+    const IntArray& a = reused.tree();
+    const IntArray& b = fresh.tree();
+    ASSERT_EQ(std::vector<int>(a.begin(), a.begin() + a[0] + 1),
+              std::vector<int>(b.begin(), b.begin() + b[0] + 1)) << round;
   }
 }
 

@@ -7,13 +7,12 @@
 #include "ReduceGraph.h"
 #include "ScriptLetters.h"
 #include "Shell.h"
-#include "ConsistencyCheck.h"
 #include "InstanceBuilders.h"
 #include "LogCapture.h"
-#include "ProgramRunner.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -25,12 +24,30 @@ std::string trace;
 std::map<char, int> edgesPerCall;  // edges a letter removes on each call
 std::map<char, int> callsLeft;     // calls that still remove edges (absent: every call)
 
+// Deletes up to k live edges, never the edge 1-2 between the two terminals, so that the instance
+// stays consistent for the self checks after each step.
+void removeEdges(ReduceGraph& R, int k) {
+  auto keep = [&R](int s) { return std::min(R.arcs[s].tail, R.arcs[s].head) == 1 && std::max(R.arcs[s].tail, R.arcs[s].head) == 2; };
+  for (int v = R.V; v >= 1 && k > 0; --v) {
+    while (k > 0) {
+      int s = R.nextLiveSlot(v, 0);
+      while (s != 0 && keep(s)) s = R.nextLiveSlot(v, s);
+      if (s == 0) break;
+      const int u = R.arcs[s].head;
+      R.deleteEdge(s);
+      if (!R.hasLiveSlot(v)) --R.Vanz;
+      if (!R.hasLiveSlot(u)) --R.Vanz;
+      --k;
+    }
+  }
+}
+
 void step(char letter, ReduceGraph& R) {
   trace += letter;
   if (tesmo::shell.phase) trace += std::string("[") + tesmo::shell.phase + "]";
   auto left = callsLeft.find(letter);
   if (left != callsLeft.end() && left->second-- <= 0) return;
-  R.Eanz -= std::min(R.Eanz, edgesPerCall[letter]);
+  removeEdges(R, edgesPerCall[letter]);
 }
 
 template <char L>
@@ -38,8 +55,18 @@ void fake(ReduceGraph& R) {
   step(L, R);
 }
 
-// Triangle 1-2-3 with terminals 1 and 3, plus a pendant vertex 4; the counts are overwritten
-// by the cases.
+// The first `edges` vertex pairs (i < j) of as few vertices as needed, unit costs, terminals 1
+// and 2; the pair 1-2 comes first.
+tesmo::Graph denseGraph(int edges) {
+  int n = 2;
+  while (n * (n - 1) / 2 < edges) ++n;
+  std::vector<tesmotest::Edge> list;
+  for (int i = 1; i <= n && static_cast<int>(list.size()) < edges; ++i)
+    for (int j = i + 1; j <= n && static_cast<int>(list.size()) < edges; ++j) list.push_back({i, j, 1});
+  return tesmotest::makeGraph(n, list, {1, 2});
+}
+
+// Triangle 1-2-3 with terminals 1 and 3, plus a pendant vertex 4.
 tesmo::Graph smallGraph() { return tesmotest::makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 3, 3}, {3, 4, 1}}, {1, 3}); }
 
 class ReduceByStringTest : public testing::Test {
@@ -78,8 +105,9 @@ class ScriptLoops : public ReduceByStringTest, public testing::WithParamInterfac
 
 TEST_P(ScriptLoops, RunTheLettersInTheExpectedOrder) {
   const LoopCase& c = GetParam();
-  ReduceGraph R(g_);
-  R.Eanz = c.edges;
+  const tesmo::Graph g = denseGraph(c.edges);
+  ReduceGraph R(g);
+  ASSERT_EQ(R.Eanz, c.edges);
   edgesPerCall = c.perCall;
   callsLeft = c.calls;
   tesmo::reduceByString(c.script, R, 0);
@@ -100,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(
         LoopCase{"NestedOuterRepeats", "((mv)r)", 100, {{'r', 5}}, {{'r', 1}}, "mvrmvr"},
         // 0.5 per cent a round is below R-alpha (1): '!' leaves after one round.
         LoopCase{"BangLeavesSlowLoop", "(!m)", 1000, {{'m', 5}}, {}, "m"},
-        // 2 per cent a round passes every '!' until the edges are gone.
+        // 2 per cent a round passes every '!' until only the edge between the terminals is left.
         LoopCase{"BangKeepsFastLoop", "(!m)", 100, {{'m', 2}}, {}, std::string(50, 'm')},
         // Letters after a finished loop still run; a letter outside loops runs once per position.
         LoopCase{"AfterTheLoop", "(m)vv", 100, {}, {}, "mvv"},
@@ -116,15 +144,21 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<LoopCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ReduceByStringTest, BangThresholdUsesTheSignatureAsItStands) {
-  // With 20000 live vertices the signature divided by 10000 exceeds Eanz by 2, so 1 per cent
-  // a round (1000 -> 990) stays below the threshold (1002 * 99 / 100 = 991) and the loop goes on.
-  ReduceGraph R(g_);
-  R.Eanz = 1000;
-  R.Vanz = 20000;
-  edgesPerCall = {{'m', 10}};
-  callsLeft = {{'m', 2}};
-  tesmo::reduceByString("(!m)", R, 0);
-  EXPECT_EQ(trace, "mmm");
+  // Three times the upper bound's last digits (9999) lift the signature divided by 10000 to
+  // Eanz + 3, so 1 per cent a round (1000 -> 990) stays below the threshold (1003 * 99 / 100 =
+  // 992) and the loop goes on; without them it would end after one round.
+  const tesmo::Graph g = denseGraph(1000);
+  for (const char* weight : {"3", "0"}) {
+    SCOPED_TRACE(weight);
+    trace.clear();
+    tesmo::shell.Sset("upperValueForBreak", weight);
+    ReduceGraph R(g);
+    R.upperValue = 19999;
+    edgesPerCall = {{'m', 10}};
+    callsLeft = {{'m', 2}};
+    tesmo::reduceByString("(!m)", R, 0);
+    EXPECT_EQ(trace, weight[0] == '3' ? "mmm" : "m");
+  }
 }
 
 TEST_F(ReduceByStringTest, StopConditionsAtEntry) {
@@ -147,8 +181,8 @@ TEST_F(ReduceByStringTest, StopConditionsAtEntry) {
     trace.clear();
     tesmo::shell.Sset("breakOpt", std::to_string(c.breakOpt));
     ReduceGraph R(g_);
-    R.Eanz = c.edges;
-    R.R = c.terminals;
+    if (c.edges == 0) R.Eanz = 0;  // no letter runs on these counts
+    if (c.terminals == 1) R.R = 1;
     R.upperOpt = c.finished;
     const std::string before = capture_.text();
     tesmo::reduceByString("m", R, c.minFree);
@@ -179,8 +213,8 @@ TEST_F(ReduceByStringTest, LogsEachStepWithItsCallTextTimeAndSize) {
 }
 
 TEST_F(ReduceByStringTest, BangLogsWhyItLeaves) {
-  ReduceGraph R(g_);
-  R.Eanz = 1000;
+  const tesmo::Graph g = denseGraph(1000);
+  ReduceGraph R(g);
   edgesPerCall = {{'m', 5}};
   tesmo::reduceByString("(!m)", R, 0);
   const std::string log = capture_.text();

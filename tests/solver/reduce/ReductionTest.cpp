@@ -10,11 +10,9 @@
 #include "ScriptLetterSetup.h"
 #include "ScriptLetters.h"
 #include "Shell.h"
-#include "ConsistencyCheck.h"
 #include "InstanceBuilders.h"
 #include "LogCapture.h"
-#include "ProgramRunner.h"
-#include "../support/SafetyTest.h"
+#include "SafetyTest.h"
 
 #include <gtest/gtest.h>
 

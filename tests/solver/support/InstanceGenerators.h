@@ -5,6 +5,7 @@
 // seed, so a failure can be reproduced alone.
 
 #include "Graph.h"
+#include "InstanceBuilders.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,21 +24,6 @@ struct GeneratedInstance {
   tesmo::Graph graph;
   std::string description;
 };
-
-struct GeneratorEdge {
-  int u, v, cost;
-};
-
-inline tesmo::Graph buildGraph(int V, const std::vector<GeneratorEdge>& edges, const std::vector<int>& terminals) {
-  tesmo::Graph g;
-  g.allocate(V, static_cast<int>(edges.size()), static_cast<int>(terminals.size()));
-  int k = 0;
-  for (const GeneratorEdge& e : edges) g.setEdge(++k, e.u, e.v, e.cost);
-  g.R = static_cast<int>(terminals.size());
-  for (std::size_t i = 0; i < terminals.size(); ++i) g.terminals[i + 1] = terminals[i];
-  g.buildAdjacency();
-  return g;
-}
 
 inline const char* shapeName(Shape s) {
   switch (s) {
@@ -112,7 +98,7 @@ inline GeneratedInstance generateInstance(unsigned seed, Shape shape, Costs cost
       break;
     }
   }
-  std::vector<GeneratorEdge> edges;
+  std::vector<tesmotest::Edge> edges;
   auto cost = [&]() {
     switch (costs) {
       case Costs::Unit: return 1;
@@ -139,7 +125,7 @@ inline GeneratedInstance generateInstance(unsigned seed, Shape shape, Costs cost
   std::shuffle(order.begin(), order.end(), rng);
   const int t = std::clamp(terminals, 2, V);
   std::vector<int> required(order.begin(), order.begin() + t);
-  GeneratedInstance out{buildGraph(V, edges, required), ""};
+  GeneratedInstance out{tesmotest::makeGraph(V, edges, required), ""};
   out.description = std::string(shapeName(shape)) + "/" + costsName(costs) + " seed " + std::to_string(seed) +
                     " V=" + std::to_string(V) + " E=" + std::to_string(edges.size()) + " R=" + std::to_string(t);
   return out;

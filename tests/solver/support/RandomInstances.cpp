@@ -11,24 +11,32 @@ namespace tesmotest {
 
 // The draws inside each call keep the order in which they were first written, so that the seeds
 // of the tests keep naming the same instances.
-tesmo::Graph randomGraph(std::mt19937& random, int V, int maxCost, int hanging, int minCost) {
+tesmo::Graph randomGraph(std::mt19937& random, int V, const RandomGraphOptions& options) {
   std::vector<Edge> edges;
-  std::uniform_int_distribution<int> cost(minCost, maxCost);
+  std::uniform_int_distribution<int> cost(options.minCost, options.maxCost);
+  const bool connected = options.connected;
   for (int v = 2; v <= V; ++v) {
-    std::uniform_int_distribution<int> earlier(1, v - 1);
+    const int low = connected || v <= V / 2 ? 1 : V / 2 + 1;
+    if (v == low) continue;
+    std::uniform_int_distribution<int> earlier(low, v - 1);
     edges.emplace_back(earlier(random), v, cost(random));
   }
   std::uniform_int_distribution<int> vertex(1, V);
   for (int k = 0; k < V; ++k) {
     const int a = vertex(random);
     const int b = vertex(random);
-    if (a != b) edges.emplace_back(a, b, cost(random));
+    if (a == b || (!connected && (a <= V / 2) != (b <= V / 2))) continue;
+    edges.emplace_back(a, b, cost(random));
   }
   std::vector<int> terminals;
-  for (int v = 1; v <= V; ++v)
-    if (v == 1 || random() % 3 == 0) terminals.push_back(v);
+  for (int v = 1; v <= V; ++v) {
+    const bool chosen = options.terminalShare < 0
+                            ? v == 1 || random() % 3 == 0
+                            : v == 1 || v == V || static_cast<int>(random() % 100) < options.terminalShare;
+    if (chosen) terminals.push_back(v);
+  }
   int last = V;
-  for (int path = 0; path < hanging; ++path) {
+  for (int path = 0; path < options.hanging; ++path) {
     int previous = vertex(random);
     for (int length = 1 + static_cast<int>(random() % 3); length > 0; --length) {
       edges.emplace_back(previous, ++last, cost(random));

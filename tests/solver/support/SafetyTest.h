@@ -8,7 +8,9 @@
 //   const auto failures = steinertest::checkSafety([](tesmo::ReduceGraph& R) { tm(R); });
 //   EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
 
+#include "BruteForceOracle.h"
 #include "DreyfusWagner.h"
+#include "InstanceBuilders.h"
 #include "InstanceGenerators.h"
 
 #include "Graph.h"
@@ -18,8 +20,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <numeric>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -43,74 +43,16 @@ inline std::string join(const std::vector<std::string>& lines) {
   return out;
 }
 
-// Kruskal's spanning forest of the live edges, non-terminal leaves stripped: a valid tree that
-// is not the work of any method under test.
-inline tesmo::IntArray spanningTreeOf(const tesmo::ReduceGraph& R) {
-  std::vector<int> slots;
-  for (int s = 1; s <= 2 * R.E; ++s)
-    if (!R.delE[s] && s < R.partner[s]) slots.push_back(s);
-  std::stable_sort(slots.begin(), slots.end(), [&R](int a, int b) { return R.arcs[a].cost < R.arcs[b].cost; });
-  std::vector<int> parent(static_cast<std::size_t>(R.V) + 1);
-  std::iota(parent.begin(), parent.end(), 0);
-  auto root = [&parent](int x) {
-    while (parent[x] != x) x = parent[x] = parent[parent[x]];
-    return x;
-  };
-  std::vector<int> kept;
-  std::vector<int> degree(static_cast<std::size_t>(R.V) + 1, 0);
-  for (int s : slots) {
-    const int a = root(R.arcs[s].tail), b = root(R.arcs[s].head);
-    if (a == b) continue;
-    parent[a] = b;
-    kept.push_back(s);
-    ++degree[R.arcs[s].tail];
-    ++degree[R.arcs[s].head];
-  }
-  for (bool changed = true; changed;) {
-    changed = false;
-    for (std::size_t i = 0; i < kept.size(); ++i) {
-      const tesmo::Arc& a = R.arcs[kept[i]];
-      const int leaf = degree[a.tail] == 1 && !R.isReq[a.tail] ? a.tail : (degree[a.head] == 1 && !R.isReq[a.head] ? a.head : 0);
-      if (!leaf) continue;
-      --degree[a.tail];
-      --degree[a.head];
-      kept.erase(kept.begin() + static_cast<long>(i));
-      changed = true;
-      break;
-    }
-  }
-  tesmo::IntArray list(1, static_cast<int>(kept.size()));
-  list.insert(list.end(), kept.begin(), kept.end());
-  return list;
-}
-
 // A set of g's arcs is a tree that joins all of g's terminals; its cost when so, -1 otherwise.
 inline std::int64_t steinerTreeCost(const tesmo::Graph& g, const tesmo::IntArray& arcs) {
-  std::vector<int> parent(static_cast<std::size_t>(g.V) + 1);
-  std::iota(parent.begin(), parent.end(), 0);
-  auto root = [&parent](int x) {
-    while (parent[x] != x) x = parent[x] = parent[parent[x]];
-    return x;
-  };
+  std::vector<int> list;
   std::int64_t cost = 0;
-  std::set<int> touched;
   for (int i = 1; i <= arcs[0]; ++i) {
-    const int a = arcs[i];
-    if (a < 1 || a > 2 * g.E) return -1;
-    const int x = root(g.arcs[a].tail), y = root(g.arcs[a].head);
-    if (x == y) return -1;
-    parent[x] = y;
-    cost += g.arcs[a].cost;
-    touched.insert(g.arcs[a].tail);
-    touched.insert(g.arcs[a].head);
+    if (arcs[i] < 1 || arcs[i] > 2 * g.E) return -1;
+    list.push_back(arcs[i]);
+    cost += g.arcs[arcs[i]].cost;
   }
-  if (g.R <= 1) return cost;
-  const int r = root(g.terminals[1]);
-  for (int k = 1; k <= g.R; ++k)
-    if (root(g.terminals[k]) != r) return -1;
-  for (int v : touched)
-    if (root(v) != r) return -1;
-  return cost;
+  return tesmotest::isSteinerTree(g, list) ? cost : -1;
 }
 
 // The terminals of R are joined by live edges.
@@ -174,7 +116,7 @@ inline std::vector<std::string> checkSafety(const std::function<void(tesmo::Redu
     tesmo::ReduceGraph R(g);
     const std::int64_t optimum = dreyfusWagner(R);
     if (options.seedTree && i % 2 == 1) {
-      tesmo::IntArray tree = spanningTreeOf(R);
+      tesmo::IntArray tree = tesmotest::mstPruneTree(R);
       R.setUpper(tree, "seed", 0);
     }
     method(R);
