@@ -1,5 +1,6 @@
 #include "AlgorithmTable.h"
 
+#include "Branching.h"
 #include "Check.h"
 #include "DisplayHooks.h"
 #include "Exact.h"
@@ -99,6 +100,7 @@ void allSolutions() {
   int nextFree = 1;
   int inSolCount = 0;
   int step = 0;
+  Branching search;  // one working copy for every step
   for (int i = 1; i <= 2 * E; ++i) {
     if (R.delE[i] || i > R.partner[i]) continue;
     ++step;
@@ -111,7 +113,7 @@ void allSolutions() {
       ScopedVerbosity quiet(0);
       R.clearUpper();
       R.lowerValue = 0;
-      val = branching(R, maxint);
+      val = search.run(R, maxint);
     }
     log(3) << "Step: " << step << " of " << R.Eanz << ". " << "sols" << ":" << count << ", "
            << "inSolCount" << ":" << inSolCount << ", " << "val" << ":" << val << ", " << std::endl;

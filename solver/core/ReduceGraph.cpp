@@ -139,6 +139,23 @@ ReduceGraph::ReduceGraph(const Graph& G) {
 
 ReduceGraph ReduceGraph::copyGraph(const ReduceGraph& source, int keepIDs) {
   ReduceGraph c;
+  c.copyFrom(source, keepIDs);
+  return c;
+}
+
+void ReduceGraph::copyFrom(const ReduceGraph& source, int keepIDs) {
+  // What a fresh instance holds before the copy; the arrays keep their memory.
+  ReduceGraph& c = *this;
+  c.maxCost = 0;
+  c.IDcount = 0;
+  c.solutionAsIDs = false;
+  c.Vanz = c.Eanz = 0;
+  c.linkCount = 0;
+  c.lowerValue = 0;
+  c.lowerTag = 1;
+  c.upperOpt = 0;
+  c.lowerValueValid = 0;
+  c.findSave.reset();
   c.V = source.V;
   c.E = source.E;
   c.Vanz = source.Vanz;
@@ -184,7 +201,7 @@ ReduceGraph ReduceGraph::copyGraph(const ReduceGraph& source, int keepIDs) {
     c.lowerValueValid = source.lowerValueValid;
     c.IDcount = source.IDcount;
     c.ID[0] = keepIDs;
-    return c;
+    return;
   }
 
   // Fresh numbering: an edge's identity is its lower slot. The stored tree is translated to the
@@ -211,7 +228,6 @@ ReduceGraph ReduceGraph::copyGraph(const ReduceGraph& source, int keepIDs) {
   c.contractID[0] = 0;
   c.ID[0] = 2;
   c.contractZeroCostEdges();
-  return c;
 }
 
 void ReduceGraph::contractZeroCostEdges() {

@@ -39,6 +39,9 @@ public:
   // Full copy. keepIDs non-zero keeps the identities and records (ID[0] := keepIDs); 0 starts a
   // fresh numbering (an edge's identity is its lower slot) and contracts zero-cost edges at once.
   static ReduceGraph copyGraph(const ReduceGraph& source, int keepIDs);
+  // The same copy into this instance, whose arrays keep their memory (a working copy made
+  // again and again allocates only when the source has outgrown it).
+  void copyFrom(const ReduceGraph& source, int keepIDs);
   // The instance made of the listed edges only (a 0-terminated chain first, next[first], ... of
   // source slots), in the source's vertex numbering.
   static ReduceGraph graphFromSolution(const ReduceGraph& source, int first, const IntArray& next,

@@ -64,7 +64,7 @@ std::int64_t OptimalTreeEnumeration::solveForced(ReduceGraph& R, int slot) {
     R.isReq[v] = R.R;
     added[addedCount++] = v;
   }
-  const int value = branching(R, maxint);
+  const int value = search_.run(R, maxint);
   for (int k = addedCount - 1; k >= 0; --k) {
     R.isReq[added[k]] = 0;
     R.terminals[R.R--] = 0;
@@ -167,7 +167,7 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
     verbose = shell.Iget("rVerbose", 1);
     R.clearUpper();
     R.lowerValue = 0;
-    optimum = branching(R, maxint);
+    optimum = search_.run(R, maxint);
     verbose = shell.Iget("verbose", 2);
     R.upperOk = 0;
     if (optimum >= maxint) exitWithError("no tree joins all taxa");
@@ -189,7 +189,7 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
     verbose = shell.Iget("rVerbose", 1);
     R.clearUpper();
     R.lowerValue = 0;
-    const std::int64_t value = forced ? solveForced(R, i) : branching(R, maxint);
+    const std::int64_t value = forced ? solveForced(R, i) : search_.run(R, maxint);
     verbose = shell.Iget("verbose", 2);
     log(2) << "\nStep: " << step << " of " << R.Eanz << ". " << "sols" << ":" << count << ", "
            << "inSolCount" << ":" << inSolCount << ", " << "val" << ":" << value << ", " << std::endl;

@@ -12,6 +12,7 @@
 // same length) and drop zero-cost links to leaves, so the network is then the union of the
 // optimal trees up to such equivalent alternatives.
 
+#include "Branching.h"
 #include "Graph.h"
 #include "ReduceGraph.h"
 
@@ -45,6 +46,8 @@ private:
   bool pass(Graph& graph, ReduceGraph& R);
   std::int64_t solveForced(ReduceGraph& R, int slot);
   static void putEdgeIntoTree(const ReduceGraph& R, int slot);
+
+  Branching search_;  // one working copy for every step
 };
 
 // Fills count, store and starts as described above; the caller owns them.

@@ -62,7 +62,7 @@ SubsetEnumeration::SubsetEnumeration(const ReduceGraph& R) : contractCost_(R.con
     }
   required_.assign(vertexOf_.size(), 0);
   std::fill(required_.begin(), required_.begin() + terminalCount_, 1);
-  parent_.assign(vertexOf_.size(), 0);
+  sets_.reset(static_cast<int>(vertexOf_.size()));
 
   for (int s : liveSlots) {
     const int a = compact[R.arcs[s].tail];
@@ -75,18 +75,10 @@ SubsetEnumeration::SubsetEnumeration(const ReduceGraph& R) : contractCost_(R.con
   });
 }
 
-int SubsetEnumeration::find(int x) {
-  while (parent_[x] != x) {
-    parent_[x] = parent_[parent_[x]];
-    x = parent_[x];
-  }
-  return x;
-}
-
 std::int64_t SubsetEnumeration::spanningCost(std::uint32_t mask, std::int64_t bound,
                                              std::vector<int>* tree) {
   const int n = static_cast<int>(vertexOf_.size());
-  for (int x = 0; x < n; ++x) parent_[x] = x;
+  sets_.reset(n);
   int components = terminalCount_ + std::popcount(mask);
   if (components <= 1) return 0;
   const auto included = [this, mask](int x) {
@@ -98,10 +90,7 @@ std::int64_t SubsetEnumeration::spanningCost(std::uint32_t mask, std::int64_t bo
     if (!included(e.a) || !included(e.b)) continue;
     // The edges still needed cost at least this one each (the list is sorted).
     if (cost + std::int64_t{e.cost} * (components - 1) >= bound) return -1;
-    const int ra = find(e.a);
-    const int rb = find(e.b);
-    if (ra == rb) continue;
-    parent_[ra] = rb;
+    if (!sets_.join(e.a + 1, e.b + 1)) continue;  // the sets number from 1
     cost += e.cost;
     if (tree) tree->push_back(static_cast<int>(i));
     if (--components == 1) return cost;

@@ -6,6 +6,7 @@
 // so the method serves only instances with few of them, and as a test oracle for the real search.
 
 #include "ReduceGraph.h"
+#include "UnionFind.h"
 
 #include <cstdint>
 #include <vector>
@@ -38,12 +39,11 @@ private:
   // they are not connected. Gives up (returns -1) once the cost reaches bound. Fills the
   // chosen edges when tree is given.
   std::int64_t spanningCost(std::uint32_t mask, std::int64_t bound, std::vector<int>* tree);
-  int find(int x);
 
   std::vector<Edge> edges_;       // live edges among kept vertices, by cost
   std::vector<int> candidates_;   // vertex numbers of R (compact numbers terminalCount_..)
   std::vector<int> vertexOf_;     // compact number -> vertex of R
-  std::vector<int> parent_;       // union-find over compact numbers
+  UnionFind sets_;                // over compact numbers + 1
   std::vector<char> required_;    // per compact number
   int terminalCount_ = 0;
   std::int64_t contractCost_ = 0;

@@ -3,7 +3,6 @@
 
 #include "Exact.h"
 #include "ReduceGraph.h"
-#include "StpReader.h"
 
 #include "BruteForceOracle.h"
 #include "ConsistencyCheck.h"
@@ -26,8 +25,7 @@ std::vector<KnownInstance> table() {
 
 Graph read(const KnownInstance& k) {
   Graph g;
-  tesmo::StpReader reader;
-  EXPECT_TRUE(reader.read(g, k.path.string())) << reader.error();
+  EXPECT_EQ(readKnownGraph(k, g), "");
   return g;
 }
 

@@ -1,5 +1,6 @@
 #include "KnownInstances.h"
 
+#include "StpReader.h"
 #include "TestPaths.h"
 
 #include <fstream>
@@ -21,6 +22,11 @@ std::vector<KnownInstance> readKnownInstances(const std::filesystem::path& table
     }
   }
   return list;
+}
+
+std::string readKnownGraph(const KnownInstance& k, tesmo::Graph& g) {
+  tesmo::StpReader reader;
+  return reader.read(g, k.path.string()) ? std::string() : "cannot read " + k.file + ": " + reader.error();
 }
 
 std::filesystem::path sharedSteinerTable() { return testpaths::sharedData("steiner/optima.tsv"); }

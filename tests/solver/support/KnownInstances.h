@@ -3,6 +3,8 @@
 // (file, nodes, edges, terminals, optimum; separated by white space), the file named relative to
 // the table's folder.
 
+#include "Graph.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -21,6 +23,9 @@ struct KnownInstance {
 
 // The rows of the table; empty when it cannot be read.
 std::vector<KnownInstance> readKnownInstances(const std::filesystem::path& table);
+
+// Reads the instance's file into g: an empty text, or what the reader says.
+std::string readKnownGraph(const KnownInstance& k, tesmo::Graph& g);
 
 // The shared Steiner data (skip the test when it is absent) and our own small instances.
 std::filesystem::path sharedSteinerTable();
