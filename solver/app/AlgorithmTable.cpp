@@ -9,7 +9,10 @@
 #include "OptimalTreeEnumeration.h"
 #include "Random.h"
 #include "ReduceGraph.h"
+#include "ExactMst.h"
 #include "Reduction.h"
+#include "ScriptLetterSetup.h"
+#include "Tm3.h"
 #include "RunTimer.h"
 #include "ScopedVerbosity.h"
 #include "SearchPath.h"
@@ -39,9 +42,6 @@ void unavailable() {
   exitWithError(std::string("algorithm ") + Name + " is not available in this version");
 }
 
-constexpr char tm3Name[] = "tm3";
-constexpr char reductionPhaseName[] = "reduction_phase";
-constexpr char exactMstName[] = "exactMst";
 constexpr char combineName[] = "combine";
 constexpr char kmbName[] = "kmb";
 constexpr char biConName[] = "biCon";
@@ -52,11 +52,11 @@ struct TableEntry {
 };
 
 constexpr TableEntry table[] = {
-    {"tm3", unavailable<tm3Name>},
+    {"tm3", tm3Algorithm},
     {"reduction", reduction},
-    {"reduction_phase", unavailable<reductionPhaseName>},
+    {"reduction_phase", reductionPhase},
     {"exact", exact},
-    {"exactMst", unavailable<exactMstName>},
+    {"exactMst", exactMstAlgorithm},
     {"combine", unavailable<combineName>},
     {"kmb", unavailable<kmbName>},
     {"biCon", unavailable<biConName>},
@@ -72,11 +72,16 @@ std::string placeForWriting(const std::string& name) {
 AlgorithmEntry algorithmTable(const char* name) {
   for (const TableEntry& e : table)
     if (name && std::strcmp(e.name, name) == 0) return e.entry;
-  std::cerr << "algorithm " << (name ? name : "") << " not implemented!" << std::endl;
-  std::exit(1);
+  const std::string text = std::string("algorithm ") + (name ? name : "") + " not implemented!";
+  std::cerr << text << std::endl;
+  exitWithError(text);  // the log, too, must end with a line the watching program recognises
 }
 
-void runAlgorithm(const char* name) { algorithmTable(name)(); }
+void runAlgorithm(const char* name) {
+  const AlgorithmEntry entry = algorithmTable(name);
+  registerScriptLetters();
+  entry();
+}
 
 void allSolutions() {
   Graph& g = *currentGraph;

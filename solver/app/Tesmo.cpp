@@ -14,6 +14,7 @@
 #include "Reduction.h"
 #include "RunTimer.h"
 #include "ScopedVerbosity.h"
+#include "ScriptLetterSetup.h"
 #include "SearchPath.h"
 #include "Shell.h"
 #include "StoWriter.h"
@@ -110,6 +111,7 @@ int runOnce(int argc, char** argv) {
   seedRandom(-1);
   runTimer.startTimer();
   setSecondAlgorithmRunner(runAlgorithm);
+  registerScriptLetters();
   // The instance of the enumerating programs; programs 1 and 2 build their own.
   ReduceGraph instance(*currentGraph);
 

@@ -18,10 +18,11 @@ void AscentDelEngine::onPassStart() {
   const int t = tested;
   smallest = maxint;
   secondSmallest = maxint;
+  ReduceGraph& R = instance;
   LiveEdgeIterator it(R, t);
   while (nextLiveEdge(R, it)) {
     if (R.delE[it.slot]) continue;
-    const int c = workCost[it.slot];
+    const int c = reducedCost[it.slot];
     if (c >= secondSmallest) continue;
     if (c < smallest) {
       secondSmallest = smallest;
@@ -34,9 +35,9 @@ void AscentDelEngine::onPassStart() {
     if (R.delE[s]) continue;
     const Arc& a = R.arcs[s];
     if (a.tail != t && a.head != t)
-      workCost[s] = saturate(std::int64_t{workCost[s]} * 4);
+      reducedCost[s] = saturate(std::int64_t{reducedCost[s]} * 4);
     else
-      workCost[s] = std::max(1, saturate((std::int64_t{workCost[s]} - smallest) * 4));
+      reducedCost[s] = std::max(1, saturate((std::int64_t{reducedCost[s]} - smallest) * 4));
   }
 }
 

@@ -163,6 +163,7 @@ void ReduceGraph::copyFrom(const ReduceGraph& source, int keepIDs) {
   c.R = source.R;
   c.maxCost = source.maxCost;
   c.upperValueValid = source.upperValueValid;
+  c.heuristicallyReduced = source.heuristicallyReduced;
   c.upperValue = source.upperValue;
   c.upperOk = source.upperOk;
   c.contractCost = source.contractCost;
