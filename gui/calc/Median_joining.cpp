@@ -235,7 +235,7 @@ void TMJCalculation::CollectFeasible(const std::vector<uint64_t>& keys, int64_t 
   if (gauge) gauge->Stage(static_cast<double>(keys.size()), 60, 100);
   std::size_t examined = 0;
   for (const uint64_t key : keys) {
-    if (gauge && ++examined % 1024 == 0) {
+    if (gauge && ++examined % 64 == 0) {
       if (observer_) observer_->KeepAlive();
       gauge->Move(static_cast<double>(examined));
     }
