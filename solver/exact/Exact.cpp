@@ -4,48 +4,53 @@
 #include "Graph.h"
 #include "LogStream.h"
 #include "Shell.h"
-#include "SubsetEnumeration.h"
+#include "BranchAndBound.h"
+
+#include <cstdlib>
+#include <memory>
+#include <vector>
 
 namespace tesmo {
 
-void chooseProblemClass(const ReduceGraph& R) {
+void chooseProblemClass(const ReduceGraph& R, bool announce) {
   long long degreeSum = 0;
   for (int k = 1; k <= R.R; ++k) degreeSum += R.degree[R.terminals[k]];
   const double average = R.R > 0 ? static_cast<double>(degreeSum) / R.R : 0.0;
   log(1) << "average degree for R: " << average << "; ";
   if (degreeSum > 10LL * R.R && R.V <= 10LL * R.R) {
-    log(1) << "many required vertices\n";
+    log(1) << "many required vertices";
     shell.Phase = 'V';
   } else {
-    log(1) << "few required vertices\n";
+    log(1) << "few required vertices";
     shell.Phase = 'W';
   }
+  if (!announce) {
+    log(1) << "\n";
+    return;
+  }
+  // An explicit choice of the run wins; it is read without a class letter in force.
+  const char chosenByDegree = shell.Phase;
+  shell.Phase = 0;
+  const char* chosen = shell.Sget("shell.Phase", nullptr);
+  shell.Phase = chosen && chosen[0] ? chosen[0] : chosenByDegree;
+  log(1) << " ---> shell.Phase=" << shell.Phase << "\n";
 }
 
 namespace {
 
-// The tree of a reduced copy, carried back to R's slots: the copy's edges name R's edges by
-// identity, merged edges stand for the pair they replaced, and the contractions made in the copy
-// belong to the tree.
-void treeOfCopy(const ReduceGraph& R, const ReduceGraph& copy, const IntArray& copySlots, IntArray& tree) {
-  CheckedVector<unsigned char> marked(static_cast<std::size_t>(copy.IDcount) + 1, 0);
-  auto mark = [&](int id) {
-    if (id >= 1 && id <= copy.IDcount) marked[id] = 1;
-  };
-  for (int k = 1; k <= copySlots[0]; ++k) mark(copy.ID[copySlots[k]]);
-  for (int k = R.contractID[0] + 1; k <= copy.contractID[0]; ++k) mark(copy.contractID[k]);
-  for (int t = copy.mergeHistory[0] - 2; t > R.mergeHistory[0]; t -= 3) {
-    const int newID = copy.mergeHistory[t + 2];
-    if (newID >= 1 && newID <= copy.IDcount && marked[newID]) {
-      mark(copy.mergeHistory[t]);
-      mark(copy.mergeHistory[t + 1]);
-    }
-  }
+// One search object per nesting level: a script letter inside a node may solve a piece of the
+// node exactly, and each level reuses its own stack.
+std::vector<std::unique_ptr<BranchAndBound>> searches;
+std::size_t depth = 0;
+
+// The stored tree of R as its live slots, one per edge (empty when R holds no valid tree).
+void storedTreeSlots(const ReduceGraph& R, IntArray& tree) {
   tree.assign(1, 0);
+  if (!R.upperOk) return;
   for (int s = 1; s <= 2 * R.E; ++s) {
     if (R.delE[s] || s > R.partner[s]) continue;
-    const int id = R.ID[s];
-    if (id >= 1 && id <= copy.IDcount && marked[id]) {
+    const int id = R.ID.empty() ? s : R.ID[s];
+    if (id >= 0 && static_cast<std::size_t>(id) < R.inTree.size() && R.inTree[id]) {
       tree.push_back(s);
       ++tree[0];
     }
@@ -55,41 +60,49 @@ void treeOfCopy(const ReduceGraph& R, const ReduceGraph& copy, const IntArray& c
 }  // namespace
 
 int branching(ReduceGraph& R, int verbosity) {
-  // The same line as the search's own consistency check, so that logs read alike.
-  if (R.lowerValue == maxint) exitWithWarning("Original->lowerValue==maxint", 261, "branching");
+  if (R.lowerValue == maxint)
+    exitWithWarning("Original->lowerValue==maxint", 261, "branching", R.warningDump());
   const char savedPhase = shell.phase;
   const int savedVerbose = verbose;
   if (verbosity != maxint) verbose = verbosity;
 
-  // The degree reductions keep the optimum and leave fewer vertices to enumerate; they work on a
-  // copy, so that R keeps every edge.
-  ReduceGraph copy = ReduceGraph::copyGraph(R, 2);
-  copy.clearUpper();
-  copy.removeVertices();
-  SubsetEnumeration search(copy);
-  IntArray copySlots;
-  std::int64_t value = search.solve(copySlots);
-  IntArray tree(1, 0);
-  if (value < maxint) {
-    treeOfCopy(R, copy, copySlots, tree);
-    value = R.contractCost;
-    for (int k = 1; k <= tree[0]; ++k) value += R.arcs[tree[k]].cost;
-    R.setUpper(tree, "branching", 0);
-  }
+  if (searches.size() <= depth) searches.push_back(std::make_unique<BranchAndBound>());
+  BranchAndBound& search = *searches[depth];
+  ++depth;
+  const int value = search.run(R, "G", 1);
+  --depth;
+
+  // Callers read the tree from the solution list as R's slots.
+  IntArray tree;
+  storedTreeSlots(R, tree);
   if (solutionList.size() < tree.size()) solutionList.resize(tree.size(), 0);
   for (int i = 0; i <= tree[0]; ++i) solutionList[i] = tree[i];
 
   shell.phase = savedPhase;
   verbose = savedVerbose;
-  return value < maxint ? static_cast<int>(value) : maxint;
+  return value;
 }
 
 void exact() {
   Graph& g = *currentGraph;
   ReduceGraph R(g);
-  chooseProblemClass(R);
   R.resetLower();
+  R.readTree();
+  const int seed = shell.Iget("seedUpper", 0);
+  if (seed != 0) {
+    R.upperValue = seed;
+    R.upperValueValid = 0;
+  }
+  chooseProblemClass(R, true);
+  if (shell.Iget("reportExit", 0) != 0) std::exit(0);
+  verbose = shell.Iget("rVerbose", 1);
   branching(R, maxint);
+  log(1) << "final Lower: " << R.lowerValue << " / upper: " << R.upperValue << std::endl;
+  if (!R.upperOk) {
+    log(1) << "no tree found" << std::endl;
+    solutionList.assign(1, 0);
+    return;
+  }
   // Slots of R name their edges by arc numbers of g; the caller costs and checks the tree.
   const int savedVerbose = verbose;
   verbose = 0;
