@@ -8,7 +8,10 @@
 #include "OptimalTreeEnumeration.h"
 #include "Random.h"
 #include "ReduceGraph.h"
+#include "ExactMst.h"
 #include "Reduction.h"
+#include "ScriptLetterSetup.h"
+#include "Tm3.h"
 #include "RunTimer.h"
 #include "SearchPath.h"
 #include "Shell.h"
@@ -37,9 +40,6 @@ void unavailable() {
   exitWithError(std::string("algorithm ") + Name + " is not available in this version");
 }
 
-constexpr char tm3Name[] = "tm3";
-constexpr char reductionPhaseName[] = "reduction_phase";
-constexpr char exactMstName[] = "exactMst";
 constexpr char combineName[] = "combine";
 constexpr char kmbName[] = "kmb";
 constexpr char biConName[] = "biCon";
@@ -50,11 +50,11 @@ struct TableEntry {
 };
 
 constexpr TableEntry table[] = {
-    {"tm3", unavailable<tm3Name>},
+    {"tm3", tm3Algorithm},
     {"reduction", reduction},
-    {"reduction_phase", unavailable<reductionPhaseName>},
+    {"reduction_phase", reductionPhase},
     {"exact", exact},
-    {"exactMst", unavailable<exactMstName>},
+    {"exactMst", exactMstAlgorithm},
     {"combine", unavailable<combineName>},
     {"kmb", unavailable<kmbName>},
     {"biCon", unavailable<biConName>},
@@ -74,7 +74,11 @@ AlgorithmEntry algorithmTable(const char* name) {
   std::exit(1);
 }
 
-void runAlgorithm(const char* name) { algorithmTable(name)(); }
+void runAlgorithm(const char* name) {
+  const AlgorithmEntry entry = algorithmTable(name);
+  registerScriptLetters();
+  entry();
+}
 
 void allSolutions() {
   Graph& g = *currentGraph;

@@ -13,6 +13,7 @@
 #include "ReduceGraph.h"
 #include "Reduction.h"
 #include "RunTimer.h"
+#include "ScriptLetterSetup.h"
 #include "SearchPath.h"
 #include "Shell.h"
 #include "StoWriter.h"
@@ -109,6 +110,7 @@ int runOnce(int argc, char** argv) {
   seedRandom(-1);
   runTimer.startTimer();
   setSecondAlgorithmRunner(runAlgorithm);
+  registerScriptLetters();
   // The instance of the enumerating programs; programs 1 and 2 build their own.
   ReduceGraph instance(*currentGraph);
 

@@ -147,6 +147,7 @@ ReduceGraph ReduceGraph::copyGraph(const ReduceGraph& source, int keepIDs) {
   c.R = source.R;
   c.maxCost = source.maxCost;
   c.upperValueValid = source.upperValueValid;
+  c.heuristicallyReduced = source.heuristicallyReduced;
   c.upperValue = source.upperValue;
   c.upperOk = source.upperOk;
   c.contractCost = source.contractCost;

@@ -165,6 +165,9 @@ public:
   int upperOk = 0;                   // the stored tree is valid in the current graph
   int upperValueValid = 0;
   int lowerValueValid = 0;
+  // Set by deletions without proof (distance-ranked pruning): bounds found afterwards hold for
+  // what is left, not for the instance, so setLower no longer records them.
+  int heuristicallyReduced = 0;
   CheckedVector<int> vertexWork;     // [0..V] all 0 between operations; pending contractions
   CheckedVector<int> slotNext;       // [0..2Emax] overflow chains; 0 = end
   CheckedVector<int> voronoiSlot;    // [0..V], empty until used

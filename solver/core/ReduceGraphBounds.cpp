@@ -35,6 +35,7 @@ void ReduceGraph::destroyUpper() {
 }
 
 void ReduceGraph::setLower(int l, int tag) {
+  if (heuristicallyReduced) return;
   const int offset = messageOffset();
   if (l < contractCost && upperValueValid)
     failCheck("l<contractCost && upperValueValid", __LINE__);

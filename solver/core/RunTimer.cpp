@@ -24,6 +24,10 @@ long RunTimer::realSeconds() const { return static_cast<long>(std::time(nullptr)
 
 void RunTimer::printTime(int level) const { printTime(level, elapsedTime(), realSeconds()); }
 
+void RunTimer::printProgress(int level) const {
+  log(level) << "elapsed time: " << elapsedTime() << "s, real time: " << realSeconds() << "s" << std::endl;
+}
+
 void RunTimer::printTime(int level, double elapsed, long real) {
   log(level) << "process time: " << elapsed << "s, real time: " << real << "s" << std::endl;
   if (elapsed <= 2000.0) return;

@@ -2,6 +2,7 @@
 
 #include "Check.h"
 #include "LogStream.h"
+#include "ReduceByString.h"
 #include "RunTimer.h"
 #include "Shell.h"
 #include "SubsetEnumeration.h"
@@ -14,15 +15,11 @@ namespace tesmo {
 
 namespace {
 
-BranchAndBound::ScriptRunner scriptRunner = nullptr;
-
 int clampToInt(std::int64_t value) {
   return value >= maxint ? maxint : static_cast<int>(value);
 }
 
 }  // namespace
-
-void BranchAndBound::setScriptRunner(ScriptRunner runner) { scriptRunner = runner; }
 
 void BranchAndBound::extendLabel(std::string& label, char sign, int vertex) {
   if (label.size() > 94) return;
@@ -122,10 +119,7 @@ bool BranchAndBound::processTop(ReduceGraph& R) {
   int freeCount = liveFreeVertices(node);
   if (freeCount > opt_.exactMstMax && node.R > 1) {
     const char* script = step_ == 1 ? opt_.reduction1 : opt_.reduction;
-    if (scriptRunner)
-      scriptRunner(script ? script : "", node, opt_.exactMstMax + 1);
-    else
-      node.removeVertices();
+    reduceByString(script ? script : "", node, opt_.exactMstMax + 1);
     node.deleteUnreachable();
     nodeBound_.run(node);
     freeCount = liveFreeVertices(node);

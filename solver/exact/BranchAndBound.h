@@ -20,11 +20,6 @@ namespace tesmo {
 
 class BranchAndBound {
 public:
-  // The reduction-script interpreter the nodes run; without one the nodes run the degree
-  // reductions only (the node bound follows either way).
-  using ScriptRunner = void (*)(const char* script, ReduceGraph& node, int minFree);
-  static void setScriptRunner(ScriptRunner runner);
-
   // Solves R (left with its graph unchanged; trees offered through setUpper, the proven bound
   // through setLower). Returns R's upperValue afterwards.
   int run(ReduceGraph& R, const char* label, int firstStep);

@@ -1,9 +1,9 @@
 #pragma once
-// The bound work that every node of the branch and bound does after its reduction script: a dual
-// ascent raises the node's lower bound, and when the node holds no tree, the generalized minimum
-// spanning tree of its Voronoi regions offers one. Both keep the node's optimum: the ascent's
-// value is a proven lower bound and the tree goes through the node's setUpper, which checks it.
-// So the search prunes soundly even with a script whose letters are not built.
+// The bound work that every node of the branch and bound does after its reduction script: the
+// fast dual ascent raises the node's lower bound, leaves a tree in it and deletes what the
+// reduced costs rule out. The ascent's value is a proven lower bound and its tree goes through
+// the node's setUpper, so the search prunes soundly even with a script whose letters are not
+// built. Option nodeAscent (1); 0 leaves the node to its script alone.
 
 #include "ReduceGraph.h"
 
@@ -11,7 +11,6 @@ namespace tesmo {
 
 class NodeBound {
 public:
-  // Option nodeAscentRoots (1): ascents from that many terminals spread over the list.
   void run(ReduceGraph& node);
 };
 

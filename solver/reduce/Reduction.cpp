@@ -2,53 +2,168 @@
 
 #include "Check.h"
 #include "Graph.h"
-#include "PrimMstPrune.h"
+#include "LogStream.h"
+#include "ReduceByString.h"
 #include "ReduceGraph.h"
+#include "RunTimer.h"
 #include "Shell.h"
+#include "Upper.h"
 
+#include <memory>
 #include <string>
 
 namespace tesmo {
 
 namespace {
+
 SecondAlgorithmRunner secondRunner = nullptr;
+
+// Steps shared by both algorithms: the instance, the tree of the problem file, a seeded bound.
+void prepare(ReduceGraph& R) {
+  R.readTree();
+  const int seedUpper = shell.Iget("seedUpper", 0);
+  if (seedUpper != 0) {
+    log(3) << "seedUpper=" << seedUpper << std::endl;
+    R.upperValue = seedUpper;
+    R.upperValueValid = 0;
+  }
+}
+
+void runScripts(ReduceGraph& R) {
+  runTimer.printProgress(3);
+  const char* order = shell.Sget("R-order");
+  const std::string rOrder = order ? order : "";
+  const char* first = shell.Sget("R-first");
+  const std::string rFirst = first ? first : "";
+  const char* last = shell.Sget("R-last");
+  const std::string rLast = last ? last : "";
+  const int rBreak = shell.Iget("R-break", 0);
+  shell.phase = 'F';
+  if (first) reduceByString(rFirst.c_str(), R, rBreak);
+  shell.phase = 'O';
+  if (order && R.upperOpt == 0) reduceByString(rOrder.c_str(), R, rBreak);
+  shell.phase = 'L';
+  if (last && R.upperOpt == 0) reduceByString(rLast.c_str(), R, rBreak);
+}
+
+// The stored tree as identities of the export; only the contractions made before it was stored
+// belong to it.
+void handBack(const ReduceGraph& R, Graph& exported) {
+  const int count = R.upperTree.empty() ? 0 : R.upperTree[0];
+  if (solutionList.size() < static_cast<std::size_t>(count) + 2) solutionList.resize(count + 2, 0);
+  for (int i = 0; i <= count; ++i) solutionList[i] = R.upperTree[i];
+  exported.solutionAsIDs = true;
+  if (!exported.contractID.empty() && static_cast<std::size_t>(count) + 1 < R.upperTree.size())
+    exported.contractID[0] = std::min(R.upperTree[count + 1], exported.contractID[0]);
+}
+
+void logDegrees(const ReduceGraph& R, const Graph& exported) {
+  long long sum = 0;
+  int counted = 0;
+  log(4) << "Degrees: ";
+  for (int v = 1; v <= R.V; ++v) {
+    if (R.degree[v] == 0 || R.isReq[v] != 0) continue;
+    log(4) << R.degree[v] << " ";
+    sum += R.degree[v];
+    ++counted;
+  }
+  log(4) << " average: ";
+  if (counted > 0)
+    log(4) << static_cast<double>(sum) / counted;
+  else
+    log(4) << "-";
+  log(4) << "\nrequired: ";
+  sum = 0;
+  for (int k = 1; k <= exported.R; ++k) {
+    const int d = exported.degree[exported.terminals[k]];
+    log(4) << d << " ";
+    sum += d;
+  }
+  log(4) << " average: " << (exported.R > 0 ? static_cast<double>(sum) / exported.R : 0.0) << std::endl;
+}
+
 }  // namespace
 
 void setSecondAlgorithmRunner(SecondAlgorithmRunner runner) { secondRunner = runner; }
 
-// Until the reduction scripts exist, the tree is the pruned minimum spanning tree of the whole
-// instance, offered to the instance and handed over through its export as the scripted
-// reduction will hand over its best tree.
 void reduction() {
-  Graph& g = *currentGraph;
-  ReduceGraph R(g);
-
-  IntArray allowed(g.V + 1, 1);
-  IntArray required(g.V + 1, 0);
-  for (int k = 1; k <= g.R; ++k) required[g.terminals[k]] = 1;
-  primMstPrune(g, allowed, required);
-
-  // The instance names each edge by g's arc from the higher to the lower vertex; both of its
-  // slots carry that identity.
-  IntArray slotOf(static_cast<std::size_t>(R.IDcount) + 1, 0);
-  for (int s = 1; s <= 2 * R.E; ++s)
-    if (R.ID[s] >= 1 && R.ID[s] <= R.IDcount) slotOf[R.ID[s]] = s;
-  IntArray tree(static_cast<std::size_t>(solutionList[0]) + 1, 0);
-  for (int k = 1; k <= solutionList[0]; ++k) {
-    const Arc& a = g.arcs[solutionList[k]];
-    const int id = a.tail > a.head ? solutionList[k] : g.findArc(a.head, a.tail);
-    tree[++tree[0]] = slotOf[id];
+  runTimer.printProgress(3);
+  log(3) << "initializing the graph data structures...\n";
+  ReduceGraph R(*currentGraph);
+  prepare(R);
+  const char* phaseLetter = shell.Sget("shell.Phase");
+  if (phaseLetter && *phaseLetter) {
+    shell.Phase = phaseLetter[0];
+    log(1) << "shell.Phase=" << shell.Phase << "\n";
   }
-  R.setUpper(tree, "primMstPrune", 1);
+  runScripts(R);
+  shell.phase = 0;
 
-  currentGraph = R.toGraphWithTree(solutionList).release();
+  const char* writeLP = shell.Sget("writeLP");
+  const char* readLP = shell.Sget("readLP");
+  if ((writeLP && *writeLP) || (readLP && *readLP))
+    log(1) << "LP files are not available in this version; writeLP and readLP ignored.\n";
 
-  const char* second = shell.Sget("algo2", "0");
-  if (second && second[0] != '0' && second[0] != '\0') {
-    currentGraph->solutionAsIDs = false;
-    if (!secondRunner) exitWithError(std::string("algorithm ") + second + " is not available here");
-    secondRunner(second);
+  // Without the bound methods a script may leave no tree; program 1 still needs one.
+  if (R.upperValue == maxint && R.upperOpt == 0 && R.R > 1 && R.Eanz > 0) {
+    log(3) << "no tree from the scripts, calculating an upper bound...\n";
+    upper(R);
   }
+
+  std::unique_ptr<Graph> exported = R.toGraph();
+  runTimer.printProgress(3);
+  if (solutionList.empty()) solutionList.assign(1, 0);
+  solutionList[0] = 0;
+  const int upperOpt = R.upperOpt;
+  if (exported->R > 1 && exported->E >= 1) {
+    if (upperOpt != 0) {
+      handBack(R, *exported);
+    } else {
+      if (verbose >= 4) logDegrees(R, *exported);
+      const char* second = shell.Sget("algo2");
+      if (second && second[0] != '0' && second[0] != '\0') {
+        const std::string name = second;
+        exported->solutionAsIDs = false;
+        currentGraph = exported.release();
+        if (!secondRunner) exitWithError("algorithm " + name + " is not available here");
+        secondRunner(name.c_str());
+        return;
+      }
+      handBack(R, *exported);
+    }
+  } else if (upperOpt != 0) {
+    handBack(R, *exported);
+  } else {
+    log(1) << "Graph reduced to a single vertex! contracted cost:" << R.contractCost << std::endl;
+  }
+  currentGraph = exported.release();
+}
+
+void reductionPhase() {
+  runTimer.printProgress(3);
+  log(3) << "initializing the graph data structures...\n";
+  ReduceGraph R(*currentGraph);
+  prepare(R);
+  long long degreeSum = 0;
+  for (int k = 1; k <= R.R; ++k) degreeSum += R.degree[R.terminals[k]];
+  log(1) << "average degree for R: " << (R.R > 0 ? static_cast<double>(degreeSum) / R.R : 0.0) << "; ";
+  if (degreeSum > 10LL * R.R && R.V <= 10LL * R.R) {
+    log(1) << "many required vertices";
+    shell.Phase = 'V';
+  } else {
+    log(1) << "few required vertices";
+    shell.Phase = 'W';
+  }
+  const char* phaseLetter = shell.Sget("shell.Phase");
+  if (phaseLetter && *phaseLetter) shell.Phase = phaseLetter[0];
+  log(1) << " ---> shell.Phase=" << shell.Phase << "\n";
+  runScripts(R);
+
+  if (solutionList.empty()) solutionList.assign(1, 0);
+  solutionList[0] = 0;
+  std::unique_ptr<Graph> exported = R.toGraph();
+  if (R.upperOpt != 0) handBack(R, *exported);
+  currentGraph = exported.release();
 }
 
 }  // namespace tesmo

@@ -5,7 +5,8 @@
 #include "ProgramDefaults.h"
 #include "Tesmo.h"
 
-#include "TesmoTestSupport.h"
+#include "LogCapture.h"
+#include "ProgramRunner.h"
 
 #include <gtest/gtest.h>
 

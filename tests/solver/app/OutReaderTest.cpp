@@ -1,6 +1,6 @@
 #include "OutReader.h"
 
-#include "TesmoTestSupport.h"
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 

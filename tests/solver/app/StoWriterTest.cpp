@@ -1,7 +1,7 @@
 #include "StoWriter.h"
 
 #include "OutReader.h"
-#include "TesmoTestSupport.h"
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 

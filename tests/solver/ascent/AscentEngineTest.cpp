@@ -6,10 +6,11 @@
 #include "AscentEngine.h"
 #include "Shell.h"
 
-#include "BruteForce.h"
-#include "InstanceTestSupport.h"
+#include "BruteForceOracle.h"
+#include "ConsistencyCheck.h"
+#include "InstanceBuilders.h"
 #include "RandomInstances.h"
-#include "TesmoTestSupport.h"
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@
 #include <vector>
 
 using namespace tesmo;
-using namespace instancetest;
+using namespace tesmotest;
 
 namespace {
 
@@ -283,8 +284,8 @@ TEST_P(AscentAgainstOptimum, BoundAndReducedCostsNeverCutAnOptimalTree) {
   const OracleCase c = GetParam();
   std::mt19937 rng(1234u + static_cast<unsigned>(c.vertices * 31 + c.edges * 7 + c.maxCost));
   for (int round = 0; round < 60; ++round) {
-    const Graph g = exacttest::randomGraph(rng, c.vertices, c.edges, c.terminals, c.maxCost);
-    const exacttest::BruteForceResult opt = exacttest::bruteForce(g);
+    const Graph g = tesmotest::randomSimpleGraph(rng, c.vertices, c.edges, c.terminals, c.maxCost);
+    const tesmotest::BruteForceResult opt = tesmotest::bruteForce(g);
     ASSERT_GE(opt.optimum, 0);
 
     ReduceGraph R(g);
@@ -306,7 +307,7 @@ TEST_P(AscentAgainstOptimum, BoundAndReducedCostsNeverCutAnOptimalTree) {
         // Everything the reduced costs exclude at gap = optimum - bound goes; some optimal
         // tree (one whose leaves are terminals) must survive.
         const long long gap = opt.optimum - bound;
-        std::vector<exacttest::RandomEdge> kept;
+        std::vector<tesmotest::Edge> kept;
         for (int s = 1; s <= 2 * R.E; ++s) {
           const int p = R.partner[s];
           const Arc& a = R.arcs[s];
@@ -316,7 +317,7 @@ TEST_P(AscentAgainstOptimum, BoundAndReducedCostsNeverCutAnOptimalTree) {
         }
         for (int k = 1; k <= R.R; ++k) ASSERT_LE(engine.vertexBound(R.terminals[k]), gap);
         std::vector<int> terminals(g.terminals.begin() + 1, g.terminals.begin() + 1 + g.R);
-        ASSERT_EQ(exacttest::bruteForce(exacttest::makeGraph(g.V, kept, terminals)).optimum, opt.optimum);
+        ASSERT_EQ(tesmotest::bruteForce(tesmotest::makeGraph(g.V, kept, terminals)).optimum, opt.optimum);
       }
     }
   }
@@ -327,6 +328,11 @@ INSTANTIATE_TEST_SUITE_P(RandomInstances, AscentAgainstOptimum,
                                            OracleCase{8, 12, 4, 1},    // unit and zero costs
                                            OracleCase{9, 13, 5, 6},    // sparse
                                            OracleCase{10, 13, 2, 9},   // two terminals: a path
-                                           OracleCase{7, 12, 7, 4}));  // every vertex required
+                                           OracleCase{7, 12, 7, 4}),   // every vertex required
+                         [](const ::testing::TestParamInfo<OracleCase>& info) {
+                           const OracleCase& c = info.param;
+                           return "V" + std::to_string(c.vertices) + "E" + std::to_string(c.edges) +
+                                  "T" + std::to_string(c.terminals) + "C" + std::to_string(c.maxCost);
+                         });
 
 }  // namespace

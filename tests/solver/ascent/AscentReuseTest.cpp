@@ -4,9 +4,10 @@
 #include "AscentDelEngine.h"
 #include "AscentEngine.h"
 
-#include "InstanceTestSupport.h"
+#include "ConsistencyCheck.h"
+#include "InstanceBuilders.h"
 #include "RandomInstances.h"
-#include "TesmoTestSupport.h"
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +44,7 @@ long allocationsDuring(const std::function<void()>& work) {
 TEST(AscentReuse, SecondPassAndDistancesAllocateNothing) {
   tesmotest::LogCapture log{0};
   std::mt19937 rng(7);
-  ReduceGraph R(exacttest::randomGraph(rng, 60, 200, 15, 9));
+  ReduceGraph R(tesmotest::randomSimpleGraph(rng, 60, 200, 15, 9));
   R.upperValue = 1000;
   // The hook counts: building an engine allocates.
   EXPECT_GT(allocationsDuring([&] { AscentEngine sized(R); }), 0);
@@ -67,7 +68,7 @@ TEST(AscentReuse, SecondPassAndDistancesAllocateNothing) {
 TEST(AscentReuse, DeletionEngineServesEveryTestedVertex) {
   tesmotest::LogCapture log{0};
   std::mt19937 rng(11);
-  ReduceGraph R(exacttest::randomGraph(rng, 40, 120, 8, 9));
+  ReduceGraph R(tesmotest::randomSimpleGraph(rng, 40, 120, 8, 9));
   AscentDelEngine engine(R);
   engine.applyToInstance = 0;
   for (int v = 1; v <= R.V; ++v) engine.run(1, v);

@@ -4,9 +4,10 @@
 #include "AscentEngine.h"
 #include "ReducedCostSet.h"
 
-#include "InstanceTestSupport.h"
+#include "ConsistencyCheck.h"
+#include "InstanceBuilders.h"
 #include "RandomInstances.h"
-#include "TesmoTestSupport.h"
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -40,7 +41,7 @@ TEST(ReducedCostSet, RootsSpreadOverTheTerminalList) {
 TEST(ReducedCostSet, EachRootHoldsThatAscentsResults) {
   tesmotest::LogCapture log{0};
   std::mt19937 rng(3);
-  const Graph g = exacttest::randomGraph(rng, 30, 70, 9, 7);
+  const Graph g = tesmotest::randomSimpleGraph(rng, 30, 70, 9, 7);
   ReduceGraph R(g);
   R.upperValue = 500;
   ReducedCostSet set;
@@ -79,7 +80,7 @@ TEST(ReducedCostSet, EachRootHoldsThatAscentsResults) {
 
 TEST(ReducedCostSet, OneRootFromArraysCopiesIntoRoomForMoreSlots) {
   tesmotest::LogCapture log{1};
-  ReduceGraph R(instancetest::makeGraph(3, {{1, 2, 4}, {2, 3, 5}}, {1, 3}));
+  ReduceGraph R(tesmotest::makeGraph(3, {{1, 2, 4}, {2, 3, 5}}, {1, 3}));
   IntArray costs{5, 1, 2, 3, 4};
   IntArray from{0, 0, 1, 2};
   IntArray to{0, 2, 1, 0};

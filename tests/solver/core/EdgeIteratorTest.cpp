@@ -6,8 +6,8 @@
 #include "ReduceGraph.h"
 #include "SolutionTree.h"
 
-#include "InstanceTestSupport.h"
-#include "TesmoTestSupport.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@
 #include <vector>
 
 using namespace tesmo;
-using namespace instancetest;
+using namespace tesmotest;
 
 namespace {
 

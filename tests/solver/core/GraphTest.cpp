@@ -1,13 +1,13 @@
 #include "Graph.h"
 
-#include "InstanceTestSupport.h"
-#include "TesmoTestSupport.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 
 using namespace tesmo;
-using instancetest::intList;
-using instancetest::makeGraph;
+using tesmotest::intList;
+using tesmotest::makeGraph;
 
 TEST(GraphBuildAdjacency, GroupsArcsByTailAndKeepsTheCheaperOfParallelEdges) {
   tesmotest::LogCapture log(5);

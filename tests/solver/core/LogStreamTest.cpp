@@ -2,7 +2,7 @@
 #include "LogStream.h"
 #include "RunTimer.h"
 
-#include "TesmoTestSupport.h"
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "Random.h"
 
-#include "TesmoTestSupport.h"
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 

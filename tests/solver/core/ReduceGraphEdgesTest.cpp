@@ -4,17 +4,18 @@
 
 #include "ReduceGraph.h"
 
-#include "EdgesTestSupport.h"
-#include "InstanceTestSupport.h"
-#include "TesmoTestSupport.h"
+#include "BruteForceOracle.h"
+#include "ConsistencyCheck.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
+#include "RandomInstances.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 using namespace tesmo;
-using namespace instancetest;
-using namespace edgestest;
+using namespace tesmotest;
 
 namespace {
 

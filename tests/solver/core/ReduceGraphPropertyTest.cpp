@@ -4,63 +4,26 @@
 
 #include "ReduceGraph.h"
 
-#include "InstanceTestSupport.h"
-#include "TesmoTestSupport.h"
+#include "ConsistencyCheck.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
+#include "RandomInstances.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 using namespace tesmo;
-using namespace instancetest;
+using namespace tesmotest;
 
 namespace {
-
-Graph randomGraph(std::mt19937& random, int V) {
-  std::vector<Edge> edges;
-  std::uniform_int_distribution<int> cost(0, 9);
-  for (int v = 2; v <= V; ++v) {  // a random spanning tree keeps it connected
-    std::uniform_int_distribution<int> earlier(1, v - 1);
-    edges.emplace_back(earlier(random), v, cost(random));
-  }
-  std::uniform_int_distribution<int> vertex(1, V);
-  for (int k = 0; k < V; ++k) {
-    const int a = vertex(random);
-    const int b = vertex(random);
-    if (a != b) edges.emplace_back(a, b, cost(random));
-  }
-  std::vector<int> terminals;
-  for (int v = 1; v <= V; ++v)
-    if (v == 1 || random() % 3 == 0) terminals.push_back(v);
-  return makeGraph(V, edges, terminals);
-}
-
-// The input graph's edges of an expanded solution form a tree spanning the terminals; its cost.
-std::int64_t checkExpanded(const Graph& input, const IntArray& solution) {
-  std::vector<int> parent(static_cast<std::size_t>(input.V) + 1);
-  for (int v = 0; v <= input.V; ++v) parent[v] = v;
-  auto root = [&parent](int x) {
-    while (parent[x] != x) x = parent[x] = parent[parent[x]];
-    return x;
-  };
-  std::int64_t cost = 0;
-  for (int i = 1; i <= solution[0]; ++i) {
-    const Arc& a = input.arcs[solution[i]];
-    EXPECT_NE(root(a.tail), root(a.head)) << "cycle";
-    parent[root(a.tail)] = root(a.head);
-    cost += a.cost;
-  }
-  for (int k = 2; k <= input.R; ++k)
-    EXPECT_EQ(root(input.terminals[k]), root(input.terminals[1])) << "terminal missing";
-  return cost;
-}
 
 TEST(ReduceGraphProperties, ContractingTreeEdgesKeepsEverythingConsistent) {
   tesmotest::LogCapture log(0);
   std::mt19937 random(20261210);
   for (int round = 0; round < 200; ++round) {
     SCOPED_TRACE(round);
-    const Graph input = randomGraph(random, 4 + round % 9);
+    const Graph input = randomGraph(random, 4 + round % 9, 9, 0, 0);  // costs 0..9
     ReduceGraph R(input);
     ASSERT_EQ(InstanceChecker().check(R), "");
     IntArray tree = mstPruneTree(R);
@@ -100,7 +63,7 @@ TEST(ReduceGraphProperties, ContractingTreeEdgesKeepsEverythingConsistent) {
     std::unique_ptr<Graph> exported = R.toGraphWithTree(solution);
     const std::int64_t value = expandSolution(*exported, solution, input);
     EXPECT_EQ(value, R.upperValue);
-    EXPECT_EQ(checkExpanded(input, solution), R.upperValue);
+    EXPECT_EQ(expandedTreeCost(input, solution), R.upperValue);
   }
 }
 
@@ -113,7 +76,7 @@ TEST(ReduceGraphProperties, DeletionsCompactionSortingAndContractionsMix) {
   std::mt19937 random(777);
   for (int round = 0; round < 150; ++round) {
     SCOPED_TRACE(round);
-    const Graph input = randomGraph(random, 5 + round % 8);
+    const Graph input = randomGraph(random, 5 + round % 8, 9, 0, 0);  // costs 0..9
     ReduceGraph R(input);
     IntArray tree = mstPruneTree(R);
     R.setUpper(tree, "MST", 0);
@@ -147,7 +110,7 @@ TEST(ReduceGraphProperties, DeletionsCompactionSortingAndContractionsMix) {
     IntArray solution;
     std::unique_ptr<Graph> exported = R.toGraphWithTree(solution);
     EXPECT_EQ(expandSolution(*exported, solution, input), R.upperValue);
-    EXPECT_EQ(checkExpanded(input, solution), R.upperValue);
+    EXPECT_EQ(expandedTreeCost(input, solution), R.upperValue);
   }
 }
 

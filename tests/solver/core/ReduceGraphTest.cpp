@@ -1,12 +1,13 @@
 #include "ReduceGraph.h"
 
-#include "InstanceTestSupport.h"
-#include "TesmoTestSupport.h"
+#include "ConsistencyCheck.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 
 using namespace tesmo;
-using namespace instancetest;
+using namespace tesmotest;
 
 namespace {
 

@@ -4,8 +4,10 @@
 #include "ReduceGraph.h"
 #include "StpReader.h"
 
-#include "InstanceTestSupport.h"
-#include "TesmoTestSupport.h"
+#include "ConsistencyCheck.h"
+#include "InstanceBuilders.h"
+#include "KnownInstances.h"
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -13,39 +15,18 @@
 #include <sstream>
 
 using namespace tesmo;
-using namespace instancetest;
+using namespace tesmotest;
 
 namespace {
-
-struct Known {
-  std::string file;
-  int nodes = 0;
-  int edges = 0;
-  int terminals = 0;
-  long long optimum = 0;
-};
-
-std::vector<Known> knownInstances() {
-  std::vector<Known> list;
-  std::ifstream in(testpaths::sharedData("steiner/optima.tsv"));
-  std::string line;
-  std::getline(in, line);
-  while (std::getline(in, line)) {
-    std::istringstream row(line);
-    Known k;
-    if (row >> k.file >> k.nodes >> k.edges >> k.terminals >> k.optimum) list.push_back(k);
-  }
-  return list;
-}
 
 TEST(SteinerData, EveryInstanceReadsRoundTripsAndTakesATree) {
   SKIP_WITHOUT_SHARED_DATA("steiner/optima.tsv");
   tesmotest::LogCapture log(0);
-  const std::vector<Known> instances = knownInstances();
+  const std::vector<KnownInstance> instances = readKnownInstances(sharedSteinerTable());
   ASSERT_FALSE(instances.empty());
-  for (const Known& k : instances) {
+  for (const KnownInstance& k : instances) {
     SCOPED_TRACE(k.file);
-    const std::string path = testpaths::sharedData("steiner/" + k.file).string();
+    const std::string path = k.path.string();
     shell.Sset("problem", path);
     Graph g;
     StpReader reader;

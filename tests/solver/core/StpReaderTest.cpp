@@ -1,7 +1,7 @@
 #include "StpReader.h"
 
-#include "InstanceTestSupport.h"
-#include "TesmoTestSupport.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,13 +1,14 @@
 #include "ReduceGraph.h"
 #include "StpReader.h"
 
-#include "InstanceTestSupport.h"
-#include "TesmoTestSupport.h"
+#include "ConsistencyCheck.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 
 using namespace tesmo;
-using namespace instancetest;
+using namespace tesmotest;
 
 namespace {
 

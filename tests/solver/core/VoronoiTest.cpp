@@ -9,8 +9,10 @@
 #include "StableSort.h"
 #include "StpReader.h"
 
-#include "InstanceTestSupport.h"
-#include "TesmoTestSupport.h"
+#include "ConsistencyCheck.h"
+#include "InstanceBuilders.h"
+#include "KnownInstances.h"
+#include "LogCapture.h"
 #include "VoronoiTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +24,7 @@
 #include <sstream>
 
 using namespace tesmo;
-using namespace instancetest;
+using namespace tesmotest;
 using namespace voronoitest;
 
 namespace {
@@ -509,34 +511,14 @@ TEST(StableSort, KeepsEqualKeysInOrderAndTracksPositions) {
   }
 }
 
-struct Known {
-  std::string file;
-  int terminals = 0;
-};
-
-std::vector<Known> knownInstances() {
-  std::vector<Known> list;
-  std::ifstream in(testpaths::sharedData("steiner/optima.tsv"));
-  std::string line;
-  std::getline(in, line);
-  while (std::getline(in, line)) {
-    std::istringstream row(line);
-    Known k;
-    int nodes = 0;
-    int edges = 0;
-    if (row >> k.file >> nodes >> edges >> k.terminals) list.push_back(k);
-  }
-  return list;
-}
-
 TEST(Voronoi, EverySharedInstanceAgreesWithPlainComputations) {
   SKIP_WITHOUT_SHARED_DATA("steiner/optima.tsv");
   tesmotest::LogCapture log(0);
-  const std::vector<Known> instances = knownInstances();
+  const std::vector<KnownInstance> instances = readKnownInstances(sharedSteinerTable());
   ASSERT_FALSE(instances.empty());
-  for (const Known& k : instances) {
+  for (const KnownInstance& k : instances) {
     SCOPED_TRACE(k.file);
-    const std::string path = testpaths::sharedData("steiner/" + k.file).string();
+    const std::string path = k.path.string();
     Graph g;
     StpReader reader;
     ASSERT_TRUE(reader.read(g, path)) << reader.error();

@@ -5,11 +5,11 @@
 #include "LiveEdgeIterator.h"
 #include "ReduceGraph.h"
 #include "RegionLink.h"
+#include "UnionFind.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <functional>
-#include <numeric>
 #include <queue>
 #include <vector>
 
@@ -57,16 +57,11 @@ inline std::vector<std::vector<std::int64_t>> terminalDistances(const ReduceGrap
 inline std::pair<std::int64_t, int> kruskal(std::vector<RegionLink> links, int n) {
   std::stable_sort(links.begin(), links.end(),
                    [](const RegionLink& a, const RegionLink& b) { return a.length < b.length; });
-  std::vector<int> parent(static_cast<std::size_t>(n) + 1);
-  std::iota(parent.begin(), parent.end(), 0);
-  std::function<int(int)> root = [&](int x) { return parent[x] == x ? x : parent[x] = root(parent[x]); };
+  tesmo::UnionFind sets(n);
   std::int64_t total = 0;
   int count = 0;
   for (const RegionLink& l : links) {
-    const int a = root(l.a);
-    const int b = root(l.b);
-    if (a == b) continue;
-    parent[a] = b;
+    if (!sets.join(l.a, l.b)) continue;
     total += l.length;
     ++count;
   }

@@ -1,12 +1,12 @@
-#include "RandomInstances.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
 #include "Random.h"
 #include "ReduceGraph.h"
 #include "Shell.h"
-#include "../core/TesmoTestSupport.h"
 
 #include <gtest/gtest.h>
 
-using exacttest::makeGraph;
+using tesmotest::makeGraph;
 using tesmo::ReduceGraph;
 
 namespace {

@@ -2,12 +2,17 @@
 // time-out, deep searches, a value without a tree, and the log lines callers look for.
 
 #include "BranchAndBound.h"
-#include "BruteForce.h"
+#include "BruteForceOracle.h"
+#include "DreyfusWagner.h"
 #include "Exact.h"
+#include "InstanceBuilders.h"
+#include "InstanceGenerators.h"
+#include "LogCapture.h"
+#include "ProgramDefaults.h"
 #include "RandomInstances.h"
 #include "ReduceGraph.h"
+#include "ScriptLetterSetup.h"
 #include "Shell.h"
-#include "../core/TesmoTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -16,42 +21,25 @@
 #include <string>
 #include <vector>
 
-using namespace exacttest;
+using namespace tesmotest;
 using tesmo::IntArray;
 using tesmo::ReduceGraph;
 
 namespace {
 
-// Dreyfus-Wagner: the optimum over terminal subsets, independent of the search's own code.
+// The letters of the scripts, as the program has them.
+class Letters : public testing::Environment {
+  void SetUp() override { tesmo::registerScriptLetters(); }
+};
+const auto* const letters = testing::AddGlobalTestEnvironment(new Letters);
+
 std::int64_t dreyfusWagner(const tesmo::Graph& g) {
-  const int V = g.V, k = g.R;
-  if (k <= 1) return 0;
-  const std::int64_t inf = INT64_MAX / 4;
-  std::vector<std::vector<std::int64_t>> dist(V + 1, std::vector<std::int64_t>(V + 1, inf));
-  for (int v = 1; v <= V; ++v) dist[v][v] = 0;
-  for (int a = 1; a <= 2 * g.E; ++a)
-    dist[g.arcs[a].tail][g.arcs[a].head] = std::min<std::int64_t>(dist[g.arcs[a].tail][g.arcs[a].head], g.arcs[a].cost);
-  for (int m = 1; m <= V; ++m)
-    for (int i = 1; i <= V; ++i)
-      for (int j = 1; j <= V; ++j) dist[i][j] = std::min(dist[i][j], dist[i][m] + dist[m][j]);
-  const int full = (1 << (k - 1)) - 1;  // subsets of terminals 1..k-1; terminal k is the root
-  std::vector<std::vector<std::int64_t>> dp(full + 1, std::vector<std::int64_t>(V + 1, inf));
-  for (int t = 0; t < k - 1; ++t)
-    for (int v = 1; v <= V; ++v) dp[1 << t][v] = dist[g.terminals[t + 1]][v];
-  for (int mask = 1; mask <= full; ++mask) {
-    if ((mask & (mask - 1)) == 0) continue;
-    std::vector<std::int64_t> split(V + 1, inf);
-    for (int sub = (mask - 1) & mask; sub > 0; sub = (sub - 1) & mask)
-      if (sub < (mask ^ sub))
-        for (int v = 1; v <= V; ++v) split[v] = std::min(split[v], dp[sub][v] + dp[mask ^ sub][v]);
-    for (int v = 1; v <= V; ++v)
-      for (int u = 1; u <= V; ++u) dp[mask][v] = std::min(dp[mask][v], split[u] + dist[u][v]);
-  }
-  return dp[full][g.terminals[k]];
+  const ReduceGraph R(g);
+  return steinertest::dreyfusWagner(R) + R.contractCost;
 }
 
 tesmo::Graph grid(int rows, int cols, std::mt19937& rng, int terminalCount, int maxCost) {
-  std::vector<RandomEdge> edges;
+  std::vector<Edge> edges;
   std::uniform_int_distribution<int> cost(1, maxCost);
   auto id = [cols](int r, int c) { return r * cols + c + 1; };
   for (int r = 0; r < rows; ++r)
@@ -66,34 +54,13 @@ tesmo::Graph grid(int rows, int cols, std::mt19937& rng, int terminalCount, int 
   return makeGraph(rows * cols, edges, order);
 }
 
-// The generated instances: sparse and dense random graphs with ties and zero costs, and grids;
-// 9 to 40 non-required vertices.
+// The harness's mix (sparse and dense random graphs, grids, ladders, wheels; ties, zero costs,
+// parallel paths) and larger grids, up to 40 non-required vertices.
 std::vector<tesmo::Graph> instances(int count, unsigned seed) {
-  std::mt19937 rng(seed);
   std::vector<tesmo::Graph> result;
-  for (int i = 0; i < count; ++i) {
-    const int terminals = 3 + i % 5;
-    switch (i % 4) {
-      case 0: {
-        const int V = terminals + 9 + i % 12;
-        result.push_back(randomGraph(rng, V, V + V / 2, terminals, 3));  // many ties
-        break;
-      }
-      case 1: {
-        const int V = terminals + 9 + i % 8;
-        result.push_back(randomGraph(rng, V, 3 * V, terminals, 20));
-        break;
-      }
-      case 2:
-        result.push_back(grid(3 + i % 3, 5 + i % 4, rng, terminals, 4));
-        break;
-      default: {
-        const int V = terminals + 20 + i % 21;
-        result.push_back(randomGraph(rng, V, V + V / 3, terminals, 10));
-        break;
-      }
-    }
-  }
+  for (auto& generated : steinertest::instanceMix(count, seed)) result.push_back(std::move(generated.graph));
+  std::mt19937 rng(seed);
+  for (int i = 0; i < count / 5; ++i) result.push_back(grid(4 + i % 3, 6 + i % 4, rng, 3 + i % 6, 1 + i % 4));
   return result;
 }
 
@@ -123,6 +90,7 @@ Solved solve(const tesmo::Graph& g) {
 struct Settings {
   const char* name;
   std::vector<const char*> assignments;
+  char programClass = 0;  // 'W' or 'V': the scripts and options of program 2 in that class
 };
 
 class BranchAndBoundSettings : public testing::TestWithParam<Settings> {};
@@ -131,6 +99,10 @@ TEST_P(BranchAndBoundSettings, EqualsTheOracleOnGeneratedInstances) {
   const std::vector<tesmo::Graph> graphs = instances(100, 1234);
   tesmotest::LogCapture capture(0);
   tesmo::shell.Sset("Reduction", "v");
+  if (GetParam().programClass) {
+    tesmo::setProgramDefaults('2');
+    tesmo::shell.Phase = GetParam().programClass;
+  }
   for (const char* a : GetParam().assignments) tesmo::shell.setAssignment(a);
   for (std::size_t i = 0; i < graphs.size(); ++i) {
     const std::int64_t optimum = dreyfusWagner(graphs[i]);
@@ -145,12 +117,13 @@ TEST_P(BranchAndBoundSettings, EqualsTheOracleOnGeneratedInstances) {
 INSTANTIATE_TEST_SUITE_P(
     Options, BranchAndBoundSettings,
     testing::Values(Settings{"defaults", {}}, Settings{"noScript", {"Reduction="}},
+                    Settings{"programW", {}, 'W'}, Settings{"programV", {}, 'V'},
+                    Settings{"programWNoLeaves", {"exactMstMax=0"}, 'W'},
                     Settings{"modeStart", {"branchMode=-1"}}, Settings{"modeDegree", {"branchMode=0"}},
                     Settings{"modeTree", {"branchMode=2"}}, Settings{"modeSlot", {"branchMode=3"}},
                     Settings{"bestFirst", {"bestFirst=1"}}, Settings{"deleteFirst", {"forwardBranching=0"}},
                     Settings{"noGlobalUpper", {"useGlobalUpper=0"}},
                     Settings{"tinyLeavesTinyStack", {"exactMstMax=1", "Stack=2"}},
-                    Settings{"twoRoots", {"nodeAscentRoots=2"}},
                     // Without the enumeration of small nodes every vertex is branched on.
                     Settings{"bestFirstNoLeaves", {"bestFirst=1", "exactMstMax=0"}},
                     Settings{"deleteFirstNoLeaves", {"forwardBranching=0", "exactMstMax=0"}},
@@ -159,11 +132,11 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<Settings>& info) { return std::string(info.param.name); });
 
 TEST(BranchAndBound, OracleAgreesWithBruteForceOnSmallInstances) {
-  // The oracle above is itself checked against the enumeration of edge sets.
+  // The oracle is itself checked against the enumeration of edge sets.
   std::mt19937 rng(5);
   for (int round = 0; round < 40; ++round) {
     const int V = 4 + round % 6;
-    const tesmo::Graph g = randomGraph(rng, V, V + 4, 2 + round % 3, round % 2 ? 3 : 9);
+    const tesmo::Graph g = randomSimpleGraph(rng, V, V + 4, 2 + round % 3, round % 2 ? 3 : 9);
     EXPECT_EQ(dreyfusWagner(g), bruteForce(g).optimum) << round;
   }
 }

@@ -1,20 +1,21 @@
 #include "Exact.h"
 
 #include "AlgorithmTable.h"
-#include "BruteForce.h"
+#include "BruteForceOracle.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
+#include "RandomInstances.h"
 #include "LogStream.h"
 #include "PruneSolution.h"
-#include "RandomInstances.h"
 #include "ReduceGraph.h"
 #include "Shell.h"
 #include "SubsetEnumeration.h"
-#include "../core/TesmoTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
-using namespace exacttest;
+using namespace tesmotest;
 using tesmo::IntArray;
 using tesmo::ReduceGraph;
 
@@ -38,7 +39,7 @@ TEST(Branching, FindsTheBruteForceOptimumOnRandomInstances) {
   std::mt19937 rng(17);
   for (int round = 0; round < 60; ++round) {
     const int V = 4 + round % 6;
-    tesmo::Graph g = randomGraph(rng, V, V + 4, 2 + round % 3, round % 2 ? 3 : 9);
+    tesmo::Graph g = randomSimpleGraph(rng, V, V + 4, 2 + round % 3, round % 2 ? 3 : 9);
     const BruteForceResult expected = bruteForce(g);
     ReduceGraph R(g);
     R.resetLower();
@@ -98,7 +99,7 @@ TEST(SubsetEnumeration, LeavesOutVerticesThatCanOnlyBeLeaves) {
 
 TEST(SubsetEnumerationDeath, RefusesTooManyCandidates) {
   // A ladder: every non-required vertex has degree 3.
-  std::vector<RandomEdge> edges;
+  std::vector<Edge> edges;
   const int rungs = 8;
   for (int i = 1; i <= rungs; ++i) {
     edges.push_back({2 * i - 1, 2 * i, 1});
@@ -126,7 +127,7 @@ TEST(ProblemClass, ManyOrFewRequiredVertices) {
   tesmo::chooseProblemClass(ReduceGraph(path));
   EXPECT_EQ(tesmo::shell.Phase, 'W');
   // Many: every vertex required, average degree above 10.
-  std::vector<RandomEdge> edges;
+  std::vector<Edge> edges;
   std::vector<int> all;
   for (int u = 1; u <= 12; ++u) {
     all.push_back(u);

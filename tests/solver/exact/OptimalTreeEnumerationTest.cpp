@@ -1,17 +1,18 @@
 #include "OptimalTreeEnumeration.h"
 
-#include "BruteForce.h"
+#include "BruteForceOracle.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
 #include "RandomInstances.h"
 #include "ReduceGraph.h"
 #include "Shell.h"
-#include "../core/TesmoTestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <set>
 
-using namespace exacttest;
+using namespace tesmotest;
 using tesmo::IntArray;
 using tesmo::ReduceGraph;
 
@@ -79,7 +80,7 @@ TEST(OptimalTreeEnumeration, AgreesWithBruteForceOnRandomInstances) {
   for (int round = 0; round < 80; ++round) {
     const int V = 4 + round % 6;
     // Costs 0..2 give many ties and zero-cost links; 0..7 fewer.
-    tesmo::Graph g = randomGraph(rng, V, std::min(V + 5, 14), 2 + round % 4 % (V - 1), round % 3 ? 2 : 7);
+    tesmo::Graph g = randomSimpleGraph(rng, V, std::min(V + 5, 14), 2 + round % 4 % (V - 1), round % 3 ? 2 : 7);
     checkAgainstBruteForce(g, "round " + std::to_string(round));
   }
 }
@@ -89,7 +90,7 @@ TEST(OptimalTreeEnumeration, CasesWorthNaming) {
   struct Case {
     const char* name;
     int V;
-    std::vector<RandomEdge> edges;
+    std::vector<Edge> edges;
     std::vector<int> terminals;
   };
   const std::vector<Case> cases = {
@@ -127,7 +128,7 @@ TEST(OptimalTreeEnumeration, PruningEquivalentAlternativesStaysOptimal) {
   std::mt19937 rng(77);
   for (int round = 0; round < 80; ++round) {
     const int V = 4 + round % 6;
-    tesmo::Graph g = randomGraph(rng, V, std::min(V + 5, 14), 2 + round % 4 % (V - 1), round % 3 ? 2 : 7);
+    tesmo::Graph g = randomSimpleGraph(rng, V, std::min(V + 5, 14), 2 + round % 4 % (V - 1), round % 3 ? 2 : 7);
     const BruteForceResult expected = bruteForce(g);
     const Outcome o = enumerate(g);
     const std::string what = "round " + std::to_string(round);
@@ -167,7 +168,7 @@ TEST(OptimalTreeEnumeration, TablesGrowWithManyTrees) {
   tesmotest::LogCapture capture(0);
   // Eight required vertices, every pair linked at cost 1: every link lies in an optimal tree, and
   // the trees found outgrow the first size of the tree store.
-  std::vector<RandomEdge> edges;
+  std::vector<Edge> edges;
   std::vector<int> terminals;
   const int n = 8;
   for (int u = 1; u <= n; ++u) {

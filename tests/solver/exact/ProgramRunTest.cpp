@@ -1,10 +1,11 @@
 // Programs 2, 3 and 4 of the real program on small .out files, checked against brute force.
 
-#include "BruteForce.h"
+#include "BruteForceOracle.h"
+#include "LogCapture.h"
+#include "ProgramRunner.h"
 #include "Graph.h"
 #include "NameSpace.h"
 #include "OutReader.h"
-#include "../core/TesmoTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@
 #include <set>
 #include <sstream>
 
-using namespace exacttest;
+using namespace tesmotest;
 
 namespace {
 

@@ -5,9 +5,12 @@
 #include "ReduceGraph.h"
 #include "StpReader.h"
 
-#include "EdgesTestSupport.h"
-#include "InstanceTestSupport.h"
-#include "TesmoTestSupport.h"
+#include "BruteForceOracle.h"
+#include "ConsistencyCheck.h"
+#include "InstanceBuilders.h"
+#include "KnownInstances.h"
+#include "LogCapture.h"
+#include "RandomInstances.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +19,7 @@
 #include <sstream>
 
 using namespace tesmo;
-using namespace instancetest;
-using namespace edgestest;
+using namespace tesmotest;
 
 namespace {
 
@@ -285,35 +287,16 @@ TEST(DegreeReductionProperties, ExactOptimumIsKept) {
   EXPECT_GT(shrunk, 100);  // the sequences did reduce
 }
 
-struct Known {
-  std::string file;
-  long long optimum = 0;
-};
-
-std::vector<Known> knownInstances() {
-  std::vector<Known> list;
-  std::ifstream in(testpaths::sharedData("steiner/optima.tsv"));
-  std::string line;
-  std::getline(in, line);
-  while (std::getline(in, line)) {
-    std::istringstream row(line);
-    Known k;
-    int nodes = 0, edges = 0, terminals = 0;
-    if (row >> k.file >> nodes >> edges >> terminals >> k.optimum) list.push_back(k);
-  }
-  return list;
-}
-
 // Every shared instance: the degree reductions keep the invariants and a stored tree; a simple
 // tree of what remains maps back onto the input graph as a tree not cheaper than the optimum.
 TEST(DegreeReductionSteinerData, ReducedInstancesSolveBackAboveTheOptimum) {
   SKIP_WITHOUT_SHARED_DATA("steiner/optima.tsv");
   tesmotest::LogCapture log(0);
-  const std::vector<Known> instances = knownInstances();
+  const std::vector<KnownInstance> instances = readKnownInstances(sharedSteinerTable());
   ASSERT_FALSE(instances.empty());
-  for (const Known& k : instances) {
+  for (const KnownInstance& k : instances) {
     SCOPED_TRACE(k.file);
-    const std::string path = testpaths::sharedData("steiner/" + k.file).string();
+    const std::string path = k.path.string();
     shell.Sset("problem", path);
     Graph g;
     StpReader reader;

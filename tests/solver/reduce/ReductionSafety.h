@@ -9,8 +9,9 @@
 #include "ReduceGraph.h"
 #include "Shell.h"
 
-#include "BruteForce.h"
-#include "InstanceTestSupport.h"
+#include "BruteForceOracle.h"
+#include "ConsistencyCheck.h"
+#include "InstanceBuilders.h"
 #include "RandomInstances.h"
 
 #include <gtest/gtest.h>
@@ -82,12 +83,12 @@ inline void checkSafety(const Method& method, int rounds = 50, unsigned seed = 1
   std::mt19937 rng(seed);
   for (const Family& f : families()) {
     for (int round = 0; round < rounds; ++round) {
-      const tesmo::Graph g = exacttest::randomGraph(rng, f.vertices, f.edges, f.terminals, f.maxCost);
+      const tesmo::Graph g = tesmotest::randomSimpleGraph(rng, f.vertices, f.edges, f.terminals, f.maxCost);
       SCOPED_TRACE(testing::Message() << f.name << ", round " << round << ": " << describe(g));
-      const long long optimum = exacttest::bruteForce(g).optimum;
+      const long long optimum = tesmotest::bruteForce(g).optimum;
       tesmo::ReduceGraph R(g);
       if (round % 2 == 1) {
-        tesmo::IntArray tree = instancetest::mstPruneTree(R);
+        tesmo::IntArray tree = tesmotest::mstPruneTree(R);
         R.setUpper(tree, "test", 0);
       }
       method(R);
@@ -97,7 +98,7 @@ inline void checkSafety(const Method& method, int rounds = 50, unsigned seed = 1
       ASSERT_GE(R.upperValue, optimum);
       ASSERT_LE(R.lowerValue, optimum);
       const auto left = R.toGraph();
-      const long long rest = exacttest::bruteForce(*left).optimum;
+      const long long rest = tesmotest::bruteForce(*left).optimum;
       ASSERT_GE(rest, 0) << "no tree is left";
       ASSERT_EQ(rest + left->contractCost, optimum);
     }

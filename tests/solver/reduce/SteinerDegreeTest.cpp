@@ -3,14 +3,15 @@
 #include "SteinerDegree.h"
 #include "Shell.h"
 
-#include "InstanceTestSupport.h"
+#include "ConsistencyCheck.h"
+#include "InstanceBuilders.h"
 #include "ReductionSafety.h"
-#include "TesmoTestSupport.h"
+#include "LogCapture.h"
 
 #include <gtest/gtest.h>
 
 using namespace tesmo;
-using namespace instancetest;
+using namespace tesmotest;
 
 namespace {
 

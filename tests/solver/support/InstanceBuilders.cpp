@@ -1,24 +1,12 @@
-#pragma once
-// Small instances for the tests of the solver's graph types.
+#include "InstanceBuilders.h"
 
-#include "Graph.h"
-#include "InstanceChecker.h"
-#include "ReduceGraph.h"
-
-#include <gtest/gtest.h>
+#include "UnionFind.h"
 
 #include <algorithm>
-#include <initializer_list>
-#include <tuple>
-#include <vector>
 
-namespace instancetest {
+namespace tesmotest {
 
-using Edge = std::tuple<int, int, int>;  // u, v, cost
-
-// A grouped graph of V vertices with the given edges (edge k = arcs 2k-1/2k) and terminals.
-inline tesmo::Graph makeGraph(int V, const std::vector<Edge>& edges,
-                              const std::vector<int>& terminals) {
+tesmo::Graph makeGraph(int V, const std::vector<Edge>& edges, const std::vector<int>& terminals) {
   tesmo::Graph g;
   g.allocate(V, static_cast<int>(edges.size()), static_cast<int>(terminals.size()));
   int k = 0;
@@ -29,54 +17,44 @@ inline tesmo::Graph makeGraph(int V, const std::vector<Edge>& edges,
   return g;
 }
 
-// The live slot of u whose head is v, 0 when there is none.
-inline int slotOf(const tesmo::ReduceGraph& R, int u, int v) {
+int slotOf(const tesmo::ReduceGraph& R, int u, int v) {
   for (int s = R.firstArc[u]; s < R.firstArc[u] + R.degree[u]; ++s)
     if (!R.delE[s] && R.arcs[s].head == v) return s;
   return 0;
 }
 
-inline tesmo::IntArray slotList(const tesmo::ReduceGraph& R,
-                                std::initializer_list<std::pair<int, int>> edges) {
+tesmo::IntArray slotList(const tesmo::ReduceGraph& R, std::initializer_list<std::pair<int, int>> edges) {
   tesmo::IntArray list(1, 0);
   for (const auto& [u, v] : edges) list.push_back(slotOf(R, u, v));
   list[0] = static_cast<int>(list.size()) - 1;
   return list;
 }
 
-inline tesmo::IntArray intList(std::initializer_list<int> entries) {
+tesmo::IntArray intList(std::initializer_list<int> entries) {
   tesmo::IntArray list(1, static_cast<int>(entries.size()));
   list.insert(list.end(), entries.begin(), entries.end());
   return list;
 }
 
-#define EXPECT_INSTANCE_VALID(R) EXPECT_EQ(tesmo::InstanceChecker().check(R), "")
+std::vector<int> liveEdgeSlots(const tesmo::ReduceGraph& R) {
+  std::vector<int> slots;
+  for (int v = 1; v <= R.V; ++v)
+    for (int s = R.nextLiveSlot(v, 0); s != 0; s = R.nextLiveSlot(v, s))
+      if (R.arcs[s].tail < R.arcs[s].head) slots.push_back(s);
+  return slots;
+}
 
-}  // namespace instancetest
-
-namespace instancetest {
-
-// A Steiner tree of R's live edges: Kruskal's spanning forest, then non-terminal leaves stripped
-// repeatedly. Slots of the kept edges, count-prefixed.
-inline tesmo::IntArray mstPruneTree(const tesmo::ReduceGraph& R) {
+tesmo::IntArray mstPruneTree(const tesmo::ReduceGraph& R) {
   std::vector<int> slots;
   for (int s = 1; s <= 2 * R.E; ++s)
     if (!R.delE[s] && s < R.partner[s]) slots.push_back(s);
   std::stable_sort(slots.begin(), slots.end(),
                    [&R](int a, int b) { return R.arcs[a].cost < R.arcs[b].cost; });
-  std::vector<int> parent(static_cast<std::size_t>(R.V) + 1);
-  for (int v = 0; v <= R.V; ++v) parent[v] = v;
-  auto root = [&parent](int x) {
-    while (parent[x] != x) x = parent[x] = parent[parent[x]];
-    return x;
-  };
+  tesmo::UnionFind sets(R.V);
   std::vector<int> kept;
   std::vector<int> degree(static_cast<std::size_t>(R.V) + 1, 0);
   for (int s : slots) {
-    const int a = root(R.arcs[s].tail);
-    const int b = root(R.arcs[s].head);
-    if (a == b) continue;
-    parent[a] = b;
+    if (!sets.join(R.arcs[s].tail, R.arcs[s].head)) continue;
     kept.push_back(s);
     ++degree[R.arcs[s].tail];
     ++degree[R.arcs[s].head];
@@ -102,4 +80,9 @@ inline tesmo::IntArray mstPruneTree(const tesmo::ReduceGraph& R) {
   return list;
 }
 
-}  // namespace instancetest
+void storeSimpleTree(tesmo::ReduceGraph& R) {
+  tesmo::IntArray tree = mstPruneTree(R);
+  R.setUpper(tree, "MST", 0);
+}
+
+}  // namespace tesmotest

@@ -1,0 +1,105 @@
+#include "Prune1.h"
+
+#include "Check.h"
+#include "ExactMst.h"
+#include "LogStream.h"
+#include "ReduceByString.h"
+#include "Shell.h"
+#include "SlotView.h"
+#include "TreeCompletion.h"
+
+#include <string>
+#include <vector>
+
+namespace tesmo {
+
+namespace {
+
+// Re-spans the tree in solutionList by a pruned MST over its vertices; returns its weight.
+std::int64_t respanTree(const ReduceGraph& R) {
+  std::vector<unsigned char> allowed(R.V + 1, 0);
+  IntArray required(R.V + 1, 0);
+  for (int k = 1; k <= R.R; ++k) required[R.terminals[k]] = allowed[R.terminals[k]] = 1;
+  for (int i = 1; i <= solutionList[0]; ++i) {
+    const Arc& a = R.arcs[solutionList[i]];
+    allowed[a.tail] = allowed[a.head] = 1;
+  }
+  TreeCompletion completion(R.V);
+  if (!completion.run(SlotView(R), allowed.data(), required.data(), R.R)) {
+    solutionList[0] = 0;
+    return maxint;
+  }
+  completion.writeSlots(solutionList);
+  return completion.weight();
+}
+
+}  // namespace
+
+std::int64_t prune1(ReduceGraph& R, const char* script, const int* marks) {
+  const std::string text = script ? script : shell.Sget("R-prune", "((mvsn)r)");
+  const char phaseChar = R.Vanz > shell.Iget("bigPruneLimit", 1000) ? 'B' : 'P';
+  log(R.messageOffset() + 2) << "starting PRUNE: " << text << ", shell.phase: " << phaseChar << std::endl;
+
+  ReduceGraph copy = ReduceGraph::copyGraph(R, 2);
+  if (!copy.upperOk) {
+    if (copy.upperTree.size() < 2) copy.upperTree.resize(2, 0);
+    copy.upperTree[0] = copy.upperTree[1] = 0;
+  }
+  const int savedVerbose = verbose;
+  if (marks) {
+    for (int v = 1; v <= R.V; ++v) {
+      if (marks[v] > 0 && copy.isReq[v] == 0) {
+        if (copy.terminals.size() < static_cast<std::size_t>(copy.R) + 2) copy.terminals.resize(copy.R + 2, 0);
+        copy.terminals[++copy.R] = v;
+        copy.isReq[v] = copy.R;
+      } else if (marks[v] < 0 && copy.hasLiveSlot(v)) {
+        copy.deleteVertex(v);
+      }
+    }
+  }
+  if (shell.Iget("quietPrune", 1) != 0) verbose = 1;
+
+  const char savedPhase = shell.phase;
+  shell.phase = phaseChar;
+  const int exactMstMax = shell.Iget("exactMstMax", 8);
+  const int minFree = shell.Iget("breakPruneForMst", 1) != 0 ? exactMstMax : 0;
+  reduceByString(text.c_str(), copy, minFree);
+  shell.phase = savedPhase;
+
+  if (copy.R > 1 && copy.upperOpt == 0 && copy.Vanz - copy.R <= exactMstMax) {
+    exactMstValue(copy);
+    copy.setUpper(solutionList, "prune+exactMst", 1);
+  } else if (copy.R == 1 && copy.contractCost <= copy.upperValue) {
+    // The whole tree lies in the contractions.
+    if (copy.upperTree.size() < 2) copy.upperTree.resize(2, 0);
+    copy.upperTree[0] = 0;
+    copy.upperTree[1] = copy.contractID[0];
+    copy.upperValue = static_cast<int>(std::min<std::int64_t>(copy.contractCost, maxint));
+  }
+
+  const bool holdsTree = copy.upperTree.size() >= 2 && copy.upperTree[1] != 0;
+  std::int64_t val2 = maxint;
+  if (holdsTree) val2 = copy.reconstructSolution(R) + R.contractCost;
+  if (holdsTree && solutionList[0] > 0 && val2 < maxint) {
+    std::int64_t val = val2;
+    if (shell.Iget("pruneMst", 0) != 0) {
+      val = respanTree(R);
+      if (val < maxint) val += R.contractCost;
+      if (solutionList[0] == 0) {
+        log(1) << "WARNING: not connected after MST-prune!\n";
+        verbose = savedVerbose;
+        return val;
+      }
+      TESMO_CHECK(val > val2 && solutionList[0], "reduction");
+      if (val != val2) log(1) << "improvement through mstPrune: " << val2 << " --> " << val << std::endl;
+    }
+    verbose = savedVerbose;
+    R.setUpper(solutionList, "prune(Mst)", 1);
+    return val;
+  }
+  verbose = savedVerbose;
+  log(3) << "prune: no (new) solution calculated!\n";
+  return maxint;
+}
+
+}  // namespace tesmo
