@@ -1,13 +1,11 @@
 #pragma once
-// The exact search on an instance, as an object that keeps its working copy and buffers from one
-// run to the next (the enumeration of optimal trees runs it once per edge). Until the real
-// search exists it solves by subset enumeration, which refuses instances with too many
-// non-required vertices.
+// The exact search on an instance as the callers of `branching` see it: the branch and bound,
+// with the verbosity and shell phases of the caller kept, and the optimal tree left as R's slots.
+// The object keeps its search (node stack and copies) from one run to the next, so callers that
+// solve many times (the enumeration of optimal trees runs it once per edge) reuse one.
 
-#include "MarkerSet.h"
+#include "BranchAndBound.h"
 #include "ReduceGraph.h"
-
-#include <optional>
 
 namespace tesmo {
 
@@ -16,21 +14,18 @@ public:
   Branching() = default;
 
   // Solves R to optimality. verbosity maxint keeps verbose, any other value replaces it for the
-  // run; shell.phase and verbose are restored. R's lowerValue must be set (not maxint). Returns
-  // the optimal value in R's current costs (contractCost included), maxint when no tree joins
-  // the terminals; offers the tree to R's setUpper and leaves it in tree() and in solutionList
-  // as a count-prefixed list of R's slots.
+  // run; shell.phase, shell.Phase and verbose are restored. R's lowerValue must be set (not
+  // maxint). Returns R's upperValue afterwards (contractCost included); the tree R then holds is
+  // left in tree() and in solutionList as a count-prefixed list of R's slots, both empty when R
+  // holds none (a time-out before any tree).
   int run(ReduceGraph& R, int verbosity = maxint);
 
   const IntArray& tree() const { return tree_; }
+  const BranchAndBound& search() const { return search_; }
 
 private:
-  void treeOfCopy(const ReduceGraph& R);
-
-  std::optional<ReduceGraph> copy_;  // R reduced by the degree tests; R keeps every edge
-  IntArray copySlots_;
+  BranchAndBound search_;
   IntArray tree_;
-  MarkerSet marked_;  // identities of the copy's tree, merged and contracted ones included
 };
 
 }  // namespace tesmo

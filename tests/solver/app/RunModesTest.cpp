@@ -32,6 +32,7 @@ TEST(SolveInstance, SolvesAnStpFileAndSavesTheTree) {
   const std::string stp = testpaths::testData("solver/small.stp").string();
   tesmo::shell.Sset("problem", stp);
   tesmo::shell.Sset("algorithm", "exact");
+  tesmo::shell.Sset("Reduction", "v");
   tesmo::shell.Sset("savetree", capture.dir().file("small.tree"));
   tesmo::solveInstance();
   const std::string tree = testpaths::readFile(capture.dir().file("small.tree"));
@@ -70,6 +71,7 @@ TEST(AllSolutions, WritesEveryOptimalTreeAndTheirUnion) {
   tesmotest::LogCapture capture(0);
   InFolder here(capture.dir().path());
   tesmo::shell.Sset("problem", "square");
+  tesmo::shell.Sset("Reduction", "v");
   // A square of required vertices plus a costly diagonal: four optimal trees of cost 3.
   tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {4, 1, 1}, {1, 3, 5}}, {1, 2, 3, 4});
   tesmo::currentGraph = &g;

@@ -35,6 +35,7 @@ std::int64_t treeCost(const ReduceGraph& R, const IntArray& slots, const tesmo::
 
 TEST(Branching, FindsTheBruteForceOptimumOnRandomInstances) {
   tesmotest::LogCapture capture(0);
+  tesmo::shell.Sset("Reduction", "v");
   std::mt19937 rng(17);
   for (int round = 0; round < 60; ++round) {
     const int V = 4 + round % 6;
@@ -51,6 +52,7 @@ TEST(Branching, FindsTheBruteForceOptimumOnRandomInstances) {
 
 TEST(Branching, TreeOfTerminalsAndSingleTerminal) {
   tesmotest::LogCapture capture(0);
+  tesmo::shell.Sset("Reduction", "v");
   // A path of required vertices: the tree is the whole path.
   tesmo::Graph path = makeGraph(3, {{1, 2, 4}, {2, 3, 5}}, {1, 2, 3});
   ReduceGraph R(path);
@@ -65,6 +67,7 @@ TEST(Branching, TreeOfTerminalsAndSingleTerminal) {
 
 TEST(Branching, RestoresVerbosityAndPhase) {
   tesmotest::LogCapture capture(4);
+  tesmo::shell.Sset("Reduction", "v");
   tesmo::shell.phase = '3';
   tesmo::Graph g = makeGraph(3, {{1, 2, 1}, {2, 3, 1}, {1, 3, 3}}, {1, 3});
   ReduceGraph R(g);

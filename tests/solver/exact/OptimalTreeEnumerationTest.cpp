@@ -26,6 +26,7 @@ struct Outcome {
 
 Outcome enumerate(tesmo::Graph& g) {
   tesmo::currentGraph = &g;
+  tesmo::shell.Sset("Reduction", "v");
   ReduceGraph R(g);
   int count = 0;
   IntArray store, starts;

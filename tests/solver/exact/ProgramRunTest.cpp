@@ -146,7 +146,7 @@ TEST(ProgramOne, SecondAlgorithmRunsAfterTheReduction) {
   const Network n = readNetwork(out);
   // The fast ascent proves this network optimal, and a proven tree is handed back without a
   // second algorithm: the reduction here runs the heuristic alone.
-  const ProgramRun second = runProgram(out, "1", {"R-order=T", "algo2=exact"});
+  const ProgramRun second = runProgram(out, "1", {"R-order=T", "algo2=exact", "Reduction=v"});
   ASSERT_EQ(second.result.status, 0) << second.log;
   EXPECT_NE(second.log.find("average degree for R: "), std::string::npos);
   EXPECT_NE(second.sto.find("Cost " + std::to_string(n.best.optimum) + "\n"), std::string::npos);
@@ -160,12 +160,17 @@ TEST(ProgramOne, SecondAlgorithmRunsAfterTheReduction) {
   EXPECT_NE(unknown.log.find("Error: algorithm Exact not implemented!"), std::string::npos) << unknown.log;
 }
 
-TEST(ProgramTwo, TooManyNonRequiredVerticesEndWithAnError) {
-  const std::string out = testpaths::testData("solver/network.out").string();
-  const ProgramRun r = runProgram(out, "2", {"subsetLimit=1"});
-  EXPECT_EQ(r.result.status, 1);
-  EXPECT_NE(r.log.find("Error: exact search is limited to 1 non-required vertices"), std::string::npos)
-      << r.log;
+TEST(ProgramTwo, BranchesWhereEnumerationAloneWouldBeRefused) {
+  // With the enumeration of small nodes cut down to one vertex, every other vertex is branched on.
+  const Network n = readNetwork(testpaths::testData("solver/network.out").string());
+  const ProgramRun r = runProgram(testpaths::testData("solver/network.out").string(), "2",
+                                  {"subsetLimit=1", "rVerbose=2"});
+  ASSERT_EQ(r.result.status, 0) << r.log;
+  EXPECT_NE(r.sto.find("Cost " + std::to_string(n.best.optimum) + "\n"), std::string::npos) << r.sto;
+  EXPECT_NE(r.log.find("\nbranching finished: step: "), std::string::npos) << r.log;
+  EXPECT_NE(r.log.find("final Lower: " + std::to_string(n.best.optimum) + " / upper: " +
+                       std::to_string(n.best.optimum)),
+            std::string::npos) << r.log;
 }
 
 }  // namespace

@@ -11,8 +11,10 @@
 #include "Tm3.h"
 #include "Tm3Brasil.h"
 #include "Upper.h"
+#include "ConsistencyCheck.h"
 #include "InstanceBuilders.h"
 #include "LogCapture.h"
+#include "ProgramRunner.h"
 #include "SafetyTest.h"
 
 #include <gtest/gtest.h>

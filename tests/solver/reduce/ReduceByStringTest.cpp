@@ -66,7 +66,8 @@ tesmo::Graph denseGraph(int edges) {
   return tesmotest::makeGraph(n, list, {1, 2});
 }
 
-// Triangle 1-2-3 with terminals 1 and 3, plus a pendant vertex 4.
+// Triangle 1-2-3 with terminals 1 and 3, plus a pendant vertex 4; the counts are overwritten
+// by the cases.
 tesmo::Graph smallGraph() { return tesmotest::makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 3, 3}, {3, 4, 1}}, {1, 3}); }
 
 class ReduceByStringTest : public testing::Test {

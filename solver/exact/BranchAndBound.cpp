@@ -1,0 +1,293 @@
+#include "BranchAndBound.h"
+
+#include "Check.h"
+#include "LogStream.h"
+#include "ReduceByString.h"
+#include "RunTimer.h"
+#include "Shell.h"
+#include "SubsetEnumeration.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+namespace tesmo {
+
+namespace {
+
+int clampToInt(std::int64_t value) {
+  return value >= maxint ? maxint : static_cast<int>(value);
+}
+
+}  // namespace
+
+void BranchAndBound::extendLabel(std::string& label, char sign, int vertex) {
+  if (label.size() > 94) return;
+  label += sign;
+  label += std::to_string(vertex);
+  if (label.size() > 99) label.resize(99);
+}
+
+void BranchAndBound::readOptions() {
+  const int savedEcho = shell.echoLevel;
+  (void)savedEcho;
+  shell.echoLevel = 4;
+  opt_.stack = std::max(2, shell.Iget("Stack", 100));
+  opt_.reduction = shell.Sget("Reduction", nullptr);
+  opt_.reduction1 = shell.Sget("Reduction1", opt_.reduction);
+  shell.Iget("wait", 2);  // only a display would wait
+  opt_.branchMode = shell.Iget("branchMode", 1);
+  opt_.bestFirst = shell.Iget("bestFirst", 0);
+  opt_.useGlobalUpper = shell.Iget("useGlobalUpper", 1);
+  opt_.forwardBranching = shell.Iget("forwardBranching", 1) != 0 ? 1 : 0;
+  opt_.maxSeconds = shell.Fget("R-maxSec", 1600000000.0);
+  shell.echoLevel = 0;
+  // The small nodes are solved by enumeration, whose work doubles with every vertex.
+  opt_.exactMstMax = std::clamp(shell.Iget("exactMstMax", 8), 0, SubsetEnumeration::limit());
+  opt_.noSetUpper = shell.Iget("noSetUpper", 0);
+}
+
+int BranchAndBound::liveFreeVertices(const ReduceGraph& node) const {
+  int count = 0;
+  for (int v = 1; v <= node.V; ++v)
+    if (node.isReq[v] == 0 && node.hasLiveSlot(v)) ++count;
+  return count;
+}
+
+void BranchAndBound::selectBestFirst() {
+  log(4) << "lowerValues: ";
+  int chosen = top_;
+  for (int i = top_; i >= 0; --i) {
+    log(4) << stack_[i].node->lowerValue << " ";
+    if (stack_[i].node->lowerValue < stack_[chosen].node->lowerValue) chosen = i;
+  }
+  log(4) << std::endl;
+  // The chosen entry goes to the top; the ones above it move down, keeping their order.
+  if (chosen != top_)
+    std::rotate(stack_.begin() + chosen, stack_.begin() + chosen + 1, stack_.begin() + top_ + 1);
+}
+
+void BranchAndBound::solveSmall(ReduceGraph& node) const {
+  SubsetEnumeration enumeration(node);
+  IntArray slots;
+  const std::int64_t value = enumeration.solve(slots);
+  if (value >= maxint) {  // the terminals are not joined: no tree in this node
+    node.upperOpt = -1;
+    return;
+  }
+  node.setLower(clampToInt(value), 0);
+  node.setUpper(slots, nullptr, 1);
+}
+
+void BranchAndBound::offerToInstance(ReduceGraph& R, ReduceGraph& node) {
+  const std::int64_t w = node.reconstructSolution(R);
+  best_ = node.upperValue;
+  log(2) << "\nbranching: new upper bound:" << best_ << "/" << (w + R.contractCost) << "\n\n";
+  if (opt_.noSetUpper) {
+    validTree_ = true;
+    return;
+  }
+  R.setUpper(solutionList, nullptr, 1);
+  // The instance holds a tree of the value the search now prunes with.
+  if (R.upperOk && R.upperValueValid && R.upperValue <= best_) {
+    validTree_ = true;
+    best_ = R.upperValue;
+  }
+}
+
+bool BranchAndBound::processTop(ReduceGraph& R) {
+  Entry& entry = stack_[top_];
+  ReduceGraph& node = *entry.node;
+  log(2) << "step: " << step_ << ", stack: " << top_ << "   " << "first lower: " << firstLower_
+         << ", current lower: " << node.lowerValue << ", upper: " << best_ << std::endl;
+  log(2) << "graph: '" << entry.label << "';  size: |V|=" << node.Vanz << ", |E|=" << node.Eanz
+         << ", |R|= " << node.R << ";  upper: " << node.upperValue << " (OK: " << node.upperOk
+         << ")\n\n";
+  node.deleteUnreachable();
+  if (node.upperOpt != 0 || node.lowerValue >= best_) return false;
+  if (opt_.useGlobalUpper && best_ < node.upperValue) {
+    log(2) << "using global upper bound: " << best_ << std::endl;
+    node.clearUpper();
+    node.upperValueValid = 0;
+    node.upperValue = clampToInt(best_);
+  } else if (!(node.upperOk && node.upperValueValid) && node.upperValue != best_) {
+    // A value without a tree of the node behind it must not close the node when the lower
+    // bound meets it: only the search's own bound may.
+    node.clearUpper();
+    node.upperValue = clampToInt(best_);
+  }
+  int freeCount = liveFreeVertices(node);
+  if (freeCount > opt_.exactMstMax && node.R > 1) {
+    const char* script = step_ == 1 ? opt_.reduction1 : opt_.reduction;
+    reduceByString(script ? script : "", node, opt_.exactMstMax + 1);
+    node.deleteUnreachable();
+    nodeBound_.run(node);
+    freeCount = liveFreeVertices(node);
+  }
+  if (node.R <= 1 && node.upperOpt >= 0) {
+    IntArray none(1, 0);
+    node.setUpper(none, nullptr, 1);
+    node.setLower(clampToInt(node.contractCost), 0);
+  }
+  if (node.upperOpt == 0 && freeCount <= opt_.exactMstMax) solveSmall(node);
+  if (step_ == 1) firstLower_ = node.lowerValue;
+  log(2) << "lower: " << node.lowerValue << " , upper: " << node.upperValue << std::endl;
+  if (node.upperValueValid && node.upperOk && node.upperOpt >= 0 && node.upperValue < best_)
+    offerToInstance(R, node);
+  return !(node.upperOpt != 0 || node.lowerValue >= best_);
+}
+
+int BranchAndBound::chooseVertex(ReduceGraph& node) const {
+  const int V = node.V;
+  auto candidate = [&](int v) { return node.isReq[v] == 0 && node.hasLiveSlot(v); };
+  // The start vertex: the first live non-required vertex from (E * R) mod V + 1 on.
+  int s = static_cast<int>((static_cast<std::int64_t>(node.E) * node.R) % V) + 1;
+  int tries = 0;
+  while (!candidate(s) && tries++ < V) s = s % V + 1;
+  if (!candidate(s)) return 0;
+  if (opt_.branchMode < 0) return s;
+  auto treeDegreeOf = [&](int v) -> std::int64_t {
+    return node.treeDegree[v] == maxint ? 0 : node.treeDegree[v];
+  };
+  const bool treeDegreesSet = node.treeDegree[0] != maxint || node.upperOk;
+  bool byTree = false;
+  if (opt_.branchMode == 1) byTree = node.upperOk || treeDegreesSet;
+  if (opt_.branchMode == 2) byTree = node.upperOk != 0;
+  if (opt_.branchMode <= 2) {
+    int best = s;
+    std::int64_t score = byTree ? treeDegreeOf(s) : node.degree[s];
+    for (int v = 1; v <= V; ++v) {
+      if (!candidate(v)) continue;
+      const std::int64_t value = byTree ? treeDegreeOf(v) : node.degree[v];
+      if (value > score) {
+        score = value;
+        best = v;
+      }
+    }
+    return best;
+  }
+  // Cost plus ten times the tree degree plus the degree of the tail, per live slot.
+  auto slotScore = [&](int slot) -> std::int64_t {
+    const int tail = node.arcs[slot].tail;
+    return static_cast<std::int64_t>(node.arcs[slot].cost) + 10 * treeDegreeOf(tail) + node.degree[tail];
+  };
+  int best = s;
+  std::int64_t score = slotScore(node.nextLiveSlot(s, 0));
+  for (int slot = 1; slot <= 2 * node.E; ++slot) {
+    if (node.delE[slot]) continue;
+    const int tail = node.arcs[slot].tail;
+    if (!candidate(tail)) continue;
+    const std::int64_t value = slotScore(slot);
+    if (value > score) {
+      score = value;
+      best = tail;
+    }
+  }
+  return best;
+}
+
+void BranchAndBound::split(ReduceGraph& /*R*/) {
+  const int t = top_;
+  ReduceGraph& node = *stack_[t].node;
+  const int v = chooseVertex(node);
+  log(2) << "Branching with " << v << ", degree: " << node.degree[v] << ", uDegree: "
+         << node.treeDegree[v] << std::endl;
+  if (stack_.size() < static_cast<std::size_t>(t) + 2) stack_.resize(static_cast<std::size_t>(t) + 2);
+  stack_[t + 1].node = std::make_unique<ReduceGraph>(ReduceGraph::copyGraph(node, 1));
+  stack_[t + 1].label = stack_[t].label;
+  top_ = t + 1;
+  const int deletion = t - opt_.forwardBranching + 1;
+  const int requirement = deletion == t ? t + 1 : t;
+  const int input = std::abs(node.origVertex[v]);
+  {
+    ReduceGraph& child = *stack_[deletion].node;
+    if (!(child.upperOk && child.treeDegree[v] == 0)) child.clearUpper();
+    child.deleteVertex(v);
+    extendLabel(stack_[deletion].label, '-', input);
+  }
+  {
+    ReduceGraph& child = *stack_[requirement].node;
+    if (!(child.upperOk && child.treeDegree[v] != 0)) child.clearUpper();
+    child.addTerminal(v);
+    extendLabel(stack_[requirement].label, '+', input);
+  }
+}
+
+int BranchAndBound::run(ReduceGraph& R, const char* label, int firstStep) {
+  readOptions();
+  if (opt_.reduction == nullptr) {
+    exitWithWarning("\"No reduction specified.\"", 39, "branching", R.warningDump());
+    opt_.reduction = opt_.reduction1 = "";
+  }
+  if (stack_.size() < static_cast<std::size_t>(opt_.stack) + 2)
+    stack_.resize(static_cast<std::size_t>(opt_.stack) + 2);
+  stack_[0].node = std::make_unique<ReduceGraph>(ReduceGraph::copyGraph(R, 1));
+  stack_[0].label = label;
+  if (opt_.noSetUpper) stack_[0].node->destroyUpper();
+  top_ = 0;
+  step_ = firstStep;
+  firstLower_ = 0;
+  timedOut_ = false;
+  openNodes_ = 0;
+  validTree_ = R.upperValueValid && R.upperOk;
+  // A value without a tree behind it may be the optimum: the search looks for a tree of that
+  // value too, so that it does not end without one.
+  best_ = R.upperValue;
+  if (!validTree_ && best_ < maxint) best_ += 1;
+  bool incomplete = false;
+
+  while (top_ >= 0) {
+    if (opt_.bestFirst) selectBestFirst();
+    if (processTop(R)) {
+      if (chooseVertex(*stack_[top_].node) == 0) {
+        // Nothing left to branch on, yet the node is open: stop rather than lose its part.
+        log(0) << "branching: no vertex to branch on in '" << stack_[top_].label << "'\n";
+        incomplete = true;
+        ++step_;
+        break;
+      }
+      split(R);
+    } else {
+      stack_[top_].node.reset();
+      --top_;
+    }
+    ++step_;
+    if (firstLower_ >= best_) break;
+    if (top_ >= 0 && runTimer.elapsedTime() >= opt_.maxSeconds) {
+      timedOut_ = true;
+      break;
+    }
+  }
+
+  const bool complete = top_ < 0 || (firstLower_ >= best_ && !incomplete);
+  std::int64_t openLower = maxint;
+  for (int i = 0; i <= top_; ++i) {
+    if (!complete) openLower = std::min<std::int64_t>(openLower, stack_[i].node->lowerValue);
+    stack_[i].node.reset();
+  }
+  openNodes_ = complete ? 0 : top_ + 1;
+  steps_ = step_ - firstStep;
+  if (complete) {
+    if (!opt_.noSetUpper) {
+      std::int64_t proven = std::min<std::int64_t>(best_, maxint);
+      if (R.upperValueValid) proven = std::min<std::int64_t>(proven, R.upperValue);
+      R.setLower(clampToInt(proven), 0);
+    }
+  } else {
+    if (timedOut_) log(2) << "Time out!\n";
+    if (!opt_.noSetUpper) {
+      std::int64_t proven = std::min(openLower, best_);
+      if (R.upperValueValid) proven = std::min<std::int64_t>(proven, R.upperValue);
+      R.setLower(clampToInt(proven), 0);
+    }
+  }
+  log(2) << "\nbranching finished: " << "step: " << steps_;
+  if (openNodes_ > 0) log(2) << ", stack: " << openNodes_;
+  log(2) << "\n\n";
+  top_ = -1;
+  if (!validTree_ && R.upperValueValid)
+    log(0) << "WARNING: Possible inconsistency: No valid upper with value " << best_ << " found.\n";
+  return R.upperValue;
+}
+
+}  // namespace tesmo

@@ -1,0 +1,264 @@
+// The branch and bound against independent exact answers, over its options, and its ends:
+// time-out, deep searches, a value without a tree, and the log lines callers look for.
+
+#include "BranchAndBound.h"
+#include "BruteForceOracle.h"
+#include "DreyfusWagner.h"
+#include "Exact.h"
+#include "InstanceBuilders.h"
+#include "InstanceGenerators.h"
+#include "LogCapture.h"
+#include "ProgramDefaults.h"
+#include "RandomInstances.h"
+#include "ReduceGraph.h"
+#include "ScriptLetterSetup.h"
+#include "Shell.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+using namespace tesmotest;
+using tesmo::IntArray;
+using tesmo::ReduceGraph;
+
+namespace {
+
+// The letters of the scripts, as the program has them.
+class Letters : public testing::Environment {
+  void SetUp() override { tesmo::registerScriptLetters(); }
+};
+const auto* const letters = testing::AddGlobalTestEnvironment(new Letters);
+
+std::int64_t dreyfusWagner(const tesmo::Graph& g) {
+  const ReduceGraph R(g);
+  return steinertest::dreyfusWagner(R) + R.contractCost;
+}
+
+tesmo::Graph grid(int rows, int cols, std::mt19937& rng, int terminalCount, int maxCost) {
+  std::vector<Edge> edges;
+  std::uniform_int_distribution<int> cost(1, maxCost);
+  auto id = [cols](int r, int c) { return r * cols + c + 1; };
+  for (int r = 0; r < rows; ++r)
+    for (int c = 0; c < cols; ++c) {
+      if (c + 1 < cols) edges.push_back({id(r, c), id(r, c + 1), cost(rng)});
+      if (r + 1 < rows) edges.push_back({id(r, c), id(r + 1, c), cost(rng)});
+    }
+  std::vector<int> order(rows * cols);
+  for (int i = 0; i < rows * cols; ++i) order[i] = i + 1;
+  std::shuffle(order.begin(), order.end(), rng);
+  order.resize(terminalCount);
+  return makeGraph(rows * cols, edges, order);
+}
+
+// The harness's mix (sparse and dense random graphs, grids, ladders, wheels; ties, zero costs,
+// parallel paths) and larger grids, up to 40 non-required vertices.
+std::vector<tesmo::Graph> instances(int count, unsigned seed) {
+  std::vector<tesmo::Graph> result;
+  for (auto& generated : steinertest::instanceMix(count, seed)) result.push_back(std::move(generated.graph));
+  std::mt19937 rng(seed);
+  for (int i = 0; i < count / 5; ++i) result.push_back(grid(4 + i % 3, 6 + i % 4, rng, 3 + i % 6, 1 + i % 4));
+  return result;
+}
+
+struct Solved {
+  int value;
+  std::int64_t treeCost;
+  bool isTree;
+  int lower;
+};
+
+Solved solve(const tesmo::Graph& g) {
+  ReduceGraph R(g);
+  R.resetLower();
+  Solved s{};
+  s.value = tesmo::branching(R, tesmo::maxint);
+  std::vector<int> arcs;
+  s.treeCost = 0;
+  for (int k = 1; k <= tesmo::solutionList[0]; ++k) {
+    arcs.push_back(R.ID[tesmo::solutionList[k]]);
+    s.treeCost += R.arcs[tesmo::solutionList[k]].cost;
+  }
+  s.isTree = isSteinerTree(g, arcs);
+  s.lower = R.lowerValue;
+  return s;
+}
+
+struct Settings {
+  const char* name;
+  std::vector<const char*> assignments;
+  char programClass = 0;  // 'W' or 'V': the scripts and options of program 2 in that class
+};
+
+class BranchAndBoundSettings : public testing::TestWithParam<Settings> {};
+
+TEST_P(BranchAndBoundSettings, EqualsTheOracleOnGeneratedInstances) {
+  const std::vector<tesmo::Graph> graphs = instances(100, 1234);
+  tesmotest::LogCapture capture(0);
+  tesmo::shell.Sset("Reduction", "v");
+  if (GetParam().programClass) {
+    tesmo::setProgramDefaults('2');
+    tesmo::shell.Phase = GetParam().programClass;
+  }
+  for (const char* a : GetParam().assignments) tesmo::shell.setAssignment(a);
+  for (std::size_t i = 0; i < graphs.size(); ++i) {
+    const std::int64_t optimum = dreyfusWagner(graphs[i]);
+    const Solved s = solve(graphs[i]);
+    ASSERT_EQ(s.value, optimum) << "instance " << i;
+    EXPECT_TRUE(s.isTree) << "instance " << i;
+    EXPECT_EQ(s.treeCost, optimum) << "instance " << i;
+    EXPECT_EQ(s.lower, optimum) << "instance " << i;  // proven: lower meets upper
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, BranchAndBoundSettings,
+    testing::Values(Settings{"defaults", {}}, Settings{"noScript", {"Reduction="}},
+                    Settings{"programW", {}, 'W'}, Settings{"programV", {}, 'V'},
+                    Settings{"programWNoLeaves", {"exactMstMax=0"}, 'W'},
+                    Settings{"modeStart", {"branchMode=-1"}}, Settings{"modeDegree", {"branchMode=0"}},
+                    Settings{"modeTree", {"branchMode=2"}}, Settings{"modeSlot", {"branchMode=3"}},
+                    Settings{"bestFirst", {"bestFirst=1"}}, Settings{"deleteFirst", {"forwardBranching=0"}},
+                    Settings{"noGlobalUpper", {"useGlobalUpper=0"}},
+                    Settings{"tinyLeavesTinyStack", {"exactMstMax=1", "Stack=2"}},
+                    // Without the enumeration of small nodes every vertex is branched on.
+                    Settings{"bestFirstNoLeaves", {"bestFirst=1", "exactMstMax=0"}},
+                    Settings{"deleteFirstNoLeaves", {"forwardBranching=0", "exactMstMax=0"}},
+                    Settings{"slotNoLeaves", {"branchMode=3", "exactMstMax=0"}},
+                    Settings{"treeNoLeaves", {"branchMode=2", "exactMstMax=0", "useGlobalUpper=0"}}),
+    [](const testing::TestParamInfo<Settings>& info) { return std::string(info.param.name); });
+
+TEST(BranchAndBound, OracleAgreesWithBruteForceOnSmallInstances) {
+  // The oracle is itself checked against the enumeration of edge sets.
+  std::mt19937 rng(5);
+  for (int round = 0; round < 40; ++round) {
+    const int V = 4 + round % 6;
+    const tesmo::Graph g = randomSimpleGraph(rng, V, V + 4, 2 + round % 3, round % 2 ? 3 : 9);
+    EXPECT_EQ(dreyfusWagner(g), bruteForce(g).optimum) << round;
+  }
+}
+
+// A grid no root node can close: it needs branching, and a stopped search has open nodes.
+tesmo::Graph hardGrid() {
+  std::mt19937 rng(3);
+  return grid(6, 6, rng, 8, 1);
+}
+
+TEST(BranchAndBound, TimeOutKeepsAValidLowerBoundAndSaysSo) {
+  const tesmo::Graph g = hardGrid();
+  const std::int64_t optimum = dreyfusWagner(g);
+  tesmotest::LogCapture capture(2);
+  tesmo::shell.Sset("Reduction", "v");
+  tesmo::shell.Sset("exactMstMax", "0");
+  tesmo::shell.Sset("R-maxSec", "0");
+  ReduceGraph R(g);
+  R.resetLower();
+  tesmo::BranchAndBound search;
+  const int value = search.run(R, "G", 1);
+  ASSERT_TRUE(search.timedOut());
+  EXPECT_GT(search.openNodes(), 0);
+  EXPECT_LE(R.lowerValue, optimum);
+  EXPECT_GE(value, optimum);
+  EXPECT_LT(R.lowerValue, R.upperValue);  // nothing claimed optimal
+  const std::string log = capture.text();
+  EXPECT_NE(log.find("Time out!\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("\nbranching finished: step: 1, stack: " + std::to_string(search.openNodes()) + "\n"),
+            std::string::npos) << log;
+}
+
+TEST(BranchAndBound, StackGrowsBeyondItsFirstSize) {
+  const tesmo::Graph g = hardGrid();
+  tesmotest::LogCapture capture(0);
+  tesmo::shell.Sset("Reduction", "v");
+  tesmo::shell.Sset("Stack", "2");
+  tesmo::shell.Sset("exactMstMax", "0");
+  EXPECT_EQ(solve(g).value, dreyfusWagner(g));
+}
+
+TEST(BranchAndBound, ValueWithoutATreeStillEndsWithATree) {
+  // A seeded upper bound equal to the optimum prunes, yet the search returns a tree of that value.
+  const tesmo::Graph g = hardGrid();
+  const std::int64_t optimum = dreyfusWagner(g);
+  tesmotest::LogCapture capture(0);
+  tesmo::shell.Sset("Reduction", "v");
+  ReduceGraph R(g);
+  R.resetLower();
+  R.upperValue = static_cast<int>(optimum);
+  R.upperValueValid = 0;
+  EXPECT_EQ(tesmo::branching(R, tesmo::maxint), optimum);
+  EXPECT_TRUE(R.upperOk);
+  EXPECT_EQ(R.lowerValue, optimum);
+  EXPECT_GT(tesmo::solutionList[0], 0);
+
+}
+
+TEST(BranchAndBound, BoundsThatMetBeforeTheSearchEndItAtOnce) {
+  const tesmo::Graph g = makeGraph(3, {{1, 2, 1}, {2, 3, 1}, {1, 3, 3}}, {1, 3});
+  tesmotest::LogCapture capture(2);
+  tesmo::shell.Sset("Reduction", "v");
+  ReduceGraph R(g);
+  R.resetLower();
+  tesmo::branching(R, tesmo::maxint);
+  ASSERT_EQ(R.upperValue, 2);
+  tesmo::BranchAndBound search;
+  EXPECT_EQ(search.run(R, "G", 1), 2);
+  EXPECT_EQ(search.steps(), 1);
+  EXPECT_EQ(R.lowerValue, 2);
+}
+
+TEST(BranchAndBound, NoSetUpperLeavesTheInstanceAlone) {
+  const tesmo::Graph g = hardGrid();
+  tesmotest::LogCapture capture(0);
+  tesmo::shell.Sset("Reduction", "v");
+  tesmo::shell.Sset("noSetUpper", "1");
+  ReduceGraph R(g);
+  R.resetLower();
+  tesmo::BranchAndBound search;
+  EXPECT_EQ(search.run(R, "G", 1), tesmo::maxint);
+  EXPECT_EQ(R.upperValue, tesmo::maxint);
+  EXPECT_EQ(R.lowerValue, 0);
+  EXPECT_FALSE(R.upperOk);
+}
+
+TEST(BranchAndBound, LogsEveryStepWithItsLabel) {
+  const tesmo::Graph g = hardGrid();
+  tesmotest::LogCapture capture(2);
+  tesmo::shell.Sset("Reduction", "v");
+  tesmo::shell.Sset("exactMstMax", "0");
+  solve(g);
+  const std::string log = capture.text();
+  for (const char* piece : {"step: 1, stack: 0   first lower: 0, current lower: ", "graph: 'G';  size: |V|=",
+                            "Branching with ", "graph: 'G+", "\nbranching: new upper bound:",
+                            "\nbranching finished: step: "})
+    EXPECT_NE(log.find(piece), std::string::npos) << piece;
+}
+
+TEST(BranchAndBound, LabelsStopGrowingNearTheirLimit) {
+  struct Case {
+    std::size_t before;
+    int vertex;
+    std::size_t after;
+  };
+  for (const Case c : {Case{0, 12, 3}, Case{94, 7, 96}, Case{94, 123456, 99}, Case{95, 7, 95}, Case{99, 1, 99}}) {
+    std::string label(c.before, 'G');
+    tesmo::BranchAndBound::extendLabel(label, '+', c.vertex);
+    EXPECT_EQ(label.size(), c.after) << c.before << " " << c.vertex;
+  }
+}
+
+TEST(BranchAndBoundDeath, AnUnsetScriptIsAFailedCheck) {
+  const tesmo::Graph g = makeGraph(3, {{1, 2, 1}, {2, 3, 1}}, {1, 3});
+  EXPECT_EXIT(
+      {
+        tesmotest::LogCapture capture(0);
+        ReduceGraph R(g);
+        R.resetLower();
+        tesmo::branching(R, tesmo::maxint);
+      },
+      testing::ExitedWithCode(1), "");  // the warning line goes to standard output
+}
+
+}  // namespace
