@@ -2,6 +2,7 @@
 // on the command line, checks the tree edge by edge against the instance and prints its figures.
 
 #include "AlgorithmTable.h"
+#include "Exact.h"
 #include "Graph.h"
 #include "LogStream.h"
 #include "ProgramDefaults.h"
@@ -100,8 +101,11 @@ int main(int argc, char** argv) {
   const std::int64_t value = checkedCost(input, solutionList);
   const bool valid = value >= 0 && (input.R <= 1 || solutionList[0] > 0 || input.E == 0);
   const bool exactRun = algorithm == "exact";
-  const std::int64_t lower = exactRun ? value : (reduced ? outcome.lower : 0);
-  const bool proven = valid && (exactRun || (reduced && outcome.finished == 1 && outcome.upper == value));
+  // An exact run proves its tree only when its lower bound met the value (not on a time-out).
+  const ExactOutcome& exactResult = lastExactOutcome();
+  const std::int64_t lower = exactRun ? exactResult.lower : (reduced ? outcome.lower : 0);
+  const bool proven = valid && (exactRun ? exactResult.lower == value && exactResult.upper == value
+                                         : reduced && outcome.finished == 1 && outcome.upper == value);
 
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);

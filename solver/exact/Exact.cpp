@@ -44,7 +44,11 @@ namespace {
 std::vector<std::unique_ptr<Branching>> searches;
 std::size_t depth = 0;
 
+ExactOutcome exactOutcome;
+
 }  // namespace
+
+const ExactOutcome& lastExactOutcome() { return exactOutcome; }
 
 int branching(ReduceGraph& R, int verbosity) {
   if (searches.size() <= depth) searches.push_back(std::make_unique<Branching>());
@@ -70,6 +74,7 @@ void exact() {
   verbose = shell.Iget("rVerbose", 1);
   branching(R, maxint);
   log(1) << "final Lower: " << R.lowerValue << " / upper: " << R.upperValue << std::endl;
+  exactOutcome = {R.lowerValue, R.upperValue};
   if (!R.upperOk) {
     log(1) << "no tree found" << std::endl;
     solutionList.assign(1, 0);

@@ -24,4 +24,12 @@ int branching(ReduceGraph& R, int verbosity);
 // arc numbers of currentGraph.
 void exact();
 
+// The bounds the last run of exact() ended with (contractCost included): the tree's value is
+// proven optimal only when lower equals upper; a time-out leaves lower below it.
+struct ExactOutcome {
+  long long lower = 0;
+  long long upper = 0;
+};
+const ExactOutcome& lastExactOutcome();
+
 }  // namespace tesmo
