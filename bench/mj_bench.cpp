@@ -1,6 +1,6 @@
 // Runs the median-joining calculation on one data file and prints its figures.
 //   mj_bench <data file: .rdf .ami .rmf .sco .phy .nex .tor .ych> [epsilon] [--amino] [--square]
-//            [--fhp] [--reference] [--portable] [--trace] [--out file.out]
+//            [--fhp] [--reference] [--portable] [--tree] [--trace] [--out file.out]
 // The last line holds wall time, peak memory, sequences, median vectors, links and the total link
 // length as key=value pairs.
 
@@ -88,13 +88,13 @@ int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr,
                  "usage: mj_bench <data file> [epsilon] [--amino] [--square] [--fhp] [--reference] "
-                 "[--portable] [--trace] [--out file]\n");
+                 "[--portable] [--tree] [--trace] [--out file]\n");
     return 2;
   }
   const std::string file = argv[1];
   TMJOptions options;
   std::string outName;
-  bool reference = false, portable = false, trace = false;
+  bool reference = false, portable = false, trace = false, tree = false;
   for (int k = 2; k < argc; ++k) {
     const std::string a = argv[k];
     if (a == "--amino") options.AminoAcids = true;
@@ -102,6 +102,7 @@ int main(int argc, char** argv) {
     else if (a == "--fhp") options.Criterion = TMJCriterion::GreedyFHP;
     else if (a == "--reference") reference = true;
     else if (a == "--portable") portable = true;
+    else if (a == "--tree") tree = true;
     else if (a == "--trace") trace = true;
     else if (a == "--out" && k + 1 < argc) outName = argv[++k];
     else {
@@ -125,6 +126,7 @@ int main(int argc, char** argv) {
   TMJCalculation calc(data, options, trace ? &tracer : nullptr);
   calc.UseReferenceRounds(reference);
   calc.UsePortablePopcount(portable);
+  calc.UsePairsByTree(tree);
   const bool calculated = calc.Calculate();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -195,16 +195,23 @@ void TMJCalculation::StartRounds() {
     cache_.Build(n_, [this](int i, int j) { return codes_.Distance(i, j); });
   links_.clear();
   pairKeys_.Invalidate();
+  pairsByTree_ = treeFromStart_;
   InvalidateFeasible();
 }
 
 int TMJCalculation::SpanningBottleneck(const std::vector<int>& active, TMJLinkGauge* gauge) const {
-  // Prim's algorithm over all pairs: the largest link of a minimum spanning tree. Narrow rows
-  // give their distance faster than the triangle read across its rows.
+  return SpanningTree(active, gauge, nullptr, nullptr);
+}
+
+int TMJCalculation::SpanningTree(const std::vector<int>& active, TMJLinkGauge* gauge,
+                                 std::vector<int>* parent, std::vector<int>* length) const {
+  // Prim's algorithm over all pairs. Narrow rows give their distance faster than the triangle
+  // read across its rows.
   const bool planes = codes_.Stride() <= 64;
   int spanMax = 0;
   const std::size_t m = active.size();
   std::vector<int> best(m, INT_MAX);
+  std::vector<int> from(parent ? m : 0, -1);
   std::vector<uint8_t> inTree(m, 0);
   if (m > 0) best[0] = 0;
   if (gauge) gauge->Stage(static_cast<double>(m), 0, 20);
@@ -214,14 +221,92 @@ int TMJCalculation::SpanningBottleneck(const std::vector<int>& active, TMJLinkGa
       if (!inTree[k] && (u == m || best[k] < best[u])) u = k;
     inTree[u] = 1;
     spanMax = std::max(spanMax, best[u]);
-    for (std::size_t k = 0; k < m; ++k)
-      if (!inTree[k])
-        best[k] = std::min(best[k], planes ? codes_.Distance(active[u], active[k])
-                                           : MJDistance(active[u], active[k]));
+    for (std::size_t k = 0; k < m; ++k) {
+      if (inTree[k]) continue;
+      const int d = planes ? codes_.Distance(active[u], active[k]) : MJDistance(active[u], active[k]);
+      if (d < best[k]) {
+        best[k] = d;
+        if (parent) from[k] = static_cast<int>(u);
+      }
+    }
     if (observer_ && step % 256 == 0) observer_->KeepAlive();
     if (gauge && step % 64 == 0) gauge->Move(static_cast<double>(step));
   }
+  if (parent) {
+    *parent = std::move(from);
+    if (length) {
+      length->assign(m, 0);
+      for (std::size_t k = 0; k < m; ++k)
+        if ((*parent)[k] >= 0) (*length)[k] = best[k];
+    }
+  }
   return spanMax;
+}
+
+void TMJCalculation::CollectFeasibleByTree(const std::vector<int>& active,
+                                           const std::vector<uint8_t>& flags, TMJLinkGauge* gauge) {
+  std::vector<int> parent, length;
+  const int spanMax = SpanningTree(active, gauge, &parent, &length);
+  const int64_t limit =
+      epsilon_ + std::min<int64_t>(linkCap_, std::max<int64_t>(spanMax, minimumWeight_));
+  // The tree as adjacency lists over indices into `active`.
+  const std::size_t m = active.size();
+  std::vector<int> start(m + 1, 0), next(m > 0 ? 2 * (m - 1) : 0), weight(next.size());
+  for (std::size_t k = 0; k < m; ++k)
+    if (parent[k] >= 0) {
+      ++start[k + 1];
+      ++start[static_cast<std::size_t>(parent[k]) + 1];
+    }
+  for (std::size_t k = 0; k < m; ++k) start[k + 1] += start[k];
+  std::vector<int> fill(start.begin(), start.end() - 1);
+  for (std::size_t k = 0; k < m; ++k)
+    if (parent[k] >= 0) {
+      const auto p = static_cast<std::size_t>(parent[k]);
+      next[static_cast<std::size_t>(fill[k])] = static_cast<int>(p);
+      weight[static_cast<std::size_t>(fill[k]++)] = length[k];
+      next[static_cast<std::size_t>(fill[p])] = static_cast<int>(k);
+      weight[static_cast<std::size_t>(fill[p]++)] = length[k];
+    }
+  // Per tested sequence, the largest tree link on the path to every other one (a walk from it).
+  std::vector<int> widest(m, 0), stack;
+  std::vector<std::size_t> seenAt(m, m);
+  stack.reserve(m);
+  if (gauge) gauge->Stage(static_cast<double>(m), 20, 100);
+  for (std::size_t a = 0; a < m; ++a) {
+    const int i = active[a];
+    if (!(flags[static_cast<std::size_t>(i)] & TMJPairKeys::Tested)) continue;
+    if (observer_ && a % 64 == 0) observer_->KeepAlive();
+    if (gauge && a % 64 == 0) gauge->Move(static_cast<double>(a));
+    widest[a] = 0;
+    seenAt[a] = a;
+    stack.assign(1, static_cast<int>(a));
+    while (!stack.empty()) {
+      const auto u = static_cast<std::size_t>(stack.back());
+      stack.pop_back();
+      for (int e = start[u]; e < start[u + 1]; ++e) {
+        const auto v = static_cast<std::size_t>(next[static_cast<std::size_t>(e)]);
+        if (seenAt[v] == a) continue;
+        seenAt[v] = a;
+        widest[v] = std::max(widest[u], weight[static_cast<std::size_t>(e)]);
+        stack.push_back(static_cast<int>(v));
+      }
+    }
+    // `active` is ascending, so the pairs come out in (i, j) order.
+    for (std::size_t b = a + 1; b < m; ++b) {
+      const int j = active[b];
+      if (!(flags[static_cast<std::size_t>(j)] & TMJPairKeys::Tested)) continue;
+      const int d = MJDistance(i, j);
+      if (d > limit) continue;
+      const int t = d - epsilon_;
+      if (t <= minimumWeight_ || widest[b] >= t) {
+        feasible_.emplace_back(i, j);
+        if (gauge) gauge->PairFeasible(j);
+      }
+    }
+  }
+  feasibleValid_ = true;
+  feasibleEpsilon_ = epsilon_;
+  feasibleCap_ = linkCap_;
 }
 
 void TMJCalculation::CollectFeasible(const std::vector<uint64_t>& keys, int64_t limit,
@@ -303,6 +388,10 @@ const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs(TMJLinkGau
     CollectFeasible(all.Keys(), limit, gauge);
     return feasible_;
   }
+  if (pairsByTree_) {
+    CollectFeasibleByTree(active, flags, gauge);
+    return feasible_;
+  }
   // The kept pairs answer when they cover the limit: the spanning tree's largest link is where
   // joining the kept links in order of distance first connects every active sequence.
   bool rebuild = !pairKeys_.Valid() || pairKeys_.Count() != n_ || pairKeys_.Flags() != flags;
@@ -326,7 +415,10 @@ const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs(TMJLinkGau
   }
   CollectFeasible(pairKeys_.Keys(), limit, gauge);
   // So many pairs within reach are not worth their memory from round to round.
-  if (pairKeys_.Keys().size() > MaxKeptPairs) pairKeys_.Invalidate();
+  if (pairKeys_.Keys().size() > MaxKeptPairs) {
+    pairKeys_.Invalidate();
+    pairsByTree_ = true;
+  }
   return feasible_;
 }
 

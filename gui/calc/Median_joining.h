@@ -108,6 +108,9 @@ public:
   void UseReferenceRounds(bool on) { reference_ = on; }
   // The portable popcount instead of the processor's (for tests and comparison runs).
   void UsePortablePopcount(bool on) { portablePopcount_ = on; }
+  // The feasibility test from the spanning tree from the first round on, instead of only once the
+  // pairs within reach are too many to keep (for tests and comparison runs).
+  void UsePairsByTree(bool on) { treeFromStart_ = on; }
 
 private:
   int CapAtLeast(int value) const;
@@ -117,6 +120,16 @@ private:
   // `gauge` follows the work when the pairs have to be found anew.
   const std::vector<std::pair<int, int>>& FeasiblePairs(TMJLinkGauge* gauge = nullptr);
   int SpanningBottleneck(const std::vector<int>& active, TMJLinkGauge* gauge) const;
+  // Prim's tree over the active sequences; parent (an index into `active`, -1 at the start) and
+  // the length of the link to it per sequence when asked for. Returns the tree's largest link.
+  int SpanningTree(const std::vector<int>& active, TMJLinkGauge* gauge, std::vector<int>* parent,
+                   std::vector<int>* length) const;
+  // The feasible pairs into feasible_ from a minimum spanning tree instead of sorted pairs: two
+  // sequences are joined by steps shorter than t exactly when the tree's largest link between
+  // them is shorter than t. Memory linear in the sequences, for rounds whose pairs within reach
+  // are too many to keep.
+  void CollectFeasibleByTree(const std::vector<int>& active, const std::vector<uint8_t>& flags,
+                             TMJLinkGauge* gauge);
   // The largest link of a minimum spanning tree of the active sequences from the kept pairs; -1
   // when they do not connect them all.
   int64_t KeptBottleneck(std::size_t activeCount);
@@ -161,5 +174,8 @@ private:
   TMJPairKeys pairKeys_;
   std::vector<std::pair<int, int>> feasible_;
   bool feasibleValid_ = false;
+  // Set once the pairs within reach outgrew what is kept: the rounds then use the tree.
+  bool pairsByTree_ = false;
+  bool treeFromStart_ = false;
   int feasibleEpsilon_ = -1, feasibleCap_ = -1;
 };

@@ -56,7 +56,7 @@ struct RunResult {
   int medians = 0;
 };
 
-RunResult Calculate(const PathCase& c, bool reference, bool portable) {
+RunResult Calculate(const PathCase& c, bool reference, bool portable, bool byTree = false) {
   Trdf_DataSet d = c.make();
   TMJOptions o;
   o.Epsilon = c.epsilon;
@@ -68,6 +68,7 @@ RunResult Calculate(const PathCase& c, bool reference, bool portable) {
   TMJCalculation calc(d, o);
   calc.UseReferenceRounds(reference);
   calc.UsePortablePopcount(portable);
+  calc.UsePairsByTree(byTree);
   RunResult r;
   if (!calc.Calculate()) return r;
   r.out = MJOutText(calc, "set.rdf");
@@ -144,6 +145,8 @@ TEST_P(MJRoundPaths, IncrementalRoundsGiveTheSameOutFileAsTheReference) {
   EXPECT_EQ(planes.out, reference.out);
   // The portable popcount gives the same network as the processor's.
   EXPECT_EQ(Calculate(GetParam(), false, true).out, reference.out);
+  // So does the feasibility test from the spanning tree (taken when the pairs are too many).
+  EXPECT_EQ(Calculate(GetParam(), false, false, true).out, reference.out);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, MJRoundPaths, ::testing::ValuesIn(PathCases()),
@@ -175,6 +178,7 @@ TEST_P(MJRoundPathsShared, IncrementalRoundsGiveTheSameOutFileAsTheReference) {
   const RunResult reference = Calculate(pc, true, false);
   ASSERT_FALSE(reference.out.empty());
   EXPECT_EQ(Calculate(pc, false, false).out, reference.out);
+  EXPECT_EQ(Calculate(pc, false, false, true).out, reference.out);
 }
 
 INSTANTIATE_TEST_SUITE_P(RealData, MJRoundPathsShared,
