@@ -234,7 +234,7 @@ void ReducedCostProbing::runAscents(bool& boundsMet) {
   for (int s = 1; s <= 2 * R_.E; ++s)
     if (bothExcluded[s])
       for (Root& row : roots_) row.rc[s] = unusable;
-  runTimer.printTime(3);
+  runTimer.printProgress(3);
 }
 
 void ReducedCostProbing::buildNeighbourLists(int acceptLimit, int emptyLevel) {
@@ -243,7 +243,7 @@ void ReducedCostProbing::buildNeighbourLists(int acceptLimit, int emptyLevel) {
   listVertex_.clear();
   listDistance_.clear();
   if (noMst_) {
-    runTimer.printTime(3);
+    runTimer.printProgress(3);
     return;
   }
   log(3) << "Computing distances...\n";
@@ -294,7 +294,7 @@ void ReducedCostProbing::buildNeighbourLists(int acceptLimit, int emptyLevel) {
     }
   }
   listStart_[V + 1] = static_cast<int>(listVertex_.size());
-  runTimer.printTime(3);
+  runTimer.printProgress(3);
 }
 
 int ReducedCostProbing::listDistance(int a, int b) const {
@@ -743,7 +743,7 @@ int ReducedCostProbing::probePiece(IntArray& reducedCost, const IntArray& distFr
   log(3) << "new  edges: " << newEdges_ << "\n";
   log(4) << evaluations_[0] << " " << evaluations_[1] << " " << evaluations_[2] << " " << evaluations_[3] << " "
          << evaluations_[4] << "\n";
-  runTimer.printTime(3);
+  runTimer.printProgress(3);
   log(4) << "\n";
   return replaced_;
 }
