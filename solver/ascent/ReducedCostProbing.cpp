@@ -37,6 +37,17 @@ int pairCacheBitsFor(int vertices) {
   return bits;
 }
 
+// Moves positions[base, base + size) to the next size-subset of 0..n-1 in lexicographic order;
+// false after the last one.
+bool nextSubset(std::vector<int>& positions, std::size_t base, int size, int n) {
+  int i = size - 1;
+  while (i >= 0 && positions[base + i] == n - size + i) --i;
+  if (i < 0) return false;
+  ++positions[base + i];
+  for (int j = i + 1; j < size; ++j) positions[base + j] = positions[base + j - 1] + 1;
+  return true;
+}
+
 struct TreeLeaf {
   int vertex;
   int slot;    // from its parent
@@ -510,14 +521,7 @@ bool ReducedCostProbing::allExpansionsExcluded(int depth, int leafIndex) {
         chosen.resize(base);
         return false;
       }
-      int i = size - 1;
-      while (i >= 0 && chosen[base + i] == C - size + i) --i;
-      if (i < 0) {
-        more = false;
-      } else {
-        ++chosen[base + i];
-        for (int j = i + 1; j < size; ++j) chosen[base + j] = chosen[base + j - 1] + 1;
-      }
+      more = nextSubset(chosen, base, size, C);
     }
     chosen.resize(base);
   }
@@ -666,14 +670,7 @@ void ReducedCostProbing::probeVertices(const int* pieceFlags) {
           for (const TreeLeaf& y : star.leaves) ++treeMark_[y.vertex];
           if (!starExcluded()) replaceable = false;
           for (const TreeLeaf& y : star.leaves) --treeMark_[y.vertex];
-          int i = k - 1;
-          while (i >= 0 && subset_[i] == C - k + i) --i;
-          if (i < 0) {
-            more = false;
-          } else {
-            ++subset_[i];
-            for (int j = i + 1; j < k; ++j) subset_[j] = subset_[j - 1] + 1;
-          }
+          more = nextSubset(subset_, 0, k, C);
         }
         previousPassed = passedAtSize_;
       }
