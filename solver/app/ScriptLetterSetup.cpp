@@ -4,6 +4,7 @@
 #include "DistanceRankedPruning.h"
 #include "Exact.h"
 #include "Prune1.h"
+#include "ReducedCostProbing.h"
 #include "ScriptLetters.h"
 #include "Shell.h"
 
@@ -15,6 +16,7 @@ namespace tesmo {
 void registerScriptLetters() {
   registerReduceLetters();
   registerAscentLetters();
+  registerProbeLetters();
   setPruneBranching(branching);
   ScriptLetters::registerLetter('X', "branching(&R)", [](ReduceGraph& R) { branching(R, maxint); });
   // The combination of trees in setUpper: branch and bound with option exactCombine, else prune1.

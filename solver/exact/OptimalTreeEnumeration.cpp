@@ -5,6 +5,7 @@
 #include "LogStream.h"
 #include "Shell.h"
 #include "SolutionHash.h"
+#include "TriangleTests.h"
 
 #include <algorithm>
 #include <vector>
@@ -215,6 +216,8 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
   deleteMarkedEdges(R, mark);
   const int liveVertices = R.Vanz;
   if (pruneEquivalent) R.removeVertices();
+  // Only strictly cheaper detours delete an edge here, so every optimal tree survives.
+  triangle2(R, true);
 
   scaleCosts(R, scale, false);
   R.lowerValue = R.upperValue = static_cast<int>(val);
