@@ -1,0 +1,182 @@
+// The separator decompositions C, Q and P and their case framework: the oracle over instances
+// with separators of two to four terminals, the choice of bottle edges of the fifteen cases, and
+// the rule that an instance without a counted case stays as it is.
+
+#include "ExactDefaults.h"
+#include "InstanceBuilders.h"
+#include "InstanceGenerators.h"
+#include "LogCapture.h"
+#include "ReduceGraph.h"
+#include "SafetyTest.h"
+#include "ScriptLetterSetup.h"
+#include "SeparatorCases.h"
+#include "SeparatorDecompositions.h"
+#include "Shell.h"
+#include "SmallSide.h"
+#include "TriCon.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace tesmotest;
+using decomposetest::exactDefaults;
+using tesmo::ReduceGraph;
+
+namespace {
+
+class Letters : public testing::Environment {
+  void SetUp() override { tesmo::registerScriptLetters(); }
+};
+const auto* const letters = testing::AddGlobalTestEnvironment(new Letters);
+
+struct LetterCase {
+  const char* name;
+  void (*method)(ReduceGraph&);
+  std::vector<int> separatorSizes;
+  std::vector<std::string> settings;
+};
+
+class SeparatorLetter : public testing::TestWithParam<LetterCase> {};
+
+TEST_P(SeparatorLetter, KeepsTheOptimumAndShrinksSeparatedInstances) {
+  const LetterCase& c = GetParam();
+  std::vector<steinertest::GeneratedInstance> instances;
+  for (int k : c.separatorSizes)
+    for (unsigned seed = 1; seed <= 40; ++seed) instances.push_back(steinertest::separatedInstance(seed * 7 + k, k));
+  LogCapture capture(0);
+  exactDefaults(c.settings);
+  int shrunk = 0;
+  const auto failures = steinertest::checkSafetyOn(
+      [&](ReduceGraph& R) {
+        const int before = R.Eanz;
+        c.method(R);
+        if (R.Eanz < before) ++shrunk;
+      },
+      instances);
+  EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
+  EXPECT_GT(shrunk, static_cast<int>(instances.size()) / 4) << "of " << instances.size();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Letters, SeparatorLetter,
+    testing::Values(LetterCase{"twoTerminals", tesmo::triCon, {2}, {"minReqs=3"}},
+                    LetterCase{"threeTerminals", tesmo::quadroCon, {3}, {"minReqs=4"}},
+                    LetterCase{"upToFour", tesmo::pentaCon, {2, 3, 4}, {"minReqs=3", "maxSize=60"}}),
+    [](const testing::TestParamInfo<LetterCase>& info) { return std::string(info.param.name); });
+
+TEST(SeparatorLetter, KeepTheOptimumOnTheStandardMix) {
+  LogCapture capture(0);
+  exactDefaults({"minReqs=3"});
+  for (auto method : {tesmo::triCon, tesmo::quadroCon, tesmo::pentaCon}) {
+    const auto failures = steinertest::checkSafety(method, {.instances = 120});
+    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
+  }
+}
+
+TEST(SeparatorLetter, LeavingQuadroConOnAnInstanceWithTwoRecordedBlocks) {
+  const tesmo::Graph g = makeGraph(5, {{1, 2, 1}, {2, 3, 1}, {1, 3, 5}, {3, 4, 2}, {4, 5, 2}, {3, 5, 1}}, {1, 5});
+  ReduceGraph R(g);
+  LogCapture capture(3);
+  exactDefaults();
+  tesmo::quadroCon(R);
+  EXPECT_NE(capture.text().find("graph not biconnected! leaving quadroCon"), std::string::npos);
+  EXPECT_EQ(R.Eanz, 6);
+}
+
+TEST(CaseFramework, WithoutACountedCaseNothingChanges) {
+  const auto generated = steinertest::separatedInstance(3, 2);
+  ReduceGraph R(generated.graph);
+  LogCapture capture(3);
+  exactDefaults();
+  tesmo::SmallSide side(R);
+  const int separator[] = {1, 2};
+  ASSERT_TRUE(side.find(R, separator, {R.V / 2, 3, 0}));
+  tesmo::IntArray map(static_cast<std::size_t>(R.V) + 1, 0);
+  map[0] = R.V;
+  for (int v = 1; v <= R.V; ++v) map[v] = v;
+  const int before = R.Eanz;
+  {
+    tesmo::SeparatorCases cases(R, side.head(), side.next(), separator, map,
+                                tesmo::SeparatorCases::TerminalOrder::Ascending);
+    cases.computeOutside();
+    EXPECT_EQ(cases.apply(2, 2), 0);  // both cases ruled out
+  }
+  EXPECT_EQ(R.Eanz, before);
+  EXPECT_NE(capture.text().find("deleted edges: 0, contracted: 0"), std::string::npos);
+}
+
+TEST(CaseFramework, SmallSideIsTheFirstAcceptableComponent) {
+  // Separator {1, 2}; component A = {3, 4} (terminal 4), component B = {5..10} (terminals 6, 8).
+  std::vector<Edge> edges{{1, 3, 1}, {3, 4, 1}, {4, 2, 1}, {1, 5, 1}, {2, 10, 1}};
+  for (int v = 5; v < 10; ++v) edges.push_back({v, v + 1, 1});
+  const tesmo::Graph g = makeGraph(10, edges, {1, 2, 4, 6, 8});
+  ReduceGraph R(g);
+  tesmo::SmallSide side(R);
+  const int separator[] = {1, 2};
+  ASSERT_TRUE(side.find(R, separator, {10, 3, 0}));
+  EXPECT_EQ(side.start(), 3);
+  int chained = 0;
+  for (int s = side.head(); s != 0; s = side.next()[s]) ++chained;
+  EXPECT_EQ(chained, 3);
+  EXPECT_FALSE(side.find(R, separator, {10, 4, 0}));  // B has 4 terminals but 8 vertices > Vanz/2
+  EXPECT_FALSE(side.find(R, separator, {10, 3, 4}));  // A reaches 4 vertices: not below 4
+  const int notATerminal[] = {1, 3};
+  EXPECT_FALSE(side.find(R, notATerminal, {10, 2, 0}));
+}
+
+TEST(SmallMst, PrimOverTheListedItems) {
+  const int d[5][5] = {{0}, {0, 0, 4, 1, 9}, {0, 4, 0, 2, 9}, {0, 1, 2, 0, 9}, {0, 9, 9, 9, 0}};
+  int parent[5];
+  const int single[] = {3};
+  EXPECT_EQ(tesmo::smallMstValue(single, parent, d), 0);
+  EXPECT_EQ(parent[3], 1);
+  const int three[] = {1, 2, 3};
+  EXPECT_EQ(tesmo::smallMstValue(three, parent, d), 3);
+  EXPECT_EQ(parent[3], 1);
+  EXPECT_EQ(parent[2], 3);
+  const int far[5][5] = {{0}, {0, 0, tesmo::maxint, tesmo::maxint, 0}, {0, tesmo::maxint, 0, tesmo::maxint, 0},
+                         {0, tesmo::maxint, tesmo::maxint, 0, 0}, {0}};
+  EXPECT_EQ(tesmo::smallMstValue(three, parent, far), tesmo::maxint);  // saturates, no overflow
+}
+
+// The fifteen cases of a four-terminal separator and their bottle edges, under one table of
+// outside distances: OUT(1,2)=1, OUT(1,3)=5, OUT(1,4)=2, OUT(2,3)=3, OUT(2,4)=7, OUT(3,4)=4.
+struct BottleCase {
+  int caseNumber;
+  std::vector<std::pair<int, int>> bottles;
+};
+
+class FifteenCases : public testing::TestWithParam<BottleCase> {};
+
+TEST_P(FifteenCases, BottleEdgesStandForTheOutsideConnections) {
+  const int out[5][5] = {{0}, {0, 0, 1, 5, 2}, {0, 1, 0, 3, 7}, {0, 5, 3, 0, 4}, {0, 2, 7, 4, 0}};
+  EXPECT_EQ(tesmo::pentaConBottles(GetParam().caseNumber, out), GetParam().bottles);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FifteenCases,
+    testing::Values(BottleCase{1, {}}, BottleCase{2, {{1, 2}}}, BottleCase{3, {{2, 3}}}, BottleCase{4, {{3, 4}}},
+                    BottleCase{5, {{1, 4}}}, BottleCase{6, {{1, 3}}}, BottleCase{7, {{2, 4}}},
+                    BottleCase{8, {{1, 4}, {2, 3}}}, BottleCase{9, {{1, 2}, {3, 4}}}, BottleCase{10, {{1, 3}, {2, 4}}},
+                    // {1,2,3}: 1+5, 1+3, 5+3 -> (1,2),(2,3)
+                    BottleCase{11, {{1, 2}, {2, 3}}},
+                    // {1,3,4}: 5+2, 5+4, 2+4 -> (1,4),(3,4)
+                    BottleCase{12, {{1, 4}, {3, 4}}},
+                    // {1,2,4}: 1+2, 1+7, 2+7 -> (1,2),(1,4)
+                    BottleCase{13, {{1, 2}, {1, 4}}},
+                    // {2,3,4}: 3+7, 3+4, 7+4 -> (2,3),(3,4)
+                    BottleCase{14, {{2, 3}, {3, 4}}},
+                    // spanning tree 1-2 (1), 1-4 (2), 2-3 (3)
+                    BottleCase{15, {{2, 1}, {3, 2}, {4, 1}}}),
+    [](const testing::TestParamInfo<BottleCase>& info) { return "case" + std::to_string(info.param.caseNumber); });
+
+TEST(FifteenCases, TiesKeepTheEarlierChoice) {
+  const int out[5][5] = {{0}, {0, 0, 2, 2, 2}, {0, 2, 0, 2, 2}, {0, 2, 2, 0, 2}, {0, 2, 2, 2, 0}};
+  EXPECT_EQ(tesmo::pentaConBottles(11, out), (std::vector<std::pair<int, int>>{{1, 2}, {1, 3}}));
+  EXPECT_EQ(tesmo::pentaConBottles(15, out), (std::vector<std::pair<int, int>>{{2, 1}, {3, 1}, {4, 1}}));
+}
+
+}  // namespace
