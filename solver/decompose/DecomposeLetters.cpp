@@ -1,6 +1,7 @@
 #include "DecomposeLetters.h"
 
 #include "BlockAnalyser.h"
+#include "Partition.h"
 #include "ScriptLetters.h"
 #include "SeparatorDecompositions.h"
 #include "TriCon.h"
@@ -12,6 +13,7 @@ void registerDecomposeLetters() {
   ScriptLetters::registerLetter('C', "triCon(&R)", triCon);
   ScriptLetters::registerLetter('Q', "quadroCon(&R)", quadroCon);
   ScriptLetters::registerLetter('P', "pentaCon(&R)", pentaCon);
+  ScriptLetters::registerLetter('N', "partition(&R)", partition);
 }
 
 }  // namespace tesmo

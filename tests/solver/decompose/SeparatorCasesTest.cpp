@@ -6,6 +6,7 @@
 #include "InstanceBuilders.h"
 #include "InstanceGenerators.h"
 #include "LogCapture.h"
+#include "Partition.h"
 #include "ReduceGraph.h"
 #include "SafetyTest.h"
 #include "ScriptLetterSetup.h"
@@ -37,6 +38,7 @@ struct LetterCase {
   void (*method)(ReduceGraph&);
   std::vector<int> separatorSizes;
   std::vector<std::string> settings;
+  std::vector<const char*> caseMessages;
 };
 
 class SeparatorLetter : public testing::TestWithParam<LetterCase> {};
@@ -46,7 +48,7 @@ TEST_P(SeparatorLetter, KeepsTheOptimumAndShrinksSeparatedInstances) {
   std::vector<steinertest::GeneratedInstance> instances;
   for (int k : c.separatorSizes)
     for (unsigned seed = 1; seed <= 40; ++seed) instances.push_back(steinertest::separatedInstance(seed * 7 + k, k));
-  LogCapture capture(0);
+  LogCapture capture(3);
   exactDefaults(c.settings);
   int shrunk = 0;
   const auto failures = steinertest::checkSafetyOn(
@@ -58,19 +60,25 @@ TEST_P(SeparatorLetter, KeepsTheOptimumAndShrinksSeparatedInstances) {
       instances);
   EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
   EXPECT_GT(shrunk, static_cast<int>(instances.size()) / 4) << "of " << instances.size();
+  // Every separator size reaches its case solver.
+  const std::string text = capture.text();
+  for (const char* solver : c.caseMessages) EXPECT_NE(text.find(solver), std::string::npos) << solver;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Letters, SeparatorLetter,
-    testing::Values(LetterCase{"twoTerminals", tesmo::triCon, {2}, {"minReqs=3"}},
-                    LetterCase{"threeTerminals", tesmo::quadroCon, {3}, {"minReqs=4"}},
-                    LetterCase{"upToFour", tesmo::pentaCon, {2, 3, 4}, {"minReqs=3", "maxSize=60"}}),
+    testing::Values(LetterCase{"twoTerminals", tesmo::triCon, {2}, {"minReqs=3"}, {"TRICON:  1", "TRICON: 2"}},
+                    LetterCase{"threeTerminals", tesmo::quadroCon, {3}, {"minReqs=4"},
+                               {"QUADROCON : 1", "QUADROCON : 5", "QUADROCON : 2"}},
+                    LetterCase{"upToFour", tesmo::pentaCon, {2, 3, 4}, {"minReqs=3", "maxSize=60"},
+                               {"TRICON:  1", "QUADROCON : 1", "PENTACON: 1", "PENTACON: 15", "PENTACON: 11"}},
+                    LetterCase{"partition", tesmo::partition, {2, 3, 4}, {"minReqs=3"}, {"BB: V", "size: |V|="}}),
     [](const testing::TestParamInfo<LetterCase>& info) { return std::string(info.param.name); });
 
 TEST(SeparatorLetter, KeepTheOptimumOnTheStandardMix) {
   LogCapture capture(0);
   exactDefaults({"minReqs=3"});
-  for (auto method : {tesmo::triCon, tesmo::quadroCon, tesmo::pentaCon}) {
+  for (auto method : {tesmo::triCon, tesmo::quadroCon, tesmo::pentaCon, tesmo::partition}) {
     const auto failures = steinertest::checkSafety(method, {.instances = 120});
     EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
   }
