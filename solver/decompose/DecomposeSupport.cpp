@@ -8,6 +8,8 @@
 #include "ScopedVerbosity.h"
 #include "Shell.h"
 
+#include <vector>
+
 namespace tesmo {
 
 int liveSlotBetween(const ReduceGraph& R, int u, int w) {
@@ -32,7 +34,31 @@ bool timeLimitReached() {
   return runTimer.elapsedTime() >= shell.Fget("R-maxSec", 1600000000.0);
 }
 
+namespace {
+
+// The piece's terminals are joined by its live edges.
+bool terminalsJoined(const ReduceGraph& piece) {
+  if (piece.R <= 1) return true;
+  std::vector<char> seen(static_cast<std::size_t>(piece.V) + 1, 0);
+  std::vector<int> stack{piece.terminals[1]};
+  seen[piece.terminals[1]] = 1;
+  while (!stack.empty()) {
+    const int v = stack.back();
+    stack.pop_back();
+    for (int s = piece.nextLiveSlot(v, 0); s != 0; s = piece.nextLiveSlot(v, s)) {
+      const int w = piece.arcs[s].head;
+      if (!seen[w]) seen[w] = 1, stack.push_back(w);
+    }
+  }
+  for (int k = 1; k <= piece.R; ++k)
+    if (!seen[piece.terminals[k]]) return false;
+  return true;
+}
+
+}  // namespace
+
 bool solvePiece(ReduceGraph& piece, const ReduceGraph& R, const char* checkText, int line) {
+  const bool joined = terminalsJoined(piece);
   displaySubproblem(1);
   {
     ScopedVerbosity scope;
@@ -44,6 +70,12 @@ bool solvePiece(ReduceGraph& piece, const ReduceGraph& R, const char* checkText,
   // A search stopped by the time limit proves nothing: the caller leaves R as it is.
   if (timeLimitReached()) {
     log(3) << "time limit reached in a piece: left unchanged\n";
+    return false;
+  }
+  // A piece whose terminals are joined has a tree: a search that found none went wrong on the
+  // way, and nothing may be concluded from it.
+  if (joined && !piece.upperOk) {
+    log(3) << "no tree found for a joined piece: left unchanged\n";
     return false;
   }
   exitWithWarning(checkText, line, "biCon", R.warningDump());

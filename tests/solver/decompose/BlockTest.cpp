@@ -8,7 +8,6 @@
 #include "LogCapture.h"
 #include "ReduceGraph.h"
 #include "SafetyTest.h"
-#include "ScriptLetterSetup.h"
 #include "Shell.h"
 #include "TriCon.h"
 
@@ -22,11 +21,6 @@ using decomposetest::exactDefaults;
 using tesmo::ReduceGraph;
 
 namespace {
-
-class Letters : public testing::Environment {
-  void SetUp() override { tesmo::registerScriptLetters(); }
-};
-const auto* const letters = testing::AddGlobalTestEnvironment(new Letters);
 
 int countOf(const std::string& text, const std::string& piece) {
   int n = 0;

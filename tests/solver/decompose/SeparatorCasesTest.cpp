@@ -9,7 +9,6 @@
 #include "Partition.h"
 #include "ReduceGraph.h"
 #include "SafetyTest.h"
-#include "ScriptLetterSetup.h"
 #include "SeparatorCases.h"
 #include "SeparatorDecompositions.h"
 #include "Shell.h"
@@ -27,11 +26,6 @@ using decomposetest::exactDefaults;
 using tesmo::ReduceGraph;
 
 namespace {
-
-class Letters : public testing::Environment {
-  void SetUp() override { tesmo::registerScriptLetters(); }
-};
-const auto* const letters = testing::AddGlobalTestEnvironment(new Letters);
 
 struct LetterCase {
   const char* name;
