@@ -58,11 +58,16 @@ bool terminalsJoined(const ReduceGraph& piece) {
 }  // namespace
 
 bool solvePiece(ReduceGraph& piece, const ReduceGraph& R, const char* checkText, int line) {
+  return solvePieceAt(piece, R, shell.Iget("quietComponents", 1) != 0 ? 0 : verbose, checkText, line, "biCon");
+}
+
+bool solvePieceAt(ReduceGraph& piece, const ReduceGraph& R, int verbosity, const char* checkText, int line,
+                  const char* module) {
   const bool joined = terminalsJoined(piece);
   displaySubproblem(1);
   {
     ScopedVerbosity scope;
-    if (shell.Iget("quietComponents", 1) != 0) verbose = 0;
+    verbose = verbosity;
     branching(piece, maxint);
   }
   displaySubproblem(0);
@@ -78,8 +83,9 @@ bool solvePiece(ReduceGraph& piece, const ReduceGraph& R, const char* checkText,
     log(3) << "no tree found for a joined piece: left unchanged\n";
     return false;
   }
-  exitWithWarning(checkText, line, "biCon", R.warningDump());
-  return piece.upperOk != 0;
+  exitWithWarning(checkText, line, module, R.warningDump());
+  // The run goes on (exitWarning 0): a tree that was not proven optimal still proves nothing.
+  return false;
 }
 
 }  // namespace tesmo

@@ -24,9 +24,13 @@ void contractPairs(ReduceGraph& R, const std::vector<std::pair<int, int>>& pairs
 bool timeLimitReached();
 
 // Solves a piece exactly with branching, quietly while option quietComponents (1) is set.
-// Returns true when the piece was solved to optimality with a tree; a piece cut short by the
-// time limit returns false, anything else fails the check named by checkText.
+// Returns true only when the piece was solved to optimality with a tree; a piece cut short by
+// the time limit returns false, anything else fails the check named by checkText (and returns
+// false when the run goes on).
 bool solvePiece(ReduceGraph& piece, const ReduceGraph& R, const char* checkText, int line);
+// The same at the given log verbosity, a failed check naming module.
+bool solvePieceAt(ReduceGraph& piece, const ReduceGraph& R, int verbosity, const char* checkText, int line,
+                  const char* module);
 
 // a + b, kept at maxint when either is maxint or the sum passes it.
 inline int saturatingSum(int a, int b) {

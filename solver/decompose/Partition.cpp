@@ -3,13 +3,10 @@
 #include "AscentEngine.h"
 #include "Check.h"
 #include "DecomposeSupport.h"
-#include "DisplayHooks.h"
 #include "EdgeDeletion.h"
-#include "Exact.h"
 #include "Heap.h"
 #include "IntMatrix.h"
 #include "LogStream.h"
-#include "ScopedVerbosity.h"
 #include "SeparatorSearch.h"
 #include "Shell.h"
 #include "SmallSide.h"
@@ -206,22 +203,12 @@ bool SideReduction::run(Counts& counts, IntArray& newNumber, bool& contractedAny
   log(3) << "BB: V" << upper.Vanz << ", E" << upper.Eanz << ", |R|=" << upper.R << "\n";
   upper.clearUpper();
   upper.lowerValue = 0;
-  auto solve = [&](ReduceGraph& B) {
-    displaySubproblem(1);
-    int value;
-    {
-      ScopedVerbosity scope(2);
-      value = branching(B, maxint);
-    }
-    displaySubproblem(0);
-    return value;
+  // Both side instances are solved at verbosity 2; an unfinished solve leaves R as it is.
+  auto solve = [&](ReduceGraph& B, int line) {
+    return solvePieceAt(B, R_, 2, "!BB.upperOpt || !BB.upperOk", line, "partition");
   };
-  const int cUpper = solve(upper);
-  if (upper.upperOpt <= 0 || !upper.upperOk) {
-    if (timeLimitReached()) return false;
-    exitWithWarning("!BB.upperOpt || !BB.upperOk", __LINE__, "partition", R_.warningDump());
-    return false;
-  }
+  if (!solve(upper, __LINE__)) return false;
+  const int cUpper = upper.upperValue;
   const IntArray upperTree(solutionList.begin(), solutionList.begin() + solutionList[0] + 1);
   bool artificialUsed = false;
   std::vector<char> inUpper(static_cast<std::size_t>(R_.IDcount) + 1, 0);
@@ -299,12 +286,8 @@ bool SideReduction::run(Counts& counts, IntArray& newNumber, bool& contractedAny
   for (int i = 0; i < 5; ++i) log(3) << "************************************\n";
   lowerInstance.clearUpper();
   lowerInstance.lowerValue = 0;
-  const int cLower = solve(lowerInstance);
-  if (lowerInstance.upperOpt <= 0 || !lowerInstance.upperOk) {
-    if (timeLimitReached()) return false;
-    exitWithWarning("!BB.upperOpt || !BB.upperOk", __LINE__, "partition", R_.warningDump());
-    return false;
-  }
+  if (!solve(lowerInstance, __LINE__)) return false;
+  const int cLower = lowerInstance.upperValue;
   lowerInstance.clearUpper();
   lowerInstance.lowerValue = 0;
   if (artificialUsed) equality_ = 0;
