@@ -35,7 +35,24 @@ struct LetterCase {
   std::vector<int> separatorSizes;
   std::vector<std::string> settings;
   std::vector<const char*> caseMessages;
+  const char* report;  // the line that counts the letter's own deletions and contractions
+  int changedShare = 8;  // at least one instance in this many changes by the letter's own work
 };
+
+// The number of report lines (from their start to the line end) that name a non-zero count.
+int changingReports(const std::string& text, const std::string& report) {
+  int n = 0;
+  for (std::size_t p = text.find(report); p != std::string::npos; p = text.find(report, p + 1)) {
+    const std::size_t end = text.find('\n', p);
+    const std::string line = text.substr(p + report.size(), end == std::string::npos ? std::string::npos : end - p - report.size());
+    for (std::size_t i = 0; i < line.size(); ++i)
+      if (line[i] >= '1' && line[i] <= '9' && (i == 0 || line[i - 1] < '0' || line[i - 1] > '9')) {
+        ++n;
+        break;
+      }
+  }
+  return n;
+}
 
 class SeparatorLetter : public testing::TestWithParam<LetterCase> {};
 
@@ -59,16 +76,23 @@ TEST_P(SeparatorLetter, KeepsTheOptimumAndShrinksSeparatedInstances) {
   // Every separator size reaches its case solver.
   const std::string text = capture.text();
   for (const char* solver : c.caseMessages) EXPECT_NE(text.find(solver), std::string::npos) << solver;
+  // The letter's own work, not only the degree tests that may follow it, changed instances.
+  EXPECT_GT(changingReports(text, c.report), static_cast<int>(instances.size()) / c.changedShare) << c.report;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Letters, SeparatorLetter,
-    testing::Values(LetterCase{"twoTerminals", tesmo::triCon, {2}, {"minReqs=3"}, {"TRICON:  1", "TRICON: 2"}},
+    testing::Values(LetterCase{"twoTerminals", tesmo::triCon, {2}, {"minReqs=3"}, {"TRICON:  1", "TRICON: 2"},
+                               "deleted edges: "},
                     LetterCase{"threeTerminals", tesmo::quadroCon, {3}, {"minReqs=4"},
-                               {"QUADROCON : 1", "QUADROCON : 5", "QUADROCON : 2"}},
+                               {"QUADROCON : 1", "QUADROCON : 5", "QUADROCON : 2"}, "deleted edges: "},
                     LetterCase{"upToFour", tesmo::pentaCon, {2, 3, 4}, {"minReqs=3", "maxSize=60"},
-                               {"TRICON:  1", "QUADROCON : 1", "PENTACON: 1", "PENTACON: 15", "PENTACON: 11"}},
-                    LetterCase{"partition", tesmo::partition, {2, 3, 4}, {"minReqs=3"}, {"BB: V", "size: |V|="}}),
+                               {"TRICON:  1", "QUADROCON : 1", "PENTACON: 1", "PENTACON: 15", "PENTACON: 11"},
+                               "deleted edges: "},
+                    LetterCase{"partition", tesmo::partition, {2, 3, 4}, {"minReqs=3"}, {"BB: V", "size: |V|="},
+                               "deleted vertices: "},
+                    LetterCase{"partitionContracting", tesmo::partition, {2, 3, 4}, {"minReqs=3"},
+                               {"= cLower: contracted."}, "contracted edges: ", 16}),
     [](const testing::TestParamInfo<LetterCase>& info) { return std::string(info.param.name); });
 
 // Every letter of this folder, run as a script letter, through the kit's safety test; minReqs
