@@ -1,6 +1,7 @@
 // The block decomposition (letter b) and the block search it rests on: hand-made block
 // structures, the oracle over instances with articulation vertices, and long paths.
 
+#include "AlgorithmTable.h"
 #include "BlockAnalyser.h"
 #include "ExactDefaults.h"
 #include "InstanceBuilders.h"
@@ -190,6 +191,28 @@ TEST(BlockDecomposition, LongPathsRunWithoutDeepRecursion) {
     tesmo::shell.setAssignment("maxSeparators=3");
     tesmo::triCon(C);
     EXPECT_LE(C.Eanz, n - (closed ? 0 : 1));
+  }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(BlockAlgorithm, SearchesTheCurrentGraphAndChangesNothing) {
+  // Two blocks joined at vertex 3, and a path with one terminal: the entry only searches.
+  const tesmo::Graph blocks = makeGraph(5, {{1, 2, 1}, {2, 3, 1}, {1, 3, 5}, {3, 4, 2}, {4, 5, 2}, {3, 5, 1}}, {1, 5});
+  for (const tesmo::Graph& original : {blocks, makeGraph(3, {{1, 2, 4}, {2, 3, 4}}, {2})}) {
+    tesmo::Graph g = original;
+    tesmo::Graph* const saved = tesmo::currentGraph;
+    tesmo::currentGraph = &g;
+    LogCapture capture(3);
+    exactDefaults();
+    tesmo::algorithmTable("biCon")();
+    tesmo::currentGraph = saved;
+    EXPECT_EQ(g.V, original.V);
+    ASSERT_EQ(g.E, original.E);
+    for (int a = 1; a <= 2 * g.E; ++a) EXPECT_EQ(g.arcs[a].cost, original.arcs[a].cost);
+    EXPECT_EQ(capture.text().find("BiCons!"), std::string::npos);
   }
 }
 
