@@ -12,6 +12,7 @@
 #include "SmallSide.h"
 
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace tesmo {
@@ -73,7 +74,10 @@ private:
   // The upper solution as a rooted tree.
   IntArray parent_, parentCost_, depth_, treeDegree_;
   std::vector<int> costCopy_;
-  IntArray key_, giving_;
+  // The outside minimax searches, sized once per side; each resets what it touched.
+  IntArray key_, giving_, done_;
+  std::vector<int> touched_;
+  std::unique_ptr<IndexedHeap> heap_;
 };
 
 ReduceGraph SideReduction::sideInstance() const {
@@ -159,30 +163,36 @@ int SideReduction::keyPath(int a, int b, std::vector<int>& vertices) const {
 // Minimax distance from a to b in R avoiding the side's inner vertices, over the cost copy;
 // giving receives the slot of the largest cost on the path found.
 int SideReduction::outsideMinimax(int a, int b, int& giving) {
-  const int V = R_.V;
-  key_.assign(static_cast<std::size_t>(V) + 1, maxint);
-  giving_.assign(static_cast<std::size_t>(V) + 1, 0);
-  std::vector<char> done(static_cast<std::size_t>(V) + 1, 0);
-  IndexedHeap heap(V, key_);
+  IndexedHeap& heap = *heap_;
+  heap.clearHeap();
+  touched_.clear();
   key_[a] = 0;
+  giving_[a] = 0;
+  touched_.push_back(a);
   heap.heapInsert(a, 0);
   while (!heap.empty()) {
     const int u = heap.heapExtractMin();
     if (u == b) break;
-    done[u] = 1;
+    done_[u] = 1;
     for (int s = R_.nextLiveSlot(u, 0); s != 0; s = R_.nextLiveSlot(u, s)) {
       const int w = R_.arcs[s].head;
-      if (done[w] || side_.mark(w) == side_.start()) continue;
+      if (done_[w] || side_.mark(w) == side_.start()) continue;
       const int c = costCopy_[s];
       const int k = std::max(key_[u], c);
       if (k >= key_[w]) continue;
       giving_[w] = c > key_[u] ? s : giving_[u];
-      if (key_[w] == maxint) heap.heapInsert(w, k);
-      else heap.heapDecreaseKey(w, k);
+      if (key_[w] == maxint) {
+        heap.heapInsert(w, k);
+        touched_.push_back(w);
+      } else {
+        heap.heapDecreaseKey(w, k);
+      }
     }
   }
   giving = giving_[b];
-  return key_[b];
+  const int result = key_[b];
+  for (int v : touched_) key_[v] = maxint, done_[v] = 0;
+  return result;
 }
 
 bool SideReduction::run(Counts& counts, IntArray& newNumber, bool& contractedAny) {
@@ -237,6 +247,10 @@ bool SideReduction::run(Counts& counts, IntArray& newNumber, bool& contractedAny
   rootTree(upper, upperTree);
   costCopy_.assign(2 * static_cast<std::size_t>(R_.E) + 1, 0);
   for (int s = 1; s <= 2 * R_.E; ++s) costCopy_[s] = R_.arcs[s].cost;
+  key_.assign(static_cast<std::size_t>(R_.V) + 1, maxint);
+  giving_.assign(static_cast<std::size_t>(R_.V) + 1, 0);
+  done_.assign(static_cast<std::size_t>(R_.V) + 1, 0);
+  heap_ = std::make_unique<IndexedHeap>(R_.V, key_);
   IntMatrix lower(k, k);
   bool lowerRaised = false;
   log(3) << "\nbottlenecks: ";
