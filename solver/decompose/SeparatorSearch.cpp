@@ -156,22 +156,24 @@ private:
   std::vector<char> sinkSide_;
 };
 
-// Terminals joined to v by paths through non-terminals only (inside the region).
-void gluedTerminals(const ReduceGraph& R, const FlowSearch& flow, int v, std::vector<char>& candidate) {
-  std::vector<char> seen(static_cast<std::size_t>(R.V) + 1, 0);
-  std::vector<int> stack{v};
+// Drops from the candidates the terminals joined to v by paths through non-terminals only
+// (inside the region). seen (V+1 zeros) and reached are scratch; seen is left all zero.
+void gluedTerminals(const ReduceGraph& R, const FlowSearch& flow, int v, std::vector<char>& candidate,
+                    std::vector<char>& seen, std::vector<int>& reached) {
+  reached.assign(1, v);
   seen[v] = 1;
-  while (!stack.empty()) {
-    const int u = stack.back();
-    stack.pop_back();
+  for (std::size_t i = 0; i < reached.size(); ++i) {
+    const int u = reached[i];
+    if (u != v && R.isReq[u] != 0) continue;  // terminals are met, not entered
     for (int s = R.nextLiveSlot(u, 0); s != 0; s = R.nextLiveSlot(u, s)) {
       const int w = R.arcs[s].head;
       if (seen[w] || !flow.admitted(w)) continue;
       seen[w] = 1;
       if (R.isReq[w] != 0) candidate[R.isReq[w]] = 0;
-      else stack.push_back(w);
+      reached.push_back(w);
     }
   }
+  for (int u : reached) seen[u] = 0;
 }
 
 struct SeparatorList {
@@ -204,7 +206,9 @@ void searchFrom(ReduceGraph& R, const IntArray* region, SeparatorList& list, int
   std::vector<char> candidate(static_cast<std::size_t>(R.R) + 1, 0);
   for (int i = 1; i <= R.R; ++i) candidate[i] = flow.admitted(R.terminals[i]) ? 1 : 0;
   candidate[sourceIndex] = 0;
-  gluedTerminals(R, flow, s, candidate);
+  std::vector<char> seen(static_cast<std::size_t>(R.V) + 1, 0);
+  std::vector<int> reached;
+  gluedTerminals(R, flow, s, candidate, seen, reached);
   std::vector<int> cut;
   // Separators stored by this search only: a region's search sees its own.
   std::set<std::vector<int>> local;
@@ -215,7 +219,7 @@ void searchFrom(ReduceGraph& R, const IntArray* region, SeparatorList& list, int
     else log(4) << "\nsink: " << i << " (" << t << ")\n";
     const int f = flow.separate(s, t, k, cut);
     if (f > k) {
-      if (!allSinks) gluedTerminals(R, flow, t, candidate);
+      if (!allSinks) gluedTerminals(R, flow, t, candidate, seen, reached);
       continue;
     }
     for (int v : cut) log(4) << v << " ";

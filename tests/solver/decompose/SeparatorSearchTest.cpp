@@ -94,6 +94,24 @@ TEST(SeparatorSearch, StoresASeparatorFoundForSeveralSinksOnce) {
   EXPECT_EQ(search(g, 3, 10), (std::vector<SeparatorSet>{{4, 5}}));
 }
 
+TEST(SeparatorSearch, WithoutAllSinksTerminalsGluedToAnInseparableSinkAreNotTried) {
+  // Source 1 reaches hub 6 through the terminals 3, 4, 5; the hub leads to terminal 2, and 2 on
+  // through the non-terminal 7 to terminal 8. With k = 2, sink 2 cannot be cut off; sink 8 is cut
+  // off by {2}, unless allSinks 0 drops it with 2.
+  const tesmo::Graph g = makeGraph(8,
+                                   {{1, 3, 1}, {1, 4, 1}, {1, 5, 1}, {3, 6, 1}, {4, 6, 1}, {5, 6, 1}, {6, 2, 1},
+                                    {2, 7, 1}, {7, 8, 1}},
+                                   {1, 2, 3, 4, 5, 8});
+  for (int allSinks : {1, 0}) {
+    ReduceGraph R(g);
+    LogCapture capture(0);
+    tesmo::shell.setAssignment("allSinks=" + std::to_string(allSinks));
+    IntMatrix list(R.R, 2);
+    tesmo::findSeparators(R, list, 2, 1);
+    EXPECT_EQ(rowsOf(list), allSinks ? std::vector<SeparatorSet>{{2}} : std::vector<SeparatorSet>{}) << allSinks;
+  }
+}
+
 TEST(SeparatorSearch, ListLimitsAreKept) {
   const tesmo::Graph path = makeGraph(5, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {4, 5, 1}}, {1, 2, 3, 4, 5});
   EXPECT_EQ(search(path, 4, 1).size(), 1u);
