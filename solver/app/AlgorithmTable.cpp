@@ -1,5 +1,6 @@
 #include "AlgorithmTable.h"
 
+#include "BlockAnalyser.h"
 #include "Branching.h"
 #include "Check.h"
 #include "DisplayHooks.h"
@@ -44,7 +45,6 @@ void unavailable() {
 
 constexpr char combineName[] = "combine";
 constexpr char kmbName[] = "kmb";
-constexpr char biConName[] = "biCon";
 
 struct TableEntry {
   const char* name;
@@ -59,7 +59,7 @@ constexpr TableEntry table[] = {
     {"exactMst", exactMstAlgorithm},
     {"combine", unavailable<combineName>},
     {"kmb", unavailable<kmbName>},
-    {"biCon", unavailable<biConName>},
+    {"biCon", biConAlgorithm},
     {"allSolutions", allSolutions},
 };
 

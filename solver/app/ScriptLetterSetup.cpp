@@ -1,6 +1,7 @@
 #include "ScriptLetterSetup.h"
 
 #include "AscentFast.h"
+#include "DecomposeLetters.h"
 #include "DistanceRankedPruning.h"
 #include "Exact.h"
 #include "Prune1.h"
@@ -17,6 +18,7 @@ void registerScriptLetters() {
   registerReduceLetters();
   registerAscentLetters();
   registerProbeLetters();
+  registerDecomposeLetters();
   setPruneBranching(branching);
   ScriptLetters::registerLetter('X', "branching(&R)", [](ReduceGraph& R) { branching(R, maxint); });
   // The combination of trees in setUpper: branch and bound with option exactCombine, else prune1.

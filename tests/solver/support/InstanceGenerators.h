@@ -148,4 +148,103 @@ inline std::vector<GeneratedInstance> instanceMix(int count, unsigned seed = 1) 
   return list;
 }
 
+// Blocks joined at articulation vertices: a chain of small blocks (cycles, some with a chord),
+// each sharing one vertex with the one before or joined to it by a bridge, and pendant blocks
+// hanging off without terminals of their own. Terminals lie in most blocks of the chain, so that
+// most blocks and bridges lie between two of them. At most about 40 vertices and 10 terminals.
+inline GeneratedInstance articulatedInstance(unsigned seed) {
+  std::mt19937 rng(seed);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  std::vector<tesmotest::Edge> edges;
+  std::vector<int> required;
+  int V = 1;
+  int joint = 1;  // vertex the next block hangs on
+  auto block = [&](int at, int size) {
+    // A cycle through at and size-1 new vertices, with a chord on larger ones.
+    std::vector<int> ring{at};
+    for (int i = 1; i < size; ++i) ring.push_back(++V);
+    for (int i = 0; i < size; ++i) edges.push_back({ring[i], ring[(i + 1) % size], pick(1, 9)});
+    if (size >= 4 && pick(0, 1) == 1) edges.push_back({ring[0], ring[size / 2], pick(1, 9)});
+    return ring;
+  };
+  const int chain = pick(3, 5);
+  for (int b = 0; b < chain; ++b) {
+    int at = joint;
+    if (b > 0 && pick(0, 2) == 0) {  // a bridge to the next block
+      edges.push_back({joint, ++V, pick(1, 9)});
+      at = V;
+    }
+    const std::vector<int> ring = block(at, pick(3, 5));
+    if (pick(0, 3) > 0 && static_cast<int>(required.size()) < 9) required.push_back(ring[1 + pick(0, static_cast<int>(ring.size()) - 2)]);
+    if (pick(0, 2) == 0) block(ring[1], pick(3, 4));  // pendant block without terminals
+    joint = ring.back();
+  }
+  if (required.size() < 2) required.push_back(1);
+  required.push_back(joint);
+  std::sort(required.begin(), required.end());
+  required.erase(std::unique(required.begin(), required.end()), required.end());
+  if (required.size() < 2) required.push_back(joint == 1 ? 2 : 1);
+  GeneratedInstance out{tesmotest::makeGraph(V, edges, required), ""};
+  out.description = "articulated seed " + std::to_string(seed) + " V=" + std::to_string(V) +
+                    " E=" + std::to_string(edges.size()) + " R=" + std::to_string(required.size());
+  return out;
+}
+
+// A small side and a large side (each a cycle with chords) joined only through a separator of
+// k terminals (2..4), each separator vertex with two neighbours on either side. The small side
+// holds sideTerminals terminals of its own (so separator plus side reach minReqs = k + 1 when
+// sideTerminals >= 1), the large side 2 to 4. The small side keeps below a quarter of the
+// vertices; about 30 to 45 vertices, at most 12 terminals.
+inline GeneratedInstance separatedInstance(unsigned seed, int k, int sideTerminals = 2) {
+  std::mt19937 rng(seed);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const int small = pick(4, 6);
+  const int large = 4 * (small + k) + pick(0, 4);
+  std::vector<tesmotest::Edge> edges;
+  const int maxCost = pick(0, 1) == 0 ? 3 : 20;
+  auto part = [&](int first, int n) {
+    for (int i = 0; i < n; ++i) edges.push_back({first + i, first + (i + 1) % n, pick(1, maxCost)});
+    for (int c = 0; c < n / 3; ++c) {
+      const int u = first + pick(0, n - 1), w = first + pick(0, n - 1);
+      if (u != w && std::abs(u - w) != 1 && std::abs(u - w) != n - 1) edges.push_back({u, w, pick(1, maxCost)});
+    }
+  };
+  // Vertices: separator 1..k, small side k+1..k+small, large side after it.
+  const int smallFirst = k + 1, largeFirst = k + small + 1;
+  const int V = k + small + large;
+  part(smallFirst, small);
+  part(largeFirst, large);
+  // Chords may repeat a cycle edge: each pair once.
+  std::vector<tesmotest::Edge> kept;
+  for (const auto& e : edges)
+    if (e.u != e.v) kept.push_back(e);
+  edges.clear();
+  std::set<std::pair<int, int>> seen;
+  for (const auto& e : kept)
+    if (seen.insert({std::min(e.u, e.v), std::max(e.u, e.v)}).second) edges.push_back(e);
+  for (int s = 1; s <= k; ++s) {
+    for (const auto& [first, n] : {std::pair{smallFirst, small}, std::pair{largeFirst, large}}) {
+      const int a = first + pick(0, n - 1);
+      int b = first + pick(0, n - 1);
+      if (b == a) b = first + (a - first + 1) % n;
+      edges.push_back({s, a, pick(1, maxCost)});
+      edges.push_back({s, b, pick(1, maxCost)});
+    }
+  }
+  std::vector<int> required;
+  for (int s = 1; s <= k; ++s) required.push_back(s);
+  std::vector<int> side(small), rest(large);
+  for (int i = 0; i < small; ++i) side[i] = smallFirst + i;
+  for (int i = 0; i < large; ++i) rest[i] = largeFirst + i;
+  std::shuffle(side.begin(), side.end(), rng);
+  std::shuffle(rest.begin(), rest.end(), rng);
+  for (int i = 0; i < std::min(sideTerminals, small); ++i) required.push_back(side[i]);
+  const int outer = pick(2, 4);
+  for (int i = 0; i < outer; ++i) required.push_back(rest[i]);
+  GeneratedInstance out{tesmotest::makeGraph(V, edges, required), ""};
+  out.description = "separated k=" + std::to_string(k) + " seed " + std::to_string(seed) + " V=" + std::to_string(V) +
+                    " E=" + std::to_string(edges.size()) + " R=" + std::to_string(required.size());
+  return out;
+}
+
 }  // namespace steinertest
