@@ -106,11 +106,12 @@ inline std::string judgeInstance(const tesmo::Graph& g, const tesmo::ReduceGraph
   return why.str();
 }
 
-// Runs method on the generated instances and returns one line per failing instance.
-inline std::vector<std::string> checkSafety(const std::function<void(tesmo::ReduceGraph&)>& method,
-                                            const SafetyOptions& options = {}) {
+// Runs method on the given instances and returns one line per failing instance (options.instances
+// and options.seed are not used).
+inline std::vector<std::string> checkSafetyOn(const std::function<void(tesmo::ReduceGraph&)>& method,
+                                              const std::vector<GeneratedInstance>& instances,
+                                              const SafetyOptions& options = {}) {
   std::vector<std::string> failures;
-  const std::vector<GeneratedInstance> instances = instanceMix(options.instances, options.seed);
   for (std::size_t i = 0; i < instances.size(); ++i) {
     const tesmo::Graph& g = instances[i].graph;
     tesmo::ReduceGraph R(g);
@@ -128,6 +129,12 @@ inline std::vector<std::string> checkSafety(const std::function<void(tesmo::Redu
     }
   }
   return failures;
+}
+
+// Runs method on the standard mix of generated instances.
+inline std::vector<std::string> checkSafety(const std::function<void(tesmo::ReduceGraph&)>& method,
+                                            const SafetyOptions& options = {}) {
+  return checkSafetyOn(method, instanceMix(options.instances, options.seed), options);
 }
 
 }  // namespace steinertest
