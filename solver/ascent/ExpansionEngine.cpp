@@ -1,5 +1,6 @@
 #include "ExpansionEngine.h"
 
+#include "ArmEngine.h"
 #include "Check.h"
 #include "FindSave.h"
 #include "LogStream.h"
@@ -385,7 +386,7 @@ int ExpansionEngine::testVertex(int v) {
 
 void gridderBrasil(ReduceGraph& R) {
   if (shell.Iget("newGrid", 0) != 0) {
-    log(3) << "gridder_brasil: the arm-extension variant is not available, nothing done\n";
+    gridderBrasil2(R);
     return;
   }
   ExpansionEngine engine(R);

@@ -3,7 +3,8 @@
 
 namespace tesmo {
 
-// G: chain dominance (or the grid pruning); Z: the expansion test of degree-3 vertices.
+// G: chain dominance (or the grid pruning); Z: the expansion test of degree-3 vertices;
+// x, y: vertex replacement and edge deletion by arm extension.
 void registerGridderLetters();
 
 }  // namespace tesmo
