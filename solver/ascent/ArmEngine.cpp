@@ -661,6 +661,11 @@ bool ArmEngine::refuteEdge(int s) {
   return refuted;
 }
 
+bool ArmEngine::onLinkPath(int s) const {
+  const ReduceGraph& R = R_;
+  return R.mstLink.empty() || static_cast<std::size_t>(R.ID[s]) >= R.mstLink.size() || R.mstLink[R.ID[s]] != 0;
+}
+
 void ArmEngine::removeLeafChain(int x) {
   ReduceGraph& R = R_;
   // A non-terminal left with one edge is in no minimal tree: it goes, and so may its neighbour.
@@ -669,6 +674,7 @@ void ArmEngine::removeLeafChain(int x) {
     if (s == 0 || R.nextLiveSlot(x, s) != 0) return;
     const int next = R.arcs[s].head;
     if (R.upperOk && R.inTree[R.ID[s]]) R.destroyUpper();
+    linkRemoved_ = linkRemoved_ || onLinkPath(s);
     distances_->updateAfterRemoval(next);
     distances_->updateAfterRemoval(x);
     R.deleteVertex(x, slotArrays());
@@ -693,6 +699,7 @@ void ArmEngine::deleteEdgeByTests(int s) {
   }
   log(3) << "deleted edge: " << s << " " << R.arcs[s] << "\n";
   if (R.upperOk && R.inTree[R.ID[s]]) R.destroyUpper();
+  linkRemoved_ = onLinkPath(s);
   distances_->updateAfterRemoval(a);
   distances_->updateAfterRemoval(b);
   if (da == 1 && R.isReq[a] == 0) R.deleteVertex(a, slotArrays());
@@ -701,9 +708,10 @@ void ArmEngine::deleteEdgeByTests(int s) {
   ++deletedEdges_;
   removeLeafChain(a);
   removeLeafChain(b);
-  // The bottleneck estimates must not run over the deleted edge.
+  // The bottleneck estimates must not run over the deleted edge. The store between terminals is
+  // made of the edges of the expanded link forest: it stays valid when none of them went.
   refreshNearestTerminals();
-  refreshLinks();
+  if (linkRemoved_) refreshLinks();
 }
 
 void ArmEngine::runEdgeMode() {

@@ -95,6 +95,9 @@ private:
   void replaceVertex(int v);
   void deleteEdgeByTests(int s);
   void removeLeafChain(int x);
+  // The edge lies on the expanded link forest behind the bottleneck store.
+  bool onLinkPath(int s) const;
+  bool linkRemoved_ = false;
 
   // The recursive search over the current partial tree.
   bool refuteTree(int depth);

@@ -6,7 +6,7 @@
 #include "ReduceGraph.h"
 #include "Shell.h"
 
-#include "../support/DegreeThreeInstances.h"
+#include "../support/GridderCases.h"
 #include "../support/SafetyTest.h"
 #include "InstanceBuilders.h"
 #include "LogCapture.h"
@@ -20,23 +20,8 @@ namespace {
 
 using tesmotest::Edge;
 
-void setOptions(const std::string& text) {
-  tesmo::shell.clearVariables();
-  for (std::size_t p = 0; p < text.size();) {
-    const std::size_t q = std::min(text.find(' ', p), text.size());
-    tesmo::shell.setAssignment(text.substr(p, q - p));
-    p = q + 1;
-  }
-}
-
-// Live edges of R as (smaller end, larger end, cost), sorted.
-std::vector<std::tuple<int, int, int>> liveEdges(const tesmo::ReduceGraph& R) {
-  std::vector<std::tuple<int, int, int>> list;
-  for (int s : tesmotest::liveEdgeSlots(R))
-    list.emplace_back(std::min(R.arcs[s].tail, R.arcs[s].head), std::max(R.arcs[s].tail, R.arcs[s].head), R.arcs[s].cost);
-  std::sort(list.begin(), list.end());
-  return list;
-}
+using steinertest::liveEdgeTriples;
+using steinertest::setShellOptions;
 
 struct Fixture {
   const char* name;
@@ -72,11 +57,11 @@ class ExpansionCases : public testing::TestWithParam<Fixture> {};
 TEST_P(ExpansionCases, ReplacesProvenVerticesByTheNeededPairs) {
   const Fixture& f = GetParam();
   tesmotest::LogCapture capture(3);
-  setOptions(f.options);
+  setShellOptions(f.options);
   tesmo::Graph g = tesmotest::makeGraph(f.V, f.edges, f.terminals);
   tesmo::ReduceGraph R(g);
   const std::int64_t optimum = steinertest::dreyfusWagner(R);
-  auto expected = liveEdges(R);
+  auto expected = liveEdgeTriples(R);
   if (f.vertexOneRemoved) {
     std::erase_if(expected, [](const auto& e) { return std::get<0>(e) == 1; });
     expected.insert(expected.end(), f.added.begin(), f.added.end());
@@ -84,7 +69,7 @@ TEST_P(ExpansionCases, ReplacesProvenVerticesByTheNeededPairs) {
   }
   tesmo::gridderBrasil(R);
   EXPECT_EQ(R.hasLiveSlot(1), !f.vertexOneRemoved);
-  EXPECT_EQ(liveEdges(R), expected);
+  EXPECT_EQ(liveEdgeTriples(R), expected);
   EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
   EXPECT_NE(capture.text().find(f.vertexOneRemoved ? "replaced: 1" : "replaced: 0"), std::string::npos) << capture.text();
 }
@@ -100,7 +85,7 @@ TEST(ExpansionEngine, VertexOfTheStoredTreeIsTestedOnlyWhenAllowed) {
   // The triangle instance with the stored tree 2-1-3-4 through vertex 1.
   const tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {2, 3, 1}, {3, 4, 1}, {2, 4, 1}}, {2, 3, 4});
   for (const int allow : {0, 1}) {
-    setOptions("gAllowDestroyUpper=" + std::to_string(allow));
+    setShellOptions("gAllowDestroyUpper=" + std::to_string(allow));
     tesmo::ReduceGraph R(g);
     tesmo::IntArray tree = tesmotest::slotList(R, {{2, 1}, {1, 3}, {3, 4}});
     R.setUpper(tree, "test", 0);
@@ -113,7 +98,7 @@ TEST(ExpansionEngine, VertexOfTheStoredTreeIsTestedOnlyWhenAllowed) {
 TEST(ExpansionEngine, ClawIsReplacedByAllPairsWithExtend) {
   // A zero-cost arm makes the star never cheaper than two of its pairs, yet no pair has a way
   // around vertex 1: with extend every pair becomes an edge.
-  setOptions("extend=1");
+  setShellOptions("extend=1");
   const tesmo::Graph g = tesmotest::makeGraph(5, {{1, 2, 0}, {1, 3, 1}, {1, 4, 1}, {2, 5, 4}}, {2, 3, 4, 5});
   tesmo::ReduceGraph R(g);
   const std::int64_t optimum = steinertest::dreyfusWagner(R);
@@ -122,7 +107,7 @@ TEST(ExpansionEngine, ClawIsReplacedByAllPairsWithExtend) {
 }
 
 TEST(ExpansionEngine, MoreAscentRootsThanTerminalsUsesEveryTerminal) {
-  setOptions("gUseAscent=50");
+  setShellOptions("gUseAscent=50");
   const tesmo::Graph g = tesmotest::makeGraph(6, {{1, 2, 2}, {1, 3, 2}, {1, 4, 2}, {2, 3, 3}, {2, 4, 3}, {3, 5, 1}, {4, 6, 1}}, {2, 5, 6});
   tesmo::ReduceGraph R(g);
   const std::int64_t optimum = steinertest::dreyfusWagner(R);
@@ -133,17 +118,8 @@ TEST(ExpansionEngine, MoreAscentRootsThanTerminalsUsesEveryTerminal) {
 struct SafetyCase {
   const char* name;
   const char* options;
-  int family;  // 0 standard mix, 1 ladders, 2 grids, 3 degree-3-rich
+  steinertest::GridderFamily family;
 };
-
-std::vector<steinertest::GeneratedInstance> family(int f) {
-  switch (f) {
-    case 1: return steinertest::shapeMix(steinertest::Shape::Ladder, 150);
-    case 2: return steinertest::shapeMix(steinertest::Shape::Grid, 150);
-    case 3: return steinertest::degreeThreeMix(200);
-    default: return steinertest::instanceMix(300);
-  }
-}
 
 class ExpansionSafety : public testing::TestWithParam<SafetyCase> {};
 
@@ -151,10 +127,10 @@ TEST_P(ExpansionSafety, KeepsTheOptimumAndTheTree) {
   const SafetyCase& c = GetParam();
   const auto failures = steinertest::checkSafetyOn(
       [&c](tesmo::ReduceGraph& R) {
-        setOptions(c.options);
+        setShellOptions(c.options);
         tesmo::gridderBrasil(R);
       },
-      family(c.family));
+      steinertest::gridderFamily(c.family));
   EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
 }
 
@@ -174,10 +150,12 @@ std::vector<SafetyCase> safetyCases() {
   names.insert(names.end(), {"unrestricted", "avoidVertex", "treeVertices", "noTwoPass"});
   options.insert(options.end(), {"gRestricted=0 extend=1", "edgeavoid=0 extend=1", "gAllowDestroyUpper=1 extend=1",
                                  "gTwopass=0 testver=0"});
-  for (std::size_t i = 0; i < names.size(); ++i) list.push_back({names[i].c_str(), options[i].c_str(), 0});
-  for (const int f : {1, 2, 3}) {
-    list.push_back({f == 1 ? "laddersAscent" : f == 2 ? "gridsAscent" : "degree3Ascent", "gUseAscent=5 extend=1", f});
-    list.push_back({f == 1 ? "ladders" : f == 2 ? "grids" : "degree3", "extend=1", f});
+  using F = steinertest::GridderFamily;
+  for (std::size_t i = 0; i < names.size(); ++i) list.push_back({names[i].c_str(), options[i].c_str(), F::Mix});
+  for (const F f : {F::Ladders, F::Grids, F::DegreeThree}) {
+    list.push_back({f == F::Ladders ? "laddersAscent" : f == F::Grids ? "gridsAscent" : "degree3Ascent",
+                    "gUseAscent=5 extend=1", f});
+    list.push_back({f == F::Ladders ? "ladders" : f == F::Grids ? "grids" : "degree3", "extend=1", f});
   }
   return list;
 }

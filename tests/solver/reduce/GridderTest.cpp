@@ -5,7 +5,7 @@
 #include "ReduceGraph.h"
 #include "Shell.h"
 
-#include "../support/DegreeThreeInstances.h"
+#include "../support/GridderCases.h"
 #include "../support/SafetyTest.h"
 #include "InstanceBuilders.h"
 #include "LogCapture.h"
@@ -112,17 +112,8 @@ TEST(Gridder, GridOptionRunsOnlyTheGridPruning) {
 struct SafetyCase {
   const char* name;
   const char* options;  // name=value, blank-separated
-  int family;           // 0 standard mix, 1 ladders, 2 grids, 3 degree-3-rich
+  steinertest::GridderFamily family;
 };
-
-std::vector<steinertest::GeneratedInstance> family(int f) {
-  switch (f) {
-    case 1: return steinertest::shapeMix(steinertest::Shape::Ladder, 150);
-    case 2: return steinertest::shapeMix(steinertest::Shape::Grid, 150);
-    case 3: return steinertest::degreeThreeMix(200);
-    default: return steinertest::instanceMix(300);
-  }
-}
 
 class GridderSafety : public testing::TestWithParam<SafetyCase> {};
 
@@ -130,24 +121,20 @@ TEST_P(GridderSafety, KeepsTheOptimumAndTheTree) {
   const SafetyCase& c = GetParam();
   const auto failures = steinertest::checkSafetyOn(
       [&c](tesmo::ReduceGraph& R) {
-        tesmo::shell.clearVariables();
-        std::string text = c.options;
-        for (std::size_t p = 0; p < text.size();) {
-          const std::size_t q = std::min(text.find(' ', p), text.size());
-          tesmo::shell.setAssignment(text.substr(p, q - p));
-          p = q + 1;
-        }
+        steinertest::setShellOptions(c.options);
         tesmo::gridder(R);
       },
-      family(c.family));
+      steinertest::gridderFamily(c.family));
   EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
 }
 
+using F = steinertest::GridderFamily;
 INSTANTIATE_TEST_SUITE_P(Options, GridderSafety,
-                         testing::Values(SafetyCase{"mix", "", 0}, SafetyCase{"mixTreeEdges", "allowDestroyUpper=1", 0},
-                                         SafetyCase{"mixFromDegree3", "gLimit0=3 gLimit2=8", 0},
-                                         SafetyCase{"ladders", "", 1}, SafetyCase{"grids", "", 2},
-                                         SafetyCase{"degree3", "", 3}, SafetyCase{"degree3NoSideHops", "gLimit2=0", 3}),
+                         testing::Values(SafetyCase{"mix", "", F::Mix}, SafetyCase{"mixTreeEdges", "allowDestroyUpper=1", F::Mix},
+                                         SafetyCase{"mixFromDegree3", "gLimit0=3 gLimit2=8", F::Mix},
+                                         SafetyCase{"ladders", "", F::Ladders}, SafetyCase{"grids", "", F::Grids},
+                                         SafetyCase{"degree3", "", F::DegreeThree},
+                                         SafetyCase{"degree3NoSideHops", "gLimit2=0", F::DegreeThree}),
                          [](const testing::TestParamInfo<SafetyCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
