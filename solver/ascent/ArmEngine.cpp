@@ -115,12 +115,8 @@ void NeighbourDistances::updateAfterRemoval(int v) {
 // ---------------------------------------------------------------------------------------------
 // ArmEngine: set-up and options
 
-ArmEngine::ArmEngine(ReduceGraph& R, bool deleteEdges) : R_(R), edgeMode_(deleteEdges), nV_(R.V) {
-  const std::size_t n = static_cast<std::size_t>(R.V) + 1;
-  mark_.assign(n, 0);
-  dist_.assign(n, maxint);
-  touched_.assign(n + 1, 0);
-  heap_.emplace(R.V, dist_);
+ArmEngine::ArmEngine(ReduceGraph& R, bool deleteEdges) : R_(R), edgeMode_(deleteEdges), nV_(R.V), search_(R.V) {
+  mark_.assign(static_cast<std::size_t>(R.V) + 1, 0);
   emptyReducedCostSet(rc_);
 }
 
@@ -167,17 +163,9 @@ void ArmEngine::readOptions() {
   shell.echoLevel = echo;
 }
 
-void ArmEngine::refreshNearestTerminals() {
-  R_.computeVoronoiRegions(maxint);
-  R_.secondNearestTerminals(maxint);
-  R_.thirdNearestTerminals(maxint);
-}
+void ArmEngine::refreshNearestTerminals() { tesmo::refreshNearestTerminals(R_); }
 
-void ArmEngine::refreshLinks() {
-  R_.generalizedMstUpper(0);
-  if (R_.R < 501) R_.buildFindSaveMatrix();
-  else R_.buildFindSaveTree(1);
-}
+void ArmEngine::refreshLinks() { refreshBottleneckStore(R_); }
 
 ReduceGraph::SlotArrays ArmEngine::slotArrays() {
   return ReduceGraph::SlotArrays(rcArrays_.data(), static_cast<std::size_t>(rcCount_));
@@ -203,17 +191,10 @@ void ArmEngine::runArmTests() {
   leafStack_.reserve((treeRoom + 1) * static_cast<std::size_t>(maxLeaves_ + 2));
   starSlots_.reserve(static_cast<std::size_t>(maxDeg_) + 1);
 
-  rcCount_ = 0;
-  if (useAscent_ > 0) {
-    reducedCostSetFromAscents(rc_, R, useAscent_, 1);
-    rcCount_ = rc_.rootCount();
-    rcArrays_.assign(static_cast<std::size_t>(rcCount_), nullptr);
-    for (int r = 1; r <= rcCount_; ++r) {
-      IntArray& costs = rc_.reducedCosts[r];
-      if (costs.size() < R.delE.size()) costs.resize(R.delE.size(), 0);
-      costs[0] = static_cast<int>(costs.size());
-      rcArrays_[r - 1] = &costs;
-    }
+  // The reduced costs follow the slots through every edit of R.
+  attachReducedCosts(rc_, R, useAscent_, rcArrays_);
+  rcCount_ = static_cast<int>(rcArrays_.size());
+  if (rcCount_ > 0) {
     rcOut_.assign(static_cast<std::size_t>(rcCount_), std::vector<std::int64_t>(treeRoom, 0));
     rcIn_.assign(static_cast<std::size_t>(rcCount_), std::vector<std::int64_t>(treeRoom, 0));
     rcTotal_.assign(static_cast<std::size_t>(rcCount_), 0);
@@ -559,42 +540,6 @@ bool ArmEngine::refuteVertex(int v) {
   return true;
 }
 
-int ArmEngine::boundedDijkstra(int start, int stop, int avoidVertex, int limit) {
-  ReduceGraph& R = R_;
-  TESMO_CHECK(start < 1 || start > R.V, "gridder2.C");
-  TESMO_CHECK(stop < 1 || stop > R.V, "gridder2.C");
-  IndexedHeap& heap = *heap_;
-  heap.clearHeap();
-  touched_[0] = 0;
-  touched_[++touched_[0]] = start;
-  heap.heapInsert(start, 0);
-  int found = maxint;
-  while (!heap.empty()) {
-    const int u = heap.heapExtractMin();
-    if (u == stop) {
-      found = dist_[u];
-      break;
-    }
-    const int du = dist_[u];
-    for (int s = R.nextLiveSlot(u, 0); s != 0; s = R.nextLiveSlot(u, s)) {
-      const int w = R.arcs[s].head;
-      if (w == avoidVertex) continue;
-      const std::int64_t nd = std::int64_t{du} + R.arcs[s].cost;
-      if (nd > limit || nd >= dist_[w]) continue;
-      if (dist_[w] == maxint) {
-        touched_[++touched_[0]] = w;
-        heap.heapInsert(w, static_cast<int>(nd));
-      } else {
-        heap.heapDecreaseKey(w, static_cast<int>(nd));
-      }
-    }
-  }
-  heap.clearHeap();
-  for (int i = 1; i <= touched_[0]; ++i) dist_[touched_[i]] = maxint;
-  touched_[0] = 0;
-  return found;
-}
-
 void ArmEngine::replaceVertex(int v) {
   ReduceGraph& R = R_;
   log(3) << "replacing " << v << " with ";
@@ -610,7 +555,7 @@ void ArmEngine::replaceVertex(int v) {
       const std::int64_t path = std::int64_t{R.arcs[sa].cost} + R.arcs[sb].cost;
       if (path >= maxint) continue;  // cannot be stored; such a pair is never cheapest anyway
       // A path between a and b that avoids v and is no dearer makes the pair's edge redundant.
-      if (boundedDijkstra(a, b, v, static_cast<int>(path)) <= path) continue;
+      if (search_.run(R, a, b, 0, 0, v, static_cast<int>(path), "gridder2.C") <= path) continue;
       const Arc edge{a, b, static_cast<int>(path)};
       const int f = R.addEdge(edge, sa, sb, slotArrays());
       log(5) << "added " << edge << "\n";

@@ -9,6 +9,7 @@
 // is refuted, so is the partial tree. Every test is strict: a tie never refutes, so a tree that
 // merely equals the optimum is never ruled out.
 
+#include "GridderSupport.h"
 #include "Heap.h"
 #include "ReduceGraph.h"
 #include "ReducedCostSet.h"
@@ -140,10 +141,7 @@ private:
   std::vector<std::int64_t> rcTotal_;
 
   std::optional<NeighbourDistances> distances_;
-  // the pair searches of a replacement
-  IntArray dist_;
-  IntArray touched_;
-  std::optional<IndexedHeap> heap_;
+  BoundedSearch search_;  // the pair searches of a replacement
 
   // collision statistics of the merge history
   IntArray visited_, triple_, stack_;
@@ -154,7 +152,6 @@ private:
   int deletedEdges_ = 0;
   int hashCount_ = 0, hashSuccess_ = 0;
 
-  int boundedDijkstra(int start, int stop, int avoidVertex, int limit);
   void buildCollisionStats();
   // 1 when the merge history of s's identity uses some identity twice.
   int checkCollision(int s);

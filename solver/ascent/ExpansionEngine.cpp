@@ -20,13 +20,10 @@ int pairIndex(int i, int j) { return i + j - 1; }
 
 }  // namespace
 
-ExpansionEngine::ExpansionEngine(ReduceGraph& R) : R_(R), nV_(R.V) {
+ExpansionEngine::ExpansionEngine(ReduceGraph& R) : R_(R), nV_(R.V), search_(R.V), dist_(search_.distances()) {
   const std::size_t n = static_cast<std::size_t>(R.V) + 1;
-  dist_.assign(n, maxint);
-  touched_.assign(n + 1, 0);
   dependent_.assign(n + 1, 0);
   dependentMark_.assign(n, 0);
-  heap_.emplace(R.V, dist_);
 }
 
 void ExpansionEngine::readOptions() {
@@ -43,20 +40,12 @@ void ExpansionEngine::readOptions() {
   shell.echoLevel = echo;
   if (!R_.upperOk) allowDestroyUpper_ = 1;
   TESMO_CHECK(useAscent_ && !(restricted_ && testver_), "gridder.C");
-  useAscent_ = std::clamp(useAscent_, 0, std::min(R_.R, static_cast<int>(rcArrays_.size())));
+  useAscent_ = std::clamp(useAscent_, 0, R_.R);
 }
 
-void ExpansionEngine::refreshNearestTerminals() {
-  R_.computeVoronoiRegions(maxint);
-  R_.secondNearestTerminals(maxint);
-  R_.thirdNearestTerminals(maxint);
-}
+void ExpansionEngine::refreshNearestTerminals() { tesmo::refreshNearestTerminals(R_); }
 
-void ExpansionEngine::refreshLinks() {
-  R_.generalizedMstUpper(0);
-  if (R_.R < 501) R_.buildFindSaveMatrix();
-  else R_.buildFindSaveTree(1);
-}
+void ExpansionEngine::refreshLinks() { refreshBottleneckStore(R_); }
 
 ReduceGraph::SlotArrays ExpansionEngine::slotArrays() {
   return ReduceGraph::SlotArrays(rcArrays_.data(), static_cast<std::size_t>(rcCount_));
@@ -71,18 +60,9 @@ void ExpansionEngine::runGridder() {
   if (R.overflowMode) R.rebuildAdjacency();
   refreshNearestTerminals();
   refreshLinks();
-  rcCount_ = 0;
-  if (useAscent_ > 0) {
-    reducedCostSetFromAscents(rc_, R, useAscent_, 1);
-    rcCount_ = rc_.rootCount();
-    // The reduced costs follow the slots through every edit of R.
-    for (int r = 1; r <= rcCount_; ++r) {
-      IntArray& costs = rc_.reducedCosts[r];
-      if (costs.size() < R.delE.size()) costs.resize(R.delE.size(), 0);
-      costs[0] = static_cast<int>(costs.size());
-      rcArrays_[r - 1] = &costs;
-    }
-  }
+  // The reduced costs follow the slots through every edit of R.
+  attachReducedCosts(rc_, R, useAscent_, rcArrays_);
+  rcCount_ = static_cast<int>(rcArrays_.size());
   deletedEdges_ = replaced_ = 0;
   stats_ = {};
   for (int v = 1; v <= nV_; ++v) {
@@ -126,40 +106,7 @@ int ExpansionEngine::pairBottleneckBound(int x, int y) {
 }
 
 int ExpansionEngine::boundedDijkstra(int start, int stop, int avoid1, int avoid2, int avoidVertex, int limit) {
-  ReduceGraph& R = R_;
-  TESMO_CHECK(start < 1 || start > R.V, "gridder.C");
-  TESMO_CHECK(stop < 1 || stop > R.V, "gridder.C");
-  IndexedHeap& heap = *heap_;
-  heap.clearHeap();
-  touched_[0] = 0;
-  touched_[++touched_[0]] = start;
-  heap.heapInsert(start, 0);
-  int found = maxint;
-  while (!heap.empty()) {
-    const int u = heap.heapExtractMin();
-    if (u == stop) {
-      found = dist_[u];
-      break;
-    }
-    const int du = dist_[u];
-    for (int s = R.nextLiveSlot(u, 0); s != 0; s = R.nextLiveSlot(u, s)) {
-      if (s == avoid1 || s == avoid2 || R.partner[s] == avoid1 || R.partner[s] == avoid2) continue;
-      const int w = R.arcs[s].head;
-      if (w == avoidVertex) continue;
-      const std::int64_t nd = std::int64_t{du} + R.arcs[s].cost;
-      if (nd > limit || nd >= dist_[w]) continue;
-      if (dist_[w] == maxint) {
-        touched_[++touched_[0]] = w;
-        heap.heapInsert(w, static_cast<int>(nd));
-      } else {
-        heap.heapDecreaseKey(w, static_cast<int>(nd));
-      }
-    }
-  }
-  heap.clearHeap();
-  for (int i = 1; i <= touched_[0]; ++i) dist_[touched_[i]] = maxint;
-  touched_[0] = 0;
-  return found;
+  return search_.run(R_, start, stop, avoid1, avoid2, avoidVertex, limit, "gridder.C");
 }
 
 bool ExpansionEngine::provenByReducedCosts() const {
@@ -261,7 +208,7 @@ void ExpansionEngine::repairDependents() {
   int* d1 = R.nearDist[1];
   int* pred = R.nearPred[1];
   int* base = R.nearBase[1];
-  IndexedHeap& heap = *heap_;
+  IndexedHeap& heap = search_.heap();
   heap.clearHeap();
   for (int k = 1; k <= dependent_[0]; ++k) {
     const int x = dependent_[k];

@@ -6,12 +6,14 @@
 // the edges between its neighbours that are still needed: a pair joined by a path no dearer than
 // the two edges, avoiding v, needs no edge.
 
+#include "GridderSupport.h"
 #include "Heap.h"
 #include "ReduceGraph.h"
 #include "ReducedCostSet.h"
 
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace tesmo {
 
@@ -67,13 +69,12 @@ private:
   std::array<Arm, 3> arms_{};
   std::array<int, 3> pairResult_{};  // ab, ac, bc
   ReducedCostSet rc_;
-  std::array<IntArray*, 64> rcArrays_{};
+  std::vector<IntArray*> rcArrays_;
   int rcCount_ = 0;
 
-  // Shared bounded searches: dist_ is maxint between searches.
-  IntArray dist_;
-  IntArray touched_;  // count-prefixed
-  std::optional<IndexedHeap> heap_;
+  // Shared bounded searches: dist_ (the search's) is maxint between searches.
+  BoundedSearch search_;
+  IntArray& dist_;
   IntArray dependent_;  // count-prefixed vertices whose nearest terminal ran through v
   IntArray dependentMark_;
   int dependentStamp_ = 0;
