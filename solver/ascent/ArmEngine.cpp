@@ -27,7 +27,10 @@ NeighbourDistances::NeighbourDistances(ReduceGraph& R, int maxNeighbour, bool tr
   const std::size_t n = static_cast<std::size_t>(R.V) + 1;
   lists_.resize(n);
   validUpTo_.assign(n, 0);
-  if (track_) reachedBy_.resize(n);
+  if (track_) {
+    reachedBy_.resize(n);
+    generation_.assign(n, 0);
+  }
   dist_.assign(n, maxint);
   touched_.assign(n + 1, 0);
   heap_.emplace(R.V, dist_);
@@ -49,19 +52,26 @@ void NeighbourDistances::compute(int i) {
   touched_[0] = 0;
   touched_[++touched_[0]] = i;
   heap.heapInsert(i, 0);
-  // Vertices below i are settled but not kept; the cap keeps a search near the top numbers short.
+  // Vertices below i are settled but not kept; the cap keeps a search near the top numbers as
+  // short as the others.
   int settled = 0;
-  const int settleCap = 8 * maxNeighbour_ + 16;
+  const int settleCap = maxNeighbour_ + 16;
   int last = 0;
   while (!heap.empty() && static_cast<int>(list.size()) < maxNeighbour_ && settled < settleCap) {
     const int j = heap.heapExtractMin();
     const int dj = dist_[j];
     ++settled;
     // A vertex already closer by the bottleneck estimate adds nothing through itself.
-    if (j != i && R.bottleneckDistance(i, j) < last) continue;
+    if (estimates_ && j != i && R.bottleneckDistance(i, j) < last) continue;
     last = dj;
     if (j > i) list.emplace_back(j, dj);
-    if (track_) reachedBy_[j].emplace_back(i, dj);
+    if (track_) {
+      std::vector<Reach>& reach = reachedBy_[j];
+      // Entries of searches done again are dropped once they would double the list.
+      if (reach.size() >= reach.capacity() && reach.size() >= 16)
+        std::erase_if(reach, [this](const Reach& r) { return r.generation != generation_[r.from]; });
+      reach.push_back({i, dj, generation_[i] + 1});
+    }
     for (int s = R.nextLiveSlot(j, 0); s != 0; s = R.nextLiveSlot(j, s)) {
       const int w = R.arcs[s].head;
       const std::int64_t nd = std::int64_t{dj} + R.arcs[s].cost;
@@ -80,6 +90,7 @@ void NeighbourDistances::compute(int i) {
   touched_[0] = 0;
   std::sort(list.begin(), list.end());
   validUpTo_[i] = maxint;
+  if (track_) ++generation_[i];
   ++computations_;
   listSum_ += static_cast<std::int64_t>(list.size());
 }
@@ -87,7 +98,7 @@ void NeighbourDistances::compute(int i) {
 int NeighbourDistances::distance(int a, int b) {
   if (a == b) return 0;
   if (a > b) std::swap(a, b);
-  const int estimate = R_.bottleneckDistance(a, b);
+  const int estimate = estimates_ ? R_.bottleneckDistance(a, b) : maxint;
   for (int round = 0; round < 2; ++round) {
     if (validUpTo_[a] == 0) compute(a);
     const auto& list = lists_[a];
@@ -102,8 +113,9 @@ int NeighbourDistances::distance(int a, int b) {
 void NeighbourDistances::updateAfterRemoval(int v) {
   if (!track_) return;
   log(5) << "updating distances for " << v << ": ";
-  for (const auto& [x, d] : reachedBy_[v]) {
-    if (validUpTo_[x] == 0) continue;
+  for (const Reach& r : reachedBy_[v]) {
+    const int x = r.from, d = r.distance;
+    if (validUpTo_[x] == 0 || r.generation != generation_[x]) continue;
     // Paths through v are no shorter than d; shorter stored distances stay exact.
     validUpTo_[x] = std::min(validUpTo_[x], d - 1);
     log(5) << x << ":" << validUpTo_[x] << ", ";
@@ -152,7 +164,9 @@ void ArmEngine::readOptions() {
   usePairBottle_ = shell.Iget("gUsePairBottle", 1);
   useExtBottle_ = shell.Iget("gUseExtBottle", 1);
   useSmt_ = shell.Iget("gUseSmt", 0);
-  const std::int64_t wanted = std::int64_t{maxDeg_} * maxDeg_ * maxLen_;
+  // In edge mode every deletion invalidates the lists whose searches passed the edge: long lists
+  // would be recomputed over and over, so they stay a factor gMaxDeg shorter there.
+  const std::int64_t wanted = std::int64_t{maxDeg_} * (edgeMode_ ? 1 : maxDeg_) * maxLen_;
   maxNeighbour_ = static_cast<int>(std::min<std::int64_t>(wanted, R.V / 3));
   maxNeighbour_ = std::clamp(shell.Iget("gMaxNeighbour", maxNeighbour_), 1, std::max(1, R.V));
   const int cacheDefault = std::max(maxBacktrack_ * maxDeg_ * R.V / 1000, 500000 / std::max(1, R.V));
@@ -644,7 +658,7 @@ void ArmEngine::deleteEdgeByTests(int s) {
   }
   log(3) << "deleted edge: " << s << " " << R.arcs[s] << "\n";
   if (R.upperOk && R.inTree[R.ID[s]]) R.destroyUpper();
-  linkRemoved_ = onLinkPath(s);
+  linkRemoved_ = linkRemoved_ || onLinkPath(s);
   distances_->updateAfterRemoval(a);
   distances_->updateAfterRemoval(b);
   if (da == 1 && R.isReq[a] == 0) R.deleteVertex(a, slotArrays());
@@ -653,14 +667,27 @@ void ArmEngine::deleteEdgeByTests(int s) {
   ++deletedEdges_;
   removeLeafChain(a);
   removeLeafChain(b);
-  // The bottleneck estimates must not run over the deleted edge. The store between terminals is
-  // made of the edges of the expanded link forest: it stays valid when none of them went.
+  // The bottleneck estimates may run over the deleted edge: until they are refreshed (once per
+  // batch of deletions, as a refresh costs a search over the whole instance) only path lengths
+  // count.
+  distances_->useEstimates(false);
+  if (++staleDeletions_ >= std::max(50, R.Eanz / 200)) refreshEstimates();
+}
+
+void ArmEngine::refreshEstimates() {
   refreshNearestTerminals();
+  // The store between terminals is made of the edges of the expanded link forest: it stays valid
+  // when none of them went.
   if (linkRemoved_) refreshLinks();
+  linkRemoved_ = false;
+  staleDeletions_ = 0;
+  distances_->useEstimates(true);
 }
 
 void ArmEngine::runEdgeMode() {
   ReduceGraph& R = R_;
+  linkRemoved_ = false;
+  staleDeletions_ = 0;
   for (int a = 1; a <= nV_; ++a) {
     bool again = true;
     while (again) {
@@ -679,6 +706,7 @@ void ArmEngine::runEdgeMode() {
       }
     }
   }
+  if (staleDeletions_ > 0) refreshEstimates();
   log(3) << "deleted edges: " << deletedEdges_ << "\n";
 }
 

@@ -40,6 +40,8 @@ public:
   void updateAfterRemoval(int v);
 
   int computations() const { return computations_; }
+  // While the instance's bottleneck estimates are out of date only path lengths are used.
+  void useEstimates(bool on) { estimates_ = on; }
 
 private:
   void compute(int i);
@@ -47,9 +49,16 @@ private:
   ReduceGraph& R_;
   int maxNeighbour_;
   bool track_;
+  bool estimates_ = true;
   std::vector<std::vector<std::pair<int, int>>> lists_;    // (vertex > i, distance), by vertex
   IntArray validUpTo_;                                      // 0 = not computed
-  std::vector<std::vector<std::pair<int, int>>> reachedBy_;  // (searching vertex, its distance)
+  struct Reach {
+    int from;        // the searching vertex
+    int distance;    // at which it expanded this one
+    int generation;  // of the search, stale once that list was computed again
+  };
+  std::vector<std::vector<Reach>> reachedBy_;
+  IntArray generation_;  // per vertex: computations of its list
   IntArray dist_;
   IntArray touched_;  // count-prefixed
   std::optional<IndexedHeap> heap_;
@@ -96,9 +105,11 @@ private:
   void replaceVertex(int v);
   void deleteEdgeByTests(int s);
   void removeLeafChain(int x);
+  void refreshEstimates();
   // The edge lies on the expanded link forest behind the bottleneck store.
   bool onLinkPath(int s) const;
   bool linkRemoved_ = false;
+  int staleDeletions_ = 0;  // deletions since the nearest-terminal data were refreshed
 
   // The recursive search over the current partial tree.
   bool refuteTree(int depth);
