@@ -536,6 +536,7 @@ bool ArmEngine::refuteVertex(int v) {
   for (int s = R.nextLiveSlot(v, 0); s != 0; s = R.nextLiveSlot(v, s)) starSlots_.push_back(s);
   const int d = static_cast<int>(starSlots_.size());
   ++test_;
+  steps_ = 0;  // one budget for all stars of v
   // Every star of at least three edges must be refuted; the small stars fail most often.
   for (int size = 3; size <= d; ++size)
     for (unsigned mask = 1; mask < (1u << d); ++mask) {
@@ -546,7 +547,6 @@ bool ArmEngine::refuteVertex(int v) {
       pushNode(-1, starSlots_[0]);
       for (int i = 0; i < d; ++i)
         if (mask & (1u << i)) pushNode(0, starSlots_[static_cast<std::size_t>(i)]);
-      steps_ = 0;
       const bool refuted = refuteTree(0);
       while (!nodes_.empty()) popNode();
       if (!refuted) return false;

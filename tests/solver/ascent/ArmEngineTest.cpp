@@ -210,3 +210,29 @@ TEST(ArmEngine, ReducesDegreeThreeRichInstances) {
 }
 
 }  // namespace
+
+namespace {
+
+// Path 1-2-3-4 of unit edges beside the direct edge 1-4 of cost 10 (no nearest-terminal data, so
+// only path lengths count). Removing 3-4 must not leave the old distance 3 of 1 and 4 trusted,
+// while the distance 1 of 1 and 2, shorter than the way to the removed edge, needs no new search.
+TEST(NeighbourDistances, RemovalDistrustsOnlyTheListsThatRanOverIt) {
+  setShellOptions("");
+  const tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {1, 4, 10}}, {1, 4});
+  tesmo::ReduceGraph R(g);
+  tesmo::NeighbourDistances nd(R, 10, true);
+  nd.useEstimates(false);
+  EXPECT_EQ(nd.distance(1, 4), 3);
+  EXPECT_EQ(nd.distance(4, 1), 3);
+  EXPECT_EQ(nd.computations(), 1);
+  const tesmo::IntArray slots = tesmotest::slotList(R, {{3, 4}});
+  R.deleteEdge(slots[1]);
+  nd.updateAfterRemoval(3);
+  nd.updateAfterRemoval(4);
+  EXPECT_EQ(nd.distance(1, 2), 1);
+  EXPECT_EQ(nd.computations(), 1) << "a distance within the trusted radius was searched again";
+  EXPECT_EQ(nd.distance(1, 4), 10);
+  EXPECT_EQ(nd.computations(), 2);
+}
+
+}  // namespace
