@@ -4,6 +4,7 @@
 #include "DecomposeLetters.h"
 #include "DistanceRankedPruning.h"
 #include "Exact.h"
+#include "GridderLetters.h"
 #include "Prune1.h"
 #include "ReducedCostProbing.h"
 #include "ScriptLetters.h"
@@ -19,6 +20,7 @@ void registerScriptLetters() {
   registerAscentLetters();
   registerProbeLetters();
   registerDecomposeLetters();
+  registerGridderLetters();
   setPruneBranching(branching);
   ScriptLetters::registerLetter('X', "branching(&R)", [](ReduceGraph& R) { branching(R, maxint); });
   // The combination of trees in setUpper: branch and bound with option exactCombine, else prune1.

@@ -106,7 +106,8 @@ inline std::string judgeInstance(const tesmo::Graph& g, const tesmo::ReduceGraph
   return why.str();
 }
 
-// Runs method on the given instances and returns one line per failing instance.
+// Runs method on the given instances and returns one line per failing instance (options.instances
+// and options.seed are not used).
 inline std::vector<std::string> checkSafetyOn(const std::function<void(tesmo::ReduceGraph&)>& method,
                                               const std::vector<GeneratedInstance>& instances,
                                               const SafetyOptions& options = {}) {

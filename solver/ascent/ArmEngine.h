@@ -1,0 +1,177 @@
+#pragma once
+// Arm-extension tests (script letters x and y). A partial tree grows outwards from a tested
+// vertex (its star of at least three edges) or from a tested edge; every vertex inside the partial
+// tree keeps exactly the tree edges it has there, only the leaves may have more. Such a partial
+// tree is refuted when no optimal tree can contain it: its leaves are joined more cheaply under
+// upper bounds of the bottleneck Steiner distance, a leaf pair is closer than the longest key path
+// between them, or the reduced costs of a dual ascent exceed the gap. A non-terminal leaf must
+// continue in every minimal optimal tree, so when each non-empty set of its possible continuations
+// is refuted, so is the partial tree. Every test is strict: a tie never refutes, so a tree that
+// merely equals the optimum is never ruled out.
+
+#include "GridderSupport.h"
+#include "Heap.h"
+#include "ReduceGraph.h"
+#include "ReducedCostSet.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace tesmo {
+
+// Lazily filled upper bounds of the bottleneck Steiner distance: per vertex i the shortest
+// distances to the nearest higher-numbered vertices (exact path lengths), else the instance's
+// bottleneck estimate. With edge deletions tracked, every search remembers which vertex it
+// expanded at what distance, so that a deletion lowers the trusted radius of just those lists.
+class NeighbourDistances {
+public:
+  NeighbourDistances(ReduceGraph& R, int maxNeighbour, bool trackDeletions);
+  // Writes the statistics line (when a list was computed).
+  ~NeighbourDistances();
+  NeighbourDistances(const NeighbourDistances&) = delete;
+  NeighbourDistances& operator=(const NeighbourDistances&) = delete;
+
+  // An upper bound of the bottleneck Steiner distance of a and b in the current instance.
+  int distance(int a, int b);
+  // Edges at v were removed: lists whose searches ran through v trust only shorter distances.
+  void updateAfterRemoval(int v);
+
+  int computations() const { return computations_; }
+  // While the instance's bottleneck estimates are out of date only path lengths are used.
+  void useEstimates(bool on) { estimates_ = on; }
+
+private:
+  void compute(int i);
+
+  ReduceGraph& R_;
+  int maxNeighbour_;
+  bool track_;
+  bool estimates_ = true;
+  std::vector<std::vector<std::pair<int, int>>> lists_;    // (vertex > i, distance), by vertex
+  IntArray validUpTo_;                                      // 0 = not computed
+  struct Reach {
+    int from;        // the searching vertex
+    int distance;    // at which it expanded this one
+    int generation;  // of the search, stale once that list was computed again
+  };
+  std::vector<std::vector<Reach>> reachedBy_;
+  IntArray generation_;  // per vertex: computations of its list
+  IntArray dist_;
+  IntArray touched_;  // count-prefixed
+  std::optional<IndexedHeap> heap_;
+  int computations_ = 0;
+  std::int64_t listSum_ = 0;
+};
+
+class ArmEngine {
+public:
+  // Sizes the per-vertex buffers for R as it is now; deleteEdges selects edge mode (letter y).
+  ArmEngine(ReduceGraph& R, bool deleteEdges);
+  ~ArmEngine();
+  ArmEngine(const ArmEngine&) = delete;
+  ArmEngine& operator=(const ArmEngine&) = delete;
+
+  // Reads the options, tests every examinable vertex (or edge), tidies R.
+  void runArmTests();
+
+  int replacedVertices() const { return replaced_; }
+  int deletedEdges() const { return deletedEdges_; }
+  int maxLeaves() const { return maxLeaves_; }
+
+private:
+  struct Node {
+    int vertex;
+    int parent;      // node index, -1 for the root
+    int slot;        // parent -> vertex, 0 for the root
+    std::int64_t depthCost;  // cost of the path from the root
+    int length;      // edges from the root
+    int degree;      // edges inside the partial tree
+  };
+
+  void readOptions();
+  void refreshNearestTerminals();
+  void refreshLinks();
+  ReduceGraph::SlotArrays slotArrays();
+
+  void runVertexMode();
+  void runEdgeMode();
+  // True when no optimal tree has v with at least three edges.
+  bool refuteVertex(int v);
+  // True when no optimal tree contains the edge of slot s.
+  bool refuteEdge(int s);
+  void replaceVertex(int v);
+  void deleteEdgeByTests(int s);
+  void removeLeafChain(int x);
+  void refreshEstimates();
+  // The edge lies on the expanded link forest behind the bottleneck store.
+  bool onLinkPath(int s) const;
+  bool linkRemoved_ = false;
+  int staleDeletions_ = 0;  // deletions since the nearest-terminal data were refreshed
+
+  // The recursive search over the current partial tree.
+  bool refuteTree(int depth);
+  bool testTree();
+  bool testReducedCosts(int extraParent, int extraSlot);
+  bool testDistances();
+  std::int64_t keyPathBottleneck(int a, int b) const;
+  int pushNode(int parent, int slot);
+  void popNode();
+  bool slotUsable(int s) const;
+
+  ReduceGraph& R_;
+  bool edgeMode_;
+  int nV_ = 0;
+  // options
+  int allowDestroyUpper_ = 0, useAscent_ = 4, useColli_ = 1, useDist_ = 2, maxDeg_ = 8;
+  int maxBacktrack_ = 5, maxLeaves_ = 10, maxLen_ = 20, slackSizeFactor_ = 4;
+  int useTreeHashing_ = 1, usePairBottle_ = 1, useExtBottle_ = 1, useSmt_ = 0, useAvoid_ = 1;
+  int restrictToOne_ = 1, maxNeighbour_ = 0;
+
+  IntArray mark_;  // test number of the partial tree a vertex belongs to
+  int test_ = 0;
+  std::vector<Node> nodes_;       // the partial tree, root first (capacity fixed per run)
+  std::vector<int> leaves_;       // scratch: leaf node indices
+  std::vector<std::int64_t> leafDist_;  // scratch: leaf distance matrix
+  std::vector<std::int64_t> primKey_;
+  std::vector<int> candidates_;   // candidate slots, a slice per recursion level
+  std::vector<int> leafStack_;    // leaf nodes, a slice per recursion level
+  std::size_t treeRoom_ = 0;      // most nodes a partial tree may have
+  int maxBranch_ = 8;             // most continuations of one leaf
+  std::vector<int> starSlots_;
+  std::int64_t total_ = 0;
+  int steps_ = 0;
+
+  ReducedCostSet rc_;
+  std::vector<IntArray*> rcArrays_;
+  int rcCount_ = 0;
+  // per root: outward and inward reduced-cost sums from the root to each node
+  std::vector<std::vector<std::int64_t>> rcOut_, rcIn_;
+  std::vector<std::int64_t> rcTotal_;
+
+  std::optional<NeighbourDistances> distances_;
+  BoundedSearch search_;  // the pair searches of a replacement
+
+  // collision statistics of the merge history
+  IntArray visited_, triple_, stack_;
+  int collisionCalls_ = 0, collisionSuccess_ = 0;
+  bool collisions_ = false;
+
+  int replaced_ = 0;
+  int deletedEdges_ = 0;
+  int hashCount_ = 0, hashSuccess_ = 0;
+
+  void buildCollisionStats();
+  // 1 when the merge history of s's identity uses some identity twice.
+  int checkCollision(int s);
+  // Records the history triple of the edge just added at slot f.
+  void registerMergedId(int f);
+};
+
+// Letter x: vertex replacement by arm extension; letter y: edge deletion by arm extension.
+void gridderBrasil2(ReduceGraph& R);
+void gridderBrasil2Edges(ReduceGraph& R);
+
+}  // namespace tesmo

@@ -1,0 +1,238 @@
+// The arm-extension tests (letters x and y): which vertices are replaced and by what, which
+// edges go, where a tie or a search limit stops them, their option handling, and the safety test
+// over options and instance families (also after contractions, with the collision check on).
+
+#include "ArmEngine.h"
+#include "ReduceGraph.h"
+#include "Shell.h"
+
+#include "../support/GridderCases.h"
+#include "../support/SafetyTest.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+using steinertest::liveEdgeTriples;
+using steinertest::setShellOptions;
+using tesmotest::Edge;
+using Triples = std::vector<std::tuple<int, int, int>>;
+
+struct Fixture {
+  const char* name;
+  bool edgeMode;
+  const char* options;
+  int V;
+  std::vector<Edge> edges;
+  std::vector<int> terminals;
+  bool unchanged;  // else the live edges become `after`
+  Triples after;
+  const char* logLine;  // expected in the log, or ""
+};
+
+std::vector<Fixture> fixtures() {
+  // Vertex 1 (edges of cost 5 to 2, 3, 4) beside the cheap triangle 2-3-4.
+  const std::vector<Edge> star{{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {2, 3, 1}, {3, 4, 1}, {2, 4, 1}};
+  // The leaves 2, 3, 4 of vertex 1 are joined exactly as dearly as the star costs.
+  const std::vector<Edge> tie{{1, 2, 2}, {1, 3, 2}, {1, 4, 2}, {2, 3, 3}, {3, 4, 3}, {2, 4, 3}};
+  return {
+      {"neighbours joined cheaply", false, "", 4, star, {2, 3, 4}, false, {{2, 3, 1}, {2, 4, 1}, {3, 4, 1}}, "sum replaced: 1"},
+      // 1 goes: 2-3 has its own way, 2-4 and 3-4 become edges of cost 4; then 4 (neighbours 2,
+      // 3, 5) goes the same way, leaving 2-5 and 3-5 of cost 5.
+      {"pairs without a way around become edges", false, "", 5, {{1, 2, 2}, {1, 3, 2}, {1, 4, 2}, {2, 3, 1}, {4, 5, 1}},
+       {2, 3, 5}, false, {{2, 3, 1}, {2, 5, 5}, {3, 5, 5}}, "sum replaced: 2"},
+      {"terminal never replaced", false, "", 4, star, {1, 2, 3, 4}, true, {}, "sum replaced: 0"},
+      {"degree 2 never replaced", false, "", 3, {{1, 2, 5}, {1, 3, 5}, {2, 3, 1}}, {2, 3}, true, {}, "sum replaced: 0"},
+      {"degree above gMaxDeg never replaced", false, "gMaxDeg=3", 5,
+       {{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {1, 5, 5}, {2, 3, 1}, {3, 4, 1}, {4, 5, 1}}, {2, 3, 4, 5}, true, {}, "sum replaced: 0"},
+      {"degree 4 replaced", false, "", 5, {{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {1, 5, 5}, {2, 3, 1}, {3, 4, 1}, {4, 5, 1}},
+       {2, 3, 4, 5}, false, {{2, 3, 1}, {3, 4, 1}, {4, 5, 1}}, "sum replaced: 1"},
+      {"a tie never refutes", false, "gUseAscent=0", 4, tie, {2, 3, 4}, true, {}, "sum replaced: 0"},
+      {"non-terminal leaf edge is impossible", true, "", 4, {{1, 2, 1}, {2, 3, 1}, {2, 4, 1}}, {1, 3}, false,
+       {{1, 2, 1}, {2, 3, 1}}, "impossible edge deleted"},
+      {"edge dearer than a path goes", true, "", 3, {{1, 2, 5}, {1, 3, 1}, {2, 3, 1}}, {1, 2}, false, {{1, 3, 1}, {2, 3, 1}},
+       "deleted edge: "},
+      {"edge as dear as a path stays", true, "gUseAscent=0", 3, {{1, 2, 2}, {1, 3, 1}, {2, 3, 1}}, {1, 2}, true, {}, ""},
+  };
+}
+
+class ArmCases : public testing::TestWithParam<Fixture> {};
+
+TEST_P(ArmCases, ChangesOnlyWhatIsProven) {
+  const Fixture& f = GetParam();
+  tesmotest::LogCapture capture(4);
+  setShellOptions(f.options);
+  const tesmo::Graph g = tesmotest::makeGraph(f.V, f.edges, f.terminals);
+  tesmo::ReduceGraph R(g);
+  const std::int64_t optimum = steinertest::dreyfusWagner(R);
+  const Triples before = liveEdgeTriples(R);
+  if (f.edgeMode) tesmo::gridderBrasil2Edges(R);
+  else tesmo::gridderBrasil2(R);
+  EXPECT_EQ(liveEdgeTriples(R), f.unchanged ? before : f.after);
+  EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
+  if (*f.logLine) {
+    EXPECT_NE(capture.text().find(f.logLine), std::string::npos) << capture.text();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, ArmCases, testing::ValuesIn(fixtures()),
+                         [](const testing::TestParamInfo<Fixture>& info) {
+                           std::string name;
+                           for (const char* c = info.param.name; *c; ++c) name += std::isalnum(*c) ? *c : '_';
+                           return name;
+                         });
+
+TEST(ArmEngine, ExtensionRefutesWhatTheStarAloneCannot) {
+  // The star of 1 costs 3 and its leaves 2, 3, 4 are 2 apart (MST 4): only after following two
+  // arms to the terminals 5 and 6 (tree cost 5) are the leaves 4, 5, 6 joined more cheaply (4).
+  const tesmo::Graph g = tesmotest::makeGraph(
+      7, {{1, 2, 1}, {1, 3, 1}, {1, 4, 1}, {2, 5, 1}, {3, 6, 1}, {4, 7, 1}, {5, 6, 2}, {6, 7, 2}, {5, 7, 2}}, {5, 6, 7});
+  for (const char* options : {"gUseAscent=0", "gUseAscent=0 gMaxLen=1"}) {
+    setShellOptions(options);
+    tesmo::ReduceGraph R(g);
+    const std::int64_t optimum = steinertest::dreyfusWagner(R);
+    tesmo::gridderBrasil2(R);
+    EXPECT_EQ(R.hasLiveSlot(1), std::string(options).find("gMaxLen") != std::string::npos) << options;
+    EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "") << options;
+  }
+}
+
+TEST(ArmEngine, StoredTreeVertexIsReplacedOnlyWhenAllowed) {
+  const tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {2, 3, 1}, {3, 4, 1}, {2, 4, 1}}, {2, 3, 4});
+  for (const int allow : {0, 1}) {
+    setShellOptions("gAllowDestroyUpper=" + std::to_string(allow));
+    tesmo::ReduceGraph R(g);
+    tesmo::IntArray tree = tesmotest::slotList(R, {{2, 1}, {1, 3}, {3, 4}});
+    R.setUpper(tree, "test", 0);
+    ASSERT_TRUE(R.upperOk);
+    tesmo::gridderBrasil2(R);
+    EXPECT_EQ(R.hasLiveSlot(1), allow == 0) << "gAllowDestroyUpper " << allow;
+  }
+}
+
+TEST(ArmEngine, MaxLeavesIsRaisedToMaxDeg) {
+  tesmotest::LogCapture capture(3);
+  setShellOptions("gMaxLeaves=5");
+  const tesmo::Graph g = tesmotest::makeGraph(3, {{1, 2, 1}, {2, 3, 1}}, {1, 3});
+  tesmo::ReduceGraph R(g);
+  tesmo::ArmEngine engine(R, false);
+  engine.runArmTests();
+  EXPECT_EQ(engine.maxLeaves(), 8);
+  EXPECT_NE(capture.text().find("maxLeaves adjusted to 8"), std::string::npos) << capture.text();
+}
+
+TEST(ArmEngine, CollisionStatisticsFollowTheOption) {
+  // No contractions: the history is empty, so checks are made but none collides.
+  const tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {2, 3, 1}, {3, 4, 1}, {2, 4, 1}}, {2, 3, 4});
+  for (const int colli : {0, 1}) {
+    tesmotest::LogCapture capture(3);
+    setShellOptions("gUseColli=" + std::to_string(colli));
+    tesmo::ReduceGraph R(g);
+    tesmo::gridderBrasil2(R);
+    const std::string text = capture.text();
+    if (colli == 0) {
+      EXPECT_EQ(text.find("Collision: "), std::string::npos) << text;
+    } else {
+      EXPECT_NE(text.find("Collision: calls:3, success:0, "), std::string::npos) << text;
+    }
+  }
+}
+
+struct SafetyCase {
+  const char* name;
+  bool edgeMode;
+  const char* options;
+  steinertest::GridderFamily family;
+  bool contractFirst;  // degree reductions first, so that edges carry merge histories
+};
+
+class ArmSafety : public testing::TestWithParam<SafetyCase> {};
+
+TEST_P(ArmSafety, KeepsTheOptimumAndTheTree) {
+  const SafetyCase& c = GetParam();
+  const auto failures = steinertest::checkSafetyOn(
+      [&c](tesmo::ReduceGraph& R) {
+        setShellOptions(c.options);
+        if (c.contractFirst) R.removeVertices();
+        if (c.edgeMode) tesmo::gridderBrasil2Edges(R);
+        else tesmo::gridderBrasil2(R);
+      },
+      steinertest::gridderFamily(c.family));
+  EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
+}
+
+using F = steinertest::GridderFamily;
+INSTANTIATE_TEST_SUITE_P(
+    Options, ArmSafety,
+    testing::Values(SafetyCase{"xMix", false, "gUseAscent=0", F::Mix, false},
+                    SafetyCase{"xMixAscent", false, "gUseAscent=4", F::Mix, false},
+                    SafetyCase{"xContracted", false, "gUseColli=1", F::Mix, true},
+                    SafetyCase{"xTreeVertices", false, "gAllowDestroyUpper=1 gUseAscent=2", F::Mix, false},
+                    SafetyCase{"xLadders", false, "", F::Ladders, false},
+                    SafetyCase{"xGrids", false, "", F::Grids, false},
+                    SafetyCase{"xDegree3", false, "gUseAscent=0", F::DegreeThree, true},
+                    SafetyCase{"yMix", true, "gUseAscent=0", F::Mix, false},
+                    SafetyCase{"yMixAscent", true, "gUseAscent=4", F::Mix, false},
+                    SafetyCase{"yContracted", true, "gUseColli=1 gAllowDestroyUpper=1", F::Mix, true},
+                    SafetyCase{"yLadders", true, "", F::Ladders, false},
+                    SafetyCase{"yGrids", true, "", F::Grids, false},
+                    SafetyCase{"yDegree3", true, "", F::DegreeThree, true}),
+    [](const testing::TestParamInfo<SafetyCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// The safety test would pass for a method that does nothing: on the degree-3-rich family both
+// letters must actually reduce.
+TEST(ArmEngine, ReducesDegreeThreeRichInstances) {
+  for (const bool edgeMode : {false, true}) {
+    int changed = 0;
+    const auto instances = steinertest::gridderFamily(steinertest::GridderFamily::DegreeThree);
+    for (const auto& instance : instances) {
+      setShellOptions("gUseAscent=0");
+      tesmo::ReduceGraph R(instance.graph);
+      const int before = R.Eanz;
+      const int vertices = R.Vanz;
+      if (edgeMode) tesmo::gridderBrasil2Edges(R);
+      else tesmo::gridderBrasil2(R);
+      if (R.Eanz != before || R.Vanz != vertices) ++changed;
+    }
+    std::printf("%s changed %d of %zu instances\n", edgeMode ? "y" : "x", changed, instances.size());
+    EXPECT_GT(changed, static_cast<int>(instances.size()) / 10) << (edgeMode ? "y" : "x");
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Path 1-2-3-4 of unit edges beside the direct edge 1-4 of cost 10 (no nearest-terminal data, so
+// only path lengths count). Removing 3-4 must not leave the old distance 3 of 1 and 4 trusted,
+// while the distance 1 of 1 and 2, shorter than the way to the removed edge, needs no new search.
+TEST(NeighbourDistances, RemovalDistrustsOnlyTheListsThatRanOverIt) {
+  setShellOptions("");
+  const tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {1, 4, 10}}, {1, 4});
+  tesmo::ReduceGraph R(g);
+  tesmo::NeighbourDistances nd(R, 10, true);
+  nd.useEstimates(false);
+  EXPECT_EQ(nd.distance(1, 4), 3);
+  EXPECT_EQ(nd.distance(4, 1), 3);
+  EXPECT_EQ(nd.computations(), 1);
+  const tesmo::IntArray slots = tesmotest::slotList(R, {{3, 4}});
+  R.deleteEdge(slots[1]);
+  nd.updateAfterRemoval(3);
+  nd.updateAfterRemoval(4);
+  EXPECT_EQ(nd.distance(1, 2), 1);
+  EXPECT_EQ(nd.computations(), 1) << "a distance within the trusted radius was searched again";
+  EXPECT_EQ(nd.distance(1, 4), 10);
+  EXPECT_EQ(nd.computations(), 2);
+}
+
+}  // namespace

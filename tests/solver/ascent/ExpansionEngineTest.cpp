@@ -1,0 +1,166 @@
+// The expansion test of degree-3 vertices (letter Z): which vertices it tests, what a proven
+// vertex is replaced by, and the safety test over its options on the standard mix and on
+// ladders, grids and degree-3-rich graphs.
+
+#include "ExpansionEngine.h"
+#include "ReduceGraph.h"
+#include "Shell.h"
+
+#include "../support/GridderCases.h"
+#include "../support/SafetyTest.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using tesmotest::Edge;
+
+using steinertest::liveEdgeTriples;
+using steinertest::setShellOptions;
+
+struct Fixture {
+  const char* name;
+  const char* options;
+  int V;
+  std::vector<Edge> edges;
+  std::vector<int> terminals;
+  bool vertexOneRemoved;
+  std::vector<std::tuple<int, int, int>> added;  // new edges expected beside the old ones
+};
+
+std::vector<Fixture> fixtures() {
+  // Vertex 1 has the neighbours 2, 3, 4 over edges of cost 5; the triangle 2-3-4 joins them
+  // cheaply, so the star is never needed and no pair needs an edge.
+  const std::vector<Edge> star{{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {2, 3, 1}, {3, 4, 1}, {2, 4, 1}};
+  // Vertex 1 (edges of cost 2 to 2, 3, 4): 2 reaches 3 and 4 directly (cost 3) but 3 and 4 are
+  // joined only through 1 or 2 (cost 6), so exactly the pair 3-4 keeps an edge of cost 2 + 2.
+  const std::vector<Edge> kite{{1, 2, 2}, {1, 3, 2}, {1, 4, 2}, {2, 3, 3}, {2, 4, 3}, {3, 5, 3}, {4, 6, 3}, {2, 7, 1}};
+  // Vertex 1 joined to the terminals 2, 3, 4 only: no pair has another way.
+  const std::vector<Edge> claw{{1, 2, 1}, {1, 3, 1}, {1, 4, 1}, {2, 5, 4}};
+  return {
+      {"all three pairs dropped", "", 4, star, {2, 3, 4}, true, {}},
+      {"one pair kept", "", 7, kite, {5, 6, 7}, true, {{3, 4, 4}}},
+      {"degree-3 terminal untested", "", 4, star, {1, 2, 3, 4}, false, {}},
+      {"degree 4 untested", "", 5, {{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {1, 5, 5}, {2, 3, 1}, {3, 4, 1}, {4, 5, 1}}, {2, 3, 4, 5},
+       false, {}},
+      {"claw stays without extend", "extend=0", 5, claw, {2, 3, 4}, false, {}},
+  };
+}
+
+class ExpansionCases : public testing::TestWithParam<Fixture> {};
+
+TEST_P(ExpansionCases, ReplacesProvenVerticesByTheNeededPairs) {
+  const Fixture& f = GetParam();
+  tesmotest::LogCapture capture(3);
+  setShellOptions(f.options);
+  tesmo::Graph g = tesmotest::makeGraph(f.V, f.edges, f.terminals);
+  tesmo::ReduceGraph R(g);
+  const std::int64_t optimum = steinertest::dreyfusWagner(R);
+  auto expected = liveEdgeTriples(R);
+  if (f.vertexOneRemoved) {
+    std::erase_if(expected, [](const auto& e) { return std::get<0>(e) == 1; });
+    expected.insert(expected.end(), f.added.begin(), f.added.end());
+    std::sort(expected.begin(), expected.end());
+  }
+  tesmo::gridderBrasil(R);
+  EXPECT_EQ(R.hasLiveSlot(1), !f.vertexOneRemoved);
+  EXPECT_EQ(liveEdgeTriples(R), expected);
+  EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
+  EXPECT_NE(capture.text().find(f.vertexOneRemoved ? "replaced: 1" : "replaced: 0"), std::string::npos) << capture.text();
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, ExpansionCases, testing::ValuesIn(fixtures()),
+                         [](const testing::TestParamInfo<Fixture>& info) {
+                           std::string name;
+                           for (const char* c = info.param.name; *c; ++c) name += std::isalnum(*c) ? *c : '_';
+                           return name;
+                         });
+
+TEST(ExpansionEngine, VertexOfTheStoredTreeIsTestedOnlyWhenAllowed) {
+  // The triangle instance with the stored tree 2-1-3-4 through vertex 1.
+  const tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {2, 3, 1}, {3, 4, 1}, {2, 4, 1}}, {2, 3, 4});
+  for (const int allow : {0, 1}) {
+    setShellOptions("gAllowDestroyUpper=" + std::to_string(allow));
+    tesmo::ReduceGraph R(g);
+    tesmo::IntArray tree = tesmotest::slotList(R, {{2, 1}, {1, 3}, {3, 4}});
+    R.setUpper(tree, "test", 0);
+    ASSERT_TRUE(R.upperOk);
+    tesmo::gridderBrasil(R);
+    EXPECT_EQ(R.hasLiveSlot(1), allow == 0) << "gAllowDestroyUpper " << allow;
+  }
+}
+
+TEST(ExpansionEngine, ClawIsReplacedByAllPairsWithExtend) {
+  // A zero-cost arm makes the star never cheaper than two of its pairs, yet no pair has a way
+  // around vertex 1: with extend every pair becomes an edge.
+  setShellOptions("extend=1");
+  const tesmo::Graph g = tesmotest::makeGraph(5, {{1, 2, 0}, {1, 3, 1}, {1, 4, 1}, {2, 5, 4}}, {2, 3, 4, 5});
+  tesmo::ReduceGraph R(g);
+  const std::int64_t optimum = steinertest::dreyfusWagner(R);
+  tesmo::gridderBrasil(R);
+  EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
+}
+
+TEST(ExpansionEngine, MoreAscentRootsThanTerminalsUsesEveryTerminal) {
+  setShellOptions("gUseAscent=50");
+  const tesmo::Graph g = tesmotest::makeGraph(6, {{1, 2, 2}, {1, 3, 2}, {1, 4, 2}, {2, 3, 3}, {2, 4, 3}, {3, 5, 1}, {4, 6, 1}}, {2, 5, 6});
+  tesmo::ReduceGraph R(g);
+  const std::int64_t optimum = steinertest::dreyfusWagner(R);
+  tesmo::gridderBrasil(R);
+  EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
+}
+
+struct SafetyCase {
+  const char* name;
+  const char* options;
+  steinertest::GridderFamily family;
+};
+
+class ExpansionSafety : public testing::TestWithParam<SafetyCase> {};
+
+TEST_P(ExpansionSafety, KeepsTheOptimumAndTheTree) {
+  const SafetyCase& c = GetParam();
+  const auto failures = steinertest::checkSafetyOn(
+      [&c](tesmo::ReduceGraph& R) {
+        setShellOptions(c.options);
+        tesmo::gridderBrasil(R);
+      },
+      steinertest::gridderFamily(c.family));
+  EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
+}
+
+std::vector<SafetyCase> safetyCases() {
+  std::vector<SafetyCase> list;
+  static std::vector<std::string> names, options;
+  names.clear();
+  options.clear();
+  for (const int ascent : {0, 5})
+    for (const int equality : {0, 1})
+      for (const int extend : {0, 1}) {
+        names.push_back("ascent" + std::to_string(ascent) + "Equality" + std::to_string(equality) + "Extend" +
+                        std::to_string(extend));
+        options.push_back("gUseAscent=" + std::to_string(ascent) + " equality=" + std::to_string(equality) +
+                          " extend=" + std::to_string(extend));
+      }
+  names.insert(names.end(), {"unrestricted", "avoidVertex", "treeVertices", "noTwoPass"});
+  options.insert(options.end(), {"gRestricted=0 extend=1", "edgeavoid=0 extend=1", "gAllowDestroyUpper=1 extend=1",
+                                 "gTwopass=0 testver=0"});
+  using F = steinertest::GridderFamily;
+  for (std::size_t i = 0; i < names.size(); ++i) list.push_back({names[i].c_str(), options[i].c_str(), F::Mix});
+  for (const F f : {F::Ladders, F::Grids, F::DegreeThree}) {
+    list.push_back({f == F::Ladders ? "laddersAscent" : f == F::Grids ? "gridsAscent" : "degree3Ascent",
+                    "gUseAscent=5 extend=1", f});
+    list.push_back({f == F::Ladders ? "ladders" : f == F::Grids ? "grids" : "degree3", "extend=1", f});
+  }
+  return list;
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, ExpansionSafety, testing::ValuesIn(safetyCases()),
+                         [](const testing::TestParamInfo<SafetyCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
