@@ -1,5 +1,6 @@
 #include "ScriptLetterSetup.h"
 
+#include "AscentDriver.h"
 #include "AscentFast.h"
 #include "DistanceRankedPruning.h"
 #include "Exact.h"
@@ -15,6 +16,7 @@ namespace tesmo {
 void registerScriptLetters() {
   registerReduceLetters();
   registerAscentLetters();
+  registerDualAscentLetters();
   setPruneBranching(branching);
   ScriptLetters::registerLetter('X', "branching(&R)", [](ReduceGraph& R) { branching(R, maxint); });
   // The combination of trees in setUpper: branch and bound with option exactCombine, else prune1.

@@ -1,0 +1,20 @@
+#pragma once
+// The dual-ascent driver (script letter a): for one or several roots a dual ascent raises the
+// lower bound, a prune of the part of the instance that the zero reduced costs span gives an
+// upper bound, and the reduced costs then delete what no better tree can use and mark vertices
+// for replacement, which are replaced after the last root.
+
+#include "ReduceGraph.h"
+
+namespace tesmo {
+
+// Options (echoed at level 3): root (1; -1 the root of the last bound, 0 or -k several roots),
+// calcUpper (1), ascentPrune ("((mvsn)r)"), prunes (0), original (0), inzident (0), full (0),
+// construct (0), doReduction (1), ascentMaxDegree (10), garbageCollection (0), upperChoose (0),
+// ascentLock (0), ascentRootLock (1), ascentUnlock (1); originalClearUpper (1) unechoed.
+void ascent(ReduceGraph& R);
+
+// Registers the letters of the ascent driver family: a, i, + and c.
+void registerDualAscentLetters();
+
+}  // namespace tesmo

@@ -1,0 +1,239 @@
+// The ascent driver a, the ascent deletion tests i and the cut-bound letters c and +: safety on
+// generated instances under the option sets that change the ascent, and small fixtures for the
+// bounds, the deletions and the letters without a backend.
+
+#include "AscentDeletion.h"
+#include "AscentDriver.h"
+#include "CutBound.h"
+#include "ReduceByString.h"
+#include "ScriptLetterSetup.h"
+#include "Shell.h"
+
+#include "ConsistencyCheck.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
+#include "SafetyTest.h"
+#include "../reduce/ReductionSafety.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace tesmo;
+using namespace tesmotest;
+
+namespace {
+
+using Settings = std::vector<std::pair<const char*, const char*>>;
+
+void applySettings(const Settings& settings) {
+  shell.clearVariables();
+  registerScriptLetters();
+  shell.Sset("exitWarning", "0");
+  for (const auto& [name, value] : settings) shell.Sset(name, value);
+}
+
+std::string describe(const Settings& settings) {
+  std::string text;
+  for (const auto& [name, value] : settings) text += std::string(name) + "=" + value + " ";
+  return text.empty() ? "defaults" : text;
+}
+
+struct SafetyCase {
+  Settings settings;
+  int instances;
+};
+
+// Every root rule, the tree-led choice with locks, the auxiliary graph by vertices and from all
+// zero arcs, and deletions at a closed gap: the optimum and the stored tree survive, the bound
+// stays at or below the optimum.
+TEST(AscentDriver, KeepsTheOptimumUnderEveryOptionSet) {
+  const std::vector<SafetyCase> cases{
+      {{}, 300},
+      {{{"root", "-1"}}, 100},
+      {{{"root", "0"}}, 100},
+      {{{"root", "-3"}}, 100},
+      {{{"upperChoose", "40"}, {"ascentLock", "1"}}, 150},
+      {{{"upperChoose", "15"}, {"ascentLock", "1"}, {"ascentUnlock", "2"}, {"root", "0"}}, 100},
+      {{{"full", "1"}, {"inzident", "1"}, {"original", "1"}, {"prunes", "1"}}, 100},
+      {{{"construct", "1"}, {"garbageCollection", "1"}, {"ascentMaxDegree", "40"}}, 100},
+      {{{"calcUpper", "-1"}, {"root", "0"}}, 100},
+  };
+  for (const SafetyCase& c : cases) {
+    SCOPED_TRACE(describe(c.settings));
+    LogCapture log{0};
+    applySettings(c.settings);
+    steinertest::SafetyOptions options;
+    options.instances = c.instances;
+    const auto failures = steinertest::checkSafety(
+        [](ReduceGraph& R) {
+          reduceByString("a", R, 0);
+          shell.phase = 0;
+        },
+        options);
+    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
+  }
+}
+
+// On a tree the ascent's bound is the tree's cost and the auxiliary graph is that tree.
+TEST(AscentDriver, BoundAndAuxiliaryTreeMeetOnATree) {
+  LogCapture log{3};
+  applySettings({});
+  ReduceGraph R(makeGraph(6, {{1, 2, 3}, {2, 3, 2}, {2, 4, 5}, {4, 5, 1}, {4, 6, 7}}, {1, 3, 5, 6}));
+  ascent(R);
+  EXPECT_EQ(R.lowerValue, 18);
+  EXPECT_EQ(R.upperValue, 18);
+  EXPECT_EQ(R.upperOpt, 1);
+  const std::string text = log.text();
+  EXPECT_NE(text.find("1. root: 1\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("calculating upper bound... "), std::string::npos) << text;
+  EXPECT_NE(text.find("auxiliary graph: |V|="), std::string::npos) << text;
+  EXPECT_INSTANCE_VALID(R);
+}
+
+//   1 --1-- 2 --1-- 3      terminals 1, 3; optimum 2 over vertex 2.
+//    \             /       vertex 4 lies on a path of 20, far beyond the gap: the reduced
+//     10--- 4 ---10        costs delete it with its edges (construct: also at a closed gap).
+TEST(AscentDriver, DeletesWhatLiesBeyondTheGap) {
+  LogCapture log{3};
+  applySettings({{"construct", "1"}});
+  ReduceGraph R(makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 4, 10}, {4, 3, 10}}, {1, 3}));
+  storeSimpleTree(R);
+  ascent(R);
+  EXPECT_EQ(R.lowerValue, 2);
+  EXPECT_EQ(R.upperValue, 2);
+  EXPECT_EQ(R.degree[4], 0);
+  EXPECT_INSTANCE_VALID(R);
+}
+
+// Without reductions only the bound is raised; with calcUpper -1 no upper bound is built.
+TEST(AscentDriver, BoundsOnlyLeaveTheGraphAlone) {
+  LogCapture log{3};
+  applySettings({{"doReduction", "0"}, {"calcUpper", "-1"}, {"root", "0"}});
+  ReduceGraph R(makeGraph(5, {{1, 2, 3}, {2, 3, 3}, {1, 4, 2}, {4, 3, 5}, {3, 5, 1}, {2, 5, 9}}, {1, 3, 5}));
+  const int edges = R.Eanz;
+  ascent(R);
+  EXPECT_EQ(R.upperValue, maxint);
+  EXPECT_GT(R.lowerValue, 0);
+  EXPECT_LE(R.lowerValue, 7);
+  EXPECT_EQ(R.Eanz, edges);
+  const std::string text = log.text();
+  EXPECT_EQ(text.find("calculating upper bound"), std::string::npos);
+  EXPECT_NE(text.find("3. root: 5\n"), std::string::npos) << text;
+}
+
+// The deletions (vertices and edges made required) on the generated mix; the removal test, which
+// adds terminals beyond the reach of the mix's oracle, is judged below.
+TEST(AscentDeletion, KeepsTheOptimum) {
+  const std::vector<SafetyCase> cases{
+      {{{"ascentDel", "0"}}, 300},
+      {{{"ascentDel", "0"}, {"root", "0"}, {"ascentDelMax", "40"}}, 100},
+  };
+  for (const SafetyCase& c : cases) {
+    SCOPED_TRACE(describe(c.settings));
+    LogCapture log{0};
+    applySettings(c.settings);
+    steinertest::SafetyOptions options;
+    options.instances = c.instances;
+    const auto failures = steinertest::checkSafety(
+        [](ReduceGraph& R) {
+          reduceByString("i", R, 0);
+          shell.phase = 0;
+        },
+        options);
+    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
+  }
+}
+
+// The removal test makes vertices required: the enumeration oracle of the small families judges
+// those instances whatever their terminal count, alone and with every test on.
+TEST(AscentDeletion, RequiredVerticesKeepTheOptimum) {
+  for (const Settings& settings : std::vector<Settings>{{{"ascentEdges", "0"}, {"ascentReq", "0"}, {"root", "0"}}, {}}) {
+    SCOPED_TRACE(describe(settings));
+    LogCapture log{0};
+    applySettings(settings);
+    safetytest::checkSafety(ascentDel, 40, 7);
+  }
+}
+
+//   1 --2-- 2 --2-- 3      terminals 1, 3, 5 on the path 1-2-3-5 (cost 5, stored).
+//   |               |      vertex 4 off the tree: made required, every tree costs at least 7,
+//   4 ------6------ 5      so it is deleted; vertex 2 on the tree: a tree without it costs 9,
+//   3 from 1 to 4, 1 from 3 to 5; vertex 2 becomes required.
+TEST(AscentDeletion, DeletesOffTreeVerticesAndRequiresTreeVertices) {
+  LogCapture log{3};
+  applySettings({});
+  ReduceGraph R(makeGraph(5, {{1, 2, 2}, {2, 3, 2}, {3, 5, 1}, {1, 4, 3}, {4, 5, 6}}, {1, 3, 5}));
+  IntArray tree = slotList(R, {{1, 2}, {2, 3}, {3, 5}});
+  R.setUpper(tree, "test", 0);
+  ASSERT_EQ(R.upperValue, 5);
+  ascentDel(R);
+  EXPECT_EQ(R.degree[4], 0);
+  EXPECT_NE(R.isReq[2], 0);
+  EXPECT_EQ(R.R, 4);
+  EXPECT_TRUE(R.upperOk);
+  const std::string text = log.text();
+  EXPECT_NE(text.find("Success! DEL-V!4\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Success! REQ++2\n"), std::string::npos) << text;
+  EXPECT_INSTANCE_VALID(R);
+}
+
+TEST(AscentDeletion, LimitsAndStatisticsLeaveTheInstanceAlone) {
+  struct Case {
+    Settings settings;
+    const char* logged;  // expected in the log, or null
+  };
+  for (const Case& c : std::vector<Case>{{{{"ascentDelLimit", "4"}}, nullptr},
+                                         {{{"ascentDelOld", "0"}}, "possibly_rep:"},
+                                         {{{"ascentDelMax", "0"}}, "Lower: "}}) {
+    SCOPED_TRACE(describe(c.settings));
+    LogCapture log{3};
+    applySettings(c.settings);
+    ReduceGraph R(makeGraph(5, {{1, 2, 2}, {2, 3, 2}, {3, 5, 1}, {1, 4, 3}, {4, 5, 6}}, {1, 3, 5}));
+    IntArray tree = slotList(R, {{1, 2}, {2, 3}, {3, 5}});
+    R.setUpper(tree, "test", 0);
+    ascentDel(R);
+    EXPECT_EQ(R.Eanz, 5);
+    EXPECT_EQ(R.R, 3);
+    const std::string text = log.text();
+    if (c.logged)
+      EXPECT_NE(text.find(c.logged), std::string::npos) << text;
+    else
+      EXPECT_EQ(text.find("Upper: "), std::string::npos) << text;
+  }
+}
+
+TEST(CutBound, RowGenerationEndsTheRunWithItsWarning) {
+  applySettings({});
+  shell.Sset("exitWarning", "1");
+  shell.Sset("exitSaveGraph", "/dev/null");
+  ReduceGraph R(makeGraph(3, {{1, 2, 1}, {2, 3, 1}}, {1, 3}));
+  EXPECT_EXIT(reduceByString("c", R, 0), ::testing::ExitedWithCode(1), "");
+}
+
+TEST(CutBound, WithExitWarningOffTheScriptGoesOn) {
+  LogCapture log{3};
+  applySettings({});
+  ReduceGraph R(makeGraph(3, {{1, 2, 1}, {2, 3, 1}}, {1, 3}));
+  reduceByString("c", R, 0);
+  const std::string text = log.text();
+  EXPECT_NE(text.find("Warning: (No LP library available, row-generation not possible!) in file 'cuts' line 27"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(R.Eanz, 2);
+}
+
+TEST(CutBound, InteractiveAscentWithoutDisplayChangesNothing) {
+  LogCapture log{3};
+  applySettings({});
+  ReduceGraph R(makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 4, 5}, {4, 3, 5}}, {1, 3}));
+  ascent2(R);
+  EXPECT_NE(log.text().find("enter terminals\n"), std::string::npos);
+  EXPECT_EQ(R.Eanz, 4);
+  EXPECT_EQ(R.lowerValue, 0);
+  EXPECT_EQ(R.upperValue, maxint);
+}
+
+}  // namespace
