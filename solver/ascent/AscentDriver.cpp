@@ -5,6 +5,7 @@
 #include "AscentFast.h"
 #include "CutBound.h"
 #include "DisplayHooks.h"
+#include "DualAscent.h"
 #include "EdgeDeletion.h"
 #include "LogStream.h"
 #include "Prune1.h"
@@ -23,6 +24,7 @@ void registerDualAscentLetters() {
   ScriptLetters::registerLetter('i', "ascentDel(&R)", ascentDel);
   ScriptLetters::registerLetter('+', "ascent2(&R)", ascent2);
   ScriptLetters::registerLetter('c', "cutRelax(&R)", cutRelax);
+  ScriptLetters::registerLetter('d', "dual(&R)", dual);
 }
 
 namespace {

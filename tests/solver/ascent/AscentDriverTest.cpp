@@ -5,6 +5,7 @@
 #include "AscentDeletion.h"
 #include "AscentDriver.h"
 #include "CutBound.h"
+#include "DualAscent.h"
 #include "ReduceByString.h"
 #include "ScriptLetterSetup.h"
 #include "Shell.h"
@@ -234,6 +235,67 @@ TEST(CutBound, InteractiveAscentWithoutDisplayChangesNothing) {
   EXPECT_EQ(R.Eanz, 4);
   EXPECT_EQ(R.lowerValue, 0);
   EXPECT_EQ(R.upperValue, maxint);
+}
+
+// Every variant of d, with both tree builders: the bound stays at or below the optimum and the
+// tree offered is a tree of the instance (d deletes nothing).
+TEST(DualBounds, StayBelowTheOptimumWithValidTrees) {
+  const std::vector<SafetyCase> cases{
+      {{{"simple", "-1"}}, 150},
+      {{{"simple", "-1"}, {"mstPrune", "1"}, {"upperBi", "1"}}, 100},
+      {{{"simple", "0"}}, 150},
+      {{{"simple", "0"}, {"stopOnlyWithRoot", "1"}, {"upperBi", "1"}, {"root", "-1"}}, 100},
+      {{{"simple", "1"}}, 100},
+      {{{"simple", "1"}, {"directed", "1"}, {"upperBi", "1"}}, 100},
+      {{{"simple", "2"}}, 150},
+      {{{"simple", "2"}, {"directed", "1"}}, 100},
+      {{{"simple", "2"}, {"directed", "1"}, {"upperBi", "1"}, {"root", "-2"}}, 100},
+  };
+  for (const SafetyCase& c : cases) {
+    SCOPED_TRACE(describe(c.settings));
+    LogCapture log{0};
+    applySettings(c.settings);
+    steinertest::SafetyOptions options;
+    options.instances = c.instances;
+    const auto failures = steinertest::checkSafety(
+        [](ReduceGraph& R) {
+          reduceByString("d", R, 0);
+          shell.phase = 0;
+        },
+        options);
+    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
+  }
+}
+
+// Two terminals joined by one edge of cost c: the Voronoi bound is (2c + 1) / 2 = c, and every
+// variant finds the edge as its tree.
+TEST(DualBounds, OneEdgeBetweenTwoTerminals) {
+  for (const char* simple : {"-1", "0", "1", "2"}) {
+    SCOPED_TRACE(simple);
+    LogCapture log{3};
+    applySettings({{"simple", simple}});
+    ReduceGraph R(makeGraph(2, {{1, 2, 7}}, {1, 2}));
+    dual(R);
+    EXPECT_EQ(R.upperValue, 7);
+    // The growth from all terminals offers no bound.
+    if (std::string(simple) != "1") {
+      EXPECT_EQ(R.lowerValue, 7);
+    }
+    if (std::string(simple) == "2") {
+      EXPECT_NE(log.text().find("Weight of the G-MST: 7\n"), std::string::npos);
+    }
+  }
+}
+
+// The directed Voronoi bound stamps no links: with the reverse deletion it skips the tree.
+TEST(DualBounds, DirectedVoronoiWithoutLinksBuildsNoTree) {
+  LogCapture log{3};
+  applySettings({{"simple", "2"}, {"directed", "1"}, {"exitWarning", "1"}});
+  ReduceGraph R(makeGraph(4, {{1, 2, 2}, {2, 3, 2}, {3, 4, 2}}, {1, 4}));
+  dual(R);
+  EXPECT_EQ(R.upperValue, maxint);
+  EXPECT_EQ(R.lowerValue, 0);
+  EXPECT_NE(log.text().find("mayBeRoot: "), std::string::npos);
 }
 
 }  // namespace
