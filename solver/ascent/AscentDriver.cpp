@@ -12,6 +12,7 @@
 #include "ReducedCostDeletion.h"
 #include "ScriptLetters.h"
 #include "Shell.h"
+#include "VoronoiAscent.h"
 
 #include <cstdint>
 #include <limits>
@@ -25,6 +26,8 @@ void registerDualAscentLetters() {
   ScriptLetters::registerLetter('+', "ascent2(&R)", ascent2);
   ScriptLetters::registerLetter('c', "cutRelax(&R)", cutRelax);
   ScriptLetters::registerLetter('d', "dual(&R)", dual);
+  ScriptLetters::registerLetter('o', "ascentVR(&R)", ascentVR);
+  ScriptLetters::registerLetter('O', "ascentVROLD(&R)", ascentVROLD);
 }
 
 namespace {

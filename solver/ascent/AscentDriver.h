@@ -14,7 +14,7 @@ namespace tesmo {
 // ascentLock (0), ascentRootLock (1), ascentUnlock (1); originalClearUpper (1) unechoed.
 void ascent(ReduceGraph& R);
 
-// Registers the letters of the ascent driver family: a, i, +, c and d.
+// Registers the letters of the ascent driver family: a, i, +, c, d, o and O.
 void registerDualAscentLetters();
 
 }  // namespace tesmo

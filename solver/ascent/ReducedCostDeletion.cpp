@@ -14,15 +14,19 @@ bool liveVertex(const ReduceGraph& R, int v) { return R.degree[v] != 0 && R.hasL
 ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const AscentEngine& engine, std::int64_t gap,
                                           int maxDegree, IntArray& replaceMarks,
                                           const ReducedCostLabels& labels) {
+  return deleteByReducedCosts(R, engine.reducedCosts(), engine.distancesFromRoot(), engine.distancesToTerminal(),
+                              gap, maxDegree, replaceMarks, labels);
+}
+
+ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const IntArray& rc, const IntArray& fromRoot,
+                                          const IntArray& toTerminal, std::int64_t gap, int maxDegree,
+                                          IntArray& replaceMarks, const ReducedCostLabels& labels) {
   ReducedCostDeletions done;
-  const IntArray& rc = engine.reducedCosts();
-  const IntArray& fromRoot = engine.distancesFromRoot();
-  const IntArray& toTerminal = engine.distancesToTerminal();
 
   // A required vertex is always within the gap on a consistent instance; it is never deleted.
   for (int v = 1; v <= R.V; ++v) {
     if (!liveVertex(R, v) || R.isReq[v] != 0) continue;
-    const int bound = engine.vertexBound(v);
+    const std::int64_t bound = std::int64_t{fromRoot[v]} + toTerminal[v];
     if (bound > gap || (bound == gap && R.upperOk && R.treeDegree[v] == 0)) {
       R.markVertexDeleted(v);
       ++done.vertices;

@@ -20,8 +20,8 @@ struct ReducedCostDeletions {
 };
 
 // Runs the vertex and edge deletions on R after engine.reducedCostDistances() (then
-// compactEdges) and marks replaceable vertices of degree 3..maxDegree in replaceMarks (V+1
-// ints, kept by the caller over several passes). Logs "deleted vertices: ", ", edges: " and
+// compactEdges) and marks replaceable vertices of degree 3..maxDegree (and not above
+// maxDegree) in replaceMarks (V+1 ints, kept by the caller over several passes). Logs "deleted vertices: ", ", edges: " and
 // ", replaces: " at level 3 with the labels given.
 struct ReducedCostLabels {
   const char* vertices = "deleted vertices: ";
@@ -31,6 +31,11 @@ struct ReducedCostLabels {
 ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const AscentEngine& engine, std::int64_t gap,
                                           int maxDegree, IntArray& replaceMarks,
                                           const ReducedCostLabels& labels = {});
+// The same from arrays of another ascent: reduced cost per slot, distance from the root and to
+// the nearest terminal other than the root per vertex.
+ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const IntArray& rc, const IntArray& fromRoot,
+                                          const IntArray& toTerminal, std::int64_t gap, int maxDegree,
+                                          IntArray& replaceMarks, const ReducedCostLabels& labels = {});
 
 // Replaces the marked vertices that still have edges (each vertex once), stopping with
 // "(stopped at v) " when edge space runs short (or rebuilding the adjacency and going on with

@@ -6,6 +6,7 @@
 #include "AscentDriver.h"
 #include "CutBound.h"
 #include "DualAscent.h"
+#include "VoronoiAscent.h"
 #include "ReduceByString.h"
 #include "ScriptLetterSetup.h"
 #include "Shell.h"
@@ -296,6 +297,62 @@ TEST(DualBounds, DirectedVoronoiWithoutLinksBuildsNoTree) {
   EXPECT_EQ(R.upperValue, maxint);
   EXPECT_EQ(R.lowerValue, 0);
   EXPECT_NE(log.text().find("mayBeRoot: "), std::string::npos);
+}
+
+// The ball ascents delete and replace from their reduced costs: the safety test under the
+// options that change the balls and the roots.
+TEST(BallAscents, KeepTheOptimum) {
+  struct Case {
+    const char* letter;
+    Settings settings;
+    int instances;
+  };
+  const std::vector<Case> cases{
+      {"o", {{"skipAscent", "0"}}, 300},
+      {"o", {{"skipAscent", "0"}, {"allRootsLimit", "3"}, {"root", "0"}, {"construct", "1"}}, 100},
+      {"o", {{"skipAscent", "0"}, {"factor", "1"}, {"renewUpper", "-1"}}, 100},
+      {"o", {{"skipAscent", "0"}, {"wcMode", "0"}, {"ascentMaxDegree", "30"}}, 100},
+      {"O", {{"skipAscent", "0"}}, 300},
+      {"O", {{"skipAscent", "0"}, {"allRootsLimit", "4"}, {"replace", "0"}}, 100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.letter) + " " + describe(c.settings));
+    LogCapture log{0};
+    applySettings(c.settings);
+    steinertest::SafetyOptions options;
+    options.instances = c.instances;
+    const std::string script = c.letter;
+    const auto failures = steinertest::checkSafety(
+        [&script](ReduceGraph& R) {
+          reduceByString(script.c_str(), R, 0);
+          shell.phase = 0;
+        },
+        options);
+    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
+  }
+}
+
+TEST(BallAscents, SkipSmallGraphsWithManyTerminals) {
+  for (auto method : {ascentVR, ascentVROLD}) {
+    LogCapture log{3};
+    applySettings({});
+    ReduceGraph R(makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}}, {1, 2, 4}));
+    method(R);
+    EXPECT_NE(log.text().find("Skipping ascent R^2>V \n"), std::string::npos);
+    EXPECT_EQ(R.lowerValue, 0);
+  }
+}
+
+// On a path of terminals every ball meets the tree of the previous one: the bound is the path.
+TEST(BallAscents, PathOfTerminalsGivesItsLength) {
+  for (auto method : {ascentVR, ascentVROLD}) {
+    LogCapture log{3};
+    applySettings({{"skipAscent", "0"}});
+    ReduceGraph R(makeGraph(5, {{1, 2, 2}, {2, 3, 3}, {3, 4, 4}, {4, 5, 5}, {1, 5, 20}}, {1, 2, 3, 4, 5}));
+    method(R);
+    EXPECT_EQ(R.lowerValue, 14);
+    EXPECT_INSTANCE_VALID(R);
+  }
 }
 
 }  // namespace
