@@ -48,6 +48,24 @@ struct SafetyCase {
   int instances;
 };
 
+// The kit's safety test of the script under each option set.
+void expectSafe(const char* script, const std::vector<SafetyCase>& cases) {
+  for (const SafetyCase& c : cases) {
+    SCOPED_TRACE(std::string(script) + ": " + describe(c.settings));
+    LogCapture log{0};
+    applySettings(c.settings);
+    steinertest::SafetyOptions options;
+    options.instances = c.instances;
+    const auto failures = steinertest::checkSafety(
+        [script](ReduceGraph& R) {
+          reduceByString(script, R, 0);
+          shell.phase = 0;
+        },
+        options);
+    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
+  }
+}
+
 // Every root rule, the tree-led choice with locks, the auxiliary graph by vertices and from all
 // zero arcs, and deletions at a closed gap: the optimum and the stored tree survive, the bound
 // stays at or below the optimum.
@@ -63,20 +81,7 @@ TEST(AscentDriver, KeepsTheOptimumUnderEveryOptionSet) {
       {{{"construct", "1"}, {"garbageCollection", "1"}, {"ascentMaxDegree", "40"}}, 100},
       {{{"calcUpper", "-1"}, {"root", "0"}}, 100},
   };
-  for (const SafetyCase& c : cases) {
-    SCOPED_TRACE(describe(c.settings));
-    LogCapture log{0};
-    applySettings(c.settings);
-    steinertest::SafetyOptions options;
-    options.instances = c.instances;
-    const auto failures = steinertest::checkSafety(
-        [](ReduceGraph& R) {
-          reduceByString("a", R, 0);
-          shell.phase = 0;
-        },
-        options);
-    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
-  }
+  expectSafe("a", cases);
 }
 
 // On a tree the ascent's bound is the tree's cost and the auxiliary graph is that tree.
@@ -133,20 +138,7 @@ TEST(AscentDeletion, KeepsTheOptimum) {
       {{{"ascentDel", "0"}}, 300},
       {{{"ascentDel", "0"}, {"root", "0"}, {"ascentDelMax", "40"}}, 100},
   };
-  for (const SafetyCase& c : cases) {
-    SCOPED_TRACE(describe(c.settings));
-    LogCapture log{0};
-    applySettings(c.settings);
-    steinertest::SafetyOptions options;
-    options.instances = c.instances;
-    const auto failures = steinertest::checkSafety(
-        [](ReduceGraph& R) {
-          reduceByString("i", R, 0);
-          shell.phase = 0;
-        },
-        options);
-    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
-  }
+  expectSafe("i", cases);
 }
 
 // The removal test makes vertices required: the enumeration oracle of the small families judges
@@ -252,20 +244,7 @@ TEST(DualBounds, StayBelowTheOptimumWithValidTrees) {
       {{{"simple", "2"}, {"directed", "1"}}, 100},
       {{{"simple", "2"}, {"directed", "1"}, {"upperBi", "1"}, {"root", "-2"}}, 100},
   };
-  for (const SafetyCase& c : cases) {
-    SCOPED_TRACE(describe(c.settings));
-    LogCapture log{0};
-    applySettings(c.settings);
-    steinertest::SafetyOptions options;
-    options.instances = c.instances;
-    const auto failures = steinertest::checkSafety(
-        [](ReduceGraph& R) {
-          reduceByString("d", R, 0);
-          shell.phase = 0;
-        },
-        options);
-    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
-  }
+  expectSafe("d", cases);
 }
 
 // Two terminals joined by one edge of cost c: the Voronoi bound is (2c + 1) / 2 = c, and every
@@ -302,34 +281,11 @@ TEST(DualBounds, DirectedVoronoiWithoutLinksBuildsNoTree) {
 // The ball ascents delete and replace from their reduced costs: the safety test under the
 // options that change the balls and the roots.
 TEST(BallAscents, KeepTheOptimum) {
-  struct Case {
-    const char* letter;
-    Settings settings;
-    int instances;
-  };
-  const std::vector<Case> cases{
-      {"o", {{"skipAscent", "0"}}, 300},
-      {"o", {{"skipAscent", "0"}, {"allRootsLimit", "3"}, {"root", "0"}, {"construct", "1"}}, 100},
-      {"o", {{"skipAscent", "0"}, {"factor", "1"}, {"renewUpper", "-1"}}, 100},
-      {"o", {{"skipAscent", "0"}, {"wcMode", "0"}, {"ascentMaxDegree", "30"}}, 100},
-      {"O", {{"skipAscent", "0"}}, 300},
-      {"O", {{"skipAscent", "0"}, {"allRootsLimit", "4"}, {"replace", "0"}}, 100},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.letter) + " " + describe(c.settings));
-    LogCapture log{0};
-    applySettings(c.settings);
-    steinertest::SafetyOptions options;
-    options.instances = c.instances;
-    const std::string script = c.letter;
-    const auto failures = steinertest::checkSafety(
-        [&script](ReduceGraph& R) {
-          reduceByString(script.c_str(), R, 0);
-          shell.phase = 0;
-        },
-        options);
-    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
-  }
+  expectSafe("o", {{{{"skipAscent", "0"}}, 300},
+                   {{{"skipAscent", "0"}, {"allRootsLimit", "3"}, {"root", "0"}, {"construct", "1"}}, 100},
+                   {{{"skipAscent", "0"}, {"factor", "1"}, {"renewUpper", "-1"}}, 100},
+                   {{{"skipAscent", "0"}, {"wcMode", "0"}, {"ascentMaxDegree", "30"}}, 100}});
+  expectSafe("O", {{{{"skipAscent", "0"}}, 300}, {{{"skipAscent", "0"}, {"allRootsLimit", "4"}, {"replace", "0"}}, 100}});
 }
 
 TEST(BallAscents, SkipSmallGraphsWithManyTerminals) {
