@@ -3,19 +3,23 @@
 #include "AscentDeletion.h"
 #include "AscentEngine.h"
 #include "AscentFast.h"
+#include "AscentLpFiles.h"
 #include "CutBound.h"
 #include "DisplayHooks.h"
 #include "DualAscent.h"
 #include "EdgeDeletion.h"
 #include "LogStream.h"
 #include "Prune1.h"
+#include "Random.h"
 #include "ReducedCostDeletion.h"
 #include "ScriptLetters.h"
 #include "Shell.h"
 #include "VoronoiAscent.h"
 
 #include <cstdint>
+#include <algorithm>
 #include <limits>
+#include <optional>
 #include <string>
 
 namespace tesmo {
@@ -48,6 +52,9 @@ struct DriverOptions {
   bool lock = false;
   bool rootLock = true;
   int unlock = 1;
+  int random = 0;
+  int ssChoose = 0;
+  int ssChooseLimit = maxint;
 
   DriverOptions() {
     const int echo = shell.echoLevel;
@@ -67,8 +74,69 @@ struct DriverOptions {
     rootLock = shell.Iget("ascentRootLock", 1) != 0;
     unlock = shell.Iget("ascentUnlock", 1);
     doReduction = shell.Iget("doReduction", 1) != 0;
+    random = shell.Iget("Random", 0);
+    ssChoose = shell.Iget("SSChoose", 0);
+    ssChooseLimit = shell.Iget("SSChooseLimit", maxint);
     shell.echoLevel = echo == 3 ? 0 : echo;
+    if (ssChoose != 0) {
+      // The tentative choice judges every terminal by itself; tree rules would only bias it.
+      lock = false;
+      upperChoose = 0;
+      log(3) << "diff=maxint,upperChoose=0,doLock=0\n";
+    }
   }
+};
+
+class DriverAscent;
+
+// The tentative choice: each candidate's cut is lowered by its raise for a moment, and what the
+// raise leaves of the reduced-cost distances from the root to the terminals (SSChoose below 10)
+// or of a shortest-path tree from the root (10 and above) is added to it; the candidate with
+// the largest sum wins, so the raise goes where it helps most.
+class TentativeChoice {
+public:
+  explicit TentativeChoice(const ReduceGraph& R)
+      : order_(static_cast<std::size_t>(R.R) + 2, 0), cut_(static_cast<std::size_t>(2 * R.E) + 1, 0),
+        keys_(static_cast<std::size_t>(R.V) + 1, 0), pred_(static_cast<std::size_t>(R.V) + 1, 0),
+        seen_(static_cast<std::size_t>(R.V) + 1, 0), settled_(static_cast<std::size_t>(R.V) + 1, 0),
+        flag_(static_cast<std::size_t>(R.V) + 1, 0), inTree_(static_cast<std::size_t>(R.V) + 1, 0),
+        treeList_(static_cast<std::size_t>(R.V) + 1, 0), heap_(R.V, keys_) {}
+  TentativeChoice(const TentativeChoice&) = delete;
+  TentativeChoice& operator=(const TentativeChoice&) = delete;
+
+  // The position in the engine's active list to raise next; 0 when no candidate has a cut.
+  int choose(DriverAscent& engine);
+
+private:
+  std::int64_t leftToTerminals(const ReduceGraph& R, const IntArray& rc, int rootVertex, int mode);
+  std::int64_t shortestPathTree(const ReduceGraph& R, const IntArray& rc, int rootVertex);
+  int nextStamp() {
+    if (stamp_ == maxint) {
+      stamp_ = 0;
+      for (std::size_t v = 0; v < seen_.size(); ++v) seen_[v] = settled_[v] = inTree_[v] = 0;
+    }
+    return ++stamp_;
+  }
+  // One step of a search over reduced costs: v settled, its live arcs relaxed.
+  void relax(const ReduceGraph& R, const IntArray& rc, int v, int stamp) {
+    for (int s = R.firstArc[v]; s < R.firstArc[v] + R.degree[v]; ++s) {
+      const int w = R.arcs[s].head;
+      if (R.delE[s] || settled_[w] == stamp) continue;
+      const int key = static_cast<int>(std::min<std::int64_t>(std::int64_t{keys_[v]} + rc[s], maxint - 1));
+      if (seen_[w] != stamp) {
+        seen_[w] = stamp;
+        pred_[w] = s;
+        heap_.heapInsert(w, key);
+      } else if (key < keys_[w]) {
+        pred_[w] = s;
+        heap_.heapDecreaseKey(w, key);
+      }
+    }
+  }
+
+  IntArray order_, cut_, keys_, pred_, seen_, settled_, flag_, inTree_, treeList_;
+  IndexedHeap heap_;
+  int stamp_ = 0;
 };
 
 // The ascent of the driver: the engine's pass with a choice that can follow the stored tree
@@ -76,11 +144,13 @@ struct DriverOptions {
 // twice, so that the saturated arcs stay close to the tree.
 class DriverAscent : public AscentEngine {
 public:
-  DriverAscent(ReduceGraph& R, const DriverOptions& options)
-      : AscentEngine(R), options_(options), treeArc_(static_cast<std::size_t>(2 * R.E) + 1, 0),
+  DriverAscent(ReduceGraph& R, const DriverOptions& options, AscentLpFiles& lp)
+      : AscentEngine(R), options_(options), lp_(lp), treeArc_(static_cast<std::size_t>(2 * R.E) + 1, 0),
         treeDist_(static_cast<std::size_t>(R.V) + 1, 0), workDegree_(static_cast<std::size_t>(R.V) + 1, 0),
         locked_(static_cast<std::size_t>(R.R) + 2, 0), walk_(static_cast<std::size_t>(R.V) + 1, 0),
-        seen_(static_cast<std::size_t>(R.V) + 1, 0) {}
+        seen_(static_cast<std::size_t>(R.V) + 1, 0) {
+    if (options_.ssChoose != 0) tentative_.emplace(R);
+  }
 
   // Reads the stored tree for the choice of this root; both tree rules are off without one.
   void prepareRoot(int rootIndex) {
@@ -89,8 +159,8 @@ public:
     lock_ = R.upperOk && options_.lock;
     lockValue_ = 0;
     for (int& l : locked_) l = 0;
-    if (upperChoose_ == 0 && !lock_) return;
     for (int s = 1; s <= 2 * R.E; ++s) treeArc_[s] = 0;
+    if (upperChoose_ == 0 && !lock_ && !(lp_.slackLpWanted() && R.upperOk)) return;
     for (int v = 1; v <= R.V; ++v) {
       treeDist_[v] = 0;
       seen_[v] = 0;
@@ -114,7 +184,25 @@ public:
     }
   }
 
+  // Arcs of the stored tree directed away from the root (all 0 without a tree rule or tree).
+  const IntArray& treeArcs() const { return treeArc_; }
+
+  void onPassStart() override {
+    steps_ = 0;
+    raises_ = 0;
+    lp_.startRootInCutLp(instance, root);
+  }
+
   int choosePosition() override {
+    ++steps_;
+    if (options_.random != 0) {
+      for (int i = 1; i <= active[0]; ++i)
+        if (priority[active[i]] > 1) priority[active[i]] = randomNumber(options_.random);
+    }
+    if (tentative_ && (options_.ssChoose >= 100 || steps_ >= nTerminals - 2)) {
+      const int p = tentative_->choose(*this);
+      if (p != 0) return p;
+    }
     if (upperChoose_ <= 9 && !lock_) return AscentEngine::choosePosition();
     for (;;) {
       int p = active[0];
@@ -149,8 +237,11 @@ public:
   // A terminal whose cut saturates a tree arc at a branching point (or at a terminal) has found
   // its way onto the tree: it goes to the back of the choice.
   void onDualIncrease() override {
-    if (upperChoose_ == 0 || upperChoose_ % 10 != 0) return;
     ReduceGraph& R = instance;
+    ++raises_;
+    if (lp_.cutLpWanted()) lp_.addCutRow(R, root, chosen, cutArcs);
+    if (raises_ >= lp_.ascentLpFromStep()) lp_.writeAscentLp(R, reducedCost, root, lower - delta);
+    if (upperChoose_ == 0 || upperChoose_ % 10 != 0) return;
     for (int i = 1; i <= cutArcs[0]; ++i) {
       const int a = cutArcs[i];
       if (reducedCost[a] != delta || !treeArc_[a]) continue;
@@ -185,12 +276,133 @@ private:
     return count;
   }
 
+  friend class TentativeChoice;
+
   const DriverOptions& options_;
+  AscentLpFiles& lp_;
+  std::optional<TentativeChoice> tentative_;
   IntArray treeArc_, treeDist_, workDegree_, locked_, walk_, seen_;
+  int steps_ = 0;   // choices in this pass
+  int raises_ = 0;  // raises in this pass
   int upperChoose_ = 0;
   bool lock_ = false;
   int lockValue_ = 0;
 };
+
+int TentativeChoice::choose(DriverAscent& e) {
+  const ReduceGraph& R = e.instance;
+  IntArray& rc = e.reducedCost;
+  // Candidates by ascending component key, ties in list order.
+  const int count = e.active[0];
+  for (int i = 1; i <= count; ++i) {
+    int j = i;
+    while (j > 1 && e.priority[e.active[order_[j - 1]]] > e.priority[e.active[i]]) {
+      order_[j] = order_[j - 1];
+      --j;
+    }
+    order_[j] = i;
+  }
+  const int limit = std::min(e.nTerminals - 1, e.options_.ssChooseLimit);
+  std::int64_t best = -1;
+  int bestPos = 0;
+  for (int i = 1; i <= count && i <= limit; ++i) {
+    const int p = order_[i];
+    const int k = e.active[p];
+    log(5) << k << ": ";
+    cut_[0] = 0;
+    int delta = maxint;
+    for (int j = 1; j <= e.component[k][0]; ++j) {
+      const int v = e.component[k][j];
+      for (int s = R.firstArc[v]; s < R.firstArc[v] + R.degree[v]; ++s) {
+        const int in = R.partner[s];
+        if (R.delE[s] || e.inComponent(k, R.arcs[s].head) || rc[in] == 0) continue;
+        cut_[++cut_[0]] = in;
+        delta = std::min(delta, rc[in]);
+      }
+    }
+    if (cut_[0] == 0) continue;
+    for (int c = 1; c <= cut_[0]; ++c) rc[cut_[c]] -= delta;
+    const std::int64_t left = e.options_.ssChoose >= 10 ? shortestPathTree(R, rc, e.rootVertex)
+                                                        : leftToTerminals(R, rc, e.rootVertex, e.options_.ssChoose);
+    for (int c = 1; c <= cut_[0]; ++c) rc[cut_[c]] += delta;
+    const std::int64_t value = std::int64_t{delta} + left + e.lower;
+    log(6) << left;
+    log(5) << value << ", ";
+    if (value > best) {
+      best = value;
+      bestPos = p;
+    }
+  }
+  return bestPos;
+}
+
+// Search from the root until every other terminal is settled. Mode 1: the sum of their
+// distances; else the sum over the terminals reached through a path that has an arc of non-zero
+// cost since the last terminal on it.
+std::int64_t TentativeChoice::leftToTerminals(const ReduceGraph& R, const IntArray& rc, int rootVertex, int mode) {
+  const int stamp = nextStamp();
+  heap_.clearHeap();
+  seen_[rootVertex] = stamp;
+  pred_[rootVertex] = 0;
+  heap_.heapInsert(rootVertex, 0);
+  std::int64_t sum = 0;
+  int terminals = 0;
+  while (!heap_.empty() && terminals < R.R - 1) {
+    const int v = heap_.heapExtractMin();
+    settled_[v] = stamp;
+    if (v != rootVertex) {
+      const int a = pred_[v];
+      flag_[v] = flag_[R.arcs[a].tail] != 0 || R.arcs[a].cost != 0 ? 1 : 0;
+      if (R.isReq[v] != 0) {
+        ++terminals;
+        if (mode == 1 || flag_[v]) sum += keys_[v];
+        flag_[v] = 0;
+      }
+    } else {
+      flag_[v] = 0;
+    }
+    relax(R, rc, v, stamp);
+  }
+  // Terminals the reduced costs no longer reach count as far away.
+  return sum + std::int64_t{R.R - 1 - terminals} * maxint;
+}
+
+// Cost in reduced costs of a tree grown from the root by joining the nearest terminal each time.
+std::int64_t TentativeChoice::shortestPathTree(const ReduceGraph& R, const IntArray& rc, int rootVertex) {
+  const int treeStamp = nextStamp();
+  inTree_[rootVertex] = treeStamp;
+  treeList_[0] = 0;
+  treeList_[++treeList_[0]] = rootVertex;
+  int joined = 1;
+  std::int64_t total = 0;
+  while (joined < R.R) {
+    const int stamp = nextStamp();
+    heap_.clearHeap();
+    for (int i = 1; i <= treeList_[0]; ++i) {
+      const int v = treeList_[i];
+      seen_[v] = stamp;
+      heap_.heapInsert(v, 0);
+    }
+    int reached = 0;
+    while (!heap_.empty()) {
+      const int v = heap_.heapExtractMin();
+      settled_[v] = stamp;
+      if (R.isReq[v] != 0 && inTree_[v] != treeStamp) {
+        reached = v;
+        break;
+      }
+      relax(R, rc, v, stamp);
+    }
+    if (reached == 0) return total + std::int64_t{R.R - joined} * maxint;
+    for (int x = reached; inTree_[x] != treeStamp; x = R.arcs[pred_[x]].tail) {
+      inTree_[x] = treeStamp;
+      treeList_[++treeList_[0]] = x;
+      total += rc[pred_[x]];
+      if (R.isReq[x] != 0) ++joined;
+    }
+  }
+  return total;
+}
 
 // Prunes a kept-ID copy of R that holds only the edges the zero reduced costs span and offers
 // the tree found to R (and, with option original, a prune of R seeded with it).
@@ -287,12 +499,19 @@ private:
   IntArray keep_, mark_, walk_, tree_;
 };
 
+void replaceMarked(ReduceGraph& R, const IntArray& replace, bool garbageCollection);
+
 }  // namespace
 
 void ascent(ReduceGraph& R) {
   const DriverOptions options;
+  const int echo = shell.echoLevel;
+  shell.echoLevel = 3;
+  AscentLpFiles lp;
+  shell.echoLevel = echo;
   leaveOverflowMode(R);
-  DriverAscent engine(R, options);
+  if (lp.cutLpWanted()) lp.openCutLp(R);
+  DriverAscent engine(R, options, lp);
   AuxiliaryUpper auxiliary(R, options);
   IntArray replace(static_cast<std::size_t>(R.V) + 1, 0);
 
@@ -324,16 +543,26 @@ void ascent(ReduceGraph& R) {
       log(2) << "lower=upper\n\n";
       continue;
     }
+    // Written before the deletions move the slots: it holds the arcs they remove as well.
+    if (lp.slackLpWanted()) lp.writeSlackLp(R, engine.reducedCosts(), root, rest, engine.treeArcs());
     deleteByReducedCosts(R, engine, rest, options.maxDegree, replace,
                          {"\ndeleted vertices: ", ", deleted edges:  ", ", replaced: "});
   }
 
   R.deleteUnreachable();
-  if (R.upperOpt != 0) return;
+  if (R.upperOpt == 0 && !lp.slackLpWanted()) replaceMarked(R, replace, options.garbageCollection);
+  lp.closeCutLp();
+}
+
+namespace {
+
+void replaceMarked(ReduceGraph& R, const IntArray& replace, bool garbageCollection) {
   log(4) << " Replacing...";
-  const int replaced = replaceMarkedVertices(R, replace, options.garbageCollection);
+  const int replaced = replaceMarkedVertices(R, replace, garbageCollection);
   log(4) << replaced;
   R.rebuildAdjacency();
 }
+
+}  // namespace
 
 }  // namespace tesmo

@@ -7,6 +7,7 @@
 #include "CutBound.h"
 #include "DualAscent.h"
 #include "VoronoiAscent.h"
+#include "Random.h"
 #include "ReduceByString.h"
 #include "ScriptLetterSetup.h"
 #include "Shell.h"
@@ -19,6 +20,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -70,6 +75,7 @@ void expectSafe(const char* script, const std::vector<SafetyCase>& cases) {
 // zero arcs, and deletions at a closed gap: the optimum and the stored tree survive, the bound
 // stays at or below the optimum.
 TEST(AscentDriver, KeepsTheOptimumUnderEveryOptionSet) {
+  seedRandom(1);
   const std::vector<SafetyCase> cases{
       {{}, 300},
       {{{"root", "-1"}}, 100},
@@ -80,6 +86,11 @@ TEST(AscentDriver, KeepsTheOptimumUnderEveryOptionSet) {
       {{{"full", "1"}, {"inzident", "1"}, {"original", "1"}, {"prunes", "1"}}, 100},
       {{{"construct", "1"}, {"garbageCollection", "1"}, {"ascentMaxDegree", "40"}}, 100},
       {{{"calcUpper", "-1"}, {"root", "0"}}, 100},
+      {{{"SSChoose", "1"}}, 100},
+      {{{"SSChoose", "2"}, {"SSChooseLimit", "2"}, {"root", "-2"}}, 100},
+      {{{"SSChoose", "10"}}, 100},
+      {{{"SSChoose", "110"}, {"upperChoose", "40"}, {"ascentLock", "1"}}, 60},
+      {{{"Random", "3"}, {"root", "0"}}, 100},
   };
   expectSafe("a", cases);
 }
@@ -98,6 +109,20 @@ TEST(AscentDriver, BoundAndAuxiliaryTreeMeetOnATree) {
   EXPECT_NE(text.find("calculating upper bound... "), std::string::npos) << text;
   EXPECT_NE(text.find("auxiliary graph: |V|="), std::string::npos) << text;
   EXPECT_INSTANCE_VALID(R);
+}
+
+// The tentative choices switch the tree rules off and reach the tree's cost on a tree as well.
+TEST(AscentDriver, TentativeChoiceReachesTheTreeCost) {
+  for (const char* mode : {"1", "5", "10", "100"}) {
+    SCOPED_TRACE(mode);
+    LogCapture log{5};
+    applySettings({{"SSChoose", mode}, {"upperChoose", "40"}, {"ascentLock", "1"}});
+    ReduceGraph R(makeGraph(6, {{1, 2, 3}, {2, 3, 2}, {2, 4, 5}, {4, 5, 1}, {4, 6, 7}}, {1, 3, 5, 6}));
+    ascent(R);
+    EXPECT_EQ(R.lowerValue, 18);
+    EXPECT_EQ(R.upperOpt, 1);
+    EXPECT_NE(log.text().find("diff=maxint,upperChoose=0,doLock=0\n"), std::string::npos);
+  }
 }
 
 //   1 --1-- 2 --1-- 3      terminals 1, 3; optimum 2 over vertex 2.
@@ -129,6 +154,149 @@ TEST(AscentDriver, BoundsOnlyLeaveTheGraphAlone) {
   const std::string text = log.text();
   EXPECT_EQ(text.find("calculating upper bound"), std::string::npos);
   EXPECT_NE(text.find("3. root: 5\n"), std::string::npos) << text;
+}
+
+// A fresh folder for the LP files of one test, removed afterwards.
+class LpFolder {
+public:
+  LpFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tesmo-lp-XXXXXX").string();
+    path_ = mkdtemp(pattern.data());
+  }
+  ~LpFolder() { std::filesystem::remove_all(path_); }
+  const std::string& path() const { return path_; }
+  std::string file(const char* name) const { return (std::filesystem::path(path_) / name).string(); }
+  std::string read(const char* name) const {
+    std::ifstream in(file(name));
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+  int count() const {
+    int n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(path_)) ++n;
+    return n;
+  }
+
+private:
+  std::string path_;
+};
+
+// Two terminals on one edge of cost 7 (slots 1: 1->2, 2: 2->1); the ascent from terminal 1
+// raises the cut into vertex 2 once.
+ReduceGraph oneEdge() { return ReduceGraph(makeGraph(2, {{1, 2, 7}}, {1, 2})); }
+
+// The cut LP holds the objective, one row per raise and its end, over arcs or, with per-root
+// variables, over edges with coupling rows.
+TEST(AscentLpFiles, CutLpHasOneRowPerRaise) {
+  struct Case {
+    const char* cutLP;
+    const char* expected;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"2", "Minimize\n contr + 7x1 + 7x2\nSubject To\n contr=0\n + x1 >= 1 \nEnd\n"},
+           {"1", "Minimize\n contr + 7X1\nSubject To\n contr=0\n x1_1 + x1_2 - X1 <= 0\n + x1_1 >= 1 \nEnd\n"}}) {
+    SCOPED_TRACE(c.cutLP);
+    LpFolder folder;
+    LogCapture log{3};
+    applySettings({{"cutLP", c.cutLP}, {"lpFolder", folder.path().c_str()}});
+    ReduceGraph R = oneEdge();
+    ascent(R);
+    EXPECT_EQ(folder.read("cutAscent.slp"), c.expected);
+    EXPECT_EQ(R.lowerValue, 7);
+  }
+}
+
+// Without their options no LP file is written and no program started; the ascent LP and the
+// slack LP appear in the configured folder when asked for.
+TEST(AscentLpFiles, WrittenOnlyWhenAskedFor) {
+  {
+    LpFolder folder;
+    LogCapture log{3};
+    applySettings({{"lpFolder", folder.path().c_str()}});
+    ReduceGraph R(makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 4, 5}, {4, 3, 5}}, {1, 3}));
+    ascent(R);
+    EXPECT_EQ(folder.count(), 0);
+    for (const char* line : {"Writing LP", "Writing Slack-LP", "LP file", "LP program"})
+      EXPECT_EQ(log.text().find(line), std::string::npos) << log.text();
+  }
+  LpFolder folder;
+  LogCapture log{3};
+  applySettings({{"lpFolder", folder.path().c_str()}, {"ascentWriteLP", "1"}, {"slackLP", "slack.lp"}, {"berlin", "1"}, {"construct", "1"}});
+  ReduceGraph R(makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 4, 5}, {4, 3, 5}}, {1, 3}));
+  storeSimpleTree(R);
+  ascent(R);
+  const std::string lp = folder.read("ascent.slp");
+  EXPECT_EQ(lp.rfind("Minimize\n + 1x", 0), 0u) << lp;
+  // Written at every step, the file holds the last: the bound before the last raise.
+  EXPECT_NE(lp.find("\nSubject To\n dummy: contr=1\n"), std::string::npos) << lp;
+  EXPECT_NE(lp.find(" ba1: "), std::string::npos) << lp;
+  EXPECT_NE(lp.find("\n  c2_3: "), std::string::npos) << lp;
+  EXPECT_EQ(lp.size() - lp.rfind("\nEnd\n"), 5u) << lp;
+  const std::string slack = folder.read("slack.lp");
+  EXPECT_EQ(slack.rfind("min:\n", 0), 0u) << slack;
+  EXPECT_NE(slack.find(";\n slack: "), std::string::npos) << slack;
+  EXPECT_NE(slack.find(";\n  r2: "), std::string::npos) << slack;
+  EXPECT_EQ(slack.substr(slack.size() - 2), ";\n");
+  const std::string text = log.text();
+  EXPECT_NE(text.find("Writing LP: " + folder.file("ascent.slp")), std::string::npos) << text;
+  EXPECT_NE(text.find("Writing Slack-LP: " + folder.file("slack.lp")), std::string::npos) << text;
+  EXPECT_EQ(text.find("Solving LP"), std::string::npos) << text;
+}
+
+// A named program is started on the file; one that is missing or fails gives one plain line,
+// never one the desktop program takes for a failed run, and the ascent goes on.
+TEST(AscentLpFiles, OutsideProgramIsStartedOnlyWhenNamed) {
+  struct Case {
+    const char* program;
+    const char* logged;  // expected in the log, or null for nothing about the program
+  };
+  for (const Case& c : std::vector<Case>{{"true", nullptr},
+                                         {"false", "LP program false ended with status 1 on "},
+                                         {"tesmo-no-such-lp-program", "LP program tesmo-no-such-lp-program not found; "}}) {
+    SCOPED_TRACE(c.program);
+    LpFolder folder;
+    LogCapture log{3};
+    applySettings({{"lpFolder", folder.path().c_str()}, {"cutLP", "2"}, {"cutLPProgram", c.program},
+                   {"ascentWriteLP", "1"}, {"ascentLPProgram", c.program}});
+    ReduceGraph R = oneEdge();
+    ascent(R);
+    EXPECT_EQ(R.lowerValue, 7);
+    EXPECT_EQ(R.upperOpt, 1);
+    const std::string text = log.text();
+    EXPECT_NE(text.find("Solving LP: " + folder.file("ascent.slp")), std::string::npos) << text;
+    EXPECT_EQ(text.find("Warning:"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Error:"), std::string::npos) << text;
+    if (c.logged)
+      EXPECT_NE(text.find(c.logged), std::string::npos) << text;
+    else
+      EXPECT_EQ(text.find("LP program"), std::string::npos) << text;
+  }
+}
+
+// A folder that cannot be written to costs the files, not the run.
+TEST(AscentLpFiles, UnwritableFolderIsReportedAndTheRunGoesOn) {
+  LogCapture log{3};
+  applySettings({{"lpFolder", "/nonexistent-tesmo-folder"}, {"cutLP", "2"}, {"cutLPProgram", "false"}});
+  ReduceGraph R = oneEdge();
+  ascent(R);
+  EXPECT_EQ(R.lowerValue, 7);
+  const std::string text = log.text();
+  EXPECT_NE(text.find("LP file /nonexistent-tesmo-folder/cutAscent.slp cannot be written; no cut LP\n"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("LP program"), std::string::npos) << text;
+}
+
+// The LP files go next to the log when no folder is configured.
+TEST(AscentLpFiles, DefaultFolderIsTheLogs) {
+  LpFolder folder;
+  LogCapture log{3};
+  applySettings({{"cutLP", "2"}});
+  shell.Sset("output", folder.file("run.log").c_str());
+  ReduceGraph R = oneEdge();
+  ascent(R);
+  EXPECT_TRUE(std::filesystem::exists(folder.file("cutAscent.slp")));
 }
 
 // The deletions (vertices and edges made required) on the generated mix; the removal test, which
