@@ -55,6 +55,7 @@ struct DriverOptions {
   int random = 0;
   int ssChoose = 0;
   int ssChooseLimit = maxint;
+  int diff = 5;
 
   DriverOptions() {
     const int echo = shell.echoLevel;
@@ -77,11 +78,13 @@ struct DriverOptions {
     random = shell.Iget("Random", 0);
     ssChoose = shell.Iget("SSChoose", 0);
     ssChooseLimit = shell.Iget("SSChooseLimit", maxint);
+    diff = shell.Iget("diff", 5);
     shell.echoLevel = echo == 3 ? 0 : echo;
     if (ssChoose != 0) {
       // The tentative choice judges every terminal by itself; tree rules would only bias it.
       lock = false;
       upperChoose = 0;
+      diff = maxint;
       log(3) << "diff=maxint,upperChoose=0,doLock=0\n";
     }
   }
@@ -148,7 +151,8 @@ public:
       : AscentEngine(R), options_(options), lp_(lp), treeArc_(static_cast<std::size_t>(2 * R.E) + 1, 0),
         treeDist_(static_cast<std::size_t>(R.V) + 1, 0), workDegree_(static_cast<std::size_t>(R.V) + 1, 0),
         locked_(static_cast<std::size_t>(R.R) + 2, 0), walk_(static_cast<std::size_t>(R.V) + 1, 0),
-        seen_(static_cast<std::size_t>(R.V) + 1, 0) {
+        seen_(static_cast<std::size_t>(R.V) + 1, 0), counted_(static_cast<std::size_t>(R.R) + 2, 0),
+        treeCount_(static_cast<std::size_t>(R.R) + 2, 0) {
     if (options_.ssChoose != 0) tentative_.emplace(R);
   }
 
@@ -188,6 +192,10 @@ public:
   const IntArray& treeArcs() const { return treeArc_; }
 
   void onPassStart() override {
+    for (int k = 1; k <= nTerminals; ++k) {
+      counted_[k] = 1;
+      treeCount_[k] = 1;
+    }
     steps_ = 0;
     raises_ = 0;
     lp_.startRootInCutLp(instance, root);
@@ -203,15 +211,19 @@ public:
       const int p = tentative_->choose(*this);
       if (p != 0) return p;
     }
-    if (upperChoose_ <= 9 && !lock_) return AscentEngine::choosePosition();
+    if (upperChoose_ <= 9 && !lock_ && options_.diff <= 0) return AscentEngine::choosePosition();
+    if (options_.diff > 0) countTreeVertices();
     for (;;) {
+      // The smallest key; within diff of it, the component with fewer tree vertices.
       int p = active[0];
-      std::int64_t best = std::numeric_limits<std::int64_t>::max();
+      std::int64_t best = maxint;
+      std::int64_t bestTree = maxint;
       for (int i = active[0]; i >= 1; --i) {
         const int k = active[i];
         const std::int64_t key = (locked_[k] ? 400000000 : 0) + keyOf(k);
-        if (key < best) {
-          best = key;
+        if (key < best || (key < best + options_.diff && treeCount_[k] < bestTree)) {
+          best = std::min(best, key);
+          bestTree = treeCount_[k];
           p = i;
         }
       }
@@ -253,6 +265,18 @@ public:
   }
 
 private:
+  // Components only grow at their ends between two choices (the cut scan reorders the members
+  // it has), so the members past the last count are the new ones.
+  void countTreeVertices() {
+    const ReduceGraph& R = instance;
+    for (int i = 1; i <= active[0]; ++i) {
+      const int k = active[i];
+      for (int j = counted_[k] + 1; j <= component[k][0]; ++j)
+        if (R.treeDegree[component[k][j]] != 0) ++treeCount_[k];
+      counted_[k] = component[k][0];
+    }
+  }
+
   std::int64_t keyOf(int k) const {
     if (upperChoose_ <= 9) return priority[k];
     const int d = treeDist_[instance.terminals[k]];
@@ -282,6 +306,7 @@ private:
   AscentLpFiles& lp_;
   std::optional<TentativeChoice> tentative_;
   IntArray treeArc_, treeDist_, workDegree_, locked_, walk_, seen_;
+  IntArray counted_, treeCount_;  // per terminal: members looked at, tree vertices among them
   int steps_ = 0;   // choices in this pass
   int raises_ = 0;  // raises in this pass
   int upperChoose_ = 0;

@@ -91,6 +91,8 @@ TEST(AscentDriver, KeepsTheOptimumUnderEveryOptionSet) {
       {{{"SSChoose", "10"}}, 100},
       {{{"SSChoose", "110"}, {"upperChoose", "40"}, {"ascentLock", "1"}}, 60},
       {{{"Random", "3"}, {"root", "0"}}, 100},
+      {{{"diff", "-1"}}, 100},
+      {{{"diff", "1000"}, {"root", "-2"}}, 100},
   };
   expectSafe("a", cases);
 }
