@@ -18,6 +18,7 @@ void registerScriptLetters() {
   registerAscentLetters();
   registerDualAscentLetters();
   setPruneBranching(branching);
+  setAscentBranching(branching);
   ScriptLetters::registerLetter('X', "branching(&R)", [](ReduceGraph& R) { branching(R, maxint); });
   // The combination of trees in setUpper: branch and bound with option exactCombine, else prune1.
   ReduceGraph::setCombineSolver([](ReduceGraph& sub, bool exact) {

@@ -14,13 +14,17 @@
 #include "ReducedCostDeletion.h"
 #include "ScriptLetters.h"
 #include "Shell.h"
+#include "Upper.h"
 #include "VoronoiAscent.h"
 
 #include <cstdint>
 #include <algorithm>
 #include <limits>
 #include <optional>
+#include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tesmo {
 
@@ -35,6 +39,10 @@ void registerDualAscentLetters() {
 }
 
 namespace {
+
+std::string text(const char* value) { return value ? std::string(value) : std::string(); }
+
+int saturatedSum(std::int64_t a, std::int64_t b) { return static_cast<int>(std::min<std::int64_t>(a + b, maxint)); }
 
 struct DriverOptions {
   int root = 1;
@@ -56,6 +64,8 @@ struct DriverOptions {
   int ssChoose = 0;
   int ssChooseLimit = maxint;
   int diff = 5;
+  int upgrade = 0;
+  bool reduce = false;
 
   DriverOptions() {
     const int echo = shell.echoLevel;
@@ -79,6 +89,8 @@ struct DriverOptions {
     ssChoose = shell.Iget("SSChoose", 0);
     ssChooseLimit = shell.Iget("SSChooseLimit", maxint);
     diff = shell.Iget("diff", 5);
+    upgrade = shell.Iget("upgrade", 0);
+    reduce = shell.Iget("reduce", 0) != 0;
     shell.echoLevel = echo == 3 ? 0 : echo;
     if (ssChoose != 0) {
       // The tentative choice judges every terminal by itself; tree rules would only bias it.
@@ -429,6 +441,181 @@ std::int64_t TentativeChoice::shortestPathTree(const ReduceGraph& R, const IntAr
   return total;
 }
 
+// After a pass: per vertex the nearest terminal other than the root along the engine's
+// reduced-cost paths (its base), and the reduced-cost distance d2 to a terminal of another base;
+// 0 at the terminals, maxint where none is reached.
+class SecondTerminalDistances {
+public:
+  explicit SecondTerminalDistances(const ReduceGraph& R)
+      : base_(static_cast<std::size_t>(R.V) + 1, 0), d2_(static_cast<std::size_t>(R.V) + 1, maxint),
+        second_(static_cast<std::size_t>(R.V) + 1, 0), state_(static_cast<std::size_t>(R.V) + 1, 0),
+        walk_(static_cast<std::size_t>(R.V) + 1, 0), heap_(R.V, d2_) {}
+
+  void run(const ReduceGraph& R, const AscentEngine& engine) {
+    const IntArray& rc = engine.reducedCosts();
+    const IntArray& d1 = engine.distancesToTerminal();
+    const IntArray& next = engine.nextToTerminal();
+    const int rootVertex = R.terminals[engine.rootIndex()];
+    findBases(R, next);
+    heap_.clearHeap();
+    for (int v = 1; v <= R.V; ++v) {
+      d2_[v] = maxint;
+      state_[v] = 0;
+    }
+    for (int v = 1; v <= R.V; ++v) {
+      if (v == rootVertex || base_[v] == 0 || d1[v] >= maxint) continue;
+      for (int s = R.firstArc[v]; s < R.firstArc[v] + R.degree[v]; ++s) {
+        const int w = R.arcs[s].head;
+        if (R.delE[s] || R.isReq[w] != 0 || base_[w] == base_[v]) continue;
+        offer(w, saturatedSum(d1[v], rc[R.partner[s]]), base_[v]);
+      }
+    }
+    const int limit = R.Vanz - R.R;
+    for (int settled = 0; settled < limit && !heap_.empty();) {
+      const int x = heap_.heapExtractMin();
+      state_[x] = 2;
+      if (x == rootVertex) continue;
+      ++settled;
+      for (int s = R.firstArc[x]; s < R.firstArc[x] + R.degree[x]; ++s) {
+        const int w = R.arcs[s].head;
+        if (R.delE[s] || R.isReq[w] != 0 || base_[w] == second_[x]) continue;
+        offer(w, saturatedSum(d2_[x], rc[R.partner[s]]), second_[x]);
+      }
+    }
+    for (int k = 1; k <= R.R; ++k) d2_[R.terminals[k]] = 0;
+  }
+
+  const IntArray& distances() const { return d2_; }
+
+private:
+  void offer(int w, int key, int base) {
+    if (state_[w] == 2 || key >= d2_[w]) return;
+    second_[w] = base;
+    if (state_[w] == 0) {
+      state_[w] = 1;
+      heap_.heapInsert(w, key);
+    } else {
+      heap_.heapDecreaseKey(w, key);
+    }
+  }
+
+  // The engine keeps the next vertex toward the nearest terminal; the terminal itself points
+  // at itself, unreached vertices at 0.
+  void findBases(const ReduceGraph& R, const IntArray& next) {
+    for (int v = 1; v <= R.V; ++v) base_[v] = -1;
+    for (int v = 1; v <= R.V; ++v) {
+      int top = 0;
+      int x = v;
+      while (base_[x] == -1) {
+        const int y = next[x];
+        if (y <= 0 || y == x) {
+          base_[x] = y == x ? x : 0;
+          break;
+        }
+        walk_[++top] = x;
+        x = y;
+      }
+      while (top > 0) base_[walk_[top--]] = base_[x];
+    }
+  }
+
+  IntArray base_, d2_, second_, state_, walk_;
+  IndexedHeap heap_;
+};
+
+// The branch and bound that SLACK-PRUNE falls back to, installed by the layer that owns it.
+AscentBranching ascentBranching = nullptr;
+// Set while that branching runs, so that a nested SLACK-PRUNE takes the upper-bound method.
+bool slackBranchingRunning = false;
+
+// SLACK-PRUNE: when the reduced costs prove nothing, the vertices farthest beyond them go
+// without proof. Only prune copies (or instances already reduced without proof) take it, and
+// they are marked so that no bound found later on them claims anything.
+void slackPrune(ReduceGraph& R, const AscentEngine& engine, const IntArray& d2) {
+  if (!R.heuristicallyReduced && shell.phase != 'P' && shell.phase != 'B') {
+    log(3) << "SLACK-PRUNE skipped: only prune copies are reduced without proof\n";
+    return;
+  }
+  const double reduceMin = shell.Fget("reduceMin", 2.0);
+  const double reduceMax = shell.Fget("reduceMax", 100.0);
+  const int minNumber = shell.Iget("reduceMinNo", 1);
+  const bool useUpper = shell.Iget("reduceUseUpper", 1) != 0;
+  const bool useTree = shell.Iget("reduceUseTree", 1) != 0;
+  R.upperValueValid = 0;
+  R.heuristicallyReduced = 1;
+
+  const IntArray& fromRoot = engine.distancesFromRoot();
+  const IntArray& d1 = engine.distancesToTerminal();
+  std::vector<std::pair<std::int64_t, int>> order;
+  order.reserve(static_cast<std::size_t>(R.V));
+  for (int v = 1; v <= R.V; ++v)
+    order.emplace_back(-(std::int64_t{fromRoot[v]} + d1[v] + d2[v]), v);
+  std::stable_sort(order.begin(), order.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+
+  const bool voronoi = useTree || (useUpper && !R.upperOk);
+  if (voronoi) {
+    R.computeVoronoiRegions(maxint);
+    R.generalizedMstUpper(0);
+  }
+  const int live = R.Vanz;
+  double percent = live > 0 ? 50 - (300 * std::int64_t{R.R}) / live : 0;
+  percent = std::min(reduceMax, std::max(reduceMin, percent));
+  const int quota = std::max(minNumber, static_cast<int>(std::lround(live * percent / 100)));
+
+  auto walk = [&](bool spareVoronoi) {
+    int deleted = 0;
+    for (const auto& [key, v] : order) {
+      if (deleted >= quota) break;
+      if (R.degree[v] == 0 || R.isReq[v] != 0) continue;
+      if (useUpper && R.upperOk && R.treeDegree[v] != 0) continue;
+      if (spareVoronoi && R.vertexValue[v] != 0) continue;
+      R.markVertexDeleted(v);
+      R.compactEdges(nullptr);
+      ++deleted;
+    }
+    return deleted;
+  };
+  int deleted = walk(voronoi);
+  if (deleted == 0 && voronoi && useUpper && R.upperOk) deleted = walk(false);
+  if (deleted == 0) {
+    if (!slackBranchingRunning && ascentBranching) {
+      log(1) << "WARNING (SLACK-PRUNE): no deletion possible -> branching.\n";
+      slackBranchingRunning = true;
+      ascentBranching(R, 0);
+      slackBranchingRunning = false;
+    } else {
+      log(1) << "WARNING (SLACK-PRUNE): no deletion possible -> tm3.\n";
+      upper(R);
+    }
+  }
+  log(1) << "Reduce: " << deleted << "\n";
+}
+
+// Upgrade: vertices on many tree branches that the reduced costs tie to the terminals become
+// terminals of a prune copy, whose tree is offered to R.
+void upgradePrune(ReduceGraph& R, const AscentEngine& engine, const IntArray& d2, int upgrade, IntArray& marks) {
+  const bool useSlack = shell.Iget("upgradeUseSlack", 1) != 0;
+  const IntArray& fromRoot = engine.distancesFromRoot();
+  const IntArray& d1 = engine.distancesToTerminal();
+  int lifted = 0;
+  for (int v = 1; v <= R.V; ++v) {
+    marks[v] = 0;
+    if (R.degree[v] == 0 || R.isReq[v] != 0 || R.treeDegree[v] <= upgrade) continue;
+    if (useSlack && std::int64_t{fromRoot[v]} + d1[v] + d2[v] != 0) continue;
+    marks[v] = 1;
+    ++lifted;
+    log(3) << " U: " << v;
+  }
+  log(2) << "upgraded: " << lifted << "\n";
+  if (lifted == 0) return;
+  const std::string script = text(shell.Sget("R-prune2", "(((mvsn)B)r)"));
+  shell.Sset("quietPrune", "0");
+  const std::int64_t value = prune1(R, script.c_str(), marks.data());
+  log(3) << "Upgraded-Upper: " << value << "\n";
+  if (shell.Iget("upgradePrune", 0) != 0) prune1(R);
+}
+
 // Prunes a kept-ID copy of R that holds only the edges the zero reduced costs span and offers
 // the tree found to R (and, with option original, a prune of R seeded with it).
 class AuxiliaryUpper {
@@ -528,6 +715,8 @@ void replaceMarked(ReduceGraph& R, const IntArray& replace, bool garbageCollecti
 
 }  // namespace
 
+void setAscentBranching(AscentBranching solver) { ascentBranching = solver; }
+
 void ascent(ReduceGraph& R) {
   const DriverOptions options;
   const int echo = shell.echoLevel;
@@ -539,6 +728,8 @@ void ascent(ReduceGraph& R) {
   DriverAscent engine(R, options, lp);
   AuxiliaryUpper auxiliary(R, options);
   IntArray replace(static_cast<std::size_t>(R.V) + 1, 0);
+  IntArray marks(options.upgrade != 0 ? static_cast<std::size_t>(R.V) + 1 : 0, 0);
+  SecondTerminalDistances second(R);
 
   const IntArray roots = ascentRoots(options.root, R.R, R.Eanz, R.lowerTag);
   for (int i = 1; i <= roots[0]; ++i) {
@@ -570,8 +761,14 @@ void ascent(ReduceGraph& R) {
     }
     // Written before the deletions move the slots: it holds the arcs they remove as well.
     if (lp.slackLpWanted()) lp.writeSlackLp(R, engine.reducedCosts(), root, rest, engine.treeArcs());
-    deleteByReducedCosts(R, engine, rest, options.maxDegree, replace,
-                         {"\ndeleted vertices: ", ", deleted edges:  ", ", replaced: "});
+    // The second distances read the reduced costs by slot: before the deletions move them.
+    if (options.upgrade != 0 || options.reduce) second.run(R, engine);
+    const ReducedCostDeletions done =
+        deleteByReducedCosts(R, engine, rest, options.maxDegree, replace,
+                             {"\ndeleted vertices: ", ", deleted edges:  ", ", replaced: "});
+    if (options.upgrade != 0) upgradePrune(R, engine, second.distances(), options.upgrade, marks);
+    if (options.reduce && done.vertices == 0 && done.edges == 0 && done.marked == 0)
+      slackPrune(R, engine, second.distances());
   }
 
   R.deleteUnreachable();

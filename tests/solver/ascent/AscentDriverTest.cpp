@@ -20,10 +20,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -93,6 +90,10 @@ TEST(AscentDriver, KeepsTheOptimumUnderEveryOptionSet) {
       {{{"Random", "3"}, {"root", "0"}}, 100},
       {{{"diff", "-1"}}, 100},
       {{{"diff", "1000"}, {"root", "-2"}}, 100},
+      {{{"upgrade", "1"}}, 100},
+      {{{"upgrade", "2"}, {"upgradeUseSlack", "0"}, {"upgradePrune", "1"}}, 100},
+      // Outside prune copies the deletions without proof are refused.
+      {{{"reduce", "1"}, {"construct", "1"}}, 100},
   };
   expectSafe("a", cases);
 }
@@ -158,30 +159,44 @@ TEST(AscentDriver, BoundsOnlyLeaveTheGraphAlone) {
   EXPECT_NE(text.find("3. root: 5\n"), std::string::npos) << text;
 }
 
-// A fresh folder for the LP files of one test, removed afterwards.
-class LpFolder {
-public:
-  LpFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tesmo-lp-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
+// In a prune copy SLACK-PRUNE deletes where the reduced costs prove nothing: what is left still
+// joins the terminals, is consistent, keeps its tree a tree, and its bounds claim nothing more.
+TEST(AscentDriver, SlackPruneInAPruneCopyMarksItsDeletions) {
+  int pruned = 0;
+  for (const steinertest::GeneratedInstance& instance : steinertest::instanceMix(200, 3)) {
+    LogCapture log{1};
+    // Without an upper bound the reduced costs prove nothing.
+    applySettings({{"reduce", "1"}, {"calcUpper", "-1"}});
+    ReduceGraph R(instance.graph);
+    const int vertices = R.Vanz;
+    shell.phase = 'P';
+    ascent(R);
+    shell.phase = 0;
+    if (log.text().find("Reduce: ") == std::string::npos) continue;
+    SCOPED_TRACE(instance.description);
+    ++pruned;
+    EXPECT_EQ(R.heuristicallyReduced, 1);
+    EXPECT_TRUE(steinertest::terminalsJoined(R) || R.upperOpt != 0);
+    EXPECT_LE(R.Vanz, vertices);
+    const int lower = R.lowerValue;
+    R.setLower(lower + 1, 1);
+    EXPECT_EQ(R.lowerValue, lower);
+    EXPECT_INSTANCE_VALID(R);
   }
-  ~LpFolder() { std::filesystem::remove_all(path_); }
-  const std::string& path() const { return path_; }
-  std::string file(const char* name) const { return (std::filesystem::path(path_) / name).string(); }
-  std::string read(const char* name) const {
-    std::ifstream in(file(name));
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
+  EXPECT_GT(pruned, 0);
+}
+
+// A fresh folder for the LP files of one test: its path as text, and how many files it holds.
+struct LpFolder {
+  testpaths::TempDir dir;
+  std::string path() const { return dir.path().string(); }
+  std::string file(const char* name) const { return dir.file(name); }
+  std::string read(const char* name) const { return testpaths::readFile(dir.file(name)); }
   int count() const {
     int n = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(path_)) ++n;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) ++n;
     return n;
   }
-
-private:
-  std::string path_;
 };
 
 // Two terminals on one edge of cost 7 (slots 1: 1->2, 2: 2->1); the ascent from terminal 1
