@@ -66,6 +66,8 @@ struct DriverOptions {
   int diff = 5;
   int upgrade = 0;
   bool reduce = false;
+  bool showSteps = false;
+  bool showRoots = true;
 
   DriverOptions() {
     const int echo = shell.echoLevel;
@@ -91,6 +93,9 @@ struct DriverOptions {
     diff = shell.Iget("diff", 5);
     upgrade = shell.Iget("upgrade", 0);
     reduce = shell.Iget("reduce", 0) != 0;
+    showSteps = shell.Iget("ascentDisplay", 0) != 0;
+    showRoots = shell.Iget("ascentDisplay2", 1) != 0;
+    shell.Iget("ascentCheckFB", 0);
     shell.echoLevel = echo == 3 ? 0 : echo;
     if (ssChoose != 0) {
       // The tentative choice judges every terminal by itself; tree rules would only bias it.
@@ -263,6 +268,7 @@ public:
   void onDualIncrease() override {
     ReduceGraph& R = instance;
     ++raises_;
+    if (options_.showSteps) displayAscent(R, reducedCost);
     if (lp_.cutLpWanted()) lp_.addCutRow(R, root, chosen, cutArcs);
     if (raises_ >= lp_.ascentLpFromStep()) lp_.writeAscentLp(R, reducedCost, root, lower - delta);
     if (upperChoose_ == 0 || upperChoose_ % 10 != 0) return;
@@ -736,7 +742,7 @@ void ascent(ReduceGraph& R) {
     if (options.doReduction && R.upperOpt != 0) break;
     const int root = roots[i];
     const int rootVertex = R.terminals[root];
-    display(R);
+    if (options.showRoots) display(R);
     log(3) << root << ". root: " << rootVertex << "\n";
     engine.prepareRoot(root);
     const int lower = engine.ascentPass(root);

@@ -415,6 +415,12 @@ TEST(CutBound, InteractiveAscentWithoutDisplayChangesNothing) {
   EXPECT_EQ(R.upperValue, maxint);
 }
 
+// Without an LP backend and a display both letters leave every instance as it was.
+TEST(CutBound, LettersWithoutBackendKeepTheOptimum) {
+  expectSafe("+", {{{}, 60}});
+  expectSafe("c", {{{}, 60}});
+}
+
 // Every variant of d, with both tree builders: the bound stays at or below the optimum and the
 // tree offered is a tree of the instance (d deletes nothing).
 TEST(DualBounds, StayBelowTheOptimumWithValidTrees) {
