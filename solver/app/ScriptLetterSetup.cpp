@@ -1,5 +1,6 @@
 #include "ScriptLetterSetup.h"
 
+#include "AscentDriver.h"
 #include "AscentFast.h"
 #include "DecomposeLetters.h"
 #include "DistanceRankedPruning.h"
@@ -21,7 +22,9 @@ void registerScriptLetters() {
   registerProbeLetters();
   registerDecomposeLetters();
   registerGridderLetters();
+  registerDualAscentLetters();
   setPruneBranching(branching);
+  setAscentBranching(branching);
   ScriptLetters::registerLetter('X', "branching(&R)", [](ReduceGraph& R) { branching(R, maxint); });
   // The combination of trees in setUpper: branch and bound with option exactCombine, else prune1.
   ReduceGraph::setCombineSolver([](ReduceGraph& sub, bool exact) {

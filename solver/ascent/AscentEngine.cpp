@@ -147,10 +147,7 @@ int AscentEngine::ascentPass(int rootIndex) {
   onPassStart();
 
   while (active[0] > 0) {
-    // Choice: the smallest key; on equal keys the later entry of the active list.
-    int p = active[0];
-    for (int i = active[0] - 1; i >= 1; --i)
-      if (priority[active[i]] < priority[active[p]]) p = i;
+    const int p = choosePosition();
     const int k = active[p];
     chosen = k;
 
@@ -247,6 +244,14 @@ int AscentEngine::ascentPass(int rootIndex) {
       R.setLower(lower, root);
   }
   return lower;
+}
+
+// The smallest key; on equal keys the later entry of the active list.
+int AscentEngine::choosePosition() {
+  int p = active[0];
+  for (int i = active[0] - 1; i >= 1; --i)
+    if (priority[active[i]] < priority[active[p]]) p = i;
+  return p;
 }
 
 int AscentEngine::extendActiveComponent(int u, int v, int k, int& pos) {

@@ -48,6 +48,9 @@ public:
   // Called once per pass after the costs and components are set and before the first raise;
   // a variant may rewrite reducedCost there.
   virtual void onPassStart() {}
+  // The position in the active list (1..count) whose cut the next raise lifts; a variant may
+  // choose by other keys.
+  virtual int choosePosition();
   // Called after every raise (chosen, delta, cutArcs and lower valid; costs not yet lowered).
   virtual void onDualIncrease() {}
 

@@ -6,6 +6,7 @@
 #include "LiveEdgeIterator.h"
 #include "LogStream.h"
 #include "Prune1.h"
+#include "ReducedCostDeletion.h"
 #include "ScriptLetters.h"
 #include "Shell.h"
 
@@ -80,7 +81,6 @@ void ascentFast(ReduceGraph& R) {
     engine.reducedCostDistances();
     const IntArray& rc = engine.reducedCosts();
     const IntArray& fromRoot = engine.distancesFromRoot();
-    const IntArray& toTerminal = engine.distancesToTerminal();
 
     // The auxiliary graph: zero arcs out of the vertices the root reaches at reduced cost 0,
     // each edge once.
@@ -126,60 +126,13 @@ void ascentFast(ReduceGraph& R) {
       return;
     }
 
-    // A required vertex is always within the gap on a consistent instance; it is never deleted.
-    int deletedVertices = 0;
-    for (int v = 1; v <= R.V; ++v) {
-      if (!liveVertex(R, v) || R.isReq[v] != 0) continue;
-      const int bound = engine.vertexBound(v);
-      if (bound > gap || (bound == gap && R.upperOk && R.treeDegree[v] == 0)) {
-        R.markVertexDeleted(v);
-        ++deletedVertices;
-      }
-    }
-    log(3) << "deleted vertices: " << deletedVertices;
-
-    int deletedEdges = 0;
-    for (int s = 1; s <= 2 * R.E; ++s) {
-      const Arc& a = R.arcs[s];
-      if (R.delE[s] || a.tail >= a.head) continue;
-      const int p = R.partner[s];
-      const std::int64_t tie = R.upperOk && !R.inTree[R.ID[s]] ? 1 : 0;
-      const std::int64_t forward = std::int64_t{fromRoot[a.tail]} + rc[s] + toTerminal[a.head] + tie;
-      const std::int64_t backward = std::int64_t{fromRoot[a.head]} + rc[p] + toTerminal[a.tail] + tie;
-      if (forward > gap && backward > gap) {
-        deleteEdgeLazily(R, s);
-        ++deletedEdges;
-      }
-    }
-    log(3) << ", edges: " << deletedEdges;
-    R.compactEdges(nullptr);
-
-    int marked = 0;
-    for (int v = 1; v <= R.V; ++v) {
-      const int d = R.degree[v];
-      if (d <= 2 || d > maxDegree || R.isReq[v] != 0 || replace[v]) continue;
-      const std::int64_t bound = std::int64_t{fromRoot[v]} + 2 * std::int64_t{toTerminal[v]};
-      if (bound > gap || (bound == gap && R.upperOk && R.treeDegree[v] < 3)) {
-        replace[v] = 1;
-        ++marked;
-      }
-    }
-    log(3) << ", replaces: " << marked << "\n";
+    deleteByReducedCosts(R, engine, gap, maxDegree, replace);
   }
 
   R.deleteUnreachable();
   if (R.upperOpt != 0) return;
   log(3) << " Replacing... ";
-  int replaced = 0;
-  for (int v = 1; v <= R.V; ++v) {
-    if (!replace[v] || R.degree[v] == 0) continue;
-    if (R.lacksEdgeSpace(v)) {
-      log(3) << "(stopped at " << v << ") ";
-      break;
-    }
-    R.replaceVertex(v, false);
-    ++replaced;
-  }
+  const int replaced = replaceMarkedVertices(R, replace, false);
   log(3) << replaced << "\n";
   R.rebuildAdjacency();
 }

@@ -1,0 +1,478 @@
+#include "DualAscent.h"
+
+#include "AscentEngine.h"
+#include "Check.h"
+#include "EdgeDeletion.h"
+#include "Heap.h"
+#include "LogStream.h"
+#include "Shell.h"
+#include "UnionFind.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace tesmo {
+
+namespace {
+
+// Keys of the heaps are ints: later times than any ascent reaches are kept just below maxint.
+constexpr int never = maxint - 1;
+
+int clampKey(std::int64_t value) { return static_cast<int>(std::clamp<std::int64_t>(value, 0, never)); }
+
+// Reads options with the shell's echo at level 3 and restores it afterwards.
+class EchoedOptions {
+public:
+  EchoedOptions() : saved_(shell.echoLevel) { shell.echoLevel = 3; }
+  ~EchoedOptions() { shell.echoLevel = saved_ == 3 ? 0 : saved_; }
+  EchoedOptions(const EchoedOptions&) = delete;
+  EchoedOptions& operator=(const EchoedOptions&) = delete;
+  int get(const char* name, int def) { return shell.Iget(name, def); }
+
+private:
+  int saved_;
+};
+
+int slotCount(const ReduceGraph& R) { return 2 * R.E; }
+
+
+}  // namespace
+
+DualAscentState::DualAscentState(ReduceGraph& instance)
+    : R(instance), r(instance.R), arcCount(slotCount(instance)), V(instance.V) {
+  int rootOption = 1;
+  {
+    EchoedOptions options;
+    upperBi = options.get("upperBi", 0);
+    rootOption = options.get("root", 1);
+  }
+  root = rootOption;
+  if (rootOption < 0) {
+    // f = 1 picks the first terminal of largest degree, f < 0 the first of smallest.
+    const std::int64_t f = 2 * std::int64_t{rootOption} + 3;
+    root = 1;
+    for (int i = 2; i <= r; ++i)
+      if (f * R.degree[R.terminals[root]] < f * R.degree[R.terminals[i]]) root = i;
+  }
+  if (root < 1) root = 1;
+  if (root > r) root = r;
+  rootVertex = r >= 1 ? R.terminals[root] : 0;
+  slack.assign(static_cast<std::size_t>(arcCount) + 1, 0);
+  upperStamp.assign(static_cast<std::size_t>(arcCount) + 1, 0);
+}
+
+namespace {
+
+// Vertices the root reaches over live slots whose flag is set, counting the terminals met.
+class SlotSearch {
+public:
+  explicit SlotSearch(const ReduceGraph& R)
+      : stack_(static_cast<std::size_t>(R.V) + 1, 0), seen_(static_cast<std::size_t>(R.V) + 1, 0) {}
+
+  template <class Follow>
+  int terminalsReached(const ReduceGraph& R, int start, Follow follow) {
+    ++stamp_;
+    int top = 0, terminals = 0;
+    stack_[++top] = start;
+    seen_[start] = stamp_;
+    while (top > 0) {
+      const int v = stack_[top--];
+      if (R.isReq[v] != 0) ++terminals;
+      for (int s = R.firstArc[v]; s < R.firstArc[v] + R.degree[v]; ++s) {
+        const int w = R.arcs[s].head;
+        if (R.delE[s] || seen_[w] == stamp_ || !follow(s)) continue;
+        seen_[w] = stamp_;
+        stack_[++top] = w;
+      }
+    }
+    return terminals;
+  }
+  bool reached(int v) const { return seen_[v] == stamp_; }
+
+private:
+  IntArray stack_, seen_;
+  int stamp_ = 0;
+};
+
+// pred[v] is the slot from v's parent to v (0 for the root and for vertices off the tree): the
+// non-terminal leaves leave, chains of them too, and the slots left form the tree.
+IntArray prunedTree(const ReduceGraph& R, IntArray& pred) {
+  IntArray degree(static_cast<std::size_t>(R.V) + 1, 0);
+  for (int v = 1; v <= R.V; ++v) {
+    if (pred[v] <= 0) continue;
+    ++degree[v];
+    ++degree[R.arcs[pred[v]].tail];
+  }
+  for (int v = 1; v <= R.V; ++v) {
+    int x = v;
+    while (pred[x] > 0 && R.isReq[x] == 0 && degree[x] == 1) {
+      const int s = pred[x];
+      log(5) << "remove: " << std::min(s, R.partner[s]) << "\n";
+      pred[x] = 0;
+      --degree[x];
+      x = R.arcs[s].tail;
+      --degree[x];
+    }
+  }
+  IntArray tree(1, 0);
+  for (int v = 1; v <= R.V; ++v)
+    if (pred[v] > 0) tree.push_back(pred[v]);
+  tree[0] = static_cast<int>(tree.size()) - 1;
+  return tree;
+}
+
+void offerDualTree(ReduceGraph& R, IntArray& tree) {
+  tree[0] = static_cast<int>(tree.size()) - 1;
+  R.setUpper(tree, "dual", 1);
+}
+
+void reverseDeletionTree(DualAscentState& state) {
+  ReduceGraph& R = state.R;
+  const int n = state.arcCount;
+  IntArray inTree(static_cast<std::size_t>(n) + 1, 0);
+  std::vector<int> order;
+  for (int a = 1; a <= n; ++a) {
+    if (R.delE[a] || state.upperStamp[a] == 0) continue;
+    inTree[a] = 1;
+    order.push_back(a);
+  }
+  std::stable_sort(order.begin(), order.end(),
+                   [&](int a, int b) { return state.upperStamp[a] > state.upperStamp[b]; });
+  SlotSearch search(R);
+  auto follow = [&](int s) { return inTree[s] != 0; };
+  if (search.terminalsReached(R, state.rootVertex, follow) < state.r) {
+    exitWithWarning("!k", 961, "dual", R.warningDump());
+    return;
+  }
+  for (int a : order) {
+    inTree[a] = 0;
+    if (search.terminalsReached(R, state.rootVertex, follow) < state.r) inTree[a] = 1;
+  }
+  IntArray tree(1, 0);
+  for (int a = 1; a <= n; ++a)
+    if (inTree[a]) tree.push_back(a);
+  offerDualTree(R, tree);
+}
+
+void primTree(DualAscentState& state) {
+  ReduceGraph& R = state.R;
+  int preferTerminal = 1, preferDirected = 1, preferPrune1 = 1, preferPrune2 = 1;
+  {
+    EchoedOptions options;
+    preferTerminal = options.get("preferTerminal", 1);
+    preferDirected = options.get("preferDirected", 1);
+    preferPrune1 = options.get("preferPrune1", 1);
+    preferPrune2 = options.get("preferPrune2", 1);
+  }
+  IntArray& stamp = state.upperStamp;
+  if (verbose > 4) {
+    for (int a = 1; a <= state.arcCount; ++a)
+      log(4) << "(" << R.arcs[a].tail << "-" << R.arcs[a].head << ")" << R.arcs[a].cost << "slack[a]" << ":"
+             << state.slack[a] << ", " << "upperStamp[a]" << ":" << stamp[a] << ", " << "\n";
+  }
+  for (int a = 1; a <= state.arcCount; ++a)
+    if (stamp[a] == 0) stamp[a] = maxint;
+
+  // With every stamp non-zero the preference searches reach every vertex they can reach at all.
+  const std::size_t vertices = static_cast<std::size_t>(R.V) + 1;
+  IntArray notFromRoot(vertices, 1), notToTerminal(vertices, 1);
+  if (preferPrune1 != 0 || preferPrune2 != 0) {
+    SlotSearch search(R);
+    search.terminalsReached(R, state.rootVertex, [](int) { return true; });
+    for (int v = 1; v <= R.V; ++v)
+      if (search.reached(v)) notFromRoot[v] = 0;
+    for (int k = 1; k <= R.R; ++k) {
+      const int t = R.terminals[k];
+      if (t == state.rootVertex || notToTerminal[t] == 0) continue;
+      search.terminalsReached(R, t, [](int) { return true; });
+      for (int v = 1; v <= R.V; ++v)
+        if (search.reached(v)) notToTerminal[v] = 0;
+    }
+  }
+
+  IntArray dist(vertices, maxint), pred(vertices, 0), final(vertices, 0);
+  IndexedHeap heap(R.V, dist);
+  dist[state.rootVertex] = 0;
+  heap.heapInsert(state.rootVertex, 0);
+  int taken = 0;
+  const int countTerminals = shell.Iget("sadf", 1);
+  while (taken < state.r) {
+    const int v = heap.heapExtractMin();
+    if (v < 0) {
+      log(1) << "empty PQ \n";
+      break;
+    }
+    final[v] = 1;
+    if (pred[v] != 0) {
+      pred[v] = -pred[v];
+      log(5) << "add: " << pred[v] << dist[v] << "\n";
+    }
+    if (R.isReq[v] != 0 && countTerminals != 0) ++taken;
+    for (int s = R.firstArc[v]; s < R.firstArc[v] + R.degree[v]; ++s) {
+      const int w = R.arcs[s].head;
+      if (R.delE[s] || final[w]) continue;
+      std::int64_t key = std::int64_t{std::min(stamp[s], stamp[R.partner[s]])} + 10;
+      if (key >= maxint) continue;
+      if (preferDirected != 0 && key == stamp[s]) key -= preferDirected;
+      if (preferPrune1 != 0 && notFromRoot[v]) key += preferPrune1;
+      if (preferPrune2 != 0 && notToTerminal[w]) key += preferPrune2;
+      if (preferTerminal == 1) key -= (R.isReq[v] != 0 ? 1 : 0) + (R.isReq[w] != 0 ? 1 : 0);
+      if (preferTerminal == 2 && R.isReq[v] != 0 && R.isReq[w] != 0) key -= 1;
+      if (key >= dist[w]) continue;
+      if (pred[w] == 0)
+        heap.heapInsert(w, clampKey(key));
+      else
+        heap.heapDecreaseKey(w, clampKey(key));
+      pred[w] = -s;
+    }
+  }
+
+  for (int v = 1; v <= R.V; ++v)
+    if (!final[v] || pred[v] < 0) pred[v] = 0;
+  IntArray tree = prunedTree(R, pred);
+  const int printPrune = shell.Iget("printPrune", 0);
+  for (int i = 1; i <= tree[0]; ++i) {
+    const int s = tree[i];
+    log(5) << "sol: " << s;
+    if (printPrune != 0)
+      log(3) << notFromRoot[R.arcs[s].tail] << (stamp[s] == maxint ? 1 : 0) << notToTerminal[R.arcs[s].head] << "\t";
+    else
+      log(5) << "\n";
+  }
+  offerDualTree(R, tree);
+}
+
+}  // namespace
+
+void buildDualTree(DualAscentState& state) {
+  if (state.r < 1 || state.rootVertex == 0) return;
+  if (state.upperBi == 0)
+    reverseDeletionTree(state);
+  else
+    primTree(state);
+}
+
+namespace {
+
+// Stamps both slots of an edge with value unless one of them carries a smaller stamp already.
+void stampEdge(DualAscentState& state, int s, int value) {
+  const int p = state.R.partner[s];
+  if (state.upperStamp[s] == 0 || state.upperStamp[s] > value) state.upperStamp[s] = value;
+  if (state.upperStamp[p] == 0 || state.upperStamp[p] > value) state.upperStamp[p] = value;
+}
+
+struct RegionLink5 {
+  int nearEnd, farEnd, lowerBase, higherBase;
+  std::int64_t weight;
+};
+
+}  // namespace
+
+void voronoiGmstBound(DualAscentState& state) {
+  ReduceGraph& R = state.R;
+  int directed = 0;
+  {
+    EchoedOptions options;
+    directed = options.get("directed", 0);
+  }
+  if (state.r < 1) return;
+  const std::size_t vertices = static_cast<std::size_t>(R.V) + 1;
+  log(4) << "Determining the Voronoi regions und the links between them\n";
+  IntArray dist(vertices, maxint), pred(vertices, 0), base(vertices, 0), settled(vertices, 0);
+  IndexedHeap heap(R.V, dist);
+  for (int k = 1; k <= state.r; ++k) {
+    const int t = R.terminals[k];
+    base[t] = t;
+    heap.heapInsert(t, 0);
+  }
+  std::vector<RegionLink5> links;
+  int taken = 0;
+  while (taken < R.Vanz) {
+    const int v = heap.heapExtractMin();
+    if (v < 0) {
+      log(1) << "empty PQ \n";
+      break;
+    }
+    ++taken;
+    settled[v] = 1;
+    if (R.isReq[v] == 0 && pred[v] != 0) {
+      const int p = pred[v];
+      base[v] = base[p];
+      for (int s = R.firstArc[v]; s < R.firstArc[v] + R.degree[v]; ++s) {
+        if (R.delE[s] || R.arcs[s].head != p || std::int64_t{dist[v]} - dist[p] != R.arcs[s].cost) continue;
+        stampEdge(state, s, clampKey(2 * std::int64_t{dist[v]}));
+        break;
+      }
+      log(6) << "i" << ":" << v << ", " << "p[i]" << ":" << p << ", " << "2*d[i]" << ":" << 2 * std::int64_t{dist[v]}
+             << ", " << "\t";
+    }
+    for (int s = R.firstArc[v]; s < R.firstArc[v] + R.degree[v]; ++s) {
+      if (R.delE[s]) continue;
+      const int w = R.arcs[s].head;
+      const int c = R.arcs[s].cost;
+      if (!settled[w]) {
+        const std::int64_t d = std::int64_t{dist[v]} + c;
+        if (d >= dist[w]) continue;
+        if (dist[w] == maxint)
+          heap.heapInsert(w, clampKey(d));
+        else
+          heap.heapDecreaseKey(w, clampKey(d));
+        pred[w] = v;
+        continue;
+      }
+      if (base[w] == base[v]) continue;
+      // w is settled first, so it is the near end on ties.
+      const bool wNear = dist[w] <= dist[v];
+      const int nearEnd = wNear ? w : v, farEnd = wNear ? v : w;
+      const int lo = std::min(base[v], base[w]), hi = std::max(base[v], base[w]);
+      std::int64_t weight;
+      if (directed == 0) {
+        weight = std::int64_t{dist[v]} + dist[w] + c;
+        stampEdge(state, s, clampKey(weight));
+        log(6) << "rec.a" << ":" << v << ", " << "rec.b" << ":" << w << ", " << "link.w" << ":" << weight << ", "
+               << "\t";
+      } else {
+        weight = std::int64_t{c} + dist[nearEnd];
+      }
+      links.push_back({nearEnd, farEnd, lo, hi, weight});
+    }
+  }
+
+  log(4) << "Finding the shortest link between each two regions\n";
+  std::stable_sort(links.begin(), links.end(), [&](const RegionLink5& a, const RegionLink5& b) {
+    if (R.isReq[a.lowerBase] != R.isReq[b.lowerBase]) return R.isReq[a.lowerBase] < R.isReq[b.lowerBase];
+    return R.isReq[a.higherBase] < R.isReq[b.higherBase];
+  });
+  std::vector<RegionLink5> pairs;
+  for (std::size_t i = 0; i < links.size();) {
+    std::size_t best = i, j = i;
+    for (; j < links.size() && links[j].lowerBase == links[i].lowerBase && links[j].higherBase == links[i].higherBase;
+         ++j)
+      if (links[j].weight < links[best].weight) best = j;
+    pairs.push_back(links[best]);
+    i = j;
+  }
+
+  log(4) << "Computing the generalized MST\n";
+  std::stable_sort(pairs.begin(), pairs.end(),
+                   [](const RegionLink5& a, const RegionLink5& b) { return a.weight < b.weight; });
+  UnionFind regions(state.r);
+  IntArray rootCandidate(static_cast<std::size_t>(state.r) + 1, 1);
+  std::vector<std::int64_t> best(static_cast<std::size_t>(state.r) + 1, maxint);
+  std::int64_t sum = 0, highEdge = 0;
+  int joined = 0;
+  for (const RegionLink5& l : pairs) {
+    if (joined >= state.r - 1) break;
+    if (!regions.join(R.isReq[l.lowerBase], R.isReq[l.higherBase])) continue;
+    ++joined;
+    sum += l.weight;
+    highEdge = l.weight;
+    log(3) << "link.a" << ":" << l.lowerBase << ", " << "link.b" << ":" << l.higherBase << ", " << "link.w" << ":"
+           << l.weight << ", " << "\n";
+    if (directed != 0) {
+      rootCandidate[R.isReq[base[l.nearEnd]]] = 0;
+      std::int64_t& b = best[R.isReq[base[l.farEnd]]];
+      b = std::min<std::int64_t>(b, dist[l.farEnd]);
+    }
+  }
+  if (joined < state.r - 1) {
+    // Fewer links than regions - 1: the regions found do not hang together; the bound so far
+    // would not be one.
+    log(3) << "Weight of the G-MST: " << sum << " (regions not connected)\n";
+    return;
+  }
+
+  if (directed == 0) {
+    log(3) << "Weight of the G-MST: " << sum << "\n";
+    log(3) << "Weight of the G-MST -highedge: " << highEdge << "\n";
+    log(3) << "Lower: " << static_cast<double>(sum + highEdge) * 0.5 << "\n";
+    const std::int64_t lower = (sum + highEdge + 1) / 2 + R.contractCost;
+    R.setLower(static_cast<int>(std::min<std::int64_t>(lower, maxint)), 0);
+  } else {
+    int root = 0;
+    log(3) << "mayBeRoot: ";
+    for (int k = 1; k <= state.r; ++k) {
+      if (!rootCandidate[k]) continue;
+      log(3) << " " << k << ":" << best[k];
+      if (root == 0 || best[root] < best[k]) root = k;
+    }
+    log(3) << "\n";
+    if (root == 0) root = state.root;
+    const std::int64_t lower = (best[root] >= maxint ? 0 : best[root]) + sum;
+    log(3) << "Lower: " << lower << " = " << sum << " + " << best[root] << "\n";
+    state.root = root;
+    state.rootVertex = R.terminals[root];
+    // The links are not stamped in this mode: a tree from the stamps alone cannot join the
+    // regions, so only the growth over the stamps tries.
+    if (state.upperBi == 0) {
+      log(3) << "Root" << ":" << state.root << ", " << "rootV" << ":" << state.rootVertex << ", ";
+      return;
+    }
+  }
+  log(3) << "Root" << ":" << state.root << ", " << "rootV" << ":" << state.rootVertex << ", ";
+  buildDualTree(state);
+}
+
+namespace {
+
+// The engine's pass with every arc stamped by the bound at which it became saturated.
+class StampingAscent : public AscentEngine {
+public:
+  StampingAscent(ReduceGraph& R, DualAscentState& state) : AscentEngine(R), state_(state) { sizeCrit = 1; }
+  void onDualIncrease() override {
+    for (int i = 1; i <= cutArcs[0]; ++i) {
+      const int a = cutArcs[i];
+      if (reducedCost[a] == delta && state_.upperStamp[a] == 0) state_.upperStamp[a] = std::max(lower, 1);
+    }
+  }
+
+private:
+  DualAscentState& state_;
+};
+
+}  // namespace
+
+void dualAscentMstPrune(DualAscentState& state) {
+  ReduceGraph& R = state.R;
+  int mstPrune = 0;
+  {
+    EchoedOptions options;
+    mstPrune = options.get("mstPrune", 0);
+    options.get("quicker", 0);
+  }
+  if (state.r < 1) return;
+  log(3) << "\n\n";
+  leaveOverflowMode(R);
+  StampingAscent engine(R, state);
+  const int lower = engine.ascentPass(state.root);
+  log(2) << "Lower: " << lower - R.contractCost;
+  log(2) << "+Contr= " << lower << "\n";
+  if (engine.disconnected()) return;
+  if (mstPrune == 0) {
+    buildDualTree(state);
+    return;
+  }
+  // The zero arcs the root reaches, each vertex entered once, pruned to a tree.
+  const IntArray& rc = engine.reducedCosts();
+  IntArray pred(static_cast<std::size_t>(R.V) + 1, 0), stack(1, state.rootVertex),
+      seen(static_cast<std::size_t>(R.V) + 1, 0);
+  seen[state.rootVertex] = 1;
+  while (stack.size() > 1) {
+    const int v = stack.back();
+    stack.pop_back();
+    for (int s = R.firstArc[v]; s < R.firstArc[v] + R.degree[v]; ++s) {
+      const int w = R.arcs[s].head;
+      if (R.delE[s] || rc[s] != 0 || seen[w]) continue;
+      seen[w] = 1;
+      pred[w] = s;
+      stack.push_back(w);
+    }
+  }
+  IntArray tree = prunedTree(R, pred);
+  R.setUpper(tree, "DA+mstPrune", 1);
+}
+
+}  // namespace tesmo

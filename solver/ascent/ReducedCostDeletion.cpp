@@ -1,0 +1,89 @@
+#include "ReducedCostDeletion.h"
+
+#include "EdgeDeletion.h"
+#include "LogStream.h"
+
+namespace tesmo {
+
+namespace {
+
+bool liveVertex(const ReduceGraph& R, int v) { return R.degree[v] != 0 && R.hasLiveSlot(v); }
+
+}  // namespace
+
+ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const AscentEngine& engine, std::int64_t gap,
+                                          int maxDegree, IntArray& replaceMarks,
+                                          const ReducedCostLabels& labels) {
+  return deleteByReducedCosts(R, engine.reducedCosts(), engine.distancesFromRoot(), engine.distancesToTerminal(),
+                              gap, maxDegree, replaceMarks, labels);
+}
+
+ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const IntArray& rc, const IntArray& fromRoot,
+                                          const IntArray& toTerminal, std::int64_t gap, int maxDegree,
+                                          IntArray& replaceMarks, const ReducedCostLabels& labels) {
+  ReducedCostDeletions done;
+
+  // A required vertex is always within the gap on a consistent instance; it is never deleted.
+  for (int v = 1; v <= R.V; ++v) {
+    if (!liveVertex(R, v) || R.isReq[v] != 0) continue;
+    const std::int64_t bound = std::int64_t{fromRoot[v]} + toTerminal[v];
+    if (bound > gap || (bound == gap && R.upperOk && R.treeDegree[v] == 0)) {
+      R.markVertexDeleted(v);
+      ++done.vertices;
+    }
+  }
+  log(3) << labels.vertices << done.vertices;
+
+  for (int s = 1; s <= 2 * R.E; ++s) {
+    const Arc& a = R.arcs[s];
+    if (R.delE[s] || a.tail >= a.head) continue;
+    const int p = R.partner[s];
+    const std::int64_t tie = R.upperOk && !R.inTree[R.ID[s]] ? 1 : 0;
+    const std::int64_t forward = std::int64_t{fromRoot[a.tail]} + rc[s] + toTerminal[a.head] + tie;
+    const std::int64_t backward = std::int64_t{fromRoot[a.head]} + rc[p] + toTerminal[a.tail] + tie;
+    if (forward > gap && backward > gap) {
+      deleteEdgeLazily(R, s);
+      ++done.edges;
+    }
+  }
+  log(3) << labels.edges << done.edges;
+  R.compactEdges(nullptr);
+
+  for (int v = 1; v <= R.V; ++v) {
+    const int d = R.degree[v];
+    if (d <= 2 || d > maxDegree || R.isReq[v] != 0 || replaceMarks[v]) continue;
+    // Two arc-disjoint paths leave v toward terminals other than the root, each at least
+    // toTerminal[v] in reduced cost.
+    const std::int64_t bound = std::int64_t{fromRoot[v]} + 2 * std::int64_t{toTerminal[v]};
+    if (bound > gap || (bound == gap && R.upperOk && R.treeDegree[v] < 3)) {
+      replaceMarks[v] = 1;
+      ++done.marked;
+    }
+  }
+  log(3) << labels.replaces << done.marked << "\n";
+  return done;
+}
+
+int replaceMarkedVertices(ReduceGraph& R, const IntArray& replaceMarks, bool rebuildOnShortage) {
+  int replaced = 0;
+  for (int v = 1; v <= R.V; ++v) {
+    if (!replaceMarks[v] || R.degree[v] == 0) continue;
+    if (R.lacksEdgeSpace(v)) {
+      if (!rebuildOnShortage) {
+        log(3) << "(stopped at " << v << ") ";
+        break;
+      }
+      log(3) << "...Garbage collection...";
+      R.rebuildAdjacency();
+      if (R.lacksEdgeSpace(v)) {
+        log(3) << "(stopped at " << v << ") ";
+        break;
+      }
+    }
+    R.replaceVertex(v, false);
+    ++replaced;
+  }
+  return replaced;
+}
+
+}  // namespace tesmo

@@ -1,0 +1,45 @@
+#pragma once
+// The deletions that the reduced costs of one ascent pass prove, shared by the ascent letters:
+// with gap = upper value - the pass's bound, a vertex or edge whose cheapest reduced-cost path
+// root -> it -> terminal exceeds the gap lies in no tree better than the stored one, and a
+// non-terminal whose root path plus two terminal paths exceed the gap has degree at most 2 in
+// every such tree, so it may be replaced. Ties count only while a stored tree avoids the vertex
+// or edge (the stored tree then stays optimal).
+
+#include "AscentEngine.h"
+#include "ReduceGraph.h"
+
+#include <cstdint>
+
+namespace tesmo {
+
+struct ReducedCostDeletions {
+  int vertices = 0;
+  int edges = 0;
+  int marked = 0;  // vertices newly marked for replacement
+};
+
+// Runs the vertex and edge deletions on R after engine.reducedCostDistances() (then
+// compactEdges) and marks replaceable vertices of degree 3..maxDegree (and not above
+// maxDegree) in replaceMarks (V+1 ints, kept by the caller over several passes). Logs "deleted vertices: ", ", edges: " and
+// ", replaces: " at level 3 with the labels given.
+struct ReducedCostLabels {
+  const char* vertices = "deleted vertices: ";
+  const char* edges = ", edges: ";
+  const char* replaces = ", replaces: ";
+};
+ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const AscentEngine& engine, std::int64_t gap,
+                                          int maxDegree, IntArray& replaceMarks,
+                                          const ReducedCostLabels& labels = {});
+// The same from arrays of another ascent: reduced cost per slot, distance from the root and to
+// the nearest terminal other than the root per vertex.
+ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const IntArray& rc, const IntArray& fromRoot,
+                                          const IntArray& toTerminal, std::int64_t gap, int maxDegree,
+                                          IntArray& replaceMarks, const ReducedCostLabels& labels = {});
+
+// Replaces the marked vertices that still have edges (each vertex once), stopping with
+// "(stopped at v) " when edge space runs short (or rebuilding the adjacency and going on with
+// rebuildOnShortage); then rebuildAdjacency. Returns the number replaced.
+int replaceMarkedVertices(ReduceGraph& R, const IntArray& replaceMarks, bool rebuildOnShortage);
+
+}  // namespace tesmo

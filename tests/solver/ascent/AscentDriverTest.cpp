@@ -1,0 +1,505 @@
+// The ascent driver a, the ascent deletion tests i and the cut-bound letters c and +: safety on
+// generated instances under the option sets that change the ascent, and small fixtures for the
+// bounds, the deletions and the letters without a backend.
+
+#include "AscentDeletion.h"
+#include "AscentDriver.h"
+#include "CutBound.h"
+#include "DualAscent.h"
+#include "VoronoiAscent.h"
+#include "Random.h"
+#include "ReduceByString.h"
+#include "ScriptLetterSetup.h"
+#include "Shell.h"
+
+#include "ConsistencyCheck.h"
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
+#include "SafetyTest.h"
+#include "../reduce/ReductionSafety.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace tesmo;
+using namespace tesmotest;
+
+namespace {
+
+using Settings = std::vector<std::pair<const char*, const char*>>;
+
+void applySettings(const Settings& settings) {
+  shell.clearVariables();
+  registerScriptLetters();
+  shell.Sset("exitWarning", "0");
+  for (const auto& [name, value] : settings) shell.Sset(name, value);
+}
+
+std::string describe(const Settings& settings) {
+  std::string text;
+  for (const auto& [name, value] : settings) text += std::string(name) + "=" + value + " ";
+  return text.empty() ? "defaults" : text;
+}
+
+struct SafetyCase {
+  Settings settings;
+  int instances;
+};
+
+// The kit's safety test of the script under each option set.
+void expectSafe(const char* script, const std::vector<SafetyCase>& cases) {
+  for (const SafetyCase& c : cases) {
+    SCOPED_TRACE(std::string(script) + ": " + describe(c.settings));
+    LogCapture log{0};
+    applySettings(c.settings);
+    steinertest::SafetyOptions options;
+    options.instances = c.instances;
+    const auto failures = steinertest::checkSafety(
+        [script](ReduceGraph& R) {
+          reduceByString(script, R, 0);
+          shell.phase = 0;
+        },
+        options);
+    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
+  }
+}
+
+// Every root rule, the tree-led choice with locks, the auxiliary graph by vertices and from all
+// zero arcs, and deletions at a closed gap: the optimum and the stored tree survive, the bound
+// stays at or below the optimum.
+TEST(AscentDriver, KeepsTheOptimumUnderEveryOptionSet) {
+  seedRandom(1);
+  const std::vector<SafetyCase> cases{
+      {{}, 300},
+      {{{"root", "-1"}}, 100},
+      {{{"root", "0"}}, 100},
+      {{{"root", "-3"}}, 100},
+      {{{"upperChoose", "40"}, {"ascentLock", "1"}}, 150},
+      {{{"upperChoose", "15"}, {"ascentLock", "1"}, {"ascentUnlock", "2"}, {"root", "0"}}, 100},
+      {{{"full", "1"}, {"inzident", "1"}, {"original", "1"}, {"prunes", "1"}}, 100},
+      {{{"construct", "1"}, {"garbageCollection", "1"}, {"ascentMaxDegree", "40"}}, 100},
+      {{{"calcUpper", "-1"}, {"root", "0"}}, 100},
+      {{{"SSChoose", "1"}}, 100},
+      {{{"SSChoose", "2"}, {"SSChooseLimit", "2"}, {"root", "-2"}}, 100},
+      {{{"SSChoose", "10"}}, 100},
+      {{{"SSChoose", "110"}, {"upperChoose", "40"}, {"ascentLock", "1"}}, 60},
+      {{{"Random", "3"}, {"root", "0"}}, 100},
+      {{{"diff", "-1"}}, 100},
+      {{{"diff", "1000"}, {"root", "-2"}}, 100},
+      {{{"upgrade", "1"}}, 100},
+      {{{"upgrade", "2"}, {"upgradeUseSlack", "0"}, {"upgradePrune", "1"}}, 100},
+      // Outside prune copies the deletions without proof are refused.
+      {{{"reduce", "1"}, {"construct", "1"}}, 100},
+  };
+  expectSafe("a", cases);
+}
+
+// On a tree the ascent's bound is the tree's cost and the auxiliary graph is that tree.
+TEST(AscentDriver, BoundAndAuxiliaryTreeMeetOnATree) {
+  LogCapture log{3};
+  applySettings({});
+  ReduceGraph R(makeGraph(6, {{1, 2, 3}, {2, 3, 2}, {2, 4, 5}, {4, 5, 1}, {4, 6, 7}}, {1, 3, 5, 6}));
+  ascent(R);
+  EXPECT_EQ(R.lowerValue, 18);
+  EXPECT_EQ(R.upperValue, 18);
+  EXPECT_EQ(R.upperOpt, 1);
+  const std::string text = log.text();
+  EXPECT_NE(text.find("1. root: 1\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("calculating upper bound... "), std::string::npos) << text;
+  EXPECT_NE(text.find("auxiliary graph: |V|="), std::string::npos) << text;
+  EXPECT_INSTANCE_VALID(R);
+}
+
+// The tentative choices switch the tree rules off and reach the tree's cost on a tree as well.
+TEST(AscentDriver, TentativeChoiceReachesTheTreeCost) {
+  for (const char* mode : {"1", "5", "10", "100"}) {
+    SCOPED_TRACE(mode);
+    LogCapture log{5};
+    applySettings({{"SSChoose", mode}, {"upperChoose", "40"}, {"ascentLock", "1"}});
+    ReduceGraph R(makeGraph(6, {{1, 2, 3}, {2, 3, 2}, {2, 4, 5}, {4, 5, 1}, {4, 6, 7}}, {1, 3, 5, 6}));
+    ascent(R);
+    EXPECT_EQ(R.lowerValue, 18);
+    EXPECT_EQ(R.upperOpt, 1);
+    EXPECT_NE(log.text().find("diff=maxint,upperChoose=0,doLock=0\n"), std::string::npos);
+  }
+}
+
+//   1 --1-- 2 --1-- 3      terminals 1, 3; optimum 2 over vertex 2.
+//    \             /       vertex 4 lies on a path of 20, far beyond the gap: the reduced
+//     10--- 4 ---10        costs delete it with its edges (construct: also at a closed gap).
+TEST(AscentDriver, DeletesWhatLiesBeyondTheGap) {
+  LogCapture log{3};
+  applySettings({{"construct", "1"}});
+  ReduceGraph R(makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 4, 10}, {4, 3, 10}}, {1, 3}));
+  storeSimpleTree(R);
+  ascent(R);
+  EXPECT_EQ(R.lowerValue, 2);
+  EXPECT_EQ(R.upperValue, 2);
+  EXPECT_EQ(R.degree[4], 0);
+  EXPECT_INSTANCE_VALID(R);
+}
+
+// Without reductions only the bound is raised; with calcUpper -1 no upper bound is built.
+TEST(AscentDriver, BoundsOnlyLeaveTheGraphAlone) {
+  LogCapture log{3};
+  applySettings({{"doReduction", "0"}, {"calcUpper", "-1"}, {"root", "0"}});
+  ReduceGraph R(makeGraph(5, {{1, 2, 3}, {2, 3, 3}, {1, 4, 2}, {4, 3, 5}, {3, 5, 1}, {2, 5, 9}}, {1, 3, 5}));
+  const int edges = R.Eanz;
+  ascent(R);
+  EXPECT_EQ(R.upperValue, maxint);
+  EXPECT_GT(R.lowerValue, 0);
+  EXPECT_LE(R.lowerValue, 7);
+  EXPECT_EQ(R.Eanz, edges);
+  const std::string text = log.text();
+  EXPECT_EQ(text.find("calculating upper bound"), std::string::npos);
+  EXPECT_NE(text.find("3. root: 5\n"), std::string::npos) << text;
+}
+
+// In a prune copy SLACK-PRUNE deletes where the reduced costs prove nothing: what is left still
+// joins the terminals, is consistent, keeps its tree a tree, and its bounds claim nothing more.
+TEST(AscentDriver, SlackPruneInAPruneCopyMarksItsDeletions) {
+  int pruned = 0;
+  for (const steinertest::GeneratedInstance& instance : steinertest::instanceMix(200, 3)) {
+    LogCapture log{1};
+    // Without an upper bound the reduced costs prove nothing.
+    applySettings({{"reduce", "1"}, {"calcUpper", "-1"}});
+    ReduceGraph R(instance.graph);
+    const int vertices = R.Vanz;
+    shell.phase = 'P';
+    ascent(R);
+    shell.phase = 0;
+    if (log.text().find("Reduce: ") == std::string::npos) continue;
+    SCOPED_TRACE(instance.description);
+    ++pruned;
+    EXPECT_EQ(R.heuristicallyReduced, 1);
+    EXPECT_TRUE(steinertest::terminalsJoined(R) || R.upperOpt != 0);
+    EXPECT_LE(R.Vanz, vertices);
+    const int lower = R.lowerValue;
+    R.setLower(lower + 1, 1);
+    EXPECT_EQ(R.lowerValue, lower);
+    EXPECT_INSTANCE_VALID(R);
+  }
+  EXPECT_GT(pruned, 0);
+}
+
+// A fresh folder for the LP files of one test: its path as text, and how many files it holds.
+struct LpFolder {
+  testpaths::TempDir dir;
+  std::string path() const { return dir.path().string(); }
+  std::string file(const char* name) const { return dir.file(name); }
+  std::string read(const char* name) const { return testpaths::readFile(dir.file(name)); }
+  int count() const {
+    int n = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) ++n;
+    return n;
+  }
+};
+
+// Two terminals on one edge of cost 7 (slots 1: 1->2, 2: 2->1); the ascent from terminal 1
+// raises the cut into vertex 2 once.
+ReduceGraph oneEdge() { return ReduceGraph(makeGraph(2, {{1, 2, 7}}, {1, 2})); }
+
+// The cut LP holds the objective, one row per raise and its end, over arcs or, with per-root
+// variables, over edges with coupling rows.
+TEST(AscentLpFiles, CutLpHasOneRowPerRaise) {
+  struct Case {
+    const char* cutLP;
+    const char* expected;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"2", "Minimize\n contr + 7x1 + 7x2\nSubject To\n contr=0\n + x1 >= 1 \nEnd\n"},
+           {"1", "Minimize\n contr + 7X1\nSubject To\n contr=0\n x1_1 + x1_2 - X1 <= 0\n + x1_1 >= 1 \nEnd\n"}}) {
+    SCOPED_TRACE(c.cutLP);
+    LpFolder folder;
+    LogCapture log{3};
+    applySettings({{"cutLP", c.cutLP}, {"lpFolder", folder.path().c_str()}});
+    ReduceGraph R = oneEdge();
+    ascent(R);
+    EXPECT_EQ(folder.read("cutAscent.slp"), c.expected);
+    EXPECT_EQ(R.lowerValue, 7);
+  }
+}
+
+// Without their options no LP file is written and no program started; the ascent LP and the
+// slack LP appear in the configured folder when asked for.
+TEST(AscentLpFiles, WrittenOnlyWhenAskedFor) {
+  {
+    LpFolder folder;
+    LogCapture log{3};
+    applySettings({{"lpFolder", folder.path().c_str()}});
+    ReduceGraph R(makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 4, 5}, {4, 3, 5}}, {1, 3}));
+    ascent(R);
+    EXPECT_EQ(folder.count(), 0);
+    for (const char* line : {"Writing LP", "Writing Slack-LP", "LP file", "LP program"})
+      EXPECT_EQ(log.text().find(line), std::string::npos) << log.text();
+  }
+  LpFolder folder;
+  LogCapture log{3};
+  applySettings({{"lpFolder", folder.path().c_str()}, {"ascentWriteLP", "1"}, {"slackLP", "slack.lp"}, {"berlin", "1"}, {"construct", "1"}});
+  ReduceGraph R(makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 4, 5}, {4, 3, 5}}, {1, 3}));
+  storeSimpleTree(R);
+  ascent(R);
+  const std::string lp = folder.read("ascent.slp");
+  EXPECT_EQ(lp.rfind("Minimize\n + 1x", 0), 0u) << lp;
+  // Written at every step, the file holds the last: the bound before the last raise.
+  EXPECT_NE(lp.find("\nSubject To\n dummy: contr=1\n"), std::string::npos) << lp;
+  EXPECT_NE(lp.find(" ba1: "), std::string::npos) << lp;
+  EXPECT_NE(lp.find("\n  c2_3: "), std::string::npos) << lp;
+  EXPECT_EQ(lp.size() - lp.rfind("\nEnd\n"), 5u) << lp;
+  const std::string slack = folder.read("slack.lp");
+  EXPECT_EQ(slack.rfind("min:\n", 0), 0u) << slack;
+  EXPECT_NE(slack.find(";\n slack: "), std::string::npos) << slack;
+  EXPECT_NE(slack.find(";\n  r2: "), std::string::npos) << slack;
+  EXPECT_EQ(slack.substr(slack.size() - 2), ";\n");
+  const std::string text = log.text();
+  EXPECT_NE(text.find("Writing LP: " + folder.file("ascent.slp")), std::string::npos) << text;
+  EXPECT_NE(text.find("Writing Slack-LP: " + folder.file("slack.lp")), std::string::npos) << text;
+  EXPECT_EQ(text.find("Solving LP"), std::string::npos) << text;
+}
+
+// A named program is started on the file; one that is missing or fails gives one plain line,
+// never one the desktop program takes for a failed run, and the ascent goes on.
+TEST(AscentLpFiles, OutsideProgramIsStartedOnlyWhenNamed) {
+  struct Case {
+    const char* program;
+    const char* logged;  // expected in the log, or null for nothing about the program
+  };
+  for (const Case& c : std::vector<Case>{{"true", nullptr},
+                                         {"false", "LP program false ended with status 1 on "},
+                                         {"tesmo-no-such-lp-program", "LP program tesmo-no-such-lp-program not found; "}}) {
+    SCOPED_TRACE(c.program);
+    LpFolder folder;
+    LogCapture log{3};
+    applySettings({{"lpFolder", folder.path().c_str()}, {"cutLP", "2"}, {"cutLPProgram", c.program},
+                   {"ascentWriteLP", "1"}, {"ascentLPProgram", c.program}});
+    ReduceGraph R = oneEdge();
+    ascent(R);
+    EXPECT_EQ(R.lowerValue, 7);
+    EXPECT_EQ(R.upperOpt, 1);
+    const std::string text = log.text();
+    EXPECT_NE(text.find("Solving LP: " + folder.file("ascent.slp")), std::string::npos) << text;
+    EXPECT_EQ(text.find("Warning:"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Error:"), std::string::npos) << text;
+    if (c.logged)
+      EXPECT_NE(text.find(c.logged), std::string::npos) << text;
+    else
+      EXPECT_EQ(text.find("LP program"), std::string::npos) << text;
+  }
+}
+
+// A folder that cannot be written to costs the files, not the run.
+TEST(AscentLpFiles, UnwritableFolderIsReportedAndTheRunGoesOn) {
+  LogCapture log{3};
+  applySettings({{"lpFolder", "/nonexistent-tesmo-folder"}, {"cutLP", "2"}, {"cutLPProgram", "false"}});
+  ReduceGraph R = oneEdge();
+  ascent(R);
+  EXPECT_EQ(R.lowerValue, 7);
+  const std::string text = log.text();
+  EXPECT_NE(text.find("LP file /nonexistent-tesmo-folder/cutAscent.slp cannot be written; no cut LP\n"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("LP program"), std::string::npos) << text;
+}
+
+// The LP files go next to the log when no folder is configured.
+TEST(AscentLpFiles, DefaultFolderIsTheLogs) {
+  LpFolder folder;
+  LogCapture log{3};
+  applySettings({{"cutLP", "2"}});
+  shell.Sset("output", folder.file("run.log").c_str());
+  ReduceGraph R = oneEdge();
+  ascent(R);
+  EXPECT_TRUE(std::filesystem::exists(folder.file("cutAscent.slp")));
+}
+
+// The deletions (vertices and edges made required) on the generated mix; the removal test, which
+// adds terminals beyond the reach of the mix's oracle, is judged below.
+TEST(AscentDeletion, KeepsTheOptimum) {
+  const std::vector<SafetyCase> cases{
+      {{{"ascentDel", "0"}}, 300},
+      {{{"ascentDel", "0"}, {"root", "0"}, {"ascentDelMax", "40"}}, 100},
+  };
+  expectSafe("i", cases);
+}
+
+// The removal test makes vertices required: the enumeration oracle of the small families judges
+// those instances whatever their terminal count, alone and with every test on.
+TEST(AscentDeletion, RequiredVerticesKeepTheOptimum) {
+  for (const Settings& settings : std::vector<Settings>{{{"ascentEdges", "0"}, {"ascentReq", "0"}, {"root", "0"}}, {}}) {
+    SCOPED_TRACE(describe(settings));
+    LogCapture log{0};
+    applySettings(settings);
+    safetytest::checkSafety(ascentDel, 40, 7);
+  }
+}
+
+//   1 --2-- 2 --2-- 3      terminals 1, 3, 5 on the path 1-2-3-5 (cost 5, stored).
+//   |               |      vertex 4 off the tree: made required, every tree costs at least 7,
+//   4 ------6------ 5      so it is deleted; vertex 2 on the tree: a tree without it costs 9,
+//   3 from 1 to 4, 1 from 3 to 5; vertex 2 becomes required.
+TEST(AscentDeletion, DeletesOffTreeVerticesAndRequiresTreeVertices) {
+  LogCapture log{3};
+  applySettings({});
+  ReduceGraph R(makeGraph(5, {{1, 2, 2}, {2, 3, 2}, {3, 5, 1}, {1, 4, 3}, {4, 5, 6}}, {1, 3, 5}));
+  IntArray tree = slotList(R, {{1, 2}, {2, 3}, {3, 5}});
+  R.setUpper(tree, "test", 0);
+  ASSERT_EQ(R.upperValue, 5);
+  ascentDel(R);
+  EXPECT_EQ(R.degree[4], 0);
+  EXPECT_NE(R.isReq[2], 0);
+  EXPECT_EQ(R.R, 4);
+  EXPECT_TRUE(R.upperOk);
+  const std::string text = log.text();
+  EXPECT_NE(text.find("Success! DEL-V!4\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Success! REQ++2\n"), std::string::npos) << text;
+  EXPECT_INSTANCE_VALID(R);
+}
+
+TEST(AscentDeletion, LimitsAndStatisticsLeaveTheInstanceAlone) {
+  struct Case {
+    Settings settings;
+    const char* logged;  // expected in the log, or null
+  };
+  for (const Case& c : std::vector<Case>{{{{"ascentDelLimit", "4"}}, nullptr},
+                                         {{{"ascentDelOld", "0"}}, "possibly_rep:"},
+                                         {{{"ascentDelMax", "0"}}, "Lower: "}}) {
+    SCOPED_TRACE(describe(c.settings));
+    LogCapture log{3};
+    applySettings(c.settings);
+    ReduceGraph R(makeGraph(5, {{1, 2, 2}, {2, 3, 2}, {3, 5, 1}, {1, 4, 3}, {4, 5, 6}}, {1, 3, 5}));
+    IntArray tree = slotList(R, {{1, 2}, {2, 3}, {3, 5}});
+    R.setUpper(tree, "test", 0);
+    ascentDel(R);
+    EXPECT_EQ(R.Eanz, 5);
+    EXPECT_EQ(R.R, 3);
+    const std::string text = log.text();
+    if (c.logged)
+      EXPECT_NE(text.find(c.logged), std::string::npos) << text;
+    else
+      EXPECT_EQ(text.find("Upper: "), std::string::npos) << text;
+  }
+}
+
+TEST(CutBound, RowGenerationEndsTheRunWithItsWarning) {
+  applySettings({});
+  shell.Sset("exitWarning", "1");
+  shell.Sset("exitSaveGraph", "/dev/null");
+  ReduceGraph R(makeGraph(3, {{1, 2, 1}, {2, 3, 1}}, {1, 3}));
+  EXPECT_EXIT(reduceByString("c", R, 0), ::testing::ExitedWithCode(1), "");
+}
+
+TEST(CutBound, WithExitWarningOffTheScriptGoesOn) {
+  LogCapture log{3};
+  applySettings({});
+  ReduceGraph R(makeGraph(3, {{1, 2, 1}, {2, 3, 1}}, {1, 3}));
+  reduceByString("c", R, 0);
+  const std::string text = log.text();
+  EXPECT_NE(text.find("Warning: (No LP library available, row-generation not possible!) in file 'cuts' line 27"),
+            std::string::npos)
+      << text;
+  EXPECT_EQ(R.Eanz, 2);
+}
+
+TEST(CutBound, InteractiveAscentWithoutDisplayChangesNothing) {
+  LogCapture log{3};
+  applySettings({});
+  ReduceGraph R(makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 4, 5}, {4, 3, 5}}, {1, 3}));
+  ascent2(R);
+  EXPECT_NE(log.text().find("enter terminals\n"), std::string::npos);
+  EXPECT_EQ(R.Eanz, 4);
+  EXPECT_EQ(R.lowerValue, 0);
+  EXPECT_EQ(R.upperValue, maxint);
+}
+
+// Without an LP backend and a display both letters leave every instance as it was.
+TEST(CutBound, LettersWithoutBackendKeepTheOptimum) {
+  expectSafe("+", {{{}, 60}});
+  expectSafe("c", {{{}, 60}});
+}
+
+// Every variant of d, with both tree builders: the bound stays at or below the optimum and the
+// tree offered is a tree of the instance (d deletes nothing).
+TEST(DualBounds, StayBelowTheOptimumWithValidTrees) {
+  const std::vector<SafetyCase> cases{
+      {{{"simple", "-1"}}, 150},
+      {{{"simple", "-1"}, {"mstPrune", "1"}, {"upperBi", "1"}}, 100},
+      {{{"simple", "0"}}, 150},
+      {{{"simple", "0"}, {"stopOnlyWithRoot", "1"}, {"upperBi", "1"}, {"root", "-1"}}, 100},
+      {{{"simple", "1"}}, 100},
+      {{{"simple", "1"}, {"directed", "1"}, {"upperBi", "1"}}, 100},
+      {{{"simple", "2"}}, 150},
+      {{{"simple", "2"}, {"directed", "1"}}, 100},
+      {{{"simple", "2"}, {"directed", "1"}, {"upperBi", "1"}, {"root", "-2"}}, 100},
+  };
+  expectSafe("d", cases);
+}
+
+// Two terminals joined by one edge of cost c: the Voronoi bound is (2c + 1) / 2 = c, and every
+// variant finds the edge as its tree.
+TEST(DualBounds, OneEdgeBetweenTwoTerminals) {
+  for (const char* simple : {"-1", "0", "1", "2"}) {
+    SCOPED_TRACE(simple);
+    LogCapture log{3};
+    applySettings({{"simple", simple}});
+    ReduceGraph R(makeGraph(2, {{1, 2, 7}}, {1, 2}));
+    dual(R);
+    EXPECT_EQ(R.upperValue, 7);
+    // The growth from all terminals offers no bound.
+    if (std::string(simple) != "1") {
+      EXPECT_EQ(R.lowerValue, 7);
+    }
+    if (std::string(simple) == "2") {
+      EXPECT_NE(log.text().find("Weight of the G-MST: 7\n"), std::string::npos);
+    }
+  }
+}
+
+// The directed Voronoi bound stamps no links: with the reverse deletion it skips the tree.
+TEST(DualBounds, DirectedVoronoiWithoutLinksBuildsNoTree) {
+  LogCapture log{3};
+  applySettings({{"simple", "2"}, {"directed", "1"}, {"exitWarning", "1"}});
+  ReduceGraph R(makeGraph(4, {{1, 2, 2}, {2, 3, 2}, {3, 4, 2}}, {1, 4}));
+  dual(R);
+  EXPECT_EQ(R.upperValue, maxint);
+  EXPECT_EQ(R.lowerValue, 0);
+  EXPECT_NE(log.text().find("mayBeRoot: "), std::string::npos);
+}
+
+// The ball ascents delete and replace from their reduced costs: the safety test under the
+// options that change the balls and the roots.
+TEST(BallAscents, KeepTheOptimum) {
+  expectSafe("o", {{{{"skipAscent", "0"}}, 300},
+                   {{{"skipAscent", "0"}, {"allRootsLimit", "3"}, {"root", "0"}, {"construct", "1"}}, 100},
+                   {{{"skipAscent", "0"}, {"factor", "1"}, {"renewUpper", "-1"}}, 100},
+                   {{{"skipAscent", "0"}, {"wcMode", "0"}, {"ascentMaxDegree", "30"}}, 100}});
+  expectSafe("O", {{{{"skipAscent", "0"}}, 300}, {{{"skipAscent", "0"}, {"allRootsLimit", "4"}, {"replace", "0"}}, 100}});
+}
+
+TEST(BallAscents, SkipSmallGraphsWithManyTerminals) {
+  for (auto method : {ascentVR, ascentVROLD}) {
+    LogCapture log{3};
+    applySettings({});
+    ReduceGraph R(makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}}, {1, 2, 4}));
+    method(R);
+    EXPECT_NE(log.text().find("Skipping ascent R^2>V \n"), std::string::npos);
+    EXPECT_EQ(R.lowerValue, 0);
+  }
+}
+
+// On a path of terminals every ball meets the tree of the previous one: the bound is the path.
+TEST(BallAscents, PathOfTerminalsGivesItsLength) {
+  for (auto method : {ascentVR, ascentVROLD}) {
+    LogCapture log{3};
+    applySettings({{"skipAscent", "0"}});
+    ReduceGraph R(makeGraph(5, {{1, 2, 2}, {2, 3, 3}, {3, 4, 4}, {4, 5, 5}, {1, 5, 20}}, {1, 2, 3, 4, 5}));
+    method(R);
+    EXPECT_EQ(R.lowerValue, 14);
+    EXPECT_INSTANCE_VALID(R);
+  }
+}
+
+}  // namespace
