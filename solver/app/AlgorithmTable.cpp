@@ -2,6 +2,7 @@
 
 #include "Branching.h"
 #include "Check.h"
+#include "CombineTrees.h"
 #include "DisplayHooks.h"
 #include "Exact.h"
 #include "Graph.h"
@@ -10,6 +11,7 @@
 #include "Random.h"
 #include "ReduceGraph.h"
 #include "ExactMst.h"
+#include "Kmb.h"
 #include "Reduction.h"
 #include "ScriptLetterSetup.h"
 #include "Tm3.h"
@@ -42,8 +44,6 @@ void unavailable() {
   exitWithError(std::string("algorithm ") + Name + " is not available in this version");
 }
 
-constexpr char combineName[] = "combine";
-constexpr char kmbName[] = "kmb";
 constexpr char biConName[] = "biCon";
 
 struct TableEntry {
@@ -57,8 +57,8 @@ constexpr TableEntry table[] = {
     {"reduction_phase", reductionPhase},
     {"exact", exact},
     {"exactMst", exactMstAlgorithm},
-    {"combine", unavailable<combineName>},
-    {"kmb", unavailable<kmbName>},
+    {"combine", combineTrees},
+    {"kmb", kmb},
     {"biCon", unavailable<biConName>},
     {"allSolutions", allSolutions},
 };

@@ -4,6 +4,7 @@
 #include "DistanceRankedPruning.h"
 #include "Exact.h"
 #include "LagrangeLetters.h"
+#include "MstTabu.h"
 #include "Prune1.h"
 #include "ScriptLetters.h"
 #include "Shell.h"
@@ -17,6 +18,7 @@ void registerScriptLetters() {
   registerReduceLetters();
   registerAscentLetters();
   registerLagrangeLetters();
+  registerTabuLetters();
   setPruneBranching(branching);
   ScriptLetters::registerLetter('X', "branching(&R)", [](ReduceGraph& R) { branching(R, maxint); });
   // The combination of trees in setUpper: branch and bound with option exactCombine, else prune1.
