@@ -1,11 +1,13 @@
 #include "LagrangeLetters.h"
 
 #include "Beasley.h"
+#include "Lgr2a.h"
 #include "ScriptLetters.h"
 
 namespace tesmo {
 
 void registerLagrangeLetters() {
+  ScriptLetters::registerLetter('2', "lgr2a(&R)", lgr2a);
   ScriptLetters::registerLetter('B', "beasley(&R)", beasley);
 }
 

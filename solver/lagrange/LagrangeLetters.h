@@ -3,7 +3,7 @@
 
 namespace tesmo {
 
-// B: beasley(&R).
+// B: beasley(&R), 2: lgr2a(&R).
 void registerLagrangeLetters();
 
 }  // namespace tesmo

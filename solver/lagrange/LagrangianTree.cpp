@@ -7,7 +7,6 @@
 #include "TreeCompletion.h"
 
 #include <algorithm>
-#include <functional>
 
 namespace tesmo {
 
@@ -57,7 +56,6 @@ void LagrangianTree::dropVertexMultipliers(int v) {
 
 LagrangianTree::Weight LagrangianTree::computeTree(int root, bool& reached) {
   const ReduceGraph& R = R_;
-  auto later = std::greater<std::pair<Weight, int>>();
   heap_.clear();
   Weight lagrLower = lagrWeight[0];
   int live = 0;
@@ -76,13 +74,12 @@ LagrangianTree::Weight LagrangianTree::computeTree(int root, bool& reached) {
     if (R.isReq[v] == 0 || v == root) {
       lagrPredSlot[v] = artificial(v);
       lagrKey[v] = lagrWeight[artificial(v)];
-      heap_.push_back({lagrKey[v], v});
+      heap_.push(lagrKey[v], v);
     } else {
       lagrPredSlot[v] = 0;  // not yet reached
       lagrKey[v] = farAway * 4;
     }
   }
-  std::make_heap(heap_.begin(), heap_.end(), later);
   int taken = 0;
   reached = true;
   while (taken < live) {
@@ -91,9 +88,7 @@ LagrangianTree::Weight LagrangianTree::computeTree(int root, bool& reached) {
       reached = false;
       break;
     }
-    std::pop_heap(heap_.begin(), heap_.end(), later);
-    const auto [key, v] = heap_.back();
-    heap_.pop_back();
+    const auto [key, v] = heap_.pop();
     if (fixed_[v] || key != lagrKey[v]) continue;
     fixed_[v] = 1;
     ++taken;
@@ -115,8 +110,7 @@ LagrangianTree::Weight LagrangianTree::computeTree(int root, bool& reached) {
       if (fixed_[u] || lagrWeight[s] >= lagrKey[u]) continue;
       lagrKey[u] = lagrWeight[s];
       lagrPredSlot[u] = s;
-      heap_.push_back({lagrWeight[s], u});
-      std::push_heap(heap_.begin(), heap_.end(), later);
+      heap_.push(lagrWeight[s], u);
     }
   }
   for (int v = 1; v <= R.V; ++v)

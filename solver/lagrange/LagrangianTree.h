@@ -11,10 +11,10 @@
 // above the upper bound, times Faktor, does not fit in 32 (only the logged values are divided
 // back). Numbering: vertices 1..V, slots 1..2E, the artificial edge (0, v) at index 2E+v.
 
+#include "LazyHeap.h"
 #include "ReduceGraph.h"
 
 #include <cstdint>
-#include <utility>
 #include <vector>
 
 namespace tesmo {
@@ -74,8 +74,7 @@ private:
 
   const ReduceGraph& R_;
   int twoE_;
-  // Prim's heap: (key, vertex) pairs with stale entries skipped, reused from run to run.
-  std::vector<std::pair<Weight, int>> heap_;
+  LazyHeap heap_;
   std::vector<char> fixed_;
 };
 

@@ -111,7 +111,9 @@ TEST(Beasley, WithoutAStoredTreeTheTestsKeepTheStrictLimit) {
   // The tests of the first iteration already drop the far edge.
   EXPECT_NE(log.find("Deleted: "), std::string::npos) << log;
   for (int s = 1; s <= 2 * R.E; ++s)
-    if (!R.delE[s]) EXPECT_LT(R.arcs[s].cost, 400);
+    if (!R.delE[s]) {
+      EXPECT_LT(R.arcs[s].cost, 400);
+    }
   EXPECT_LE(R.lowerValue, 4);
   EXPECT_TRUE(steinertest::judgeInstance(g, R, 4).empty()) << steinertest::judgeInstance(g, R, 4);
 }
