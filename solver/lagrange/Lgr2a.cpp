@@ -24,7 +24,7 @@ struct Lgr2Options {
   int iterations, delay, breakAt, root, reduction;
   Weight faktor;
   double start;
-  int fixToTree, projection, lockReq, adjustGG, half;
+  int ascent, ascentStart, fixToTree, projection, lockReq, adjustGG, half;
   double uFaktor;
 
   explicit Lgr2Options(const ReduceGraph& R) {
@@ -35,6 +35,8 @@ struct Lgr2Options {
     reduction = shell.Iget("l1Reduction", 0);
     faktor = std::max(1, shell.Iget("l1Faktor", std::max(1, 160000000 / std::max(1, R.upperValue))));
     start = shell.Fget("l1Start", 2.0);
+    ascent = shell.Iget("l1Ascent", 0);
+    ascentStart = shell.Iget("l1ASCENT", 0);
     fixToTree = shell.Iget("l1X", 0);
     projection = shell.Iget("l1Projection", 1);
     lockReq = shell.Iget("l1LockReq", 0);
@@ -76,6 +78,10 @@ private:
   void findTreeSlots();
   void correctSum(int s);
   void evenStart();
+  // The dual ascent that grows a component around each commodity's terminal until it holds the
+  // root; its bound goes to R, and with start set the commodities' weights are taken from its
+  // labels. False when a component had no slot left to raise (the terminal is cut off).
+  bool ascentStart(bool start);
   void project(int s);
   // Shortest root path of commodity k under its weights; false when k cannot be reached.
   bool shortestPath(int k, int it, Weight& distance);
@@ -156,6 +162,114 @@ void SecondAscent::evenStart() {
       if (commodity(k)) w(s, k) = share;
     correctSum(s);
   }
+}
+
+bool SecondAscent::ascentStart(bool start) {
+  ReduceGraph& R = R_;
+  log(3) << "\n\n";
+  const std::size_t cells = static_cast<std::size_t>(R.V + 1) * width_;
+  std::vector<Weight> label(cells, -1);  // [v * width + k], -1 outside k's component
+  auto lab = [&](int v, int k) -> Weight& { return label[static_cast<std::size_t>(v) * width_ + k]; };
+  std::vector<Weight> residual(slots_ + 1, 0);
+  std::vector<std::vector<int>> zeroInto(R.V + 1);  // zero-residual slots by their head
+  for (int s = 1; s <= slots_; ++s) {
+    if (!live(s)) continue;
+    residual[s] = R.arcs[s].cost;
+    // A slot of cost 0 joins its tail to any component at once.
+    if (residual[s] == 0) zeroInto[R.arcs[s].head].push_back(s);
+  }
+  std::vector<std::vector<int>> members(nR_ + 1);
+  std::vector<unsigned char> open(nR_ + 1, 0);
+  // Adds v to k's component and everything that reaches it over zero-residual slots.
+  std::vector<int> stack;
+  auto grow = [&](int k, int v) {
+    stack.assign(1, v);
+    lab(v, k) = 0;
+    members[k].push_back(v);
+    while (!stack.empty() && open[k]) {
+      const int x = stack.back();
+      stack.pop_back();
+      if (x == rootVertex_) {
+        open[k] = 0;
+        break;
+      }
+      for (int s : zeroInto[x]) {
+        const int t = R.arcs[s].tail;
+        if (lab(t, k) >= 0) continue;
+        lab(t, k) = 0;
+        members[k].push_back(t);
+        stack.push_back(t);
+      }
+    }
+  };
+  for (int k = 1; k <= nR_; ++k)
+    if (commodity(k)) {
+      open[k] = 1;
+      grow(k, R.terminals[k]);
+    }
+  Weight bound = 0;
+  std::vector<int> entering, zeroed;
+  for (;;) {
+    int k = 0;
+    for (int j = 1; j <= nR_; ++j)
+      if (open[j] && (k == 0 || members[j].size() < members[k].size())) k = j;
+    if (k == 0) break;
+    entering.clear();
+    Weight d = 0;
+    for (int v : members[k])
+      for (int s = R.nextLiveSlot(v, 0); s != 0; s = R.nextLiveSlot(v, s)) {
+        const int p = R.partner[s];  // the slot into v
+        if (lab(R.arcs[p].tail, k) >= 0 || residual[p] == 0) continue;
+        entering.push_back(p);
+        if (d == 0 || residual[p] < d) d = residual[p];
+      }
+    if (entering.empty()) {
+      // No slot enters the component: its terminal cannot reach the root.
+      return false;
+    }
+    bound += d;
+    for (int v : members[k]) lab(v, k) += d;
+    zeroed.clear();
+    for (int s : entering) {
+      residual[s] -= d;
+      if (residual[s] == 0) {
+        zeroInto[R.arcs[s].head].push_back(s);
+        zeroed.push_back(s);
+      }
+    }
+    for (int j = 1; j <= nR_; ++j) {
+      if (!open[j]) continue;
+      for (int s : zeroed) {
+        if (!open[j]) break;
+        const Arc& a = R.arcs[s];
+        if (lab(a.head, j) >= 0 && lab(a.tail, j) < 0) grow(j, a.tail);
+      }
+    }
+  }
+  log(2) << "Lower: " << bound;
+  bound += R.contractCost;
+  log(2) << "+Contr= " << bound << "\n";
+  R.setLower(toInt(bound), root_);
+  if (!start) return true;
+  for (int s = 1; s <= slots_; ++s) {
+    if (!live(s)) continue;
+    const Arc& a = R.arcs[s];
+    for (int k = 1; k <= nR_; ++k) {
+      if (!commodity(k)) continue;
+      const Weight rise = std::max<Weight>(0, std::max<Weight>(lab(a.head, k), 0) - std::max<Weight>(lab(a.tail, k), 0));
+      w(s, k) = toInt(F_ * rise);
+    }
+    if (o_.projection == 1) {
+      Weight remainder = scaledCost_[s];
+      for (int k = 1; k <= nR_; ++k)
+        if (commodity(k)) remainder -= w(s, k);
+      const Weight share = std::llround(static_cast<double>(remainder) / (nR_ - 1));
+      for (int k = 1; k <= nR_; ++k)
+        if (commodity(k)) w(s, k) = toInt(std::max<Weight>(0, Weight{w(s, k)} + share));
+      correctSum(s);
+    }
+  }
+  return true;
 }
 
 void SecondAscent::project(int s) {
@@ -262,7 +376,12 @@ void SecondAscent::run() {
     fixToTree = false;
   }
   if (((fixToTree && o_.projection) || o_.reduction) && R.upperOk) findTreeSlots();
-  evenStart();
+  const bool fromAscent = o_.ascent != 0 && o_.ascentStart != 0;
+  if (o_.ascent != 0 && !ascentStart(fromAscent)) {
+    R.markDisconnected();
+    return;
+  }
+  if (!fromAscent) evenStart();
 
   int treeVertices = 0;
   for (int v = 1; v <= R.V; ++v)

@@ -52,7 +52,10 @@ INSTANTIATE_TEST_SUITE_P(
                     Variant{"fixedToTheStoredTree", {"l1X=1"}}, Variant{"stopAtUpper", {"l1Break=-1"}},
                     Variant{"lockedRequired", {"l1LockReq=3"}}, Variant{"adjustedSteps", {"l1AdjustGG=1", "l1Half=3"}},
                     Variant{"delayedSmallFactor", {"l1Delay=5", "l1Faktor=3", "l1Iter=40"}},
-                    Variant{"recordedRoot", {"root=0"}}, Variant{"rootPastTheEnd", {"root=99"}}),
+                    Variant{"recordedRoot", {"root=0"}}, Variant{"rootPastTheEnd", {"root=99"}},
+                    Variant{"ascentBoundOnly", {"l1Ascent=1", "l1Iter=5"}},
+                    Variant{"startFromTheAscent", {"l1Ascent=1", "l1ASCENT=1"}},
+                    Variant{"slackFromTheAscent", {"l1Ascent=1", "l1ASCENT=1", "l1Projection=0", "l1Iter=30"}}),
     [](const testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
 
 // A path of three terminals: the bound reaches the tree's value.
@@ -108,10 +111,26 @@ TEST(Lgr2a, RootChoiceAndTreeFixingWithoutATree) {
 }
 
 TEST(Lgr2a, AnUnreachableTerminalMarksTheInstanceDisconnected) {
-  LogCapture capture(1);
-  ReduceGraph R(makeGraph(4, {{1, 2, 1}, {3, 4, 1}}, {1, 2, 4}));
+  for (const char* ascent : {"0", "1"}) {
+    LogCapture capture(1);
+    tesmo::shell.Sset("l1Ascent", ascent);
+    ReduceGraph R(makeGraph(4, {{1, 2, 1}, {3, 4, 1}}, {1, 2, 4}));
+    tesmo::lgr2a(R);
+    EXPECT_EQ(R.upperOpt, -1) << ascent;
+  }
+}
+
+TEST(Lgr2a, TheStartingAscentBoundsTheStar) {
+  // Terminals 1, 2, 3 around a centre 4 (cost 2 each), joined in pairs at cost 3: the ascent
+  // from root 1 raises both other terminals to 3 each before their components meet.
+  LogCapture capture(2);
+  tesmo::shell.Sset("l1Ascent", "1");
+  tesmo::shell.Sset("l1Iter", "1");
+  ReduceGraph R(makeGraph(4, {{1, 4, 2}, {2, 4, 2}, {3, 4, 2}, {1, 2, 3}, {2, 3, 3}, {1, 3, 3}}, {1, 2, 3}));
   tesmo::lgr2a(R);
-  EXPECT_EQ(R.upperOpt, -1);
+  EXPECT_NE(capture.text().find("Lower: "), std::string::npos) << capture.text();
+  EXPECT_GE(R.lowerValue, 4);
+  EXPECT_LE(R.lowerValue, 6);
 }
 
 TEST(Lgr2a, OneTerminalReturnsAtOnce) {
