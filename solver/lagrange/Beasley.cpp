@@ -4,6 +4,7 @@
 #include "LagrangianTree.h"
 #include "LogStream.h"
 #include "Random.h"
+#include "Scaled.h"
 #include "Shell.h"
 
 #include <algorithm>
@@ -49,11 +50,6 @@ struct BeasleyOptions {
     construct = shell.Iget("beasleyConstruct", 0);
   }
 };
-
-// Smallest integer not below a / b for b > 0.
-Weight ceilDiv(Weight a, Weight b) { return a >= 0 ? (a + b - 1) / b : -((-a) / b); }
-
-int clampToInt(Weight v) { return static_cast<int>(std::clamp<Weight>(v, -maxint, maxint)); }
 
 class BeasleyRun {
 public:

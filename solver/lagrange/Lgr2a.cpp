@@ -1,8 +1,9 @@
 #include "Lgr2a.h"
 
 #include "EdgeDeletion.h"
-#include "LazyHeap.h"
 #include "LogStream.h"
+#include "PathRelaxation.h"
+#include "Scaled.h"
 #include "Shell.h"
 
 #include <algorithm>
@@ -46,390 +47,57 @@ struct Lgr2Options {
   }
 };
 
-Weight ceilDiv(Weight a, Weight b) { return a >= 0 ? (a + b - 1) / b : -((-a) / b); }
-
-int toInt(Weight v) { return static_cast<int>(std::clamp<Weight>(v, INT_MIN + 1, INT_MAX)); }
-
-class SecondAscent {
-public:
-  SecondAscent(ReduceGraph& R, const Lgr2Options& o, int root)
-      : R_(R), o_(o), F_(o.faktor), nR_(R.R), root_(root), rootVertex_(R.terminals[root]),
-        slots_(2 * R.E), width_(R.R + 1),
-        weight_(static_cast<std::size_t>(slots_ + 1) * width_, 0),
-        pathMark_(weight_.size(), 0), selected_(slots_ + 1, 0), treeSlot_(slots_ + 1, 0),
-        scaledCost_(slots_ + 1, 0), dist_(R.V + 1, 0), pred_(R.V + 1, 0), fixed_(R.V + 1, 0),
-        sortScratch_(width_, 0) {
-    heap_.reserve(static_cast<std::size_t>(slots_) + R.V + 1);
-    // An edge dearer than the whole upper bound is used by no better tree; capping its scaled
-    // cost keeps every sum within 32 bits and only lowers the bound.
-    const Weight upperScaled =
-        R.upperValue < maxint ? (Weight{R.upperValue} - R.contractCost) * F_ : Weight{INT_MAX};
-    const Weight cap = std::clamp<Weight>(upperScaled + F_, 0, INT_MAX / 2);
-    for (int s = 1; s <= slots_; ++s) scaledCost_[s] = std::min<Weight>(F_ * R.arcs[s].cost, cap);
-  }
-
-  void run();
-
-private:
-  int& w(int s, int k) { return weight_[static_cast<std::size_t>(s) * width_ + k]; }
-  int& mark(int s, int k) { return pathMark_[static_cast<std::size_t>(s) * width_ + k]; }
-  bool live(int s) const { return !R_.delE[s]; }
-  bool commodity(int k) const { return k != root_; }
-  void findTreeSlots();
-  void correctSum(int s);
-  void evenStart();
-  // The dual ascent that grows a component around each commodity's terminal until it holds the
-  // root; its bound goes to R, and with start set the commodities' weights are taken from its
-  // labels. False when a component had no slot left to raise (the terminal is cut off).
-  bool ascentStart(bool start);
-  void project(int s);
-  // Shortest root path of commodity k under its weights; false when k cannot be reached.
-  bool shortestPath(int k, int it, Weight& distance);
-  Weight selectBySlack(int it);
-  double real(Weight scaled) const {
-    return static_cast<double>(R_.contractCost) + static_cast<double>(scaled) / static_cast<double>(F_);
-  }
-
-  ReduceGraph& R_;
-  const Lgr2Options& o_;
-  Weight F_;
-  int nR_, root_, rootVertex_, slots_, width_;
-  std::vector<int> weight_, pathMark_;
-  IntArray selected_;
-  std::vector<unsigned char> treeSlot_;
-  std::vector<Weight> scaledCost_, dist_;
-  IntArray pred_;
-  std::vector<unsigned char> fixed_;
-  std::vector<int> sortScratch_;
-  LazyHeap heap_;
-};
-
-void SecondAscent::findTreeSlots() {
-  // Depth-first from the root over the stored tree, marking the slots that point away from it.
-  const ReduceGraph& R = R_;
-  std::vector<unsigned char> seen(R.V + 1, 0);
-  std::vector<int> stack{rootVertex_};
-  seen[rootVertex_] = 1;
-  int terminalsSeen = 1;
-  while (!stack.empty() && terminalsSeen < nR_) {
-    const int v = stack.back();
-    stack.pop_back();
-    for (int s = R.nextLiveSlot(v, 0); s != 0; s = R.nextLiveSlot(v, s)) {
-      const int h = R.arcs[s].head;
-      if (seen[h] || !R.inTree[R.ID[s]]) continue;
-      seen[h] = 1;
-      treeSlot_[s] = 1;
-      if (R.isReq[h] != 0) ++terminalsSeen;
-      stack.push_back(h);
-    }
-  }
-}
-
-void SecondAscent::correctSum(int s) {
-  Weight diff = scaledCost_[s];
-  for (int k = 1; k <= nR_; ++k)
-    if (commodity(k)) diff -= w(s, k);
-  // Passes over the commodities: one unit more for each (sum too small), or one unit less for
-  // each positive entry (sum too large).
-  if (diff > 0) {
-    const Weight each = diff / (nR_ - 1);
-    for (int k = 1; k <= nR_; ++k)
-      if (commodity(k)) w(s, k) += static_cast<int>(each);
-    diff -= each * (nR_ - 1);
-  }
-  while (diff != 0) {
-    bool moved = false;
-    for (int k = 1; k <= nR_ && diff != 0; ++k) {
-      if (!commodity(k)) continue;
-      if (diff > 0) {
-        ++w(s, k), --diff, moved = true;
-      } else if (w(s, k) > 0) {
-        --w(s, k), ++diff, moved = true;
-      }
-    }
-    if (!moved) break;
-  }
-}
-
-void SecondAscent::evenStart() {
-  for (int s = 1; s <= slots_; ++s)
-    for (int k = 1; k <= nR_; ++k) w(s, k) = 0;
-  if (o_.projection != 1) return;
-  for (int s = 1; s <= slots_; ++s) {
-    if (treeSlot_[s]) continue;
-    const int share = toInt(scaledCost_[s] / (nR_ - 1));
-    for (int k = 1; k <= nR_; ++k)
-      if (commodity(k)) w(s, k) = share;
-    correctSum(s);
-  }
-}
-
-bool SecondAscent::ascentStart(bool start) {
-  ReduceGraph& R = R_;
-  log(3) << "\n\n";
-  const std::size_t cells = static_cast<std::size_t>(R.V + 1) * width_;
-  std::vector<Weight> label(cells, -1);  // [v * width + k], -1 outside k's component
-  auto lab = [&](int v, int k) -> Weight& { return label[static_cast<std::size_t>(v) * width_ + k]; };
-  std::vector<Weight> residual(slots_ + 1, 0);
-  std::vector<std::vector<int>> zeroInto(R.V + 1);  // zero-residual slots by their head
-  for (int s = 1; s <= slots_; ++s) {
-    if (!live(s)) continue;
-    residual[s] = R.arcs[s].cost;
-    // A slot of cost 0 joins its tail to any component at once.
-    if (residual[s] == 0) zeroInto[R.arcs[s].head].push_back(s);
-  }
-  std::vector<std::vector<int>> members(nR_ + 1);
-  std::vector<unsigned char> open(nR_ + 1, 0);
-  // Adds v to k's component and everything that reaches it over zero-residual slots.
-  std::vector<int> stack;
-  auto grow = [&](int k, int v) {
-    stack.assign(1, v);
-    lab(v, k) = 0;
-    members[k].push_back(v);
-    while (!stack.empty() && open[k]) {
-      const int x = stack.back();
-      stack.pop_back();
-      if (x == rootVertex_) {
-        open[k] = 0;
-        break;
-      }
-      for (int s : zeroInto[x]) {
-        const int t = R.arcs[s].tail;
-        if (lab(t, k) >= 0) continue;
-        lab(t, k) = 0;
-        members[k].push_back(t);
-        stack.push_back(t);
-      }
-    }
-  };
-  for (int k = 1; k <= nR_; ++k)
-    if (commodity(k)) {
-      open[k] = 1;
-      grow(k, R.terminals[k]);
-    }
-  Weight bound = 0;
-  std::vector<int> entering, zeroed;
-  for (;;) {
-    int k = 0;
-    for (int j = 1; j <= nR_; ++j)
-      if (open[j] && (k == 0 || members[j].size() < members[k].size())) k = j;
-    if (k == 0) break;
-    entering.clear();
-    Weight d = 0;
-    for (int v : members[k])
-      for (int s = R.nextLiveSlot(v, 0); s != 0; s = R.nextLiveSlot(v, s)) {
-        const int p = R.partner[s];  // the slot into v
-        if (lab(R.arcs[p].tail, k) >= 0 || residual[p] == 0) continue;
-        entering.push_back(p);
-        if (d == 0 || residual[p] < d) d = residual[p];
-      }
-    if (entering.empty()) {
-      // No slot enters the component: its terminal cannot reach the root.
-      return false;
-    }
-    bound += d;
-    for (int v : members[k]) lab(v, k) += d;
-    zeroed.clear();
-    for (int s : entering) {
-      residual[s] -= d;
-      if (residual[s] == 0) {
-        zeroInto[R.arcs[s].head].push_back(s);
-        zeroed.push_back(s);
-      }
-    }
-    for (int j = 1; j <= nR_; ++j) {
-      if (!open[j]) continue;
-      for (int s : zeroed) {
-        if (!open[j]) break;
-        const Arc& a = R.arcs[s];
-        if (lab(a.head, j) >= 0 && lab(a.tail, j) < 0) grow(j, a.tail);
-      }
-    }
-  }
-  log(2) << "Lower: " << bound;
-  bound += R.contractCost;
-  log(2) << "+Contr= " << bound << "\n";
-  R.setLower(toInt(bound), root_);
-  if (!start) return true;
-  for (int s = 1; s <= slots_; ++s) {
-    if (!live(s)) continue;
-    const Arc& a = R.arcs[s];
-    for (int k = 1; k <= nR_; ++k) {
-      if (!commodity(k)) continue;
-      const Weight rise = std::max<Weight>(0, std::max<Weight>(lab(a.head, k), 0) - std::max<Weight>(lab(a.tail, k), 0));
-      w(s, k) = toInt(F_ * rise);
-    }
-    if (o_.projection == 1) {
-      Weight remainder = scaledCost_[s];
-      for (int k = 1; k <= nR_; ++k)
-        if (commodity(k)) remainder -= w(s, k);
-      const Weight share = std::llround(static_cast<double>(remainder) / (nR_ - 1));
-      for (int k = 1; k <= nR_; ++k)
-        if (commodity(k)) w(s, k) = toInt(std::max<Weight>(0, Weight{w(s, k)} + share));
-      correctSum(s);
-    }
-  }
-  return true;
-}
-
-void SecondAscent::project(int s) {
-  const ReduceGraph& R = R_;
-  if (o_.lockReq & 1) {
-    const int j = R.isReq[R.arcs[s].head];
-    if (j != 0 && commodity(j)) w(s, j) = 160000000;
-  }
-  if (o_.lockReq & 2) {
-    const int j = R.isReq[R.arcs[s].tail];
-    if (j != 0 && commodity(j)) w(s, j) = -160000000;
-  }
-  int n = 0;
-  Weight excess = -scaledCost_[s];
-  for (int k = 1; k <= nR_; ++k)
-    if (commodity(k)) {
-      sortScratch_[n++] = w(s, k);
-      excess += w(s, k);
-    }
-  std::sort(sortScratch_.begin(), sortScratch_.begin() + n);
-  int dropped = 0;
-  for (int i = 1; i <= n; ++i) {
-    const Weight v = sortScratch_[i - 1];
-    if (excess - v <= Weight{nR_ - i - 1} * v) break;
-    excess -= v;
-    ++dropped;
-  }
-  const int share = nR_ - dropped - 1;
-  for (int k = 1; k <= nR_; ++k) {
-    if (!commodity(k)) continue;
-    const Weight lowered = share > 0 ? Weight{w(s, k)} - excess / share : 0;
-    w(s, k) = toInt(std::max<Weight>(0, lowered));
-  }
-  correctSum(s);
-}
-
-bool SecondAscent::shortestPath(int k, int it, Weight& distance) {
-  const ReduceGraph& R = R_;
-  const int target = R.terminals[k];
-  constexpr Weight far = std::int64_t{1} << 62;
-  std::fill(dist_.begin(), dist_.end(), far);
-  std::fill(fixed_.begin(), fixed_.end(), 0);
-  heap_.clear();
-  dist_[rootVertex_] = 0;
-  pred_[rootVertex_] = 0;
-  heap_.push(0, rootVertex_);
-  while (!heap_.empty()) {
-    const auto [d, v] = heap_.pop();
-    if (fixed_[v] || d != dist_[v]) continue;
-    fixed_[v] = 1;
-    if (v == target) break;
-    for (int s = R.nextLiveSlot(v, 0); s != 0; s = R.nextLiveSlot(v, s)) {
-      const int h = R.arcs[s].head;
-      const Weight through = d + w(s, k);
-      // Labels above the target's are of no use.
-      if (fixed_[h] || through >= dist_[h] || through > dist_[target]) continue;
-      dist_[h] = through;
-      pred_[h] = s;
-      heap_.push(through, h);
-    }
-  }
-  if (!fixed_[target]) return false;
-  distance = dist_[target];
-  for (int v = target; v != rootVertex_; v = R.arcs[pred_[v]].tail) mark(pred_[v], k) = it;
-  return true;
-}
-
-Weight SecondAscent::selectBySlack(int it) {
-  // Without the projection the slots' slack (cost minus the commodities' weights) is a term of
-  // its own: at least R-1 and at most V-1 slots are chosen, the cheapest first.
-  const ReduceGraph& R = R_;
-  heap_.clear();
-  for (int s = 1; s <= slots_; ++s) {
-    if (!live(s)) continue;
-    Weight slack = scaledCost_[s];
-    for (int k = 1; k <= nR_; ++k)
-      if (commodity(k)) slack -= w(s, k);
-    heap_.push(slack, s);
-  }
-  Weight chosen = 0, first = 0, rest = 0;
-  int count = 0;
-  for (int taken = 0; taken < R.V - 1 && !heap_.empty(); ++taken) {
-    const auto [slack, s] = heap_.pop();
-    if (count < nR_ - 1 || slack < 0) {
-      selected_[s] = it;
-      ++count;
-      chosen += slack;
-      if (count <= nR_ - 1) first += slack;
-      log(6) << R.arcs[s] << " " << slack << "\n";
-    } else {
-      rest += slack;
-    }
-  }
-  const double f = static_cast<double>(F_);
-  log(5) << "w: " << chosen / f << ", wl:" << (first - chosen) / f << ", wu:" << rest / f << ", pa" << count << "\n";
-  return chosen;
-}
-
-void SecondAscent::run() {
-  ReduceGraph& R = R_;
-  bool fixToTree = o_.fixToTree != 0;
+// The options of the ascent loop; the path relaxation itself takes the scale, the root, the
+// projection and the locks.
+void runSecondAscent(ReduceGraph& R, const Lgr2Options& o, int root) {
+  PathRelaxation P(R, o.faktor, root, o.projection, o.lockReq);
+  const Weight F = P.faktor();
+  bool fixToTree = o.fixToTree != 0;
   if (fixToTree && !R.upperOk) {
     log(3) << "l1X=0! (!upperOk)\n";
     fixToTree = false;
   }
-  if (((fixToTree && o_.projection) || o_.reduction) && R.upperOk) findTreeSlots();
-  const bool fromAscent = o_.ascent != 0 && o_.ascentStart != 0;
-  if (o_.ascent != 0 && !ascentStart(fromAscent)) {
+  if (((fixToTree && o.projection) || o.reduction) && R.upperOk) P.findTreeSlots();
+  const bool fromAscent = o.ascent != 0 && o.ascentStart != 0;
+  if (o.ascent != 0 && !P.ascentStart(fromAscent)) {
     R.markDisconnected();
     return;
   }
-  if (!fromAscent) evenStart();
+  if (!fromAscent) P.evenStart();
 
   int treeVertices = 0;
   for (int v = 1; v <= R.V; ++v)
     if (R.treeDegree[v] != 0) ++treeVertices;
   log(3) << "Upper: " << R.upperValue << "(" << treeVertices - 1 << ")\n";
-  const bool fixed = fixToTree && o_.projection;
+  const bool fixed = fixToTree && o.projection;
   const int printedUpper = fixed ? R.upperValue : maxint;
   if (fixed)
-    for (int s = 1; s <= slots_; ++s) selected_[s] = treeSlot_[s];
+    for (int s = 1; s <= P.slots(); ++s) P.selected()[s] = P.treeSlot(s) ? 1 : 0;
 
-  double f = o_.start;
+  double f = o.start;
   Weight bestLower = 0;
   int noImprove = 0;
-  const Weight upperScaledTarget = R.upperValue < maxint ? (Weight{R.upperValue} - R.contractCost) * F_ : -1;
-  for (std::int64_t it64 = 1; it64 <= o_.iterations; ++it64) {
+  const Weight upperScaled = R.upperValue < maxint ? (Weight{R.upperValue} - R.contractCost) * F : -1;
+  for (std::int64_t it64 = 1; it64 <= o.iterations; ++it64) {
     const int it = static_cast<int>(std::min<std::int64_t>(it64, INT_MAX));
     const int m = fixed ? 1 : it;
-    if (verbose > 5)
-      for (int s = 1; s <= slots_; ++s) {
-        if (!live(s)) continue;
-        log(6) << R.arcs[s];
-        for (int k = 1; k <= nR_; ++k)
-          if (commodity(k)) log(6) << " " << w(s, k);
-        log(6) << "\n";
-      }
-    Weight bound = o_.projection == 0 ? selectBySlack(it) : 0;
-    for (int k = 1; k <= nR_; ++k) {
-      if (!commodity(k)) continue;
-      log(6) << "\nk: " << k;
-      Weight d = 0;
-      if (!shortestPath(k, it, d)) {
-        // A terminal the root cannot reach: the instance holds no tree.
-        R.markDisconnected();
-        return;
-      }
-      bound += d;
-      log(6) << "\nw: " << bound << "d[t]" << d;
+    P.logWeights();
+    Weight bound = 0;
+    if (!P.stepBound(it, bound)) {
+      // A terminal the root cannot reach: the instance holds no tree.
+      R.markDisconnected();
+      return;
     }
-    log(4) << "Weight : " << real(bound) << "\n";
+    log(4) << "Weight : " << P.real(bound) << "\n";
 
-    if (it64 > o_.delay) {
+    if (it64 > o.delay) {
       if (bound > bestLower) {
-        log(3) << "Lower (" << it << ") : " << real(bound) << "\n";
-        if (ceilDiv(bound, F_) > ceilDiv(bestLower, F_)) R.setLower(toInt(ceilDiv(bound, F_) + R.contractCost), 0);
+        log(3) << "Lower (" << it << ") : " << P.real(bound) << "\n";
+        if (ceilDiv(bound, F) > ceilDiv(bestLower, F)) R.setLower(clampToInt(ceilDiv(bound, F) + R.contractCost), 0);
         bestLower = bound;
         noImprove = 0;
-        const bool reachedBreak = o_.breakAt > 0 && bound > F_ * o_.breakAt - F_;
-        const bool reachedUpper = o_.breakAt != 0 && upperScaledTarget >= 0 && bound > upperScaledTarget - F_;
+        const bool reachedBreak = o.breakAt > 0 && bound > F * o.breakAt - F;
+        const bool reachedUpper = o.breakAt != 0 && upperScaled >= 0 && bound > upperScaled - F;
         if (reachedBreak || reachedUpper) {
           log(2) << "\nLower==Upper !\n\n";
           // Only a bound that met the upper bound proves the stored tree optimal (setLower has
@@ -441,41 +109,21 @@ void SecondAscent::run() {
       }
     }
 
-    // The subgradient: +1 for a slot on a commodity's path that is not selected, -1 for a
-    // selected slot off the path.
     Weight GG = 0, GGadjust = 0;
-    for (int s = 1; s <= slots_; ++s) {
-      if (!live(s)) continue;
-      const bool isSelected = selected_[s] == m;
-      for (int k = 1; k <= nR_; ++k) {
-        if (!commodity(k) || isSelected == (mark(s, k) == it)) continue;
-        ++GG;
-        if (isSelected && o_.adjustGG && w(s, k) == 0) ++GGadjust;
-      }
-    }
+    P.countSubgradient(m, it, o.adjustGG != 0, GG, GGadjust);
     if (GG == 0 || GG == GGadjust) {
       log(3) << "Keine Verbesserung moeglich...\n";
       break;
     }
-    const double target = static_cast<double>(R.upperValue - R.contractCost) * o_.uFaktor -
-                          static_cast<double>(bound) / static_cast<double>(F_);
-    Weight T = std::llround(std::clamp(target * f / static_cast<double>(GG - GGadjust) * static_cast<double>(F_),
-                                       -1e12, 1e12));
+    const double target = static_cast<double>(R.upperValue - R.contractCost) * o.uFaktor -
+                          static_cast<double>(bound) / static_cast<double>(F);
+    Weight T = std::llround(
+        std::clamp(target * f / static_cast<double>(GG - GGadjust) * static_cast<double>(F), -1e12, 1e12));
     if (T == 0) T = 1;
-    log(3) << "t: " << T << "=" << static_cast<double>(T) / static_cast<double>(F_) << "GG" << ":" << GG << ", "
+    log(3) << "t: " << T << "=" << static_cast<double>(T) / static_cast<double>(F) << "GG" << ":" << GG << ", "
            << "GGadjust" << ":" << GGadjust << ", " << "f" << ":" << f << ", ";
-    for (int s = 1; s <= slots_; ++s) {
-      if (!live(s)) continue;
-      const bool isSelected = selected_[s] == m;
-      for (int k = 1; k <= nR_; ++k) {
-        if (!commodity(k) || isSelected == (mark(s, k) == it)) continue;
-        Weight next = Weight{w(s, k)} + (isSelected ? -T : T);
-        if (o_.projection == 0) next = std::max<Weight>(0, next);
-        w(s, k) = toInt(next);
-      }
-      if (o_.projection != 0) project(s);
-    }
-    if (noImprove > o_.half) {
+    P.applyStep(m, it, T);
+    if (noImprove > o.half) {
       log(3) << "--- 1/2 ---\n";
       f = static_cast<float>(f / 2);
       noImprove = 0;
@@ -485,8 +133,8 @@ void SecondAscent::run() {
       }
     }
   }
-  log(1) << "\nLower : " << real(bestLower) << ", Upper : " << printedUpper << "\n";
-  R.setLower(toInt(ceilDiv(bestLower, F_) + R.contractCost), 0);
+  log(1) << "\nLower : " << P.real(bestLower) << ", Upper : " << printedUpper << "\n";
+  R.setLower(clampToInt(ceilDiv(bestLower, F) + R.contractCost), 0);
 }
 
 }  // namespace
@@ -506,7 +154,7 @@ void lgr2a(ReduceGraph& R) {
            << " edges need more memory than allowed\n";
     return;
   }
-  SecondAscent(R, options, root).run();
+  runSecondAscent(R, options, root);
 }
 
 }  // namespace tesmo
