@@ -5,6 +5,7 @@
 #include "CombineTrees.h"
 #include "Kmb.h"
 #include "MstTabu.h"
+#include "ReduceByString.h"
 #include "ReduceGraph.h"
 #include "ScriptLetterSetup.h"
 #include "Shell.h"
@@ -92,7 +93,9 @@ TEST(MstTabu, BestValuesAreTreesOfAtLeastTheOptimumAndTheInstanceStays) {
     const int edges = R.Eanz, terminals = R.R;
     const std::int64_t best = tesmo::MstTabu(R).run();
     // Vertex 3 is fixed in the set: the value may pass the optimum, never fall below it.
-    if (best < tesmo::maxint) EXPECT_GE(best, optimum) << generated.description;
+    if (best < tesmo::maxint) {
+      EXPECT_GE(best, optimum) << generated.description;
+    }
     EXPECT_EQ(R.Eanz, edges);
     EXPECT_EQ(R.R, terminals);
     EXPECT_EQ(R.upperValue, tesmo::maxint);
@@ -126,6 +129,14 @@ TEST(MstTabu, AVertexWithoutEdgesInTheSetLeavesNoCandidate) {
   EXPECT_EQ(tesmo::MstTabu(R).run(), tesmo::maxint);
   const std::string log = capture.text();
   EXPECT_NE(log.find("best Weight: 1600000000\nbest Weight: 1600000000\n"), std::string::npos) << log;
+}
+
+TEST(MstTabu, TheLetterKeepsTheInstanceSafe) {
+  // U only logs its values: the instance, its stored tree and its bounds must come out as they went in.
+  LogCapture capture(0);
+  tesmo::shell.Sset("iterations", "3");
+  const auto failures = steinertest::checkSafety([](tesmo::ReduceGraph& R) { tesmo::reduceByString("U", R, 0); });
+  EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
 }
 
 // Tree files in a scratch folder for the combination.
