@@ -3,7 +3,7 @@
 
 namespace tesmo {
 
-// B: beasley(&R), 2: lgr2a(&R).
+// B: beasley(&R), g: lgr1a(&R), 2: lgr2a(&R).
 void registerLagrangeLetters();
 
 }  // namespace tesmo

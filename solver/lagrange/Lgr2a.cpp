@@ -145,9 +145,7 @@ void lgr2a(ReduceGraph& R) {
   shell.echoLevel = 0;
   if (R.R < 2) return;
   leaveOverflowMode(R);
-  int root = options.root;
-  if (root < 1) root = R.lowerTag;
-  if (root > R.R || root < 1) root = 1;
+  const int root = PathRelaxation::chooseRoot(R, options.root);
   log(3) << "root->" << root << "\n";
   if ((2 * std::int64_t{R.E} + 1) * (R.R + 1) > maxCommodityEntries) {
     log(1) << "second Lagrangian ascent refused: " << R.R << " required vertices on " << R.E

@@ -13,7 +13,8 @@ PathRelaxation::PathRelaxation(ReduceGraph& R, Weight faktor, int root, int proj
     : R_(R), F_(faktor), nR_(R.R), root_(root), rootVertex_(R.terminals[root]), slots_(2 * R.E), width_(R.R + 1),
       projection_(projection), lockReq_(lockReq), weight_(static_cast<std::size_t>(slots_ + 1) * width_, 0),
       pathMark_(weight_.size(), 0), selected_(slots_ + 1, 0), treeSlot_(slots_ + 1, 0), scaledCost_(slots_ + 1, 0),
-      dist_(R.V + 1, 0), pred_(R.V + 1, 0), fixed_(R.V + 1, 0), sortScratch_(width_, 0) {
+      dist_(R.V + 1, 0), pred_(R.V + 1, 0), fixed_(R.V + 1, 0), sortScratch_(width_, 0),
+      inTreeScratch_(slots_ + 1, 0) {
   heap_.reserve(static_cast<std::size_t>(slots_) + R.V + 1);
   // An edge dearer than the whole upper bound is used by no better tree; capping its scaled
   // cost keeps every sum within 32 bits and only lowers the bound.
@@ -336,6 +337,56 @@ void PathRelaxation::applyStep(int m, int it, Weight T) {
     }
     if (projection_ != 0) project(s);
   }
+}
+
+PathRelaxation::Weight PathRelaxation::usedSlotTree(int it, IntArray& tree) {
+  const ReduceGraph& R = R_;
+  constexpr Weight far = std::int64_t{1} << 62;
+  std::fill(dist_.begin(), dist_.end(), far);
+  std::fill(fixed_.begin(), fixed_.end(), 0);
+  heap_.clear();
+  dist_[rootVertex_] = 0;
+  pred_[rootVertex_] = 0;
+  heap_.push(0, rootVertex_);
+  int terminalsLeft = nR_ - 1;
+  while (!heap_.empty() && terminalsLeft > 0) {
+    const auto [d, v] = heap_.pop();
+    if (fixed_[v] || d != dist_[v]) continue;
+    fixed_[v] = 1;
+    if (R.isReq[v] != 0 && v != rootVertex_) --terminalsLeft;
+    for (int s = R.nextLiveSlot(v, 0); s != 0; s = R.nextLiveSlot(v, s)) {
+      const int h = R.arcs[s].head;
+      if (fixed_[h]) continue;
+      bool used = false;
+      for (int k = 1; k <= nR_ && !used; ++k) used = commodity(k) && mark(s, k) == it;
+      const Weight through = d + R.arcs[s].cost;
+      if (!used || through >= dist_[h]) continue;
+      dist_[h] = through;
+      pred_[h] = s;
+      heap_.push(through, h);
+    }
+  }
+  if (terminalsLeft > 0) return -1;
+  // The union of the terminals' root paths, each shared slot once.
+  tree.assign(1, 0);
+  Weight cost = 0;
+  for (int k = 1; k <= nR_; ++k) {
+    if (!commodity(k)) continue;
+    for (int v = R.terminals[k]; v != rootVertex_ && !inTreeScratch_[pred_[v]]; v = R.arcs[pred_[v]].tail) {
+      inTreeScratch_[pred_[v]] = 1;
+      tree.push_back(pred_[v]);
+      cost += R.arcs[pred_[v]].cost;
+    }
+  }
+  tree[0] = static_cast<int>(tree.size()) - 1;
+  for (std::size_t i = 1; i < tree.size(); ++i) inTreeScratch_[tree[i]] = 0;
+  return cost;
+}
+
+int PathRelaxation::chooseRoot(const ReduceGraph& R, int option) {
+  int root = option < 1 ? R.lowerTag : option;
+  if (root > R.R || root < 1) root = 1;
+  return root;
 }
 
 }  // namespace tesmo

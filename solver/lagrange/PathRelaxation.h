@@ -9,6 +9,7 @@
 #include "LazyHeap.h"
 #include "ReduceGraph.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -31,6 +32,8 @@ public:
   int rootVertex() const { return rootVertex_; }
   // Slot -> the slots of the stored tree pointing away from the root (after findTreeSlots).
   bool treeSlot(int s) const { return treeSlot_[s] != 0; }
+  void setTreeSlot(int s) { treeSlot_[s] = 1; }
+  void clearTreeSlots() { std::fill(treeSlot_.begin(), treeSlot_.end(), 0); }
   IntArray& selected() { return selected_; }
   // The contracted cost plus a scaled value divided back.
   double real(Weight scaled) const {
@@ -62,6 +65,13 @@ public:
   void countSubgradient(int m, int it, bool adjust, Weight& GG, Weight& GGadjust);
   // Moves every non-zero component by its sign times T, then clamps (no projection) or projects.
   void applyStep(int m, int it, Weight T);
+  // The shortest-path tree from the root under the true costs over the live slots that some
+  // commodity's path of step it used, grown until every terminal is in it: its slots (count
+  // first) go to tree, its cost is returned; -1 when a terminal stays out of reach.
+  Weight usedSlotTree(int it, IntArray& tree);
+  // The root terminal an option asks for: below 1 the one recorded with the lower bound, past
+  // the last terminal the first.
+  static int chooseRoot(const ReduceGraph& R, int option);
 
 private:
   ReduceGraph& R_;
@@ -74,6 +84,7 @@ private:
   IntArray pred_;
   std::vector<unsigned char> fixed_;
   std::vector<int> sortScratch_;
+  std::vector<unsigned char> inTreeScratch_;
   LazyHeap heap_;
 };
 

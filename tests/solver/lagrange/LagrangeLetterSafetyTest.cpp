@@ -29,7 +29,7 @@ TEST_P(LagrangeLetterSafety, KeepsTheOptimumAndTheTree) {
 }
 
 // B needs a stored value: the kit seeds a tree on every other instance, so both ends are run.
-INSTANTIATE_TEST_SUITE_P(Scripts, LagrangeLetterSafety, testing::Values("B", "2", "B2", "(vLB)", "(B(vL))2"),
+INSTANTIATE_TEST_SUITE_P(Scripts, LagrangeLetterSafety, testing::Values("B", "2", "g", "B2", "(vLB)", "(B(vL))g2"),
                          [](const testing::TestParamInfo<const char*>& info) {
                            std::string name;
                            for (const char* c = info.param; *c; ++c)
