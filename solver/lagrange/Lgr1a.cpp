@@ -1,7 +1,9 @@
 #include "Lgr1a.h"
 
 #include "EdgeDeletion.h"
+#include "L1Reduction.h"
 #include "LogStream.h"
+#include "RunTimer.h"
 #include "PathRelaxation.h"
 #include "Scaled.h"
 #include "Shell.h"
@@ -10,6 +12,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace tesmo {
@@ -29,7 +32,7 @@ struct Lgr1Options {
   double reinelt;
   int adjustGG, half;
   double uFaktor;
-  int sia, printR;
+  int sia, predecessorFirst, maxSec;
 
   explicit Lgr1Options(const ReduceGraph& R) {
     iterations = shell.Iget("l1Iter", maxint);
@@ -49,6 +52,8 @@ struct Lgr1Options {
     half = shell.Iget("l1Half", 20);
     uFaktor = shell.Fget("l1UFaktor", 1.1);
     sia = shell.Iget("l1Sia", 7);
+    predecessorFirst = shell.Iget("Vorgaenger", 1);
+    maxSec = shell.Iget("R-maxSec", maxint);
   }
 };
 
@@ -56,13 +61,18 @@ class L1Ascent {
 public:
   L1Ascent(ReduceGraph& R, const Lgr1Options& o, int root)
       : R_(R), o_(o), P_(R, o.faktor, root, o.projection, o.lockReq), F_(P_.faktor()),
-        previous_(o.reinelt != 0 ? static_cast<std::size_t>(P_.slots() + 1) * (R.R + 1) : 0, 0) {}
+        previous_(o.reinelt != 0 ? static_cast<std::size_t>(P_.slots() + 1) * (R.R + 1) : 0, 0) {
+    // The passes rest on weights that share each slot's cost, which only the projection keeps.
+    if (o.reduction > 1 && o.projection != 0) reduction_ = std::make_unique<L1Reduction>(R, P_);
+  }
 
   void run();
 
 private:
   // Step s's tree over the used slots; offered when it beats the best so far.
   void upperHeuristic(int s, bool markChoice);
+  // The report, the single exclusions given back and the deleted edges squeezed out.
+  void finishReductions(Weight bestLower);
   // Rule B: the deflected step of every component; false when the factor became too small.
   bool deflectedStep(int s, int reference);
   signed char& previous(int slot, int k) { return previous_[static_cast<std::size_t>(slot) * (R_.R + 1) + k]; }
@@ -82,6 +92,8 @@ private:
   int divisor_ = 1, noImprove_ = 0;
   Weight upperBest_ = maxint;  // with the contracted cost
   Weight upperCost_ = 0;       // the best tree's cost without it (U0)
+  bool changed_ = false;       // a new lower or upper bound since the last pass
+  std::unique_ptr<L1Reduction> reduction_;
 };
 
 void L1Ascent::upperHeuristic(int s, bool markChoice) {
@@ -98,17 +110,29 @@ void L1Ascent::upperHeuristic(int s, bool markChoice) {
   upperBest_ = value;
   log(3) << " Upper(" << s << ") : " << upperBest_ << "\n";
   upperCost_ = std::min(upperCost_, cost);
-  // Compared in 64 bits before anything narrows it.
-  if (upperBest_ > R.upperValue) return;
-  if (o_.fixToTree == 2)
-    for (int a = 1; a <= P_.slots(); ++a)
-      if (P_.treeSlot(a)) P_.selected()[a] = 0;
-  P_.clearTreeSlots();
+  // Compared in 64 bits before anything narrows it. With the passes a tree of the stored value
+  // does not replace the stored one: the passes may have cut off other trees of that value.
+  if (upperBest_ > R.upperValue || (reduction_ && R.upperOk && upperBest_ == R.upperValue)) return;
+  if (reduction_) reduction_->suspend();
   R.setUpper(tree_, "Lagrange Heuristik", 1);
-  for (int i = 1; i <= tree_[0]; ++i) {
-    P_.setTreeSlot(tree_[i]);
-    if (o_.fixToTree == 2) P_.selected()[tree_[i]] = 1;
-  }
+  // The flags follow the tree that is stored now, which the combination may have changed.
+  P_.clearTreeSlots();
+  if (R.upperOk) P_.findTreeSlots();
+  if (reduction_) reduction_->resume();
+  if (R.upperOk) upperCost_ = std::min(upperCost_, Weight{R.upperValue} - R.contractCost);
+  if (o_.fixToTree == 2)
+    for (int a = 1; a <= P_.slots(); ++a) P_.selected()[a] = P_.treeSlot(a) ? 1 : 0;
+  changed_ = true;
+}
+
+void L1Ascent::finishReductions(Weight bestLower) {
+  ReduceGraph& R = R_;
+  log(3) << "Rest: " << upperCost_ - ceilDiv(bestLower, F_) << ", upperOK: " << R.upperOk << "\n";
+  if (reduction_) reduction_->liftSingleExclusions();
+  log(3) << "DeletedE: " << (reduction_ ? reduction_->deletedEdges() : 0) << ", DeletedE2: 0, DeletedE2new: 0, DeletedV: "
+         << (reduction_ ? reduction_->deletedVertices() : 0) << "\n";
+  R.compactEdges(nullptr);
+  R.deleteUnreachable();
 }
 
 bool L1Ascent::deflectedStep(int s, int reference) {
@@ -178,7 +202,8 @@ void L1Ascent::run() {
     P_.logWeights();
     Weight L = 0;
     if (!P_.stepBound(s, L)) {
-      // A terminal the root cannot reach: the instance holds no tree.
+      // A terminal the root cannot reach: the instance holds no tree (better than the bound).
+      if (reduction_) reduction_->liftSingleExclusions();
       R.markDisconnected();
       return;
     }
@@ -189,7 +214,10 @@ void L1Ascent::run() {
     if (s64 > o_.delay) {
       if (L > bestLower) {
         log(3) << "Lower (" << s << ") : " << P_.real(L) << "\n";
-        if (ceilDiv(L, F_) > ceilDiv(bestLower, F_)) R.setLower(clampToInt(ceilDiv(L, F_) + R.contractCost), 0);
+        if (ceilDiv(L, F_) > ceilDiv(bestLower, F_)) {
+          changed_ = true;
+          R.setLower(clampToInt(ceilDiv(L, F_) + R.contractCost), 0);
+        }
         bestLower = L;
         noImprove_ = 0;
         const bool reachedBreak = o_.breakAt > 0 && L > F_ * (o_.breakAt - Weight{1});
@@ -203,6 +231,13 @@ void L1Ascent::run() {
         log(3) << "Lower : " << P_.real(L) << "\n";
         ++noImprove_;
       }
+    }
+
+    if (reduction_ && (changed_ || s % o_.reduction == 3)) {
+      if (runTimer.elapsedTime() > o_.maxSec) break;
+      changed_ = false;
+      reduction_->pass(upperCost_, s, o_.delay, o_.predecessorFirst != 0);
+      if (R.upperOpt == -1) break;
     }
 
     if (o_.reinelt == 0) {
@@ -246,13 +281,7 @@ void L1Ascent::run() {
     }
     log(3) << "\n";
   }
-  if (o_.reduction != 0) {
-    // No pass has excluded a slot in this form: the clean-up only reports and squeezes.
-    log(3) << "Rest: " << upperCost_ - ceilDiv(bestLower, F_) << ", upperOK: " << R.upperOk << "\n";
-    log(3) << "DeletedE: 0, DeletedE2: 0, DeletedE2new: 0, DeletedV: 0\n";
-    R.compactEdges(nullptr);
-    R.deleteUnreachable();
-  }
+  if (o_.reduction != 0) finishReductions(bestLower);
 }
 
 }  // namespace

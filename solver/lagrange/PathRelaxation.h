@@ -28,6 +28,8 @@ public:
   bool commodity(int k) const { return k != root_; }
   Weight faktor() const { return F_; }
   int slots() const { return slots_; }
+  // F x cost of the slot, capped (see the constructor).
+  Weight scaledCost(int s) const { return scaledCost_[s]; }
   int terminals() const { return nR_; }
   int rootVertex() const { return rootVertex_; }
   // Slot -> the slots of the stored tree pointing away from the root (after findTreeSlots).

@@ -49,8 +49,39 @@ INSTANTIATE_TEST_SUITE_P(
                     Variant{"deflectedShrinking", {"l1Reinelt=0.95"}}, Variant{"deflectedHarmonic", {"l1Reinelt=-1"}},
                     Variant{"deflectedByRounds", {"l1Reinelt=-3", "l1Sia=5"}},
                     Variant{"deflectedSlack", {"l1Reinelt=0.9", "l1Projection=0"}},
-                    Variant{"cleanUp", {"l1Reduction=1", "root=0"}}),
+                    Variant{"cleanUp", {"l1Reduction=1", "root=0"}},
+                    // The reduction passes: after each change, or also every third step.
+                    Variant{"passes", {"l1Reduction=2"}}, Variant{"passesEveryThirdStep", {"l1Reduction=3"}},
+                    Variant{"passesReducedCostsLate", {"l1Reduction=2", "Vorgaenger=0"}},
+                    Variant{"passesFromTheAscent", {"l1Reduction=2", "l1Ascent=1"}},
+                    Variant{"passesFixedTree", {"l1Reduction=2", "l1X=1"}},
+                    Variant{"passesOtherRoot", {"l1Reduction=2", "root=3"}},
+                    Variant{"passesDelayed", {"l1Reduction=2", "l1Delay=10"}},
+                    Variant{"passesDeflected", {"l1Reduction=2", "l1Reinelt=0.95"}},
+                    Variant{"passesLockedRequired", {"l1Reduction=2", "l1LockReq=3"}},
+                    Variant{"passesWithoutProjection", {"l1Reduction=2", "l1Projection=0"}}),
     [](const testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
+
+TEST(Lgr1a, ThePassesDeleteEdgesOfNoBetterTree) {
+  LogCapture capture(0);
+  tesmo::shell.Sset("l1Iter", "150");
+  tesmo::shell.Sset("l1Reduction", "2");
+  int reduced = 0, instances = 0;
+  for (auto& generated : steinertest::instanceMix(100, 5)) {
+    ReduceGraph R(generated.graph);
+    tesmo::IntArray tree = mstPruneTree(R);
+    R.setUpper(tree, "seed", 0);
+    const int edges = R.Eanz;
+    tesmo::lgr1a(R);
+    ++instances;
+    if (R.Eanz < edges) ++reduced;
+    // Only edges excluded both ways are gone: no slot is left deleted without its partner.
+    for (int v = 1; v <= R.V; ++v)
+      for (int s = R.nextLiveSlot(v, 0); s != 0; s = R.nextLiveSlot(v, s))
+        ASSERT_FALSE(R.delE[R.partner[s]]) << generated.description;
+  }
+  EXPECT_GT(reduced, instances / 4);
+}
 
 // Terminals 1, 2, 3 around a centre 4 (cost 2 each), joined in pairs at cost 3: optimum 6 (the
 // star), the pair edges a tree of 6 as well.

@@ -1,0 +1,66 @@
+#pragma once
+// The reduction pass of the l1 ascent: under the current weights of the path relaxation, per
+// commodity the distances from the root and to its terminal and a potential whose reduced costs
+// stay non-negative; their sums bound every tree through a slot or a vertex from below. Slot
+// directions whose every tree is no better than the best known one are excluded for the rest of
+// the run (an edge with both directions excluded is deleted), such vertices deleted.
+//
+// Sound only while every weight is >= 0 and the weights of a slot sum to at most its scaled
+// cost; a pass that finds otherwise excludes nothing.
+
+#include "LazyHeap.h"
+#include "PathRelaxation.h"
+#include "ReduceGraph.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace tesmo {
+
+class L1Reduction {
+public:
+  using Weight = std::int64_t;
+
+  explicit L1Reduction(ReduceGraph& R, PathRelaxation& P);
+
+  // One pass against the best tree's cost best (without the contracted cost); step is the step
+  // number, delay the steps before the bound counts.
+  void pass(Weight best, int step, int delay, bool predecessorFirst);
+  // Slot directions excluded alone are given back (only edges excluded both ways stay deleted).
+  void liftSingleExclusions();
+  // The exclusions taken out while the instance is handed to others, and put back.
+  void suspend();
+  void resume();
+  int deletedEdges() const { return deletedEdges_; }
+  int deletedVertices() const { return deletedVertices_; }
+
+private:
+  Weight& A(int k, int v) { return label_[0][index(k, v)]; }
+  Weight& B(int k, int v) { return label_[1][index(k, v)]; }
+  Weight& Pot(int k, int v) { return label_[2][index(k, v)]; }
+  int& r(int a, int k) { return reduced_[static_cast<std::size_t>(a) * width_ + k]; }
+  std::size_t index(int k, int v) const { return static_cast<std::size_t>(k) * (R_.V + 1) + v; }
+  bool weightsSound();
+  // Dijkstra over live slots from the vertices already labelled 0 in dist (forward: along the
+  // slots, backward: against them), with the length of slot a given by length(a).
+  template <class Length>
+  void search(std::vector<Weight>& dist, bool forward, Length length);
+  void potential(int k, bool predecessorFirst);
+  void exclude(int a);
+  // Gives v's single exclusions back before v goes, so that its deletion sees whole edges.
+  void liftAt(int v);
+
+  ReduceGraph& R_;
+  PathRelaxation& P_;
+  int width_;
+  std::vector<Weight> label_[3];
+  std::vector<int> reduced_;
+  std::vector<Weight> sum_, fromRoot_, toTerminal_, dist_;
+  std::vector<unsigned char> settled_;
+  std::vector<int> excluded_, suspended_;
+  LazyHeap heap_;
+  Weight next_;
+  int deletedEdges_ = 0, deletedVertices_ = 0;
+};
+
+}  // namespace tesmo
