@@ -142,12 +142,12 @@ void L1Reduction::resume() {
   suspended_.clear();
 }
 
-void L1Reduction::pass(Weight best, int step, int delay, bool predecessorFirst) {
+bool L1Reduction::pass(Weight best, int step, const Settings& settings) {
   ReduceGraph& R = R_;
   const Weight F = P_.faktor();
   if (!weightsSound()) {
     log(3) << "NR";
-    return;
+    return false;
   }
   const int root = P_.rootVertex();
   // Per commodity: A from the root, B to its terminal, then the potential and reduced costs.
@@ -163,15 +163,15 @@ void L1Reduction::pass(Weight best, int step, int delay, bool predecessorFirst) 
     dist_[R.terminals[k]] = 0;
     search(dist_, false, [&](int a) { return Weight{P_.w(a, k)}; });
     for (int v = 1; v <= R.V; ++v) B(k, v) = dist_[v];
-    if (B(k, root) >= far) return;  // cut off: the ascent itself reports it
+    if (B(k, root) >= far) return false;  // cut off: the ascent itself reports it
     bound += B(k, root);
     for (int a = 1; a <= P_.slots(); ++a) r(a, k) = P_.w(a, k);
-    potential(k, predecessorFirst);
+    potential(k, settings.predecessorFirst);
   }
   const Weight gap = best * F - bound;
-  if (next_ <= gap) {
+  if (next_ <= gap && settings.propagate == 0) {
     log(3) << "NR";
-    return;
+    return false;
   }
   log(3) << "Rest: " << static_cast<double>(gap) / static_cast<double>(F) << "\n";
   for (int a = 1; a <= P_.slots(); ++a) {
@@ -179,7 +179,7 @@ void L1Reduction::pass(Weight best, int step, int delay, bool predecessorFirst) 
     if (!P_.live(a)) continue;
     for (int k = 1; k <= R.R; ++k)
       if (P_.commodity(k)) {
-        if (r(a, k) < 0) return;  // not a potential after all: nothing is excluded
+        if (r(a, k) < 0) return false;  // not a potential after all: nothing is excluded
         sum_[a] += r(a, k);
       }
   }
@@ -190,6 +190,55 @@ void L1Reduction::pass(Weight best, int step, int delay, bool predecessorFirst) 
     if (P_.commodity(k)) toTerminal_[R.terminals[k]] = 0;
   search(toTerminal_, false, [&](int a) { return sum_[a]; });
 
+  if (settings.tests) testAndExclude(gap, step, settings.delay);
+  const bool propagating = settings.propagate >= 3 || (settings.propagate != 0 && step > settings.delay);
+  return propagating && propagate();
+}
+
+bool L1Reduction::propagate() {
+  const ReduceGraph& R = R_;
+  const Weight F = P_.faktor();
+  const int root = P_.rootVertex();
+  int best = 0, successes = 0;
+  Weight bestGain = -1, sum = 0;
+  for (int k = 1; k <= R.R; ++k) {
+    if (!P_.commodity(k)) continue;
+    for (int v = 1; v <= R.V; ++v) dist_[v] = far;
+    dist_[root] = 0;
+    search(dist_, true, [&](int a) { return Weight{P_.w(a, k)} + sum_[a]; });
+    const Weight gain = dist_[R.terminals[k]] - B(k, root);
+    if (gain > bestGain) bestGain = gain, best = k;
+    if (gain > 0) {
+      log(4) << "s:" << static_cast<double>(gain) / static_cast<double>(F);
+      ++successes;
+      sum += gain;
+    }
+  }
+  log(3) << "Propagate-Successes: " << successes << " sum: " << static_cast<double>(sum) / static_cast<double>(F) << "\n";
+  if (best == 0) return false;
+  log(3) << "Best: " << best << ", success: " << static_cast<double>(bestGain) / static_cast<double>(F) << "\n";
+  Weight moved = 0;
+  for (int a = 1; a <= P_.slots(); ++a) {
+    if (!P_.live(a) || sum_[a] == 0) continue;
+    for (int k = 1; k <= R.R && sum_[a] != 0; ++k) {
+      if (!P_.commodity(k) || k == best || r(a, k) == 0) continue;
+      // r <= w: the weight moved leaves k's weight at the rise of its potential, >= 0.
+      const int part = r(a, k);
+      P_.w(a, k) -= part;
+      P_.w(a, best) += part;
+      sum_[a] -= part;
+      r(a, k) = 0;
+      moved += part;
+    }
+  }
+  log(3) << "Propagating " << static_cast<double>(moved) / static_cast<double>(F) << " to " << best << "\n";
+  return moved != 0;
+}
+
+void L1Reduction::testAndExclude(Weight gap, int step, int delay) {
+  ReduceGraph& R = R_;
+  const Weight F = P_.faktor();
+  const int root = P_.rootVertex();
   // A tree no better than the best known one may go; the stored one (of that cost) is kept by
   // never testing its vertices and its slots pointing away from the root.
   const Weight limit = R.upperOk ? gap - F : gap;

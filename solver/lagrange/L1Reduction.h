@@ -5,6 +5,8 @@
 // directions whose every tree is no better than the best known one are excluded for the rest of
 // the run (an edge with both directions excluded is deleted), such vertices deleted.
 //
+// The propagation moves weight between the commodities of a slot towards the one that gains most.
+//
 // Sound only while every weight is >= 0 and the weights of a slot sum to at most its scaled
 // cost; a pass that finds otherwise excludes nothing.
 
@@ -23,9 +25,15 @@ public:
 
   explicit L1Reduction(ReduceGraph& R, PathRelaxation& P);
 
-  // One pass against the best tree's cost best (without the contracted cost); step is the step
-  // number, delay the steps before the bound counts.
-  void pass(Weight best, int step, int delay, bool predecessorFirst);
+  struct Settings {
+    int delay = 0;                  // steps before the bound counts
+    bool predecessorFirst = true;   // reduced costs set before the relaxation of a settled vertex
+    bool tests = true;              // exclude and delete (else the labels serve the propagation only)
+    int propagate = 0;              // 0 none, 1 after the delay, >= 3 always
+  };
+  // One pass against the best tree's cost best (without the contracted cost) at step; returns
+  // whether the propagation moved weight (the step's subgradient move is then left out).
+  bool pass(Weight best, int step, const Settings& settings);
   // Slot directions excluded alone are given back (only edges excluded both ways stay deleted).
   void liftSingleExclusions();
   // The exclusions taken out while the instance is handed to others, and put back.
@@ -46,6 +54,11 @@ private:
   template <class Length>
   void search(std::vector<Weight>& dist, bool forward, Length length);
   void potential(int k, bool predecessorFirst);
+  // Moves every other commodity's reduced cost of a slot to the commodity whose path the summed
+  // reduced costs lengthen most; the weights of a slot keep their sum and stay >= 0.
+  bool propagate();
+  // The vertex and edge tests against the gap (scaled: best tree less the bound).
+  void testAndExclude(Weight gap, int step, int delay);
   void exclude(int a);
   // Gives v's single exclusions back before v goes, so that its deletion sees whole edges.
   void liftAt(int v);

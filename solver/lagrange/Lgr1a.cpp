@@ -63,7 +63,7 @@ public:
       : R_(R), o_(o), P_(R, o.faktor, root, o.projection, o.lockReq), F_(P_.faktor()),
         previous_(o.reinelt != 0 ? static_cast<std::size_t>(P_.slots() + 1) * (R.R + 1) : 0, 0) {
     // The passes rest on weights that share each slot's cost, which only the projection keeps.
-    if (o.reduction > 1 && o.projection != 0) reduction_ = std::make_unique<L1Reduction>(R, P_);
+    if ((o.reduction > 1 || o.propagate > 1) && o.projection != 0) reduction_ = std::make_unique<L1Reduction>(R, P_);
   }
 
   void run();
@@ -233,14 +233,22 @@ void L1Ascent::run() {
       }
     }
 
-    if (reduction_ && (changed_ || s % o_.reduction == 3)) {
+    bool propagated = false;
+    if (reduction_ && ((o_.reduction > 1 && (changed_ || s % o_.reduction == 3)) || o_.propagate > 1)) {
       if (runTimer.elapsedTime() > o_.maxSec) break;
       changed_ = false;
-      reduction_->pass(upperCost_, s, o_.delay, o_.predecessorFirst != 0);
+      L1Reduction::Settings settings;
+      settings.delay = o_.delay;
+      settings.predecessorFirst = o_.predecessorFirst != 0;
+      settings.tests = o_.reduction != 0;
+      settings.propagate = o_.propagate;
+      propagated = reduction_->pass(upperCost_, s, settings);
       if (R.upperOpt == -1) break;
     }
 
-    if (o_.reinelt == 0) {
+    if (propagated) {
+      // The propagation stands in for this step's move.
+    } else if (o_.reinelt == 0) {
       Weight GG = 0, GGadjust = 0;
       P_.countSubgradient(reference, s, o_.adjustGG != 0, GG, GGadjust);
       if (GG == 0 || GG == GGadjust) {

@@ -59,7 +59,11 @@ INSTANTIATE_TEST_SUITE_P(
                     Variant{"passesDelayed", {"l1Reduction=2", "l1Delay=10"}},
                     Variant{"passesDeflected", {"l1Reduction=2", "l1Reinelt=0.95"}},
                     Variant{"passesLockedRequired", {"l1Reduction=2", "l1LockReq=3"}},
-                    Variant{"passesWithoutProjection", {"l1Reduction=2", "l1Projection=0"}}),
+                    Variant{"passesWithoutProjection", {"l1Reduction=2", "l1Projection=0"}},
+                    // The propagation, alone (labels only) and with the passes' tests.
+                    Variant{"propagationOnly", {"l1Propagate=3"}},
+                    Variant{"propagationAfterTheDelay", {"l1Propagate=2", "l1Delay=5", "l1Reduction=1"}},
+                    Variant{"propagationWithPasses", {"l1Propagate=3", "l1Reduction=2"}}),
     [](const testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
 
 TEST(Lgr1a, ThePassesDeleteEdgesOfNoBetterTree) {
@@ -81,6 +85,24 @@ TEST(Lgr1a, ThePassesDeleteEdgesOfNoBetterTree) {
         ASSERT_FALSE(R.delE[R.partner[s]]) << generated.description;
   }
   EXPECT_GT(reduced, instances / 4);
+}
+
+TEST(Lgr1a, ThePropagationMovesWeightAndExcludesNothingAlone) {
+  LogCapture capture(3);
+  tesmo::shell.Sset("l1Iter", "20");
+  tesmo::shell.Sset("l1Propagate", "3");
+  const tesmo::Graph g = makeGraph(6, {{1, 5, 2}, {2, 5, 2}, {3, 6, 2}, {4, 6, 2}, {5, 6, 3}, {1, 2, 3}, {3, 4, 3},
+                                       {2, 3, 5}, {1, 4, 7}},
+                                   {1, 2, 3, 4});
+  ReduceGraph R(g);
+  const int edges = R.Eanz;
+  tesmo::lgr1a(R);
+  const std::string log = capture.text();
+  EXPECT_NE(log.find("Propagate-Successes: "), std::string::npos) << log;
+  EXPECT_NE(log.find("Propagating "), std::string::npos) << log;
+  EXPECT_EQ(log.find("delE"), std::string::npos) << log;
+  EXPECT_EQ(R.Eanz, edges);
+  EXPECT_LE(R.lowerValue, steinertest::dreyfusWagner(R));
 }
 
 // Terminals 1, 2, 3 around a centre 4 (cost 2 each), joined in pairs at cost 3: optimum 6 (the
