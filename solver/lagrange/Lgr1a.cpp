@@ -1,6 +1,7 @@
 #include "Lgr1a.h"
 
 #include "EdgeDeletion.h"
+#include "CutMemory.h"
 #include "L1Reduction.h"
 #include "LogStream.h"
 #include "RunTimer.h"
@@ -33,6 +34,7 @@ struct Lgr1Options {
   int adjustGG, half;
   double uFaktor;
   int sia, predecessorFirst, maxSec;
+  CutMemory::Options memory;
 
   explicit Lgr1Options(const ReduceGraph& R) {
     iterations = shell.Iget("l1Iter", maxint);
@@ -54,6 +56,14 @@ struct Lgr1Options {
     sia = shell.Iget("l1Sia", 7);
     predecessorFirst = shell.Iget("Vorgaenger", 1);
     maxSec = shell.Iget("R-maxSec", maxint);
+    memory.rows = shell.Iget("l1Memory", 0);
+    memory.maxGG = shell.Iget("l1MaxGG", 600);
+    memory.adjustT = shell.Fget("l1AdjustT", 0.0);
+    memory.writeLp = shell.Iget("l1WriteLp", 0);
+    memory.after = shell.Iget("after", 0);
+    memory.repeated = shell.Iget("repeated", 0) != 0;
+    const char* folder = shell.Sget("l1LpDir", "");
+    memory.folder = folder != nullptr ? folder : "";
   }
 };
 
@@ -64,6 +74,7 @@ public:
         previous_(o.reinelt != 0 ? static_cast<std::size_t>(P_.slots() + 1) * (R.R + 1) : 0, 0) {
     // The passes rest on weights that share each slot's cost, which only the projection keeps.
     if ((o.reduction > 1 || o.propagate > 1) && o.projection != 0) reduction_ = std::make_unique<L1Reduction>(R, P_);
+    if (o.memory.rows > 0 && o.reinelt == 0) memory_ = std::make_unique<CutMemory>(R, P_, o.memory);
   }
 
   void run();
@@ -94,6 +105,7 @@ private:
   Weight upperCost_ = 0;       // the best tree's cost without it (U0)
   bool changed_ = false;       // a new lower or upper bound since the last pass
   std::unique_ptr<L1Reduction> reduction_;
+  std::unique_ptr<CutMemory> memory_;
 };
 
 void L1Ascent::upperHeuristic(int s, bool markChoice) {
@@ -255,12 +267,25 @@ void L1Ascent::run() {
         log(3) << "Keine Verbesserung moeglich...\n";
         break;
       }
-      const double target = static_cast<double>(upperCost_) * o_.uFaktor - static_cast<double>(L) / static_cast<double>(F_);
-      Weight T = std::llround(
-          std::clamp(target * lambda_ / static_cast<double>(GG - GGadjust) * static_cast<double>(F_), -1e12, 1e12));
-      if (T == 0) T = 1;
-      log(3) << "t: " << T << "=" << static_cast<double>(T) / static_cast<double>(F_) << "GG" << ":" << GG << ", "
-             << "GGadjust" << ":" << GGadjust << ", " << "f" << ":" << lambda_ << ", ";
+      // Weights read back from the LP solution end the step.
+      if (memory_ && memory_->step(s, reference, L, GG, upperCost_)) continue;
+      Weight T = 0;
+      if (memory_ && o_.memory.adjustT > 0 && memory_->estimate() != 0 && memory_->held() >= 101) {
+        T = static_cast<Weight>(static_cast<double>(memory_->estimate()) * o_.memory.adjustT);
+        log(3) << "adjustt: " << T << "=" << static_cast<double>(T) / static_cast<double>(F_);
+      } else {
+        const double target =
+            static_cast<double>(upperCost_) * o_.uFaktor - static_cast<double>(L) / static_cast<double>(F_);
+        T = std::llround(
+            std::clamp(target * lambda_ / static_cast<double>(GG - GGadjust) * static_cast<double>(F_), -1e12, 1e12));
+        if (T == 0) T = 1;
+        if (memory_ && o_.memory.adjustT < 0 && memory_->estimate() < T) {
+          log(3) << "adjust!";
+          T = memory_->estimate();
+        }
+        log(3) << "t: " << T << "=" << static_cast<double>(T) / static_cast<double>(F_) << "GG" << ":" << GG << ", "
+               << "GGadjust" << ":" << GGadjust << ", " << "f" << ":" << lambda_ << ", ";
+      }
       P_.applyStep(reference, s, T);
     } else {
       if (!deflectedStep(s, reference)) break;
