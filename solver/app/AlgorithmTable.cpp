@@ -3,6 +3,7 @@
 #include "BlockAnalyser.h"
 #include "Branching.h"
 #include "Check.h"
+#include "CombineTrees.h"
 #include "DisplayHooks.h"
 #include "Exact.h"
 #include "Graph.h"
@@ -11,6 +12,7 @@
 #include "Random.h"
 #include "ReduceGraph.h"
 #include "ExactMst.h"
+#include "Kmb.h"
 #include "Reduction.h"
 #include "ScriptLetterSetup.h"
 #include "Tm3.h"
@@ -37,15 +39,6 @@ namespace tesmo {
 
 namespace {
 
-// Entries whose methods this version does not contain end the run with a clear line.
-template <const char* Name>
-void unavailable() {
-  exitWithError(std::string("algorithm ") + Name + " is not available in this version");
-}
-
-constexpr char combineName[] = "combine";
-constexpr char kmbName[] = "kmb";
-
 struct TableEntry {
   const char* name;
   AlgorithmEntry entry;
@@ -57,8 +50,8 @@ constexpr TableEntry table[] = {
     {"reduction_phase", reductionPhase},
     {"exact", exact},
     {"exactMst", exactMstAlgorithm},
-    {"combine", unavailable<combineName>},
-    {"kmb", unavailable<kmbName>},
+    {"combine", combineTrees},
+    {"kmb", kmb},
     {"biCon", biConAlgorithm},
     {"allSolutions", allSolutions},
 };

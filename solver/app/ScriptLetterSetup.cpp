@@ -6,6 +6,8 @@
 #include "DistanceRankedPruning.h"
 #include "Exact.h"
 #include "GridderLetters.h"
+#include "LagrangeLetters.h"
+#include "MstTabu.h"
 #include "Prune1.h"
 #include "ReducedCostProbing.h"
 #include "ScriptLetters.h"
@@ -23,6 +25,8 @@ void registerScriptLetters() {
   registerDecomposeLetters();
   registerGridderLetters();
   registerDualAscentLetters();
+  registerLagrangeLetters();
+  registerTabuLetters();
   setPruneBranching(branching);
   setAscentBranching(branching);
   ScriptLetters::registerLetter('X', "branching(&R)", [](ReduceGraph& R) { branching(R, maxint); });

@@ -53,15 +53,22 @@ std::int64_t prune1(ReduceGraph& R, const char* script, const int* marks) {
     // The copy works quietly; verbosity and phase are back before the tree reaches R.
     ScopedVerbosity quiet;
     if (marks) {
+      // A stored tree that misses a new terminal or uses a deleted vertex is no tree of the
+      // marked copy, and its value no bound of it.
+      bool treeLost = false;
       for (int v = 1; v <= R.V; ++v) {
+        const bool onTree = copy.upperOk && copy.treeDegree[v] != 0;
         if (marks[v] > 0 && copy.isReq[v] == 0) {
           if (copy.terminals.size() < static_cast<std::size_t>(copy.R) + 2) copy.terminals.resize(copy.R + 2, 0);
           copy.terminals[++copy.R] = v;
           copy.isReq[v] = copy.R;
+          treeLost = treeLost || !onTree;
         } else if (marks[v] < 0 && copy.hasLiveSlot(v)) {
+          treeLost = treeLost || !copy.upperOk || onTree;
           copy.deleteVertex(v);
         }
       }
+      if (treeLost) copy.clearUpper();
     }
     if (shell.Iget("quietPrune", 1) != 0) verbose = 1;
 

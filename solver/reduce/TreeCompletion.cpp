@@ -11,7 +11,7 @@ TreeCompletion::TreeCompletion(int vertexCount)
       heap_(vertexCount, key_) {}
 
 bool TreeCompletion::run(const SlotView& view, const unsigned char* flagged, const int* required,
-                         int requiredCount) {
+                         int requiredCount, int root) {
   const Graph& g = view.graph();
   required_ = required;
   mst_ = pruned_ = 0;
@@ -24,7 +24,7 @@ bool TreeCompletion::run(const SlotView& view, const unsigned char* flagged, con
   takenCount_ = 0;
   if (g.R < 1) return true;
 
-  root_ = g.terminals[1];
+  root_ = root != 0 ? root : g.terminals[1];
   pred_[root_] = -root_;
   predSlot_[root_] = 0;
   heap_.heapInsert(root_, 0);

@@ -18,9 +18,11 @@ public:
   explicit TreeCompletion(int vertexCount);
 
   // flagged[v] non-zero: v may be used. required[v] non-zero: v must be reached and is never
-  // pruned; requiredCount of them exist (the first terminal is one). Returns false when the
-  // flagged vertices do not join all required ones (the heap ran dry); the tree is then unusable.
-  bool run(const SlotView& view, const unsigned char* flagged, const int* required, int requiredCount);
+  // pruned; requiredCount of them exist (the root is one). The tree grows from root, by default
+  // the first terminal. Returns false when the flagged vertices do not join all required ones
+  // (the heap ran dry); the tree is then unusable.
+  bool run(const SlotView& view, const unsigned char* flagged, const int* required, int requiredCount,
+           int root = 0);
 
   std::int64_t mstWeight() const { return mst_; }
   std::int64_t prunedWeight() const { return pruned_; }

@@ -1,0 +1,93 @@
+#pragma once
+// The path relaxation shared by the Lagrangian ascents of letters 2 and g: one terminal is the
+// root, every other terminal k a commodity with its own weight per slot; the commodities'
+// weights of a slot share its cost (scaled by Faktor; the projection keeps their sum at exactly
+// the scaled cost, each weight >= 0), so that the sum of the commodities' shortest root paths is
+// a lower bound. This class holds the weights and the operations on them; the ascents own the
+// step loops.
+
+#include "LazyHeap.h"
+#include "ReduceGraph.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+namespace tesmo {
+
+class PathRelaxation {
+public:
+  using Weight = std::int64_t;
+
+  // projection 0: slot choice by slack instead; lockReq: bit mask applied before each projection.
+  PathRelaxation(ReduceGraph& R, Weight faktor, int root, int projection, int lockReq);
+
+  int& w(int s, int k) { return weight_[static_cast<std::size_t>(s) * width_ + k]; }
+  int& mark(int s, int k) { return pathMark_[static_cast<std::size_t>(s) * width_ + k]; }
+  bool live(int s) const { return !R_.delE[s]; }
+  bool commodity(int k) const { return k != root_; }
+  Weight faktor() const { return F_; }
+  int slots() const { return slots_; }
+  // F x cost of the slot, capped (see the constructor).
+  Weight scaledCost(int s) const { return scaledCost_[s]; }
+  int terminals() const { return nR_; }
+  int rootVertex() const { return rootVertex_; }
+  // Slot -> the slots of the stored tree pointing away from the root (after findTreeSlots).
+  bool treeSlot(int s) const { return treeSlot_[s] != 0; }
+  void setTreeSlot(int s) { treeSlot_[s] = 1; }
+  void clearTreeSlots() { std::fill(treeSlot_.begin(), treeSlot_.end(), 0); }
+  IntArray& selected() { return selected_; }
+  // The contracted cost plus a scaled value divided back.
+  double real(Weight scaled) const {
+    return static_cast<double>(R_.contractCost) + static_cast<double>(scaled) / static_cast<double>(F_);
+  }
+
+  void findTreeSlots();
+  // Makes the slot's weights sum to its scaled cost exactly, by units.
+  void correctSum(int s);
+  void evenStart();
+  // The dual ascent that grows a component around each commodity's terminal until it holds the
+  // root; its bound goes to R, and with start set the commodities' weights are taken from its
+  // labels. False when a component had no slot left to raise (the terminal is cut off).
+  bool ascentStart(bool start);
+  void project(int s);
+  // Shortest root path of commodity k under its weights, its slots marked with it; false when k
+  // cannot be reached.
+  bool shortestPath(int k, int it, Weight& distance);
+  // Without the projection: the slots chosen by slack (their marks set to it); returns the
+  // slack sum.
+  Weight selectBySlack(int it);
+  // Above verbosity 5: every live slot with its commodities' weights.
+  void logWeights();
+  // The relaxed value of step it (slot choice, then every commodity's path); false when a
+  // terminal cannot be reached.
+  bool stepBound(int it, Weight& bound);
+  // Components of the subgradient: +1 for a commodity's path slot not chosen, -1 for a chosen
+  // slot off the path (choice: selected == m). adjust counts the -1 components whose weight is 0.
+  void countSubgradient(int m, int it, bool adjust, Weight& GG, Weight& GGadjust);
+  // Moves every non-zero component by its sign times T, then clamps (no projection) or projects.
+  void applyStep(int m, int it, Weight T);
+  // The shortest-path tree from the root under the true costs over the live slots that some
+  // commodity's path of step it used, grown until every terminal is in it: its slots (count
+  // first) go to tree, its cost is returned; -1 when a terminal stays out of reach.
+  Weight usedSlotTree(int it, IntArray& tree);
+  // The root terminal an option asks for: below 1 the one recorded with the lower bound, past
+  // the last terminal the first.
+  static int chooseRoot(const ReduceGraph& R, int option);
+
+private:
+  ReduceGraph& R_;
+  Weight F_;
+  int nR_, root_, rootVertex_, slots_, width_, projection_, lockReq_;
+  std::vector<int> weight_, pathMark_;
+  IntArray selected_;
+  std::vector<unsigned char> treeSlot_;
+  std::vector<Weight> scaledCost_, dist_;
+  IntArray pred_;
+  std::vector<unsigned char> fixed_;
+  std::vector<int> sortScratch_;
+  std::vector<unsigned char> inTreeScratch_;
+  LazyHeap heap_;
+};
+
+}  // namespace tesmo
