@@ -3,6 +3,7 @@
 #include "AscentFast.h"
 #include "DistanceRankedPruning.h"
 #include "Exact.h"
+#include "LpFiles.h"
 #include "Prune1.h"
 #include "ScriptLetters.h"
 #include "Shell.h"
@@ -15,6 +16,7 @@ namespace tesmo {
 void registerScriptLetters() {
   registerReduceLetters();
   registerAscentLetters();
+  registerLpLetters();
   setPruneBranching(branching);
   ScriptLetters::registerLetter('X', "branching(&R)", [](ReduceGraph& R) { branching(R, maxint); });
   // The combination of trees in setUpper: branch and bound with option exactCombine, else prune1.
