@@ -361,7 +361,8 @@ void ipClass::ipDriver() {
     ipStep();
     ++iteration;
     ipErrors();
-    const double total = primalerror + dualerror + (primalcost - dualcost);
+    // The gap counts by its size: a primal cost below the dual one is no sign of convergence.
+    const double total = primalerror + dualerror + std::fabs(primalcost - dualcost);
     if (!std::isfinite(total)) {
       log(2) << "ip: the iterates left the finite range, stopped\n";
       stopReason_ = 2;
