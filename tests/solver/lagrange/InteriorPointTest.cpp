@@ -73,8 +73,8 @@ TEST(InteriorPoint, ReachesTheLpOptimumOfTheOutsideSolver) {
                                          {"x >= 0", {{"ipPositivX", "1"}}},
                                          {"fixed rho", {{"rhoAdaptive", "0"}, {"ipRhoReset", "5"}}}};
   std::mt19937 random(777);
-  for (int round = 0; round < 6; ++round) {
-    const Graph g = randomGraph(random, 5 + round % 4, 9);
+  for (int round = 0; round < 20; ++round) {
+    const Graph g = randomGraph(random, 5 + round % 10, 9, round % 3);
     if (g.R < 2) continue;
     for (const Variant& v : variants) {
       SCOPED_TRACE(testing::Message() << "round " << round << ", " << v.name);
@@ -83,13 +83,33 @@ TEST(InteriorPoint, ReachesTheLpOptimumOfTheOutsideSolver) {
       const auto optimum = lpOptimum(R, log.dir());
       ASSERT_TRUE(optimum);
       for (auto [key, value] : v.options) shell.Sset(key, value);
-      shell.Sset("ipError", "0.01");
       ipClass method(R);
       method.ipDriver();
       EXPECT_EQ(method.stopReason(), 0) << "iterations " << method.iterations();
-      EXPECT_NEAR(method.primalCost(), *optimum, 0.01);
-      EXPECT_NEAR(method.dualCost(), *optimum, 0.01);
+      EXPECT_NEAR(method.primalCost(), *optimum, 0.5);  // ipError
+      EXPECT_NEAR(method.dualCost(), *optimum, 0.5);
     }
+  }
+}
+
+// Slots flagged deleted but not yet squeezed out take no part: the LP is that of the rest.
+TEST(InteriorPoint, DeletedSlotsTakeNoPart) {
+  SKIP_WITHOUT_GLPSOL();
+  for (const char* start : {"1", "0"}) {
+    SCOPED_TRACE(start);
+    LogCapture log{0};
+    ReduceGraph R = smallInstance();
+    const int a = slotOf(R, 2, 5);  // the cheap way to terminal 5
+    R.delE[a] = R.delE[R.partner[a]] = 1;
+    --R.Eanz;
+    const auto optimum = lpOptimum(R, log.dir());
+    ASSERT_TRUE(optimum);
+    shell.Sset("ipStartZero", start);
+    ipClass method(R);
+    method.ipDriver();
+    EXPECT_EQ(method.stopReason(), 0);
+    EXPECT_NEAR(method.primalCost(), *optimum, 0.5);
+    EXPECT_NEAR(method.dualCost(), *optimum, 0.5);
   }
 }
 
