@@ -60,6 +60,11 @@ private:
   // The undirected variable of s's edge: named by the slot whose tail is the smaller.
   int undirected(int s) const { return tail(s) < head(s) ? s : partner(s); }
   void mpsLine(const std::string& column, const std::string& row, long long value);
+  // Shared rows: in-flow not above out-flow at a Steiner vertex; an arc leaves its tail only
+  // when another arc enters it; the ordering labels along an arc.
+  void balanceRow(int v);
+  void leaveRow(const char* name, const char* first, int a);
+  void orderingRow(int a);
 
   void directedFlow(int r);
   void rootedArc(int p, int r);
@@ -86,6 +91,24 @@ void LpWriter::mpsLine(const std::string& column, const std::string& row, long l
   field(row, 14);
   field(std::to_string(value), 24);
   out_ << line << '\n';
+}
+
+void LpWriter::balanceRow(int v) {
+  out_ << "\n bb" << v << ": ";
+  for (int s = first(v); s < end(v); ++s) out_ << " + x" << partner(s) << " - x" << s;
+  out_ << "<=0";
+}
+
+void LpWriter::leaveRow(const char* name, const char* firstTerm, int a) {
+  out_ << name << a << firstTerm << a;
+  const int t = tail(a);
+  for (int s = first(t); s < end(t); ++s)
+    if (s != a) out_ << " + x" << partner(s);
+  out_ << ">=0";
+}
+
+void LpWriter::orderingRow(int a) {
+  out_ << "\n c" << a << ": y" << tail(a) << " - y" << head(a) << " + " << R_.V << 'x' << a << "<=" << R_.V - 1;
 }
 
 void LpWriter::writeMps() {
@@ -172,22 +195,12 @@ void LpWriter::directedFlow(int r) {
         if (steiner) out_ << "<=1";
         else out_ << '=' << (v != r ? 1 : 0);
       }
-      if ((fb == 1 || fb == 11) && steiner) {
-        out_ << "\n bb" << v << ": ";
-        for (int s = first(v); s < end(v); ++s) out_ << " + x" << partner(s) << " - x" << s;
-        out_ << "<=0";
-      }
+      if ((fb == 1 || fb == 11) && steiner) balanceRow(v);
     }
     for (int a = 1; a <= slots_; ++a) {
       if (!live(a)) continue;
-      const int t = tail(a), h = head(a);
-      if (t != r) {
-        out_ << "\n bc" << a << ": -x" << a;
-        for (int s = first(t); s < end(t); ++s)
-          if (s != a) out_ << " + x" << partner(s);
-        out_ << ">=0";
-      }
-      if (fb == 2) out_ << "\n c" << a << ": y" << t << " - y" << h << " + " << V << 'x' << a << "<=" << V - 1;
+      if (tail(a) != r) leaveRow("\n bc", ": -x", a);
+      if (fb == 2) orderingRow(a);
       if (fb > 9 && a < partner(a)) out_ << "\n bd" << a << ": x" << a << " + x" << partner(a) << " <= 1";
     }
   }
@@ -250,24 +263,14 @@ void LpWriter::rootedArc(int p, int r) {
     }
   }
   if (o_.flussBalance != 0) {
-    for (int v = 1; v <= V; ++v) {
-      if (R_.degree[v] == 0 || R_.isReq[v] != 0) continue;
-      out_ << "\n bb" << v << ": ";
-      for (int s = first(v); s < end(v); ++s) out_ << " + x" << partner(s) << " - x" << s;
-      out_ << "<=0";
-    }
+    for (int v = 1; v <= V; ++v)
+      if (R_.degree[v] != 0 && R_.isReq[v] == 0) balanceRow(v);
   }
   for (int a = 1; a <= slots_; ++a) {
     if (!live(a)) continue;
-    const int t = tail(a), h = head(a);
-    if (t != r) {
-      out_ << "\n s" << a << ": - x" << a;
-      for (int s = first(t); s < end(t); ++s)
-        if (s != a) out_ << " + x" << partner(s);
-      out_ << ">=0";
-    }
+    if (tail(a) != r) leaveRow("\n s", ": - x", a);
     if (o_.pardalosF == 0) {
-      out_ << "\n c" << a << ": y" << t << " - y" << h << " + " << V << 'x' << a << "<=" << V - 1;
+      orderingRow(a);
     } else {
       exitWithWarning("rooted arc LP with flow rows (pardalosF) not available", 541, "reduction", R_.warningDump());
     }

@@ -32,6 +32,12 @@ std::string writeLp(ReduceGraph& R, const testpaths::TempDir& dir, const std::st
   return testpaths::readFile(path);
 }
 
+int countTerms(const std::string& text, const std::string& piece) {
+  int n = 0;
+  for (std::size_t at = text.find(piece); at != std::string::npos; at = text.find(piece, at + 1)) ++n;
+  return n;
+}
+
 // The path 1 - 2 - 3 with both ends required.
 ReduceGraph pathInstance() { return ReduceGraph(makeGraph(3, {{1, 2, 3}, {2, 3, 4}}, {1, 3})); }
 
@@ -92,6 +98,21 @@ TEST(LpWriter, DeletedSlotsLeaveTheFlowRowsAndTheBounds) {
     EXPECT_EQ(text.find("x" + std::to_string(a) + " "), std::string::npos) << text;
     EXPECT_EQ(text.find("x" + std::to_string(a) + "<=1"), std::string::npos) << text;
     EXPECT_EQ(text.find("y2_" + std::to_string(a)), std::string::npos) << text;
+  }
+}
+
+TEST(LpWriter, UndirectedVariantHasOneVariablePerEdge) {
+  LogCapture log{0};
+  shell.Sset("pardalosLP", "-1");
+  ReduceGraph R(makeGraph(4, {{1, 2, 1}, {2, 3, 2}, {3, 4, 3}, {4, 1, 4}, {2, 4, 5}}, {1, 3}));
+  const std::string text = writeLp(R, log.dir());
+  const std::string objective = text.substr(0, text.find("\nSubject To"));
+  const std::string bounds = text.substr(text.find("Bounds\n"));
+  EXPECT_EQ(countTerms(objective, " + "), R.E) << objective;
+  EXPECT_EQ(countTerms(bounds, "<=1\n"), R.E) << bounds;
+  for (int a = 1; a <= 2 * R.E; ++a) {
+    const bool named = R.arcs[a].tail < R.arcs[a].head;
+    EXPECT_EQ(bounds.find("\nx" + std::to_string(a) + "<=1") != std::string::npos, named) << a;
   }
 }
 
