@@ -35,6 +35,28 @@ bool ipClass::ascentStart() {
     members[j].push_back(v);
     active[j].push_back(v);
   };
+  // Every vertex that reaches v over saturated arcs joins S_j; reaching the root closes S_j.
+  auto closeBackwards = [&](int j, int v) {
+    stack.assign(1, v);
+    while (!stack.empty() && size[j] < maxint) {
+      const int x = stack.back();
+      stack.pop_back();
+      for (int z : saturatedIn[x]) {
+        if (label[j][z] >= 0) continue;
+        if (z == root) {
+          size[j] = maxint;
+          break;
+        }
+        join(j, z);
+        stack.push_back(z);
+      }
+    }
+  };
+  // An arc of cost 0 is saturated from the start: without this a set would pay for a cut that
+  // a free arc crosses, and the bound could pass the optimum.
+  for (int a : live_)
+    if (slack[a] == 0) saturatedIn[G.arcs[a].head].push_back(G.arcs[a].tail);
+  for (int k = 1; k <= K; ++k) closeBackwards(k, terminal_[k]);
   for (;;) {
     int k = 0;
     for (int j = 1; j <= K; ++j)
@@ -85,20 +107,7 @@ bool ipClass::ascentStart() {
           break;
         }
         join(j, w);
-        stack.assign(1, w);
-        while (!stack.empty() && size[j] < maxint) {
-          const int v = stack.back();
-          stack.pop_back();
-          for (int z : saturatedIn[v]) {
-            if (label[j][z] >= 0) continue;
-            if (z == root) {
-              size[j] = maxint;
-              break;
-            }
-            join(j, z);
-            stack.push_back(z);
-          }
-        }
+        closeBackwards(j, w);
       }
     }
   }
