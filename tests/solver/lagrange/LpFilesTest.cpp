@@ -12,6 +12,7 @@
 #include "Glpsol.h"
 #include "InstanceBuilders.h"
 #include "LogCapture.h"
+#include "ProgramRunner.h"
 #include "RandomInstances.h"
 
 #include <gtest/gtest.h>
@@ -219,6 +220,38 @@ TEST(LpReader, BothDirectionsAddUpAndOnlyTheCopyLosesEdges) {
   EXPECT_INSTANCE_VALID(R);
 }
 
+// A square of terminals 1..4 (sides 2) around the Steiner vertex 5 (spokes 3): the LP values lie
+// on the spokes. makeReq makes 5 required on the copy (the best tree through it costs 9, the
+// best tree 6); original prunes R itself afterwards.
+TEST(LpReader, MakeRequiredAndOriginal) {
+  struct Case {
+    const char* makeReq;
+    const char* original;
+    int upper;
+    const char* logged;
+  };
+  for (const Case& c : std::vector<Case>{{"0", "0", 6, nullptr},
+                                         {"1.5", "0", 9, "Upgraded1: 1\n"},
+                                         {"2.5", "0", 6, "Upgraded1: 0\n"},
+                                         {"1.5", "1", 6, "Upgraded1: 1\n"}}) {
+    SCOPED_TRACE(testing::Message() << "makeReq " << c.makeReq << ", original " << c.original);
+    LogCapture log{3};
+    registerScriptLetters();
+    ReduceGraph R(makeGraph(5, {{1, 2, 2}, {2, 3, 2}, {3, 4, 2}, {4, 1, 2}, {1, 5, 3}, {2, 5, 3}, {3, 5, 3}, {4, 5, 3}},
+                            {1, 2, 3, 4}));
+    std::string pairs;
+    for (int t = 1; t <= 4; ++t) pairs += pairsLine(slotOf(R, 5, t), 0.5);
+    const std::string file = log.dir().file("solution.txt");
+    testpaths::writeFile(file, pairs);
+    shell.Sset("makeReq", c.makeReq);
+    shell.Sset("original", c.original);
+    readLP(R, file.c_str());
+    EXPECT_EQ(R.upperValue, c.upper);
+    if (c.logged) EXPECT_NE(log.text().find(c.logged), std::string::npos) << log.text();
+    EXPECT_EQ(R.R, 4) << "R keeps its terminals";
+  }
+}
+
 TEST(LpReader, OtherNamesAndBadSlotNumbersAreSkipped) {
   LogCapture log{0};
   registerScriptLetters();
@@ -341,6 +374,27 @@ TEST(LpLetters, ScriptLettersReadTheirFileOptions) {
   shell.Sset("writeLP", log.dir().file("letter.lp"));
   writer->method(R);
   EXPECT_NE(testpaths::readFile(log.dir().file("letter.lp")).find("End\n"), std::string::npos);
+}
+
+// The algorithm "reduction" (program 1) writes the LP after its scripts when writeLP is set and
+// reads a solution back when readLP is set; the slots are the same from run to run.
+TEST(LpFilesInTheProgram, WriteThenReadBack) {
+  SKIP_WITHOUT_GLPSOL();
+  testpaths::TempDir dir;
+  const std::string out = testpaths::testData("solver/network.out").string();
+  const std::string model = dir.file("model.lp"), pairs = dir.file("pairs.txt");
+  auto run = [&](const std::string& setting) {
+    return runTesmoProgram({out, "1", dir.file("r.sto"), dir.file("r.log"), setting, "verbose=3"}, dir.path());
+  };
+  ASSERT_EQ(run("writeLP=" + model).status, 0) << testpaths::readFile(dir.file("r.log"));
+  ASSERT_NE(testpaths::readFile(model).find("End\n"), std::string::npos);
+  const auto solution = lptest::solveWithGlpsol(model, false, dir.path().string());
+  ASSERT_TRUE(solution);
+  lptest::writePairs(*solution, pairs);
+  ASSERT_EQ(run("readLP=" + pairs).status, 0);
+  const std::string log = testpaths::readFile(dir.file("r.log"));
+  EXPECT_NE(log.find("Reading file " + pairs), std::string::npos) << log;
+  EXPECT_NE(log.find("cost: "), std::string::npos) << log;
 }
 
 }  // namespace
