@@ -238,10 +238,16 @@ TEST(InteriorPoint, VariableFileRoundTripAndMismatch) {
     ip(R);
     EXPECT_NE(log.text().find("Reading Variables\n"), std::string::npos) << log.text();
   }
-  // Another instance, then a cut-off file: refused, and the run starts from the constant start.
+  // Another instance, the same graph with another terminal count (the header matches, the
+  // size does not), then a cut-off file: refused, and the run starts from the constant start.
   {
     ReduceGraph other(makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}}, {1, 4}));
     ip(other);
+  }
+  {
+    ReduceGraph moreTerminals(makeGraph(6, {{1, 2, 2}, {2, 3, 2}, {3, 4, 2}, {2, 5, 3}, {1, 6, 4}, {6, 4, 3}, {5, 6, 2}},
+                                        {1, 4, 5, 3}));
+    ip(moreTerminals);
   }
   const std::string file = log.dir().file("ip-vars.dat");
   std::string bytes = testpaths::readFile(file);
@@ -250,8 +256,8 @@ TEST(InteriorPoint, VariableFileRoundTripAndMismatch) {
     ReduceGraph R = smallInstance();
     ip(R);
   }
-  EXPECT_EQ(countOf(log.text(), "Reading Variables Failed: n/A/sizeof(real) mismatch.\n"), 2) << log.text();
-  EXPECT_EQ(countOf(log.text(), "upper: 0\n"), 3);
+  EXPECT_EQ(countOf(log.text(), "Reading Variables Failed: n/A/sizeof(real) mismatch.\n"), 3) << log.text();
+  EXPECT_EQ(countOf(log.text(), "upper: 0\n"), 4);
 }
 
 TEST(InteriorPoint, TraceFileByDetail) {
