@@ -153,4 +153,43 @@ TEST(SparseCholesky, FillIsLoggedOnAGrid) {
   EXPECT_NE(text.find("NZ after symbolic: "), std::string::npos);
 }
 
+// A large grid fills in past the first room of the elimination graph; the entries are kept
+// and the solve still inverts the matrix (checked by its residual).
+TEST(SparseCholesky, GrowingFillKeepsEveryEntry) {
+  LogCapture log{3};
+  const int n = 40;
+  std::vector<Edge> edges;
+  for (int r = 0; r < n; ++r)
+    for (int c = 0; c < n; ++c) {
+      const int v = 1 + n * r + c;
+      if (c + 1 < n) edges.push_back({v, v + 1, 1});
+      if (r + 1 < n) edges.push_back({v, v + n, 1});
+    }
+  ReduceGraph R(makeGraph(n * n, edges, {1, n * n}));
+  const int root = n * n / 2;
+  SparseCholesky chol;
+  ASSERT_TRUE(chol.symbolic(R, root, 1, 200, 1e9));
+  EXPECT_NE(log.text().find("increasing nonzero space: "), std::string::npos);
+  std::mt19937 random(3);
+  std::uniform_real_distribution<double> draw(0.1, 10.0);
+  std::vector<double> weight(2 * R.E + 1);
+  for (double& w : weight) w = draw(random);
+  ASSERT_TRUE(chol.numeric(R, 1, weight.data()));
+  std::vector<double> b(R.V + 1, 0.0);
+  for (int v = 1; v <= R.V; ++v) b[v] = v == root ? 0 : draw(random) - 5;
+  std::vector<double> x = b;
+  chol.solve(1, x.data());
+  x[root] = 0;
+  std::vector<double> product(R.V + 1, 0.0);
+  for (int s = 1; s <= 2 * R.E; ++s) {
+    const int t = R.arcs[s].tail, h = R.arcs[s].head;
+    const double a = weight[s] + weight[R.partner[s]];
+    product[t] += a * (x[t] - x[h]);
+  }
+  double worst = 0;
+  for (int v = 1; v <= R.V; ++v)
+    if (v != root) worst = std::max(worst, std::fabs(product[v] - b[v]));
+  EXPECT_LT(worst, 1e-8);
+}
+
 }  // namespace
