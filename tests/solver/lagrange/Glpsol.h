@@ -1,7 +1,8 @@
 #pragma once
 // The outside LP solver of the tests (glpsol, package glpk-utils): solves an LP text or fixed
 // MPS file, and gives its optimum and its column values as the name/value pairs the LP reader
-// takes. Tests skip when the program is absent.
+// takes. The program is a build dependency (scripts/setup-deps.sh installs it): a test that
+// needs it fails when it is absent rather than passing unseen.
 
 #include <map>
 #include <optional>
@@ -24,7 +25,8 @@ void writePairs(const LpSolution& solution, const std::string& file);
 
 }  // namespace lptest
 
-#define SKIP_WITHOUT_GLPSOL()                                                   \
-  do {                                                                          \
-    if (!lptest::glpsolPresent()) GTEST_SKIP() << "glpsol (glpk-utils) not installed"; \
+#define REQUIRE_GLPSOL()                                                                        \
+  do {                                                                                         \
+    if (!lptest::glpsolPresent())                                                              \
+      FAIL() << "glpsol not found: install glpk-utils (scripts/setup-deps.sh does)";          \
   } while (0)

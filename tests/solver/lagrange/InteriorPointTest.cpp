@@ -62,7 +62,7 @@ std::optional<double> lpOptimum(ReduceGraph& R, const testpaths::TempDir& dir) {
 }
 
 TEST(InteriorPoint, ReachesTheLpOptimumOfTheOutsideSolver) {
-  SKIP_WITHOUT_GLPSOL();
+  REQUIRE_GLPSOL();
   struct Variant {
     const char* name;
     std::vector<std::pair<const char*, const char*>> options;
@@ -94,7 +94,7 @@ TEST(InteriorPoint, ReachesTheLpOptimumOfTheOutsideSolver) {
 
 // Slots flagged deleted but not yet squeezed out take no part: the LP is that of the rest.
 TEST(InteriorPoint, DeletedSlotsTakeNoPart) {
-  SKIP_WITHOUT_GLPSOL();
+  REQUIRE_GLPSOL();
   for (const char* start : {"1", "0"}) {
     SCOPED_TRACE(start);
     LogCapture log{0};

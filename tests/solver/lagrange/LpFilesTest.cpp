@@ -148,7 +148,7 @@ TEST(LpWriter, UnwritableFileIsReported) {
 // Every formulation is read by the outside solver, stays at or below the optimum, and the text
 // and the MPS form of the flow model give the same optimum.
 TEST(LpWriter, OutsideSolverReadsEveryFormulation) {
-  SKIP_WITHOUT_GLPSOL();
+  REQUIRE_GLPSOL();
   struct Variant {
     const char* name;
     std::vector<std::pair<const char*, const char*>> options;
@@ -247,7 +247,9 @@ TEST(LpReader, MakeRequiredAndOriginal) {
     shell.Sset("original", c.original);
     readLP(R, file.c_str());
     EXPECT_EQ(R.upperValue, c.upper);
-    if (c.logged) EXPECT_NE(log.text().find(c.logged), std::string::npos) << log.text();
+    if (c.logged) {
+      EXPECT_NE(log.text().find(c.logged), std::string::npos) << log.text();
+    }
     EXPECT_EQ(R.R, 4) << "R keeps its terminals";
   }
 }
@@ -339,7 +341,7 @@ TEST(LpReader, IdValueFile) {
 // W, the outside solver and w in a row: the rounded tree is a tree of R, never below the
 // optimum, and on these small instances it meets it.
 TEST(LpReader, RoundTripThroughTheOutsideSolver) {
-  SKIP_WITHOUT_GLPSOL();
+  REQUIRE_GLPSOL();
   std::mt19937 random(31415);
   for (int round = 0; round < 10; ++round) {
     SCOPED_TRACE(testing::Message() << "round " << round);
@@ -357,7 +359,9 @@ TEST(LpReader, RoundTripThroughTheOutsideSolver) {
     readLP(R, pairs.c_str());
     ASSERT_EQ(R.upperOk, 1);
     EXPECT_GE(R.upperValue, optimum);
-    if (std::fabs(solution->objective - optimum) < 1e-6) EXPECT_EQ(R.upperValue, optimum);
+    if (std::fabs(solution->objective - optimum) < 1e-6) {
+      EXPECT_EQ(R.upperValue, optimum);
+    }
     expectTreeMapsBack(R, g);
   }
 }
@@ -379,7 +383,7 @@ TEST(LpLetters, ScriptLettersReadTheirFileOptions) {
 // The algorithm "reduction" (program 1) writes the LP after its scripts when writeLP is set and
 // reads a solution back when readLP is set; the slots are the same from run to run.
 TEST(LpFilesInTheProgram, WriteThenReadBack) {
-  SKIP_WITHOUT_GLPSOL();
+  REQUIRE_GLPSOL();
   testpaths::TempDir dir;
   const std::string out = testpaths::testData("solver/network.out").string();
   const std::string model = dir.file("model.lp"), pairs = dir.file("pairs.txt");
