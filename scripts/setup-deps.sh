@@ -3,8 +3,7 @@
 set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libgl-dev libjpeg-dev zlib1g-dev
           googletest libgtest-dev poppler-utils qpdf fonts-dejavu-core fonts-liberation
-          fonts-freefont-otf clang libclang-rt-14-dev)
-packages+=(glpk-utils)  # glpsol checks the LP text of the l1 ascent's cut memory
+          fonts-freefont-otf clang libclang-rt-14-dev glpk-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -8,6 +8,7 @@
 #include "GridderLetters.h"
 #include "LagrangeLetters.h"
 #include "MstTabu.h"
+#include "LpFiles.h"
 #include "Prune1.h"
 #include "ReducedCostProbing.h"
 #include "ScriptLetters.h"
@@ -27,6 +28,7 @@ void registerScriptLetters() {
   registerDualAscentLetters();
   registerLagrangeLetters();
   registerTabuLetters();
+  registerLpLetters();
   setPruneBranching(branching);
   setAscentBranching(branching);
   ScriptLetters::registerLetter('X', "branching(&R)", [](ReduceGraph& R) { branching(R, maxint); });

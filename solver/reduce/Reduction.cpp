@@ -5,6 +5,7 @@
 #include "LogStream.h"
 #include "ReduceByString.h"
 #include "ReduceGraph.h"
+#include "ScriptLetters.h"
 #include "RunTimer.h"
 #include "SelfCheck.h"
 #include "Shell.h"
@@ -12,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace tesmo {
 
@@ -107,10 +109,14 @@ void reduction() {
   runScripts(R);
   shell.phase = 0;
 
+  // The LP writer and reader live in a later library; they are reached through their letters.
   const char* writeLP = shell.Sget("writeLP");
   const char* readLP = shell.Sget("readLP");
-  if ((writeLP && *writeLP) || (readLP && *readLP))
-    log(1) << "LP files are not available in this version; writeLP and readLP ignored.\n";
+  for (auto [name, letter] : {std::pair{writeLP, 'W'}, std::pair{readLP, 'w'}}) {
+    if (!name || !*name) continue;
+    if (const ScriptLetter* method = ScriptLetters::find(letter)) method->method(R);
+    else log(1) << "LP files are not available in this version; option ignored.\n";
+  }
 
   // Without the bound methods a script may leave no tree; program 1 still needs one.
   if (R.upperValue == maxint && R.upperOpt == 0 && R.R > 1 && R.Eanz > 0) {
