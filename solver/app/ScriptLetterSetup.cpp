@@ -2,6 +2,7 @@
 
 #include "AscentFast.h"
 #include "DistanceRankedPruning.h"
+#include "DynSteiner.h"
 #include "Exact.h"
 #include "Prune1.h"
 #include "ScriptLetters.h"
@@ -17,6 +18,7 @@ void registerScriptLetters() {
   registerAscentLetters();
   setPruneBranching(branching);
   ScriptLetters::registerLetter('X', "branching(&R)", [](ReduceGraph& R) { branching(R, maxint); });
+  ScriptLetters::registerLetter('Y', "dynsteiner(&R)", dynsteiner);
   // The combination of trees in setUpper: branch and bound with option exactCombine, else prune1.
   ReduceGraph::setCombineSolver([](ReduceGraph& sub, bool exact) {
     if (exact) return branching(sub, maxint);
