@@ -121,6 +121,10 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
   SolutionHash hash(E + 3, std::max(1, R.V), store.data(), starts.data());
 
   std::int64_t val = 0;
+  knownTree_.assign(1, 0);
+  auto keepKnownTree = [&]() {
+    knownTree_.assign(solutionList.begin(), solutionList.begin() + solutionList[0] + 1);
+  };
   auto recordTree = [&]() {
     ++count;
     starts[count] = nextFree;
@@ -172,6 +176,7 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
     R.upperOk = 0;
     if (optimum >= maxint) exitWithError("no tree joins all taxa");
     markTree();
+    keepKnownTree();
     recordTree();
   }
 
@@ -189,6 +194,12 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
     verbose = shell.Iget("rVerbose", 1);
     R.clearUpper();
     R.lowerValue = 0;
+    // A tree found before is optimal and does not hold this edge: as the search's starting upper
+    // bound it leaves only the question whether a tree through the edge is as short.
+    if (!forced && knownTree_[0] > 0) {
+      offered_ = knownTree_;
+      R.setUpper(offered_, nullptr, 0);
+    }
     const std::int64_t value = forced ? solveForced(R, i) : search_.run(R, maxint);
     verbose = shell.Iget("verbose", 2);
     log(2) << "\nStep: " << step << " of " << R.Eanz << ". " << "sols" << ":" << count << ", "
@@ -209,6 +220,7 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
       mark[i] = -1;
     }
     markTree();
+    keepKnownTree();
     recordTree();
   }
 

@@ -48,6 +48,8 @@ private:
   static void putEdgeIntoTree(const ReduceGraph& R, int slot);
 
   Branching search_;  // one working copy for every step
+  IntArray knownTree_;  // an optimal tree found so far, as R's slots (count first)
+  IntArray offered_;    // its copy handed to setUpper, which may reorder it
 };
 
 // Fills count, store and starts as described above; the caller owns them.

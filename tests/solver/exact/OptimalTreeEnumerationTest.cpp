@@ -1,6 +1,8 @@
 #include "OptimalTreeEnumeration.h"
 
 #include "BruteForceOracle.h"
+#include "DreyfusWagner.h"
+#include "InstanceGenerators.h"
 #include "InstanceBuilders.h"
 #include "LogCapture.h"
 #include "RandomInstances.h"
@@ -96,6 +98,7 @@ TEST(OptimalTreeEnumeration, CasesWorthNaming) {
   const std::vector<Case> cases = {
       {"tree of terminals", 4, {{1, 2, 3}, {2, 3, 1}, {2, 4, 2}}, {1, 2, 3, 4}},
       {"square: four optimal trees", 4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {4, 1, 1}}, {1, 2, 3, 4}},
+      {"three optimal trees: three equal paths", 5, {{1, 2, 1}, {2, 5, 1}, {1, 3, 1}, {3, 5, 1}, {1, 4, 1}, {4, 5, 1}}, {1, 5}},
       {"two trees differing in one link", 4, {{1, 3, 2}, {2, 3, 2}, {1, 4, 1}, {4, 2, 1}, {3, 4, 1}}, {1, 2, 3}},
       {"a link in no optimal tree", 3, {{1, 2, 1}, {2, 3, 1}, {1, 3, 5}}, {1, 3}},
       {"all links cost 0", 4, {{1, 2, 0}, {2, 3, 0}, {3, 1, 0}, {3, 4, 0}}, {1, 4}},
@@ -105,6 +108,54 @@ TEST(OptimalTreeEnumeration, CasesWorthNaming) {
   for (const Case& c : cases) {
     tesmo::Graph g = makeGraph(c.V, c.edges, c.terminals);
     checkAgainstBruteForce(g, c.name);
+  }
+}
+
+// Links of some optimal tree, by a second oracle that reaches larger instances: link u-w lies in
+// an optimal tree when the optimum with u and w required and the link free, plus its cost, is the
+// optimum (a free link can always join such a tree).
+std::set<EdgeKey> unionByForcing(const tesmo::Graph& g, std::int64_t optimum) {
+  std::set<EdgeKey> in;
+  const std::vector<int> arcs = edgeArcs(g);
+  for (int forced : arcs) {
+    std::vector<Edge> edges;
+    for (int a : arcs) edges.push_back({g.arcs[a].tail, g.arcs[a].head, a == forced ? 0 : g.arcs[a].cost});
+    std::set<int> required(g.terminals.begin() + 1, g.terminals.begin() + g.R + 1);
+    required.insert(g.arcs[forced].tail);
+    required.insert(g.arcs[forced].head);
+    const tesmo::Graph h = makeGraph(g.V, edges, std::vector<int>(required.begin(), required.end()));
+    ReduceGraph R(h);
+    if (steinertest::dreyfusWagner(R, 14) + g.arcs[forced].cost == optimum) in.insert(keyOf(g.arcs[forced]));
+  }
+  return in;
+}
+
+// Generated instances with many equal-cost alternatives, beyond the reach of plain enumeration.
+TEST(OptimalTreeEnumeration, NetworkIsTheUnionOfOptimalTreesOnInstancesWithTies) {
+  tesmotest::LogCapture capture(0);
+  using steinertest::Costs;
+  using steinertest::Shape;
+  const Shape shapes[] = {Shape::Sparse, Shape::Grid, Shape::Ladder, Shape::Wheel};
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    const auto inst = steinertest::generateInstance(seed, shapes[seed % 4], seed % 2 ? Costs::Unit : Costs::ParallelPaths,
+                                                    10 + static_cast<int>(seed % 11), 3 + static_cast<int>(seed % 5));
+    tesmo::Graph g = inst.graph;
+    ReduceGraph probe(g);
+    const std::int64_t optimum = steinertest::dreyfusWagner(probe, 14);
+    const Outcome o = enumerate(g);
+    EXPECT_EQ(o.value, optimum) << inst.description;
+    EXPECT_EQ(o.network, unionByForcing(g, optimum)) << inst.description;
+    std::set<EdgeKey> covered;
+    for (const auto& tree : o.trees) {
+      std::int64_t cost = 0;
+      for (int a : tree) {
+        cost += g.arcs[a].cost;
+        covered.insert(keyOf(g.arcs[a]));
+      }
+      EXPECT_EQ(cost, optimum) << inst.description;
+      EXPECT_TRUE(isSteinerTree(g, tree)) << inst.description;
+    }
+    EXPECT_EQ(covered, o.network) << inst.description;
   }
 }
 
