@@ -4,6 +4,7 @@
 #include "DistanceRankedPruning.h"
 #include "DynSteiner.h"
 #include "Exact.h"
+#include "PartitionImprove.h"
 #include "Prune1.h"
 #include "ScriptLetters.h"
 #include "Shell.h"
@@ -19,6 +20,7 @@ void registerScriptLetters() {
   setPruneBranching(branching);
   ScriptLetters::registerLetter('X', "branching(&R)", [](ReduceGraph& R) { branching(R, maxint); });
   ScriptLetters::registerLetter('Y', "dynsteiner(&R)", dynsteiner);
+  ScriptLetters::registerLetter('V', "partitionImprove(&R)", partitionImprove);
   // The combination of trees in setUpper: branch and bound with option exactCombine, else prune1.
   ReduceGraph::setCombineSolver([](ReduceGraph& sub, bool exact) {
     if (exact) return branching(sub, maxint);
