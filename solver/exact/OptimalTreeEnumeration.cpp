@@ -7,6 +7,7 @@
 #include "SolutionHash.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace tesmo {
@@ -105,6 +106,17 @@ void OptimalTreeEnumeration::putEdgeIntoTree(const ReduceGraph& R, int slot) {
   solutionList[via[to]] = slot;
 }
 
+// Every step decides an edge by the value of its search: a value the search did not prove
+// optimal (heuristic node scripts, a time-out) would put a wrong edge into the network or leave
+// one out.
+void OptimalTreeEnumeration::requireProven(const ReduceGraph& R, std::int64_t value) {
+  if (R.lowerValue >= value) return;
+  exitWithError("the exact search proved no optimum (lower bound " + std::to_string(R.lowerValue) +
+                ", tree " + std::to_string(value) +
+                "): the network of all optimal trees cannot be given; use node scripts without "
+                "heuristic deletions and no time limit");
+}
+
 bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
   const int scale = chooseScale(graph, R);
   chooseProblemClass(R);
@@ -175,6 +187,7 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
     verbose = shell.Iget("verbose", 2);
     R.upperOk = 0;
     if (optimum >= maxint) exitWithError("no tree joins all taxa");
+    requireProven(R, optimum);
     markTree();
     keepKnownTree();
     recordTree();
@@ -210,6 +223,7 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
     }
     R.upperOk = 0;
     if (value >= maxint) exitWithError("no tree joins all taxa");
+    requireProven(R, value);
     if (forced) {
       if (value != optimum) {
         mark[i] = -1;  // the forced tree costs more: not optimal, not recorded

@@ -159,6 +159,23 @@ TEST(OptimalTreeEnumeration, NetworkIsTheUnionOfOptimalTreesOnInstancesWithTies)
   }
 }
 
+// With heuristic deletions in the node scripts no step is proven, so no network may be written.
+TEST(OptimalTreeEnumerationDeath, UnprovenStepsEndTheRun) {
+  tesmo::Graph g = steinertest::generateInstance(3, steinertest::Shape::Grid, steinertest::Costs::Small, 25, 4).graph;
+  EXPECT_EXIT(
+      {
+        tesmotest::LogCapture capture(0);
+        tesmo::currentGraph = &g;
+        tesmo::shell.Sset("Reduction", "r");
+        ReduceGraph R(g);
+        int count = 0;
+        IntArray store;
+        IntArray starts;
+        tesmo::enumerateOptimalTrees(count, store, starts, g, R);
+      },
+      testing::ExitedWithCode(1), "");  // the error line goes to standard output
+}
+
 TEST(OptimalTreeEnumeration, LogsTheProblemClassAndTheSteps) {
   tesmotest::LogCapture capture(2);
   tesmo::shell.Sset("verbose", "2");
