@@ -52,13 +52,8 @@ Outcome enumerate(tesmo::Graph& g) {
   return o;
 }
 
-// The enumeration against brute force: the network is the union of all optimal trees, every
-// stored tree is optimal and distinct, and together they cover the network.
-void checkAgainstBruteForce(tesmo::Graph& g, const std::string& what) {
-  const BruteForceResult expected = bruteForce(g);
-  const Outcome o = enumerate(g);
-  EXPECT_EQ(o.value, expected.optimum) << what;
-  EXPECT_EQ(o.network, expected.unionOfOptimal) << what;
+// Every stored tree is an optimal tree of g and distinct, and together they cover the network.
+void checkTreesCoverTheNetwork(const tesmo::Graph& g, const Outcome& o, std::int64_t optimum, const std::string& what) {
   ASSERT_FALSE(o.trees.empty()) << what;
   std::set<EdgeKey> covered;
   std::set<std::set<int>> distinct;
@@ -68,11 +63,21 @@ void checkAgainstBruteForce(tesmo::Graph& g, const std::string& what) {
       cost += g.arcs[a].cost;
       covered.insert(keyOf(g.arcs[a]));
     }
-    EXPECT_EQ(cost, expected.optimum) << what;
+    EXPECT_EQ(cost, optimum) << what;
     EXPECT_TRUE(isSteinerTree(g, tree)) << what;
     EXPECT_TRUE(distinct.insert(std::set<int>(tree.begin(), tree.end())).second) << what;
   }
   EXPECT_EQ(covered, o.network) << what;
+}
+
+// The enumeration against brute force: the network is the union of all optimal trees, every
+// stored tree is optimal and distinct, and together they cover the network.
+void checkAgainstBruteForce(tesmo::Graph& g, const std::string& what) {
+  const BruteForceResult expected = bruteForce(g);
+  const Outcome o = enumerate(g);
+  EXPECT_EQ(o.value, expected.optimum) << what;
+  EXPECT_EQ(o.network, expected.unionOfOptimal) << what;
+  checkTreesCoverTheNetwork(g, o, expected.optimum, what);
   EXPECT_LE(static_cast<int>(o.trees.size()), expected.optimalTreeCount) << what;
 }
 
@@ -145,17 +150,7 @@ TEST(OptimalTreeEnumeration, NetworkIsTheUnionOfOptimalTreesOnInstancesWithTies)
     const Outcome o = enumerate(g);
     EXPECT_EQ(o.value, optimum) << inst.description;
     EXPECT_EQ(o.network, unionByForcing(g, optimum)) << inst.description;
-    std::set<EdgeKey> covered;
-    for (const auto& tree : o.trees) {
-      std::int64_t cost = 0;
-      for (int a : tree) {
-        cost += g.arcs[a].cost;
-        covered.insert(keyOf(g.arcs[a]));
-      }
-      EXPECT_EQ(cost, optimum) << inst.description;
-      EXPECT_TRUE(isSteinerTree(g, tree)) << inst.description;
-    }
-    EXPECT_EQ(covered, o.network) << inst.description;
+    checkTreesCoverTheNetwork(g, o, optimum, inst.description);
   }
 }
 
@@ -202,18 +197,7 @@ TEST(OptimalTreeEnumeration, PruningEquivalentAlternativesStaysOptimal) {
     const std::string what = "round " + std::to_string(round);
     EXPECT_EQ(o.value, expected.optimum) << what;
     for (const EdgeKey& e : o.network) EXPECT_TRUE(expected.unionOfOptimal.count(e)) << what;
-    ASSERT_FALSE(o.trees.empty()) << what;
-    std::set<EdgeKey> covered;
-    for (const auto& tree : o.trees) {
-      std::int64_t cost = 0;
-      for (int a : tree) {
-        cost += g.arcs[a].cost;
-        covered.insert(keyOf(g.arcs[a]));
-      }
-      EXPECT_EQ(cost, expected.optimum) << what;
-      EXPECT_TRUE(isSteinerTree(g, tree)) << what;
-    }
-    EXPECT_EQ(covered, o.network) << what;
+    checkTreesCoverTheNetwork(g, o, expected.optimum, what);
   }
 }
 
