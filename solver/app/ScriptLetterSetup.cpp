@@ -4,11 +4,13 @@
 #include "AscentFast.h"
 #include "DecomposeLetters.h"
 #include "DistanceRankedPruning.h"
+#include "DynSteiner.h"
 #include "Exact.h"
 #include "GridderLetters.h"
 #include "LagrangeLetters.h"
 #include "MstTabu.h"
 #include "LpFiles.h"
+#include "PartitionImprove.h"
 #include "Prune1.h"
 #include "ReducedCostProbing.h"
 #include "ScriptLetters.h"
@@ -32,6 +34,8 @@ void registerScriptLetters() {
   setPruneBranching(branching);
   setAscentBranching(branching);
   ScriptLetters::registerLetter('X', "branching(&R)", [](ReduceGraph& R) { branching(R, maxint); });
+  ScriptLetters::registerLetter('Y', "dynsteiner(&R)", dynsteiner);
+  ScriptLetters::registerLetter('V', "partitionImprove(&R)", partitionImprove);
   // The combination of trees in setUpper: branch and bound with option exactCombine, else prune1.
   ReduceGraph::setCombineSolver([](ReduceGraph& sub, bool exact) {
     if (exact) return branching(sub, maxint);

@@ -253,6 +253,15 @@ ReduceGraph ReduceGraph::graphFromSolution(const ReduceGraph& source, int first,
                                            const IntArray& next, bool keepTerminals,
                                            bool keepIDs) {
   ReduceGraph g;
+  graphFromSolution(g, source, first, next, keepTerminals, keepIDs);
+  return g;
+}
+
+void ReduceGraph::graphFromSolution(ReduceGraph& g, const ReduceGraph& source, int first,
+                                    const IntArray& next, bool keepTerminals, bool keepIDs) {
+  // An instance used before: what the array set-up below does not reset.
+  g.heuristicallyReduced = 0;
+  g.solutionAsIDs = false;
   int count = 0;
   // A chain longer than the source's slots would be a cycle in next[]; stop there.
   for (int s = first; s != 0 && count <= 2 * source.E; s = next[s]) ++count;
@@ -334,7 +343,6 @@ ReduceGraph ReduceGraph::graphFromSolution(const ReduceGraph& source, int first,
     g.clearUpper();
   }
   g.resetLower();
-  return g;
 }
 
 WarningDump ReduceGraph::warningDump() const {

@@ -46,6 +46,9 @@ public:
   // source slots), in the source's vertex numbering.
   static ReduceGraph graphFromSolution(const ReduceGraph& source, int first, const IntArray& next,
                                        bool keepTerminals, bool keepIDs);
+  // The same into an instance made before, whose arrays keep their memory.
+  static void graphFromSolution(ReduceGraph& into, const ReduceGraph& source, int first,
+                                const IntArray& next, bool keepTerminals, bool keepIDs);
 
   // Allocates every array from V, E and the incoming capacities (0 for a new instance).
   void initGraphArrays(int incomingIDmax, int incomingHistoryMax, int incomingContractMax);

@@ -8,6 +8,7 @@
 #include "ScopedVerbosity.h"
 #include "Shell.h"
 #include "StpFormat.h"
+#include "TreeCombination.h"
 
 #include <algorithm>
 #include <fstream>
@@ -160,82 +161,10 @@ void ReduceGraph::setUpper(IntArray& slots, const char* label, int combine) {
 }
 
 void ReduceGraph::combineWith(const IntArray& slots, const char* label, std::int64_t& value) {
-  CombineSolver& solver = combineSolver();
+  const CombineSolver& solver = combineSolver();
   if (!solver) return;  // no solver installed: the offered tree is judged alone
-  const int offset = messageOffset();
   combineActive = true;
-  log(offset + 4) << "combining solutions..." << std::endl;
-
-  // Each edge once, by its slot with the smaller tail; -1 = not listed.
-  IntArray next(2 * static_cast<std::size_t>(E) + 1, -1);
-  int first = 0;
-  int last = 0;
-  auto append = [&](int s) {
-    if (next[s] != -1) return;
-    next[s] = 0;
-    if (last == 0) {
-      first = s;
-    } else {
-      next[last] = s;
-    }
-    last = s;
-  };
-  for (int s = 1; s <= 2 * E; ++s) {
-    if (arcs[s].tail >= arcs[s].head || !inTree[ID[s]]) continue;
-    const int p = partner[s];
-    if (!delE[s] || (!delE[p] && partner[p] == s)) append(s);
-  }
-  for (int i = 1; i <= slots[0]; ++i) {
-    const int s = slots[i];
-    append(arcs[s].tail > arcs[s].head ? partner[s] : s);
-  }
-
-  if (first != 0) {
-    IntArray savedSolution(static_cast<std::size_t>(V) + 1, 0);
-    savedSolution.swap(solutionList);
-    ReduceGraph sub = graphFromSolution(*this, first, next, true, true);
-    sub.ID[0] = offset + 4;
-    displaySubproblem(1);
-    std::int64_t result = 0;
-    {
-      ScopedVerbosity scope;
-      if (shell.Iget("quietPrune", 1) != 0) verbose = 0;
-      log(3) << "Combining Solutions:" << std::endl;
-      result = solver(sub, shell.Iget("exactCombine", 0) != 0) + std::int64_t{contractCost};
-    }
-    displaySubproblem(0);
-    savedSolution.swap(solutionList);
-    log(offset + 4) << "j" << ":" << result << ", " << "upperValue" << ":" << upperValue << ", "
-                    << "cost" << ":" << value << ", " << std::endl;
-    if (sub.upperOk && result <= upperValue && result <= value) {
-      if (result < upperValue && result < value)
-        log(2) << "improvement through combine with (" << (label ? label : "") << "): "
-               << upperValue << " + " << value << " = " << result << "\n\n";
-      if (result < upperValue)
-        log(offset + 1) << "upper improved: " << upperValue << " -> " << result << " (comb:"
-                        << (label ? label : "") << ")  (elapsed time: " << elapsedSeconds()
-                        << ")\n";
-      const int count = sub.upperTree[0];
-      if (static_cast<std::size_t>(count) + 2 > upperTree.size()) upperTree.resize(count + 2, 0);
-      std::copy_n(sub.upperTree.begin(), count + 2, upperTree.begin());
-      std::copy_n(sub.inTree.begin(), IDcount + 1, inTree.begin());
-      std::copy_n(sub.treeDegree.begin(), V + 1, treeDegree.begin());
-      upperTree[count + 1] = contractID[0];
-      upperOk = 1;
-      upperValue = static_cast<int>(result);
-      if (result <= lowerValue) {
-        log(offset + 1) << "Upper reaches known lower.\n";
-        upperOpt = 1;
-        if (upperValue < lowerValue) {
-          upperOpt = -1;
-          log(offset + 1) << "WARNING: upper < lower \n";
-          if (lowerValueValid) failCheck("lowerValueValid && \"new upper < lower\"", __LINE__);
-        }
-      }
-      upperValueValid = 1;
-      value = std::int64_t{maxint} + 1;
-    }
-  }
+  TreeCombination::shared().run(*this, slots, label, value, solver);
   combineActive = false;
 }
 

@@ -124,6 +124,8 @@ bool BranchAndBound::processTop(ReduceGraph& R) {
     nodeBound_.run(node);
     freeCount = liveFreeVertices(node);
   }
+  // Vertices deleted without proof: what the search finds below here holds for less than the node.
+  if (node.heuristicallyReduced) heuristic_ = true;
   if (node.R <= 1 && node.upperOpt >= 0) {
     IntArray none(1, 0);
     node.setUpper(none, nullptr, 1);
@@ -228,6 +230,7 @@ int BranchAndBound::run(ReduceGraph& R, const char* label, int firstStep) {
   step_ = firstStep;
   firstLower_ = 0;
   timedOut_ = false;
+  heuristic_ = false;
   openNodes_ = 0;
   validTree_ = R.upperValueValid && R.upperOk;
   // A value without a tree behind it may be the optimum: the search looks for a tree of that
@@ -267,7 +270,10 @@ int BranchAndBound::run(ReduceGraph& R, const char* label, int firstStep) {
   }
   openNodes_ = complete ? 0 : top_ + 1;
   steps_ = step_ - firstStep;
-  if (complete) {
+  if (heuristic_) {
+    // A heuristic deletion may have cut the optimum away: the trees found stand, nothing is proven.
+    log(2) << "branching: nodes were reduced heuristically, the lower bound is left as it was\n";
+  } else if (complete) {
     if (!opt_.noSetUpper) {
       std::int64_t proven = std::min<std::int64_t>(best_, maxint);
       if (R.upperValueValid) proven = std::min<std::int64_t>(proven, R.upperValue);

@@ -28,6 +28,8 @@ public:
   int steps() const { return steps_; }           // entries taken from the stack
   int openNodes() const { return openNodes_; }   // entries left at a time-out
   bool timedOut() const { return timedOut_; }
+  // A node script deleted vertices heuristically: the search proved nothing about R.
+  bool heuristic() const { return heuristic_; }
   bool foundTree() const { return validTree_; }  // R holds a tree of the value returned
 
   // Largest label kept: 99 characters; a label of 95 or more is no longer extended.
@@ -67,6 +69,7 @@ private:
   int steps_ = 0;
   int openNodes_ = 0;
   bool timedOut_ = false;
+  bool heuristic_ = false;
   bool validTree_ = false;
   std::int64_t best_ = maxint;  // the search's bound: a node with a lower bound at or above it
                                 // cannot hold a better tree

@@ -8,6 +8,7 @@
 #include "TriangleTests.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
 namespace tesmo {
@@ -106,6 +107,17 @@ void OptimalTreeEnumeration::putEdgeIntoTree(const ReduceGraph& R, int slot) {
   solutionList[via[to]] = slot;
 }
 
+// Every step decides an edge by the value of its search: a value the search did not prove
+// optimal (heuristic node scripts, a time-out) would put a wrong edge into the network or leave
+// one out.
+void OptimalTreeEnumeration::requireProven(const ReduceGraph& R, std::int64_t value) {
+  if (R.lowerValue >= value) return;
+  exitWithError("the exact search proved no optimum (lower bound " + std::to_string(R.lowerValue) +
+                ", tree " + std::to_string(value) +
+                "): the network of all optimal trees cannot be given; use node scripts without "
+                "heuristic deletions and no time limit");
+}
+
 bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
   const int scale = chooseScale(graph, R);
   chooseProblemClass(R);
@@ -122,6 +134,10 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
   SolutionHash hash(E + 3, std::max(1, R.V), store.data(), starts.data());
 
   std::int64_t val = 0;
+  knownTree_.assign(1, 0);
+  auto keepKnownTree = [&]() {
+    knownTree_.assign(solutionList.begin(), solutionList.begin() + solutionList[0] + 1);
+  };
   auto recordTree = [&]() {
     ++count;
     starts[count] = nextFree;
@@ -172,7 +188,9 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
     verbose = shell.Iget("verbose", 2);
     R.upperOk = 0;
     if (optimum >= maxint) exitWithError("no tree joins all taxa");
+    requireProven(R, optimum);
     markTree();
+    keepKnownTree();
     recordTree();
   }
 
@@ -190,6 +208,12 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
     verbose = shell.Iget("rVerbose", 1);
     R.clearUpper();
     R.lowerValue = 0;
+    // A tree found before is optimal and does not hold this edge: as the search's starting upper
+    // bound it leaves only the question whether a tree through the edge is as short.
+    if (!forced && knownTree_[0] > 0) {
+      offered_ = knownTree_;
+      R.setUpper(offered_, nullptr, 0);
+    }
     const std::int64_t value = forced ? solveForced(R, i) : search_.run(R, maxint);
     verbose = shell.Iget("verbose", 2);
     log(2) << "\nStep: " << step << " of " << R.Eanz << ". " << "sols" << ":" << count << ", "
@@ -200,6 +224,7 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
     }
     R.upperOk = 0;
     if (value >= maxint) exitWithError("no tree joins all taxa");
+    requireProven(R, value);
     if (forced) {
       if (value != optimum) {
         mark[i] = -1;  // the forced tree costs more: not optimal, not recorded
@@ -210,6 +235,7 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
       mark[i] = -1;
     }
     markTree();
+    keepKnownTree();
     recordTree();
   }
 

@@ -46,8 +46,11 @@ private:
   bool pass(Graph& graph, ReduceGraph& R);
   std::int64_t solveForced(ReduceGraph& R, int slot);
   static void putEdgeIntoTree(const ReduceGraph& R, int slot);
+  static void requireProven(const ReduceGraph& R, std::int64_t value);
 
   Branching search_;  // one working copy for every step
+  IntArray knownTree_;  // an optimal tree found so far, as R's slots (count first)
+  IntArray offered_;    // its copy handed to setUpper, which may reorder it
 };
 
 // Fills count, store and starts as described above; the caller owns them.

@@ -1,6 +1,8 @@
 #include "OptimalTreeEnumeration.h"
 
 #include "BruteForceOracle.h"
+#include "DreyfusWagner.h"
+#include "InstanceGenerators.h"
 #include "InstanceBuilders.h"
 #include "LogCapture.h"
 #include "RandomInstances.h"
@@ -50,13 +52,8 @@ Outcome enumerate(tesmo::Graph& g) {
   return o;
 }
 
-// The enumeration against brute force: the network is the union of all optimal trees, every
-// stored tree is optimal and distinct, and together they cover the network.
-void checkAgainstBruteForce(tesmo::Graph& g, const std::string& what) {
-  const BruteForceResult expected = bruteForce(g);
-  const Outcome o = enumerate(g);
-  EXPECT_EQ(o.value, expected.optimum) << what;
-  EXPECT_EQ(o.network, expected.unionOfOptimal) << what;
+// Every stored tree is an optimal tree of g and distinct, and together they cover the network.
+void checkTreesCoverTheNetwork(const tesmo::Graph& g, const Outcome& o, std::int64_t optimum, const std::string& what) {
   ASSERT_FALSE(o.trees.empty()) << what;
   std::set<EdgeKey> covered;
   std::set<std::set<int>> distinct;
@@ -66,11 +63,21 @@ void checkAgainstBruteForce(tesmo::Graph& g, const std::string& what) {
       cost += g.arcs[a].cost;
       covered.insert(keyOf(g.arcs[a]));
     }
-    EXPECT_EQ(cost, expected.optimum) << what;
+    EXPECT_EQ(cost, optimum) << what;
     EXPECT_TRUE(isSteinerTree(g, tree)) << what;
     EXPECT_TRUE(distinct.insert(std::set<int>(tree.begin(), tree.end())).second) << what;
   }
   EXPECT_EQ(covered, o.network) << what;
+}
+
+// The enumeration against brute force: the network is the union of all optimal trees, every
+// stored tree is optimal and distinct, and together they cover the network.
+void checkAgainstBruteForce(tesmo::Graph& g, const std::string& what) {
+  const BruteForceResult expected = bruteForce(g);
+  const Outcome o = enumerate(g);
+  EXPECT_EQ(o.value, expected.optimum) << what;
+  EXPECT_EQ(o.network, expected.unionOfOptimal) << what;
+  checkTreesCoverTheNetwork(g, o, expected.optimum, what);
   EXPECT_LE(static_cast<int>(o.trees.size()), expected.optimalTreeCount) << what;
 }
 
@@ -96,6 +103,7 @@ TEST(OptimalTreeEnumeration, CasesWorthNaming) {
   const std::vector<Case> cases = {
       {"tree of terminals", 4, {{1, 2, 3}, {2, 3, 1}, {2, 4, 2}}, {1, 2, 3, 4}},
       {"square: four optimal trees", 4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {4, 1, 1}}, {1, 2, 3, 4}},
+      {"three optimal trees: three equal paths", 5, {{1, 2, 1}, {2, 5, 1}, {1, 3, 1}, {3, 5, 1}, {1, 4, 1}, {4, 5, 1}}, {1, 5}},
       {"two trees differing in one link", 4, {{1, 3, 2}, {2, 3, 2}, {1, 4, 1}, {4, 2, 1}, {3, 4, 1}}, {1, 2, 3}},
       {"a link in no optimal tree", 3, {{1, 2, 1}, {2, 3, 1}, {1, 3, 5}}, {1, 3}},
       {"all links cost 0", 4, {{1, 2, 0}, {2, 3, 0}, {3, 1, 0}, {3, 4, 0}}, {1, 4}},
@@ -106,6 +114,61 @@ TEST(OptimalTreeEnumeration, CasesWorthNaming) {
     tesmo::Graph g = makeGraph(c.V, c.edges, c.terminals);
     checkAgainstBruteForce(g, c.name);
   }
+}
+
+// Links of some optimal tree, by a second oracle that reaches larger instances: link u-w lies in
+// an optimal tree when the optimum with u and w required and the link free, plus its cost, is the
+// optimum (a free link can always join such a tree).
+std::set<EdgeKey> unionByForcing(const tesmo::Graph& g, std::int64_t optimum) {
+  std::set<EdgeKey> in;
+  const std::vector<int> arcs = edgeArcs(g);
+  for (int forced : arcs) {
+    std::vector<Edge> edges;
+    for (int a : arcs) edges.push_back({g.arcs[a].tail, g.arcs[a].head, a == forced ? 0 : g.arcs[a].cost});
+    std::set<int> required(g.terminals.begin() + 1, g.terminals.begin() + g.R + 1);
+    required.insert(g.arcs[forced].tail);
+    required.insert(g.arcs[forced].head);
+    const tesmo::Graph h = makeGraph(g.V, edges, std::vector<int>(required.begin(), required.end()));
+    ReduceGraph R(h);
+    if (steinertest::dreyfusWagner(R, 14) + g.arcs[forced].cost == optimum) in.insert(keyOf(g.arcs[forced]));
+  }
+  return in;
+}
+
+// Generated instances with many equal-cost alternatives, beyond the reach of plain enumeration.
+TEST(OptimalTreeEnumeration, NetworkIsTheUnionOfOptimalTreesOnInstancesWithTies) {
+  tesmotest::LogCapture capture(0);
+  using steinertest::Costs;
+  using steinertest::Shape;
+  const Shape shapes[] = {Shape::Sparse, Shape::Grid, Shape::Ladder, Shape::Wheel};
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    const auto inst = steinertest::generateInstance(seed, shapes[seed % 4], seed % 2 ? Costs::Unit : Costs::ParallelPaths,
+                                                    10 + static_cast<int>(seed % 11), 3 + static_cast<int>(seed % 5));
+    tesmo::Graph g = inst.graph;
+    ReduceGraph probe(g);
+    const std::int64_t optimum = steinertest::dreyfusWagner(probe, 14);
+    const Outcome o = enumerate(g);
+    EXPECT_EQ(o.value, optimum) << inst.description;
+    EXPECT_EQ(o.network, unionByForcing(g, optimum)) << inst.description;
+    checkTreesCoverTheNetwork(g, o, optimum, inst.description);
+  }
+}
+
+// With heuristic deletions in the node scripts no step is proven, so no network may be written.
+TEST(OptimalTreeEnumerationDeath, UnprovenStepsEndTheRun) {
+  tesmo::Graph g = steinertest::generateInstance(3, steinertest::Shape::Grid, steinertest::Costs::Small, 25, 4).graph;
+  EXPECT_EXIT(
+      {
+        tesmotest::LogCapture capture(0);
+        tesmo::currentGraph = &g;
+        tesmo::shell.Sset("Reduction", "r");
+        ReduceGraph R(g);
+        int count = 0;
+        IntArray store;
+        IntArray starts;
+        tesmo::enumerateOptimalTrees(count, store, starts, g, R);
+      },
+      testing::ExitedWithCode(1), "");  // the error line goes to standard output
 }
 
 TEST(OptimalTreeEnumeration, LogsTheProblemClassAndTheSteps) {
@@ -134,18 +197,7 @@ TEST(OptimalTreeEnumeration, PruningEquivalentAlternativesStaysOptimal) {
     const std::string what = "round " + std::to_string(round);
     EXPECT_EQ(o.value, expected.optimum) << what;
     for (const EdgeKey& e : o.network) EXPECT_TRUE(expected.unionOfOptimal.count(e)) << what;
-    ASSERT_FALSE(o.trees.empty()) << what;
-    std::set<EdgeKey> covered;
-    for (const auto& tree : o.trees) {
-      std::int64_t cost = 0;
-      for (int a : tree) {
-        cost += g.arcs[a].cost;
-        covered.insert(keyOf(g.arcs[a]));
-      }
-      EXPECT_EQ(cost, expected.optimum) << what;
-      EXPECT_TRUE(isSteinerTree(g, tree)) << what;
-    }
-    EXPECT_EQ(covered, o.network) << what;
+    checkTreesCoverTheNetwork(g, o, expected.optimum, what);
   }
 }
 

@@ -85,4 +85,31 @@ void storeSimpleTree(tesmo::ReduceGraph& R) {
   R.setUpper(tree, "MST", 0);
 }
 
+tesmo::IntArray randomTree(const tesmo::ReduceGraph& R, std::mt19937& rng) {
+  std::vector<int> edges = liveEdgeSlots(R);
+  std::shuffle(edges.begin(), edges.end(), rng);
+  tesmo::UnionFind sets;
+  sets.reset(R.V);
+  std::vector<int> kept;
+  for (int s : edges)
+    if (sets.join(R.arcs[s].tail, R.arcs[s].head)) kept.push_back(s);
+  for (bool stripped = true; stripped;) {
+    stripped = false;
+    std::vector<int> degree(R.V + 1, 0);
+    for (int s : kept) ++degree[R.arcs[s].tail], ++degree[R.arcs[s].head];
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+      const tesmo::Arc& a = R.arcs[kept[i]];
+      const int leaf = degree[a.tail] == 1 && !R.isReq[a.tail] ? a.tail : degree[a.head] == 1 && !R.isReq[a.head] ? a.head : 0;
+      if (leaf == 0) continue;
+      kept.erase(kept.begin() + static_cast<long>(i));
+      stripped = true;
+      break;
+    }
+  }
+  tesmo::IntArray tree(1, 0);
+  for (int s : kept) tree.push_back(s);
+  tree[0] = static_cast<int>(kept.size());
+  return tree;
+}
+
 }  // namespace tesmotest

@@ -6,6 +6,7 @@
 #include "ReduceGraph.h"
 
 #include <initializer_list>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -33,5 +34,8 @@ std::vector<int> liveEdgeSlots(const tesmo::ReduceGraph& R);
 tesmo::IntArray mstPruneTree(const tesmo::ReduceGraph& R);
 // Stores that tree in R through setUpper.
 void storeSimpleTree(tesmo::ReduceGraph& R);
+// A Steiner tree of R from a spanning tree over the live edges in random order, non-terminal
+// leaves stripped: mostly dearer than the pruned minimum spanning tree, and unlike it.
+tesmo::IntArray randomTree(const tesmo::ReduceGraph& R, std::mt19937& rng);
 
 }  // namespace tesmotest
