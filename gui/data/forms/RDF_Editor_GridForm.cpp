@@ -273,28 +273,9 @@ void TRDFEditorForm::buildStateBoxes() {
 void TRDFEditorForm::buildGrids(QWidget* parent) {
   using Kind = TEditorGridModel::Kind;
   gridSource_ = std::make_unique<TRdfGridSource>(editor_);
+  grids_ = new TEditorGrids(*gridSource_, {"Sequence", "Character"}, CellWidth, this);
   const auto grid = [this, parent](const char* name, Kind kind) {
-    QTableView* view = MakeEditorGrid(name, parent);
-    auto* model = new TEditorGridModel(*gridSource_, kind, {"Sequence", "Character"}, view);
-    view->setModel(model);
-    if (kind == Kind::Body) {
-      view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    } else {
-      // Character names stand upright in their narrow columns.
-      view->setItemDelegate(new TRdfCellDelegate(model->mask(), model->taxonSide(), view,
-                                                 kind == Kind::ColumnNames));
-      // A committed cell changes no grid's shape, so every grid is repainted in place; a reset
-      // here would pull the open cell editor away under the view.
-      connect(model, &TEditorGridModel::committed, this, &TRDFEditorForm::refreshCells);
-    }
-    if (model->columnSide()) {
-      view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-      view->horizontalHeader()->setDefaultSectionSize(CellWidth);
-    }
-    view->installEventFilter(this);
-    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this, view](const QModelIndex& current) { syncCurrent(view, current); });
-    return view;
+    return grids_->Make(name, kind, parent, [this] { refreshCells(); });
   };
   EditGrid_ = grid("EditGrid", Kind::Body);
   SequencesGrid_ = grid("SequencesGrid", Kind::TaxonNames);
@@ -431,18 +412,14 @@ void TRDFEditorForm::showEditBox() {
 }
 
 void TRDFEditorForm::refreshCells() {
-  for (QTableView* view : {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_,
-                           CharactersGrid_, WeightGrid_})
-    static_cast<TEditorGridModel*>(view->model())->refresh();
+  grids_->RefreshAll();
   UndoButton_->setEnabled(editor_.CanUndo());
 }
 
 void TRDFEditorForm::refillGrids() {
   const int taxon = CurrentTaxon();
   const int character = CurrentCharacter();
-  for (QTableView* view : {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_,
-                           CharactersGrid_, WeightGrid_})
-    static_cast<TEditorGridModel*>(view->model())->refill();
+  grids_->RefillAll();
   UndoButton_->setEnabled(editor_.CanUndo());
   const Trdf_DataSet& set = editor_.DataSet();
   SelectCell(std::min(std::max(taxon, 1), set.TaxaCount()),
@@ -464,28 +441,6 @@ void TRDFEditorForm::SelectCell(int taxon, int character) {
   const QModelIndex index = EditGrid_->model()->index(taxon - 1, character - 1);
   if (!index.isValid()) return;
   EditGrid_->setCurrentIndex(index);
-}
-
-// Selecting a cell in one grid selects the same taxon and character in the others.
-void TRDFEditorForm::syncCurrent(QTableView* from, const QModelIndex& current) {
-  if (syncing_ || !current.isValid()) return;
-  syncing_ = true;
-  const auto* model = static_cast<const TEditorGridModel*>(from->model());
-  const int taxon = model->taxonOf(current);
-  const int character = model->columnOf(current);
-  for (QTableView* view : {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_,
-                           CharactersGrid_, WeightGrid_}) {
-    if (view == from) continue;
-    const auto* m = static_cast<const TEditorGridModel*>(view->model());
-    const QModelIndex old = view->currentIndex();
-    int row = old.isValid() ? old.row() : 0;
-    int column = old.isValid() ? old.column() : 0;
-    if (m->taxonSide() && taxon > 0) row = taxon - 1;
-    if (m->columnSide() && character > 0) column = character - 1;
-    const QModelIndex index = m->index(row, column);
-    if (index.isValid() && index != old) view->setCurrentIndex(index);
-  }
-  syncing_ = false;
 }
 
 void TRDFEditorForm::CreateButtonClick() {

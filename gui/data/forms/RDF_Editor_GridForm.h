@@ -22,6 +22,7 @@ class QPushButton;
 class QScrollBar;
 class QSpinBox;
 class QTableView;
+class TEditorGrids;
 
 // Gives the text grids' cells their edit masks, and commits on the keys that leave a cell.
 class TRdfCellDelegate : public QStyledItemDelegate {
@@ -97,7 +98,6 @@ private:
   void refillGrids();
   void refreshCells();
   void showEditBox();
-  void syncCurrent(QTableView* from, const QModelIndex& current);
   void beginCharacterInsert(TRdfInsertKind kind, int position);
   char chosenState(QComboBox* box) const;
   bool stateGridKey(QKeyEvent* key);
@@ -105,8 +105,8 @@ private:
 
   TRdfEditor editor_;
   std::unique_ptr<TEditorGridSource> gridSource_;
+  TEditorGrids* grids_ = nullptr;  // a child made before the grids
   bool exitConfirmed_ = false;
-  bool syncing_ = false;
   int pendingCharacter_ = 0;
   int defaultCharacter_ = 0;
 

@@ -3,7 +3,6 @@
 #include "EditorGridParts.h"
 #include "FormScaling.h"
 #include "Oberflaeche.h"
-#include "RDF_Editor_GridForm.h"  // TRdfCellDelegate: the masked cell editors
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -178,26 +177,12 @@ void TY_EditorForm::buildValueBoxes() {
 void TY_EditorForm::buildGrids(QWidget* parent) {
   using Kind = TEditorGridModel::Kind;
   gridSource_ = std::make_unique<TYGridSource>(editor_);
+  grids_ = new TEditorGrids(*gridSource_, {"Taxon", "Locus"}, CellWidth, this);
+  // After a move to another cell the next digit typed into the repeat table starts a new value.
+  grids_->OnSync = [this] { editor_.StartNewEntry(); };
   const auto grid = [this, parent](const char* name, Kind kind) {
-    QTableView* view = MakeEditorGrid(name, parent);
-    auto* model = new TEditorGridModel(*gridSource_, kind, {"Taxon", "Locus"}, view);
-    view->setModel(model);
-    if (kind == Kind::Body) {
-      view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    } else {
-      view->setItemDelegate(new TRdfCellDelegate(model->mask(), model->taxonSide(), view,
-                                                 kind == Kind::ColumnNames));
-      // A committed cell changes no grid's shape: repaint in place, the cell editor stays put.
-      connect(model, &TEditorGridModel::committed, this, &TY_EditorForm::refreshCells);
-    }
-    if (model->columnSide()) {
-      view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-      view->horizontalHeader()->setDefaultSectionSize(CellWidth);
-    }
-    view->installEventFilter(this);
+    QTableView* view = grids_->Make(name, kind, parent, [this] { refreshCells(); });
     view->viewport()->installEventFilter(this);
-    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this, view](const QModelIndex& current) { syncCurrent(view, current); });
     return view;
   };
   EditGrid_ = grid("EditGrid", Kind::Body);
@@ -319,18 +304,14 @@ void TY_EditorForm::showEditBox() {
 }
 
 void TY_EditorForm::refreshCells() {
-  for (QTableView* view : {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_,
-                           CharactersGrid_, WeightGrid_})
-    static_cast<TEditorGridModel*>(view->model())->refresh();
+  grids_->RefreshAll();
   UndoButton_->setEnabled(editor_.CanUndo());
 }
 
 void TY_EditorForm::refillGrids() {
   const int taxon = CurrentTaxon();
   const int locus = CurrentLocus();
-  for (QTableView* view : {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_,
-                           CharactersGrid_, WeightGrid_})
-    static_cast<TEditorGridModel*>(view->model())->refill();
+  grids_->RefillAll();
   UndoButton_->setEnabled(editor_.CanUndo());
   SelectCell(std::min(std::max(taxon, 1), editor_.TaxaCount()),
              std::min(std::max(locus, 1), editor_.LociCount()));
@@ -359,30 +340,6 @@ void TY_EditorForm::selectProblem(const TYEditor::Problem& problem) {
   SelectCell(problem.taxon > 0 ? problem.taxon : std::max(CurrentTaxon(), 1),
              problem.locus > 0 ? problem.locus : std::max(CurrentLocus(), 1));
   (problem.taxon > 0 ? SequencesGrid_ : CharactersGrid_)->setFocus();
-}
-
-// Selecting a cell in one grid selects the same taxon and locus in the others; the next digit
-// typed into the repeat table starts a new value.
-void TY_EditorForm::syncCurrent(QTableView* from, const QModelIndex& current) {
-  if (syncing_ || !current.isValid()) return;
-  syncing_ = true;
-  editor_.StartNewEntry();
-  const auto* model = static_cast<const TEditorGridModel*>(from->model());
-  const int taxon = model->taxonOf(current);
-  const int locus = model->columnOf(current);
-  for (QTableView* view : {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_,
-                           CharactersGrid_, WeightGrid_}) {
-    if (view == from) continue;
-    const auto* m = static_cast<const TEditorGridModel*>(view->model());
-    const QModelIndex old = view->currentIndex();
-    int row = old.isValid() ? old.row() : 0;
-    int column = old.isValid() ? old.column() : 0;
-    if (m->taxonSide() && taxon > 0) row = taxon - 1;
-    if (m->columnSide() && locus > 0) column = locus - 1;
-    const QModelIndex index = m->index(row, column);
-    if (index.isValid() && index != old) view->setCurrentIndex(index);
-  }
-  syncing_ = false;
 }
 
 void TY_EditorForm::CreateButtonClick() {

@@ -23,6 +23,7 @@ class QPushButton;
 class QScrollBar;
 class QSpinBox;
 class QTableView;
+class TEditorGrids;
 
 class TY_EditorForm : public QWidget {
   Q_OBJECT
@@ -73,7 +74,6 @@ private:
   void refreshCells();
   void showEditBox();
   void selectProblem(const TYEditor::Problem& problem);
-  void syncCurrent(QTableView* from, const QModelIndex& current);
   void beginLocusInsert(TYInsertKind kind, int position);
   uint8_t chosenValue(QComboBox* box, uint8_t fallback) const;
   bool repeatGridKey(QKeyEvent* key);
@@ -81,8 +81,8 @@ private:
 
   TYEditor editor_;
   std::unique_ptr<TEditorGridSource> gridSource_;
+  TEditorGrids* grids_ = nullptr;  // a child made before the grids
   bool exitConfirmed_ = false;
-  bool syncing_ = false;
   int pendingLocus_ = 0;
   int defaultLocus_ = 0;
 
