@@ -1,7 +1,7 @@
 #pragma once
 // The dialogs layer of a fuzz target: messages are taken silently (but must say something),
-// questions are answered Yes/OK so the reader goes on as far as it can, file, input, colour,
-// printer and modal dialogs are cancelled.
+// questions are answered Yes/OK so the reader goes on as far as it can, file, input and colour
+// dialogs are cancelled.
 
 #include "Dialogs.h"
 #include "FuzzInput.h"
@@ -25,8 +25,6 @@ public:
     return {};
   }
   std::optional<unsigned> chooseColor(unsigned) override { return {}; }
-  bool choosePrinter(QPrinter&) override { return false; }
-  int runModal(QDialog&) override { return 0; }
 };
 
 // Installed once for the whole run.

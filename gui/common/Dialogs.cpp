@@ -22,8 +22,6 @@ public:
     return {};
   }
   std::optional<unsigned> chooseColor(unsigned) override { return {}; }
-  bool choosePrinter(QPrinter&) override { return false; }
-  int runModal(QDialog&) override { return 0; }
 };
 
 FallbackDialogs fallback;

@@ -40,11 +40,12 @@ public:
                                                const std::string& initial) = 0;
   // A colour dialog on 0x00BBGGRR colours; nothing when cancelled.
   virtual std::optional<unsigned> chooseColor(unsigned initial) = 0;
-  // The printer dialog on `printer`; true when confirmed.
-  virtual bool choosePrinter(QPrinter& printer) = 0;
+  // The printer dialog on `printer`; true when confirmed. Without an answer of its own an
+  // implementation declines, as headless code must never block.
+  virtual bool choosePrinter(QPrinter&) { return false; }
   // Runs one of the windows' own dialogs (a style dialog) modally: its result code, 0 (rejected)
-  // when it was closed.
-  virtual int runModal(QDialog& dialog) = 0;
+  // when it was closed. Declined (0) unless an implementation runs it.
+  virtual int runModal(QDialog&) { return 0; }
 
   bool askYesNo(const std::string& text, DialogKind kind = DialogKind::Confirmation) {
     return ask(text, DialogButtons::YesNo, kind) == DialogAnswer::Yes;

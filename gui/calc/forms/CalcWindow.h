@@ -72,8 +72,10 @@ protected:
   }
   // The "&Help" menu with "&About" and "&Weblink".
   QMenu* addHelpMenu();
-  // The weights panel in `layout`'s widget; it re-enables the menus when closed.
+  // The window's weights panel, made in `parent` (`maxTyped` and `maxLength` as for
+  // TWeightsPanel); closing it enables the menus again.
   TWeightsPanel* addWeightsPanel(QWidget* parent, int maxTyped, int maxLength);
+  // Opens the weights panel over the data set, the menus disabled; nothing without a data set.
   void showWeights();
   virtual void setMenusEnabled(bool enabled) = 0;
 
