@@ -7,6 +7,7 @@
 // through the factories below (see Tarvane.cpp). An entry without a factory stays in the menu and
 // does nothing but hide the title panel and the contact box.
 
+#include "DataTypeChoice.h"
 #include "ScreenScaling.h"
 
 #include <QImage>
@@ -48,10 +49,7 @@ public:
   using WindowFactory = std::function<QWidget*()>;
 
   // What the data-type dialog was left with by Continue.
-  struct DataTypeChoice {
-    bool createMode = true;
-    std::string dataType;  // "amino", "multistate", "binary", "rflp", "ychrom", "autosomal", "mixed"
-  };
+  using DataTypeChoice = TDataTypeChoice;
   // Runs the data-type dialog modally at top 40, left 0: in create mode with the caption "Create
   // new file" for "Manual", in modify mode without its help button for "Import rdf file". Nothing
   // unless the user left it with Continue.

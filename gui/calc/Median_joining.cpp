@@ -48,29 +48,21 @@ std::string mj_messages::EpsilonQuestion(int epsilon, int minimumWeight) {
          "this setting?";
 }
 
+TDataSetReading MJReading(bool aminoAcids, bool showMessages, bool checkNames) {
+  TDataSetReading how;
+  how.Allowed = aminoAcids ? rdf_states::AminoAcidAllowed : rdf_states::NucleotideAllowed;
+  how.Ambiguous = aminoAcids ? rdf_states::AminoAcidAmbiguous : rdf_states::NucleotideAmbiguous;
+  how.Tag = "MJ";
+  how.ShowMessages = showMessages;
+  how.CheckNames = checkNames;
+  how.LengthMessage = mj_messages::StatesLength;
+  how.ReplaceAmbiguous = !aminoAcids;
+  return how;
+}
+
 bool LoadMJDataSet(Trdf_DataSet& data, const std::string& fileName, bool aminoAcids,
                    bool showMessages, bool checkNames) {
-  data = Trdf_DataSet();
-  if (aminoAcids)
-    data.SetStateSets(rdf_states::AminoAcidAllowed, rdf_states::AminoAcidAmbiguous);
-  else
-    data.SetStateSets(rdf_states::NucleotideAllowed, rdf_states::NucleotideAmbiguous);
-  bool error = false;
-  data.ReadRdfFile(fileName, error, showMessages, "MJ", checkNames);
-  if (error) {
-    data.Clear();
-    return false;
-  }
-  // Every later step compares states column by column: a sequence of another length is refused
-  // here instead of being read past its end.
-  for (const Trdf_Sequence& t : data.Taxa)
-    if (static_cast<int>(t.States.size()) != data.CharacterCount()) {
-      if (showMessages) dialogs().showMessage(mj_messages::StatesLength, DialogKind::Error);
-      data.Clear();
-      return false;
-    }
-  if (!aminoAcids) data.ReplaceAmbiguousStates(false, true);
-  return true;
+  return ReadDataSet(data, fileName, MJReading(aminoAcids, showMessages, checkNames));
 }
 
 std::string MedianVectorName(int k) {

@@ -53,6 +53,8 @@ std::string EpsilonQuestion(int epsilon, int minimumWeight);
 // empty. `checkNames` runs the duplicate-name check.
 bool LoadMJDataSet(Trdf_DataSet& data, const std::string& fileName, bool aminoAcids,
                    bool showMessages, bool checkNames);
+// How median joining reads its data file; the other calculations' readings start from it.
+TDataSetReading MJReading(bool aminoAcids, bool showMessages, bool checkNames);
 
 // The "mv" name of the k-th median vector: "mv" + k right-justified in 4, cut to 6 characters.
 std::string MedianVectorName(int k);

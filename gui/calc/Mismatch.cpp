@@ -70,12 +70,10 @@ bool LoadMismatchData(const std::string& fileName, Trdf_DataSet& data, std::stri
     if (!(last3 == "TOR" ? ImportTorFile(fileName) : ImportYchFile(fileName))) return false;
     if (!ChangeFileExtension("rdf", fileName, rdfName)) return false;
   }
-  data.SetStateSets(mismatch::AllowedStates, "");
-  bool error = false;
-  if (!data.ReadRdfFile(rdfName, error, true, "Mismatch", false) || error) {
-    data.Clear();
-    return false;
-  }
-  data.RemoveBlanksFromNames(true, true);
-  return true;
+  TDataSetReading how;
+  how.Allowed = mismatch::AllowedStates;
+  how.Tag = "Mismatch";
+  how.CheckNames = false;
+  how.RemoveBlanks = true;
+  return ReadDataSet(data, rdfName, how);
 }

@@ -53,20 +53,10 @@ bool AllFourPairs(const TRMBits& a, const TRMBits& b, const TRMBits& set) {
 }  // namespace
 
 bool LoadRMDataSet(Trdf_DataSet& data, const std::string& fileName, bool showMessages) {
-  data = Trdf_DataSet();
-  data.SetStateSets(rdf_states::NucleotideAllowed, rdf_states::NucleotideAmbiguous);
-  bool error = false;
-  data.ReadRdfFile(fileName, error, showMessages, "RM", true);
-  if (error) {
-    data.Clear();
-    return false;
-  }
-  for (const Trdf_Sequence& t : data.Taxa)
-    if (static_cast<int>(t.States.size()) != data.CharacterCount()) {
-      if (showMessages) dialogs().showMessage(mj_messages::StatesLength, DialogKind::Error);
-      data.Clear();
-      return false;
-    }
+  TDataSetReading how = MJReading(false, showMessages, true);
+  how.Tag = "RM";
+  how.ReplaceAmbiguous = false;
+  if (!ReadDataSet(data, fileName, how)) return false;
   // Any state other than the binary ones (not only nucleotides: a gap as well) asks for the
   // recoding; the calculation itself works on '0'/'1' only.
   const TCharSet binary(rdf_states::BinaryAllowed);

@@ -30,9 +30,9 @@ bool LoadStarDataSet(Trdf_DataSet& data, const std::string& fileName, bool amino
                      bool checkNames, bool showMessages) {
   // Reading for star contraction differs from reading for median joining only in the blanks
   // removed from the names (the two tags show the same messages).
-  if (!LoadMJDataSet(data, fileName, aminoAcids, showMessages, checkNames)) return false;
-  data.RemoveBlanksFromNames(true, true);
-  return true;
+  TDataSetReading how = MJReading(aminoAcids, showMessages, checkNames);
+  how.RemoveBlanks = true;
+  return ReadDataSet(data, fileName, how);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -186,3 +186,22 @@ private:
   bool TaxonInRange(int pos) const { return pos >= 1 && pos <= TaxaCount(); }
   bool CharacterInRange(int pos) const { return pos >= 1 && pos <= CharacterCount(); }
 };
+
+// How a calculation window reads its data file: the state sets, the reader's message tag, and
+// what is done to the data set after a successful read.
+struct TDataSetReading {
+  std::string_view Allowed;
+  std::string_view Ambiguous;
+  std::string_view Tag;
+  bool ShowMessages = true;
+  bool CheckNames = true;
+  // When set, a sequence whose number of states differs from the number of characters is refused
+  // with this message: the calculations compare states column by column.
+  const char* LengthMessage = nullptr;
+  bool ReplaceAmbiguous = false;  // ReplaceAmbiguousStates(false, true)
+  bool RemoveBlanks = false;      // RemoveBlanksFromNames for characters and taxa
+};
+
+// Reads `fileName` into a fresh `data` as `how` says. False, with the data set empty, when the
+// reader or the length check refused the file (their messages shown with ShowMessages).
+bool ReadDataSet(Trdf_DataSet& data, const std::string& fileName, const TDataSetReading& how);

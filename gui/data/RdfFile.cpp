@@ -326,6 +326,26 @@ bool Trdf_DataSet::ReadRdfFile(const std::string& FileName, bool& Error, bool Sh
   return ReadRdfText(text, Error, ShowMessages, Tag, CheckNames);
 }
 
+bool ReadDataSet(Trdf_DataSet& data, const std::string& fileName, const TDataSetReading& how) {
+  data = Trdf_DataSet();
+  data.SetStateSets(how.Allowed, how.Ambiguous);
+  bool error = false;
+  if (!data.ReadRdfFile(fileName, error, how.ShowMessages, how.Tag, how.CheckNames) || error) {
+    data.Clear();
+    return false;
+  }
+  if (how.LengthMessage)
+    for (const Trdf_Sequence& t : data.Taxa)
+      if (static_cast<int>(t.States.size()) != data.CharacterCount()) {
+        if (how.ShowMessages) dialogs().showMessage(how.LengthMessage, DialogKind::Error);
+        data.Clear();
+        return false;
+      }
+  if (how.ReplaceAmbiguous) data.ReplaceAmbiguousStates(false, true);
+  if (how.RemoveBlanks) data.RemoveBlanksFromNames(true, true);
+  return true;
+}
+
 std::string Trdf_DataSet::RdfText(bool WriteInactiveCharacters, bool WriteInactiveTaxa) const {
   static constexpr std::string_view eol = "\r\n";
   std::vector<std::size_t> columns;

@@ -98,6 +98,24 @@ std::optional<unsigned> ScriptedDialogs::chooseColor(unsigned) {
   return c;
 }
 
+bool ScriptedDialogs::choosePrinter(QPrinter& printer) {
+  events_.push_back({Event::Printer, "printer", {}});
+  if (!printer_) {
+    ADD_FAILURE() << "unexpected printer dialog";
+    return false;
+  }
+  return printer_(printer);
+}
+
+int ScriptedDialogs::runModal(QDialog& dialog) {
+  events_.push_back({Event::Modal, "modal dialog", {}});
+  if (!modal_) {
+    ADD_FAILURE() << "unexpected modal dialog";
+    return 0;
+  }
+  return modal_(dialog);
+}
+
 ScriptedDialogsScope::~ScriptedDialogsScope() {
   EXPECT_TRUE(dialogs.allUsed()) << "queued dialog answers were not used";
 }

@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,7 +14,7 @@
 class ScriptedDialogs final : public Dialogs {
 public:
   struct Event {
-    enum Type { Message, Question, OpenFile, SaveFile, Input, Color } type;
+    enum Type { Message, Question, OpenFile, SaveFile, Input, Color, Printer, Modal } type;
     std::string text;           // message or question text; the title for file dialogs
     FileDialogRequest request;  // file dialogs only
   };
@@ -24,6 +25,12 @@ public:
   void saveFile(std::optional<std::string> path) { saveFiles_.push_back(std::move(path)); }
   void input(std::optional<std::string> text) { inputs_.push_back(std::move(text)); }
   void color(std::optional<unsigned> c) { colors_.push_back(c); }
+  // How the printer dialog is answered from now on: `answer` sets up the printer (to print into a
+  // file, say) and says whether the dialog was confirmed.
+  void onPrinter(std::function<bool(QPrinter&)> answer) { printer_ = std::move(answer); }
+  // How the windows' own modal dialogs are answered from now on: `answer` fills in the dialog and
+  // returns its result code.
+  void onModal(std::function<int(QDialog&)> answer) { modal_ = std::move(answer); }
 
   const std::vector<Event>& events() const { return events_; }
   // Texts of messages and questions, in order.
@@ -42,12 +49,16 @@ public:
   std::optional<std::string> inputText(const std::string& caption, const std::string& prompt,
                                        const std::string& initial) override;
   std::optional<unsigned> chooseColor(unsigned initial) override;
+  bool choosePrinter(QPrinter& printer) override;
+  int runModal(QDialog& dialog) override;
 
 private:
   std::vector<Event> events_;
   std::deque<DialogAnswer> answers_;
   std::deque<std::optional<std::string>> openFiles_, saveFiles_, inputs_;
   std::deque<std::optional<unsigned>> colors_;
+  std::function<bool(QPrinter&)> printer_;
+  std::function<int(QDialog&)> modal_;
 };
 
 // Owns a ScriptedDialogs and installs it for the scope; checks at the end that every queued

@@ -183,11 +183,11 @@ TEST_F(MismatchWindow, PrintsToAPdfFile) {
   Open("charts/mismatch.rdf");
   Trigger(*window, "Mismatch1");
   const std::string pdf = dir.file("chart.pdf");
-  window->PrintDialog = [&pdf](QPrinter& p) {
+  s.dialogs.onPrinter([&pdf](QPrinter& p) {
     p.setOutputFormat(QPrinter::PdfFormat);
     p.setOutputFileName(QString::fromStdString(pdf));
     return true;
-  };
+  });
   QTest::mouseClick(Child<QPushButton>(*window, "PrintButton"), Qt::LeftButton);
   const std::string bytes = testpaths::readFile(pdf);
   ASSERT_GT(bytes.size(), 100u);

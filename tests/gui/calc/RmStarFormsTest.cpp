@@ -1,5 +1,6 @@
 // The reduced-median and star-contraction windows driven offscreen with scripted dialogs.
 
+#include "Median_joiningForm.h"
 #include "Oberflaeche.h"
 #include "OutFile.h"
 #include "Reduced_medianForm.h"
@@ -135,6 +136,61 @@ TEST(TRM_Menue, WeightsPanelShowsTheWeightAfterSetWeight) {
   Child<QPushButton>(w, "Weight_ok_button")->click();
   EXPECT_TRUE(Child<QAction>(w, "Calculation1")->isEnabled());
   w->close();
+}
+
+// The weights panel of the median-joining window passes typed weights up to 254 (three digits)
+// to the data set, the reduced-median one any whole number; the data set holds 0..99 and says so
+// for the rest. The line always shows the weight the character then has.
+TEST(CalcWindowWeights, EachWindowPassesItsRangeToTheDataSet) {
+  enum class Window { MJ, RM };
+  struct Case {
+    Window window;
+    const char* typed;
+    int weight;    // of character 2 afterwards (10 before)
+    int messages;  // the data set's range message
+  };
+  const Case cases[] = {
+      {Window::MJ, "7", 7, 0},     {Window::RM, "7", 7, 0},
+      {Window::MJ, "0", 0, 0},     {Window::RM, "99", 99, 0},
+      {Window::MJ, "150", 10, 1},  {Window::RM, "150", 10, 1},
+      {Window::MJ, "254", 10, 1},  {Window::MJ, "255", 10, 0},  // beyond the window's range
+      {Window::RM, "255", 10, 1},  {Window::RM, "1000", 10, 1},
+      {Window::MJ, "1000", 10, 1},  // cut to "100" by the three-digit edit
+      {Window::MJ, "-1", 10, 0},   {Window::RM, "-1", 10, 0},
+      {Window::MJ, "x", 10, 0},    {Window::RM, "", 10, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.window == Window::MJ ? "MJ " : "RM ") + c.typed);
+    ScriptedDialogsScope s;
+    TempDir dir;
+    Parent parent;
+    QPointer<TCalcWindow> w;
+    if (c.window == Window::MJ) w = new TMJ_Menue(&parent.widget);
+    else w = new TRM_Menue(&parent.widget);
+    s.dialogs.openFile(CopyFixture(dir, "closure.rdf"));
+    Trigger(w, "Open1");
+    Trigger(w, c.window == Window::MJ ? "ChangeWeights1" : "Weighting1");
+    auto* list = Child<QListWidget>(w, "WeightList");
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_FALSE(Child<QAction>(w, c.window == Window::MJ ? "Calculatenetwork1" : "Calculation1")
+                     ->isEnabled());
+    emit list->itemClicked(list->item(1));
+    auto* edit = Child<QLineEdit>(w, "WeightEdit");
+    edit->setText(c.typed);
+    emit edit->editingFinished();
+    EXPECT_EQ(w->DataSet()->Character(2).Weight, c.weight);
+    EXPECT_EQ(list->item(1)->text().toStdString(),
+              "Weight of character c2: " + outfile::RightJustify(c.weight, 3));
+    EXPECT_EQ(static_cast<int>(s.dialogs.messages().size()), c.messages);
+    Child<QPushButton>(w, "Weight_ok_button")->click();
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_TRUE(Child<QAction>(w, c.window == Window::MJ ? "Calculatenetwork1" : "Calculation1")
+                    ->isEnabled());
+    w->close();
+    FlushDeletes();
+    EXPECT_TRUE(w.isNull());
+    EXPECT_TRUE(parent.widget.isEnabled());
+  }
 }
 
 TEST(TRM_Menue, MultistateFileClosesTheWindow) {

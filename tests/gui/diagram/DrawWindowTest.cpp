@@ -224,11 +224,11 @@ TEST_F(DrawWindow, OutFileFromOpenToPrint) {
 
   // Printing through the printer of a (scripted) print dialog into a PDF file.
   const std::string pdf = dir.file("printed.pdf");
-  w->PrinterDialog = [&](QPrinter& p) {
+  s.dialogs.onPrinter([&](QPrinter& p) {
     p.setOutputFormat(QPrinter::PdfFormat);
     p.setOutputFileName(QString::fromStdString(pdf));
     return true;
-  };
+  });
   Trigger(w, "Print1");
   ASSERT_TRUE(std::filesystem::exists(pdf));
   EXPECT_EQ(testpaths::readFile(pdf).substr(0, 4), "%PDF");
@@ -543,13 +543,13 @@ TEST_F(DrawWindow, AColourSchemeColoursTheNodesAndTheFdiKeepsIt) {
   const int geography = combo->findText(QStringLiteral("Geography"));
   ASSERT_GT(geography, 0);
   std::vector<std::string> labels;
-  w->ShowModal = [&labels](QDialog& dialog) {
+  s.dialogs.onModal([&labels](QDialog& dialog) {
     auto* scheme = dynamic_cast<TSchemeColorsDlg*>(&dialog);
     if (scheme == nullptr) return 0;
     labels = scheme->EditedSchemeLabels();
     scheme->SetEditedSchemeColours({kNorthColour, kEastColour});
     return kModalOk;
-  };
+  });
   combo->setCurrentIndex(geography);
   w->CmbColorSchemeChange();
   EXPECT_EQ(labels, (std::vector<std::string>{"North", "East"}));
@@ -661,7 +661,7 @@ TEST_F(DrawWindow, ExportsAfterASaveDoNotWarnAndAChangeAfterItIsNotLost) {
   const QPoint node(static_cast<int>(d.Taxa[1].X) + d.ImageOffsetX(),
                     static_cast<int>(d.Taxa[1].Y) + d.ImageOffsetY());
   int styled = 0;
-  w->ShowModal = [&styled](QDialog& dialog) {
+  s.dialogs.onModal([&styled](QDialog& dialog) {
     auto* pie = dynamic_cast<TTaxonStyleDlg_new*>(&dialog);
     if (pie == nullptr) return 0;
     dialog.show();
@@ -670,7 +670,7 @@ TEST_F(DrawWindow, ExportsAfterASaveDoNotWarnAndAChangeAfterItIsNotLost) {
     Child<QPushButton>(&dialog, "OKBtn")->click();
     ++styled;
     return dialog.result();
-  };
+  });
   QTest::mouseClick(Child<QWidget>(w, "Image1"), Qt::RightButton, {}, node);
   ASSERT_EQ(styled, 1);
   ASSERT_EQ(d.Taxa[1].Pies.front().PieColor, static_cast<TColor>(0x00FF00));

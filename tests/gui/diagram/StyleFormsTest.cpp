@@ -322,12 +322,12 @@ protected:
   }
   // Runs the next style dialog through `fill`; records which dialog came.
   void OnDialog(std::function<void(QDialog&)> fill) {
-    w->ShowModal = [this, fill](QDialog& dialog) {
+    s.dialogs.onModal([this, fill](QDialog& dialog) {
       shown.push_back(dialog.objectName().toStdString());
       dialog.show();
       fill(dialog);
       return dialog.result();
-    };
+    });
   }
 
   testpaths::TempDir dir;

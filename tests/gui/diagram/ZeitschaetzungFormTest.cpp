@@ -326,11 +326,11 @@ TEST_F(TimeWindow, MetafileIsNotAvailable) {
 TEST_F(TimeWindow, PrintsToAPdfFileAndReportsPrinterSetup) {
   OpenFile(Copy("charts/rho.dia"));
   const std::string pdf = dir.file("print.pdf");
-  window->PrinterDialog = [&pdf](QPrinter& p) {
+  s.dialogs.onPrinter([&pdf](QPrinter& p) {
     p.setOutputFormat(QPrinter::PdfFormat);
     p.setOutputFileName(QString::fromStdString(pdf));
     return true;
-  };
+  });
   Child<QAction>(*window, "Print1")->trigger();
   const std::string bytes = testpaths::readFile(pdf);
   ASSERT_GT(bytes.size(), 100u);

@@ -1,5 +1,5 @@
 #pragma once
-// The program's dialogs: Qt message boxes and file dialogs.
+// The program's dialogs: Qt message boxes, file, colour and printer dialogs.
 
 #include "Dialogs.h"
 
@@ -14,6 +14,8 @@ public:
   std::optional<std::string> inputText(const std::string& caption, const std::string& prompt,
                                        const std::string& initial) override;
   std::optional<unsigned> chooseColor(unsigned initial) override;
+  bool choosePrinter(QPrinter& printer) override;
+  int runModal(QDialog& dialog) override;
 
   // "desc|pattern|desc|pattern" -> Qt's "desc (pattern);;desc (pattern)".
   static QString qtFilter(const std::string& filter);

@@ -1,27 +1,22 @@
 #include "Median_joiningForm.h"
 
-#include "CalcWindowParts.h"
 #include "Dialogs.h"
 #include "MJDataFile.h"
 #include "OutFile.h"
 #include "UHelp.h"
 
 
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QDesktopServices>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -49,7 +44,6 @@ const char* const AboutText =
     "5. Run the MP calculation to purge superfluous links.\r\r"
     "Reference: D. H. Huson, R. Rupp and C. Scornavacca, Phylogenetic Networks: Concepts, "
     "Algorithms and Applications. Cambridge University Press, 2010.";
-const char* const WeblinkAddress = "https://en.wikipedia.org/wiki/Phylogenetic_network";
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -80,6 +74,8 @@ public:
   std::optional<unsigned> chooseColor(unsigned initial) override {
     return inner_.chooseColor(initial);
   }
+  bool choosePrinter(QPrinter& printer) override { return inner_.choosePrinter(printer); }
+  int runModal(QDialog& dialog) override { return inner_.runModal(dialog); }
 
 private:
   Dialogs& inner_;
@@ -139,20 +135,8 @@ std::string TMJ_Menue::EpsilonCaption(int epsilon) {
   return "Change E&psilon (currently " + outfile::RightJustify(epsilon, 3) + ")";
 }
 
-QAction* TMJ_Menue::item(QMenu* menu, const char* name, const QString& caption,
-                         void (TMJ_Menue::*slot)()) {
-  QAction* a = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
-  a->setObjectName(name);
-  connect(a, &QAction::triggered, this, slot);
-  return a;
-}
-
-TMJ_Menue::TMJ_Menue(QWidget* parent) : QMainWindow(parent) {
-  setWindowFlags(windowFlags() | Qt::Window);
-  setAttribute(Qt::WA_DeleteOnClose);
-  setObjectName("MJ_Menue");
-  setWindowTitle("Median Joining");
-
+TMJ_Menue::TMJ_Menue(QWidget* parent)
+    : TCalcWindow(parent, "MJ_Menue", "Median Joining", AboutText) {
   fileMenu_ = menuBar()->addMenu("&File");
   fileMenu_->setObjectName("File1");
   item(fileMenu_, "Open1", "&Open", &TMJ_Menue::Open1Click);
@@ -180,10 +164,7 @@ TMJ_Menue::TMJ_Menue(QWidget* parent) : QMainWindow(parent) {
   calculateAction_ = item(nullptr, "Calculatenetwork1", "&Calculate network",
                           &TMJ_Menue::Calculatenetwork1Click);
 
-  helpMenu_ = menuBar()->addMenu("&Help");
-  helpMenu_->setObjectName("Help1");
-  item(helpMenu_, "About1", "&About", &TMJ_Menue::About1Click);
-  item(helpMenu_, "Weblink1", "&Weblink", &TMJ_Menue::Weblink1Click);
+  helpMenu_ = addHelpMenu();
   QAction* exit2 = menuBar()->addAction("E&xit");
   exit2->setObjectName("Exit2");
   connect(exit2, &QAction::triggered, this, &QWidget::close);
@@ -220,31 +201,8 @@ TMJ_Menue::TMJ_Menue(QWidget* parent) : QMainWindow(parent) {
   parameterPanel_->hide();
   layout->addWidget(parameterPanel_);
 
-  // Weights panel.
-  weightPanel_ = new QGroupBox("Weighting", central);
-  weightPanel_->setObjectName("WeightPanel");
-  auto* wl = new QVBoxLayout(weightPanel_);
-  weightList_ = new QListWidget(weightPanel_);
-  weightList_->setObjectName("WeightList");
-  wl->addWidget(weightList_);
-  auto* editRow = new QHBoxLayout;
-  newWeightLabel_ = new QLabel("New weight", weightPanel_);
-  weightEdit_ = new QLineEdit(weightPanel_);
-  weightEdit_->setObjectName("WeightEdit");
-  weightEdit_->setMaxLength(3);
-  editRow->addWidget(newWeightLabel_);
-  editRow->addWidget(weightEdit_);
-  wl->addLayout(editRow);
-  auto* weightOk = new QPushButton("OK", weightPanel_);
-  weightOk->setObjectName("Weight_ok_button");
-  wl->addWidget(weightOk);
-  connect(weightList_, &QListWidget::itemClicked, this, &TMJ_Menue::WeightListClick);
-  connect(weightEdit_, &QLineEdit::editingFinished, this, &TMJ_Menue::WeightEditExit);
-  connect(weightOk, &QPushButton::clicked, this, &TMJ_Menue::WeightOkClick);
-  newWeightLabel_->hide();
-  weightEdit_->hide();
-  weightPanel_->hide();
-  layout->addWidget(weightPanel_);
+  // Weights panel: a typed weight from 0 to 254 (three digits) goes to the data set.
+  layout->addWidget(addWeightsPanel(central, 254, 3));
 
   // Results of a running calculation.
   resultsGroup_ = new QGroupBox("Calculation results", central);
@@ -281,18 +239,7 @@ TMJ_Menue::TMJ_Menue(QWidget* parent) : QMainWindow(parent) {
 
 TMJ_Menue::~TMJ_Menue() = default;
 
-void TMJ_Menue::closeEvent(QCloseEvent* event) {
-  // Nothing may free the data set under a running calculation.
-  if (calculating_) {
-    event->ignore();
-    return;
-  }
-  data_.reset();
-  if (parentWidget()) parentWidget()->setEnabled(true);
-  event->accept();
-}
-
-void TMJ_Menue::setMenusEnabled(bool enabled, bool alsoHelp) {
+void TMJ_Menue::enableMenus(bool enabled, bool alsoHelp) {
   fileMenu_->menuAction()->setEnabled(enabled);
   parametersMenu_->menuAction()->setEnabled(enabled);
   parametersMenu_->setEnabled(enabled);
@@ -319,15 +266,6 @@ void TMJ_Menue::updateCaptions() {
                                            : "&MJ square option: inactive");
 }
 
-bool TMJ_Menue::loadDataSet(const std::string& fileName, bool showMessages, bool checkNames) {
-  data_ = std::make_unique<Trdf_DataSet>();
-  if (!LoadMJDataSet(*data_, fileName, options_.AminoAcids, showMessages, checkNames)) return false;
-  n_ = data_->TaxaCount();
-  binary_ = n_ > 0 && !data_->Taxon(1).States.empty() &&
-            (data_->Taxon(1).States[0] == '0' || data_->Taxon(1).States[0] == '1');
-  return true;
-}
-
 void TMJ_Menue::Open1Click() {
   resetOptions();
   FileDialogRequest request;
@@ -344,20 +282,20 @@ void TMJ_Menue::Open1Click() {
   int errors = 0;
   {
     const ErrorCount counted;
-    loaded = loadDataSet(name, true, file->Type == "RMF");
+    loaded = loadDataSet(name, [&](Trdf_DataSet& data) {
+      return LoadMJDataSet(data, name, options_.AminoAcids, true, file->Type == "RMF");
+    });
     errors = counted.errors();
   }
   if (!loaded) {
     // One message that says what is wrong, and the window stays open for another file.
-    data_.reset();
-    n_ = 0;
     fileName_.clear();
     parametersMenu_->setEnabled(false);
     calculateAction_->setEnabled(false);
     if (errors == 0) dialogs().showMessage(mj_messages::FormatError, DialogKind::Error);
     return;
   }
-  fileName_ = name;
+  binary_ = binaryData();
   if (n_ > 0) {
     parametersMenu_->setEnabled(true);
     calculateAction_->setEnabled(true);
@@ -365,47 +303,7 @@ void TMJ_Menue::Open1Click() {
   weightingAction_->setEnabled(!binary_);
 }
 
-std::string TMJ_Menue::weightLine(int character) const {
-  const Trdf_Character& c = data_->Character(character);
-  return "Weight of character " + c.Name + ": " + outfile::RightJustify(c.Weight, 3);
-}
-
-void TMJ_Menue::ChangeWeights1Click() {
-  if (!data_) return;
-  weightList_->clear();
-  for (int c = 1; c <= data_->CharacterCount(); ++c) weightList_->addItem(Q(weightLine(c)));
-  setMenusEnabled(false);
-  weightPanel_->show();
-}
-
-void TMJ_Menue::WeightListClick(QListWidgetItem* line) {
-  editedCharacter_ = weightList_->row(line) + 1;
-  weightEdit_->setText(QString::number(data_->Character(editedCharacter_).Weight));
-  newWeightLabel_->show();
-  weightEdit_->show();
-  weightEdit_->setFocus();
-}
-
-void TMJ_Menue::WeightEditExit() {
-  if (weightEdit_->isHidden() || !data_ || editedCharacter_ < 1 ||
-      editedCharacter_ > data_->CharacterCount())
-    return;
-  bool ok = false;
-  const int v = weightEdit_->text().trimmed().toInt(&ok);
-  if (ok && v >= 0 && v < 255) {
-    data_->SetWeight(editedCharacter_, v);
-    // The line shows the weight the data set holds, also when SetWeight refused the value.
-    weightList_->item(editedCharacter_ - 1)->setText(Q(weightLine(editedCharacter_)));
-  }
-  newWeightLabel_->hide();
-  weightEdit_->hide();
-}
-
-void TMJ_Menue::WeightOkClick() {
-  weightPanel_->hide();
-  weightList_->clear();
-  setMenusEnabled(true);
-}
+void TMJ_Menue::ChangeWeights1Click() { showWeights(); }
 
 void TMJ_Menue::showParameterPanel(bool epsilon) {
   setMenusEnabled(false);
@@ -485,13 +383,9 @@ void TMJ_Menue::Calculatenetwork1Click() {
     return;
   }
   resultsGroup_->show();
-  setMenusEnabled(false, true);
+  enableMenus(false, true);
   calculating_ = true;
   if (calc.Calculate()) SaveMJNetwork(calc, fileName_);
   calculating_ = false;
   close();
 }
-
-void TMJ_Menue::About1Click() { dialogs().showMessage(AboutText); }
-
-void TMJ_Menue::Weblink1Click() { QDesktopServices::openUrl(QUrl(WeblinkAddress)); }

@@ -107,7 +107,7 @@ void TFile_selection::HelpButtonClick() {
   dialogs().showMessage(FileSelectionHelpText(), DialogKind::Information);
 }
 
-std::optional<TUser_Menue::DataTypeChoice> RunDataTypeDialog(QWidget* parent, bool modify) {
+std::optional<TDataTypeChoice> RunDataTypeDialog(QWidget* parent, bool modify) {
   TFile_selection dialog(parent);
   dialog.move(0, 40);
   dialog.SetCreateMode(true);
@@ -120,5 +120,5 @@ std::optional<TUser_Menue::DataTypeChoice> RunDataTypeDialog(QWidget* parent, bo
     dialog.setWindowTitle(QStringLiteral("Create new file"));
   }
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-  return TUser_Menue::DataTypeChoice{dialog.IsCreateMode(), dialog.DataType()};
+  return TDataTypeChoice{dialog.IsCreateMode(), dialog.DataType()};
 }

@@ -1,26 +1,19 @@
 #include "Reduced_medianForm.h"
 
 #include "Dialogs.h"
-#include "FormScaling.h"
-#include "Oberflaeche.h"
 #include "OutFile.h"
-#include "UHelp.h"
-#include "umwandl.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFormLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QUrl>
 #include <QVBoxLayout>
+
+#include <limits>
 
 namespace {
 
@@ -38,7 +31,6 @@ const char* const AboutText =
     "networks; the Frequency>1 criterion leaves out sequences that occur only once.\r\r"
     "Reference: D. H. Huson, R. Rupp and C. Scornavacca, Phylogenetic Networks: Concepts, "
     "Algorithms and Applications. Cambridge University Press, 2010.";
-const char* const WeblinkAddress = "https://en.wikipedia.org/wiki/Phylogenetic_network";
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -75,32 +67,25 @@ const char* const TRM_Menue::OpenFilter =
     "(*.ych)|*.ych|Star contraction output files (*.sco)|*.sco|Sequential Phylip file "
     "(*.phy)|*.phy|Sequential Nexus file (*.nex)|*.nex";
 
-TRM_Menue::TRM_Menue(QWidget* parent) : QMainWindow(parent) {
-  setWindowFlags(windowFlags() | Qt::Window);
-  setAttribute(Qt::WA_DeleteOnClose);
-  setObjectName("RM_Menue");
-  setWindowTitle("Reduced Median");
-
+TRM_Menue::TRM_Menue(QWidget* parent)
+    : TCalcWindow(parent, "RM_Menue", "Reduced Median", AboutText) {
   fileMenu_ = menuBar()->addMenu("&File");
   fileMenu_->setObjectName("File1");
-  calcform::AddItem(this, fileMenu_, "Open1", "&Open", &TRM_Menue::Open1Click);
+  item(fileMenu_, "Open1", "&Open", &TRM_Menue::Open1Click);
 
   parametersMenu_ = menuBar()->addMenu("&Parameters");
   parametersMenu_->setObjectName("Parameters1");
-  calcform::AddItem(this, parametersMenu_, "Weighting1", "&Weighting", &TRM_Menue::Weighting1Click);
-  thresholdAction_ = calcform::AddItem(this, parametersMenu_, "Threshold1", InitialThresholdCaption,
+  item(parametersMenu_, "Weighting1", "&Weighting", &TRM_Menue::Weighting1Click);
+  thresholdAction_ = item(parametersMenu_, "Threshold1", InitialThresholdCaption,
                                        &TRM_Menue::Threshold1Click);
   frequencyAction_ =
-      calcform::AddItem(this, parametersMenu_, "Frequency1", "F&requency >1 criterion: inactive",
+      item(parametersMenu_, "Frequency1", "F&requency >1 criterion: inactive",
                         &TRM_Menue::Frequency1Click);
 
-  calculateAction_ = calcform::AddItem(this, nullptr, "Calculation1", "&Calculation",
+  calculateAction_ = item(nullptr, "Calculation1", "&Calculation",
                                        &TRM_Menue::Calculation1Click);
 
-  helpMenu_ = menuBar()->addMenu("&Help");
-  helpMenu_->setObjectName("Help1");
-  calcform::AddItem(this, helpMenu_, "About1", "&About", &TRM_Menue::About1Click);
-  calcform::AddItem(this, helpMenu_, "Weblink1", "&Weblink", &TRM_Menue::Weblink1Click);
+  helpMenu_ = addHelpMenu();
   exitAction_ = menuBar()->addAction("&Exit");
   exitAction_->setObjectName("Exit1");
   connect(exitAction_, &QAction::triggered, this, &QWidget::close);
@@ -126,29 +111,8 @@ TRM_Menue::TRM_Menue(QWidget* parent) : QMainWindow(parent) {
   thresholdPanel_->hide();
   layout->addWidget(thresholdPanel_);
 
-  weightPanel_ = new QGroupBox("Weighting", central);
-  weightPanel_->setObjectName("WeightPanel");
-  auto* wl = new QVBoxLayout(weightPanel_);
-  weightList_ = new QListWidget(weightPanel_);
-  weightList_->setObjectName("WeightList");
-  wl->addWidget(weightList_);
-  auto* editRow = new QHBoxLayout;
-  newWeightLabel_ = new QLabel("New weight", weightPanel_);
-  weightEdit_ = new QLineEdit(weightPanel_);
-  weightEdit_->setObjectName("WeightEdit");
-  editRow->addWidget(newWeightLabel_);
-  editRow->addWidget(weightEdit_);
-  wl->addLayout(editRow);
-  auto* weightOk = new QPushButton("OK", weightPanel_);
-  weightOk->setObjectName("Weight_ok_button");
-  wl->addWidget(weightOk);
-  connect(weightList_, &QListWidget::itemClicked, this, &TRM_Menue::WeightListClick);
-  connect(weightEdit_, &QLineEdit::editingFinished, this, &TRM_Menue::WeightEditExit);
-  connect(weightOk, &QPushButton::clicked, this, &TRM_Menue::WeightOkClick);
-  newWeightLabel_->hide();
-  weightEdit_->hide();
-  weightPanel_->hide();
-  layout->addWidget(weightPanel_);
+  // Any typed whole number goes to the data set, which refuses what it cannot hold.
+  layout->addWidget(addWeightsPanel(central, std::numeric_limits<int>::max(), 0));
 
   splitGroup_ = new QGroupBox("Split results", central);
   splitGroup_->setObjectName("SplitGroup");
@@ -191,17 +155,6 @@ TRM_Menue::TRM_Menue(QWidget* parent) : QMainWindow(parent) {
 
 TRM_Menue::~TRM_Menue() = default;
 
-void TRM_Menue::closeEvent(QCloseEvent* event) {
-  // Nothing may free the data set under a running calculation.
-  if (calculating_) {
-    event->ignore();
-    return;
-  }
-  data_.reset();
-  if (parentWidget()) parentWidget()->setEnabled(true);
-  event->accept();
-}
-
 void TRM_Menue::setMenusEnabled(bool enabled) {
   for (QMenu* m : {fileMenu_, parametersMenu_, helpMenu_}) m->menuAction()->setEnabled(enabled);
   calculateAction_->setEnabled(enabled);
@@ -222,59 +175,15 @@ void TRM_Menue::Open1Click() {
   if (!chosen) return;
   const auto name = calcform::ImportedRdfName(*chosen, true);
   if (!name) return;
-  data_ = std::make_unique<Trdf_DataSet>();
-  if (!LoadRMDataSet(*data_, *name, true)) {
-    data_.reset();
+  if (!loadDataSet(*name, [&](Trdf_DataSet& data) { return LoadRMDataSet(data, *name, true); })) {
     close();
     return;
   }
-  fileName_ = *name;
-  n_ = data_->TaxaCount();
   parametersMenu_->menuAction()->setEnabled(n_ > 0);
   calculateAction_->setEnabled(n_ > 0);
 }
 
-std::string TRM_Menue::weightLine(int character) const {
-  const Trdf_Character& c = data_->Character(character);
-  return "Weight of character " + c.Name + ": " + outfile::RightJustify(c.Weight, 3);
-}
-
-void TRM_Menue::Weighting1Click() {
-  if (!data_) return;
-  weightList_->clear();
-  for (int c = 1; c <= data_->CharacterCount(); ++c) weightList_->addItem(Q(weightLine(c)));
-  setMenusEnabled(false);
-  weightPanel_->show();
-}
-
-void TRM_Menue::WeightListClick(QListWidgetItem* line) {
-  editedCharacter_ = weightList_->row(line) + 1;
-  weightEdit_->setText(QString::number(data_->Character(editedCharacter_).Weight));
-  newWeightLabel_->show();
-  weightEdit_->show();
-  weightEdit_->setFocus();
-}
-
-void TRM_Menue::WeightEditExit() {
-  if (weightEdit_->isHidden() || !data_ || editedCharacter_ < 1 ||
-      editedCharacter_ > data_->CharacterCount())
-    return;
-  bool ok = false;
-  const int v = weightEdit_->text().trimmed().toInt(&ok);
-  if (ok && v >= 0) {
-    data_->SetWeight(editedCharacter_, v);
-    // The line shows the weight the data set holds, also when SetWeight refused the value.
-    weightList_->item(editedCharacter_ - 1)->setText(Q(weightLine(editedCharacter_)));
-  }
-  newWeightLabel_->hide();
-  weightEdit_->hide();
-}
-
-void TRM_Menue::WeightOkClick() {
-  weightPanel_->hide();
-  weightList_->clear();
-  setMenusEnabled(true);
-}
+void TRM_Menue::Weighting1Click() { showWeights(); }
 
 void TRM_Menue::Threshold1Click() {
   setMenusEnabled(false);
@@ -316,7 +225,3 @@ void TRM_Menue::Calculation1Click() {
   exitAction_->setEnabled(true);
   close();
 }
-
-void TRM_Menue::About1Click() { dialogs().showMessage(AboutText); }
-
-void TRM_Menue::Weblink1Click() { QDesktopServices::openUrl(QUrl(WeblinkAddress)); }

@@ -2,10 +2,10 @@
 
 #include "Dia_File.h"
 #include "DiagramFormScaling.h"
+#include "DiagramView.h"
 #include "Dialogs.h"
 #include "FdiFile.h"
 #include "Graphik_WindowLogic.h"
-#include "QtCanvas.h"
 #include "UHelp.h"
 
 #include <QCheckBox>
@@ -17,12 +17,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QSpinBox>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -67,11 +63,6 @@ const char* const kAboutText =
     "clusters of mitochondrial DNA lineages in population genetics; the Weblink item opens an "
     "introduction to molecular clocks.";
 
-bool DefaultPrinterDialog(QPrinter& printer) {
-  QPrintDialog dialog(&printer);
-  return dialog.exec() == QDialog::Accepted;
-}
-
 QPushButton* MakeButton(const char* name, const char* caption, QWidget* parent) {
   auto* b = new QPushButton(QString::fromLatin1(caption), parent);
   b->setObjectName(QString::fromLatin1(name));
@@ -103,36 +94,19 @@ bool HasExtension(const std::string& fileName, const char* upperExtension) {
 
 }  // namespace
 
-// The drawing surface: shows the image and reports left clicks to the window.
-class TTime_estimate::SurfaceWidget final : public QWidget {
-public:
-  SurfaceWidget(TTime_estimate& owner, QWidget* parent) : QWidget(parent), owner_(owner) {
-    setFixedSize(owner.surface_.size());
-  }
-
-protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.drawImage(0, 0, owner_.surface_);
-  }
-  void mouseReleaseEvent(QMouseEvent* event) override {
-    if (event->button() == Qt::LeftButton)
-      owner_.ClickAt(event->position().toPoint().x(), event->position().toPoint().y());
-  }
-
-private:
-  TTime_estimate& owner_;
-};
-
 TTime_estimate::TTime_estimate(QWidget* parent, QSize screenSize)
-    : QMainWindow(parent, Qt::Window), PrinterDialog(DefaultPrinterDialog), caller_(parent) {
+    : QMainWindow(parent, Qt::Window), caller_(parent) {
   setObjectName(QStringLiteral("Time_estimate"));
   setWindowTitle(QStringLiteral("Time estimates"));
   setAttribute(Qt::WA_DeleteOnClose);
   const ScreenScaling s = ScaleDiagramForm(*this, QSize(1016, 734), screenSize);
-  surface_ = QImage(ScaledLength(kImageWidth, s), ScaledLength(kImageHeight, s),
-                    QImage::Format_RGB32);
-  surface_.fill(Qt::white);
+  Image1_ = new TDiagramView(QSize(ScaledLength(kImageWidth, s), ScaledLength(kImageHeight, s)),
+                             this);
+  connect(Image1_, &TDiagramView::moved, this, &TTime_estimate::refreshButtonClick);
+  connect(Image1_, &TDiagramView::mouseReleased, this,
+          [this](Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+            if (button == Qt::LeftButton) ClickAt(x, y);
+          });
   buildMenus();
   buildControls();
   ResetDisplay();
@@ -172,8 +146,6 @@ void TTime_estimate::buildControls() {
   // results) and the view controls beside it.
   auto* grid = new QGridLayout(central);
   grid->setContentsMargins(0, 0, 0, 0);
-  Image1_ = new SurfaceWidget(*this, central);
-  Image1_->setObjectName(QStringLiteral("Image1"));
   grid->addWidget(Image1_, 0, 0, Qt::AlignTop | Qt::AlignLeft);
   auto* below = new QHBoxLayout;
   grid->addLayout(below, 1, 0);
@@ -287,65 +259,16 @@ void TTime_estimate::buildControls() {
   results->addLayout(buttons, r, 0);
   panel->addWidget(Results_);
 
-  SteinerParameters_ = new QGroupBox(QStringLiteral("Steiner parameters"), central);
-  SteinerParameters_->setObjectName(QStringLiteral("SteinerParameters"));
-  auto* steiner = new QGridLayout(SteinerParameters_);
-  RadioCompleteNetwork_ = new QRadioButton(QStringLiteral("Complete Network"), SteinerParameters_);
-  RadioCompleteNetwork_->setObjectName(QStringLiteral("RadioCompleteNetwork"));
-  RadioSteinerNetwork_ = new QRadioButton(QStringLiteral("Network"), SteinerParameters_);
-  RadioSteinerNetwork_->setObjectName(QStringLiteral("RadioSteinerNetwork"));
-  RadioSteinerTree_ = new QRadioButton(QStringLiteral("Tree"), SteinerParameters_);
-  RadioSteinerTree_->setObjectName(QStringLiteral("RadioSteinerTree"));
-  PreviousTreeButton_ = MakeButton("PreviousTreeButton", "Previous tree", SteinerParameters_);
-  NextTreeButton_ = MakeButton("NextTreeButton", "Next tree", SteinerParameters_);
-  connect(RadioCompleteNetwork_, &QRadioButton::clicked, this,
-          &TTime_estimate::RadioCompleteNetworkClick);
-  connect(RadioSteinerNetwork_, &QRadioButton::clicked, this,
-          &TTime_estimate::RadioSteinerNetworkClick);
-  connect(RadioSteinerTree_, &QRadioButton::clicked, this, &TTime_estimate::RadioSteinerTreeClick);
-  connect(PreviousTreeButton_, &QPushButton::clicked, this,
-          &TTime_estimate::PreviousTreeButtonClick);
-  connect(NextTreeButton_, &QPushButton::clicked, this, &TTime_estimate::NextTreeButtonClick);
-  steiner->addWidget(RadioCompleteNetwork_, 0, 0, 1, 2);
-  steiner->addWidget(RadioSteinerNetwork_, 1, 0, 1, 2);
-  steiner->addWidget(RadioSteinerTree_, 2, 0, 1, 2);
-  steiner->addWidget(PreviousTreeButton_, 3, 0);
-  steiner->addWidget(NextTreeButton_, 3, 1);
+  SteinerParameters_ = new TShortestTreesBox(
+      {"Steiner parameters", "SteinerParameters", "Tree", "Network", "Complete Network",
+       "Previous tree", "Next tree"},
+      central);
+  connect(SteinerParameters_, &TShortestTreesBox::changed, this,
+          &TTime_estimate::refreshButtonClick);
   panel->addWidget(SteinerParameters_);
-
-  ZoomGroup_ = new QGroupBox(QStringLiteral("Zoom"), central);
-  ZoomGroup_->setObjectName(QStringLiteral("ZoomGroup"));
-  auto* zoom = new QHBoxLayout(ZoomGroup_);
-  auto* zoomIn = MakeButton("Zoom_groesser", "+", ZoomGroup_);
-  auto* zoomOut = MakeButton("Zoom_kleiner", "-", ZoomGroup_);
-  connect(zoomIn, &QPushButton::clicked, this, &TTime_estimate::Zoom_groesserClick);
-  connect(zoomOut, &QPushButton::clicked, this, &TTime_estimate::Zoom_kleinerClick);
-  zoom->addWidget(zoomIn);
-  zoom->addWidget(zoomOut);
+  ZoomGroup_ = Image1_->MakeZoomGroup(central);
   panel->addWidget(ZoomGroup_);
-
-  NavigationGroup_ = new QGroupBox(QStringLiteral("Navigation"), central);
-  NavigationGroup_->setObjectName(QStringLiteral("NavigationGroup"));
-  auto* nav = new QGridLayout(NavigationGroup_);
-  const struct {
-    const char* name;
-    const char* caption;
-    int row, column;
-    void (TTime_estimate::*handler)();
-  } moves[] = {{"UpButton", "Up", 0, 1, &TTime_estimate::UpButtonClick},
-               {"LeftButton", "Left", 1, 0, &TTime_estimate::LeftButtonClick},
-               {"RightButton", "Right", 1, 2, &TTime_estimate::RightButtonClick},
-               {"DownButton", "Down", 2, 1, &TTime_estimate::DownButtonClick}};
-  for (const auto& m : moves) {
-    QPushButton* b = MakeButton(m.name, m.caption, NavigationGroup_);
-    connect(b, &QPushButton::clicked, this, m.handler);
-    nav->addWidget(b, m.row, m.column);
-  }
-  nav->addWidget(new QLabel(QStringLiteral("Screen shift interval (pixels)"), NavigationGroup_),
-                 3, 0, 1, 3);
-  ShiftInterval_ = MakeSpin("ShiftInterval", 1, 100, 30, NavigationGroup_);
-  connect(ShiftInterval_, &QSpinBox::valueChanged, this, &TTime_estimate::ShiftIntervalChange);
-  nav->addWidget(ShiftInterval_, 4, 1);
+  NavigationGroup_ = Image1_->MakeNavigationGroup(central);
   panel->addWidget(NavigationGroup_);
 
   panel->addStretch();
@@ -373,7 +296,6 @@ void TTime_estimate::ResetDisplay() {
   TaxCircMaxSizeSpin_->setValue(15);
   TaxCircMinSizeSpin_->setValue(4);
   suppressRefresh_ = false;
-  shiftInterval_ = ShiftInterval_->value();
   for (QWidget* w : std::initializer_list<QWidget*>{StepsBox_, RateBox_, DisplayParameters_,
                                                     SteinerParameters_, ZoomGroup_,
                                                     NavigationGroup_, Results_})
@@ -396,6 +318,7 @@ void TTime_estimate::Open1Click() {
   if (fileName_.empty()) return;
 
   if (!diagram_) diagram_ = std::make_unique<TNetwork_Diagramm>();
+  Image1_->SetDiagram(diagram_.get());
   diagram_->ClearDiagram();
   // What a .dia file shows; an .fdi file brings its own options.
   TDrawOptions options;
@@ -425,7 +348,7 @@ void TTime_estimate::Open1Click() {
   OnlyTorso_->setChecked(options.ShowOnlyTorso);
   suppressRefresh_ = false;
   DisplayParameters_->show();
-  SetupSteinerParameters();
+  SteinerParameters_->Setup(diagram_.get());
   refreshButtonClick();
   Print1_->setEnabled(true);
   Saveas1_->setEnabled(true);
@@ -454,90 +377,25 @@ void TTime_estimate::ShowOnlyStepOne() {
     b->setEnabled(true);
 }
 
-void TTime_estimate::SetupSteinerParameters() {
-  if (!diagram_ || diagram_->SteinerLength <= 0) {
-    SteinerParameters_->hide();
-    return;
-  }
-  SteinerParameters_->show();
-  RadioCompleteNetwork_->setChecked(true);
-  currentTree_ = 1;
-  RadioSteinerTree_->setVisible(diagram_->SteinerTreeCount() > 0);
-  RadioSteinerNetwork_->setVisible(!diagram_->SteinerNetwork.empty());
-  UpdateTreeButtons();
-}
-
-void TTime_estimate::UpdateTreeButtons() {
-  const bool trees = RadioSteinerTree_->isChecked() && diagram_;
-  PreviousTreeButton_->setVisible(trees && currentTree_ > 1);
-  NextTreeButton_->setVisible(trees && currentTree_ < diagram_->SteinerTreeCount());
-}
-
 // ---- Drawing ---------------------------------------------------------------------------------
+
+const QImage& TTime_estimate::Surface() const { return Image1_->Surface(); }
+
+int TTime_estimate::CurrentTree() const { return SteinerParameters_->CurrentTree(); }
 
 void TTime_estimate::refreshButtonClick() {
   if (suppressRefresh_) return;
-  surface_.fill(Qt::white);
   if (diagram_) {
     TNetwork_Diagramm& d = *diagram_;
-    if (RadioSteinerNetwork_->isChecked() && !SteinerParameters_->isHidden()) {
-      d.MarkSteinerNetwork();
-    } else if (RadioSteinerTree_->isChecked() && !SteinerParameters_->isHidden()) {
-      d.MarkSteinerTree(currentTree_);
-    } else {
+    if (!SteinerParameters_->MarkChosen(d)) {
       for (LinkType& l : d.Links) l.Active = true;
       for (TaxonType& t : d.Taxa) t.Active = true;
       // The second of two equivalent taxa has no place of its own.
       for (const EquiTaxonType& e : d.EquivalentTaxa)
         if (const int n = d.FindNode(e.Taxon2); n >= 0) d.Taxa[n].Active = false;
     }
-    TQtCanvas canvas(surface_);
-    DrawDiagram(d, canvas, surface_.width(), surface_.height(), DisplayOptions());
   }
-  Image1_->update();
-}
-
-void TTime_estimate::Zoom(double factor) {
-  if (!diagram_) return;
-  diagram_->ZoomDiagram(surface_.width(), surface_.height(), factor);
-  refreshButtonClick();
-}
-void TTime_estimate::Zoom_groesserClick() { Zoom(kZoomInFactor); }
-void TTime_estimate::Zoom_kleinerClick() { Zoom(kZoomOutFactor); }
-
-void TTime_estimate::Shift(int dx, int dy) {
-  if (!diagram_) return;
-  diagram_->ImageCenter.X += dx;
-  diagram_->ImageCenter.Y += dy;
-  refreshButtonClick();
-}
-void TTime_estimate::LeftButtonClick() { Shift(-shiftInterval_, 0); }
-void TTime_estimate::RightButtonClick() { Shift(shiftInterval_, 0); }
-void TTime_estimate::UpButtonClick() { Shift(0, -shiftInterval_); }
-void TTime_estimate::DownButtonClick() { Shift(0, shiftInterval_); }
-void TTime_estimate::ShiftIntervalChange() { shiftInterval_ = ShiftInterval_->value(); }
-
-void TTime_estimate::RadioCompleteNetworkClick() {
-  UpdateTreeButtons();
-  refreshButtonClick();
-}
-void TTime_estimate::RadioSteinerNetworkClick() {
-  UpdateTreeButtons();
-  refreshButtonClick();
-}
-void TTime_estimate::RadioSteinerTreeClick() {
-  UpdateTreeButtons();
-  refreshButtonClick();
-}
-void TTime_estimate::PreviousTreeButtonClick() {
-  if (currentTree_ > 1) --currentTree_;
-  UpdateTreeButtons();
-  refreshButtonClick();
-}
-void TTime_estimate::NextTreeButtonClick() {
-  if (diagram_ && currentTree_ < diagram_->SteinerTreeCount()) ++currentTree_;
-  UpdateTreeButtons();
-  refreshButtonClick();
+  Image1_->Paint(diagram_.get(), DisplayOptions());
 }
 
 // ---- Choosing nodes and calculating ----------------------------------------------------------
@@ -649,30 +507,11 @@ QImage TTime_estimate::Snapshot() {
   return picture;
 }
 
-bool TTime_estimate::PrintTo(QPrinter& printer) {
-  const QImage picture = Snapshot();
-  printer.setPageOrientation(QPageLayout::Landscape);
-  QPainter painter;
-  if (!painter.begin(&printer)) {
-    dialogs().showMessage("The print job could not be started.", DialogKind::Error);
-    return false;
-  }
-  const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-  painter.drawImage(QRect(QPoint(50, 50), QPoint(page.width() - 50, page.height() - 50)),
-                    picture);
-  return painter.end();
-}
-
 void TTime_estimate::Print1Click() {
-  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  if (PrinterDialog && PrinterDialog(*printer_)) PrintTo(*printer_);
+  Image1_->Print([this] { return Snapshot(); }, "The print job could not be started.");
 }
 
-void TTime_estimate::Printersetup1Click() {
-  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  if (PrinterDialog && PrinterDialog(*printer_))
-    dialogs().showMessage("The printer setup has been changed.");
-}
+void TTime_estimate::Printersetup1Click() { Image1_->PrinterSetup(); }
 
 void TTime_estimate::Saveas1Click() {
   const QImage picture = Snapshot();
@@ -702,6 +541,7 @@ void TTime_estimate::Exit1Click() { close(); }
 
 void TTime_estimate::closeEvent(QCloseEvent* event) {
   if (diagram_) diagram_->ClearDiagram();
+  Image1_->SetDiagram(nullptr);
   diagram_.reset();
   if (caller_) caller_->setEnabled(true);
   event->accept();

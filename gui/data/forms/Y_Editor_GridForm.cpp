@@ -3,7 +3,6 @@
 #include "EditorGridParts.h"
 #include "FormScaling.h"
 #include "Oberflaeche.h"
-#include "RDF_Editor_GridForm.h"  // TRdfCellDelegate: the masked cell editors
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -30,123 +29,52 @@ constexpr int DesignClientHeight = 690;
 constexpr int CellWidth = 28;
 constexpr int NameRowHeight = 64;  // room for an upright name of 8 characters
 
-const char* const InformationHeaders[ych_limits::InfoCount] = {
-    "Phenotype", "Geography", "Lineage", "Group 1", "Group 2", "Group 3"};
+static_assert(ych_limits::InfoCount == rdf_limits::InfoCount, "the grids show six fields");
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
-// ---------------------------------------------------------------------------------------------
-// TYGridModel
-
-TYGridModel::TYGridModel(TYEditor& editor, Kind kind, QObject* parent)
-    : QAbstractTableModel(parent), editor_(editor), kind_(kind) {}
-
-int TYGridModel::taxonOf(const QModelIndex& index) const {
-  return index.isValid() && taxonSide() ? index.row() + 1 : 0;
-}
-
-int TYGridModel::locusOf(const QModelIndex& index) const {
-  return index.isValid() && locusSide() ? index.column() + 1 : 0;
-}
-
-TCellMask TYGridModel::mask() const {
-  switch (kind_) {
-    case Kind::TaxonNames: return y_editor_masks::TaxonName;
-    case Kind::Frequencies: return y_editor_masks::Frequency;
-    case Kind::Information: return y_editor_masks::Information;
-    case Kind::LocusNames: return editor_.LocusNameMask();
-    case Kind::Weights: return y_editor_masks::Weight;
-    case Kind::Repeats: break;
+// The STR editor's data set as the grids see it: loci are the columns, repeats the body.
+class TYGridSource final : public TEditorGridSource {
+public:
+  explicit TYGridSource(TYEditor& editor) : editor_(editor) {}
+  int TaxaCount() const override { return editor_.TaxaCount(); }
+  int ColumnCount() const override { return editor_.LociCount(); }
+  QString Body(int taxon, int locus) const override {
+    return QString::number(editor_.Taxon(taxon).Repeats[static_cast<std::size_t>(locus - 1)]);
   }
-  return {};
-}
-
-int TYGridModel::rowCount(const QModelIndex& parent) const {
-  if (parent.isValid()) return 0;
-  if (taxonSide()) return editor_.TaxaCount();
-  return editor_.LociCount() > 0 ? 1 : 0;
-}
-
-int TYGridModel::columnCount(const QModelIndex& parent) const {
-  if (parent.isValid()) return 0;
-  switch (kind_) {
-    case Kind::TaxonNames:
-    case Kind::Frequencies: return 1;
-    case Kind::Information: return ych_limits::InfoCount;
-    default: return editor_.LociCount();
+  std::string TaxonName(int taxon) const override { return editor_.Taxon(taxon).Name; }
+  int Frequency(int taxon) const override { return editor_.Taxon(taxon).Frequency; }
+  std::string Info(int taxon, int field) const override {
+    return editor_.Taxon(taxon).Info[static_cast<std::size_t>(field - 1)];
   }
-}
-
-QVariant TYGridModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) return {};
-  if (role == Qt::ToolTipRole && kind_ != Kind::TaxonNames && kind_ != Kind::LocusNames) return {};
-  if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole) return {};
-  const int taxon = taxonOf(index);
-  const int locus = locusOf(index);
-  switch (kind_) {
-    case Kind::Repeats:
-      return QString::number(editor_.Taxon(taxon).Repeats[static_cast<std::size_t>(locus - 1)]);
-    case Kind::TaxonNames: return Q(editor_.Taxon(taxon).Name);
-    case Kind::Frequencies: return QString::number(editor_.Taxon(taxon).Frequency);
-    case Kind::Information:
-      return Q(editor_.Taxon(taxon).Info[static_cast<std::size_t>(index.column())]);
-    case Kind::LocusNames: return Q(editor_.Locus(locus).Name);
-    case Kind::Weights: return QString::number(editor_.Locus(locus).Weight);
+  std::string ColumnName(int locus) const override { return editor_.Locus(locus).Name; }
+  int Weight(int locus) const override { return editor_.Locus(locus).Weight; }
+  bool RenameTaxon(int taxon, const std::string& text) override {
+    return editor_.RenameTaxon(taxon, text);
   }
-  return {};
-}
-
-QVariant TYGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (role != Qt::DisplayRole) return {};
-  if (orientation == Qt::Horizontal) {
-    switch (kind_) {
-      case Kind::TaxonNames: return QStringLiteral("Taxon");
-      case Kind::Frequencies: return QStringLiteral("Frequency");
-      case Kind::Information:
-        return section >= 0 && section < ych_limits::InfoCount
-                   ? QVariant(QLatin1String(InformationHeaders[section]))
-                   : QVariant();
-      default: return QString::number(section + 1);
-    }
+  bool SetFrequencyText(int taxon, const std::string& text) override {
+    return editor_.SetFrequencyText(taxon, text);
   }
-  if (kind_ == Kind::LocusNames) return QStringLiteral("Locus");
-  if (kind_ == Kind::Weights) return QStringLiteral("Weight");
-  return QString::number(section + 1);
-}
-
-Qt::ItemFlags TYGridModel::flags(const QModelIndex& index) const {
-  Qt::ItemFlags f = QAbstractTableModel::flags(index);
-  if (kind_ != Kind::Repeats) f |= Qt::ItemIsEditable;
-  return f;
-}
-
-bool TYGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-  if (role != Qt::EditRole || !index.isValid() || kind_ == Kind::Repeats) return false;
-  const std::string text = value.toString().toStdString();
-  bool ok = false;
-  switch (kind_) {
-    case Kind::TaxonNames: ok = editor_.RenameTaxon(taxonOf(index), text); break;
-    case Kind::Frequencies: ok = editor_.SetFrequencyText(taxonOf(index), text); break;
-    case Kind::Information: ok = editor_.SetInfo(index.column() + 1, taxonOf(index), text); break;
-    case Kind::LocusNames: ok = editor_.RenameLocus(locusOf(index), text); break;
-    case Kind::Weights: ok = editor_.SetWeightText(locusOf(index), text); break;
-    case Kind::Repeats: break;
+  bool SetInfo(int field, int taxon, const std::string& text) override {
+    return editor_.SetInfo(field, taxon, text);
   }
-  emit committed();
-  return ok;
-}
+  bool RenameColumn(int locus, const std::string& text) override {
+    return editor_.RenameLocus(locus, text);
+  }
+  bool SetWeightText(int locus, const std::string& text) override {
+    return editor_.SetWeightText(locus, text);
+  }
+  TCellMask TaxonNameMask() const override { return y_editor_masks::TaxonName; }
+  TCellMask FrequencyMask() const override { return y_editor_masks::Frequency; }
+  TCellMask InformationMask() const override { return y_editor_masks::Information; }
+  TCellMask ColumnNameMask() const override { return editor_.LocusNameMask(); }
+  TCellMask WeightMask() const override { return y_editor_masks::Weight; }
 
-void TYGridModel::refresh() {
-  if (rowCount() > 0 && columnCount() > 0)
-    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
-}
-
-void TYGridModel::refill() {
-  beginResetModel();
-  endResetModel();
-}
+private:
+  TYEditor& editor_;
+};
 
 // ---------------------------------------------------------------------------------------------
 // TY_EditorForm
@@ -247,34 +175,21 @@ void TY_EditorForm::buildValueBoxes() {
 }
 
 void TY_EditorForm::buildGrids(QWidget* parent) {
-  using Kind = TYGridModel::Kind;
+  using Kind = TEditorGridModel::Kind;
+  gridSource_ = std::make_unique<TYGridSource>(editor_);
+  grids_ = new TEditorGrids(*gridSource_, {"Taxon", "Locus"}, CellWidth, this);
+  // After a move to another cell the next digit typed into the repeat table starts a new value.
+  grids_->OnSync = [this] { editor_.StartNewEntry(); };
   const auto grid = [this, parent](const char* name, Kind kind) {
-    QTableView* view = MakeEditorGrid(name, parent);
-    auto* model = new TYGridModel(editor_, kind, view);
-    view->setModel(model);
-    if (kind == Kind::Repeats) {
-      view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    } else {
-      view->setItemDelegate(new TRdfCellDelegate(model->mask(), model->taxonSide(), view,
-                                                 kind == Kind::LocusNames));
-      // A committed cell changes no grid's shape: repaint in place, the cell editor stays put.
-      connect(model, &TYGridModel::committed, this, &TY_EditorForm::refreshCells);
-    }
-    if (model->locusSide()) {
-      view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-      view->horizontalHeader()->setDefaultSectionSize(CellWidth);
-    }
-    view->installEventFilter(this);
+    QTableView* view = grids_->Make(name, kind, parent, [this] { refreshCells(); });
     view->viewport()->installEventFilter(this);
-    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this, view](const QModelIndex& current) { syncCurrent(view, current); });
     return view;
   };
-  EditGrid_ = grid("EditGrid", Kind::Repeats);
+  EditGrid_ = grid("EditGrid", Kind::Body);
   SequencesGrid_ = grid("SequencesGrid", Kind::TaxonNames);
   FrequencyGrid_ = grid("FrequencyGrid", Kind::Frequencies);
   FurtherInformationGrid_ = grid("FurtherInformationGrid", Kind::Information);
-  CharactersGrid_ = grid("CharactersGrid", Kind::LocusNames);
+  CharactersGrid_ = grid("CharactersGrid", Kind::ColumnNames);
   WeightGrid_ = grid("WeightGrid", Kind::Weights);
   CharactersGrid_->verticalHeader()->setDefaultSectionSize(NameRowHeight);
   CharactersGrid_->setFixedHeight(NameRowHeight + 2);
@@ -389,18 +304,14 @@ void TY_EditorForm::showEditBox() {
 }
 
 void TY_EditorForm::refreshCells() {
-  for (QTableView* view : {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_,
-                           CharactersGrid_, WeightGrid_})
-    static_cast<TYGridModel*>(view->model())->refresh();
+  grids_->RefreshAll();
   UndoButton_->setEnabled(editor_.CanUndo());
 }
 
 void TY_EditorForm::refillGrids() {
   const int taxon = CurrentTaxon();
   const int locus = CurrentLocus();
-  for (QTableView* view : {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_,
-                           CharactersGrid_, WeightGrid_})
-    static_cast<TYGridModel*>(view->model())->refill();
+  grids_->RefillAll();
   UndoButton_->setEnabled(editor_.CanUndo());
   SelectCell(std::min(std::max(taxon, 1), editor_.TaxaCount()),
              std::min(std::max(locus, 1), editor_.LociCount()));
@@ -429,30 +340,6 @@ void TY_EditorForm::selectProblem(const TYEditor::Problem& problem) {
   SelectCell(problem.taxon > 0 ? problem.taxon : std::max(CurrentTaxon(), 1),
              problem.locus > 0 ? problem.locus : std::max(CurrentLocus(), 1));
   (problem.taxon > 0 ? SequencesGrid_ : CharactersGrid_)->setFocus();
-}
-
-// Selecting a cell in one grid selects the same taxon and locus in the others; the next digit
-// typed into the repeat table starts a new value.
-void TY_EditorForm::syncCurrent(QTableView* from, const QModelIndex& current) {
-  if (syncing_ || !current.isValid()) return;
-  syncing_ = true;
-  editor_.StartNewEntry();
-  const auto* model = static_cast<const TYGridModel*>(from->model());
-  const int taxon = model->taxonOf(current);
-  const int locus = model->locusOf(current);
-  for (QTableView* view : {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_,
-                           CharactersGrid_, WeightGrid_}) {
-    if (view == from) continue;
-    const auto* m = static_cast<const TYGridModel*>(view->model());
-    const QModelIndex old = view->currentIndex();
-    int row = old.isValid() ? old.row() : 0;
-    int column = old.isValid() ? old.column() : 0;
-    if (m->taxonSide() && taxon > 0) row = taxon - 1;
-    if (m->locusSide() && locus > 0) column = locus - 1;
-    const QModelIndex index = m->index(row, column);
-    if (index.isValid() && index != old) view->setCurrentIndex(index);
-  }
-  syncing_ = false;
 }
 
 void TY_EditorForm::CreateButtonClick() {

@@ -1,10 +1,13 @@
 #pragma once
 // The one door through which the program talks to the user in modal dialogs: message boxes,
-// questions and file dialogs. Windows and model code call dialogs(); the program installs a Qt
+// questions, file dialogs, the printer dialog and the windows' own modal dialogs. Windows and model code call dialogs(); the program installs a Qt
 // implementation, tests install a scripted one that answers from a queue.
 
 #include <optional>
 #include <string>
+
+class QDialog;
+class QPrinter;
 
 enum class DialogKind { Information, Warning, Error, Confirmation };
 enum class DialogButtons { Ok, YesNo, OkCancel, YesNoCancel };
@@ -37,6 +40,12 @@ public:
                                                const std::string& initial) = 0;
   // A colour dialog on 0x00BBGGRR colours; nothing when cancelled.
   virtual std::optional<unsigned> chooseColor(unsigned initial) = 0;
+  // The printer dialog on `printer`; true when confirmed. Without an answer of its own an
+  // implementation declines, as headless code must never block.
+  virtual bool choosePrinter(QPrinter&) { return false; }
+  // Runs one of the windows' own dialogs (a style dialog) modally: its result code, 0 (rejected)
+  // when it was closed. Declined (0) unless an implementation runs it.
+  virtual int runModal(QDialog&) { return 0; }
 
   bool askYesNo(const std::string& text, DialogKind kind = DialogKind::Confirmation) {
     return ask(text, DialogButtons::YesNo, kind) == DialogAnswer::Yes;

@@ -5,8 +5,8 @@
 // picture is edited with the mouse (moving nodes, turning one side of a link, styling what was
 // right-clicked, showing a double-clicked node's information) with a one-step undo.
 //
-// The diagram is painted on a QImage (the drawing surface `Image1` shows it); bitmap export and
-// printing use that image. The stepwise placement runs from a timer owned by the window, one step
+// The diagram is painted on the surface of a TDiagramView (`Image1`); bitmap export and printing
+// use that image. The stepwise placement runs from a timer owned by the window, one step
 // per tick, so the window stays responsive without a second thread or a nested event loop.
 
 #include "DiagramStyles.h"
@@ -20,7 +20,6 @@
 #include <QSize>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,17 +27,16 @@
 class QAction;
 class QCheckBox;
 class QComboBox;
-class QDialog;
 class QGroupBox;
 class QLabel;
 class QMenu;
-class QPrinter;
 class QPushButton;
-class QRadioButton;
 class QSpinBox;
+class TDiagramView;
 class TDrawEdges;
 class TGraph_Stat;
 class TGraphik_Programm;
+class TShortestTreesBox;
 class TTax_info;
 
 class TGraphik_Menue : public QMainWindow {
@@ -50,28 +48,19 @@ public:
   explicit TGraphik_Menue(QWidget* parent = nullptr, QSize screenSize = {});
   ~TGraphik_Menue() override;
 
-  // The printer dialog; returns true when confirmed. Tests replace it to print to a file.
-  std::function<bool(QPrinter&)> PrinterDialog;
-  // Runs a style dialog modally and returns its result (kModalOk when confirmed). Tests replace
-  // it to fill in and confirm or cancel the dialog.
-  std::function<int(QDialog&)> ShowModal;
-
   // State, for the program and its tests.
   TDrawNetwork_Diagramm* Diagram() const { return diagram_.get(); }
-  const QImage& Surface() const { return surface_; }
+  const QImage& Surface() const;
   QImage GetScreenShot() const;
   double UnitLength() const { return UnitLength_; }
   bool DiagramSaved() const { return DiagramSaved_; }
   const std::string& CurrentFileName() const { return CurrentFileName_; }
-  int CurrentTree() const { return CurrentTree_; }
-  int ShiftStep() const { return ShiftStep_; }
+  int CurrentTree() const;
+  int ShiftStep() const;
   bool PlacementRunning() const;
   bool PlacementDone() const { return placementDone_; }
   TDrawOptions DisplayOptions() const;
   const TGraphik_MouseEdit& MouseEdit() const { return mouseEdit_; }
-  // Stretches the screen image onto a landscape page of `printer`; false after an error, which
-  // was shown as "Unknown error: " plus its text.
-  bool PrintTo(QPrinter& printer);
 
 public slots:
   void Open21Click();
@@ -82,18 +71,6 @@ public slots:
   void refreshButtonClick();
   void FontSizeSpinChange();
   void StatisticButtonClick();
-  void Zoom_groesserClick();
-  void Zoom_kleinerClick();
-  void LeftButtonClick();
-  void RightButtonClick();
-  void UpButtonClick();
-  void DownButtonClick();
-  void ShiftIntervalChange();
-  void RadioSteinerTreeClick();
-  void RadioSteinerNetworkClick();
-  void RadioCompleteNetworkClick();
-  void PreviousTreeButtonClick();
-  void NextTreeButtonClick();
   void StopButtonClick();
   void EndCorrectionButtonClick();
   void FinalizeButtonClick();
@@ -114,14 +91,12 @@ public slots:
 
 protected:
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
   void buildMenus();
   void buildControls(int imageWidth, int imageHeight);
   void Initialize();
   void FinishDrawing();
-  void SetupShortestTreeGroup();
   void BuildSchemes();
   void SaveUndoInformation();
   void EditLinkStyle(int link);
@@ -148,9 +123,8 @@ private:
   void PlacementTick();
   void ShowPausedControls();
   void ClearSelectedLink();
-  void Zoom(double factor);
-  void Shift(int dx, int dy);
-  void UpdateTreeButtons();
+  // After a zoom (by `factor`) or a shift (1) of the picture.
+  void PictureMoved(double factor);
   // Stops the placement and frees the layout, then the diagram; nothing runs on it afterwards.
   void ReleaseLayout();
   void ReleaseDiagram();
@@ -162,17 +136,12 @@ private:
   std::unique_ptr<TDrawEdges> PlacementDriver_;
   std::unique_ptr<TGraph_Stat> ownStatistics_;
   std::unique_ptr<TTax_info> ownTaxonInfo_;
-  std::unique_ptr<QPrinter> printer_;
   QSize screenSize_;
-  QImage surface_;
   QTimer placementTimer_;
 
   std::string CurrentFileName_;
   bool DiagramSaved_ = false;
   double UnitLength_ = 0;
-  int ShiftStep_ = 30;
-  int CurrentTree_ = 0;
-  int treeCount_ = 0;
   bool SchemesBuilt_ = false;
   bool placementDone_ = false;
   bool layingOut_ = false;      // a layout run or step is on the stack: the window must not go
@@ -192,7 +161,7 @@ private:
   QAction* Print1_ = nullptr;
   QAction* Printersetup1_ = nullptr;
   QAction* Exit1_ = nullptr;
-  QWidget* Image1_ = nullptr;
+  TDiagramView* Image1_ = nullptr;
   QGroupBox* DisplayParameters_ = nullptr;
   QCheckBox* NodesProportional_ = nullptr;
   QCheckBox* OnlyTorso_ = nullptr;
@@ -208,13 +177,7 @@ private:
   QPushButton* StatisticButton_ = nullptr;
   QGroupBox* ZoomGroup_ = nullptr;
   QGroupBox* NavigationGroup_ = nullptr;
-  QSpinBox* ShiftInterval_ = nullptr;
-  QGroupBox* ShortestTrees_ = nullptr;
-  QRadioButton* RadioSteinerTree_ = nullptr;
-  QRadioButton* RadioSteinerNetwork_ = nullptr;
-  QRadioButton* RadioCompleteNetwork_ = nullptr;
-  QPushButton* PreviousTreeButton_ = nullptr;
-  QPushButton* NextTreeButton_ = nullptr;
+  TShortestTreesBox* ShortestTrees_ = nullptr;
   QPushButton* StopButton_ = nullptr;
   QPushButton* EndCorrectionButton_ = nullptr;
   QPushButton* FinalizeButton_ = nullptr;

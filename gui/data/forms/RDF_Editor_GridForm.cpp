@@ -35,9 +35,6 @@ constexpr int DesignClientHeight = 690;
 constexpr int CellWidth = 18;
 constexpr int NameRowHeight = 64;  // room for an upright name of 8 characters
 
-const char* const InformationHeaders[rdf_limits::InfoCount] = {
-    "Phenotype", "Geography", "Lineage", "Group 1", "Group 2", "Group 3"};
-
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 char StateAt(const Trdf_DataSet& set, int taxon, int character) {
@@ -68,123 +65,50 @@ private:
 
 }  // namespace
 
-// ---------------------------------------------------------------------------------------------
-// TRdfGridModel
-
-TRdfGridModel::TRdfGridModel(TRdfEditor& editor, Kind kind, QObject* parent)
-    : QAbstractTableModel(parent), editor_(editor), kind_(kind) {}
-
-int TRdfGridModel::taxonOf(const QModelIndex& index) const {
-  return index.isValid() && taxonSide() ? index.row() + 1 : 0;
-}
-
-int TRdfGridModel::characterOf(const QModelIndex& index) const {
-  return index.isValid() && characterSide() ? index.column() + 1 : 0;
-}
-
-TCellMask TRdfGridModel::mask() const {
-  switch (kind_) {
-    case Kind::TaxonNames: return rdf_editor_masks::TaxonName;
-    case Kind::Frequencies: return rdf_editor_masks::Frequency;
-    case Kind::Information: return rdf_editor_masks::Information;
-    case Kind::CharacterNames: return rdf_editor_masks::CharacterName;
-    case Kind::Weights: return rdf_editor_masks::Weight;
-    case Kind::States: break;
+// The rdf editor's data set as the grids see it: characters are the columns, states the body.
+class TRdfGridSource final : public TEditorGridSource {
+public:
+  explicit TRdfGridSource(TRdfEditor& editor) : editor_(editor) {}
+  int TaxaCount() const override { return set().TaxaCount(); }
+  int ColumnCount() const override { return set().CharacterCount(); }
+  QString Body(int taxon, int character) const override {
+    return QString(QChar::fromLatin1(StateAt(set(), taxon, character)));
   }
-  return {};
-}
-
-int TRdfGridModel::rowCount(const QModelIndex& parent) const {
-  if (parent.isValid()) return 0;
-  if (taxonSide()) return editor_.DataSet().TaxaCount();
-  return editor_.DataSet().CharacterCount() > 0 ? 1 : 0;
-}
-
-int TRdfGridModel::columnCount(const QModelIndex& parent) const {
-  if (parent.isValid()) return 0;
-  switch (kind_) {
-    case Kind::TaxonNames:
-    case Kind::Frequencies: return 1;
-    case Kind::Information: return rdf_limits::InfoCount;
-    default: return editor_.DataSet().CharacterCount();
+  QVariant BodyBackground(int taxon, int character) const override {
+    return QColor(editor_.IsAmbiguous(StateAt(set(), taxon, character)) ? Qt::red : Qt::yellow);
   }
-}
-
-QVariant TRdfGridModel::data(const QModelIndex& index, int role) const {
-  if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount())
-    return {};
-  const Trdf_DataSet& set = editor_.DataSet();
-  const int taxon = taxonOf(index);
-  const int character = characterOf(index);
-  if (kind_ == Kind::States && role == Qt::BackgroundRole) {
-    const char state = StateAt(set, taxon, character);
-    return QColor(editor_.IsAmbiguous(state) ? Qt::red : Qt::yellow);
+  std::string TaxonName(int taxon) const override { return set().Taxon(taxon).Name; }
+  int Frequency(int taxon) const override { return set().Taxon(taxon).Frequency; }
+  std::string Info(int taxon, int field) const override {
+    return set().Taxon(taxon).Info[static_cast<std::size_t>(field - 1)];
   }
-  if (role != Qt::DisplayRole && role != Qt::EditRole && role != Qt::ToolTipRole) return {};
-  if (role == Qt::ToolTipRole && kind_ != Kind::TaxonNames && kind_ != Kind::CharacterNames)
-    return {};
-  switch (kind_) {
-    case Kind::States:
-      return QString(QChar::fromLatin1(StateAt(set, taxon, character)));
-    case Kind::TaxonNames: return Q(set.Taxon(taxon).Name);
-    case Kind::Frequencies: return QString::number(set.Taxon(taxon).Frequency);
-    case Kind::Information:
-      return Q(set.Taxon(taxon).Info[static_cast<std::size_t>(index.column())]);
-    case Kind::CharacterNames: return Q(set.Character(character).Name);
-    case Kind::Weights: return QString::number(set.Character(character).Weight);
+  std::string ColumnName(int character) const override { return set().Character(character).Name; }
+  int Weight(int character) const override { return set().Character(character).Weight; }
+  bool RenameTaxon(int taxon, const std::string& text) override {
+    return editor_.RenameTaxon(taxon, text);
   }
-  return {};
-}
-
-QVariant TRdfGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-  if (role != Qt::DisplayRole) return {};
-  if (orientation == Qt::Horizontal) {
-    switch (kind_) {
-      case Kind::TaxonNames: return QStringLiteral("Sequence");
-      case Kind::Frequencies: return QStringLiteral("Frequency");
-      case Kind::Information:
-        return section >= 0 && section < rdf_limits::InfoCount
-                   ? QVariant(QLatin1String(InformationHeaders[section]))
-                   : QVariant();
-      default: return QString::number(section + 1);
-    }
+  bool SetFrequencyText(int taxon, const std::string& text) override {
+    return editor_.SetFrequencyText(taxon, text);
   }
-  if (kind_ == Kind::CharacterNames) return QStringLiteral("Character");
-  if (kind_ == Kind::Weights) return QStringLiteral("Weight");
-  return QString::number(section + 1);
-}
-
-Qt::ItemFlags TRdfGridModel::flags(const QModelIndex& index) const {
-  Qt::ItemFlags f = QAbstractTableModel::flags(index);
-  if (kind_ != Kind::States) f |= Qt::ItemIsEditable;
-  return f;
-}
-
-bool TRdfGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-  if (role != Qt::EditRole || !index.isValid() || kind_ == Kind::States) return false;
-  const std::string text = value.toString().toStdString();
-  bool ok = false;
-  switch (kind_) {
-    case Kind::TaxonNames: ok = editor_.RenameTaxon(taxonOf(index), text); break;
-    case Kind::Frequencies: ok = editor_.SetFrequencyText(taxonOf(index), text); break;
-    case Kind::Information: ok = editor_.SetInfo(index.column() + 1, taxonOf(index), text); break;
-    case Kind::CharacterNames: ok = editor_.RenameCharacter(characterOf(index), text); break;
-    case Kind::Weights: ok = editor_.SetWeightText(characterOf(index), text); break;
-    case Kind::States: break;
+  bool SetInfo(int field, int taxon, const std::string& text) override {
+    return editor_.SetInfo(field, taxon, text);
   }
-  emit committed();
-  return ok;
-}
+  bool RenameColumn(int character, const std::string& text) override {
+    return editor_.RenameCharacter(character, text);
+  }
+  bool SetWeightText(int character, const std::string& text) override {
+    return editor_.SetWeightText(character, text);
+  }
+  TCellMask TaxonNameMask() const override { return rdf_editor_masks::TaxonName; }
+  TCellMask FrequencyMask() const override { return rdf_editor_masks::Frequency; }
+  TCellMask InformationMask() const override { return rdf_editor_masks::Information; }
+  TCellMask ColumnNameMask() const override { return rdf_editor_masks::CharacterName; }
+  TCellMask WeightMask() const override { return rdf_editor_masks::Weight; }
 
-void TRdfGridModel::refresh() {
-  if (rowCount() > 0 && columnCount() > 0)
-    emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
-}
-
-void TRdfGridModel::refill() {
-  beginResetModel();
-  endResetModel();
-}
+private:
+  const Trdf_DataSet& set() const { return editor_.DataSet(); }
+  TRdfEditor& editor_;
+};
 
 // ---------------------------------------------------------------------------------------------
 // TRdfCellDelegate
@@ -347,35 +271,17 @@ void TRDFEditorForm::buildStateBoxes() {
 }
 
 void TRDFEditorForm::buildGrids(QWidget* parent) {
-  using Kind = TRdfGridModel::Kind;
+  using Kind = TEditorGridModel::Kind;
+  gridSource_ = std::make_unique<TRdfGridSource>(editor_);
+  grids_ = new TEditorGrids(*gridSource_, {"Sequence", "Character"}, CellWidth, this);
   const auto grid = [this, parent](const char* name, Kind kind) {
-    QTableView* view = MakeEditorGrid(name, parent);
-    auto* model = new TRdfGridModel(editor_, kind, view);
-    view->setModel(model);
-    if (kind == Kind::States) {
-      view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    } else {
-      // Character names stand upright in their narrow columns.
-      view->setItemDelegate(new TRdfCellDelegate(model->mask(), model->taxonSide(), view,
-                                                 kind == Kind::CharacterNames));
-      // A committed cell changes no grid's shape, so every grid is repainted in place; a reset
-      // here would pull the open cell editor away under the view.
-      connect(model, &TRdfGridModel::committed, this, &TRDFEditorForm::refreshCells);
-    }
-    if (model->characterSide()) {
-      view->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-      view->horizontalHeader()->setDefaultSectionSize(CellWidth);
-    }
-    view->installEventFilter(this);
-    connect(view->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this, view](const QModelIndex& current) { syncCurrent(view, current); });
-    return view;
+    return grids_->Make(name, kind, parent, [this] { refreshCells(); });
   };
-  EditGrid_ = grid("EditGrid", Kind::States);
+  EditGrid_ = grid("EditGrid", Kind::Body);
   SequencesGrid_ = grid("SequencesGrid", Kind::TaxonNames);
   FrequencyGrid_ = grid("FrequencyGrid", Kind::Frequencies);
   FurtherInformationGrid_ = grid("FurtherInformationGrid", Kind::Information);
-  CharactersGrid_ = grid("CharactersGrid", Kind::CharacterNames);
+  CharactersGrid_ = grid("CharactersGrid", Kind::ColumnNames);
   WeightGrid_ = grid("WeightGrid", Kind::Weights);
   CharactersGrid_->verticalHeader()->setDefaultSectionSize(NameRowHeight);
   CharactersGrid_->setFixedHeight(NameRowHeight + 2);
@@ -506,18 +412,14 @@ void TRDFEditorForm::showEditBox() {
 }
 
 void TRDFEditorForm::refreshCells() {
-  for (QTableView* view : {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_,
-                           CharactersGrid_, WeightGrid_})
-    static_cast<TRdfGridModel*>(view->model())->refresh();
+  grids_->RefreshAll();
   UndoButton_->setEnabled(editor_.CanUndo());
 }
 
 void TRDFEditorForm::refillGrids() {
   const int taxon = CurrentTaxon();
   const int character = CurrentCharacter();
-  for (QTableView* view : {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_,
-                           CharactersGrid_, WeightGrid_})
-    static_cast<TRdfGridModel*>(view->model())->refill();
+  grids_->RefillAll();
   UndoButton_->setEnabled(editor_.CanUndo());
   const Trdf_DataSet& set = editor_.DataSet();
   SelectCell(std::min(std::max(taxon, 1), set.TaxaCount()),
@@ -539,28 +441,6 @@ void TRDFEditorForm::SelectCell(int taxon, int character) {
   const QModelIndex index = EditGrid_->model()->index(taxon - 1, character - 1);
   if (!index.isValid()) return;
   EditGrid_->setCurrentIndex(index);
-}
-
-// Selecting a cell in one grid selects the same taxon and character in the others.
-void TRDFEditorForm::syncCurrent(QTableView* from, const QModelIndex& current) {
-  if (syncing_ || !current.isValid()) return;
-  syncing_ = true;
-  const auto* model = static_cast<const TRdfGridModel*>(from->model());
-  const int taxon = model->taxonOf(current);
-  const int character = model->characterOf(current);
-  for (QTableView* view : {EditGrid_, SequencesGrid_, FrequencyGrid_, FurtherInformationGrid_,
-                           CharactersGrid_, WeightGrid_}) {
-    if (view == from) continue;
-    const auto* m = static_cast<const TRdfGridModel*>(view->model());
-    const QModelIndex old = view->currentIndex();
-    int row = old.isValid() ? old.row() : 0;
-    int column = old.isValid() ? old.column() : 0;
-    if (m->taxonSide() && taxon > 0) row = taxon - 1;
-    if (m->characterSide() && character > 0) column = character - 1;
-    const QModelIndex index = m->index(row, column);
-    if (index.isValid() && index != old) view->setCurrentIndex(index);
-  }
-  syncing_ = false;
 }
 
 void TRDFEditorForm::CreateButtonClick() {

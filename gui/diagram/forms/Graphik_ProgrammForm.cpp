@@ -2,6 +2,7 @@
 
 #include "Dia_File.h"
 #include "DiagramFormScaling.h"
+#include "DiagramView.h"
 #include "Dialogs.h"
 #include "DlgLinkStyleForm.h"
 #include "DlgMutationPropertiesForm.h"
@@ -15,7 +16,6 @@
 #include "Graphik_StatisticsForm.h"
 #include "Graphik_Taxon_infoForm.h"
 #include "Graphik_WindowLogic.h"
-#include "QtCanvas.h"
 #include "StyleDialogParts.h"
 #include "UHelp.h"
 
@@ -28,10 +28,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -53,23 +49,6 @@ const char* const kExitQuestion = "Do you really want to exit without saving?";
 const char* const kExportWarning =
     "Warning: To save your modifications it is required to save as *.dia or *.fdi format "
     "additionally.";
-
-// The surface widget: shows the drawing surface's image as it is.
-class TDiagramImage final : public QWidget {
-public:
-  TDiagramImage(const QImage& image, QWidget* parent) : QWidget(parent), image_(image) {
-    setFixedSize(image.size());
-  }
-
-protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    painter.drawImage(0, 0, image_);
-  }
-
-private:
-  const QImage& image_;
-};
 
 // A size field: changed with its arrows or by typing a value, which counts once it is confirmed
 // with Enter or the field is left (not at every keystroke).
@@ -97,13 +76,6 @@ QCheckBox* MakeCheck(const char* name, const char* caption, bool checked, QWidge
   return c;
 }
 
-bool DefaultPrinterDialog(QPrinter& printer) {
-  QPrintDialog dialog(&printer);
-  return dialog.exec() == QDialog::Accepted;
-}
-
-int ExecDialog(QDialog& dialog) { return dialog.exec(); }
-
 TMouseButton EditButton(Qt::MouseButton button) {
   if (button == Qt::LeftButton) return TMouseButton::Left;
   if (button == Qt::RightButton) return TMouseButton::Right;
@@ -113,9 +85,7 @@ TMouseButton EditButton(Qt::MouseButton button) {
 }  // namespace
 
 TGraphik_Menue::TGraphik_Menue(QWidget* parent, QSize screenSize)
-    : QMainWindow(parent, Qt::Window), PrinterDialog(DefaultPrinterDialog),
-      ShowModal(ExecDialog), caller_(parent),
-      screenSize_(screenSize) {
+    : QMainWindow(parent, Qt::Window), caller_(parent), screenSize_(screenSize) {
   setObjectName(QStringLiteral("Graphik_Menue"));
   setWindowTitle(QStringLiteral("Draw Network"));
   setAttribute(Qt::WA_DeleteOnClose);
@@ -127,13 +97,13 @@ TGraphik_Menue::TGraphik_Menue(QWidget* parent, QSize screenSize)
     if (const QScreen* screen = QGuiApplication::primaryScreen())
       available = screen->availableGeometry().size();
   if (available.isValid()) resize(size().boundedTo(available));
-  surface_ = QImage(ScaledLength(kImageWidth, s), ScaledLength(kImageHeight, s),
-                    QImage::Format_RGB32);
-  surface_.fill(Qt::white);
-
   buildMenus();
-  buildControls(surface_.width(), surface_.height());
-  Image1_->installEventFilter(this);
+  buildControls(ScaledLength(kImageWidth, s), ScaledLength(kImageHeight, s));
+  connect(Image1_, &TDiagramView::moved, this, &TGraphik_Menue::PictureMoved);
+  connect(Image1_, &TDiagramView::mousePressed, this, &TGraphik_Menue::Image1MouseDown);
+  connect(Image1_, &TDiagramView::mouseMoved, this, &TGraphik_Menue::Image1MouseMove);
+  connect(Image1_, &TDiagramView::mouseReleased, this, &TGraphik_Menue::Image1MouseUp);
+  connect(Image1_, &TDiagramView::doubleClicked, this, &TGraphik_Menue::Image1DblClick);
 
   placementTimer_.setObjectName(QStringLiteral("PlacementTimer"));
   placementTimer_.setInterval(kPlacementIntervalMs);
@@ -177,9 +147,7 @@ void TGraphik_Menue::buildControls(int imageWidth, int imageHeight) {
   auto* row = new QHBoxLayout(central);
   row->setContentsMargins(0, 0, 0, 0);
 
-  Image1_ = new TDiagramImage(surface_, central);
-  Image1_->setObjectName(QStringLiteral("Image1"));
-  Image1_->setFixedSize(imageWidth, imageHeight);
+  Image1_ = new TDiagramView(QSize(imageWidth, imageHeight), central);
   row->addWidget(Image1_, 0, Qt::AlignTop | Qt::AlignLeft);
 
   // The controls beside the picture scroll when the screen is too low for all of them, so the
@@ -248,69 +216,15 @@ void TGraphik_Menue::buildControls(int imageWidth, int imageHeight) {
   connect(StatisticButton_, &QPushButton::clicked, this, &TGraphik_Menue::StatisticButtonClick);
   panel->addWidget(StatisticButton_);
 
-  ZoomGroup_ = new QGroupBox(QStringLiteral("Zoom"), central);
-  ZoomGroup_->setObjectName(QStringLiteral("ZoomGroup"));
-  auto* zoom = new QHBoxLayout(ZoomGroup_);
-  auto* zoomIn = MakeButton("Zoom_groesser", QStringLiteral("+"), ZoomGroup_);
-  auto* zoomOut = MakeButton("Zoom_kleiner", QStringLiteral("-"), ZoomGroup_);
-  connect(zoomIn, &QPushButton::clicked, this, &TGraphik_Menue::Zoom_groesserClick);
-  connect(zoomOut, &QPushButton::clicked, this, &TGraphik_Menue::Zoom_kleinerClick);
-  zoom->addWidget(zoomIn);
-  zoom->addWidget(zoomOut);
+  ZoomGroup_ = Image1_->MakeZoomGroup(central);
   panel->addWidget(ZoomGroup_);
-
-  NavigationGroup_ = new QGroupBox(QStringLiteral("Navigation"), central);
-  NavigationGroup_->setObjectName(QStringLiteral("NavigationGroup"));
-  auto* nav = new QGridLayout(NavigationGroup_);
-  auto* up = MakeButton("UpButton", QStringLiteral("Up"), NavigationGroup_);
-  auto* left = MakeButton("LeftButton", QStringLiteral("Left"), NavigationGroup_);
-  auto* right = MakeButton("RightButton", QStringLiteral("Right"), NavigationGroup_);
-  auto* down = MakeButton("DownButton", QStringLiteral("Down"), NavigationGroup_);
-  connect(up, &QPushButton::clicked, this, &TGraphik_Menue::UpButtonClick);
-  connect(left, &QPushButton::clicked, this, &TGraphik_Menue::LeftButtonClick);
-  connect(right, &QPushButton::clicked, this, &TGraphik_Menue::RightButtonClick);
-  connect(down, &QPushButton::clicked, this, &TGraphik_Menue::DownButtonClick);
-  nav->addWidget(up, 0, 1);
-  nav->addWidget(left, 1, 0);
-  nav->addWidget(right, 1, 2);
-  nav->addWidget(down, 2, 1);
-  nav->addWidget(new QLabel(QStringLiteral("Screen shift interval (pixels)"), NavigationGroup_),
-                 3, 0, 1, 2);
-  ShiftInterval_ = new QSpinBox(NavigationGroup_);
-  ShiftInterval_->setObjectName(QStringLiteral("ShiftInterval"));
-  ShiftInterval_->setRange(1, 100);
-  ShiftInterval_->setValue(30);
-  connect(ShiftInterval_, &QSpinBox::valueChanged, this, &TGraphik_Menue::ShiftIntervalChange);
-  nav->addWidget(ShiftInterval_, 3, 2);
+  NavigationGroup_ = Image1_->MakeNavigationGroup(central);
   panel->addWidget(NavigationGroup_);
 
-  ShortestTrees_ = new QGroupBox(QStringLiteral("Shortest Trees"), central);
-  ShortestTrees_->setObjectName(QStringLiteral("ShortestTrees"));
-  auto* trees = new QGridLayout(ShortestTrees_);
-  RadioSteinerTree_ = new QRadioButton(QStringLiteral("Tree(s)"), ShortestTrees_);
-  RadioSteinerTree_->setObjectName(QStringLiteral("RadioSteinerTree"));
-  RadioSteinerNetwork_ = new QRadioButton(QStringLiteral("Network"), ShortestTrees_);
-  RadioSteinerNetwork_->setObjectName(QStringLiteral("RadioSteinerNetwork"));
-  RadioCompleteNetwork_ = new QRadioButton(QStringLiteral("Original Network"), ShortestTrees_);
-  RadioCompleteNetwork_->setObjectName(QStringLiteral("RadioCompleteNetwork"));
-  RadioCompleteNetwork_->setChecked(true);
-  connect(RadioSteinerTree_, &QRadioButton::clicked, this, &TGraphik_Menue::RadioSteinerTreeClick);
-  connect(RadioSteinerNetwork_, &QRadioButton::clicked, this,
-          &TGraphik_Menue::RadioSteinerNetworkClick);
-  connect(RadioCompleteNetwork_, &QRadioButton::clicked, this,
-          &TGraphik_Menue::RadioCompleteNetworkClick);
-  PreviousTreeButton_ = MakeButton("PreviousTreeButton", QStringLiteral("<"), ShortestTrees_);
-  PreviousTreeButton_->setToolTip(QStringLiteral("Previous tree"));
-  NextTreeButton_ = MakeButton("NextTreeButton", QStringLiteral(">"), ShortestTrees_);
-  NextTreeButton_->setToolTip(QStringLiteral("Next tree"));
-  connect(PreviousTreeButton_, &QPushButton::clicked, this,
-          &TGraphik_Menue::PreviousTreeButtonClick);
-  connect(NextTreeButton_, &QPushButton::clicked, this, &TGraphik_Menue::NextTreeButtonClick);
-  trees->addWidget(RadioSteinerTree_, 0, 0);
-  trees->addWidget(PreviousTreeButton_, 0, 1);
-  trees->addWidget(NextTreeButton_, 0, 2);
-  trees->addWidget(RadioSteinerNetwork_, 1, 0, 1, 3);
-  trees->addWidget(RadioCompleteNetwork_, 2, 0, 1, 3);
+  ShortestTrees_ = new TShortestTreesBox(
+      {"Shortest Trees", "ShortestTrees", "Tree(s)", "Network", "Original Network", "<", ">"},
+      central);
+  connect(ShortestTrees_, &TShortestTreesBox::changed, this, &TGraphik_Menue::refreshButtonClick);
   panel->addWidget(ShortestTrees_);
 
   StopButton_ = MakeButton("StopButton", QStringLiteral("Pause"), central);
@@ -379,14 +293,7 @@ void TGraphik_Menue::Initialize() {
   for (QAbstractButton* b : std::initializer_list<QAbstractButton*>{
            OnlyTorso_, NodesProportional_, NodeNames_, MutatedPositions_})
     b->setChecked(false);
-  // Radio buttons of one group cannot all be unchecked while one of them is checked, so the
-  // group's exclusivity is lifted for the moment.
-  RadioSteinerTree_->setAutoExclusive(false);
-  RadioSteinerNetwork_->setAutoExclusive(false);
-  RadioSteinerTree_->setChecked(false);
-  RadioSteinerNetwork_->setChecked(false);
-  RadioSteinerTree_->setAutoExclusive(true);
-  RadioSteinerNetwork_->setAutoExclusive(true);
+  ShortestTrees_->Choose(TShortestTreesBox::Choice::Complete);
   MedCircRadSpin_->setValue(3);
   TaxCircMaxSizeSpin_->setValue(50);
   TaxCircMinSizeSpin_->setValue(4);
@@ -396,15 +303,14 @@ void TGraphik_Menue::Initialize() {
   UndoButton_->setEnabled(false);
   CmbColorScheme_->hide();
   LblColorScheme_->hide();
-  ShiftStep_ = ShiftInterval_->value();
   SchemesBuilt_ = false;
 }
 
 // ---- Opening -------------------------------------------------------------------------------
 
 void TGraphik_Menue::Open21Click() {
-  RadioCompleteNetwork_->setEnabled(true);
-  RadioCompleteNetwork_->setChecked(true);
+  ShortestTrees_->Button(TShortestTreesBox::Choice::Complete)->setEnabled(true);
+  ShortestTrees_->Choose(TShortestTreesBox::Choice::Complete);
   FileDialogRequest request;
   request.title = "Open";
   request.filter = kOpenDiagramFilter;
@@ -418,6 +324,7 @@ void TGraphik_Menue::Open21Click() {
   CurrentFileName_ = *name;
   Image1_->setEnabled(false);
   if (!diagram_) diagram_ = std::make_unique<TDrawNetwork_Diagramm>();
+  Image1_->SetDiagram(diagram_.get());
   static_cast<TNetwork_Diagramm&>(*diagram_).ClearDiagram();
   diagram_->NodeDone.clear();
   diagram_->NodeDistance.clear();
@@ -444,8 +351,8 @@ void TGraphik_Menue::OpenNetwork(bool sto) {
   if (sto && !diagram_->SteinerNetwork.empty() &&
       dialogs().askYesNo(FreeStandingNetworkQuestion())) {
     ReduceToSteinerNetwork(*diagram_);
-    RadioSteinerNetwork_->setChecked(true);
-    RadioCompleteNetwork_->setEnabled(false);
+    ShortestTrees_->Choose(TShortestTreesBox::Choice::Network);
+    ShortestTrees_->Button(TShortestTreesBox::Choice::Complete)->setEnabled(false);
   }
   diagram_->NumberTorsoParts();
   RunLayout();
@@ -454,7 +361,7 @@ void TGraphik_Menue::OpenNetwork(bool sto) {
 void TGraphik_Menue::RunLayout() {
   File1_->menuAction()->setEnabled(false);
   Exit1_->setEnabled(false);
-  layout_ = std::make_unique<TGraphik_Programm>(*diagram_, surface_);
+  layout_ = std::make_unique<TGraphik_Programm>(*diagram_, Image1_->Surface());
   layout_->OnPainted = [this] { Image1_->update(); };
   layingOut_ = true;
   const bool laidOut = layout_->zeichnung_New();
@@ -616,7 +523,7 @@ void TGraphik_Menue::FinishDrawing() {
   EndCorrectionButton_->hide();
   FinalizeButton_->hide();
   HelpGroup_->show();
-  SetupShortestTreeGroup();
+  ShortestTrees_->Setup(diagram_.get());
   Image1_->setEnabled(true);
   ShowFontSize();
   refreshButtonClick();
@@ -641,21 +548,6 @@ void TGraphik_Menue::ShowFontSize() {
   FontSizeSpin_->setValue(height);
 }
 
-void TGraphik_Menue::SetupShortestTreeGroup() {
-  if (!diagram_ || diagram_->SteinerLength <= 0) {
-    ShortestTrees_->hide();
-    return;
-  }
-  ShortestTrees_->show();
-  PreviousTreeButton_->hide();
-  NextTreeButton_->hide();
-  RadioCompleteNetwork_->setChecked(true);
-  treeCount_ = diagram_->SteinerTreeCount();
-  RadioSteinerTree_->setVisible(treeCount_ > 0);
-  if (treeCount_ > 0) CurrentTree_ = 1;
-  RadioSteinerNetwork_->setVisible(!diagram_->SteinerNetwork.empty());
-}
-
 void TGraphik_Menue::BuildSchemes() {
   CmbColorScheme_->clear();
   CmbColorScheme_->addItem(QStringLiteral("None"));
@@ -672,16 +564,9 @@ void TGraphik_Menue::BuildSchemes() {
 void TGraphik_Menue::refreshButtonClick() {
   if (!diagram_ || suppressRepaint_ || layingOut_) return;
   try {
-    if (!ShortestTrees_->isHidden()) {
-      if (RadioCompleteNetwork_->isChecked()) ShowOriginalNetwork(*diagram_);
-      else if (RadioSteinerNetwork_->isChecked()) diagram_->MarkSteinerNetwork();
-      else if (RadioSteinerTree_->isChecked()) diagram_->MarkSteinerTree(CurrentTree_);
-    }
-    {
-      TQtCanvas canvas(surface_);
-      DrawDiagram(*diagram_, canvas, surface_.width(), surface_.height(), DisplayOptions());
-    }
-    Image1_->update();
+    if (!ShortestTrees_->isHidden() && !ShortestTrees_->MarkChosen(*diagram_))
+      ShowOriginalNetwork(*diagram_);
+    Image1_->Paint(diagram_.get(), DisplayOptions());
   } catch (const std::exception&) {
     // A failed repaint leaves the previous picture; the next one starts afresh.
   }
@@ -696,61 +581,19 @@ void TGraphik_Menue::FontSizeSpinChange() {
   refreshButtonClick();
 }
 
-void TGraphik_Menue::Zoom(double factor) {
-  if (!diagram_) return;
-  diagram_->ZoomDiagram(surface_.width(), surface_.height(), factor);
-  UnitLength_ *= factor;
-  if (layout_) layout_->UnitLength = UnitLength_;
+void TGraphik_Menue::PictureMoved(double factor) {
+  if (factor != 1.0) {
+    UnitLength_ *= factor;
+    if (layout_) layout_->UnitLength = UnitLength_;
+  }
   refreshButtonClick();
 }
 
-void TGraphik_Menue::Zoom_groesserClick() { Zoom(kZoomInFactor); }
-void TGraphik_Menue::Zoom_kleinerClick() { Zoom(kZoomOutFactor); }
+const QImage& TGraphik_Menue::Surface() const { return Image1_->Surface(); }
 
-void TGraphik_Menue::Shift(int dx, int dy) {
-  if (!diagram_) return;
-  diagram_->ImageCenter.X += dx;
-  diagram_->ImageCenter.Y += dy;
-  refreshButtonClick();
-}
+int TGraphik_Menue::CurrentTree() const { return ShortestTrees_->CurrentTree(); }
 
-void TGraphik_Menue::LeftButtonClick() { Shift(-ShiftStep_, 0); }
-void TGraphik_Menue::RightButtonClick() { Shift(ShiftStep_, 0); }
-void TGraphik_Menue::UpButtonClick() { Shift(0, -ShiftStep_); }
-void TGraphik_Menue::DownButtonClick() { Shift(0, ShiftStep_); }
-void TGraphik_Menue::ShiftIntervalChange() { ShiftStep_ = ShiftInterval_->value(); }
-
-void TGraphik_Menue::UpdateTreeButtons() {
-  PreviousTreeButton_->setVisible(CurrentTree_ > 1);
-  NextTreeButton_->setVisible(CurrentTree_ < treeCount_);
-}
-
-void TGraphik_Menue::RadioSteinerTreeClick() {
-  UpdateTreeButtons();
-  refreshButtonClick();
-}
-
-void TGraphik_Menue::RadioSteinerNetworkClick() {
-  PreviousTreeButton_->hide();
-  NextTreeButton_->hide();
-  refreshButtonClick();
-}
-
-void TGraphik_Menue::RadioCompleteNetworkClick() { RadioSteinerNetworkClick(); }
-
-void TGraphik_Menue::NextTreeButtonClick() {
-  if (CurrentTree_ >= treeCount_) return;
-  ++CurrentTree_;
-  UpdateTreeButtons();
-  refreshButtonClick();
-}
-
-void TGraphik_Menue::PreviousTreeButtonClick() {
-  if (CurrentTree_ <= 1) return;
-  --CurrentTree_;
-  UpdateTreeButtons();
-  refreshButtonClick();
-}
+int TGraphik_Menue::ShiftStep() const { return Image1_->ShiftStep(); }
 
 // ---- Styles and undo ------------------------------------------------------------------------
 
@@ -807,7 +650,7 @@ void TGraphik_Menue::ChooseColorScheme(const std::string& name) {
     TSchemeColorsDlg dialog(this);
     dialog.SetEditedSchemeColours(scheme.SchemeColors);
     dialog.SetEditedSchemeLabels(scheme.SchemeLabels);
-    if (ShowModal(dialog) != kModalOk || !diagram_) continue;
+    if (dialogs().runModal(dialog) != kModalOk || !diagram_) continue;
     SaveUndoInformation();
     ActivateScheme(*diagram_, static_cast<int>(i) + 1, dialog.EditedSchemeColours());
     MarkChanged();
@@ -816,27 +659,6 @@ void TGraphik_Menue::ChooseColorScheme(const std::string& name) {
 }
 
 // ---- Mouse editing --------------------------------------------------------------------------
-
-bool TGraphik_Menue::eventFilter(QObject* watched, QEvent* event) {
-  if (watched != Image1_) return QMainWindow::eventFilter(watched, event);
-  switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseMove:
-    case QEvent::MouseButtonRelease: {
-      const auto* e = static_cast<QMouseEvent*>(event);
-      const QPoint at = e->position().toPoint();
-      if (event->type() == QEvent::MouseButtonPress)
-        Image1MouseDown(e->button(), e->modifiers(), at.x(), at.y());
-      else if (event->type() == QEvent::MouseMove)
-        Image1MouseMove(e->modifiers(), at.x(), at.y());
-      else
-        Image1MouseUp(e->button(), e->modifiers(), at.x(), at.y());
-      return true;
-    }
-    case QEvent::MouseButtonDblClick: Image1DblClick(); return true;
-    default: return QMainWindow::eventFilter(watched, event);
-  }
-}
 
 void TGraphik_Menue::Image1MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers, int x,
                                      int y) {
@@ -901,7 +723,7 @@ void TGraphik_Menue::EditLinkStyle(int link) {
   if (link < 1 || link > diagram_->LinkCount()) return;
   TLinkStyleDlg dialog(linkStyle_, this);
   LoadLinkStyle(linkStyle_, diagram_->Links[link - 1]);
-  if (ShowModal(dialog) != kModalOk || !diagram_) return;
+  if (dialogs().runModal(dialog) != kModalOk || !diagram_) return;
   ApplyLinkStyle(*diagram_, link, linkStyle_);
   MarkChanged();
   refreshButtonClick();
@@ -914,7 +736,7 @@ void TGraphik_Menue::EditMutationStyle(int link, int mutation) {
   const MutationType& m = diagram_->Links[link - 1].Mutations[mutation - 1];
   TMutationPropertiesDlg dialog(mutationStyle_, this);
   LoadTextStyle(mutationStyle_, m.NameHeight, m.NameStyle, m.NameColor);
-  if (ShowModal(dialog) != kModalOk || !diagram_) return;
+  if (dialogs().runModal(dialog) != kModalOk || !diagram_) return;
   ApplyMutationStyle(*diagram_, link, mutation, mutationStyle_);
   MarkChanged();
   MarkMixedFontSizes(mutationStyle_.Size());
@@ -925,7 +747,7 @@ void TGraphik_Menue::EditTaxonStyle(int node) {
   if (node < 1 || node > diagram_->NodeCount()) return;
   TTaxonStyleDlg_new dialog(taxonStyle_, this);
   LoadTaxonStyle(taxonStyle_, diagram_->Taxa[node - 1]);
-  if (ShowModal(dialog) != kModalOk || !diagram_) return;
+  if (dialogs().runModal(dialog) != kModalOk || !diagram_) return;
   ApplyTaxonStyle(*diagram_, node, taxonStyle_);
   MarkChanged();
   ShowActiveScheme();
@@ -937,7 +759,7 @@ void TGraphik_Menue::EditTaxonNameStyle(int node) {
   const TaxonType& t = diagram_->Taxa[node - 1];
   TTaxonNamePropertiesDlg dialog(taxonNameStyle_, this);
   LoadTextStyle(taxonNameStyle_, t.NameHeight, t.NameStyle, t.NameColor);
-  if (ShowModal(dialog) != kModalOk || !diagram_) return;
+  if (dialogs().runModal(dialog) != kModalOk || !diagram_) return;
   ApplyTaxonNameStyle(*diagram_, node, taxonNameStyle_);
   MarkChanged();
   MarkMixedFontSizes(taxonNameStyle_.Size());
@@ -1017,7 +839,7 @@ void TGraphik_Menue::BtnHelpFormatClick() {
 // ---- Saving, export and printing ------------------------------------------------------------
 
 QImage TGraphik_Menue::GetScreenShot() const {
-  return surface_.convertToFormat(QImage::Format_RGB32);
+  return Image1_->Surface().convertToFormat(QImage::Format_RGB32);
 }
 
 void TGraphik_Menue::Save1Click() {
@@ -1056,30 +878,12 @@ void TGraphik_Menue::Save1Click() {
   }
 }
 
-bool TGraphik_Menue::PrintTo(QPrinter& printer) {
-  const QImage shot = GetScreenShot();
-  printer.setPageOrientation(QPageLayout::Landscape);
-  QPainter painter;
-  if (!painter.begin(&printer)) {
-    dialogs().showMessage("Unknown error: the print job could not be started.",
-                          DialogKind::Error);
-    return false;
-  }
-  const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-  painter.drawImage(QRect(QPoint(50, 50), QPoint(page.width() - 50, page.height() - 50)), shot);
-  return painter.end();
-}
-
 void TGraphik_Menue::Print1Click() {
-  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  if (PrinterDialog && PrinterDialog(*printer_)) PrintTo(*printer_);
+  Image1_->Print([this] { return GetScreenShot(); },
+                 "Unknown error: the print job could not be started.");
 }
 
-void TGraphik_Menue::Printersetup1Click() {
-  if (!printer_) printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
-  if (PrinterDialog && PrinterDialog(*printer_))
-    dialogs().showMessage("The printer setup has been changed.");
-}
+void TGraphik_Menue::Printersetup1Click() { Image1_->PrinterSetup(); }
 
 // ---- Reset and close ------------------------------------------------------------------------
 
@@ -1092,6 +896,7 @@ void TGraphik_Menue::ReleaseLayout() {
 void TGraphik_Menue::ReleaseDiagram() {
   ReleaseLayout();
   if (Graph_Stat) Graph_Stat->ForgetDiagram(diagram_.get());
+  Image1_->SetDiagram(nullptr);
   diagram_.reset();
 }
 

@@ -13,8 +13,6 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 
 #include <algorithm>
@@ -23,11 +21,6 @@
 namespace {
 
 constexpr int kCaptureExtraHeight = 40;  // the mean below the chart belongs to the picture
-
-bool DefaultPrintDialog(QPrinter& printer) {
-  QPrintDialog dialog(&printer);
-  return dialog.exec() == QDialog::Accepted;
-}
 
 // The chart surface: shows the chart image as it is.
 class TChartImage final : public QWidget {
@@ -111,7 +104,7 @@ void DrawMismatchChart(TCanvas& canvas, int W, int H, const TMismatchHistogram& 
 }
 
 TMismatch_Menue::TMismatch_Menue(QWidget* parent)
-    : QMainWindow(parent, Qt::Window), PrintDialog(DefaultPrintDialog), caller_(parent) {
+    : QMainWindow(parent, Qt::Window), caller_(parent) {
   setObjectName(QStringLiteral("Mismatch_Menue"));
   setWindowTitle(QStringLiteral("Mismatch"));
   setAttribute(Qt::WA_DeleteOnClose);
@@ -308,23 +301,8 @@ QImage TMismatch_Menue::Capture() {
   return picture;
 }
 
-bool TMismatch_Menue::PrintTo(QPrinter& printer) {
-  const QImage picture = Capture();
-  printer.setPageOrientation(QPageLayout::Landscape);
-  QPainter painter;
-  if (!painter.begin(&printer)) {
-    dialogs().showMessage("The print job could not be started.", DialogKind::Error);
-    return false;
-  }
-  const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-  painter.drawImage(QRect(QPoint(50, 50), QPoint(page.width() - 50, page.height() - 50)),
-                    picture);
-  return painter.end();
-}
-
 void TMismatch_Menue::PrintButtonClick() {
-  QPrinter printer(QPrinter::HighResolution);
-  if (PrintDialog && PrintDialog(printer)) PrintTo(printer);
+  printer_.Print([this] { return Capture(); }, "The print job could not be started.");
 }
 
 void TMismatch_Menue::SaveButtonClick() {

@@ -2,10 +2,7 @@
 
 #include "Dialogs.h"
 #include "OutFile.h"
-#include "Reduced_medianForm.h"
 
-#include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -13,7 +10,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -30,7 +26,6 @@ const char* const AboutText =
     "mutations are missing from it.\r\rReference: D. H. Huson, R. Rupp and C. Scornavacca, "
     "Phylogenetic Networks: Concepts, Algorithms and Applications. Cambridge University Press, "
     "2010. Note: the star radius counts the mutations between a member and its centre.";
-const char* const WeblinkAddress = "https://en.wikipedia.org/wiki/Phylogenetic_network";
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
@@ -65,21 +60,14 @@ const char* const TStar_Menue::OpenFilter =
     "(*.ych)|*.ych|Red. median output file (*.rmf)|*.rmf|Sequential Phylip format (*.phy)|*.phy|"
     "Sequential Nexus format (*.nex)|*.nex|Amino acid data file(*.ami)|*.ami";
 
-TStar_Menue::TStar_Menue(QWidget* parent) : QMainWindow(parent) {
-  setWindowFlags(windowFlags() | Qt::Window);
-  setAttribute(Qt::WA_DeleteOnClose);
-  setObjectName("Star_Menue");
-  setWindowTitle("Star contraction");
-
-  fileAction_ = calcform::AddItem(this, nullptr, "File1", "&File", &TStar_Menue::File1Click);
-  parametersAction_ = calcform::AddItem(this, nullptr, "Parameters1", "&Parameters",
+TStar_Menue::TStar_Menue(QWidget* parent)
+    : TCalcWindow(parent, "Star_Menue", "Star contraction", AboutText) {
+  fileAction_ = item(nullptr, "File1", "&File", &TStar_Menue::File1Click);
+  parametersAction_ = item(nullptr, "Parameters1", "&Parameters",
                                         &TStar_Menue::Parameters1Click);
-  calculateAction_ = calcform::AddItem(this, nullptr, "Calculation1", "&Calculation",
+  calculateAction_ = item(nullptr, "Calculation1", "&Calculation",
                                        &TStar_Menue::Calculation1Click);
-  helpMenu_ = menuBar()->addMenu("&Help");
-  helpMenu_->setObjectName("Help1");
-  calcform::AddItem(this, helpMenu_, "About1", "&About", &TStar_Menue::About1Click);
-  calcform::AddItem(this, helpMenu_, "Weblink1", "&Weblink", &TStar_Menue::Weblink1Click);
+  helpMenu_ = addHelpMenu();
   QAction* exit = menuBar()->addAction("&Exit");
   exit->setObjectName("Exit1");
   connect(exit, &QAction::triggered, this, &QWidget::close);
@@ -139,16 +127,6 @@ TStar_Menue::TStar_Menue(QWidget* parent) : QMainWindow(parent) {
 
 TStar_Menue::~TStar_Menue() = default;
 
-void TStar_Menue::closeEvent(QCloseEvent* event) {
-  if (calculating_) {
-    event->ignore();
-    return;
-  }
-  data_.reset();
-  if (parentWidget()) parentWidget()->setEnabled(true);
-  event->accept();
-}
-
 void TStar_Menue::setMenusEnabled(bool enabled) {
   fileAction_->setEnabled(enabled);
   calculateAction_->setEnabled(enabled && n_ > 2);
@@ -167,17 +145,13 @@ void TStar_Menue::File1Click() {
   if (!name) return;
   const std::string type = calcform::FileType(*chosen);
   const bool aminoAcids = type == "AMI" || importedAminoAcids;
-  data_ = std::make_unique<Trdf_DataSet>();
-  n_ = 0;
-  if (!LoadStarDataSet(*data_, *name, aminoAcids, type != "RMF", true)) {
-    data_.reset();
+  if (!loadDataSet(*name, [&](Trdf_DataSet& data) {
+        return LoadStarDataSet(data, *name, aminoAcids, type != "RMF", true);
+      })) {
     close();
     return;
   }
-  fileName_ = *name;
-  n_ = data_->TaxaCount();
-  binary_ = n_ > 0 && !data_->Taxon(1).States.empty() &&
-            (data_->Taxon(1).States[0] == '0' || data_->Taxon(1).States[0] == '1');
+  binary_ = binaryData();
   if (n_ > 2) {
     radius_ = 5;
     radiusSpin_->setValue(radius_);
@@ -210,7 +184,3 @@ void TStar_Menue::Calculation1Click() {
   n_ = 0;
   setMenusEnabled(true);
 }
-
-void TStar_Menue::About1Click() { dialogs().showMessage(AboutText); }
-
-void TStar_Menue::Weblink1Click() { QDesktopServices::openUrl(QUrl(WeblinkAddress)); }

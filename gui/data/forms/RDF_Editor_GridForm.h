@@ -1,16 +1,17 @@
 #pragma once
 // The window "RDF-Editor": a spreadsheet of grids over one TRdfEditor. Each grid is a view of a
-// TRdfGridModel, which maps its cells to taxa and characters; TRdfCellDelegate gives the text
+// TEditorGridModel, which maps its cells to taxa and characters; TRdfCellDelegate gives the text
 // grids their edit masks. Every command calls the editor and then refills all grids.
 
+#include "EditorGridModel.h"
 #include "RDF_Editor_Grid.h"
 
-#include <QAbstractTableModel>
 #include <QSize>
 #include <QStyledItemDelegate>
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <string>
 
 class QComboBox;
@@ -21,45 +22,7 @@ class QPushButton;
 class QScrollBar;
 class QSpinBox;
 class QTableView;
-
-// One grid's view of the data set. Taxon-side grids have a row per taxon, character-side grids a
-// column per character and one row; the state grid has both.
-class TRdfGridModel : public QAbstractTableModel {
-  Q_OBJECT
-public:
-  enum class Kind { States, TaxonNames, Frequencies, Information, CharacterNames, Weights };
-  TRdfGridModel(TRdfEditor& editor, Kind kind, QObject* parent = nullptr);
-
-  Kind kind() const { return kind_; }
-  bool taxonSide() const { return kind_ != Kind::CharacterNames && kind_ != Kind::Weights; }
-  bool characterSide() const { return kind_ != Kind::TaxonNames && kind_ != Kind::Frequencies &&
-                                      kind_ != Kind::Information; }
-  // 1-based taxon / character / information field of a cell (0 where the grid has none).
-  int taxonOf(const QModelIndex& index) const;
-  int characterOf(const QModelIndex& index) const;
-  TCellMask mask() const;
-
-  int rowCount(const QModelIndex& parent = {}) const override;
-  int columnCount(const QModelIndex& parent = {}) const override;
-  QVariant data(const QModelIndex& index, int role) const override;
-  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-  Qt::ItemFlags flags(const QModelIndex& index) const override;
-  // Commits a cell text through the editor; false when the editor refused it.
-  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
-
-  // Rebuilds the views after a change of the data set's shape.
-  void refill();
-  // Repaints every cell (the shape is unchanged).
-  void refresh();
-
-signals:
-  // A committed cell changed the data set (or was refused after taking the undo copy).
-  void committed();
-
-private:
-  TRdfEditor& editor_;
-  Kind kind_;
-};
+class TEditorGrids;
 
 // Gives the text grids' cells their edit masks, and commits on the keys that leave a cell.
 class TRdfCellDelegate : public QStyledItemDelegate {
@@ -135,15 +98,15 @@ private:
   void refillGrids();
   void refreshCells();
   void showEditBox();
-  void syncCurrent(QTableView* from, const QModelIndex& current);
   void beginCharacterInsert(TRdfInsertKind kind, int position);
   char chosenState(QComboBox* box) const;
   bool stateGridKey(QKeyEvent* key);
   bool informationGridKey(QKeyEvent* key);
 
   TRdfEditor editor_;
+  std::unique_ptr<TEditorGridSource> gridSource_;
+  TEditorGrids* grids_ = nullptr;  // a child made before the grids
   bool exitConfirmed_ = false;
-  bool syncing_ = false;
   int pendingCharacter_ = 0;
   int defaultCharacter_ = 0;
 

@@ -1,17 +1,18 @@
 #pragma once
 // The window "STR-Editor": a spreadsheet of grids over one TYEditor. Each grid is a view of a
-// TYGridModel, which maps its cells to taxa and loci; the text grids get their edit masks from the
+// TEditorGridModel, which maps its cells to taxa and loci; the text grids get their edit masks from the
 // rdf editor's cell delegate. Typed repeat values go through the editor, which refuses a wrong
 // key or a value above the maximum with its message. Every command calls the editor and then
 // refills all grids.
 
+#include "EditorGridModel.h"
 #include "Y_Editor_Grid.h"
 
-#include <QAbstractTableModel>
 #include <QSize>
 #include <QWidget>
 
 #include <array>
+#include <memory>
 #include <string>
 
 class QComboBox;
@@ -22,39 +23,7 @@ class QPushButton;
 class QScrollBar;
 class QSpinBox;
 class QTableView;
-
-class TYGridModel : public QAbstractTableModel {
-  Q_OBJECT
-public:
-  enum class Kind { Repeats, TaxonNames, Frequencies, Information, LocusNames, Weights };
-  TYGridModel(TYEditor& editor, Kind kind, QObject* parent = nullptr);
-
-  Kind kind() const { return kind_; }
-  bool taxonSide() const { return kind_ != Kind::LocusNames && kind_ != Kind::Weights; }
-  bool locusSide() const {
-    return kind_ == Kind::Repeats || kind_ == Kind::LocusNames || kind_ == Kind::Weights;
-  }
-  int taxonOf(const QModelIndex& index) const;
-  int locusOf(const QModelIndex& index) const;
-  TCellMask mask() const;
-
-  int rowCount(const QModelIndex& parent = {}) const override;
-  int columnCount(const QModelIndex& parent = {}) const override;
-  QVariant data(const QModelIndex& index, int role) const override;
-  QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
-  Qt::ItemFlags flags(const QModelIndex& index) const override;
-  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
-
-  void refill();
-  void refresh();
-
-signals:
-  void committed();
-
-private:
-  TYEditor& editor_;
-  Kind kind_;
-};
+class TEditorGrids;
 
 class TY_EditorForm : public QWidget {
   Q_OBJECT
@@ -105,15 +74,15 @@ private:
   void refreshCells();
   void showEditBox();
   void selectProblem(const TYEditor::Problem& problem);
-  void syncCurrent(QTableView* from, const QModelIndex& current);
   void beginLocusInsert(TYInsertKind kind, int position);
   uint8_t chosenValue(QComboBox* box, uint8_t fallback) const;
   bool repeatGridKey(QKeyEvent* key);
   bool informationGridKey(QKeyEvent* key);
 
   TYEditor editor_;
+  std::unique_ptr<TEditorGridSource> gridSource_;
+  TEditorGrids* grids_ = nullptr;  // a child made before the grids
   bool exitConfirmed_ = false;
-  bool syncing_ = false;
   int pendingLocus_ = 0;
   int defaultLocus_ = 0;
 

@@ -9,12 +9,12 @@
 
 #include "Canvas.h"
 #include "Mismatch.h"
+#include "Printing.h"
 
 #include <QImage>
 #include <QMainWindow>
 #include <QPointer>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,7 +23,6 @@ class QAction;
 class QLabel;
 class QListWidget;
 class QMenu;
-class QPrinter;
 class QPushButton;
 
 // Paints the chart of `histogram` on a canvas of width x height pixels, black on white.
@@ -38,18 +37,12 @@ public:
   explicit TMismatch_Menue(QWidget* parent = nullptr);
   ~TMismatch_Menue() override;
 
-  // The print dialog; true when confirmed. Tests replace it to print to a file.
-  std::function<bool(QPrinter&)> PrintDialog;
-
   const Trdf_DataSet* DataSet() const { return data_.get(); }
   const std::string& FileName() const { return fileName_; }
   const TMismatchHistogram& Histogram() const { return histogram_; }
   const QImage& Chart() const { return chart_; }
   // The chart area and the mean below it, as the window shows them.
   QImage Capture();
-  // Prints the capture on a landscape page, stretched to the page less 50 units on every side.
-  // False (after a message) when the printer cannot be started.
-  bool PrintTo(QPrinter& printer);
 
 public slots:
   void Open1Click();
@@ -72,6 +65,7 @@ private:
 
   QPointer<QWidget> caller_;
   std::unique_ptr<Trdf_DataSet> data_;
+  TWindowPrinter printer_;
   std::string fileName_;
   TMismatchHistogram histogram_;
   SelectionMode mode_ = SelectionMode::Taxa;

@@ -3,9 +3,8 @@
 // runs the calculation (TMJCalculation) and saves the network as an .out file. Created by the main
 // window as `new TMJ_Menue(mainWindow)`; closing it frees it and enables the main window again.
 
+#include "CalcWindow.h"
 #include "Median_joining.h"
-
-#include <QMainWindow>
 
 #include <memory>
 #include <string>
@@ -14,14 +13,12 @@ class QAction;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
-class QListWidgetItem;
 class QMenu;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
 
-class TMJ_Menue : public QMainWindow {
+class TMJ_Menue : public TCalcWindow {
   Q_OBJECT
 
 public:
@@ -33,10 +30,7 @@ public:
   // The epsilon item's caption for an epsilon value.
   static std::string EpsilonCaption(int epsilon);
 
-  bool Calculating() const { return calculating_; }
   const TMJOptions& Options() const { return options_; }
-  const Trdf_DataSet* DataSet() const { return data_.get(); }
-  const std::string& DataFileName() const { return fileName_; }
 
   // Menu handlers (public so the main window and tests can drive them as the menu does).
   void Open1Click();
@@ -48,16 +42,11 @@ public:
   void ExternalRooting1Click();
   void MJSquare1Click();
   void Calculatenetwork1Click();
-  void About1Click();
-  void Weblink1Click();
-
-protected:
-  void closeEvent(QCloseEvent* event) override;
 
 private:
   class Progress;
-  QAction* item(QMenu* menu, const char* name, const QString& caption, void (TMJ_Menue::*slot)());
-  void setMenusEnabled(bool enabled, bool alsoHelp = false);
+  void setMenusEnabled(bool enabled) override { enableMenus(enabled, false); }
+  void enableMenus(bool enabled, bool alsoHelp);
   void resetOptions();
   void updateCaptions();
   void showParameterPanel(bool epsilon);
@@ -65,19 +54,9 @@ private:
   void EpsilonSpinExit();
   void TransversSpinExit();
   void TransitSpinExit();
-  void WeightListClick(QListWidgetItem* line);
-  void WeightEditExit();
-  void WeightOkClick();
-  std::string weightLine(int character) const;
-  bool loadDataSet(const std::string& fileName, bool showMessages, bool checkNames);
 
-  std::unique_ptr<Trdf_DataSet> data_;
   TMJOptions options_;
-  std::string fileName_;
-  int n_ = 0;
   bool binary_ = false;
-  bool calculating_ = false;
-  int editedCharacter_ = 0;
 
   QMenu* fileMenu_ = nullptr;
   QMenu* parametersMenu_ = nullptr;
@@ -98,11 +77,6 @@ private:
   QLabel* transitLabel_ = nullptr;
   QSpinBox* transitSpin_ = nullptr;
   QPushButton* paramOk_ = nullptr;
-
-  QGroupBox* weightPanel_ = nullptr;
-  QListWidget* weightList_ = nullptr;
-  QLabel* newWeightLabel_ = nullptr;
-  QLineEdit* weightEdit_ = nullptr;
 
   QGroupBox* resultsGroup_ = nullptr;
   QLineEdit* editRound_ = nullptr;

@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QStringList>
 
 namespace {
@@ -110,3 +112,10 @@ std::optional<unsigned> QtDialogs::chooseColor(unsigned initial) {
   if (!c.isValid()) return {};
   return unsigned(c.red()) | unsigned(c.green()) << 8 | unsigned(c.blue()) << 16;
 }
+
+bool QtDialogs::choosePrinter(QPrinter& printer) {
+  QPrintDialog dialog(&printer, parentWindow());
+  return dialog.exec() == QDialog::Accepted;
+}
+
+int QtDialogs::runModal(QDialog& dialog) { return dialog.exec(); }

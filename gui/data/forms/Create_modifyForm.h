@@ -3,7 +3,7 @@
 // of data the file holds. The choice is a data-type word that decides which editor opens and with
 // which states.
 
-#include "OberflaecheForm.h"
+#include "DataTypeChoice.h"
 
 #include <QDialog>
 #include <QSize>
@@ -59,4 +59,4 @@ private:
 // The main window's data-type dialog: runs TFile_selection modally at top 40, left 0, in create
 // mode with "Create new file" as caption, or in modify mode without its help button; the choice
 // when left with Continue, nothing with Exit.
-std::optional<TUser_Menue::DataTypeChoice> RunDataTypeDialog(QWidget* parent, bool modify);
+std::optional<TDataTypeChoice> RunDataTypeDialog(QWidget* parent, bool modify);
