@@ -9,6 +9,7 @@
 #include "Shell.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -32,6 +33,21 @@ inline std::vector<std::tuple<int, int, int>> liveEdgeTriples(const tesmo::Reduc
     list.emplace_back(std::min(R.arcs[s].tail, R.arcs[s].head), std::max(R.arcs[s].tail, R.arcs[s].head), R.arcs[s].cost);
   std::sort(list.begin(), list.end());
   return list;
+}
+
+// Runs method on the cheap-triangle instance (vertex 1 joined to the terminals 2, 3, 4 by edges
+// of cost 5, the terminals by edges of cost 1) with the stored tree 2-1-3-4 through vertex 1 and
+// gAllowDestroyUpper=allow; whether vertex 1 is still there afterwards (-1: no tree stored).
+inline int storedTreeVertexKept(const std::function<void(tesmo::ReduceGraph&)>& method, int allow) {
+  const tesmo::Graph g =
+      tesmotest::makeGraph(4, {{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {2, 3, 1}, {3, 4, 1}, {2, 4, 1}}, {2, 3, 4});
+  setShellOptions("gAllowDestroyUpper=" + std::to_string(allow));
+  tesmo::ReduceGraph R(g);
+  tesmo::IntArray tree = tesmotest::slotList(R, {{2, 1}, {1, 3}, {3, 4}});
+  R.setUpper(tree, "test", 0);
+  if (!R.upperOk) return -1;
+  method(R);
+  return R.hasLiveSlot(1) ? 1 : 0;
 }
 
 enum class GridderFamily { Mix, Ladders, Grids, DegreeThree };
