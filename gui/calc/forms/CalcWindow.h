@@ -4,6 +4,7 @@
 // and enables the main window again, the menu entries, the help menu and the weights panel.
 
 #include "CalcWindowParts.h"
+#include "MenuItems.h"
 #include "RDF_DataSet_Definition.h"
 
 #include <QGroupBox>
@@ -68,7 +69,7 @@ protected:
   // A menu entry (in `menu`, or on the menu bar without one) that calls `slot`.
   template <class Window>
   QAction* item(QMenu* menu, const char* name, const QString& caption, void (Window::*slot)()) {
-    return calcform::AddItem(static_cast<Window*>(this), menu, name, caption, slot);
+    return AddMenuItem(static_cast<Window*>(this), menu, name, caption, slot);
   }
   // The "&Help" menu with "&About" and "&Weblink".
   QMenu* addHelpMenu();

@@ -1,10 +1,7 @@
 #pragma once
 // Small pieces every calculation window uses: opening foreign data files through the imports,
-// the keep-alive step, screen scaling and menu entries.
+// the keep-alive step and screen scaling.
 
-#include <QAction>
-#include <QMenu>
-#include <QMenuBar>
 #include <QString>
 
 #include <optional>
@@ -25,14 +22,4 @@ std::string FileType(const std::string& fileName);
 void KeepAlive();
 // Sizes a window from its design size for this screen.
 void ScaleWindow(QWidget& window, int designWidth, int designHeight);
-// A menu entry (in `menu`, or on the menu bar of `window` without one) named `name` that calls
-// `slot` of `window`.
-template <class Window>
-QAction* AddItem(Window* window, QMenu* menu, const char* name, const QString& caption,
-                 void (Window::*slot)()) {
-  QAction* a = menu ? menu->addAction(caption) : window->menuBar()->addAction(caption);
-  a->setObjectName(name);
-  QObject::connect(a, &QAction::triggered, window, slot);
-  return a;
-}
 }  // namespace calcform

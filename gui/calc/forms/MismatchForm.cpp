@@ -1,6 +1,7 @@
 #include "MismatchForm.h"
 
 #include "Dialogs.h"
+#include "MenuItems.h"
 #include "FormScaling.h"
 #include "Graphik_WindowLogic.h"
 #include "Network_Diagramm.h"
@@ -119,11 +120,7 @@ TMismatch_Menue::TMismatch_Menue(QWidget* parent)
   QMenuBar* bar = menuBar();
   bar->setObjectName(QStringLiteral("MainMenu1"));
   const auto item = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
-    QAction* a = menu ? menu->addAction(QString::fromLatin1(caption))
-                      : menuBar()->addAction(QString::fromLatin1(caption));
-    a->setObjectName(QString::fromLatin1(name));
-    connect(a, &QAction::triggered, this, handler);
-    return a;
+    return AddMenuItem(this, menu, name, QString::fromLatin1(caption), handler);
   };
   File1_ = bar->addMenu(QStringLiteral("&File"));
   File1_->setObjectName(QStringLiteral("File1"));

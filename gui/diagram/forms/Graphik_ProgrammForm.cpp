@@ -4,6 +4,7 @@
 #include "DiagramFormScaling.h"
 #include "DiagramView.h"
 #include "Dialogs.h"
+#include "MenuItems.h"
 #include "DlgLinkStyleForm.h"
 #include "DlgMutationPropertiesForm.h"
 #include "DlgSchemeColorForm.h"
@@ -125,11 +126,7 @@ void TGraphik_Menue::buildMenus() {
   File1_->setObjectName(QStringLiteral("File1"));
   File1_->menuAction()->setObjectName(QStringLiteral("File1Action"));
   const auto item = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
-    QAction* a = menu ? menu->addAction(QString::fromLatin1(caption))
-                      : menuBar()->addAction(QString::fromLatin1(caption));
-    a->setObjectName(QString::fromLatin1(name));
-    connect(a, &QAction::triggered, this, handler);
-    return a;
+    return AddMenuItem(this, menu, name, QString::fromLatin1(caption), handler);
   };
   Open21_ = item(File1_, "Open21", "&Open", &TGraphik_Menue::Open21Click);
   Save1_ = item(File1_, "Save1", "&Save", &TGraphik_Menue::Save1Click);

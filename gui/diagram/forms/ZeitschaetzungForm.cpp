@@ -4,6 +4,7 @@
 #include "DiagramFormScaling.h"
 #include "DiagramView.h"
 #include "Dialogs.h"
+#include "MenuItems.h"
 #include "FdiFile.h"
 #include "Graphik_WindowLogic.h"
 #include "UHelp.h"
@@ -119,11 +120,7 @@ void TTime_estimate::buildMenus() {
   file->setObjectName(QStringLiteral("File1"));
   QMenu* help = nullptr;
   const auto item = [this](QMenu* menu, const char* name, const char* caption, auto handler) {
-    QAction* a = menu ? menu->addAction(QString::fromLatin1(caption))
-                      : menuBar()->addAction(QString::fromLatin1(caption));
-    a->setObjectName(QString::fromLatin1(name));
-    connect(a, &QAction::triggered, this, handler);
-    return a;
+    return AddMenuItem(this, menu, name, QString::fromLatin1(caption), handler);
   };
   item(file, "Open1", "&Open", &TTime_estimate::Open1Click);
   Print1_ = item(file, "Print1", "&Print", &TTime_estimate::Print1Click);
