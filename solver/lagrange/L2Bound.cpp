@@ -101,7 +101,7 @@ void writeLp(const ReduceGraph& R, int root, const std::string& file) {
 class PairRelaxation {
 public:
   PairRelaxation(ReduceGraph& R, const L2Options& o, int root, int pairs)
-      : R_(R), o_(o), F_(o.faktor), root_(root), rootVertex_(R.terminals[root]), P_(pairs), slots_(2 * R.E),
+      : R_(R), o_(o), F_(o.faktor), rootVertex_(R.terminals[root]), P_(pairs), slots_(2 * R.E),
         W_(static_cast<std::size_t>(pairs + 1) * (slots_ + 1), 0), T_(W_.size(), 0), stamp_(slots_ + 1, 0),
         scaled_(slots_ + 1, 0), sortScratch_(pairs + 1, 0), pairK1_(pairs + 1, 0), pairK2_(pairs + 1, 0),
         marked_(R.V + 1, 0) {
@@ -151,7 +151,7 @@ private:
   ReduceGraph& R_;
   const L2Options& o_;
   Weight F_;
-  int root_, rootVertex_, P_, slots_;
+  int rootVertex_, P_, slots_;
   std::vector<int> W_, T_;
   IntArray stamp_;
   std::vector<Weight> scaled_;

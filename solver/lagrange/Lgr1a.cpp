@@ -1,6 +1,5 @@
 #include "Lgr1a.h"
 
-#include "EdgeDeletion.h"
 #include "CutMemory.h"
 #include "L1Reduction.h"
 #include "LogStream.h"
@@ -22,8 +21,6 @@ namespace {
 
 using Weight = std::int64_t;
 
-// The per-commodity arrays hold (2E+1) x (R+1) entries each; larger instances are refused.
-constexpr std::int64_t maxCommodityEntries = std::int64_t{1} << 27;
 
 struct Lgr1Options {
   int iterations, delay, breakAt, root, reduction, propagate;
@@ -323,15 +320,8 @@ void lgr1a(ReduceGraph& R) {
   shell.echoLevel = 3;
   const Lgr1Options options(R);
   shell.echoLevel = 0;
-  if (R.R < 2) return;
-  leaveOverflowMode(R);
-  const int root = PathRelaxation::chooseRoot(R, options.root);
-  log(3) << "root->" << root << "\n";
-  if ((2 * std::int64_t{R.E} + 1) * (R.R + 1) > maxCommodityEntries) {
-    log(1) << "l1 Lagrangian ascent refused: " << R.R << " required vertices on " << R.E
-           << " edges need more memory than allowed\n";
-    return;
-  }
+  const int root = PathRelaxation::startAscent(R, options.root, "l1 Lagrangian ascent");
+  if (root == 0) return;
   L1Ascent(R, options, root).run();
 }
 

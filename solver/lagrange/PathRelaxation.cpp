@@ -1,5 +1,6 @@
 #include "PathRelaxation.h"
 
+#include "EdgeDeletion.h"
 #include "LogStream.h"
 #include "Scaled.h"
 
@@ -386,6 +387,20 @@ PathRelaxation::Weight PathRelaxation::usedSlotTree(int it, IntArray& tree) {
 int PathRelaxation::chooseRoot(const ReduceGraph& R, int option) {
   int root = option < 1 ? R.lowerTag : option;
   if (root > R.R || root < 1) root = 1;
+  return root;
+}
+
+int PathRelaxation::startAscent(ReduceGraph& R, int rootOption, const char* name) {
+  // The per-commodity tables hold (2E+1) x (R+1) entries each; larger instances are refused.
+  constexpr std::int64_t maxCommodityEntries = std::int64_t{1} << 27;
+  if (R.R < 2) return 0;
+  leaveOverflowMode(R);
+  const int root = chooseRoot(R, rootOption);
+  log(3) << "root->" << root << "\n";
+  if ((2 * std::int64_t{R.E} + 1) * (R.R + 1) > maxCommodityEntries) {
+    log(1) << name << " refused: " << R.R << " required vertices on " << R.E << " edges need more memory than allowed\n";
+    return 0;
+  }
   return root;
 }
 

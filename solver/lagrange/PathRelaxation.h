@@ -74,6 +74,10 @@ public:
   // The root terminal an option asks for: below 1 the one recorded with the lower bound, past
   // the last terminal the first.
   static int chooseRoot(const ReduceGraph& R, int option);
+  // The start of an ascent: at least two terminals, the slot ranges laid out, the root chosen and
+  // logged, the weight tables within the memory budget (else a line naming the ascent). Returns
+  // the root, 0 when the ascent does not run.
+  static int startAscent(ReduceGraph& R, int rootOption, const char* name);
 
 private:
   ReduceGraph& R_;
