@@ -268,7 +268,18 @@ TEST(Beasley, ClassVScriptsSolveManyTerminalInstancesToTheOptimum) {
     EXPECT_EQ(value, optimum) << round;
     EXPECT_EQ(R.lowerValue, optimum) << round;
   }
+  // The other letters of the scripts may close these instances before `B` is reached; a class-V
+  // script of `B` alone shows the letter runs there and keeps the optimum.
+  tesmo::shell.setAssignment("VReduction=;0B");
+  tesmo::shell.setAssignment("VReduction1=;0B");
+  const tesmo::Graph g = manyTerminals(rng, 40);
+  ReduceGraph R(g);
+  const std::int64_t optimum = steinertest::dreyfusWagner(R) + R.contractCost;
+  tesmo::chooseProblemClass(R);
+  ASSERT_EQ(tesmo::shell.Phase, 'V');
+  EXPECT_EQ(tesmo::branching(R, tesmo::maxint), optimum);
   EXPECT_NE(capture.text().find("beasley(&R)"), std::string::npos) << capture.text().substr(0, 6000);
+  tesmo::setProgramDefaults('2');
 }
 
 }  // namespace

@@ -135,7 +135,7 @@ TEST(CutMemory, ABadSolutionNeverLiftsTheBoundAboveTheOptimum) {
 }
 
 TEST(CutMemory, TheWrittenLpIsAcceptedByAnLpSolver) {
-  if (std::system("command -v glpsol > /dev/null 2>&1") != 0) GTEST_SKIP() << "glpsol (glpk-utils) is not installed";
+  if (std::system("command -v glpsol > /dev/null 2>&1") != 0) GTEST_FAIL() << "glpsol not found: install glpk-utils (scripts/setup-deps.sh does)";
   for (const char* bits : {"1", "15"}) {
     LogCapture capture(0);
     testpaths::TempDir folder, empty;
