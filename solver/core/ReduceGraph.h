@@ -111,14 +111,15 @@ public:
   static void setCombineSolver(CombineSolver solver);
   static bool combineActive;
 
-  // --- cost blow-up (ReduceGraphBlowUp.cpp) ---
+  // --- cost blow-up (CostBlowUp in the reduction library) ---
   // Multiplies every cost by option blowUp and adds 0..blowUpRandom-1 to each edge, breaking
   // ties at random; once per instance (costScale records the factor). Skipped, with a log line,
   // when a scaled value would pass maxint.
   void blowUp();
   // --- end cost blow-up ---
 
-  // --- nearest terminals, Voronoi regions, bottleneck distances (ReduceGraphVoronoi.cpp) ---
+  // --- nearest terminals, Voronoi regions (VoronoiRegions in the reduction library), bottleneck
+  // distances (ReduceGraphFindSave.cpp) ---
   // Allocates the nearest-terminal arrays on first use (grown when the instance outgrew them)
   // and empties the link list.
   void initVoronoiArrays();
@@ -212,7 +213,7 @@ private:
   void useMstSlot(int s, bool collectTree);
   // --- end nearest terminals: scratch ---
 
-  // --- edge storage and connectivity (ReduceGraphEdges.cpp, ReduceGraphConnectivity.cpp) ---
+  // --- edge storage (ReduceGraphEdges.cpp) ---
 public:
   // Caller arrays indexed by slot (reduced costs of the dual ascent) that the edits keep in step
   // with the slots: moved with a moved slot, maxint for a freed one, combined for a new edge.
@@ -251,9 +252,11 @@ public:
   // Terminal v leaves the terminal list (the last terminal takes its entry); isReq[v] := 0.
   void leaveTerminalList(int v);
 
-  // Deletes every vertex not reachable from the first terminal.
+  // Deletes every vertex not reachable from the first terminal (UnreachableDeletion in the
+  // reduction library).
   void deleteUnreachable();
-  // A terminal has been cut off: the bounds are closed, or the check fails when both are proven.
+  // A terminal has been cut off: the bounds are closed, or the check fails when both are proven
+  // (ReduceGraphBounds.cpp).
   void markDisconnected();
 
   // The reduction tests that the data model names as the instance's own operations forward to

@@ -168,6 +168,34 @@ void ReduceGraph::combineWith(const IntArray& slots, const char* label, std::int
   combineActive = false;
 }
 
+void ReduceGraph::markDisconnected() {
+  upperOpt = -1;
+  log(1) << "Graph is not connected anymore! \n";
+  log(1) << "(required vertex isolated).\n";
+  if (upperValueValid && lowerValueValid) {
+    display(*this);
+    failCheck("upperValueValid", __LINE__);
+  } else {
+    lowerValue = upperValue;
+  }
+}
+
+// Removes every occurrence of id from the count-prefixed tree list, the last entry filling the
+// gap; the marker behind the list moves down with its end.
+void ReduceGraph::removeFromUpperTree(int id) {
+  int count = upperTree[0];
+  const int marker = upperTree[count + 1];
+  for (int i = 1; i <= count;) {
+    if (upperTree[i] == id) {
+      upperTree[i] = upperTree[count--];
+    } else {
+      ++i;
+    }
+  }
+  upperTree[0] = count;
+  upperTree[count + 1] = marker;
+}
+
 void ReduceGraph::readTree() {
   if (shell.Iget("ignoreTree", 0) != 0) return;
   const char* problem = shell.lookup("problem");

@@ -374,4 +374,12 @@ void ReduceGraph::applyTunnels() {
   slotScratch[0] = 0;
 }
 
+void ReduceGraph::leaveTerminalList(int v) {
+  const int k = isReq[v];
+  terminals[k] = terminals[R];
+  isReq[terminals[k]] = k;
+  --R;
+  isReq[v] = 0;
+}
+
 }  // namespace tesmo

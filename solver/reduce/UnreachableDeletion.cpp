@@ -1,55 +1,16 @@
-// Connectivity of the reduction instance: the clean-up that follows vertex deletions (vertices
-// out of reach of the first terminal leave), what happens when a terminal has been cut off, and
-// the two list edits the removals share (a terminal leaving the terminal list, an identity
-// leaving the stored tree's list).
+// Connectivity clean-up of the reduction instance after vertex deletions: vertices out of reach
+// of the first terminal leave.
 //
 // deleteUnreachable walks contiguous ranges (as left by compactEdges); overflow chains are laid
 // out first.
 
 #include "ReduceGraph.h"
 
-#include "DisplayHooks.h"
 #include "LogStream.h"
 
 #include <algorithm>
 
 namespace tesmo {
-
-void ReduceGraph::markDisconnected() {
-  upperOpt = -1;
-  log(1) << "Graph is not connected anymore! \n";
-  log(1) << "(required vertex isolated).\n";
-  if (upperValueValid && lowerValueValid) {
-    display(*this);
-    failCheck("upperValueValid", __LINE__);
-  } else {
-    lowerValue = upperValue;
-  }
-}
-
-// Removes every occurrence of id from the count-prefixed tree list, the last entry filling the
-// gap; the marker behind the list moves down with its end.
-void ReduceGraph::removeFromUpperTree(int id) {
-  int count = upperTree[0];
-  const int marker = upperTree[count + 1];
-  for (int i = 1; i <= count;) {
-    if (upperTree[i] == id) {
-      upperTree[i] = upperTree[count--];
-    } else {
-      ++i;
-    }
-  }
-  upperTree[0] = count;
-  upperTree[count + 1] = marker;
-}
-
-void ReduceGraph::leaveTerminalList(int v) {
-  const int k = isReq[v];
-  terminals[k] = terminals[R];
-  isReq[terminals[k]] = k;
-  --R;
-  isReq[v] = 0;
-}
 
 void ReduceGraph::deleteUnreachable() {
   if (overflowMode) rebuildAdjacency();

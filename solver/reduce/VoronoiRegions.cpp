@@ -1,5 +1,5 @@
-// Nearest terminals, Voronoi regions, the generalized MST of the region links, and bottleneck
-// distance estimates of the reduction instance.
+// Nearest terminals, Voronoi regions and the generalized MST of the region links of the reduction
+// instance.
 
 #include "FindSave.h"
 #include "LiveEdgeIterator.h"
@@ -308,40 +308,6 @@ void ReduceGraph::thirdNearestTerminals(int limit) {
       if (nd <= limit) label(heap, dist, pred, w, v, static_cast<int>(nd));
     }
   }
-}
-
-int ReduceGraph::bottleneckDistance(int i, int j) {
-  if (nearBase.isNull() || i < 1 || i > V || j < 1 || j > V) return maxint;
-  const int bi1 = nearBase[1][i];
-  const int bj1 = nearBase[1][j];
-  if (bi1 == 0 || bj1 == 0) return maxint;
-  int best = std::max(nearDist[1][i], nearDist[1][j]);
-  if (isReq[bi1] == isReq[bj1]) return best;
-  FindSave& store = findSave ? *findSave : getFindSave();
-  // isReq of base 0 is 0, which the store answers with maxint.
-  auto D = [&](int s, int t) { return store.d(isReq[s], isReq[t], maxint); };
-  best = std::max(best, D(bi1, bj1));
-  auto di = [&](int k) { return nearDist[k][i]; };
-  auto dj = [&](int k) { return nearDist[k][j]; };
-  auto candidate = [&](int k, int l) {
-    const int value = std::max({di(k), dj(l), D(nearBase[k][i], nearBase[l][j])});
-    if (value < best) best = value;
-  };
-  if (di(1) < best) {
-    if (dj(2) < best) candidate(1, 2);
-    if (dj(3) < best) candidate(1, 3);
-  }
-  if (di(2) < best) {
-    candidate(2, 1);
-    if (dj(2) < best) candidate(2, 2);
-    if (dj(3) < best) candidate(2, 3);
-  }
-  if (di(3) < best) {
-    candidate(3, 1);
-    if (dj(2) < best) candidate(3, 2);
-    if (dj(3) < best) candidate(3, 3);
-  }
-  return best;
 }
 
 }  // namespace tesmo
