@@ -205,12 +205,10 @@ private:
   CheckedVector<int> headScratch_;    // [0..V]
   CheckedVector<int> listScratch_;    // tree slots collected by updateContract
   CheckedVector<int> groupStart_;     // [0..V+1] first spare slot of each contracted group
-  // --- nearest terminals: scratch ---
+  // --- nearest terminals: scratch of VoronoiRegions (reduction library), kept with the instance
+  // so that repeated searches allocate nothing ---
+  friend class VoronoiRegions;
   VoronoiWork voronoiWork_;
-  void allocateNearArrays();
-  void ensureMstArrays();
-  void acceptMstLinks(bool expand, bool collectTree);
-  void useMstSlot(int s, bool collectTree);
   // --- end nearest terminals: scratch ---
 
   // --- edge storage (ReduceGraphEdges.cpp) ---
@@ -282,6 +280,8 @@ private:
   IntArray& edgeScratch(std::size_t size);
 
   CheckedVector<int> edgeScratch_;  // [0..V+1] positions, visit marks
+  // Scratch of UnreachableDeletion (reduction library), kept with the instance.
+  friend class UnreachableDeletion;
   CheckedVector<int> edgeStack_;    // search stack
   MarkerSet reached_;               // vertices reached by the search
   // --- end edge storage ---

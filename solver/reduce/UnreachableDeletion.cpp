@@ -1,8 +1,7 @@
 // Connectivity clean-up of the reduction instance after vertex deletions: vertices out of reach
 // of the first terminal leave.
-//
-// deleteUnreachable walks contiguous ranges (as left by compactEdges); overflow chains are laid
-// out first.
+
+#include "UnreachableDeletion.h"
 
 #include "ReduceGraph.h"
 
@@ -12,26 +11,29 @@
 
 namespace tesmo {
 
-void ReduceGraph::deleteUnreachable() {
-  if (overflowMode) rebuildAdjacency();
-  if (R == 0) return;  // nothing to reach from
-  MarkerSet& visited = reached_;
+void UnreachableDeletion::run() {
+  ReduceGraph& R = R_;
+  if (R.overflowMode) R.rebuildAdjacency();
+  if (R.R == 0) return;  // nothing to reach from
+  MarkerSet& visited = R.reached_;
+  IntArray& stack = R.edgeStack_;
+  const int V = R.V;
   visited.resize(V);
   visited.clear();
   const std::size_t room = static_cast<std::size_t>(V) + 2;
-  if (edgeStack_.size() < room) edgeStack_.resize(room, 0);
-  std::fill(vertexWork.begin() + 1, vertexWork.begin() + V + 1, 0);
+  if (stack.size() < room) stack.resize(room, 0);
+  std::fill(R.vertexWork.begin() + 1, R.vertexWork.begin() + V + 1, 0);
 
   int top = 0;
-  visited.mark(terminals[1]);
-  edgeStack_[++top] = terminals[1];
+  visited.mark(R.terminals[1]);
+  stack[++top] = R.terminals[1];
   while (top > 0) {
-    const int v = edgeStack_[top--];
-    const int end = firstArc[v] + degree[v];
-    for (int s = firstArc[v]; s < end; ++s) {
-      const int w = arcs[s].head;
-      if (delE[s] || !visited.insert(w)) continue;
-      edgeStack_[++top] = w;
+    const int v = stack[top--];
+    const int end = R.firstArc[v] + R.degree[v];
+    for (int s = R.firstArc[v]; s < end; ++s) {
+      const int w = R.arcs[s].head;
+      if (R.delE[s] || !visited.insert(w)) continue;
+      stack[++top] = w;
     }
   }
 
@@ -39,27 +41,30 @@ void ReduceGraph::deleteUnreachable() {
   int removedSlots = 0;
   int removedVertices = 0;
   for (int v = 1; v <= V; ++v) {
-    const bool edges = hasLiveSlot(v);
+    const bool edges = R.hasLiveSlot(v);
     if (visited.marked(v)) {
       if (edges) ++live;
       continue;
     }
-    if (isReq[v] != 0 && upperOpt != -1) markDisconnected();
+    if (R.isReq[v] != 0 && R.upperOpt != -1) R.markDisconnected();
     if (!edges) continue;
-    if (upperOk && treeDegree[v] != 0) destroyUpper();
-    const int end = firstArc[v] + degree[v];
-    for (int s = firstArc[v]; s < end; ++s) {
-      if (delE[s]) continue;
+    if (R.upperOk && R.treeDegree[v] != 0) R.destroyUpper();
+    const int end = R.firstArc[v] + R.degree[v];
+    for (int s = R.firstArc[v]; s < end; ++s) {
+      if (R.delE[s]) continue;
       ++removedSlots;
-      delE[s] = 1;
+      R.delE[s] = 1;
     }
-    degree[v] = 0;
+    R.degree[v] = 0;
     ++removedVertices;
   }
-  log(4) << "Components: DelEdges:" << removedSlots / 2 << ", DelVertices:" << Vanz - live << "("
-         << removedVertices << ")" << std::endl;
-  Vanz = live;
-  Eanz -= removedSlots / 2;
+  log(4) << "Components: DelEdges:" << removedSlots / 2 << ", DelVertices:" << R.Vanz - live
+         << "(" << removedVertices << ")" << std::endl;
+  R.Vanz = live;
+  R.Eanz -= removedSlots / 2;
 }
+
+// The instance's own operation of the data model.
+void ReduceGraph::deleteUnreachable() { UnreachableDeletion(*this).run(); }
 
 }  // namespace tesmo
