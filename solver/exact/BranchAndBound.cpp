@@ -5,7 +5,6 @@
 #include "ReduceByString.h"
 #include "RunTimer.h"
 #include "Shell.h"
-#include "SubsetEnumeration.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -67,10 +66,9 @@ void BranchAndBound::selectBestFirst() {
     std::rotate(stack_.begin() + chosen, stack_.begin() + chosen + 1, stack_.begin() + top_ + 1);
 }
 
-void BranchAndBound::solveSmall(ReduceGraph& node) const {
-  SubsetEnumeration enumeration(node);
-  IntArray slots;
-  const std::int64_t value = enumeration.solve(slots);
+void BranchAndBound::solveSmall(ReduceGraph& node) {
+  IntArray& slots = smallTree_;
+  const std::int64_t value = enumeration_.run(node, slots);
   if (value >= maxint) {  // the terminals are not joined: no tree in this node
     node.upperOpt = -1;
     return;

@@ -6,11 +6,13 @@
 // upper bounds; when the search completes, its lower bound is raised to the best value found,
 // and on a time-out to the smallest lower bound still open.
 //
-// The object owns the node stack and reuses it from one run to the next; the stack grows when a
-// search goes deeper than the option Stack foresaw (that option only sizes it at first).
+// The object owns the node stack and the enumeration of small nodes and reuses them from one node
+// and one run to the next; the stack grows when a search goes deeper than the option Stack
+// foresaw (that option only sizes it at first).
 
 #include "NodeBound.h"
 #include "ReduceGraph.h"
+#include "SubsetEnumeration.h"
 
 #include <memory>
 #include <string>
@@ -59,7 +61,7 @@ private:
   void split(ReduceGraph& R);
   int chooseVertex(ReduceGraph& node) const;
   int liveFreeVertices(const ReduceGraph& node) const;
-  void solveSmall(ReduceGraph& node) const;
+  void solveSmall(ReduceGraph& node);
   void offerToInstance(ReduceGraph& R, ReduceGraph& node);
 
   Options opt_;
@@ -75,6 +77,8 @@ private:
                                 // cannot hold a better tree
   int firstLower_ = 0;
   NodeBound nodeBound_;
+  SubsetEnumeration enumeration_;  // solves every small node, its buffers reused
+  IntArray smallTree_;             // the tree it finds
 };
 
 }  // namespace tesmo

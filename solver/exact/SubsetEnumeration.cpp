@@ -13,50 +13,62 @@ namespace tesmo {
 
 int SubsetEnumeration::limit() { return std::clamp(shell.Iget("subsetLimit", 20), 0, 30); }
 
-SubsetEnumeration::SubsetEnumeration(const ReduceGraph& R) : contractCost_(R.contractCost) {
+void SubsetEnumeration::load(const ReduceGraph& R) {
+  contractCost_ = R.contractCost;
   const int V = R.V;
+  const std::size_t vertices = static_cast<std::size_t>(V) + 1;
   // Live edges and the degrees they give.
-  std::vector<int> liveSlots;
-  std::vector<int> degree(static_cast<std::size_t>(V) + 1, 0);
+  liveSlots_.clear();
+  degree_.assign(vertices, 0);
   for (int s = 1; s <= 2 * R.E; ++s) {
     if (R.delE[s] || s > R.partner[s]) continue;
     const Arc& arc = R.arcs[s];
     if (arc.tail == arc.head) continue;
-    liveSlots.push_back(s);
-    ++degree[arc.tail];
-    ++degree[arc.head];
+    liveSlots_.push_back(s);
+    ++degree_[arc.tail];
+    ++degree_[arc.head];
   }
   // A non-required vertex of degree one is never needed; dropping it may leave its neighbour
   // with degree one in turn.
-  std::vector<std::vector<int>> neighbours(static_cast<std::size_t>(V) + 1);
-  for (int s : liveSlots) {
-    neighbours[R.arcs[s].tail].push_back(R.arcs[s].head);
-    neighbours[R.arcs[s].head].push_back(R.arcs[s].tail);
+  neighbourStart_.assign(vertices + 1, 0);
+  for (int v = 1; v <= V; ++v) neighbourStart_[v + 1] = neighbourStart_[v] + degree_[v];
+  neighbours_.resize(2 * liveSlots_.size());
+  // queue_ serves as the fill position of each vertex first.
+  queue_.assign(neighbourStart_.begin(), neighbourStart_.end() - 1);
+  for (int s : liveSlots_) {
+    const int a = R.arcs[s].tail;
+    const int b = R.arcs[s].head;
+    neighbours_[queue_[a]++] = b;
+    neighbours_[queue_[b]++] = a;
   }
-  std::vector<char> dropped(static_cast<std::size_t>(V) + 1, 0);
-  std::vector<int> queue;
+  dropped_.assign(vertices, 0);
+  queue_.clear();
   for (int v = 1; v <= V; ++v)
-    if (R.isReq[v] == 0 && degree[v] <= 1) queue.push_back(v);
-  while (!queue.empty()) {
-    const int v = queue.back();
-    queue.pop_back();
-    if (dropped[v]) continue;
-    dropped[v] = 1;
-    for (int w : neighbours[v])
-      if (!dropped[w] && --degree[w] <= 1 && R.isReq[w] == 0) queue.push_back(w);
+    if (R.isReq[v] == 0 && degree_[v] <= 1) queue_.push_back(v);
+  while (!queue_.empty()) {
+    const int v = queue_.back();
+    queue_.pop_back();
+    if (dropped_[v]) continue;
+    dropped_[v] = 1;
+    for (int k = neighbourStart_[v]; k < neighbourStart_[v + 1]; ++k) {
+      const int w = neighbours_[k];
+      if (!dropped_[w] && --degree_[w] <= 1 && R.isReq[w] == 0) queue_.push_back(w);
+    }
   }
 
-  std::vector<int> compact(static_cast<std::size_t>(V) + 1, -1);
+  compact_.assign(vertices, -1);
+  vertexOf_.clear();
+  candidates_.clear();
   for (int k = 1; k <= R.R; ++k) {
     const int t = R.terminals[k];
-    if (compact[t] >= 0) continue;
-    compact[t] = static_cast<int>(vertexOf_.size());
+    if (compact_[t] >= 0) continue;
+    compact_[t] = static_cast<int>(vertexOf_.size());
     vertexOf_.push_back(t);
   }
   terminalCount_ = static_cast<int>(vertexOf_.size());
   for (int v = 1; v <= V; ++v)
-    if (compact[v] < 0 && !dropped[v]) {
-      compact[v] = static_cast<int>(vertexOf_.size());
+    if (compact_[v] < 0 && !dropped_[v]) {
+      compact_[v] = static_cast<int>(vertexOf_.size());
       vertexOf_.push_back(v);
       candidates_.push_back(v);
     }
@@ -64,9 +76,10 @@ SubsetEnumeration::SubsetEnumeration(const ReduceGraph& R) : contractCost_(R.con
   std::fill(required_.begin(), required_.begin() + terminalCount_, 1);
   sets_.reset(static_cast<int>(vertexOf_.size()));
 
-  for (int s : liveSlots) {
-    const int a = compact[R.arcs[s].tail];
-    const int b = compact[R.arcs[s].head];
+  edges_.clear();
+  for (int s : liveSlots_) {
+    const int a = compact_[R.arcs[s].tail];
+    const int b = compact_[R.arcs[s].head];
     if (a < 0 || b < 0) continue;
     edges_.push_back(Edge{a, b, R.arcs[s].cost, s});
   }
@@ -123,15 +136,18 @@ std::int64_t SubsetEnumeration::solve(IntArray& slots) {
     return maxint;
   }
 
-  std::vector<int> tree;
+  std::vector<int>& tree = tree_;
+  tree.clear();
   spanningCost(bestMask, none, &tree);
   // Strip non-required leaves; costs are not negative, so the value cannot grow.
-  std::vector<int> degree(vertexOf_.size(), 0);
+  std::vector<int>& degree = treeDegree_;
+  degree.assign(vertexOf_.size(), 0);
   for (int i : tree) {
     ++degree[edges_[i].a];
     ++degree[edges_[i].b];
   }
-  std::vector<char> alive(tree.size(), 1);
+  std::vector<char>& alive = alive_;
+  alive.assign(tree.size(), 1);
   bool changed = true;
   while (changed) {
     changed = false;

@@ -3,6 +3,7 @@
 #include "AlgorithmTable.h"
 #include "BruteForceOracle.h"
 #include "InstanceBuilders.h"
+#include "InstanceGenerators.h"
 #include "LogCapture.h"
 #include "RandomInstances.h"
 #include "LogStream.h"
@@ -95,6 +96,28 @@ TEST(SubsetEnumeration, LeavesOutVerticesThatCanOnlyBeLeaves) {
   ReduceGraph R(g);
   tesmo::SubsetEnumeration search(R);
   EXPECT_EQ(search.candidateCount(), 1);
+}
+
+// One object serves instance after instance: what an earlier, larger instance left in its buffers
+// must not leak into the next (the branch and bound reuses one object for every small node).
+TEST(SubsetEnumeration, OneObjectAgreesWithFreshOnesOverManyInstances) {
+  tesmotest::LogCapture capture(0);
+  tesmo::SubsetEnumeration reused;
+  EXPECT_EQ(reused.candidateCount(), 0);
+  int compared = 0;
+  for (const auto& instance : steinertest::instanceMix(150, 5)) {
+    ReduceGraph R(instance.graph);
+    tesmo::SubsetEnumeration fresh(R);
+    if (fresh.candidateCount() > 12) continue;
+    IntArray expectedTree;
+    const std::int64_t expected = fresh.solve(expectedTree);
+    IntArray tree(1, 0);
+    EXPECT_EQ(reused.run(R, tree), expected) << instance.description;
+    EXPECT_EQ(reused.candidateCount(), fresh.candidateCount()) << instance.description;
+    EXPECT_EQ(tree, expectedTree) << instance.description;
+    ++compared;
+  }
+  EXPECT_GT(compared, 50);
 }
 
 TEST(SubsetEnumerationDeath, RefusesTooManyCandidates) {
