@@ -28,16 +28,7 @@ inline GeneratedInstance degreeThreeInstance(unsigned seed, Costs costs, int ver
     const bool neighbours = b == a % n + 1 || a == b % n + 1;
     if (!neighbours) pairs.push_back({a, b});
   }
-  auto cost = [&]() {
-    switch (costs) {
-      case Costs::Unit: return 1;
-      case Costs::Small: return std::uniform_int_distribution<int>(1, 3)(rng);
-      case Costs::WithZero: return std::uniform_int_distribution<int>(0, 3)(rng);
-      case Costs::ParallelPaths: return 2 * std::uniform_int_distribution<int>(1, 3)(rng);
-      case Costs::Wide: return std::uniform_int_distribution<int>(1, 1000)(rng);
-    }
-    return 1;
-  };
+  auto cost = [&]() { return randomCost(costs, rng); };
   std::vector<tesmotest::Edge> edges;
   int V = n;
   for (std::size_t k = 0; k < pairs.size(); ++k) {

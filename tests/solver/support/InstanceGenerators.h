@@ -47,6 +47,18 @@ inline const char* costsName(Costs c) {
   return "?";
 }
 
+// One edge cost of the cost class, drawn from rng.
+inline int randomCost(Costs costs, std::mt19937& rng) {
+  switch (costs) {
+    case Costs::Unit: return 1;
+    case Costs::Small: return std::uniform_int_distribution<int>(1, 3)(rng);
+    case Costs::WithZero: return std::uniform_int_distribution<int>(0, 3)(rng);
+    case Costs::ParallelPaths: return 2 * std::uniform_int_distribution<int>(1, 3)(rng);
+    case Costs::Wide: return std::uniform_int_distribution<int>(1, 1000)(rng);
+  }
+  return 1;
+}
+
 // One instance of the given shape and costs with about `vertices` vertices (8..40) and
 // `terminals` terminals (at least 2, at most the vertex count).
 inline GeneratedInstance generateInstance(unsigned seed, Shape shape, Costs costs, int vertices, int terminals) {
@@ -99,16 +111,7 @@ inline GeneratedInstance generateInstance(unsigned seed, Shape shape, Costs cost
     }
   }
   std::vector<tesmotest::Edge> edges;
-  auto cost = [&]() {
-    switch (costs) {
-      case Costs::Unit: return 1;
-      case Costs::Small: return std::uniform_int_distribution<int>(1, 3)(rng);
-      case Costs::WithZero: return std::uniform_int_distribution<int>(0, 3)(rng);
-      case Costs::ParallelPaths: return 2 * std::uniform_int_distribution<int>(1, 3)(rng);
-      case Costs::Wide: return std::uniform_int_distribution<int>(1, 1000)(rng);
-    }
-    return 1;
-  };
+  auto cost = [&]() { return randomCost(costs, rng); };
   for (const auto& [u, v] : pairs) edges.push_back({u, v, cost()});
   if (costs == Costs::ParallelPaths) {
     // Beside some edges a detour through a new vertex of the same total cost, so that optimal
