@@ -7,6 +7,7 @@
 #include "DisplayHooks.h"
 #include "Exact.h"
 #include "Graph.h"
+#include "HandedTree.h"
 #include "LogStream.h"
 #include "OptimalTreeEnumeration.h"
 #include "Random.h"
@@ -193,7 +194,7 @@ void solveInstance() {
   if (solutionList[0] == 0 && instance->E > 0) {
     log(4) << "no solution saved.";
   } else {
-    const std::int64_t cost = expandSolution(*currentGraph, solutionList, *instance);
+    const std::int64_t cost = expandTree(handedBackTree(), *instance);
     const char* treeFile = shell.Sget("savetree");
     if (treeFile && *treeFile) {
       std::vector<int> arcsUp;  // each edge as its arc from the lower to the higher vertex

@@ -4,6 +4,7 @@
 #include "Check.h"
 #include "Exact.h"
 #include "Graph.h"
+#include "HandedTree.h"
 #include "LogStream.h"
 #include "NameSpace.h"
 #include "OptimalTreeEnumeration.h"
@@ -118,9 +119,10 @@ int runOnce(int argc, char** argv) {
   // The result file is complete before the process-time line tells the waiting program that
   // the run succeeded.
   if (program == '1' || program == '2') {
-    if (program == '1') reduction();
-    else exact();
-    const std::int64_t cost = expandSolution(*currentGraph, solutionList, input);
+    // Program 1 hands back identities of its export (which is currentGraph now), program 2 arc
+    // numbers of the input.
+    const HandedTree tree = program == '1' ? runReduction() : runExact();
+    const std::int64_t cost = expandTree(tree, input);
     if (!StoWriter(input, labels, names).writeTree(stoPath, outPath, program, cost, solutionList))
       exitWithError("cannot write sto file: " + stoPath);
   } else {

@@ -59,7 +59,7 @@ int branching(ReduceGraph& R, int verbosity) {
   return value;
 }
 
-void exact() {
+HandedTree runExact() {
   Graph& g = *currentGraph;
   ReduceGraph R(g);
   R.resetLower();
@@ -78,11 +78,16 @@ void exact() {
   if (!R.upperOk) {
     log(1) << "no tree found" << std::endl;
     solutionList.assign(1, 0);
-    return;
+    return handBackTree(g, TreeNumbering::slots);
   }
   // Slots of R name their edges by arc numbers of g; the caller costs and checks the tree.
-  ScopedVerbosity quiet(0);
-  expandSolution(R, solutionList, g);
+  {
+    ScopedVerbosity quiet(0);
+    expandSolution(R, solutionList, g);
+  }
+  return handBackTree(g, TreeNumbering::slots);
 }
+
+void exact() { runExact(); }
 
 }  // namespace tesmo

@@ -2,6 +2,7 @@
 // Exact solution of an instance: the entry of program 2 and the branch-and-bound call that the
 // enumeration of optimal trees makes per edge, and every other exact sub-solve.
 
+#include "HandedTree.h"
 #include "ReduceGraph.h"
 
 namespace tesmo {
@@ -23,6 +24,8 @@ int branching(ReduceGraph& R, int verbosity);
 // Algorithm of program 2, on currentGraph (left as it is): the optimal tree in solutionList as
 // arc numbers of currentGraph.
 void exact();
+// The same, returning the tree with its graph (currentGraph) and numbering (slots).
+HandedTree runExact();
 
 // The bounds the last run of exact() ended with (contractCost included): the tree's value is
 // proven optimal only when lower equals upper; a time-out leaves lower below it.

@@ -2,6 +2,7 @@
 
 #include "Check.h"
 #include "Graph.h"
+#include "HandedTree.h"
 #include "LogStream.h"
 #include "ReduceByString.h"
 #include "ReduceGraph.h"
@@ -54,13 +55,12 @@ void runScripts(ReduceGraph& R) {
   if (last && R.upperOpt == 0) reduceByString(rLast.c_str(), R, rBreak);
 }
 
-// The stored tree as identities of the export; only the contractions made before it was stored
-// belong to it.
+// The stored tree as identities of the export (the caller hands it back with that numbering);
+// only the contractions made before it was stored belong to it.
 void handBack(const ReduceGraph& R, Graph& exported) {
   const int count = R.upperTree.empty() ? 0 : R.upperTree[0];
   if (solutionList.size() < static_cast<std::size_t>(count) + 2) solutionList.resize(count + 2, 0);
   for (int i = 0; i <= count; ++i) solutionList[i] = R.upperTree[i];
-  exported.solutionAsIDs = true;
   if (!exported.contractID.empty() && static_cast<std::size_t>(count) + 1 < R.upperTree.size())
     exported.contractID[0] = std::min(R.upperTree[count + 1], exported.contractID[0]);
 }
@@ -94,9 +94,13 @@ void logDegrees(const ReduceGraph& R, const Graph& exported) {
 
 void setSecondAlgorithmRunner(SecondAlgorithmRunner runner) { secondRunner = runner; }
 
+void reduction() { runReduction(); }
+
+void reductionPhase() { runReductionPhase(); }
+
 const ReductionOutcome& lastReductionOutcome() { return outcome; }
 
-void reduction() {
+HandedTree runReduction() {
   runTimer.printProgress(3);
   log(3) << "initializing the graph data structures...\n";
   ReduceGraph R(*currentGraph);
@@ -131,9 +135,11 @@ void reduction() {
   if (solutionList.empty()) solutionList.assign(1, 0);
   solutionList[0] = 0;
   const int upperOpt = R.upperOpt;
+  bool handed = false;
   if (exported->R > 1 && exported->E >= 1) {
     if (upperOpt != 0) {
       handBack(R, *exported);
+      handed = true;
     } else {
       if (verbose >= 4) logDegrees(R, *exported);
       const char* second = shell.Sget("algo2");
@@ -143,19 +149,22 @@ void reduction() {
         currentGraph = exported.release();
         if (!secondRunner) exitWithError("algorithm " + name + " is not available here");
         secondRunner(name.c_str());
-        return;
+        return handedBackTree();  // as the second algorithm left it
       }
       handBack(R, *exported);
+      handed = true;
     }
   } else if (upperOpt != 0) {
     handBack(R, *exported);
+    handed = true;
   } else {
     log(1) << "Graph reduced to a single vertex! contracted cost:" << R.contractCost << std::endl;
   }
   currentGraph = exported.release();
+  return handBackTree(*currentGraph, handed ? TreeNumbering::identities : TreeNumbering::slots);
 }
 
-void reductionPhase() {
+HandedTree runReductionPhase() {
   runTimer.printProgress(3);
   log(3) << "initializing the graph data structures...\n";
   ReduceGraph R(*currentGraph);
@@ -179,8 +188,10 @@ void reductionPhase() {
   solutionList[0] = 0;
   recordOutcome(R);
   std::unique_ptr<Graph> exported = R.toGraph();
-  if (R.upperOpt != 0) handBack(R, *exported);
+  const bool handed = R.upperOpt != 0;
+  if (handed) handBack(R, *exported);
   currentGraph = exported.release();
+  return handBackTree(*currentGraph, handed ? TreeNumbering::identities : TreeNumbering::slots);
 }
 
 }  // namespace tesmo

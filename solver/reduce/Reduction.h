@@ -3,6 +3,8 @@
 // currentGraph, run the scripts of options R-first, R-order and R-last in phases 'F', 'O' and
 // 'L', and hand the best tree back.
 
+#include "HandedTree.h"
+
 #include <cstdint>
 
 namespace tesmo {
@@ -14,10 +16,15 @@ namespace tesmo {
 // runs on the export and leaves its own tree. When the scripts leave no tree at all, one comes
 // from the heuristics (upper), so that program 1 always has a tree to write.
 void reduction();
+// The same, returning the tree it hands back with its graph (currentGraph) and numbering:
+// identities; slots of the export when the instance was reduced to a single vertex and the list
+// is empty; or as the algorithm of option algo2 left it.
+HandedTree runReduction();
 
 // As reduction, but the problem class letter ('V' many required vertices, 'W' few) is chosen
 // from the instance first; a tree is handed back only when the bounds have met.
 void reductionPhase();
+HandedTree runReductionPhase();
 
 // The bounds and size of the instance as the last run of either algorithm left them (for
 // benchmarks and tests; the front end reads only the handed-back tree).

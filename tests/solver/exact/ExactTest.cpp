@@ -2,6 +2,7 @@
 
 #include "AlgorithmTable.h"
 #include "BruteForceOracle.h"
+#include "HandedTree.h"
 #include "InstanceBuilders.h"
 #include "InstanceGenerators.h"
 #include "LogCapture.h"
@@ -48,6 +49,24 @@ TEST(Branching, FindsTheBruteForceOptimumOnRandomInstances) {
     ASSERT_EQ(value, expected.optimum) << "round " << round;
     EXPECT_EQ(treeCost(R, tesmo::solutionList, g), expected.optimum);
     EXPECT_EQ(R.upperValue, expected.optimum);  // offered to the instance
+  }
+}
+
+// Program 2's algorithm leaves currentGraph as it was and says its list holds that graph's arcs.
+TEST(Exact, HandsBackArcsOfTheGraphItSolved) {
+  tesmotest::LogCapture capture(0);
+  tesmo::shell.Sset("Reduction", "v");
+  std::mt19937 rng(23);
+  for (int round = 0; round < 12; ++round) {
+    tesmo::Graph g = randomSimpleGraph(rng, 5 + round % 4, 9 + round % 4, 2 + round % 3, 9);
+    const BruteForceResult expected = bruteForce(g);
+    tesmo::currentGraph = &g;
+    tesmo::solutionList.assign(g.E + 2, 0);
+    const tesmo::HandedTree tree = tesmo::runExact();
+    tesmo::currentGraph = nullptr;
+    EXPECT_EQ(tree.graph, &g) << "round " << round;
+    EXPECT_EQ(tree.numbering, tesmo::TreeNumbering::slots);
+    EXPECT_EQ(tesmo::expandTree(tree, g), expected.optimum) << "round " << round;
   }
 }
 

@@ -5,6 +5,7 @@
 
 #include "AlgorithmTable.h"
 #include "Graph.h"
+#include "HandedTree.h"
 #include "LogStream.h"
 #include "ReduceGraph.h"
 #include "ScriptLetterSetup.h"
@@ -69,6 +70,43 @@ protected:
 // and the Steiner vertex 4 is a dead end behind 3 (cost 1).
 Graph starGraph() {
   return tesmotest::makeGraph(5, {{1, 5, 2}, {5, 2, 2}, {5, 3, 2}, {1, 2, 9}, {3, 4, 1}}, {1, 2, 3});
+}
+
+// The value runReduction returns names the export that replaced currentGraph and the numbering of
+// the list: identities of a handed-back tree, slots of the empty list of an instance reduced to
+// one vertex, and what a second algorithm left (tm3: slots of the export). The cases run in this
+// order, each adding its settings to the ones before.
+TEST_F(ReductionTest, TheReturnedTreeNamesTheExportAndItsNumbering) {
+  tesmo::setSecondAlgorithmRunner(tesmo::runAlgorithm);
+  struct Case {
+    const char* name;
+    Graph input;
+    const char* order;
+    const char* second;
+    tesmo::TreeNumbering numbering;
+    std::int64_t cost;
+  };
+  Case cases[] = {
+      {"handed back", starGraph(), nullptr, nullptr, tesmo::TreeNumbering::identities, 6},
+      {"one vertex left", tesmotest::makeGraph(3, {{1, 2, 2}, {2, 3, 3}}, {1, 3}), "v", nullptr,
+       tesmo::TreeNumbering::slots, 5},
+      {"second algorithm", starGraph(), "v", "tm3", tesmo::TreeNumbering::slots, 6},
+  };
+  for (Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.order) tesmo::shell.Sset("R-order", c.order);
+    if (c.second) tesmo::shell.Sset("algo2", c.second);
+    tesmo::currentGraph = &c.input;
+    tesmo::solutionList.assign(c.input.E + 2, 0);
+    const tesmo::HandedTree tree = tesmo::runReduction();
+    std::unique_ptr<Graph> exported(tesmo::currentGraph != &c.input ? tesmo::currentGraph : nullptr);
+    tesmo::currentGraph = nullptr;
+    ASSERT_TRUE(exported);
+    EXPECT_EQ(tree.graph, exported.get());
+    EXPECT_EQ(tree.edges, &tesmo::solutionList);
+    EXPECT_EQ(tree.numbering, c.numbering);
+    EXPECT_EQ(tesmo::expandTree(tree, c.input), c.cost);
+  }
 }
 
 TEST_F(ReductionTest, WithoutAnyScriptTheHeuristicsGiveTheTree) {
