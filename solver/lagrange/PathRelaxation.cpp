@@ -257,6 +257,11 @@ bool PathRelaxation::shortestPath(int k, int it, Weight& distance) {
   return true;
 }
 
+void PathRelaxation::pathPotential(Weight distance, Weight* out) const {
+  // Unsettled vertices are at least distance away, so the cap keeps every rise within its weight.
+  for (int v = 1; v <= R_.V; ++v) out[v] = fixed_[v] ? std::min(dist_[v], distance) : distance;
+}
+
 PathRelaxation::Weight PathRelaxation::selectBySlack(int it) {
   // Without the projection the slots' slack (cost minus the commodities' weights) is a term of
   // its own: at least R-1 and at most V-1 slots are chosen, the cheapest first.

@@ -54,6 +54,10 @@ public:
   // Shortest root path of commodity k under its weights, its slots marked with it; false when k
   // cannot be reached.
   bool shortestPath(int k, int it, Weight& distance);
+  // After shortestPath found distance: the labels of its search capped at distance, into
+  // out[1..V]. No slot's weight falls below the rise of these labels along it, and they rise by
+  // exactly the weight along the path found.
+  void pathPotential(Weight distance, Weight* out) const;
   // Without the projection: the slots chosen by slack (their marks set to it); returns the
   // slack sum.
   Weight selectBySlack(int it);
