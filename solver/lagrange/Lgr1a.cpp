@@ -196,18 +196,7 @@ void L1Ascent::earlyPropagate() {
   const int j = rotation_;
   --propagationsLeft_;
   log(3) << propagationsLeft_ << ". " << j << "  ";
-  for (int a = 1; a <= P_.slots(); ++a) {
-    if (!P_.live(a)) continue;
-    const int t = R.arcs[a].tail, h = R.arcs[a].head;
-    for (int k = 1; k <= R.R; ++k) {
-      if (!P_.commodity(k) || k == j) continue;
-      const Weight rise = std::max<Weight>(0, potential(k, h) - potential(k, t));
-      const Weight part = Weight{P_.w(a, k)} - rise;
-      if (part <= 0) continue;
-      P_.w(a, k) -= static_cast<int>(part);
-      P_.w(a, j) = clampToInt(Weight{P_.w(a, j)} + part);
-    }
-  }
+  P_.moveAbovePotentials(j, potential_.data(), static_cast<std::size_t>(R.V + 1));
   recompute_[j] = 1;
 }
 

@@ -206,7 +206,9 @@ TEST_P(L1ReductionExclusions, CutOffNoTreeThatMustStay) {
   }
   EXPECT_GT(excludedWithout, 100);
   EXPECT_GE(excludedWith, excludedWithout);
-  if (GetParam().termWidens) EXPECT_GT(termDecided, 0);
+  if (GetParam().termWidens) {
+    EXPECT_GT(termDecided, 0);
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Tests, L1ReductionExclusions,

@@ -257,7 +257,9 @@ TEST(Lgr1a, TheSecondTermOfTheEdgeTestRaisesItsSumAndTheCountsAgree) {
       ASSERT_GE(d.edges, 0) << log;
       EXPECT_LE(d.bySum, d.bySumAndTerm) << generated.description;
       EXPECT_LE(d.bySumAndTerm, d.edges) << generated.description;
-      if (*term == '0') EXPECT_EQ(d.bySum, d.bySumAndTerm) << generated.description;
+      if (*term == '0') {
+        EXPECT_EQ(d.bySum, d.bySumAndTerm) << generated.description;
+      }
       bySum += d.bySum;
       for (std::size_t at = log.find("\nSnew: "); at != std::string::npos; at = log.find("\nSnew: ", at + 1)) {
         double withoutTerm = 0, first = 0, withTerm = 0, zero = -1;
@@ -268,13 +270,17 @@ TEST(Lgr1a, TheSecondTermOfTheEdgeTestRaisesItsSumAndTheCountsAgree) {
         ++passes;
         EXPECT_EQ(zero, 0);
         EXPECT_GE(withTerm, withoutTerm) << log.substr(at, 80);
-        if (*term == '0') EXPECT_EQ(withTerm, withoutTerm) << log.substr(at, 80);
+        if (*term == '0') {
+          EXPECT_EQ(withTerm, withoutTerm) << log.substr(at, 80);
+        }
         if (withTerm > withoutTerm) ++raised;
       }
     }
     EXPECT_GT(bySum, 0) << term;
     EXPECT_GT(passes, 100) << term;
-    if (*term == '1') EXPECT_GT(raised, passes / 10);
+    if (*term == '1') {
+      EXPECT_GT(raised, passes / 10);
+    }
   }
 }
 
