@@ -284,6 +284,38 @@ TEST(Lgr1a, TheSecondTermOfTheEdgeTestRaisesItsSumAndTheCountsAgree) {
   }
 }
 
+TEST(Lgr1a, APassWhoseGapHasNotFallenBelowTheLastTestsWritesOnlyNR) {
+  // After a pass, the next one runs only when the gap has fallen below the largest test value
+  // that kept its slot or vertex; otherwise it writes "NR" and the step goes on with its move.
+  // Before the delay no pass is skipped.
+  struct Case {
+    const char* delay;
+    bool skips;
+  };
+  for (const Case& c : {Case{"0", true}, Case{"1000", false}}) {
+    int skipped = 0, passes = 0;
+    for (auto& generated : steinertest::instanceMix(60, 17)) {
+      LogCapture capture(3);
+      tesmo::shell.Sset("l1Iter", "80");
+      tesmo::shell.Sset("l1Reduction", "2");
+      tesmo::shell.Sset("l1Delay", c.delay);
+      ReduceGraph R(generated.graph);
+      tesmo::IntArray tree = mstPruneTree(R);
+      R.setUpper(tree, "seed", 0);
+      tesmo::lgr1a(R);
+      const std::string log = capture.text();
+      for (std::size_t at = log.find("NR"); at != std::string::npos; at = log.find("NR", at + 1)) {
+        ++skipped;
+        EXPECT_TRUE(log.compare(at + 2, 3, "t: ") == 0 || log.compare(at + 2, 5, "Keine") == 0)
+            << generated.description << "\n" << log.substr(at, 60);
+      }
+      for (std::size_t at = log.find("Rest: "); at != std::string::npos; at = log.find("Rest: ", at + 1)) ++passes;
+    }
+    EXPECT_GT(passes, 60) << c.delay;
+    EXPECT_EQ(skipped > 0, c.skips) << c.delay;
+  }
+}
+
 // Instances whose per-commodity vertex tables pass the budget while the slot tables do not: many
 // vertices without edges beside a small star of terminals.
 tesmo::Graph manyLooseVertices() {
