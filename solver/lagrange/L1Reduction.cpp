@@ -1,22 +1,41 @@
 #include "L1Reduction.h"
 
+#include "DisplayHooks.h"
 #include "EdgeDeletion.h"
 #include "LogStream.h"
+#include "Shell.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace tesmo {
 
 namespace {
 constexpr std::int64_t far = std::int64_t{1} << 60;
-}
 
-L1Reduction::L1Reduction(ReduceGraph& R, PathRelaxation& P)
+// A label difference kept in an int: -1 for no label, large values cut down (which only weakens
+// the term that reads it).
+int heldRise(std::int64_t from, std::int64_t explained) {
+  if (from >= far || explained >= far) return -1;
+  return static_cast<int>(std::clamp<std::int64_t>(from - explained, 0, INT_MAX));
+}
+}  // namespace
+
+L1Reduction::L1Reduction(ReduceGraph& R, PathRelaxation& P, bool secondTerm)
     : R_(R), P_(P), width_(R.R + 1), reduced_(static_cast<std::size_t>(2 * R.E + 1) * (R.R + 1), 0),
-      sum_(2 * R.E + 1, 0), fromRoot_(R.V + 1, far), toTerminal_(R.V + 1, far), dist_(R.V + 1, far),
-      settled_(R.V + 1, 0), next_(far) {
-  for (auto& table : label_) table.assign(static_cast<std::size_t>(R.R + 1) * (R.V + 1), far);
+      D_(R.R + 1, 0), sum_(2 * R.E + 1, 0), firstTest_(2 * R.E + 1, 0), fromRoot_(R.V + 1, far),
+      toTerminal_(R.V + 1, far), a_(R.V + 1, far), b_(R.V + 1, far), pot_(R.V + 1, far), q_(R.V + 1, far),
+      settled_(R.V + 1, 0), probeReached_(R.V + 1, 0), next_(far) {
   heap_.reserve(static_cast<std::size_t>(2 * R.E) + R.V + 1);
+  if (!secondTerm) return;
+  const std::int64_t entries = 2 * std::int64_t{R.R + 1} * (R.V + 1);
+  if (entries > maxTermEntries) {
+    log(1) << "l1Reduction2 refused: " << R.R << " required vertices on " << R.V
+           << " vertices need more memory than allowed\n";
+    return;
+  }
+  rise_.assign(static_cast<std::size_t>(R.R + 1) * (R.V + 1), -1);
+  riseBack_.assign(rise_.size(), -1);
 }
 
 bool L1Reduction::weightsSound() {
@@ -58,59 +77,103 @@ void L1Reduction::search(std::vector<Weight>& dist, bool forward, Length length)
   }
 }
 
-void L1Reduction::potential(int k, bool predecessorFirst) {
+bool L1Reduction::potential(int k, bool predecessorFirst, std::vector<Weight>& pot) {
   // Labels max(d(u), D - B(v)): never below what v still needs to reach t_k, and at t_k exactly
   // D. The reduced cost of v->u, set when u settles, is its weight less the label's rise.
   const ReduceGraph& R = R_;
   const int root = P_.rootVertex(), target = R.terminals[k];
-  const Weight D = B(k, root);
-  for (int v = 1; v <= R.V; ++v) dist_[v] = far;
+  const Weight D = D_[k];
+  for (int v = 1; v <= R.V; ++v) pot[v] = far;
   std::fill(settled_.begin(), settled_.end(), 0);
   heap_.clear();
-  dist_[root] = 0;
+  pot[root] = 0;
   heap_.push(0, root);
+  bool sound = true;
   auto setReduced = [&](int u, int s) {
     const int in = R.partner[s];
     if (R.delE[in]) return;
     const int v = R.arcs[s].head;
-    const Weight rise = dist_[v] >= far ? 0 : std::max<Weight>(0, dist_[u] - dist_[v]);
-    // A rise above the weight would make the reduced cost negative: it is held at -1, which
-    // the pass takes as the sign to exclude nothing.
-    r(in, k) = static_cast<int>(P_.w(in, k) - std::min<Weight>(rise, P_.w(in, k) + Weight{1}));
+    const Weight rise = pot[v] >= far ? 0 : std::max<Weight>(0, pot[u] - pot[v]);
+    // A rise above the weight would make the reduced cost negative: nothing is excluded then.
+    if (rise > P_.w(in, k)) sound = false;
+    r(in, k) = static_cast<int>(P_.w(in, k) - std::min<Weight>(rise, P_.w(in, k)));
   };
   while (!heap_.empty()) {
     const auto [d, u] = heap_.pop();
-    if (settled_[u] || d != dist_[u]) continue;
+    if (settled_[u] || d != pot[u]) continue;
     settled_[u] = 1;
     const int end = R.firstArc[u] + R.degree[u];
     for (int s = R.firstArc[u]; s < end; ++s) {
       if (predecessorFirst) setReduced(u, s);
       const int v = R.arcs[s].head;
       if (!R.delE[s] && u != target && !settled_[v]) {
-        const Weight need = B(k, v) >= far ? 0 : std::max<Weight>(0, D - d - B(k, v));
+        const Weight need = b_[v] >= far ? 0 : std::max<Weight>(0, D - d - b_[v]);
         const Weight through = d + need;
-        if (through < dist_[v]) {
-          dist_[v] = through;
+        if (through < pot[v]) {
+          pot[v] = through;
           heap_.push(through, v);
         }
       }
       if (!predecessorFirst) setReduced(u, s);
     }
   }
-  for (int v = 1; v <= R.V; ++v) Pot(k, v) = dist_[v];
+  return sound;
 }
 
-void L1Reduction::exclude(int a) {
+void L1Reduction::addFirstTest(int k) {
+  // Per slot a = u->v: commodity k's path through a, or a paid beside its path together with the
+  // slots that then enter u and leave v (or its path through u or v, capped by the path through a).
+  const ReduceGraph& R = R_;
+  const int root = P_.rootVertex();
+  const Weight D = D_[k];
+  for (int a = 1; a <= P_.slots(); ++a) {
+    if (!P_.live(a)) continue;
+    const int u = R.arcs[a].tail, v = R.arcs[a].head;
+    const Weight c = P_.w(a, k);
+    if (a_[u] >= far || b_[v] >= far) {
+      firstTest_[a] += c;
+      continue;
+    }
+    Weight delta = a_[u] + c + b_[v] - D;
+    Weight tau = std::min(c, delta);
+    if (delta > c) {
+      Weight rest = delta - c;
+      const Weight e1 = a_[u] + b_[u] - D;
+      if (rest != 0 && e1 != 0 && u != root) {
+        Weight m = std::min(rest, e1);
+        const int end = R.firstArc[u] + R.degree[u];
+        for (int s = R.firstArc[u]; s < end; ++s) {
+          const int in = R.partner[s];
+          if (!R.delE[in] && R.arcs[in].tail != v) m = std::min<Weight>(m, P_.w(in, k));
+        }
+        tau += m;
+        rest -= m;
+      }
+      const Weight e2 = a_[v] + b_[v] - D;
+      if (e2 != 0 && rest != 0 && R.isReq[v] == 0) {
+        Weight m = std::min(rest, e2);
+        const int end = R.firstArc[v] + R.degree[v];
+        for (int s = R.firstArc[v]; s < end; ++s)
+          if (!R.delE[s] && R.arcs[s].head != u) m = std::min<Weight>(m, P_.w(s, k));
+        tau += m;
+      }
+    }
+    firstTest_[a] += tau;
+  }
+}
+
+bool L1Reduction::exclude(int a) {
   ReduceGraph& R = R_;
   if (R.delE[R.partner[a]]) {
     deleteEdgeLazily(R, a);
     ++deletedEdges_;
     log(3) << "delE";
-  } else {
-    R.delE[a] = 1;
-    excluded_.push_back(a);
-    log(3) << "\xBE";
+    return true;
   }
+  R.delE[a] = 1;
+  excluded_.push_back(a);
+  log(3) << "\xBE";
+  return false;
 }
 
 void L1Reduction::liftAt(int v) {
@@ -142,46 +205,56 @@ void L1Reduction::resume() {
   suspended_.clear();
 }
 
-bool L1Reduction::pass(Weight best, int step, const Settings& settings) {
+bool L1Reduction::pass(Weight best, Weight bound, int step, const Settings& settings) {
   ReduceGraph& R = R_;
   const Weight F = P_.faktor();
-  if (!weightsSound()) {
+  if (next_ <= best * F - bound && settings.propagate == 0) {
     log(3) << "NR";
     return false;
   }
+  log(3) << "Rest: " << static_cast<double>(best * F - bound) / static_cast<double>(F) << "\n";
+  if (!weightsSound()) return false;
   const int root = P_.rootVertex();
-  // Per commodity: A from the root, B to its terminal, then the potential and reduced costs.
-  Weight bound = 0;
+  const bool firstTest = settings.tests && shell.Iget("oldReduction", 1) != 0;
+  const bool term = settings.tests && secondTerm();
+  const int probe = P_.commodity(1) ? 1 : 2;
+  std::fill(firstTest_.begin(), firstTest_.end(), 0);
+  // Per commodity: A from the root, B to its terminal, then the potential and reduced costs;
+  // the bound is taken again from these labels, so that the tests rest on them alone.
+  Weight labelled = 0;
   for (int k = 1; k <= R.R; ++k) {
     if (!P_.commodity(k)) continue;
     log(6) << "\nk: " << k << "\n";
-    for (int v = 1; v <= R.V; ++v) dist_[v] = far;
-    dist_[root] = 0;
-    search(dist_, true, [&](int a) { return Weight{P_.w(a, k)}; });
-    for (int v = 1; v <= R.V; ++v) A(k, v) = dist_[v];
-    for (int v = 1; v <= R.V; ++v) dist_[v] = far;
-    dist_[R.terminals[k]] = 0;
-    search(dist_, false, [&](int a) { return Weight{P_.w(a, k)}; });
-    for (int v = 1; v <= R.V; ++v) B(k, v) = dist_[v];
-    if (B(k, root) >= far) return false;  // cut off: the ascent itself reports it
-    bound += B(k, root);
+    auto weight = [&](int a) { return Weight{P_.w(a, k)}; };
+    for (int v = 1; v <= R.V; ++v) a_[v] = b_[v] = far;
+    a_[root] = 0;
+    search(a_, true, weight);
+    b_[R.terminals[k]] = 0;
+    search(b_, false, weight);
+    if (b_[root] >= far) return false;  // cut off: the ascent itself reports it
+    D_[k] = b_[root];
+    labelled += D_[k];
+    if (k == probe)
+      for (int v = 1; v <= R.V; ++v) probeReached_[v] = a_[v] < far;
+    if (firstTest) addFirstTest(k);
     for (int a = 1; a <= P_.slots(); ++a) r(a, k) = P_.w(a, k);
-    potential(k, settings.predecessorFirst);
+    if (!potential(k, settings.predecessorFirst, pot_)) return false;
+    if (!term) continue;
+    // Q: to the terminal under the rises alone (weight less reduced cost).
+    for (int v = 1; v <= R.V; ++v) q_[v] = far;
+    q_[R.terminals[k]] = 0;
+    search(q_, false, [&](int a) { return Weight{P_.w(a, k)} - r(a, k); });
+    for (int v = 1; v <= R.V; ++v) {
+      riseFromRoot(k, v) = heldRise(a_[v], pot_[v]);
+      riseToTerminal(k, v) = heldRise(b_[v], q_[v]);
+    }
   }
-  const Weight gap = best * F - bound;
-  if (next_ <= gap && settings.propagate == 0) {
-    log(3) << "NR";
-    return false;
-  }
-  log(3) << "Rest: " << static_cast<double>(gap) / static_cast<double>(F) << "\n";
+  const Weight gap = best * F - labelled;
   for (int a = 1; a <= P_.slots(); ++a) {
     sum_[a] = 0;
     if (!P_.live(a)) continue;
     for (int k = 1; k <= R.R; ++k)
-      if (P_.commodity(k)) {
-        if (r(a, k) < 0) return false;  // not a potential after all: nothing is excluded
-        sum_[a] += r(a, k);
-      }
+      if (P_.commodity(k)) sum_[a] += r(a, k);
   }
   for (int v = 1; v <= R.V; ++v) fromRoot_[v] = toTerminal_[v] = far;
   fromRoot_[root] = 0;
@@ -190,7 +263,7 @@ bool L1Reduction::pass(Weight best, int step, const Settings& settings) {
     if (P_.commodity(k)) toTerminal_[R.terminals[k]] = 0;
   search(toTerminal_, false, [&](int a) { return sum_[a]; });
 
-  if (settings.tests) testAndExclude(gap, step, settings.delay);
+  if (settings.tests) testAndExclude(gap, step, settings.delay, firstTest);
   const bool propagating = settings.propagate >= 3 || (settings.propagate != 0 && step > settings.delay);
   return propagating && propagate();
 }
@@ -203,10 +276,10 @@ bool L1Reduction::propagate() {
   Weight bestGain = -1, sum = 0;
   for (int k = 1; k <= R.R; ++k) {
     if (!P_.commodity(k)) continue;
-    for (int v = 1; v <= R.V; ++v) dist_[v] = far;
-    dist_[root] = 0;
-    search(dist_, true, [&](int a) { return Weight{P_.w(a, k)} + sum_[a]; });
-    const Weight gain = dist_[R.terminals[k]] - B(k, root);
+    for (int v = 1; v <= R.V; ++v) pot_[v] = far;
+    pot_[root] = 0;
+    search(pot_, true, [&](int a) { return Weight{P_.w(a, k)} + sum_[a]; });
+    const Weight gain = pot_[R.terminals[k]] - D_[k];
     if (gain > bestGain) bestGain = gain, best = k;
     if (gain > 0) {
       log(4) << "s:" << static_cast<double>(gain) / static_cast<double>(F);
@@ -235,20 +308,39 @@ bool L1Reduction::propagate() {
   return moved != 0;
 }
 
-void L1Reduction::testAndExclude(Weight gap, int step, int delay) {
+L1Reduction::Weight L1Reduction::secondTermOf(int a) {
+  // Per commodity k the rise of a (its weight less its reduced cost) is paid by every tree
+  // whose path to t_k avoids a; a path through a = u->v instead pays what its potential leaves
+  // unexplained before u and after v, beyond what the summed reduced costs already count there.
+  const ReduceGraph& R = R_;
+  const int u = R.arcs[a].tail, v = R.arcs[a].head;
+  Weight term = 0;
+  for (int k = 1; k <= R.R; ++k) {
+    if (!P_.commodity(k)) continue;
+    const Weight rise = Weight{P_.w(a, k)} - r(a, k);
+    const int before = riseFromRoot(k, u), after = riseToTerminal(k, v);
+    if (before < 0 || after < 0) {
+      term += rise;  // no path of k runs through a
+      continue;
+    }
+    const Weight p = std::max<Weight>(0, before - fromRoot_[u]);
+    const Weight q = std::max<Weight>(0, after - toTerminal_[v]);
+    term += std::max<Weight>(0, std::min(rise, p + q));
+  }
+  return term;
+}
+
+void L1Reduction::testAndExclude(Weight gap, int step, int delay, bool firstTest) {
   ReduceGraph& R = R_;
   const Weight F = P_.faktor();
-  const int root = P_.rootVertex();
   // A tree no better than the best known one may go; the stored one (of that cost) is kept by
   // never testing its vertices and its slots pointing away from the root.
   const Weight limit = R.upperOk ? gap - F : gap;
-  const int probe = P_.commodity(1) ? 1 : 2;
   Weight next = 0;
   for (int v = 1; v <= R.V; ++v) {
     if (R.isReq[v] != 0 || !R.hasLiveSlot(v)) continue;
     const Weight through = fromRoot_[v] >= far || toTerminal_[v] >= far ? far : fromRoot_[v] + toTerminal_[v];
-    const bool unreachable = A(probe, v) >= far;
-    if (unreachable || (through > limit && (!R.upperOk || R.treeDegree[v] == 0))) {
+    if (!probeReached_[v] || (through > limit && (!R.upperOk || R.treeDegree[v] == 0))) {
       log(3) << "delV";
       liftAt(v);
       R.markVertexDeleted(v);
@@ -257,56 +349,32 @@ void L1Reduction::testAndExclude(Weight gap, int step, int delay) {
       next = std::max(next, through);
     }
   }
+  // The sums of the finite test values, for the report.
+  double first = 0, second = 0, withTerm = 0;
   for (int a = 1; a <= P_.slots(); ++a) {
     if (!P_.live(a) || (R.upperOk && P_.treeSlot(a))) continue;
     const int u = R.arcs[a].tail, v = R.arcs[a].head;
-    // Per commodity: its path through a, or a paid beside its path together with the slots that
-    // then enter u and leave v (or its path through u or v, capped by the path through a).
-    Weight test1 = 0;
-    for (int k = 1; k <= R.R; ++k) {
-      if (!P_.commodity(k)) continue;
-      const Weight D = B(k, root), c = P_.w(a, k);
-      if (A(k, u) >= far || B(k, v) >= far) {
-        test1 += c;
-        continue;
-      }
-      Weight delta = A(k, u) + c + B(k, v) - D;
-      Weight tau = std::min(c, delta);
-      if (delta > c) {
-        Weight rest = delta - c;
-        const Weight e1 = A(k, u) + B(k, u) - D;
-        if (rest != 0 && e1 != 0 && u != root) {
-          Weight m = std::min(rest, e1);
-          const int end = R.firstArc[u] + R.degree[u];
-          for (int s = R.firstArc[u]; s < end; ++s) {
-            const int in = R.partner[s];
-            if (!R.delE[in] && R.arcs[in].tail != v) m = std::min<Weight>(m, P_.w(in, k));
-          }
-          tau += m;
-          rest -= m;
-        }
-        const Weight e2 = A(k, v) + B(k, v) - D;
-        if (e2 != 0 && rest != 0 && R.isReq[v] == 0) {
-          Weight m = std::min(rest, e2);
-          const int end = R.firstArc[v] + R.degree[v];
-          for (int s = R.firstArc[v]; s < end; ++s)
-            if (!R.delE[s] && R.arcs[s].head != u) m = std::min<Weight>(m, P_.w(s, k));
-          tau += m;
-        }
-      }
-      test1 += tau;
-    }
+    const Weight test1 = firstTest ? firstTest_[a] : 0;
     const Weight test2 = fromRoot_[u] >= far || toTerminal_[v] >= far ? far : sum_[a] + fromRoot_[u] + toTerminal_[v];
-    const Weight value = std::max(test1, test2);
+    const Weight test2Term = test2 < far && secondTerm() ? test2 + secondTermOf(a) : test2;
+    if (test1 < far) first += static_cast<double>(test1);
+    if (test2 < far) second += static_cast<double>(test2), withTerm += static_cast<double>(test2Term);
+    const Weight value = std::max(test1, test2Term);
     if (value > limit) {
-      exclude(a);
+      if (exclude(a)) {
+        if (test2Term > limit) ++deletedBySumAndTerm_;
+        if (test2 > limit) ++deletedBySum_;
+      }
     } else {
       next = std::max(next, value);
     }
   }
+  if (displayActive()) display(R);
   if (R.upperOk) next += F;
   next_ = step < delay ? far : next;
-  log(3) << "\nnext: " << static_cast<double>(next_) / static_cast<double>(F) << "\n";
+  const double f = static_cast<double>(F);
+  log(3) << "\nSnew: " << second / f << " Sold: " << first / f << "Snew2: " << withTerm / f << " Sold2: " << 0 << "\n";
+  log(3) << "next: " << static_cast<double>(next_) / f << "\n";
 }
 
 }  // namespace tesmo

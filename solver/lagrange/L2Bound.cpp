@@ -108,6 +108,8 @@ public:
     for (auto& d : dist_) d.assign(R.V + 1, far);
     for (auto& p : pred_) p.assign(R.V + 1, 0);
     settled_.assign(R.V + 1, 0);
+    for (int v = 1; v <= R.V; ++v)
+      if (R.hasLiveSlot(v)) ++liveVertices_;
     heap_.reserve(static_cast<std::size_t>(slots_) + R.V + 1);
     // As in the path relaxation: an edge dearer than the whole tree is capped, which keeps the
     // sums within 32 bits and only lowers the bound.
@@ -152,6 +154,7 @@ private:
   const L2Options& o_;
   Weight F_;
   int rootVertex_, P_, slots_;
+  int liveVertices_ = 0;  // the instance does not change during the run
   std::vector<int> W_, T_;
   IntArray stamp_;
   std::vector<Weight> scaled_;
@@ -235,10 +238,12 @@ void PairRelaxation::search(int j, int p, int start) {
   dist[start] = 0;
   pred[start] = 0;
   heap_.push(0, start);
+  int settledCount = 0;
   while (!heap_.empty()) {
     const auto [d, u] = heap_.pop();
     if (settled_[u] || d != dist[u]) continue;
     settled_[u] = 1;
+    ++settledCount;
     for (int s = R.nextLiveSlot(u, 0); s != 0; s = R.nextLiveSlot(u, s)) {
       // From the root along s; towards a terminal against it (the slot v->u).
       const int a = j == 0 ? s : R.partner[s];
@@ -251,6 +256,8 @@ void PairRelaxation::search(int j, int p, int start) {
       heap_.push(through, v);
     }
   }
+  // The heap ran out before every live vertex was reached: part of the instance lies apart.
+  if (settledCount < liveVertices_) log(j == 1 ? 6 : 1) << "empty PQ \n";
   if (verbose > 5)
     for (int v = 1; v <= R.V; ++v) log(6) << v << ": " << dist[v] << " ";
 }

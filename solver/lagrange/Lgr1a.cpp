@@ -13,6 +13,8 @@
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace tesmo {
@@ -21,46 +23,62 @@ namespace {
 
 using Weight = std::int64_t;
 
+// Entries of the earlier form's potential table above which it is refused.
+constexpr std::int64_t maxPotentialEntries = std::int64_t{1} << 26;
+
 
 struct Lgr1Options {
-  int iterations, delay, breakAt, root, reduction, propagate;
+  int iterations, delay, breakAt, root, reduction, propagate = 0;
   Weight faktor;
   double start;
-  int ascent, fixToTree, projection, lockReq;
+  int ascent, fixToTree, projection, lockReq = 0, reduction2 = 0;
   double reinelt;
-  int adjustGG, half;
-  double uFaktor;
-  int sia, predecessorFirst, maxSec;
+  int adjustGG = 0, half;
+  double uFaktor = 1.0;
+  int sia = 10, predecessorFirst = 1, maxSec = maxint;
   CutMemory::Options memory;
+  // The earlier form reads only some of the options: no cut memory, no passes, no target factor
+  // (it aims at the best tree itself), no weighting of the previous direction, no time limit;
+  // instead the number of propagation steps allowed after a gain.
+  bool early;
+  int propMax = 0;
 
-  explicit Lgr1Options(const ReduceGraph& R) {
+  Lgr1Options(const ReduceGraph& R, bool earlyForm) : early(earlyForm) {
     iterations = shell.Iget("l1Iter", maxint);
     delay = shell.Iget("l1Delay", 0);
     breakAt = shell.Iget("l1Break", 0);
     root = shell.Iget("root", 1);
     reduction = shell.Iget("l1Reduction", 0);
-    propagate = shell.Iget("l1Propagate", 0);
+    if (!early) propagate = shell.Iget("l1Propagate", 0);
     faktor = std::max(1, shell.Iget("l1Faktor", std::max(1, 160000000 / std::max(1, R.upperValue))));
     start = shell.Fget("l1Start", 2.0);
     ascent = shell.Iget("l1Ascent", 0);
     fixToTree = shell.Iget("l1X", 0);
     projection = shell.Iget("l1Projection", 1);
-    lockReq = shell.Iget("l1LockReq", 0);
+    if (!early) {
+      lockReq = shell.Iget("l1LockReq", 0);
+      reduction2 = shell.Iget("l1Reduction2", 0);
+    }
     reinelt = shell.Fget("l1Reinelt", 0.0);
-    adjustGG = shell.Iget("l1AdjustGG", 0);
-    half = shell.Iget("l1Half", 20);
-    uFaktor = shell.Fget("l1UFaktor", 1.1);
-    sia = shell.Iget("l1Sia", 7);
-    predecessorFirst = shell.Iget("Vorgaenger", 1);
-    maxSec = shell.Iget("R-maxSec", maxint);
+    if (early) {
+      propMax = shell.Iget("l1PropMax", R.R);
+      half = shell.Iget("l1Half", 20);
+      return;
+    }
     memory.rows = shell.Iget("l1Memory", 0);
     memory.maxGG = shell.Iget("l1MaxGG", 600);
     memory.adjustT = shell.Fget("l1AdjustT", 0.0);
+    adjustGG = shell.Iget("l1AdjustGG", 0);
     memory.writeLp = shell.Iget("l1WriteLp", 0);
     memory.after = shell.Iget("after", 0);
     memory.repeated = shell.Iget("repeated", 0) != 0;
     const char* folder = shell.Sget("l1LpDir", "");
     memory.folder = folder != nullptr ? folder : "";
+    half = shell.Iget("l1Half", 20);
+    uFaktor = shell.Fget("l1UFaktor", 1.1);
+    sia = shell.Iget("l1Sia", 7);
+    predecessorFirst = shell.Iget("Vorgaenger", 1);
+    maxSec = shell.Iget("R-maxSec", maxint);
   }
 };
 
@@ -70,10 +88,21 @@ public:
       : R_(R), o_(o), P_(R, o.faktor, root, o.projection, o.lockReq), F_(P_.faktor()),
         previous_(o.reinelt != 0 ? static_cast<std::size_t>(P_.slots() + 1) * (R.R + 1) : 0, 0) {
     // The passes rest on weights that share each slot's cost, which only the projection keeps.
-    if ((o.reduction > 1 || o.propagate > 1) && o.projection != 0) reduction_ = std::make_unique<L1Reduction>(R, P_);
+    if (!o.early && (o.reduction > 1 || o.propagate > 1) && o.projection != 0)
+      reduction_ = std::make_unique<L1Reduction>(R, P_, o.reduction != 0 && o.reduction2 != 0);
     if (o.memory.rows > 0 && o.reinelt == 0) memory_ = std::make_unique<CutMemory>(R, P_, o.memory);
+    // The change counters of terminal 2 serve only the report above verbosity 3.
+    if (verbose > 3 && o.reinelt == 0 && P_.commodity(2)) changes_.assign(3 * static_cast<std::size_t>(P_.slots() + 1), 0);
+    if (o.early) {
+      lastStep_.assign(R.R + 1, 0);
+      lastDistance_.assign(R.R + 1, 0);
+      recompute_.assign(R.R + 1, 1);
+      rotation_ = root;
+    }
   }
 
+  // False when the tables of the earlier form pass the memory budget (with a line).
+  bool earlyTablesFit();
   void run();
 
 private:
@@ -83,10 +112,23 @@ private:
   void finishReductions(Weight bestLower);
   // Rule B: the deflected step of every component; false when the factor became too small.
   bool deflectedStep(int s, int reference);
+  // Before a step of rule A: the non-zero components of terminal 2 counted by kind.
+  void countChanges(int s, int reference);
+  // The report of the change counters, made before the clean-up renumbers the slots.
+  std::string changeReport();
+  // The earlier form's relaxed value of step s: only the commodities marked are computed anew,
+  // the others keep their last path (marked again with s) and distance; grown tells whether a
+  // recomputed distance rose. False when a terminal cannot be reached.
+  bool earlyBound(int s, Weight& L, bool& grown);
+  // The earlier form's move in place of a subgradient step: the next terminal in rotation gets
+  // every other commodity's weight above the rise of that commodity's potential.
+  void earlyPropagate();
+  Weight& potential(int k, int v) { return potential_[static_cast<std::size_t>(k) * (R_.V + 1) + v]; }
   signed char& previous(int slot, int k) { return previous_[static_cast<std::size_t>(slot) * (R_.R + 1) + k]; }
-  bool factorTooSmall(int s) {
+  bool factorTooSmall(int s, bool withFactor) {
     if (lambda_ * 2000 > 1) return false;
-    log(3) << lambda_ << "Faktor zu klein. " << s << "\n";
+    if (withFactor) log(3) << lambda_;
+    log(3) << "Faktor zu klein. " << s << "\n";
     return true;
   }
 
@@ -103,7 +145,91 @@ private:
   bool changed_ = false;       // a new lower or upper bound since the last pass
   std::unique_ptr<L1Reduction> reduction_;
   std::unique_ptr<CutMemory> memory_;
+  std::vector<int> changes_;  // per slot: used by 2, not used with weight, not used without
+  // The earlier form: per commodity the step and distance of its last path, whether it is to be
+  // computed anew, and the potential of that path's search.
+  std::vector<int> lastStep_;
+  std::vector<Weight> lastDistance_, potential_;
+  std::vector<unsigned char> recompute_;
+  int propagationsLeft_ = 0, rotation_ = 0;
 };
+
+bool L1Ascent::earlyTablesFit() {
+  const std::int64_t entries = std::int64_t{R_.R + 1} * (R_.V + 1);
+  if (entries > maxPotentialEntries) {
+    log(1) << "early l1 ascent refused: " << R_.R << " required vertices on " << R_.V
+           << " vertices need more memory than allowed\n";
+    return false;
+  }
+  potential_.assign(static_cast<std::size_t>(entries), 0);
+  return true;
+}
+
+bool L1Ascent::earlyBound(int s, Weight& L, bool& grown) {
+  L = o_.projection == 0 ? P_.selectBySlack(s) : 0;
+  grown = false;
+  for (int k = 1; k <= R_.R; ++k) {
+    if (!P_.commodity(k)) continue;
+    if (recompute_[k]) {
+      log(4) << "neu: " << k << " ";
+      Weight d = 0;
+      if (!P_.shortestPath(k, s, d)) return false;
+      if (lastStep_[k] != 0 && d > lastDistance_[k]) grown = true;
+      lastDistance_[k] = d;
+      P_.pathPotential(d, &potential(k, 0));
+      recompute_[k] = 0;
+    } else {
+      // The weights moved off k since lie above its potential: its path and distance still hold.
+      for (int a = 1; a <= P_.slots(); ++a)
+        if (P_.mark(a, k) == lastStep_[k]) P_.mark(a, k) = s;
+    }
+    lastStep_[k] = s;
+    L += lastDistance_[k];
+  }
+  return true;
+}
+
+void L1Ascent::earlyPropagate() {
+  const ReduceGraph& R = R_;
+  do rotation_ = rotation_ % R.R + 1;
+  while (!P_.commodity(rotation_));
+  const int j = rotation_;
+  --propagationsLeft_;
+  log(3) << propagationsLeft_ << ". " << j << "  ";
+  P_.moveAbovePotentials(j, potential_.data(), static_cast<std::size_t>(R.V + 1));
+  recompute_[j] = 1;
+}
+
+void L1Ascent::countChanges(int s, int reference) {
+  if (changes_.empty()) return;
+  for (int a = 1; a <= P_.slots(); ++a) {
+    if (!P_.live(a)) continue;
+    const bool used = P_.mark(a, 2) == s, chosen = P_.selected()[a] == reference;
+    if (used == chosen) continue;
+    const int kind = used ? 0 : P_.w(a, 2) != 0 ? 1 : 2;
+    ++changes_[3 * static_cast<std::size_t>(a) + kind];
+  }
+}
+
+std::string L1Ascent::changeReport() {
+  const ReduceGraph& R = R_;
+  std::ostringstream out;
+  out << "Anzahl der Aenderungen:\n";
+  // One column per terminal, at least the three of terminal 2.
+  const int columns = std::max(R.R, 3);
+  for (int a = 1; a <= P_.slots(); ++a) {
+    if (!P_.live(a)) continue;
+    out << "(" << R.arcs[a].tail << "-" << R.arcs[a].head << ")" << (R.upperOk && R.inTree[R.ID[a]] ? "*" : "");
+    std::int64_t sum = 0;
+    for (int c = 0; c < columns; ++c) {
+      const int count = c < 3 && !changes_.empty() ? changes_[3 * static_cast<std::size_t>(a) + c] : 0;
+      sum += count;
+      out << count << " ";
+    }
+    out << "S:" << sum << "\n";
+  }
+  return out.str();
+}
 
 void L1Ascent::upperHeuristic(int s, bool markChoice) {
   ReduceGraph& R = R_;
@@ -138,8 +264,10 @@ void L1Ascent::finishReductions(Weight bestLower) {
   ReduceGraph& R = R_;
   log(3) << "Rest: " << upperCost_ - ceilDiv(bestLower, F_) << ", upperOK: " << R.upperOk << "\n";
   if (reduction_) reduction_->liftSingleExclusions();
-  log(3) << "DeletedE: " << (reduction_ ? reduction_->deletedEdges() : 0) << ", DeletedE2: 0, DeletedE2new: 0, DeletedV: "
-         << (reduction_ ? reduction_->deletedVertices() : 0) << "\n";
+  log(3) << "DeletedE: " << (reduction_ ? reduction_->deletedEdges() : 0)
+         << ", DeletedE2: " << (reduction_ ? reduction_->deletedBySum() : 0)
+         << ", DeletedE2new: " << (reduction_ ? reduction_->deletedBySumAndTerm() : 0)
+         << ", DeletedV: " << (reduction_ ? reduction_->deletedVertices() : 0) << "\n";
   R.compactEdges(nullptr);
   R.deleteUnreachable();
 }
@@ -174,7 +302,7 @@ bool L1Ascent::deflectedStep(int s, int reference) {
       ++divisor_;
     }
   }
-  return !factorTooSmall(s);
+  return !factorTooSmall(s, true);
 }
 
 void L1Ascent::run() {
@@ -210,13 +338,15 @@ void L1Ascent::run() {
     const int reference = fixed ? 1 : s;
     P_.logWeights();
     Weight L = 0;
-    if (!P_.stepBound(s, L)) {
+    bool grown = false;
+    if (o_.early ? !earlyBound(s, L, grown) : !P_.stepBound(s, L)) {
       // A terminal the root cannot reach: the instance holds no tree (better than the bound).
       if (reduction_) reduction_->liftSingleExclusions();
       R.markDisconnected();
       return;
     }
     log(4) << "Weight : " << P_.real(L) << "\n";
+    if (grown) propagationsLeft_ = o_.propMax;
     const bool heuristic = fixOption == 0 || (fixOption > 1 && s % fixOption == 1);
     if (heuristic) upperHeuristic(s, o_.projection != 0 && fixOption == 0);
 
@@ -229,6 +359,7 @@ void L1Ascent::run() {
         }
         bestLower = L;
         noImprove_ = 0;
+        if (o_.early) propagationsLeft_ = o_.propMax;
         const bool reachedBreak = o_.breakAt > 0 && L > F_ * (o_.breakAt - Weight{1});
         const bool reachedUpper = o_.breakAt != 0 && L > F_ * (upperCost_ - 1);
         if (reachedBreak || reachedUpper) {
@@ -251,10 +382,17 @@ void L1Ascent::run() {
       settings.predecessorFirst = o_.predecessorFirst != 0;
       settings.tests = o_.reduction != 0;
       settings.propagate = o_.propagate;
-      propagated = reduction_->pass(upperCost_, s, settings);
+      propagated = reduction_->pass(upperCost_, L, s, settings);
       if (R.upperOpt == -1) break;
     }
 
+    if (o_.early && !propagated && propagationsLeft_ > 0) {
+      earlyPropagate();
+      propagated = true;
+    } else if (o_.early) {
+      // The step moves every commodity's weights.
+      std::fill(recompute_.begin(), recompute_.end(), 1);
+    }
     if (propagated) {
       // The propagation stands in for this step's move.
     } else if (o_.reinelt == 0) {
@@ -283,6 +421,7 @@ void L1Ascent::run() {
         log(3) << "t: " << T << "=" << static_cast<double>(T) / static_cast<double>(F_) << "GG" << ":" << GG << ", "
                << "GGadjust" << ":" << GGadjust << ", " << "f" << ":" << lambda_ << ", ";
       }
+      countChanges(s, reference);
       P_.applyStep(reference, s, T);
     } else {
       if (!deflectedStep(s, reference)) break;
@@ -295,7 +434,7 @@ void L1Ascent::run() {
       noImprove_ = 0;
       lambda_ = static_cast<float>(lambda_ / 2);
       lambda0_ /= 2;
-      if (factorTooSmall(s)) break;
+      if (factorTooSmall(s, false)) break;
     }
   }
   log(1) << "\nLower : " << P_.real(bestLower) << ", Upper : " << upperBest_ << "\n";
@@ -311,18 +450,31 @@ void L1Ascent::run() {
     }
     log(3) << "\n";
   }
+  // The counters are indexed by slot, which the clean-up renumbers.
+  const std::string changes = verbose > 3 && o_.reinelt == 0 ? changeReport() : std::string();
   if (o_.reduction != 0) finishReductions(bestLower);
+  log(4) << changes;
 }
 
 }  // namespace
 
 void lgr1a(ReduceGraph& R) {
   shell.echoLevel = 3;
-  const Lgr1Options options(R);
+  const Lgr1Options options(R, false);
   shell.echoLevel = 0;
   const int root = PathRelaxation::startAscent(R, options.root, "l1 Lagrangian ascent");
   if (root == 0) return;
   L1Ascent(R, options, root).run();
+}
+
+void lgr1aEarly(ReduceGraph& R) {
+  shell.echoLevel = 3;
+  const Lgr1Options options(R, true);
+  shell.echoLevel = 0;
+  const int root = PathRelaxation::startAscent(R, options.root, "early l1 ascent");
+  if (root == 0) return;
+  L1Ascent ascent(R, options, root);
+  if (ascent.earlyTablesFit()) ascent.run();
 }
 
 }  // namespace tesmo

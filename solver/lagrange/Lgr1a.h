@@ -11,4 +11,10 @@ namespace tesmo {
 
 void lgr1a(ReduceGraph& R);
 
+// The earlier form of the same ascent, which no script letter runs: a step computes anew only
+// the commodities whose weights it changed; after a gain, propagation steps move weight to one
+// terminal after the other (up to l1PropMax in a row without a gain) in place of subgradient
+// steps. No cut memory, reduction passes or time limit.
+void lgr1aEarly(ReduceGraph& R);
+
 }  // namespace tesmo

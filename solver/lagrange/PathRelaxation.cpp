@@ -257,6 +257,27 @@ bool PathRelaxation::shortestPath(int k, int it, Weight& distance) {
   return true;
 }
 
+void PathRelaxation::pathPotential(Weight distance, Weight* out) const {
+  // Unsettled vertices are at least distance away, so the cap keeps every rise within its weight.
+  for (int v = 1; v <= R_.V; ++v) out[v] = fixed_[v] ? std::min(dist_[v], distance) : distance;
+}
+
+void PathRelaxation::moveAbovePotentials(int j, const Weight* potentials, std::size_t stride) {
+  const ReduceGraph& R = R_;
+  for (int s = 1; s <= slots_; ++s) {
+    if (!live(s)) continue;
+    const int t = R.arcs[s].tail, h = R.arcs[s].head;
+    for (int k = 1; k <= nR_; ++k) {
+      if (!commodity(k) || k == j) continue;
+      const Weight* pot = potentials + static_cast<std::size_t>(k) * stride;
+      const Weight part = Weight{w(s, k)} - std::max<Weight>(0, pot[h] - pot[t]);
+      if (part <= 0) continue;
+      w(s, k) -= static_cast<int>(part);
+      w(s, j) = clampToInt(Weight{w(s, j)} + part);
+    }
+  }
+}
+
 PathRelaxation::Weight PathRelaxation::selectBySlack(int it) {
   // Without the projection the slots' slack (cost minus the commodities' weights) is a term of
   // its own: at least R-1 and at most V-1 slots are chosen, the cheapest first.

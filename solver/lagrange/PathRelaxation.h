@@ -54,6 +54,15 @@ public:
   // Shortest root path of commodity k under its weights, its slots marked with it; false when k
   // cannot be reached.
   bool shortestPath(int k, int it, Weight& distance);
+  // After shortestPath found distance: the labels of its search capped at distance, into
+  // out[1..V]. No slot's weight falls below the rise of these labels along it, and they rise by
+  // exactly the weight along the path found.
+  void pathPotential(Weight distance, Weight* out) const;
+  // Gives commodity j, on every live slot, each other commodity's weight above the rise of that
+  // commodity's potential along the slot; potentials + k * stride holds k's by vertex. A slot's
+  // sum stays, no weight falls below 0, and a potential under which every slot's weight was at
+  // least its rise stays one: each such commodity keeps its distance and a shortest path of it.
+  void moveAbovePotentials(int j, const Weight* potentials, std::size_t stride);
   // Without the projection: the slots chosen by slack (their marks set to it); returns the
   // slack sum.
   Weight selectBySlack(int it);

@@ -124,6 +124,30 @@ TEST(L2Bound, TooFewTerminalsOrNoStoredTreeLeaveTheBound) {
   EXPECT_NE(capture.text().find("l2 bound skipped: no stored tree\n"), std::string::npos) << capture.text();
 }
 
+TEST(L2Bound, ASearchThatRunsOutBeforeEveryVertexSaysSoAndGoesOn) {
+  // The star of terminals 1-3 (optimum 6), and apart from it an edge 5-6 that no search reaches:
+  // per iteration and pair the searches from the root and from the pair's second terminal say so
+  // at level 1 (the one from the first at level 6 only). Without the edge apart, none does.
+  struct Case {
+    bool apart;
+    std::size_t lines;  // 2 iterations x 1 pair x 2 searches
+  };
+  for (const Case& c : {Case{true, 4}, Case{false, 0}}) {
+    LogCapture capture(1);
+    tesmo::shell.Sset("l2Iter", "2");
+    std::vector<Edge> edges{{1, 4, 2}, {2, 4, 2}, {3, 4, 2}, {1, 2, 3}, {2, 3, 3}, {1, 3, 3}};
+    if (c.apart) edges.push_back({5, 6, 1});
+    ReduceGraph R = withTree(makeGraph(6, edges, {1, 2, 3}));
+    tesmo::l2Bound(R);
+    const std::string log = capture.text();
+    std::size_t lines = 0;
+    for (std::size_t at = log.find("empty PQ \n"); at != std::string::npos; at = log.find("empty PQ \n", at + 1)) ++lines;
+    EXPECT_EQ(lines, c.lines) << log;
+    EXPECT_GT(R.lowerValue, 0) << log;
+    EXPECT_LE(R.lowerValue, 6);
+  }
+}
+
 TEST(L2Bound, TheLpTextHoldsTheRowsOfEveryPair) {
   LogCapture capture(1);
   const std::string file = capture.dir().file("pairs.lp");
