@@ -58,7 +58,11 @@ std::vector<Fixture> fixtures() {
        {{1, 2, 1}, {2, 3, 1}}, "impossible edge deleted"},
       {"edge dearer than a path goes", true, "", 3, {{1, 2, 5}, {1, 3, 1}, {2, 3, 1}}, {1, 2}, false, {{1, 3, 1}, {2, 3, 1}},
        "deleted edge: "},
-      {"edge as dear as a path stays", true, "gUseAscent=0", 3, {{1, 2, 2}, {1, 3, 1}, {2, 3, 1}}, {1, 2}, true, {}, ""},
+      {"edge as dear as a path stays without detours", true, "gUseAscent=0 gUseAvoid=0", 3, {{1, 2, 2}, {1, 3, 1}, {2, 3, 1}},
+       {1, 2}, true, {}, ""},
+      // The edge alone is a path tree between its ends: a path as cheap avoiding it takes its place.
+      {"edge as dear as a detour goes", true, "gUseAscent=0", 3, {{1, 2, 2}, {1, 3, 1}, {2, 3, 1}}, {1, 2}, false,
+       {{1, 3, 1}, {2, 3, 1}}, "deleted edge: "},
   };
 }
 

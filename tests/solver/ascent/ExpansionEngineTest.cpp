@@ -42,6 +42,11 @@ std::vector<Fixture> fixtures() {
   const std::vector<Edge> kite{{1, 2, 2}, {1, 3, 2}, {1, 4, 2}, {2, 3, 3}, {2, 4, 3}, {3, 5, 3}, {4, 6, 3}, {2, 7, 1}};
   // Vertex 1 joined to the terminals 2, 3, 4 only: no pair has another way.
   const std::vector<Edge> claw{{1, 2, 1}, {1, 3, 1}, {1, 4, 1}, {2, 5, 4}};
+  // Vertex 1 with unit edges to 2, 3, 4; 2 goes on only to the terminal 5; the terminals 3, 4,
+  // 5 are joined pairwise by edges of cost 2. The star (3) is cheaper than joining 2, 3, 4 (4),
+  // but the arm through 2 must go on to 5, and 5, 3, 4 are joined for 4, no more than the
+  // extended star: 1 goes. Only 3-4 has a way around it, so 2-3 and 2-4 (cost 2) replace it.
+  const std::vector<Edge> arm{{1, 2, 1}, {1, 3, 1}, {1, 4, 1}, {2, 5, 1}, {5, 3, 2}, {5, 4, 2}, {3, 4, 2}};
   return {
       {"all three pairs dropped", "", 4, star, {2, 3, 4}, true, {}},
       {"one pair kept", "", 7, kite, {5, 6, 7}, true, {{3, 4, 4}}},
@@ -49,6 +54,7 @@ std::vector<Fixture> fixtures() {
       {"degree 4 untested", "", 5, {{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {1, 5, 5}, {2, 3, 1}, {3, 4, 1}, {4, 5, 1}}, {2, 3, 4, 5},
        false, {}},
       {"claw stays without extend", "extend=0", 5, claw, {2, 3, 4}, false, {}},
+      {"one proven pair after the extension: unchanged without extend", "extend=0", 5, arm, {3, 4, 5}, false, {}},
   };
 }
 
@@ -95,6 +101,21 @@ TEST(ExpansionEngine, ClawIsReplacedByAllPairsWithExtend) {
   tesmo::ReduceGraph R(g);
   const std::int64_t optimum = steinertest::dreyfusWagner(R);
   tesmo::gridderBrasil(R);
+  EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
+}
+
+TEST(ExpansionEngine, ExtendedArmProvesWhatTheStarCannot) {
+  // The arm instance of the fixtures: 1 goes with 2-3 and 2-4 in its place; then 2 (now with
+  // the edges to 5, 3, 4) is the next to go, as 3, 4, 5 are joined pairwise.
+  tesmotest::LogCapture capture(4);
+  setShellOptions("extend=1");
+  const tesmo::Graph g =
+      tesmotest::makeGraph(5, {{1, 2, 1}, {1, 3, 1}, {1, 4, 1}, {2, 5, 1}, {5, 3, 2}, {5, 4, 2}, {3, 4, 2}}, {3, 4, 5});
+  tesmo::ReduceGraph R(g);
+  const std::int64_t optimum = steinertest::dreyfusWagner(R);
+  tesmo::gridderBrasil(R);
+  EXPECT_NE(capture.text().find("replacing 1 with (2 edges)"), std::string::npos) << capture.text();
+  EXPECT_EQ(liveEdgeTriples(R), (std::vector<std::tuple<int, int, int>>{{3, 4, 2}, {3, 5, 2}, {4, 5, 2}}));
   EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
 }
 
