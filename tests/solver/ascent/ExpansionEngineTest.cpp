@@ -160,15 +160,19 @@ std::vector<SafetyCase> safetyCases() {
         options.push_back("gUseAscent=" + std::to_string(ascent) + " equality=" + std::to_string(equality) +
                           " extend=" + std::to_string(extend));
       }
-  names.insert(names.end(), {"unrestricted", "avoidVertex", "treeVertices", "noTwoPass"});
+  names.insert(names.end(), {"unrestricted", "avoidVertex", "treeVertices", "noTwoPass", "noPermute", "stopExpand1",
+                              "stopExpand4Ascent"});
   options.insert(options.end(), {"gRestricted=0 extend=1", "edgeavoid=0 extend=1", "gAllowDestroyUpper=1 extend=1",
-                                 "gTwopass=0 testver=0"});
+                                 "gTwopass=0 testver=0", "gPermute=0 extend=1", "gStopExpand=1 extend=1",
+                                 "gStopExpand=4 gUseAscent=2 extend=1 equality=0"});
   using F = steinertest::GridderFamily;
   for (std::size_t i = 0; i < names.size(); ++i) list.push_back({names[i].c_str(), options[i].c_str(), F::Mix});
   for (const F f : {F::Ladders, F::Grids, F::DegreeThree}) {
     list.push_back({f == F::Ladders ? "laddersAscent" : f == F::Grids ? "gridsAscent" : "degree3Ascent",
                     "gUseAscent=5 extend=1", f});
     list.push_back({f == F::Ladders ? "ladders" : f == F::Grids ? "grids" : "degree3", "extend=1", f});
+    list.push_back({f == F::Ladders ? "laddersStop4" : f == F::Grids ? "gridsStop4" : "degree3Stop4",
+                    "gStopExpand=4 gPermute=0 extend=1", f});
   }
   return list;
 }
