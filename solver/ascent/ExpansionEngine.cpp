@@ -135,6 +135,7 @@ void ExpansionEngine::runGridder() {
 
 void ExpansionEngine::gridderReport() {
   for (auto& list : armSearches_) list.clear();
+  for (auto& list : armSearchStarted_) list.clear();
   for (int i = 0; i <= 12; ++i)
     log(4) << "i" << ":" << i << ", " << stats_[0][i] << "("
            << (stats_[1][i] + stats_[2][i] + stats_[3][i] - stats_[0][i]) << ") : " << stats_[1][i] << " "
@@ -167,14 +168,17 @@ int ExpansionEngine::boundedDijkstra(int start, int stop, int avoid1, int avoid2
 
 ArmSearch& ExpansionEngine::armSearch(int i, int p) {
   auto& list = armSearches_[i];
-  if (static_cast<int>(list.size()) <= p) list.resize(static_cast<std::size_t>(p) + 1);
+  auto& started = armSearchStarted_[i];
+  if (static_cast<int>(list.size()) <= p) {
+    list.resize(static_cast<std::size_t>(p) + 1);
+    started.resize(static_cast<std::size_t>(p) + 1, 0);
+  }
   if (!list[p]) list[p] = std::make_unique<ArmSearch>(R_.V);
-  if (p > armSearchTop_[i]) {
-    // First use for this tested vertex (positions are taken in order along the arm).
-    for (int q = armSearchTop_[i] + 1; q <= p; ++q)
-      if (list[q]) list[q]->reset();
-    armSearchTop_[i] = p;
+  if (started[p] != markStamp_) {
+    // First use for this tested vertex.
+    started[p] = markStamp_;
     list[p]->start(paths_[i].vertex[p], testVertex_);
+    armSearchTop_[i] = std::max(armSearchTop_[i], p);
   }
   return *list[p];
 }

@@ -124,6 +124,7 @@ private:
   int markStamp_ = 0;
   std::array<std::vector<std::unique_ptr<ArmSearch>>, 3> armSearches_;
   std::array<int, 3> armSearchTop_{};  // highest position used per arm
+  std::array<std::vector<int>, 3> armSearchStarted_;  // per position: test number of its start
   std::vector<int> candidates_, remaining_;  // scratch of the extension phase
 
   std::array<Arm, 3> arms_{};
