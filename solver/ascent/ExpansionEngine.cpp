@@ -118,7 +118,7 @@ void ExpansionEngine::runGridder() {
   // The reduced costs follow the slots through every edit of R.
   attachReducedCosts(rc_, R, useAscent_, rcArrays_);
   rcCount_ = static_cast<int>(rcArrays_.size());
-  deletedEdges_ = replaced_ = 0;
+  deletedEdges_ = replaced_ = extensionProofs_ = 0;
   stats_ = {};
   for (int v = 1; v <= nV_; ++v) {
     int next = testVertex(v);
@@ -531,7 +531,10 @@ int ExpansionEngine::testVertex(int v) {
   if (std::int64_t{arms_[0].cost} + arms_[1].cost + arms_[2].cost >= maxint) return 0;
 
   setUpArms(v);
-  if (!(rcCount_ > 0 && provenByReducedCosts()) && !provenBySpanningSum() && !provenByExtension()) return 0;
+  if (!(rcCount_ > 0 && provenByReducedCosts()) && !provenBySpanningSum()) {
+    if (!provenByExtension()) return 0;
+    ++extensionProofs_;
+  }
 
   treePairsDropped_ = false;
   int proven = 0;

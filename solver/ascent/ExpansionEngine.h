@@ -57,6 +57,8 @@ public:
 
   int deletedEdges() const { return deletedEdges_; }
   int replacedVertices() const { return replaced_; }
+  // Vertices that only the extension phase proved.
+  int extensionProofs() const { return extensionProofs_; }
 
   // Upper estimate of the bottleneck Steiner distance of x and y from the nearest terminals.
   int pairBottleneckBound(int x, int y);
@@ -144,6 +146,7 @@ private:
   std::array<std::array<int, 13>, 4> stats_{};  // calls, countA, countB, countC
   int deletedEdges_ = 0;
   int replaced_ = 0;
+  int extensionProofs_ = 0;
 };
 
 // The method of letter Z: the expansion test, or with option newGrid the arm-extension test.

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -126,6 +127,31 @@ TEST(ExpansionEngine, MoreAscentRootsThanTerminalsUsesEveryTerminal) {
   const std::int64_t optimum = steinertest::dreyfusWagner(R);
   tesmo::gridderBrasil(R);
   EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
+}
+
+TEST(ExpansionEngine, ExtensionProvesVerticesAndKeepsTheOptimumOnFurtherSeeds) {
+  // The extension phase must do work on degree-3-rich graphs and grids, and keep every optimum
+  // there on instances beyond the option cases.
+  for (const unsigned seed : {5u, 6u}) {
+    std::vector<steinertest::GeneratedInstance> instances = steinertest::degreeThreeMix(200, seed);
+    const auto grids = steinertest::shapeMix(steinertest::Shape::Grid, 100, seed);
+    instances.insert(instances.end(), grids.begin(), grids.end());
+    for (const char* options : {"extend=1 gStopExpand=3", "extend=1 gUseAscent=3 equality=0"}) {
+      int proofs = 0;
+      const auto failures = steinertest::checkSafetyOn(
+          [&](tesmo::ReduceGraph& R) {
+            setShellOptions(options);
+            tesmo::ExpansionEngine engine(R);
+            engine.runGridder();
+            engine.gridderReport();
+            proofs += engine.extensionProofs();
+          },
+          instances);
+      EXPECT_TRUE(failures.empty()) << options << "\n" << steinertest::join(failures);
+      std::printf("seed %u, %s: %d vertices proven by the extension\n", seed, options, proofs);
+      EXPECT_GT(proofs, 0) << options;
+    }
+  }
 }
 
 struct SafetyCase {
