@@ -880,6 +880,12 @@ void gridderBrasil2Edges(ReduceGraph& R) {
 
 void gridderBrasil2Precomputed(ReduceGraph& R, int root, const IntArray& reducedCost, const IntArray& distFromRoot,
                                const IntArray& distToTerminal, int factor, int gap, bool deleteEdges) {
+  const std::size_t vertices = static_cast<std::size_t>(R.V) + 1;
+  if (reducedCost.size() < 2 * static_cast<std::size_t>(R.E) + 1 || distFromRoot.size() < vertices ||
+      distToTerminal.size() < vertices || root < 1 || root > R.R) {
+    log(0) << "gridder_brasil2: precomputed reduced costs do not fit the instance, nothing done\n";
+    return;
+  }
   ArmEngine engine(R, deleteEdges);
   engine.usePrecomputed(root, reducedCost, distFromRoot, distToTerminal, factor, gap);
   engine.runArmTests(true);

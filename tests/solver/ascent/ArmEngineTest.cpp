@@ -175,6 +175,18 @@ TEST(ArmEngine, PrecomputedReducedCostsActLikeOneAscent) {
   EXPECT_GT(same, 0);
 }
 
+TEST(ArmEngine, PrecomputedArraysThatDoNotFitAreRefused) {
+  tesmotest::LogCapture capture(0);
+  setShellOptions("");
+  const tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {2, 3, 1}, {3, 4, 1}, {2, 4, 1}}, {2, 3, 4});
+  tesmo::ReduceGraph R(g);
+  const Triples before = liveEdgeTriples(R);
+  const tesmo::IntArray small(3, 0), distances(static_cast<std::size_t>(R.V) + 1, 0);
+  tesmo::gridderBrasil2Precomputed(R, 1, small, distances, distances, 1, 0, false);
+  EXPECT_EQ(liveEdgeTriples(R), before);
+  EXPECT_NE(capture.text().find("precomputed reduced costs do not fit the instance"), std::string::npos) << capture.text();
+}
+
 TEST(ArmEngine, TreeHashFindsTreesAgainOnlyWhenOn) {
   // The same partial tree grows from different tested vertices; its answer is then looked up.
   // (Answers found under one search limit may stand for another, so the results may differ;
