@@ -154,6 +154,18 @@ TEST_P(GridderSafety, KeepsTheOptimumAndTheTree) {
   EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
 }
 
+TEST(Gridder, ProbeNeverLeansOnTheChainItself) {
+  // The only way between the terminals 2 and 4 is 2-1-3-4, all of cost 0. A side label spread
+  // through the start vertex 1 would reach 4 along the chain itself and "dominate" it.
+  steinertest::setShellOptions("xtGrid=5");
+  const tesmo::Graph g = tesmotest::makeGraph(4, {{2, 1, 0}, {1, 3, 0}, {3, 4, 0}}, {2, 4});
+  tesmo::ReduceGraph R(g);
+  const std::int64_t optimum = steinertest::dreyfusWagner(R);
+  tesmo::gridder(R);
+  EXPECT_EQ(R.Eanz, 3);
+  EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
+}
+
 TEST(Gridder, ProbeReducesLadders) {
   // The safety cases would pass for a probe that never deletes.
   int changed = 0;
