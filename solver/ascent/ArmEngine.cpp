@@ -125,6 +125,53 @@ void NeighbourDistances::updateAfterRemoval(int v) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// TreeHash
+
+void TreeHash::setUp(int entries, int words) {
+  std::size_t size = 1;
+  while (size < 2 * static_cast<std::size_t>(entries)) size *= 2;
+  table_.assign(size, -1);
+  start_.assign(static_cast<std::size_t>(entries), 0);
+  length_.assign(static_cast<std::size_t>(entries), 0);
+  result_.assign(static_cast<std::size_t>(entries), 0);
+  store_.assign(static_cast<std::size_t>(words), 0);
+  entries_ = words_ = 0;
+}
+
+void TreeHash::clear() {
+  if (entries_ == 0) return;
+  std::fill(table_.begin(), table_.end(), -1);
+  entries_ = words_ = 0;
+}
+
+int TreeHash::lookUp(const int* list, int n, bool& found) {
+  found = false;
+  if (table_.empty()) return -1;
+  std::uint32_t h = 2166136261u;
+  for (int i = 0; i < n; ++i) h = (h ^ static_cast<std::uint32_t>(list[i])) * 16777619u;
+  const std::size_t mask = table_.size() - 1;
+  for (std::size_t pos = h & mask;; pos = (pos + 1) & mask) {
+    const int e = table_[pos];
+    if (e < 0) {
+      // Absent: taken in while there is room.
+      if (entries_ >= static_cast<int>(start_.size()) || words_ + n > static_cast<int>(store_.size())) return -1;
+      const int entry = entries_++;
+      start_[entry] = words_;
+      length_[entry] = n;
+      result_[entry] = 0;
+      std::copy(list, list + n, store_.begin() + words_);
+      words_ += n;
+      table_[pos] = entry;
+      return entry;
+    }
+    if (length_[e] == n && std::equal(list, list + n, store_.begin() + start_[e])) {
+      found = true;
+      return e;
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
 // ArmEngine: set-up and options
 
 ArmEngine::ArmEngine(ReduceGraph& R, bool deleteEdges) : R_(R), edgeMode_(deleteEdges), nV_(R.V), search_(R.V) {
@@ -147,7 +194,7 @@ void ArmEngine::readOptions() {
   allowDestroyUpper_ = shell.Iget("gAllowDestroyUpper", 0);
   if (!R.upperOk) allowDestroyUpper_ = 1;
   restrictToOne_ = shell.Iget("restrictToOne", 1);
-  useAscent_ = std::clamp(shell.Iget("gUseAscent", 4), 0, R.R);
+  if (!precomputed_) useAscent_ = std::clamp(shell.Iget("gUseAscent", 4), 0, R.R);
   useColli_ = shell.Iget("gUseColli", 1);
   useAvoid_ = shell.Iget("gUseAvoid", 1);
   useDist_ = shell.Iget("gUseDist", 2);
@@ -172,8 +219,8 @@ void ArmEngine::readOptions() {
   const int cacheDefault = std::max(maxBacktrack_ * maxDeg_ * R.V / 1000, 500000 / std::max(1, R.V));
   (void)std::min(shell.Iget("gMaxDistCache", cacheDefault), R.V);
   shell.echoLevel = 0;
-  (void)shell.Iget("gExamineReducedPercent", 80);
-  (void)shell.Iget("gExamineDistancePercent", 100);
+  examineReduced_ = shell.Iget("gExamineReducedPercent", 80);
+  examineDistance_ = shell.Iget("gExamineDistancePercent", 100);
   shell.echoLevel = echo;
 }
 
@@ -185,10 +232,21 @@ ReduceGraph::SlotArrays ArmEngine::slotArrays() {
   return ReduceGraph::SlotArrays(rcArrays_.data(), static_cast<std::size_t>(rcCount_));
 }
 
-void ArmEngine::runArmTests() {
+void ArmEngine::usePrecomputed(int root, const IntArray& reducedCost, const IntArray& distFromRoot,
+                               const IntArray& distToTerminal, int factor, int gap) {
+  reducedCostSetFromArrays(rc_, R_, root, reducedCost, distFromRoot, distToTerminal, factor, gap);
+  precomputed_ = true;
+}
+
+void ArmEngine::runArmTests(bool precomputed) {
   ReduceGraph& R = R_;
   R.isReq[0] = 0;
+  precomputed_ = precomputed && !rc_.empty();
   readOptions();
+  if (precomputed_) {
+    useAscent_ = 1;
+    log(3) << "gUseAscent: values precomputed.\n";
+  }
   if (R.overflowMode) R.rebuildAdjacency();
   refreshNearestTerminals();
   refreshLinks();
@@ -206,7 +264,8 @@ void ArmEngine::runArmTests() {
   starSlots_.reserve(static_cast<std::size_t>(maxDeg_) + 1);
 
   // The reduced costs follow the slots through every edit of R.
-  attachReducedCosts(rc_, R, useAscent_, rcArrays_);
+  if (precomputed_) attachReducedCostSet(rc_, R, rcArrays_);
+  else attachReducedCosts(rc_, R, useAscent_, rcArrays_);
   rcCount_ = static_cast<int>(rcArrays_.size());
   if (rcCount_ > 0) {
     rcOut_.assign(static_cast<std::size_t>(rcCount_), std::vector<std::int64_t>(treeRoom, 0));
@@ -215,6 +274,9 @@ void ArmEngine::runArmTests() {
   }
   if (useColli_) buildCollisionStats();
   distances_.emplace(R, maxNeighbour_, edgeMode_);
+  hashKey_.reserve(treeRoom);
+  if (useTreeHashing_) treeHash_.setUp(1000, maxDeg_ * 1000);
+  if (!edgeMode_) buildRankTables();
 
   replaced_ = deletedEdges_ = 0;
   if (edgeMode_) runEdgeMode();
@@ -224,6 +286,37 @@ void ArmEngine::runArmTests() {
   log(3) << "sum replaced: " << (edgeMode_ ? deletedEdges_ : replaced_) << "\n";
   log(3) << "hashCount" << ":" << hashCount_ << ", " << "hashSuccess" << ":" << hashSuccess_ << ", " << "\n";
   distances_.reset();
+  rankNear_.reset();
+  rankReduced_.reset();
+  rankThree_.reset();
+}
+
+void ArmEngine::buildRankTables() {
+  ReduceGraph& R = R_;
+  // Over the examinable vertices: the nearest-terminal distance, the reduced-cost distance from
+  // the first root, the sum of the distances to the three nearest terminals.
+  const std::size_t n = static_cast<std::size_t>(R.V) + 1;
+  IntArray valid(n, 0), near(n, maxint), reduced(n, maxint), three(n, maxint);
+  for (int v = 1; v <= R.V; ++v) {
+    valid[v] = R.isReq[v] == 0 && (allowDestroyUpper_ || !R.upperOk || R.treeDegree[v] == 0) && R.hasLiveSlot(v);
+    near[v] = R.nearDist[1][v];
+    if (rcCount_ > 0) reduced[v] = rc_.distFromRoots[1][v];
+    const std::int64_t sum = std::int64_t{R.nearDist[1][v]} + R.nearDist[2][v] + R.nearDist[3][v];
+    three[v] = static_cast<int>(std::min<std::int64_t>(sum, maxint));
+  }
+  rankNear_.emplace(R.V, near.data(), valid.data());
+  rankReduced_.emplace(R.V, reduced.data(), valid.data());
+  rankThree_.emplace(R.V, three.data(), valid.data());
+}
+
+bool ArmEngine::skippedByRank(int v) const {
+  const int count = rankNear_->valid();
+  if (count == 0 || v > R_.V) return false;
+  const auto percent = [count](int rank) { return static_cast<int>(std::int64_t{rank} * 100 / count); };
+  const int low = percent(rankNear_->low(v));
+  // Without reduced costs every vertex counts as ranked last there, so none is left out for them.
+  const int high = rcCount_ > 0 ? percent(rankReduced_->high(v)) : 100;
+  return low > examineDistance_ && high < examineReduced_;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -443,15 +536,67 @@ bool ArmEngine::testTree() {
   for (int k = 0; k < static_cast<int>(nodes_.size()); ++k)
     if (nodes_[k].degree == 1) leaves_.push_back(k);
   if (rcCount_ > 0 && testReducedCosts(0, 0)) return true;
-  return testDistances();
+  if (testDistances()) return true;
+  return leaves_.size() == 2 && testAvoid();
 }
 
-bool ArmEngine::refuteTree(int depth) {
+// A path tree between two leaves (edge mode) may be swapped for any path between them that is no
+// dearer and avoids the tested edge: a tie suffices, as the swap leaves a tree without that edge.
+bool ArmEngine::testAvoid() {
+  const ReduceGraph& R = R_;
+  if (!useAvoid_ || testedSlot_ == 0 || total_ >= maxint) return false;
+  const int limit = static_cast<int>(total_);
+  const int ends[2] = {nodes_[static_cast<std::size_t>(leaves_[0])].vertex, nodes_[static_cast<std::size_t>(leaves_[1])].vertex};
+  for (int e = 0; e < 2; ++e) {
+    const int x = ends[e], y = ends[1 - e];
+    // A search pays only when some edge at x starts a way that may be short enough.
+    bool detour = false;
+    for (int s = R.nextLiveSlot(x, 0); s != 0 && !detour; s = R.nextLiveSlot(x, s)) {
+      const int z = R.arcs[s].head;
+      if (mark_[z] == test_ || R.arcs[s].cost >= limit) continue;
+      detour = std::int64_t{distances_->distance(z, y)} + R.arcs[s].cost <= limit;
+    }
+    if (!detour) continue;
+    const int found = search_.run(R, x, y, testedSlot_, 0, 0, limit, "gridder2.C");
+    if (found <= limit) {
+      log(5) << "Success: Avoid" << " i" << ":" << x << ", " << "j" << ":" << y << ", " << "len" << ":" << limit << ", "
+             << "\n";
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ArmEngine::refuteTree(int depth, int firstNew) {
   ReduceGraph& R = R_;
   if (++steps_ > kStepBudget) return false;
+  int entry = -1;
+  if (useTreeHashing_) {
+    // The tree is its edge set: the same tree grown from another start has the same answer.
+    hashKey_.clear();
+    for (std::size_t k = 1; k < nodes_.size(); ++k) hashKey_.push_back(std::min(nodes_[k].slot, R.partner[nodes_[k].slot]));
+    std::sort(hashKey_.begin(), hashKey_.end());
+    ++hashCount_;
+    bool found = false;
+    entry = treeHash_.lookUp(hashKey_.data(), static_cast<int>(hashKey_.size()), found);
+    if (found) {
+      ++hashSuccess_;
+      // A tree still being searched higher up counts as not refuted.
+      return treeHash_.result(entry) == 1;
+    }
+  }
+  const bool refuted = searchTree(depth, firstNew);
+  if (entry >= 0) treeHash_.result(entry) = refuted ? 1 : -1;
+  return refuted;
+}
+
+bool ArmEngine::searchTree(int depth, int firstNew) {
+  ReduceGraph& R = R_;
   if (testTree()) return true;
   const int leafCount = static_cast<int>(leaves_.size());
   if (leafCount > maxLeaves_) return false;
+  // Deep in the search only the arms just grown go on.
+  const bool restricted = restrictToOne_ != 0 && depth > restrictToOne_;
   // The leaves of this level, kept while deeper levels reuse leaves_.
   const std::size_t leafBase = leafStack_.size();
   leafStack_.insert(leafStack_.end(), leaves_.begin(), leaves_.end());
@@ -463,6 +608,7 @@ bool ArmEngine::refuteTree(int depth) {
     const int k = leafStack_[li];
     const Node& node = nodes_[static_cast<std::size_t>(k)];
     if (R.isReq[node.vertex] != 0 || node.length + 1 >= maxLen_) continue;
+    if (restricted && k < firstNew) continue;
     const std::size_t start = candidates_.size();
     bool eligible = true;
     for (int s = R.nextLiveSlot(node.vertex, 0); s != 0; s = R.nextLiveSlot(node.vertex, s)) {
@@ -517,7 +663,7 @@ bool ArmEngine::refuteTree(int depth) {
         const std::size_t before = nodes_.size();
         for (int i = 0; i < k; ++i)
           if (mask & (1u << i)) pushNode(bestLeaf, candidates_[bestStart + static_cast<std::size_t>(i)]);
-        if (!refuteTree(nextDepth)) refuted = false;
+        if (!refuteTree(nextDepth, static_cast<int>(before))) refuted = false;
         while (nodes_.size() > before) popNode();
       }
     }
@@ -547,7 +693,7 @@ bool ArmEngine::refuteVertex(int v) {
       pushNode(-1, starSlots_[0]);
       for (int i = 0; i < d; ++i)
         if (mask & (1u << i)) pushNode(0, starSlots_[static_cast<std::size_t>(i)]);
-      const bool refuted = refuteTree(0);
+      const bool refuted = refuteTree(0, 1);
       while (!nodes_.empty()) popNode();
       if (!refuted) return false;
     }
@@ -556,6 +702,7 @@ bool ArmEngine::refuteVertex(int v) {
 
 void ArmEngine::replaceVertex(int v) {
   ReduceGraph& R = R_;
+  treeHash_.clear();
   log(3) << "replacing " << v << " with ";
   if (R.upperOk && R.treeDegree[v] > 0) R.destroyUpper();
   starSlots_.clear();
@@ -577,7 +724,11 @@ void ArmEngine::replaceVertex(int v) {
       if (collisions_ && f != 0) registerMergedId(f);
     }
   R.deleteVertex(v, slotArrays());
-  log(3) << "(" << added << " edges)   \n";
+  log(3) << "(" << added << " edges)   ";
+  rankNear_->printRankPercent(v);  // at the level just written
+  rankReduced_->printRankPercent(v);
+  rankThree_->printRankPercent(v);
+  log(3) << "\n";
   ++replaced_;
 }
 
@@ -596,6 +747,7 @@ void ArmEngine::runVertexMode() {
         continue;
       }
     }
+    if (skippedByRank(v)) continue;
     if (collisions_)
       for (int s = R.nextLiveSlot(v, 0); s != 0; s = R.nextLiveSlot(v, s)) checkCollision(s);
     if (!refuteVertex(v)) continue;
@@ -615,7 +767,9 @@ bool ArmEngine::refuteEdge(int s) {
   pushNode(-1, s);
   pushNode(0, s);
   steps_ = 0;
-  const bool refuted = refuteTree(0);
+  testedSlot_ = s;
+  const bool refuted = refuteTree(0, 1);
+  testedSlot_ = 0;
   while (!nodes_.empty()) popNode();
   return refuted;
 }
@@ -633,6 +787,7 @@ void ArmEngine::removeLeafChain(int x) {
     if (s == 0 || R.nextLiveSlot(x, s) != 0) return;
     const int next = R.arcs[s].head;
     if (R.upperOk && R.inTree[R.ID[s]]) R.destroyUpper();
+    treeHash_.clear();
     linkRemoved_ = linkRemoved_ || onLinkPath(s);
     distances_->updateAfterRemoval(next);
     distances_->updateAfterRemoval(x);
@@ -656,6 +811,7 @@ void ArmEngine::deleteEdgeByTests(int s) {
     if (da + db - 2 > maxDeg_) return;
     if (!refuteEdge(s)) return;
   }
+  treeHash_.clear();
   log(3) << "deleted edge: " << s << " " << R.arcs[s] << "\n";
   if (R.upperOk && R.inTree[R.ID[s]]) R.destroyUpper();
   linkRemoved_ = linkRemoved_ || onLinkPath(s);
@@ -720,6 +876,19 @@ void gridderBrasil2(ReduceGraph& R) {
 void gridderBrasil2Edges(ReduceGraph& R) {
   ArmEngine engine(R, true);
   engine.runArmTests();
+}
+
+void gridderBrasil2Precomputed(ReduceGraph& R, int root, const IntArray& reducedCost, const IntArray& distFromRoot,
+                               const IntArray& distToTerminal, int factor, int gap, bool deleteEdges) {
+  const std::size_t vertices = static_cast<std::size_t>(R.V) + 1;
+  if (reducedCost.size() < 2 * static_cast<std::size_t>(R.E) + 1 || distFromRoot.size() < vertices ||
+      distToTerminal.size() < vertices || root < 1 || root > R.R) {
+    log(0) << "gridder_brasil2: precomputed reduced costs do not fit the instance, nothing done\n";
+    return;
+  }
+  ArmEngine engine(R, deleteEdges);
+  engine.usePrecomputed(root, reducedCost, distFromRoot, distToTerminal, factor, gap);
+  engine.runArmTests(true);
 }
 
 }  // namespace tesmo

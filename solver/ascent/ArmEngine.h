@@ -6,11 +6,13 @@
 // upper bounds of the bottleneck Steiner distance, a leaf pair is closer than the longest key path
 // between them, or the reduced costs of a dual ascent exceed the gap. A non-terminal leaf must
 // continue in every minimal optimal tree, so when each non-empty set of its possible continuations
-// is refuted, so is the partial tree. Every test is strict: a tie never refutes, so a tree that
-// merely equals the optimum is never ruled out.
+// is refuted, so is the partial tree. The tests are strict (a tie never refutes, so a tree that
+// merely equals the optimum is never ruled out), except the detour of a path tree in edge mode:
+// an equally cheap path that avoids the tested edge leaves an optimal tree without it.
 
 #include "GridderSupport.h"
 #include "Heap.h"
+#include "RankTable.h"
 #include "ReduceGraph.h"
 #include "ReducedCostSet.h"
 
@@ -66,6 +68,23 @@ private:
   std::int64_t listSum_ = 0;
 };
 
+// Partial trees already decided, as sorted edge lists: 1 refuted, -1 not refuted, 0 while the
+// search on one is still running. It stops taking entries when full.
+class TreeHash {
+public:
+  void setUp(int entries, int words);
+  void clear();
+  // The entry of list[0..n-1]; found tells whether it was there. -1 when absent and full.
+  int lookUp(const int* list, int n, bool& found);
+  int& result(int entry) { return result_[static_cast<std::size_t>(entry)]; }
+
+private:
+  std::vector<int> table_;  // open addressing, -1 empty
+  std::vector<int> start_, length_, result_;
+  std::vector<int> store_;
+  int entries_ = 0, words_ = 0;
+};
+
 class ArmEngine {
 public:
   // Sizes the per-vertex buffers for R as it is now; deleteEdges selects edge mode (letter y).
@@ -74,8 +93,12 @@ public:
   ArmEngine(const ArmEngine&) = delete;
   ArmEngine& operator=(const ArmEngine&) = delete;
 
-  // Reads the options, tests every examinable vertex (or edge), tidies R.
-  void runArmTests();
+  // Reads the options, tests every examinable vertex (or edge), tidies R. With precomputed the
+  // reduced costs of one root were handed in by usePrecomputed.
+  void runArmTests(bool precomputed = false);
+  // Takes one root's reduced costs ready-made (see gridderBrasil2Precomputed).
+  void usePrecomputed(int root, const IntArray& reducedCost, const IntArray& distFromRoot,
+                      const IntArray& distToTerminal, int factor, int gap);
 
   int replacedVertices() const { return replaced_; }
   int deletedEdges() const { return deletedEdges_; }
@@ -112,7 +135,14 @@ private:
   int staleDeletions_ = 0;  // deletions since the nearest-terminal data were refreshed
 
   // The recursive search over the current partial tree.
-  bool refuteTree(int depth);
+  // firstNew: the first node that the caller's extension added (restrictToOne).
+  bool refuteTree(int depth, int firstNew);
+  bool searchTree(int depth, int firstNew);
+  // Two leaves joined by a path that avoids the tested edge and costs no more than the tree.
+  bool testAvoid();
+  // The vertex is left out by the rank filter.
+  bool skippedByRank(int v) const;
+  void buildRankTables();
   bool testTree();
   bool testReducedCosts(int extraParent, int extraSlot);
   bool testDistances();
@@ -141,6 +171,12 @@ private:
   std::size_t treeRoom_ = 0;      // most nodes a partial tree may have
   int maxBranch_ = 8;             // most continuations of one leaf
   std::vector<int> starSlots_;
+  std::vector<int> hashKey_;      // scratch: sorted edge list of the partial tree
+  TreeHash treeHash_;
+  bool precomputed_ = false;
+  int testedSlot_ = 0;            // the edge under test in edge mode
+  int examineReduced_ = 80, examineDistance_ = 100;
+  std::optional<RankTable> rankNear_, rankReduced_, rankThree_;
   std::int64_t total_ = 0;
   int steps_ = 0;
 
@@ -173,5 +209,10 @@ private:
 // Letter x: vertex replacement by arm extension; letter y: edge deletion by arm extension.
 void gridderBrasil2(ReduceGraph& R);
 void gridderBrasil2Edges(ReduceGraph& R);
+// Either test with one root's reduced costs from the caller in place of dual ascents: the
+// reduced cost of every arc, the distances from the root and to the terminals over reduced
+// costs, the scale factor and the root's gap.
+void gridderBrasil2Precomputed(ReduceGraph& R, int root, const IntArray& reducedCost, const IntArray& distFromRoot,
+                               const IntArray& distToTerminal, int factor, int gap, bool deleteEdges);
 
 }  // namespace tesmo

@@ -20,10 +20,59 @@ int pairIndex(int i, int j) { return i + j - 1; }
 
 }  // namespace
 
+// Extensions of one tested vertex's arms before the phase gives up.
+constexpr int kMaxExtensions = 16;
+
+ArmSearch::ArmSearch(int vertices) {
+  const std::size_t n = static_cast<std::size_t>(vertices) + 1;
+  dist_.assign(n, maxint);
+  reached_.assign(n + 1, 0);
+  heap_.emplace(vertices, dist_);
+}
+
+void ArmSearch::start(int vertex, int avoid) {
+  reset();
+  avoid_ = avoid;
+  reached_[++reached_[0]] = vertex;
+  heap_->heapInsert(vertex, 0);
+}
+
+void ArmSearch::reset() {
+  heap_->clearHeap();
+  for (int k = 1; k <= reached_[0]; ++k) dist_[reached_[k]] = maxint;
+  reached_[0] = 0;
+}
+
+int ArmSearch::continueSearch(const ReduceGraph& R, int target, int limit) {
+  TESMO_CHECK(target < 1 || target > R.V, "gridder.C");
+  IndexedHeap& heap = *heap_;
+  while (!heap.empty()) {
+    const int u = heap.heapItemAt(1);
+    if (u == target) break;
+    const int du = dist_[u];
+    if (du >= limit || du >= dist_[target]) break;
+    heap.heapExtractMin();
+    for (int s = R.nextLiveSlot(u, 0); s != 0; s = R.nextLiveSlot(u, s)) {
+      const int w = R.arcs[s].head;
+      if (w == avoid_) continue;
+      const std::int64_t nd = std::int64_t{du} + R.arcs[s].cost;
+      if (nd >= dist_[w] || nd >= maxint) continue;
+      if (dist_[w] == maxint) {
+        reached_[++reached_[0]] = w;
+        heap.heapInsert(w, static_cast<int>(nd));
+      } else {
+        heap.heapDecreaseKey(w, static_cast<int>(nd));
+      }
+    }
+  }
+  return dist_[target];
+}
+
 ExpansionEngine::ExpansionEngine(ReduceGraph& R) : R_(R), nV_(R.V), search_(R.V), dist_(search_.distances()) {
   const std::size_t n = static_cast<std::size_t>(R.V) + 1;
   dependent_.assign(n + 1, 0);
   dependentMark_.assign(n, 0);
+  mark_.assign(n, 0);
 }
 
 void ExpansionEngine::readOptions() {
@@ -32,6 +81,12 @@ void ExpansionEngine::readOptions() {
   extend_ = shell.Iget("extend", 0);
   equality_ = shell.Iget("equality", 1);
   edgeAvoid_ = shell.Iget("edgeavoid", 1);
+  // The pair resolution compares v's neighbours only: an arm that the extension phase followed
+  // is known to go on that way only while v has three tree edges, not in the trees that the
+  // replacement edges stand for. So the option has nothing to choose.
+  (void)shell.Iget("allowextend", 1);
+  permute_ = shell.Iget("gPermute", 1);
+  stopExpand_ = std::max(1, shell.Iget("gStopExpand", 2));
   restricted_ = shell.Iget("gRestricted", 1);
   twoPass_ = shell.Iget("gTwopass", 1);
   allowDestroyUpper_ = shell.Iget("gAllowDestroyUpper", 0);
@@ -63,7 +118,7 @@ void ExpansionEngine::runGridder() {
   // The reduced costs follow the slots through every edit of R.
   attachReducedCosts(rc_, R, useAscent_, rcArrays_);
   rcCount_ = static_cast<int>(rcArrays_.size());
-  deletedEdges_ = replaced_ = 0;
+  deletedEdges_ = replaced_ = extensionProofs_ = 0;
   stats_ = {};
   for (int v = 1; v <= nV_; ++v) {
     int next = testVertex(v);
@@ -79,6 +134,8 @@ void ExpansionEngine::runGridder() {
 }
 
 void ExpansionEngine::gridderReport() {
+  for (auto& list : armSearches_) list.clear();
+  for (auto& list : armSearchStarted_) list.clear();
   for (int i = 0; i <= 12; ++i)
     log(4) << "i" << ":" << i << ", " << stats_[0][i] << "("
            << (stats_[1][i] + stats_[2][i] + stats_[3][i] - stats_[0][i]) << ") : " << stats_[1][i] << " "
@@ -109,6 +166,212 @@ int ExpansionEngine::boundedDijkstra(int start, int stop, int avoid1, int avoid2
   return search_.run(R_, start, stop, avoid1, avoid2, avoidVertex, limit, "gridder.C");
 }
 
+ArmSearch& ExpansionEngine::armSearch(int i, int p) {
+  auto& list = armSearches_[i];
+  auto& started = armSearchStarted_[i];
+  if (static_cast<int>(list.size()) <= p) {
+    list.resize(static_cast<std::size_t>(p) + 1);
+    started.resize(static_cast<std::size_t>(p) + 1, 0);
+  }
+  if (!list[p]) list[p] = std::make_unique<ArmSearch>(R_.V);
+  if (started[p] != markStamp_) {
+    // First use for this tested vertex.
+    started[p] = markStamp_;
+    list[p]->start(paths_[i].vertex[p], testVertex_);
+    armSearchTop_[i] = std::max(armSearchTop_[i], p);
+  }
+  return *list[p];
+}
+
+void ExpansionEngine::resetArmSearches() {
+  for (int i = 0; i < 3; ++i) {
+    auto& list = armSearches_[i];
+    for (int q = 1; q <= armSearchTop_[i] && q < static_cast<int>(list.size()); ++q)
+      if (list[q]) list[q]->reset();
+    armSearchTop_[i] = 0;
+  }
+}
+
+std::int64_t ExpansionEngine::specialDistance(int i, int p, int y, std::int64_t limit, int statsIndex) {
+  const int x = paths_[i].vertex[p];
+  const int bound = pairBottleneckBound(x, y);
+  const int stop = static_cast<int>(std::min<std::int64_t>({limit, std::int64_t{bound}, maxint}));
+  const int search = x == y ? 0 : armSearch(i, p).continueSearch(R_, y, stop);
+  ++stats_[0][statsIndex];
+  ++stats_[search < bound ? 1 : 2][statsIndex];
+  return std::min(bound, search);
+}
+
+void ExpansionEngine::setUpArms(int v) {
+  ReduceGraph& R = R_;
+  testVertex_ = v;
+  ++markStamp_;
+  mark_[v] = markStamp_;
+  resetArmSearches();
+  for (int i = 0; i < 3; ++i) {
+    ArmPath& path = paths_[i];
+    path.vertex.assign({v, arms_[i].vertex});
+    path.cost.assign({0, arms_[i].cost});
+    path.rcOut.assign(static_cast<std::size_t>(rcCount_), 0);
+    path.rcIn.assign(static_cast<std::size_t>(rcCount_), 0);
+    for (int r = 0; r < rcCount_; ++r) {
+      path.rcOut[r] = rc_.reducedCosts[r + 1][arms_[i].slot];
+      path.rcIn[r] = rc_.reducedCosts[r + 1][R.partner[arms_[i].slot]];
+    }
+    mark_[arms_[i].vertex] = markStamp_;
+  }
+}
+
+void ExpansionEngine::orderArms() {
+  order_ = {0, 1, 2};
+  if (!permute_) return;
+  std::array<int, 3> key{};
+  for (int i = 0; i < 3; ++i) key[i] = (arms_[i].cost % 5 == 0 ? 5 : 0) + (arms_[i].cost % 13 == 0 ? 13 : 0);
+  if (key[order_[0]] == 0) std::swap(order_[0], order_[2]);
+  if (key[order_[0]] == key[order_[1]]) std::swap(order_[0], order_[2]);
+  if (key[order_[0]] == key[order_[2]]) std::swap(order_[0], order_[1]);
+  log(5) << "order: " << arms_[order_[0]].vertex << " " << arms_[order_[1]].vertex << " " << arms_[order_[2]].vertex
+         << "\n";
+}
+
+bool ExpansionEngine::excludedByReducedCosts(int a, int extraSlot) const {
+  const ReduceGraph& R = R_;
+  // A tie suffices when an edge of the star is outside the stored tree (the edges that extended
+  // the arms are not looked at: the tie then counts against the exclusion).
+  bool outside = false;
+  for (int i = 0; i < 3; ++i) outside = outside || !R.inTree[R.ID[arms_[i].slot]];
+  if (extraSlot != 0) outside = outside || !R.inTree[R.ID[extraSlot]];
+  const int flag = R.upperOk && outside ? 1 : 0;
+  for (int r = 0; r < rcCount_; ++r) {
+    const IntArray& costs = rc_.reducedCosts[r + 1];
+    const IntArray& from = rc_.distFromRoots[r + 1];
+    const IntArray& to = rc_.distToTerminals[r + 1];
+    std::array<std::int64_t, 3> out{}, in{};
+    std::array<int, 3> end{};
+    for (int i = 0; i < 3; ++i) {
+      out[i] = paths_[i].rcOut[r];
+      in[i] = paths_[i].rcIn[r];
+      end[i] = paths_[i].vertex.back();
+    }
+    if (extraSlot != 0) {
+      out[a] += costs[extraSlot];
+      in[a] += costs[R.partner[extraSlot]];
+      end[a] = R.arcs[extraSlot].head;
+    }
+    // The root's path enters the star through one arm end; every other end leads on to a terminal.
+    std::int64_t best = INT64_MAX;
+    for (int i = 0; i < 3; ++i) {
+      std::int64_t bound = std::int64_t{from[end[i]]} + in[i];
+      for (int j = 0; j < 3; ++j)
+        if (j != i) bound += out[j] + to[end[j]];
+      best = std::min(best, bound);
+    }
+    if (best + flag > rc_.gaps[r + 1]) return true;
+  }
+  return false;
+}
+
+bool ExpansionEngine::excludedBySpanningSum(int a, int x, std::int64_t armCost) {
+  const int b = a == 0 ? 1 : 0;
+  const int c = a == 2 ? 1 : 2;
+  const int nb = std::min(stopExpand_, paths_[b].length());
+  const int nc = std::min(stopExpand_, paths_[c].length());
+  for (int i = 1; i <= nb; ++i)
+    for (int j = 1; j <= nc; ++j) {
+      const std::int64_t total = armCost + paths_[b].cost[i] + paths_[c].cost[j];
+      const std::int64_t limit = std::min<std::int64_t>(total + 1, maxint);
+      std::array<std::int64_t, 3> sd{specialDistance(b, i, x, limit, 6), specialDistance(c, j, x, limit, 6),
+                                     specialDistance(b, i, paths_[c].vertex[j], limit, 6)};
+      const int largest = static_cast<int>(std::max_element(sd.begin(), sd.end()) - sd.begin());
+      ++stats_[0][1];
+      ++stats_[1 + largest][1];
+      const std::int64_t spanning = sd[0] + sd[1] + sd[2] - sd[largest];
+      if (spanning <= total) {
+        log(5) << "noext: " << "t1" << i << "j1" << j << "t2" << x << "j2" << a << " " << spanning << "<=" << total
+               << "\n";
+        return true;
+      }
+    }
+  return false;
+}
+
+bool ExpansionEngine::pairsRefuted(const std::vector<int>& candidates) {
+  const ReduceGraph& R = R_;
+  // Each pair costs a search; an end with many ways on is left alone.
+  if (candidates.size() > 6) return false;
+  for (std::size_t i = 0; i < candidates.size(); ++i)
+    for (std::size_t j = i + 1; j < candidates.size(); ++j) {
+      const int s = candidates[i], t = candidates[j];
+      const int y1 = R.arcs[s].head, y2 = R.arcs[t].head;
+      const int dearer = std::max(R.arcs[s].cost, R.arcs[t].cost);
+      if (pairBottleneckBound(y1, y2) < dearer) continue;
+      if (boundedDijkstra(y1, y2, 0, 0, testVertex_, dearer - 1) < dearer) continue;
+      return false;
+    }
+  return true;
+}
+
+void ExpansionEngine::extendArm(int a, int slot) {
+  const ReduceGraph& R = R_;
+  ArmPath& path = paths_[a];
+  const int x = R.arcs[slot].head;
+  path.vertex.push_back(x);
+  path.cost.push_back(path.cost.back() + R.arcs[slot].cost);
+  for (int r = 0; r < rcCount_; ++r) {
+    path.rcOut[r] += rc_.reducedCosts[r + 1][slot];
+    path.rcIn[r] += rc_.reducedCosts[r + 1][R.partner[slot]];
+  }
+  mark_[x] = markStamp_;
+}
+
+bool ExpansionEngine::provenByExtension() {
+  const ReduceGraph& R = R_;
+  orderArms();
+  int extensions = 0;
+  bool proven = false;
+  bool progress = true;
+  while (progress && !proven && extensions < kMaxExtensions) {
+    progress = false;
+    for (int k = 0; k < 3 && !progress && !proven; ++k) {
+      const int a = order_[k];
+      ArmPath& path = paths_[a];
+      const int w = path.vertex.back();
+      if (R.isReq[w] != 0) continue;
+      // Every way on from w; a vertex already on an arm would close a cycle.
+      candidates_.clear();
+      for (int s = R.nextLiveSlot(w, 0); s != 0; s = R.nextLiveSlot(w, s))
+        if (mark_[R.arcs[s].head] != markStamp_) candidates_.push_back(s);
+      remaining_.clear();
+      for (const int s : candidates_) {
+        const int x = R.arcs[s].head;
+        const std::int64_t armCost = path.cost.back() + R.arcs[s].cost;
+        if ((rcCount_ > 0 && excludedByReducedCosts(a, s)) || excludedBySpanningSum(a, x, armCost)) continue;
+        remaining_.push_back(s);
+        if (remaining_.size() > 1) break;
+      }
+      if (remaining_.size() > 1) continue;
+      // The arm goes on by one edge only if w cannot branch in the tree.
+      if (candidates_.size() > 1 && !pairsRefuted(candidates_)) continue;
+      if (remaining_.empty()) {
+        proven = true;
+        break;
+      }
+      const int s = remaining_[0];
+      log(5) << "--ext: " << R.arcs[s] << " " << path.cost.back() + R.arcs[s].cost << "\n";
+      extendArm(a, s);
+      ++extensions;
+      progress = true;
+    }
+  }
+  if (extensions > 0) {
+    log(4) << paths_[order_[0]].length() << " " << paths_[order_[1]].length();
+    for (int i = 0; i < 3; ++i)
+      for (int p = 1; p <= paths_[i].length(); ++p) log(4) << " " << paths_[i].vertex[p];
+    log(4) << "\n";
+  }
+  return proven;
+}
+
 bool ExpansionEngine::provenByReducedCosts() const {
   bool outside = false;
   for (const Arm& arm : arms_) outside = outside || !R_.inTree[R_.ID[arm.slot]];
@@ -131,16 +394,11 @@ bool ExpansionEngine::provenByReducedCosts() const {
 
 bool ExpansionEngine::provenBySpanningSum() {
   const std::int64_t star = std::int64_t{arms_[0].cost} + arms_[1].cost + arms_[2].cost;
-  const int limit = static_cast<int>(capped(star));
-  std::array<std::int64_t, 3> sd{};
-  for (int i = 0; i < 3; ++i)
-    for (int j = i + 1; j < 3; ++j) {
-      const int bound = pairBottleneckBound(arms_[i].vertex, arms_[j].vertex);
-      const int search = boundedDijkstra(arms_[i].vertex, arms_[j].vertex, 0, 0, 0, std::min(limit, bound));
-      ++stats_[0][6];
-      ++stats_[search < bound ? 1 : 2][6];
-      sd[pairIndex(i, j)] = std::min(bound, search);
-    }
+  const int limit = static_cast<int>(capped(star + 1));
+  // Arm 0's search serves both of its pairs, arm 2's the pair of arms 1 and 2.
+  std::array<std::int64_t, 3> sd{specialDistance(0, 1, arms_[1].vertex, limit, 6),
+                                 specialDistance(0, 1, arms_[2].vertex, limit, 6),
+                                 specialDistance(2, 1, arms_[1].vertex, limit, 6)};
   // The minimum spanning tree of three points leaves out the largest distance.
   const int largest = static_cast<int>(std::max_element(sd.begin(), sd.end()) - sd.begin());
   ++stats_[0][0];
@@ -272,7 +530,11 @@ int ExpansionEngine::testVertex(int v) {
     return 0;
   if (std::int64_t{arms_[0].cost} + arms_[1].cost + arms_[2].cost >= maxint) return 0;
 
-  if (!(rcCount_ > 0 && provenByReducedCosts()) && !provenBySpanningSum()) return 0;
+  setUpArms(v);
+  if (!(rcCount_ > 0 && provenByReducedCosts()) && !provenBySpanningSum()) {
+    if (!provenByExtension()) return 0;
+    ++extensionProofs_;
+  }
 
   treePairsDropped_ = false;
   int proven = 0;

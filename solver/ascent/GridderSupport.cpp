@@ -22,6 +22,11 @@ void attachReducedCosts(ReducedCostSet& set, ReduceGraph& R, int k, std::vector<
   arrays.clear();
   if (k <= 0) return;
   reducedCostSetFromAscents(set, R, k, 1);
+  attachReducedCostSet(set, R, arrays);
+}
+
+void attachReducedCostSet(ReducedCostSet& set, const ReduceGraph& R, std::vector<IntArray*>& arrays) {
+  arrays.clear();
   for (int r = 1; r <= set.rootCount(); ++r) {
     IntArray& costs = set.reducedCosts[r];
     if (costs.size() < R.delE.size()) costs.resize(R.delE.size(), 0);

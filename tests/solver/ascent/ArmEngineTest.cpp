@@ -4,6 +4,7 @@
 
 #include "ArmEngine.h"
 #include "ReduceGraph.h"
+#include "ReducedCostSet.h"
 #include "Shell.h"
 
 #include "../support/GridderCases.h"
@@ -58,7 +59,11 @@ std::vector<Fixture> fixtures() {
        {{1, 2, 1}, {2, 3, 1}}, "impossible edge deleted"},
       {"edge dearer than a path goes", true, "", 3, {{1, 2, 5}, {1, 3, 1}, {2, 3, 1}}, {1, 2}, false, {{1, 3, 1}, {2, 3, 1}},
        "deleted edge: "},
-      {"edge as dear as a path stays", true, "gUseAscent=0", 3, {{1, 2, 2}, {1, 3, 1}, {2, 3, 1}}, {1, 2}, true, {}, ""},
+      {"edge as dear as a path stays without detours", true, "gUseAscent=0 gUseAvoid=0", 3, {{1, 2, 2}, {1, 3, 1}, {2, 3, 1}},
+       {1, 2}, true, {}, ""},
+      // The edge alone is a path tree between its ends: a path as cheap avoiding it takes its place.
+      {"edge as dear as a detour goes", true, "gUseAscent=0", 3, {{1, 2, 2}, {1, 3, 1}, {2, 3, 1}}, {1, 2}, false,
+       {{1, 3, 1}, {2, 3, 1}}, "deleted edge: "},
   };
 }
 
@@ -137,6 +142,88 @@ TEST(ArmEngine, CollisionStatisticsFollowTheOption) {
   }
 }
 
+// Hands R the reduced costs of one dual ascent from its first root, as a caller of the
+// precomputed entry would.
+void runPrecomputed(tesmo::ReduceGraph& R, bool edgeMode) {
+  if (R.R < 2) return;
+  tesmo::ReducedCostSet set;
+  tesmo::ReduceGraph copy = tesmo::ReduceGraph::copyGraph(R, 2);
+  tesmo::reducedCostSetFromAscents(set, copy, 1, 1);
+  tesmo::gridderBrasil2Precomputed(R, set.roots[1], set.reducedCosts[1], set.distFromRoots[1], set.distToTerminals[1],
+                                   set.factor, set.gaps[1], edgeMode);
+}
+
+TEST(ArmEngine, PrecomputedReducedCostsActLikeOneAscent) {
+  // Both ways use the same single ascent, so they must change the instances alike.
+  const auto instances = steinertest::gridderFamily(steinertest::GridderFamily::DegreeThree);
+  int same = 0, checked = 0;
+  for (std::size_t i = 0; i < instances.size() && checked < 40; ++i, ++checked) {
+    for (const bool edgeMode : {false, true}) {
+      setShellOptions("gUseAscent=1");
+      tesmo::ReduceGraph A(instances[i].graph), B(instances[i].graph);
+      if (edgeMode) tesmo::gridderBrasil2Edges(A);
+      else tesmo::gridderBrasil2(A);
+      tesmotest::LogCapture capture(3);
+      runPrecomputed(B, edgeMode);
+      if (B.R >= 2) {
+        EXPECT_NE(capture.text().find("gUseAscent: values precomputed.\n"), std::string::npos) << capture.text();
+      }
+      EXPECT_EQ(liveEdgeTriples(A), liveEdgeTriples(B)) << instances[i].description << (edgeMode ? " y" : " x");
+      if (liveEdgeTriples(A) == liveEdgeTriples(B)) ++same;
+    }
+  }
+  EXPECT_GT(same, 0);
+}
+
+TEST(ArmEngine, PrecomputedArraysThatDoNotFitAreRefused) {
+  tesmotest::LogCapture capture(0);
+  setShellOptions("");
+  const tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {2, 3, 1}, {3, 4, 1}, {2, 4, 1}}, {2, 3, 4});
+  tesmo::ReduceGraph R(g);
+  const Triples before = liveEdgeTriples(R);
+  const tesmo::IntArray small(3, 0), distances(static_cast<std::size_t>(R.V) + 1, 0);
+  tesmo::gridderBrasil2Precomputed(R, 1, small, distances, distances, 1, 0, false);
+  EXPECT_EQ(liveEdgeTriples(R), before);
+  EXPECT_NE(capture.text().find("precomputed reduced costs do not fit the instance"), std::string::npos) << capture.text();
+}
+
+TEST(ArmEngine, TreeHashFindsTreesAgainOnlyWhenOn) {
+  // The same partial tree grows from different tested vertices; its answer is then looked up.
+  // (Answers found under one search limit may stand for another, so the results may differ;
+  // the safety cases run both ways.)
+  const auto instances = steinertest::gridderFamily(steinertest::GridderFamily::DegreeThree);
+  int hits = 0;
+  for (std::size_t i = 0; i < 60 && i < instances.size(); ++i)
+    for (const bool edgeMode : {false, true})
+      for (const int hashing : {0, 1}) {
+        tesmotest::LogCapture capture(3);  // before the options: it starts a clean shell
+        setShellOptions("gUseAscent=0 gUseTreeHashing=" + std::to_string(hashing));
+        tesmo::ReduceGraph R(instances[i].graph);
+        if (edgeMode) tesmo::gridderBrasil2Edges(R);
+        else tesmo::gridderBrasil2(R);
+        const std::string text = capture.text();
+        if (hashing == 0) {
+          EXPECT_NE(text.find("hashCount:0, hashSuccess:0, "), std::string::npos) << text;
+        } else if (text.find("hashSuccess:0, ") == std::string::npos) {
+          ++hits;
+        }
+      }
+  EXPECT_GT(hits, 0) << "the hash never found a tree again";
+}
+
+TEST(ArmEngine, RankFilterLeavesOutVerticesRankedFarAndCheap) {
+  // Without reduced costs every vertex counts as ranked last by them; a reduced-cost threshold
+  // above that and a distance threshold below every rank leave out each vertex.
+  const tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {2, 3, 1}, {3, 4, 1}, {2, 4, 1}}, {2, 3, 4});
+  for (const char* options : {"gUseAscent=0 gExamineDistancePercent=-1 gExamineReducedPercent=101",
+                              "gUseAscent=0 gExamineDistancePercent=-1 gExamineReducedPercent=100"}) {
+    setShellOptions(options);
+    tesmo::ReduceGraph R(g);
+    tesmo::gridderBrasil2(R);
+    EXPECT_EQ(R.hasLiveSlot(1), std::string(options).find("101") != std::string::npos) << options;
+  }
+}
+
 struct SafetyCase {
   const char* name;
   bool edgeMode;
@@ -153,7 +240,8 @@ TEST_P(ArmSafety, KeepsTheOptimumAndTheTree) {
       [&c](tesmo::ReduceGraph& R) {
         setShellOptions(c.options);
         if (c.contractFirst) R.removeVertices();
-        if (c.edgeMode) tesmo::gridderBrasil2Edges(R);
+        if (std::string(c.options).find("precomputed") != std::string::npos) runPrecomputed(R, c.edgeMode);
+        else if (c.edgeMode) tesmo::gridderBrasil2Edges(R);
         else tesmo::gridderBrasil2(R);
       },
       steinertest::gridderFamily(c.family));
@@ -175,7 +263,15 @@ INSTANTIATE_TEST_SUITE_P(
                     SafetyCase{"yContracted", true, "gUseColli=1 gAllowDestroyUpper=1", F::Mix, true},
                     SafetyCase{"yLadders", true, "", F::Ladders, false},
                     SafetyCase{"yGrids", true, "", F::Grids, false},
-                    SafetyCase{"yDegree3", true, "", F::DegreeThree, true}),
+                    SafetyCase{"yDegree3", true, "", F::DegreeThree, true},
+                    SafetyCase{"xNoHashUnrestricted", false, "gUseTreeHashing=0 restrictToOne=0", F::DegreeThree, true},
+                    SafetyCase{"xRestrictDeep", false, "restrictToOne=3 gMaxBacktrack=6", F::Grids, false},
+                    SafetyCase{"xRankFilter", false, "gExamineDistancePercent=30 gExamineReducedPercent=90", F::Mix, false},
+                    SafetyCase{"xPrecomputed", false, "precomputed", F::Mix, false},
+                    SafetyCase{"yPrecomputed", true, "precomputed gAllowDestroyUpper=1", F::Mix, true},
+                    SafetyCase{"yNoAvoid", true, "gUseAvoid=0 restrictToOne=0", F::Ladders, false},
+                    SafetyCase{"yAvoidContracted", true, "gUseAscent=0 gUseColli=1", F::DegreeThree, true},
+                    SafetyCase{"yAvoidGrids", true, "gUseAscent=0 gUseTreeHashing=0", F::Grids, false}),
     [](const testing::TestParamInfo<SafetyCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,11 @@ std::vector<Fixture> fixtures() {
   const std::vector<Edge> kite{{1, 2, 2}, {1, 3, 2}, {1, 4, 2}, {2, 3, 3}, {2, 4, 3}, {3, 5, 3}, {4, 6, 3}, {2, 7, 1}};
   // Vertex 1 joined to the terminals 2, 3, 4 only: no pair has another way.
   const std::vector<Edge> claw{{1, 2, 1}, {1, 3, 1}, {1, 4, 1}, {2, 5, 4}};
+  // Vertex 1 with unit edges to 2, 3, 4; 2 goes on only to the terminal 5; the terminals 3, 4,
+  // 5 are joined pairwise by edges of cost 2. The star (3) is cheaper than joining 2, 3, 4 (4),
+  // but the arm through 2 must go on to 5, and 5, 3, 4 are joined for 4, no more than the
+  // extended star: 1 goes. Only 3-4 has a way around it, so 2-3 and 2-4 (cost 2) replace it.
+  const std::vector<Edge> arm{{1, 2, 1}, {1, 3, 1}, {1, 4, 1}, {2, 5, 1}, {5, 3, 2}, {5, 4, 2}, {3, 4, 2}};
   return {
       {"all three pairs dropped", "", 4, star, {2, 3, 4}, true, {}},
       {"one pair kept", "", 7, kite, {5, 6, 7}, true, {{3, 4, 4}}},
@@ -49,6 +55,7 @@ std::vector<Fixture> fixtures() {
       {"degree 4 untested", "", 5, {{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {1, 5, 5}, {2, 3, 1}, {3, 4, 1}, {4, 5, 1}}, {2, 3, 4, 5},
        false, {}},
       {"claw stays without extend", "extend=0", 5, claw, {2, 3, 4}, false, {}},
+      {"one proven pair after the extension: unchanged without extend", "extend=0", 5, arm, {3, 4, 5}, false, {}},
   };
 }
 
@@ -98,6 +105,21 @@ TEST(ExpansionEngine, ClawIsReplacedByAllPairsWithExtend) {
   EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
 }
 
+TEST(ExpansionEngine, ExtendedArmProvesWhatTheStarCannot) {
+  // The arm instance of the fixtures: 1 goes with 2-3 and 2-4 in its place; then 2 (now with
+  // the edges to 5, 3, 4) is the next to go, as 3, 4, 5 are joined pairwise.
+  tesmotest::LogCapture capture(4);
+  setShellOptions("extend=1");
+  const tesmo::Graph g =
+      tesmotest::makeGraph(5, {{1, 2, 1}, {1, 3, 1}, {1, 4, 1}, {2, 5, 1}, {5, 3, 2}, {5, 4, 2}, {3, 4, 2}}, {3, 4, 5});
+  tesmo::ReduceGraph R(g);
+  const std::int64_t optimum = steinertest::dreyfusWagner(R);
+  tesmo::gridderBrasil(R);
+  EXPECT_NE(capture.text().find("replacing 1 with (2 edges)"), std::string::npos) << capture.text();
+  EXPECT_EQ(liveEdgeTriples(R), (std::vector<std::tuple<int, int, int>>{{3, 4, 2}, {3, 5, 2}, {4, 5, 2}}));
+  EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
+}
+
 TEST(ExpansionEngine, MoreAscentRootsThanTerminalsUsesEveryTerminal) {
   setShellOptions("gUseAscent=50");
   const tesmo::Graph g = tesmotest::makeGraph(6, {{1, 2, 2}, {1, 3, 2}, {1, 4, 2}, {2, 3, 3}, {2, 4, 3}, {3, 5, 1}, {4, 6, 1}}, {2, 5, 6});
@@ -105,6 +127,31 @@ TEST(ExpansionEngine, MoreAscentRootsThanTerminalsUsesEveryTerminal) {
   const std::int64_t optimum = steinertest::dreyfusWagner(R);
   tesmo::gridderBrasil(R);
   EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
+}
+
+TEST(ExpansionEngine, ExtensionProvesVerticesAndKeepsTheOptimumOnFurtherSeeds) {
+  // The extension phase must do work on degree-3-rich graphs and grids, and keep every optimum
+  // there on instances beyond the option cases.
+  for (const unsigned seed : {5u, 6u}) {
+    std::vector<steinertest::GeneratedInstance> instances = steinertest::degreeThreeMix(200, seed);
+    const auto grids = steinertest::shapeMix(steinertest::Shape::Grid, 100, seed);
+    instances.insert(instances.end(), grids.begin(), grids.end());
+    for (const char* options : {"extend=1 gStopExpand=3", "extend=1 gUseAscent=3 equality=0"}) {
+      int proofs = 0;
+      const auto failures = steinertest::checkSafetyOn(
+          [&](tesmo::ReduceGraph& R) {
+            setShellOptions(options);
+            tesmo::ExpansionEngine engine(R);
+            engine.runGridder();
+            engine.gridderReport();
+            proofs += engine.extensionProofs();
+          },
+          instances);
+      EXPECT_TRUE(failures.empty()) << options << "\n" << steinertest::join(failures);
+      std::printf("seed %u, %s: %d vertices proven by the extension\n", seed, options, proofs);
+      EXPECT_GT(proofs, 0) << options;
+    }
+  }
 }
 
 struct SafetyCase {
@@ -139,15 +186,19 @@ std::vector<SafetyCase> safetyCases() {
         options.push_back("gUseAscent=" + std::to_string(ascent) + " equality=" + std::to_string(equality) +
                           " extend=" + std::to_string(extend));
       }
-  names.insert(names.end(), {"unrestricted", "avoidVertex", "treeVertices", "noTwoPass"});
+  names.insert(names.end(), {"unrestricted", "avoidVertex", "treeVertices", "noTwoPass", "noPermute", "stopExpand1",
+                              "stopExpand4Ascent"});
   options.insert(options.end(), {"gRestricted=0 extend=1", "edgeavoid=0 extend=1", "gAllowDestroyUpper=1 extend=1",
-                                 "gTwopass=0 testver=0"});
+                                 "gTwopass=0 testver=0", "gPermute=0 extend=1", "gStopExpand=1 extend=1",
+                                 "gStopExpand=4 gUseAscent=2 extend=1 equality=0"});
   using F = steinertest::GridderFamily;
   for (std::size_t i = 0; i < names.size(); ++i) list.push_back({names[i].c_str(), options[i].c_str(), F::Mix});
   for (const F f : {F::Ladders, F::Grids, F::DegreeThree}) {
     list.push_back({f == F::Ladders ? "laddersAscent" : f == F::Grids ? "gridsAscent" : "degree3Ascent",
                     "gUseAscent=5 extend=1", f});
     list.push_back({f == F::Ladders ? "ladders" : f == F::Grids ? "grids" : "degree3", "extend=1", f});
+    list.push_back({f == F::Ladders ? "laddersStop4" : f == F::Grids ? "gridsStop4" : "degree3Stop4",
+                    "gStopExpand=4 gPermute=0 extend=1", f});
   }
   return list;
 }

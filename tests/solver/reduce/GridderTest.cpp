@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,31 @@ TEST(Gridder, GridOptionRunsOnlyTheGridPruning) {
   EXPECT_EQ(capture.text().find("probing variant"), std::string::npos);
 }
 
+TEST(Gridder, ProbeDeletesARungDominatedByTheSideLabels) {
+  // 2 and 3 are non-terminals of degree 2 on the way 1-2-3-4 (costs 10, 1, 5) beside the edge
+  // 1-4 of cost 1: the label of the side end 1 reaches 4 within the rung's cost, over a side edge
+  // no cheaper than 3-4, so the rung 2-3 goes.
+  tesmotest::LogCapture capture(3);
+  steinertest::setShellOptions("xtGrid=5");
+  const tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 10}, {2, 3, 1}, {3, 4, 5}, {1, 4, 1}}, {1, 4});
+  tesmo::ReduceGraph R(g);
+  tesmo::gridder(R);
+  EXPECT_EQ(steinertest::liveEdgeTriples(R), (std::vector<std::tuple<int, int, int>>{{1, 2, 10}, {1, 4, 1}, {3, 4, 5}}));
+  EXPECT_NE(capture.text().find("successful probes: 1,deleted edges: 1\n"), std::string::npos) << capture.text();
+}
+
+TEST(Gridder, ProbeLeavesARungWhoseSidesAreCheaper) {
+  // As above with the way 1-4 (cost 2) longer than the rung: from neither end does the side
+  // label reach the far edge in time.
+  tesmotest::LogCapture capture(3);
+  steinertest::setShellOptions("xtGrid=5");
+  const tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 4}, {2, 3, 1}, {3, 4, 3}, {1, 4, 2}}, {1, 4});
+  tesmo::ReduceGraph R(g);
+  tesmo::gridder(R);
+  EXPECT_EQ(R.Eanz, 4);
+  EXPECT_NE(capture.text().find("successful probes: 0,deleted edges: 0\n"), std::string::npos) << capture.text();
+}
+
 struct SafetyCase {
   const char* name;
   const char* options;  // name=value, blank-separated
@@ -128,13 +154,62 @@ TEST_P(GridderSafety, KeepsTheOptimumAndTheTree) {
   EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
 }
 
+TEST(Gridder, ProbeNeverLeansOnTheChainItself) {
+  // The only way between the terminals 2 and 4 is 2-1-3-4, all of cost 0. A side label spread
+  // through the start vertex 1 would reach 4 along the chain itself and "dominate" it.
+  steinertest::setShellOptions("xtGrid=5");
+  const tesmo::Graph g = tesmotest::makeGraph(4, {{2, 1, 0}, {1, 3, 0}, {3, 4, 0}}, {2, 4});
+  tesmo::ReduceGraph R(g);
+  const std::int64_t optimum = steinertest::dreyfusWagner(R);
+  tesmo::gridder(R);
+  EXPECT_EQ(R.Eanz, 3);
+  EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
+}
+
+TEST(Gridder, ProbeReducesLadders) {
+  // The safety cases would pass for a probe that never deletes.
+  int changed = 0;
+  const auto instances = steinertest::gridderFamily(steinertest::GridderFamily::Ladders);
+  for (const auto& instance : instances) {
+    steinertest::setShellOptions("xtGrid=5");
+    tesmo::ReduceGraph R(instance.graph);
+    const int before = R.Eanz;
+    tesmo::gridder(R);
+    if (R.Eanz != before) ++changed;
+  }
+  std::printf("probe changed %d of %zu ladders\n", changed, instances.size());
+  EXPECT_GT(changed, static_cast<int>(instances.size()) / 20);
+}
+
+TEST(Gridder, ProbeKeepsTheOptimumOnFurtherSeeds) {
+  // The probe's labels make ties easy (zero-cost edges among them): more instances than the
+  // option cases.
+  for (const unsigned seed : {3u, 4u}) {
+    steinertest::SafetyOptions options;
+    options.instances = 400;
+    options.seed = seed;
+    const auto failures = steinertest::checkSafety(
+        [](tesmo::ReduceGraph& R) {
+          steinertest::setShellOptions("xtGrid=4 gLimit2=6");
+          tesmo::gridder(R);
+        },
+        options);
+    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
+  }
+}
+
 using F = steinertest::GridderFamily;
 INSTANTIATE_TEST_SUITE_P(Options, GridderSafety,
                          testing::Values(SafetyCase{"mix", "", F::Mix}, SafetyCase{"mixTreeEdges", "allowDestroyUpper=1", F::Mix},
                                          SafetyCase{"mixFromDegree3", "gLimit0=3 gLimit2=8", F::Mix},
                                          SafetyCase{"ladders", "", F::Ladders}, SafetyCase{"grids", "", F::Grids},
                                          SafetyCase{"degree3", "", F::DegreeThree},
-                                         SafetyCase{"degree3NoSideHops", "gLimit2=0", F::DegreeThree}),
+                                         SafetyCase{"degree3NoSideHops", "gLimit2=0", F::DegreeThree},
+                                         SafetyCase{"probeMix", "xtGrid=5", F::Mix},
+                                         SafetyCase{"probeOneRound", "xtGrid=1 gLimit2=8", F::Mix},
+                                         SafetyCase{"probeLadders", "xtGrid=5", F::Ladders},
+                                         SafetyCase{"probeGrids", "xtGrid=5", F::Grids},
+                                         SafetyCase{"probeDegree3", "xtGrid=3", F::DegreeThree}),
                          [](const testing::TestParamInfo<SafetyCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
