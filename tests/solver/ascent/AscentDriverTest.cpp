@@ -2,8 +2,10 @@
 // generated instances under the option sets that change the ascent, and small fixtures for the
 // bounds, the deletions and the letters without a backend.
 
+#include "AscentConsole.h"
 #include "AscentDeletion.h"
 #include "AscentDriver.h"
+#include "AscentLpExperiment.h"
 #include "CutBound.h"
 #include "DualAscent.h"
 #include "VoronoiAscent.h"
@@ -20,8 +22,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -184,6 +190,183 @@ TEST(AscentDriver, SlackPruneInAPruneCopyMarksItsDeletions) {
     EXPECT_INSTANCE_VALID(R);
   }
   EXPECT_GT(pruned, 0);
+}
+
+// Terminals 1 (root), 2 and 3; optimum 4 (1-2-3 or 1-4-2-3), stored tree 1-2, 1-3 of 6.
+//
+//   5 --1-- 1 --2-- 2 --2-- 3      Vertex 4 reaches terminal 2 and the root for nothing,
+//   |        \     /        |      but a second terminal only over 4-5-3 (5-3 costs 10):
+//   1         1   1         |      no tree within the gap branches at 4, which is replaced.
+//   |          \ /          |      Its nearest terminal counted twice would not have shown
+//   '---------- 4     5 -10-'      it. (Edge 1-3 of 4 not drawn.)
+TEST(AscentDriver, ReplacesAVertexWhoseSecondTerminalLiesBeyondTheGap) {
+  LogCapture log{3};
+  applySettings({{"calcUpper", "-1"}});
+  const Graph g = makeGraph(5, {{1, 4, 1}, {4, 2, 1}, {4, 5, 1}, {1, 5, 1}, {1, 2, 2}, {2, 3, 2}, {5, 3, 10}, {1, 3, 4}},
+                            {1, 2, 3});
+  ReduceGraph R(g);
+  IntArray tree = slotList(R, {{1, 2}, {1, 3}});
+  R.setUpper(tree, "test", 0);
+  ASSERT_EQ(R.upperValue, 6);
+  ascent(R);
+  const std::string text = log.text();
+  EXPECT_NE(text.find(", replaced: 1\n"), std::string::npos) << text;
+  EXPECT_EQ(R.degree[4], 0) << text;
+  EXPECT_EQ(steinertest::judgeInstance(g, R, 4), "");
+}
+
+// The replacement marks on the generated mix with the degree limit lifted: every root, a closed
+// gap tested as well, and the tree-led choice.
+TEST(AscentDriver, ReplacementKeepsTheOptimum) {
+  seedRandom(2);
+  expectSafe("a", {{{{"ascentMaxDegree", "1000"}, {"root", "0"}}, 200},
+                   {{{"ascentMaxDegree", "1000"}, {"construct", "1"}, {"calcUpper", "0"}}, 200},
+                   {{{"ascentMaxDegree", "1000"}, {"upperChoose", "40"}, {"ascentLock", "1"}, {"root", "-2"}}, 150}});
+}
+
+// Three terminals: 1 (root), 2 and 3 on the path 1 -3- 2 -4- 3, and 1 -6- 3.
+ReduceGraph triangle() { return ReduceGraph(makeGraph(3, {{1, 2, 3}, {2, 3, 4}, {1, 3, 6}}, {1, 2, 3})); }
+
+// Console input for one test; standard input again afterwards.
+class ConsoleInput {
+public:
+  explicit ConsoleInput(const std::string& text) : in_(text) { setConsoleInput(&in_); }
+  ~ConsoleInput() { setConsoleInput(nullptr); }
+  ConsoleInput(const ConsoleInput&) = delete;
+  ConsoleInput& operator=(const ConsoleInput&) = delete;
+  std::string rest() {
+    std::string left, word;
+    while (in_ >> word) left += word + " ";
+    return left;
+  }
+
+private:
+  std::istringstream in_;
+};
+
+// The step lines of an ascent at verbosity 4 ("k.Comp:t / Cut:delta ...").
+std::vector<std::string> stepLines(const std::string& text) {
+  std::vector<std::string> steps;
+  for (const std::string& line : linesOf(text))
+    if (line.find(".Comp:") != std::string::npos) steps.push_back(line.substr(0, line.find(" Size:")));
+  return steps;
+}
+
+std::vector<std::string> automaticSteps() {
+  LogCapture log{4};
+  applySettings({{"doReduction", "0"}});
+  ReduceGraph R = triangle();
+  ascent(R);
+  return stepLines(log.text());
+}
+
+// The interactive choice lists the active terminals and raises the one typed; without input, on
+// the display that is not there, or with a mere word it keeps the automatic choice; an index
+// that names no active terminal ends the ascent with the bound reached so far.
+TEST(AscentDriver, InteractiveChoiceOfTheTerminal) {
+  const std::vector<std::string> automatic = automaticSteps();
+  ASSERT_FALSE(automatic.empty());
+  struct Case {
+    const char* ask;
+    const char* input;
+    int lower;
+    const char* firstStep;  // null: the automatic steps
+  };
+  for (const Case& c : std::vector<Case>{{"1", "3", 7, "1.Comp:3 / Cut:4"},
+                                         {"1", "2", 7, "1.Comp:2 / Cut:3"},
+                                         {"1", "", 7, nullptr},
+                                         {"1", "x", 7, nullptr},
+                                         {"2", "", 7, nullptr},
+                                         {"3", "go on", 7, nullptr},
+                                         {"1", "9", 0, ""},
+                                         {"1", "1", 0, ""}}) {
+    SCOPED_TRACE(std::string(c.ask) + " '" + c.input + "'");
+    ConsoleInput input(c.input);
+    LogCapture log{4};
+    applySettings({{"ascentAsk", c.ask}, {"doReduction", "0"}});
+    ReduceGraph R = triangle();
+    ascent(R);
+    const std::string text = log.text();
+    EXPECT_NE(text.find("\nAllowed : 2 3\n"), std::string::npos) << text;
+    EXPECT_EQ(R.lowerValue, c.lower) << text;
+    const std::vector<std::string> steps = stepLines(text);
+    if (c.firstStep == nullptr) {
+      EXPECT_EQ(steps, automatic) << text;
+    } else if (*c.firstStep == '\0') {
+      EXPECT_TRUE(steps.empty()) << text;
+    } else {
+      ASSERT_FALSE(steps.empty()) << text;
+      EXPECT_EQ(steps.front(), c.firstStep) << text;
+    }
+  }
+}
+
+// The pause after each ascent takes one word, and only when asked for; with the interactive
+// choice it gives way to it.
+TEST(AscentDriver, PauseTakesOneWordPerAscent) {
+  struct Case {
+    Settings settings;
+    const char* left;
+  };
+  for (const Case& c : std::vector<Case>{{{{"ascentDisplay", "1"}}, "d "},
+                                         {{}, "a b c d "},
+                                         {{{"ascentDisplay", "1"}, {"ascentAsk", "3"}}, ""}}) {
+    SCOPED_TRACE(describe(c.settings));
+    ConsoleInput input("a b c d");
+    LogCapture log{3};
+    Settings settings = c.settings;
+    settings.push_back({"root", "0"});
+    settings.push_back({"doReduction", "0"});
+    applySettings(settings);
+    ReduceGraph R = triangle();
+    ascent(R);
+    EXPECT_EQ(R.lowerValue, 7);
+    EXPECT_EQ(input.rest(), c.left);
+  }
+}
+
+// Started with a standard input that stays open and empty (as a console nobody types at), the
+// interactive options run to their end with the automatic choice instead of waiting.
+TEST(AscentDriver, ConsoleWithoutInputDoesNotHang) {
+  EXPECT_EXIT(
+      {
+        int ends[2];
+        if (pipe(ends) != 0 || dup2(ends[0], STDIN_FILENO) < 0) std::_Exit(2);
+        alarm(60);
+        LogCapture log{0};
+        applySettings({{"ascentAsk", "1"}, {"ascentDisplay", "1"}, {"root", "0"}});
+        ReduceGraph R = triangle();
+        ascent(R);
+        ascentLpExperiment(R);
+        std::_Exit(R.lowerValue == 7 ? 0 : 3);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+// With the tree-led choice, a terminal whose component never met the stored tree at a branching
+// point or a terminal is named at the end of the ascent.
+TEST(AscentDriver, PrematureEndNamesTerminalsOffTheTree) {
+  struct Case {
+    std::vector<Edge> edges;
+    std::vector<std::pair<int, int>> tree;
+    bool named;
+  };
+  // Terminals 1 and 3 on a triangle whose edge 1-3 (2) is cheaper than the path 1-2-3 (6): the
+  // component of 3 reaches the root over 1-3, off the stored path, or along the stored edge.
+  const std::vector<Edge> edges{{1, 2, 3}, {2, 3, 3}, {1, 3, 2}};
+  for (const Case& c : std::vector<Case>{{edges, {{1, 2}, {2, 3}}, true}, {edges, {{1, 3}}, false}}) {
+    SCOPED_TRACE(c.named);
+    LogCapture log{4};
+    applySettings({{"upperChoose", "40"}, {"calcUpper", "-1"}, {"doReduction", "0"}});
+    ReduceGraph R(makeGraph(3, c.edges, {1, 3}));
+    IntArray tree(c.tree.size() + 1, 0);
+    for (const auto& [u, v] : c.tree) tree[++tree[0]] = slotOf(R, u, v);
+    R.setUpper(tree, "test", 0);
+    ascent(R);
+    const std::string text = log.text();
+    EXPECT_EQ(text.find("Premature End: 2\n") != std::string::npos, c.named) << text;
+    EXPECT_EQ(R.lowerValue, 2);
+  }
 }
 
 // A fresh folder for the LP files of one test: its path as text, and how many files it holds.
