@@ -499,6 +499,70 @@ TEST(AscentLpFiles, DefaultFolderIsTheLogs) {
   EXPECT_TRUE(std::filesystem::exists(folder.file("cutAscent.slp")));
 }
 
+// The objective of an ascent LP: per arc slot its coefficient (0 where the slot is not written).
+std::vector<long long> objectiveOf(const std::string& lp, int slots) {
+  std::vector<long long> coefficient(static_cast<std::size_t>(slots) + 1, 0);
+  const std::string line = lp.substr(0, lp.find("\nSubject To"));
+  std::istringstream in(line.substr(line.find('\n') + 1));
+  std::string word;
+  while (in >> word) {
+    if (word == "+" || word == "contr") continue;
+    const std::size_t x = word.find('x');
+    coefficient.at(std::stoul(word.substr(x + 1))) = std::stoll(word.substr(0, x));
+  }
+  return coefficient;
+}
+
+// On one edge the ascent from terminal 1 raises 7 into terminal 2; taking that share back gives
+// the edge its cost again and the bound 0; the LP written then says so, and the next root reads
+// no more input and ends. The instance stays as it was.
+TEST(AscentLpExperiment, TakesATerminalsShareBack) {
+  LpFolder folder;
+  ConsoleInput input("2 2 1 9 0");
+  LogCapture log{3};
+  applySettings({{"lpFolder", folder.path().c_str()}});
+  ReduceGraph R = oneEdge();
+  ascentLpExperiment(R);
+  const std::string lp = folder.read("ascent.slp");
+  EXPECT_EQ(lp.rfind("Minimize\n  contr + 7x1 + 7x2\nSubject To\n dummy: contr=0\n", 0), 0u) << lp;
+  EXPECT_NE(lp.find(" ba1: "), std::string::npos) << lp;
+  const std::string text = log.text();
+  for (const char* line : {"\n1. root: 1 \n", "Lower: 7\n", "Gewaehlte Knoten:  2\nAkt lower: 0\n",
+                           "Eingabe der Basisknoten: z.B. 1 2 3 0,  -1 fuer naechster Root\n", "\n2. root: 2 \n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  // After the LP the picking starts again from the ascent's own reduced costs.
+  EXPECT_NE(text.find("Gewaehlte Knoten: \nAkt lower: 7\n", text.find("Akt lower: 0")), std::string::npos) << text;
+  EXPECT_EQ(R.lowerValue, 0);
+  EXPECT_EQ(R.upperValue, maxint);
+  EXPECT_EQ(R.Eanz, 1);
+}
+
+// Every share taken back, from every root: the bound falls to the contracted cost and the
+// reduced costs are the arc costs again, on every generated instance.
+TEST(AscentLpExperiment, AllSharesBackRestoreTheCosts) {
+  for (const steinertest::GeneratedInstance& instance : steinertest::instanceMix(40, 5)) {
+    SCOPED_TRACE(instance.description);
+    ReduceGraph R(instance.graph);
+    std::string picks;
+    for (int q = 1; q <= R.R; ++q) {
+      for (int k = 1; k <= R.R; ++k) picks += std::to_string(k) + " ";
+      picks += "0 -1 ";
+    }
+    LpFolder folder;
+    ConsoleInput input(picks);
+    LogCapture log{3};
+    applySettings({{"lpFolder", folder.path().c_str()}, {"berlin", "0"}});
+    ascentLpExperiment(R);
+    // The last root's LP is the one left in the file.
+    const std::string lp = folder.read("ascent.slp");
+    const std::vector<long long> objective = objectiveOf(lp, 2 * R.E);
+    for (int s = 1; s <= 2 * R.E; ++s)
+      if (!R.delE[s]) EXPECT_EQ(objective[s], R.arcs[s].cost) << "slot " << s;
+    EXPECT_NE(lp.find("\nSubject To\n dummy: contr=" + std::to_string(R.contractCost) + "\n"), std::string::npos);
+    EXPECT_EQ(input.rest(), "");
+  }
+}
+
 // The deletions (vertices and edges made required) on the generated mix; the removal test, which
 // adds terminals beyond the reach of the mix's oracle, is judged below.
 TEST(AscentDeletion, KeepsTheOptimum) {
