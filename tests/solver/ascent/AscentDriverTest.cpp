@@ -325,22 +325,39 @@ TEST(AscentDriver, PauseTakesOneWordPerAscent) {
   }
 }
 
-// Started with a standard input that stays open and empty (as a console nobody types at), the
-// interactive options run to their end with the automatic choice instead of waiting.
-TEST(AscentDriver, ConsoleWithoutInputDoesNotHang) {
-  EXPECT_EXIT(
-      {
-        int ends[2];
-        if (pipe(ends) != 0 || dup2(ends[0], STDIN_FILENO) < 0) std::_Exit(2);
-        alarm(60);
-        LogCapture log{0};
-        applySettings({{"ascentAsk", "1"}, {"ascentDisplay", "1"}, {"root", "0"}});
-        ReduceGraph R = triangle();
-        ascent(R);
-        ascentLpExperiment(R);
-        std::_Exit(R.lowerValue == 7 ? 0 : 3);
-      },
-      ::testing::ExitedWithCode(0), "");
+// Standard input is read only as far as it has arrived: a pipe that stays open and empty (as a
+// console nobody types at) or holds half a word leaves the automatic choice, and the run ends
+// instead of waiting; a whole word, or the last one before the end of the input, is taken.
+TEST(AscentDriver, StandardInputIsReadOnlyAsFarAsItHasArrived) {
+  const std::vector<std::string> automatic = automaticSteps();
+  struct Case {
+    const char* input;
+    bool closed;  // the writing end closed after the input
+    bool automatic;
+  };
+  for (const Case& c : std::vector<Case>{{"", false, true}, {"3", false, true}, {"3\n", false, false},
+                                         {"3", true, false}, {"", true, true}}) {
+    SCOPED_TRACE(std::string("'") + c.input + "'" + (c.closed ? " closed" : " open"));
+    EXPECT_EXIT(
+        {
+          int ends[2];
+          if (pipe(ends) != 0 || dup2(ends[0], STDIN_FILENO) < 0) std::_Exit(2);
+          const std::string input = c.input;
+          if (write(ends[1], input.data(), input.size()) != static_cast<ssize_t>(input.size())) std::_Exit(2);
+          if (c.closed) close(ends[1]);
+          alarm(20);
+          LogCapture log{4};
+          applySettings({{"ascentAsk", "1"}, {"ascentDisplay", "1"}, {"doReduction", "0"}});
+          ReduceGraph R = triangle();
+          ascent(R);
+          const std::vector<std::string> steps = stepLines(log.text());
+          const bool asExpected = c.automatic ? steps == automatic : !steps.empty() && steps.front() == "1.Comp:3 / Cut:4";
+          // The experiment reads the same input: it must end as well.
+          ascentLpExperiment(R);
+          std::_Exit(asExpected && R.lowerValue == 7 ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
+  }
 }
 
 // With the tree-led choice, a terminal whose component never met the stored tree at a branching
