@@ -1,5 +1,6 @@
 #include "AscentDriver.h"
 
+#include "AscentConsole.h"
 #include "AscentDeletion.h"
 #include "AscentEngine.h"
 #include "AscentFast.h"
@@ -65,9 +66,12 @@ struct DriverOptions {
   int ssChooseLimit = maxint;
   int diff = 5;
   int upgrade = 0;
+  bool upgradeUseSlack = true;
+  bool upgradePrune = false;
   bool reduce = false;
   bool showSteps = false;
   bool showRoots = true;
+  int ask = 0;
 
   DriverOptions() {
     const int echo = shell.echoLevel;
@@ -92,9 +96,12 @@ struct DriverOptions {
     ssChooseLimit = shell.Iget("SSChooseLimit", maxint);
     diff = shell.Iget("diff", 5);
     upgrade = shell.Iget("upgrade", 0);
+    upgradePrune = shell.Iget("upgradePrune", 0) != 0;
+    upgradeUseSlack = shell.Iget("upgradeUseSlack", 1) != 0;
     reduce = shell.Iget("reduce", 0) != 0;
     showSteps = shell.Iget("ascentDisplay", 0) != 0;
     showRoots = shell.Iget("ascentDisplay2", 1) != 0;
+    ask = shell.Iget("ascentAsk", 0);
     shell.Iget("ascentCheckFB", 0);
     shell.echoLevel = echo == 3 ? 0 : echo;
     if (ssChoose != 0) {
@@ -169,7 +176,7 @@ public:
         treeDist_(static_cast<std::size_t>(R.V) + 1, 0), workDegree_(static_cast<std::size_t>(R.V) + 1, 0),
         locked_(static_cast<std::size_t>(R.R) + 2, 0), walk_(static_cast<std::size_t>(R.V) + 1, 0),
         seen_(static_cast<std::size_t>(R.V) + 1, 0), counted_(static_cast<std::size_t>(R.R) + 2, 0),
-        treeCount_(static_cast<std::size_t>(R.R) + 2, 0) {
+        treeCount_(static_cast<std::size_t>(R.R) + 2, 0), activeAt_(static_cast<std::size_t>(R.R) + 2, 0) {
     if (options_.ssChoose != 0) tentative_.emplace(R);
   }
 
@@ -219,6 +226,20 @@ public:
   }
 
   int choosePosition() override {
+    const int p = automaticChoice();
+    return options_.ask != 0 ? askForTerminal(p) : p;
+  }
+
+  // After a pass with the tree-led choice: the terminals whose component never reached the
+  // stored tree at a branching point (their tree distance is still positive).
+  void logPrematureEnds() const {
+    if (upperChoose_ == 0 || upperChoose_ % 10 != 0) return;
+    for (int k = 1; k <= nTerminals; ++k)
+      if (treeDist_[instance.terminals[k]] > 0) log(4) << "Premature End: " << k << "\n";
+  }
+
+private:
+  int automaticChoice() {
     ++steps_;
     if (options_.random != 0) {
       for (int i = 1; i <= active[0]; ++i)
@@ -263,11 +284,43 @@ public:
     }
   }
 
+  // The interactive choice: the active terminals are listed ("L" after a locked one) and one is
+  // read from the console (ascentAsk 1) or picked on the display (2); any other value waits for
+  // one word and keeps the automatic choice p. Without input (or display) p stays; an index that
+  // names no active terminal ends the pass.
+  int askForTerminal(int p) {
+    for (int k = 1; k <= nTerminals; ++k) activeAt_[k] = 0;
+    for (int i = 1; i <= active[0]; ++i) activeAt_[active[i]] = i;
+    log(3) << "\nAllowed :";
+    for (int k = 1; k <= nTerminals; ++k) {
+      if (activeAt_[k] == 0) continue;
+      log(3) << " " << k;
+      if (locked_[k]) log(3) << "L";
+    }
+    log(3) << "\n";
+    const auto isActive = [&](int k) { return k >= 1 && k <= nTerminals && activeAt_[k] != 0; };
+    int k = 0;
+    if (options_.ask == 1) {
+      if (!readConsoleInt(k)) return p;
+    } else if (options_.ask == 2) {
+      if (!displayActive()) return p;
+      do k = getReq(instance);
+      while (!isActive(k));
+    } else {
+      std::string word;
+      readConsoleWord(word);
+      return p;
+    }
+    return isActive(k) ? activeAt_[k] : 0;
+  }
+
+public:
   // A terminal whose cut saturates a tree arc at a branching point (or at a terminal) has found
   // its way onto the tree: it goes to the back of the choice.
   void onDualIncrease() override {
     ReduceGraph& R = instance;
     ++raises_;
+    if (verbose >= 4) logStep();
     if (options_.showSteps) displayAscent(R, reducedCost);
     if (lp_.cutLpWanted()) lp_.addCutRow(R, root, chosen, cutArcs);
     if (raises_ >= lp_.ascentLpFromStep()) lp_.writeAscentLp(R, reducedCost, root, lower - delta);
@@ -283,6 +336,20 @@ public:
   }
 
 private:
+  // One line per raise: the component, the raise, its keys, the tree arcs in its cut and the
+  // bound before the raise.
+  void logStep() const {
+    const ReduceGraph& R = instance;
+    int inUp = 0;
+    for (int i = 1; i <= cutArcs[0]; ++i) {
+      const int a = cutArcs[i];
+      if (treeArc_[a] || (options_.rootLock && R.arcs[a].tail == rootVertex)) ++inUp;
+    }
+    log(4) << steps_ << ".Comp:" << chosen << " / Cut:" << delta << " Size:" << priority[chosen]
+           << " size2:" << treeCount_[chosen] << " inUp:" << inUp
+           << "   aprox: " << std::int64_t{R.contractCost} + lower - delta << "\n";
+  }
+
   // Components only grow at their ends between two choices (the cut scan reorders the members
   // it has), so the members past the last count are the new ones.
   void countTreeVertices() {
@@ -325,6 +392,7 @@ private:
   std::optional<TentativeChoice> tentative_;
   IntArray treeArc_, treeDist_, workDegree_, locked_, walk_, seen_;
   IntArray counted_, treeCount_;  // per terminal: members looked at, tree vertices among them
+  IntArray activeAt_;             // per terminal: its place in the active list (interactive choice)
   int steps_ = 0;   // choices in this pass
   int raises_ = 0;  // raises in this pass
   int upperChoose_ = 0;
@@ -450,6 +518,12 @@ std::int64_t TentativeChoice::shortestPathTree(const ReduceGraph& R, const IntAr
 // After a pass: per vertex the nearest terminal other than the root along the engine's
 // reduced-cost paths (its base), and the reduced-cost distance d2 to a terminal of another base;
 // 0 at the terminals, maxint where none is reached.
+//
+// d2 never exceeds the cheapest path from v to a terminal other than its base that meets no
+// terminal on the way: along such a path the bases stay v's up to a first vertex of another
+// base, whose predecessor is seeded with d1 of it, and the search carries that back to v (a
+// vertex only refuses the vertices of its own second base, which were seeded with less). So
+// root distance + d1 + d2 bounds every tree in which v branches toward two terminals.
 class SecondTerminalDistances {
 public:
   explicit SecondTerminalDistances(const ReduceGraph& R)
@@ -477,7 +551,8 @@ public:
       }
     }
     const int limit = R.Vanz - R.R;
-    for (int settled = 0; settled < limit && !heap_.empty();) {
+    int settled = 0;
+    while (settled < limit && !heap_.empty()) {
       const int x = heap_.heapExtractMin();
       state_[x] = 2;
       if (x == rootVertex) continue;
@@ -487,6 +562,12 @@ public:
         if (R.delE[s] || R.isReq[w] != 0 || base_[w] == second_[x]) continue;
         offer(w, saturatedSum(d2_[x], rc[R.partner[s]]), second_[x]);
       }
+    }
+    // Left in the heap (only if the live count fell short): a tentative key is no bound, the
+    // nearest terminal's distance is.
+    if (!heap_.empty()) {
+      for (int v = 1; v <= R.V; ++v)
+        if (state_[v] == 1) d2_[v] = d1[v];
     }
     for (int k = 1; k <= R.R; ++k) d2_[R.terminals[k]] = 0;
   }
@@ -600,8 +681,10 @@ void slackPrune(ReduceGraph& R, const AscentEngine& engine, const IntArray& d2) 
 
 // Upgrade: vertices on many tree branches that the reduced costs tie to the terminals become
 // terminals of a prune copy, whose tree is offered to R.
-void upgradePrune(ReduceGraph& R, const AscentEngine& engine, const IntArray& d2, int upgrade, IntArray& marks) {
-  const bool useSlack = shell.Iget("upgradeUseSlack", 1) != 0;
+void upgradePrune(ReduceGraph& R, const AscentEngine& engine, const IntArray& d2, const DriverOptions& options,
+                  IntArray& marks) {
+  const int upgrade = options.upgrade;
+  const bool useSlack = options.upgradeUseSlack;
   const IntArray& fromRoot = engine.distancesFromRoot();
   const IntArray& d1 = engine.distancesToTerminal();
   int lifted = 0;
@@ -619,7 +702,7 @@ void upgradePrune(ReduceGraph& R, const AscentEngine& engine, const IntArray& d2
   shell.Sset("quietPrune", "0");
   const std::int64_t value = prune1(R, script.c_str(), marks.data());
   log(3) << "Upgraded-Upper: " << value << "\n";
-  if (shell.Iget("upgradePrune", 0) != 0) prune1(R);
+  if (options.upgradePrune) prune1(R);
 }
 
 // Prunes a kept-ID copy of R that holds only the edges the zero reduced costs span and offers
@@ -747,6 +830,12 @@ void ascent(ReduceGraph& R) {
     engine.prepareRoot(root);
     const int lower = engine.ascentPass(root);
     if (engine.disconnected()) return;
+    if (options.showSteps && options.ask == 0) {
+      // The pause after an ascent; it ends at once when nobody is at the console.
+      std::string word;
+      readConsoleWord(word);
+    }
+    engine.logPrematureEnds();
     log(3) << "size: |V|=" << R.Vanz << ", |E|=" << R.Eanz << ", |R|=" << R.R << "\n";
     if (options.calcUpper >= 0 && (!R.upperOk || options.calcUpper != 0))
       auxiliary.run(R, engine, rootVertex, lower);
@@ -768,11 +857,11 @@ void ascent(ReduceGraph& R) {
     // Written before the deletions move the slots: it holds the arcs they remove as well.
     if (lp.slackLpWanted()) lp.writeSlackLp(R, engine.reducedCosts(), root, rest, engine.treeArcs());
     // The second distances read the reduced costs by slot: before the deletions move them.
-    if (options.upgrade != 0 || options.reduce) second.run(R, engine);
+    second.run(R, engine);
     const ReducedCostDeletions done =
         deleteByReducedCosts(R, engine, rest, options.maxDegree, replace,
-                             {"\ndeleted vertices: ", ", deleted edges:  ", ", replaced: "});
-    if (options.upgrade != 0) upgradePrune(R, engine, second.distances(), options.upgrade, marks);
+                             {"\ndeleted vertices: ", ", deleted edges:  ", ", replaced: "}, &second.distances());
+    if (options.upgrade != 0) upgradePrune(R, engine, second.distances(), options, marks);
     if (options.reduce && done.vertices == 0 && done.edges == 0 && done.marked == 0)
       slackPrune(R, engine, second.distances());
   }

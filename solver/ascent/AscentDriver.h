@@ -12,8 +12,11 @@ namespace tesmo {
 // calcUpper (1), ascentPrune ("((mvsn)r)"), prunes (0), original (0), inzident (0), full (0),
 // construct (0), doReduction (1), ascentMaxDegree (10), garbageCollection (0), upperChoose (0),
 // ascentLock (0), ascentRootLock (1), ascentUnlock (1), Random (0), diff (5), SSChoose (0),
-// SSChooseLimit (maxint), upgrade (0), reduce (0), and the LP files' options (AscentLpFiles.h);
-// originalClearUpper, upgradeUseSlack, upgradePrune, R-prune2 and the reduce* options unechoed.
+// SSChooseLimit (maxint), upgrade (0), upgradePrune (0), upgradeUseSlack (1), reduce (0),
+// ascentDisplay (0), ascentDisplay2 (1), ascentAsk (0), and the LP files' options
+// (AscentLpFiles.h); originalClearUpper, R-prune2 and the reduce* options unechoed. The
+// interactive choice (ascentAsk) and the pause after an ascent (ascentDisplay) read the console
+// as AscentConsole.h says, so a run without input goes on with the automatic choice.
 void ascent(ReduceGraph& R);
 
 // The branch and bound that the driver's SLACK-PRUNE (option reduce) falls back to when it can

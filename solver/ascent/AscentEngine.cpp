@@ -148,6 +148,9 @@ int AscentEngine::ascentPass(int rootIndex) {
 
   while (active[0] > 0) {
     const int p = choosePosition();
+    // A variant may end the pass early (an interactive choice that names no active terminal);
+    // the raises made so far still form a feasible dual, so the bound stays a bound.
+    if (p < 1 || p > active[0]) break;
     const int k = active[p];
     chosen = k;
 

@@ -49,7 +49,7 @@ public:
   // a variant may rewrite reducedCost there.
   virtual void onPassStart() {}
   // The position in the active list (1..count) whose cut the next raise lifts; a variant may
-  // choose by other keys.
+  // choose by other keys, or return 0 to end the pass with the raises made so far.
   virtual int choosePosition();
   // Called after every raise (chosen, delta, cutArcs and lower valid; costs not yet lowered).
   virtual void onDualIncrease() {}

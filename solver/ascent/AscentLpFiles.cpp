@@ -119,6 +119,11 @@ void AscentLpFiles::closeCutLp() {
 }
 
 void AscentLpFiles::writeAscentLp(const ReduceGraph& R, const IntArray& rc, int rootIndex, int ascentValue) {
+  writeAscentLp(R, rc, rootIndex, std::int64_t{ascentValue} + R.contractCost, berlin_, false);
+}
+
+void AscentLpFiles::writeAscentLp(const ReduceGraph& R, const IntArray& rc, int rootIndex, std::int64_t value,
+                                  bool berlin, bool alwaysContr) {
   const std::string path = pathOf("ascent.slp");
   log(3) << "Writing LP: " << path << "\n";
   std::ofstream out(path, std::ios::out | std::ios::trunc);
@@ -128,11 +133,11 @@ void AscentLpFiles::writeAscentLp(const ReduceGraph& R, const IntArray& rc, int 
   }
   const int rootVertex = R.terminals[rootIndex];
   out << "Minimize\n";
-  if (R.contractCost != 0) out << "  contr";
+  if (alwaysContr || R.contractCost != 0) out << "  contr";
   for (int s = 1; s <= 2 * R.E; ++s)
     if (!R.delE[s] && rc[s] != 0) out << " + " << rc[s] << "x" << s;
-  out << "\nSubject To\n dummy: contr=" << std::int64_t{ascentValue} + R.contractCost << "\n";
-  if (berlin_) {
+  out << "\nSubject To\n dummy: contr=" << value << "\n";
+  if (berlin) {
     for (int v = 1; v <= R.V; ++v) {
       if (R.degree[v] == 0) continue;
       out << " ba" << v << ": ";

@@ -41,6 +41,10 @@ public:
 
   // The ascent LP of the current reduced costs (ascentValue without contractCost).
   void writeAscentLp(const ReduceGraph& R, const IntArray& reducedCosts, int rootIndex, int ascentValue);
+  // The same with the value of the dummy row given whole, the berlin rows by choice, and the
+  // contraction term written even when contractCost is 0.
+  void writeAscentLp(const ReduceGraph& R, const IntArray& reducedCosts, int rootIndex, std::int64_t value,
+                     bool berlin, bool alwaysContr);
 
   // The slack LP after the deletions of a root: gap = upper value - lower bound; treeArc marks
   // the stored tree's arcs directed away from the root. Reads pardalosF, pardalosR and

@@ -13,14 +13,15 @@ bool liveVertex(const ReduceGraph& R, int v) { return R.degree[v] != 0 && R.hasL
 
 ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const AscentEngine& engine, std::int64_t gap,
                                           int maxDegree, IntArray& replaceMarks,
-                                          const ReducedCostLabels& labels) {
+                                          const ReducedCostLabels& labels, const IntArray* secondToTerminal) {
   return deleteByReducedCosts(R, engine.reducedCosts(), engine.distancesFromRoot(), engine.distancesToTerminal(),
-                              gap, maxDegree, replaceMarks, labels);
+                              gap, maxDegree, replaceMarks, labels, secondToTerminal);
 }
 
 ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const IntArray& rc, const IntArray& fromRoot,
                                           const IntArray& toTerminal, std::int64_t gap, int maxDegree,
-                                          IntArray& replaceMarks, const ReducedCostLabels& labels) {
+                                          IntArray& replaceMarks, const ReducedCostLabels& labels,
+                                          const IntArray* secondToTerminal) {
   ReducedCostDeletions done;
 
   // A required vertex is always within the gap on a consistent instance; it is never deleted.
@@ -52,9 +53,11 @@ ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const IntArray& rc, co
   for (int v = 1; v <= R.V; ++v) {
     const int d = R.degree[v];
     if (d <= 2 || d > maxDegree || R.isReq[v] != 0 || replaceMarks[v]) continue;
-    // Two arc-disjoint paths leave v toward terminals other than the root, each at least
-    // toTerminal[v] in reduced cost.
-    const std::int64_t bound = std::int64_t{fromRoot[v]} + 2 * std::int64_t{toTerminal[v]};
+    // Two arc-disjoint paths leave v toward two terminals other than the root: one at least
+    // toTerminal[v] in reduced cost, the other (avoiding the nearest one) at least the second
+    // distance.
+    const std::int64_t second = secondToTerminal ? (*secondToTerminal)[v] : toTerminal[v];
+    const std::int64_t bound = std::int64_t{fromRoot[v]} + toTerminal[v] + second;
     if (bound > gap || (bound == gap && R.upperOk && R.treeDegree[v] < 3)) {
       replaceMarks[v] = 1;
       ++done.marked;

@@ -20,9 +20,15 @@ struct ReducedCostDeletions {
 };
 
 // Runs the vertex and edge deletions on R after engine.reducedCostDistances() (then
-// compactEdges) and marks replaceable vertices of degree 3..maxDegree (and not above
-// maxDegree) in replaceMarks (V+1 ints, kept by the caller over several passes). Logs "deleted vertices: ", ", edges: " and
+// compactEdges) and marks replaceable vertices of degree 3..maxDegree in replaceMarks (V+1 ints,
+// kept by the caller over several passes). Logs "deleted vertices: ", ", edges: " and
 // ", replaces: " at level 3 with the labels given.
+//
+// A replaceable vertex has a root path and two arc-disjoint paths to two different terminals
+// beyond the gap. Without secondToTerminal both terminal paths are priced at the distance to
+// the nearest terminal; with it (per vertex a lower bound on the reduced-cost distance to the
+// nearest terminal other than the one the vertex's distance leads to, over paths that meet no
+// terminal before their end) the second path is priced at that.
 struct ReducedCostLabels {
   const char* vertices = "deleted vertices: ";
   const char* edges = ", edges: ";
@@ -30,12 +36,14 @@ struct ReducedCostLabels {
 };
 ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const AscentEngine& engine, std::int64_t gap,
                                           int maxDegree, IntArray& replaceMarks,
-                                          const ReducedCostLabels& labels = {});
+                                          const ReducedCostLabels& labels = {},
+                                          const IntArray* secondToTerminal = nullptr);
 // The same from arrays of another ascent: reduced cost per slot, distance from the root and to
 // the nearest terminal other than the root per vertex.
 ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const IntArray& rc, const IntArray& fromRoot,
                                           const IntArray& toTerminal, std::int64_t gap, int maxDegree,
-                                          IntArray& replaceMarks, const ReducedCostLabels& labels = {});
+                                          IntArray& replaceMarks, const ReducedCostLabels& labels = {},
+                                          const IntArray* secondToTerminal = nullptr);
 
 // Replaces the marked vertices that still have edges (each vertex once), stopping with
 // "(stopped at v) " when edge space runs short (or rebuilding the adjacency and going on with

@@ -2,8 +2,10 @@
 // generated instances under the option sets that change the ascent, and small fixtures for the
 // bounds, the deletions and the letters without a backend.
 
+#include "AscentConsole.h"
 #include "AscentDeletion.h"
 #include "AscentDriver.h"
+#include "AscentLpExperiment.h"
 #include "CutBound.h"
 #include "DualAscent.h"
 #include "VoronoiAscent.h"
@@ -20,8 +22,12 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -186,6 +192,200 @@ TEST(AscentDriver, SlackPruneInAPruneCopyMarksItsDeletions) {
   EXPECT_GT(pruned, 0);
 }
 
+// Terminals 1 (root), 2 and 3; optimum 4 (1-2-3 or 1-4-2-3), stored tree 1-2, 1-3 of 6.
+//
+//   5 --1-- 1 --2-- 2 --2-- 3      Vertex 4 reaches terminal 2 and the root for nothing,
+//   |        \     /        |      but a second terminal only over 4-5-3 (5-3 costs 10):
+//   1         1   1         |      no tree within the gap branches at 4, which is replaced.
+//   |          \ /          |      Its nearest terminal counted twice would not have shown
+//   '---------- 4     5 -10-'      it. (Edge 1-3 of 4 not drawn.)
+TEST(AscentDriver, ReplacesAVertexWhoseSecondTerminalLiesBeyondTheGap) {
+  LogCapture log{3};
+  applySettings({{"calcUpper", "-1"}});
+  const Graph g = makeGraph(5, {{1, 4, 1}, {4, 2, 1}, {4, 5, 1}, {1, 5, 1}, {1, 2, 2}, {2, 3, 2}, {5, 3, 10}, {1, 3, 4}},
+                            {1, 2, 3});
+  ReduceGraph R(g);
+  IntArray tree = slotList(R, {{1, 2}, {1, 3}});
+  R.setUpper(tree, "test", 0);
+  ASSERT_EQ(R.upperValue, 6);
+  ascent(R);
+  const std::string text = log.text();
+  EXPECT_NE(text.find(", replaced: 1\n"), std::string::npos) << text;
+  EXPECT_EQ(R.degree[4], 0) << text;
+  EXPECT_EQ(steinertest::judgeInstance(g, R, 4), "");
+}
+
+// The replacement marks on the generated mix with the degree limit lifted: every root, a closed
+// gap tested as well, and the tree-led choice.
+TEST(AscentDriver, ReplacementKeepsTheOptimum) {
+  seedRandom(2);
+  expectSafe("a", {{{{"ascentMaxDegree", "1000"}, {"root", "0"}}, 200},
+                   {{{"ascentMaxDegree", "1000"}, {"construct", "1"}, {"calcUpper", "0"}}, 200},
+                   {{{"ascentMaxDegree", "1000"}, {"upperChoose", "40"}, {"ascentLock", "1"}, {"root", "-2"}}, 150}});
+}
+
+// Three terminals: 1 (root), 2 and 3 on the path 1 -3- 2 -4- 3, and 1 -6- 3.
+ReduceGraph triangle() { return ReduceGraph(makeGraph(3, {{1, 2, 3}, {2, 3, 4}, {1, 3, 6}}, {1, 2, 3})); }
+
+// Console input for one test; standard input again afterwards.
+class ConsoleInput {
+public:
+  explicit ConsoleInput(const std::string& text) : in_(text) { setConsoleInput(&in_); }
+  ~ConsoleInput() { setConsoleInput(nullptr); }
+  ConsoleInput(const ConsoleInput&) = delete;
+  ConsoleInput& operator=(const ConsoleInput&) = delete;
+  std::string rest() {
+    std::string left, word;
+    while (in_ >> word) left += word + " ";
+    return left;
+  }
+
+private:
+  std::istringstream in_;
+};
+
+// The step lines of an ascent at verbosity 4 ("k.Comp:t / Cut:delta ...").
+std::vector<std::string> stepLines(const std::string& text) {
+  std::vector<std::string> steps;
+  for (const std::string& line : linesOf(text))
+    if (line.find(".Comp:") != std::string::npos) steps.push_back(line.substr(0, line.find(" Size:")));
+  return steps;
+}
+
+std::vector<std::string> automaticSteps() {
+  LogCapture log{4};
+  applySettings({{"doReduction", "0"}});
+  ReduceGraph R = triangle();
+  ascent(R);
+  return stepLines(log.text());
+}
+
+// The interactive choice lists the active terminals and raises the one typed; without input, on
+// the display that is not there, or with a mere word it keeps the automatic choice; an index
+// that names no active terminal ends the ascent with the bound reached so far.
+TEST(AscentDriver, InteractiveChoiceOfTheTerminal) {
+  const std::vector<std::string> automatic = automaticSteps();
+  ASSERT_FALSE(automatic.empty());
+  struct Case {
+    const char* ask;
+    const char* input;
+    int lower;
+    const char* firstStep;  // null: the automatic steps
+  };
+  for (const Case& c : std::vector<Case>{{"1", "3", 7, "1.Comp:3 / Cut:4"},
+                                         {"1", "2", 7, "1.Comp:2 / Cut:3"},
+                                         {"1", "", 7, nullptr},
+                                         {"1", "x", 7, nullptr},
+                                         {"2", "", 7, nullptr},
+                                         {"3", "go on", 7, nullptr},
+                                         {"1", "9", 0, ""},
+                                         {"1", "1", 0, ""}}) {
+    SCOPED_TRACE(std::string(c.ask) + " '" + c.input + "'");
+    ConsoleInput input(c.input);
+    LogCapture log{4};
+    applySettings({{"ascentAsk", c.ask}, {"doReduction", "0"}});
+    ReduceGraph R = triangle();
+    ascent(R);
+    const std::string text = log.text();
+    EXPECT_NE(text.find("\nAllowed : 2 3\n"), std::string::npos) << text;
+    EXPECT_EQ(R.lowerValue, c.lower) << text;
+    const std::vector<std::string> steps = stepLines(text);
+    if (c.firstStep == nullptr) {
+      EXPECT_EQ(steps, automatic) << text;
+    } else if (*c.firstStep == '\0') {
+      EXPECT_TRUE(steps.empty()) << text;
+    } else {
+      ASSERT_FALSE(steps.empty()) << text;
+      EXPECT_EQ(steps.front(), c.firstStep) << text;
+    }
+  }
+}
+
+// The pause after each ascent takes one word, and only when asked for; with the interactive
+// choice it gives way to it.
+TEST(AscentDriver, PauseTakesOneWordPerAscent) {
+  struct Case {
+    Settings settings;
+    const char* left;
+  };
+  for (const Case& c : std::vector<Case>{{{{"ascentDisplay", "1"}}, "d "},
+                                         {{}, "a b c d "},
+                                         {{{"ascentDisplay", "1"}, {"ascentAsk", "3"}}, ""}}) {
+    SCOPED_TRACE(describe(c.settings));
+    ConsoleInput input("a b c d");
+    LogCapture log{3};
+    Settings settings = c.settings;
+    settings.push_back({"root", "0"});
+    settings.push_back({"doReduction", "0"});
+    applySettings(settings);
+    ReduceGraph R = triangle();
+    ascent(R);
+    EXPECT_EQ(R.lowerValue, 7);
+    EXPECT_EQ(input.rest(), c.left);
+  }
+}
+
+// Standard input is read only as far as it has arrived: a pipe that stays open and empty (as a
+// console nobody types at) or holds half a word leaves the automatic choice, and the run ends
+// instead of waiting; a whole word, or the last one before the end of the input, is taken.
+TEST(AscentDriver, StandardInputIsReadOnlyAsFarAsItHasArrived) {
+  const std::vector<std::string> automatic = automaticSteps();
+  struct Case {
+    const char* input;
+    bool closed;  // the writing end closed after the input
+    bool automatic;
+  };
+  for (const Case& c : std::vector<Case>{{"", false, true}, {"3", false, true}, {"3\n", false, false},
+                                         {"3", true, false}, {"", true, true}}) {
+    SCOPED_TRACE(std::string("'") + c.input + "'" + (c.closed ? " closed" : " open"));
+    EXPECT_EXIT(
+        {
+          int ends[2];
+          if (pipe(ends) != 0 || dup2(ends[0], STDIN_FILENO) < 0) std::_Exit(2);
+          const std::string input = c.input;
+          if (write(ends[1], input.data(), input.size()) != static_cast<ssize_t>(input.size())) std::_Exit(2);
+          if (c.closed) close(ends[1]);
+          alarm(20);
+          LogCapture log{4};
+          applySettings({{"ascentAsk", "1"}, {"ascentDisplay", "1"}, {"doReduction", "0"}});
+          ReduceGraph R = triangle();
+          ascent(R);
+          const std::vector<std::string> steps = stepLines(log.text());
+          const bool asExpected = c.automatic ? steps == automatic : !steps.empty() && steps.front() == "1.Comp:3 / Cut:4";
+          // The experiment reads the same input: it must end as well.
+          ascentLpExperiment(R);
+          std::_Exit(asExpected && R.lowerValue == 7 ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(0), "");
+  }
+}
+
+// With the tree-led choice, a terminal whose component never met the stored tree at a branching
+// point or a terminal is named at the end of the ascent.
+TEST(AscentDriver, PrematureEndNamesTerminalsOffTheTree) {
+  struct Case {
+    std::vector<Edge> edges;
+    std::vector<std::pair<int, int>> tree;
+    bool named;
+  };
+  // Terminals 1 and 3 on a triangle whose edge 1-3 (2) is cheaper than the path 1-2-3 (6): the
+  // component of 3 reaches the root over 1-3, off the stored path, or along the stored edge.
+  const std::vector<Edge> edges{{1, 2, 3}, {2, 3, 3}, {1, 3, 2}};
+  for (const Case& c : std::vector<Case>{{edges, {{1, 2}, {2, 3}}, true}, {edges, {{1, 3}}, false}}) {
+    SCOPED_TRACE(c.named);
+    LogCapture log{4};
+    applySettings({{"upperChoose", "40"}, {"calcUpper", "-1"}, {"doReduction", "0"}});
+    ReduceGraph R(makeGraph(3, c.edges, {1, 3}));
+    IntArray tree(c.tree.size() + 1, 0);
+    for (const auto& [u, v] : c.tree) tree[++tree[0]] = slotOf(R, u, v);
+    R.setUpper(tree, "test", 0);
+    ascent(R);
+    const std::string text = log.text();
+    EXPECT_EQ(text.find("Premature End: 2\n") != std::string::npos, c.named) << text;
+    EXPECT_EQ(R.lowerValue, 2);
+  }
+}
+
 // A fresh folder for the LP files of one test: its path as text, and how many files it holds.
 struct LpFolder {
   testpaths::TempDir dir;
@@ -314,6 +514,70 @@ TEST(AscentLpFiles, DefaultFolderIsTheLogs) {
   ReduceGraph R = oneEdge();
   ascent(R);
   EXPECT_TRUE(std::filesystem::exists(folder.file("cutAscent.slp")));
+}
+
+// The objective of an ascent LP: per arc slot its coefficient (0 where the slot is not written).
+std::vector<long long> objectiveOf(const std::string& lp, int slots) {
+  std::vector<long long> coefficient(static_cast<std::size_t>(slots) + 1, 0);
+  const std::string line = lp.substr(0, lp.find("\nSubject To"));
+  std::istringstream in(line.substr(line.find('\n') + 1));
+  std::string word;
+  while (in >> word) {
+    if (word == "+" || word == "contr") continue;
+    const std::size_t x = word.find('x');
+    coefficient.at(std::stoul(word.substr(x + 1))) = std::stoll(word.substr(0, x));
+  }
+  return coefficient;
+}
+
+// On one edge the ascent from terminal 1 raises 7 into terminal 2; taking that share back gives
+// the edge its cost again and the bound 0; the LP written then says so, and the next root reads
+// no more input and ends. The instance stays as it was.
+TEST(AscentLpExperiment, TakesATerminalsShareBack) {
+  LpFolder folder;
+  ConsoleInput input("2 2 1 9 0");
+  LogCapture log{3};
+  applySettings({{"lpFolder", folder.path().c_str()}});
+  ReduceGraph R = oneEdge();
+  ascentLpExperiment(R);
+  const std::string lp = folder.read("ascent.slp");
+  EXPECT_EQ(lp.rfind("Minimize\n  contr + 7x1 + 7x2\nSubject To\n dummy: contr=0\n", 0), 0u) << lp;
+  EXPECT_NE(lp.find(" ba1: "), std::string::npos) << lp;
+  const std::string text = log.text();
+  for (const char* line : {"\n1. root: 1 \n", "Lower: 7\n", "Gewaehlte Knoten:  2\nAkt lower: 0\n",
+                           "Eingabe der Basisknoten: z.B. 1 2 3 0,  -1 fuer naechster Root\n", "\n2. root: 2 \n"})
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  // After the LP the picking starts again from the ascent's own reduced costs.
+  EXPECT_NE(text.find("Gewaehlte Knoten: \nAkt lower: 7\n", text.find("Akt lower: 0")), std::string::npos) << text;
+  EXPECT_EQ(R.lowerValue, 0);
+  EXPECT_EQ(R.upperValue, maxint);
+  EXPECT_EQ(R.Eanz, 1);
+}
+
+// Every share taken back, from every root: the bound falls to the contracted cost and the
+// reduced costs are the arc costs again, on every generated instance.
+TEST(AscentLpExperiment, AllSharesBackRestoreTheCosts) {
+  for (const steinertest::GeneratedInstance& instance : steinertest::instanceMix(40, 5)) {
+    SCOPED_TRACE(instance.description);
+    ReduceGraph R(instance.graph);
+    std::string picks;
+    for (int q = 1; q <= R.R; ++q) {
+      for (int k = 1; k <= R.R; ++k) picks += std::to_string(k) + " ";
+      picks += "0 -1 ";
+    }
+    LpFolder folder;
+    ConsoleInput input(picks);
+    LogCapture log{3};
+    applySettings({{"lpFolder", folder.path().c_str()}, {"berlin", "0"}});
+    ascentLpExperiment(R);
+    // The last root's LP is the one left in the file.
+    const std::string lp = folder.read("ascent.slp");
+    const std::vector<long long> objective = objectiveOf(lp, 2 * R.E);
+    for (int s = 1; s <= 2 * R.E; ++s)
+      if (!R.delE[s]) EXPECT_EQ(objective[s], R.arcs[s].cost) << "slot " << s;
+    EXPECT_NE(lp.find("\nSubject To\n dummy: contr=" + std::to_string(R.contractCost) + "\n"), std::string::npos);
+    EXPECT_EQ(input.rest(), "");
+  }
 }
 
 // The deletions (vertices and edges made required) on the generated mix; the removal test, which
