@@ -56,8 +56,7 @@ void AscentEngine::sizeForInstance() {
   cutArcs.assign(static_cast<std::size_t>(nArcs) + 1, 0);
   priority.assign(terminals + 1, 0);
   stack.assign(vertices + 1, 0);
-  parent.assign(std::max(terminals, vertices), 0);
-  for (std::size_t i = 0; i < parent.size(); ++i) parent[i] = static_cast<int>(i);
+  terminalSets.reset(nTerminals);
   distFromRoot.assign(vertices, 0);
   distToTerminal.assign(vertices, 0);
   predFromRoot.assign(vertices, 0);
@@ -75,17 +74,6 @@ void AscentEngine::swapResults(IntArray& costs, IntArray& fromRoot, IntArray& to
   const std::size_t vertices = static_cast<std::size_t>(nVertices) + 1;
   if (distFromRoot.size() < vertices) distFromRoot.assign(vertices, 0);
   if (distToTerminal.size() < vertices) distToTerminal.assign(vertices, 0);
-}
-
-int AscentEngine::unionRoot(int k) {
-  int r = k;
-  while (parent[r] != r) r = parent[r];
-  while (parent[k] != r) {
-    const int up = parent[k];
-    parent[k] = r;
-    k = up;
-  }
-  return r;
 }
 
 void AscentEngine::appendToComponent(int k, int v) {
@@ -106,7 +94,7 @@ void AscentEngine::initialisePass(int rootIndex) {
   root = rootIndex;
   rootVertex = R.terminals[root];
   disconnected_ = false;
-  for (int k = 1; k <= nTerminals; ++k) parent[k] = k;
+  terminalSets.reset(nTerminals);
   for (int s = 1; s <= nArcs; ++s) reducedCost[s] = R.delE[s] ? 0 : R.arcs[s].cost;
   // A vertex takes at most one zero-arc tail per entering slot.
   int start = 1;
@@ -260,16 +248,10 @@ int AscentEngine::choosePosition() {
 int AscentEngine::extendActiveComponent(int u, int v, int k, int& pos) {
   if (inComponent(k, u)) return 0;
   if (label[u] != 0) {
-    const int r = unionRoot(label[u]);
+    const int r = terminalSets.find(label[u]);
     if (!inComponent(r, instance.terminals[k])) {
       // k meets the component of another terminal: it stops here, merged under r.
-      int x = k;
-      while (parent[x] != x) {
-        const int up = parent[x];
-        parent[x] = r;
-        x = up;
-      }
-      parent[x] = r;
+      terminalSets.joinUnder(r, k);
       active[pos] = active[active[0]];
       --active[0];
       --pos;

@@ -14,6 +14,7 @@
 
 #include "Heap.h"
 #include "ReduceGraph.h"
+#include "UnionFind.h"
 
 #include <cstdint>
 #include <optional>
@@ -73,7 +74,7 @@ public:
     return p >= 1 && p <= component[k][0] && component[k][p] == v;
   }
   int labelOf(int v) const { return label[v]; }
-  int unionRoot(int k);  // with path compression
+  int unionRoot(int k) { return terminalSets.find(k); }  // the terminal its component merged under
 
   // Swaps the three result arrays with the caller's (sized as the engine's), so that a user can
   // keep the results of a pass and hand the engine fresh buffers.
@@ -108,7 +109,7 @@ protected:
   IntArray cutArcs;        // count-prefixed
   IntArray priority;       // [0..T+1]
   IntArray stack;          // count-prefixed work stack; per-vertex bound after the distances
-  IntArray parent;         // union-find over terminal indices
+  UnionFind terminalSets;  // the components merged so far, over terminal indices
   int root = 0;
   int rootVertex = 0;
   IntArray distFromRoot, distToTerminal, predFromRoot, predToTerminal;
