@@ -342,8 +342,7 @@ void DynSteiner::offerSolution(const IntArray& forestSlots, SolutionTree* tree, 
   best_ = total;
 }
 
-bool DynSteiner::reducedByCosts(const IntArray& encoding, const IntArray& forestSlots,
-                                std::int64_t /*cost*/) {
+bool DynSteiner::reducedByCosts(const IntArray& encoding, const IntArray& forestSlots) {
   const ReduceGraph& R = *R_;
   if (R.upperValue >= maxint || engine_->disconnected()) return false;
   const std::int64_t rest = std::int64_t{R.upperValue} - engine_->lowerBound() -
@@ -461,7 +460,7 @@ void DynSteiner::insertPartition(const IntArray& encoding, const IntArray& fores
   const bool lower = cost < t.cost[j];
   bool reduced = false;
   if (dynReduction_ > 0 && storeTrees_ == 1 && engine_ != nullptr) {
-    reduced = reducedByCosts(encoding, forestSlots, cost);
+    reduced = reducedByCosts(encoding, forestSlots);
     if (reduced) log(4) << "reduced!\n";
   }
   if (storeTrees_ == 1 && reduced) {

@@ -63,7 +63,7 @@ private:
   };
 
   void setUp(ReduceGraph& R);
-  bool reducedByCosts(const IntArray& encoding, const IntArray& forestSlots, std::int64_t cost);
+  bool reducedByCosts(const IntArray& encoding, const IntArray& forestSlots);
   void checkStoredTrees();
   void collectGarbage(Table& t);
   SolutionTree* treeOfCombination(SolutionTree* pTree, std::uint32_t mask, int optionalCount,

@@ -376,7 +376,9 @@ TEST(DynSteiner, StoredTreesAreCheckedAtHighVerbosity) {
     EXPECT_NE(run.log.find("P-cost:"), std::string::npos) << store;
     EXPECT_NE(run.log.find(" |"), std::string::npos) << store;  // a partition of two blocks
     EXPECT_EQ(run.log.find("Warning"), std::string::npos) << store;
-    if (store[11] == '2') EXPECT_NE(run.log.find("trees:"), std::string::npos);
+    if (store[11] == '2') {
+      EXPECT_NE(run.log.find("trees:"), std::string::npos);
+    }
   }
 }
 
