@@ -130,6 +130,16 @@ bool BranchAndBound::processTop(ReduceGraph& R) {
     node.setLower(clampToInt(node.contractCost), 0);
   }
   if (node.upperOpt == 0 && freeCount <= opt_.exactMstMax) solveSmall(node);
+  // A reduction that had to drop the node's tree keeps its value, and the lower bound may then
+  // meet that value with no tree of it at hand. Closing such a node would lose its optimum and
+  // prove the search's bound for the instance instead: the node is searched on under the
+  // search's own bound.
+  if (node.upperOpt == 1 && !(node.upperOk && node.upperValueValid) && node.upperValue < best_) {
+    log(2) << "no tree of the value " << node.upperValue << " at hand, searching on\n";
+    node.clearUpper();
+    node.upperValueValid = 0;
+    node.upperValue = clampToInt(best_);
+  }
   if (step_ == 1) firstLower_ = node.lowerValue;
   log(2) << "lower: " << node.lowerValue << " , upper: " << node.upperValue << std::endl;
   if (node.upperValueValid && node.upperOk && node.upperOpt >= 0 && node.upperValue < best_)

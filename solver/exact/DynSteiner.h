@@ -8,12 +8,18 @@
 // instance's bounds is large enough for an exact solve to pay.
 //
 // The object keeps its tables, pools and order arrays from one run to the next.
+//
+// With dynReduction a dual ascent from the order's last required vertex gives reduced costs, and
+// a partition whose forest cannot be completed to a tree below the upper bound is kept only as a
+// marker, so that nothing is built on it.
 
+#include "AscentEngine.h"
 #include "ReduceGraph.h"
 #include "SolutionHash.h"
 #include "SolutionTree.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace tesmo {
@@ -35,6 +41,15 @@ public:
   std::int64_t bestCost() const { return best_; }  // contractCost included; maxint when none
   std::int64_t sumPartitions() const { return sumPartitions_; }
   int largestBorder() const { return largestBorder_; }
+  std::int64_t reductionSuccess() const { return reductionSuccess_; }
+  // storeTrees 2: every optimal tree as a 0-terminated slot list in solutionStore, starting at
+  // the positions in solutionStarts (both count-prefixed); empty when the trees were too many
+  // to list.
+  const IntArray& solutionStore() const { return solutionStore_; }
+  const IntArray& solutionStarts() const { return solutionStarts_; }
+
+  // Largest listing of optimal trees (ints) that storeTrees 2 writes out.
+  static constexpr std::int64_t kListLimit = std::int64_t{1} << 26;
 
 private:
   struct Table {
@@ -48,6 +63,11 @@ private:
   };
 
   void setUp(ReduceGraph& R);
+  bool reducedByCosts(const IntArray& encoding, const IntArray& forestSlots);
+  void checkStoredTrees();
+  void collectGarbage(Table& t);
+  SolutionTree* treeOfCombination(SolutionTree* pTree, std::uint32_t mask, int optionalCount,
+                                  int blocks);
   std::int64_t approxPartitionSum(int start, int limit);
   int farthestVertex(int v);
   int nextBorderVertex();
@@ -61,12 +81,24 @@ private:
   void normalizePartition(IntArray& encoding);
   void clearTable(Table& t);
   void growPartitionTable(Table& t);
-  void ensurePool(Table& t, std::size_t need);
+  void ensurePool(Table& t, std::size_t extra);
   void releaseTrees();
   int nextStamp();
 
   ReduceGraph* R_ = nullptr;
   int storeTrees_ = 1;
+  int dynReduction_ = 0;  // -1 once switched off during the run
+  int garbageCollection_ = 0;
+  std::unique_ptr<AscentEngine> engine_;
+  int lastRequired_ = 0;  // the order's last required vertex (approxPartitionSum)
+  std::int64_t reductionSuccess_ = 0;
+  bool reductionSwitchedOff_ = false;
+  // Reduced-cost test: the forest linked per vertex, a walk order and per-vertex sums.
+  IntArray adjStamp_, adjHead_, adjNext_, adjSlot_, walkOrder_, walkParentSlot_;
+  IntArray walkSeen_;
+  int adjStampNow_ = 0;
+  std::vector<std::int64_t> walkSum_;
+  IntArray gcPool_;
   int maxPartitions_ = 10000;
   int maxData_ = 100000;
 
@@ -83,6 +115,17 @@ private:
   int stampNow_ = 0;
   // Dijkstra of farthestVertex.
   IntArray dist_, liveDegree_;
+
+  // Per step: the slots from w to each visited vertex that reach the cheapest cost, in
+  // tieSlots_[tieStart_[v] .. tieStart_[v] + tieCount_[v] - 1] (storeTrees 2 counts every tie).
+  IntArray tieStart_, tieCount_, tieSlots_;
+  // Per block of the partition being expanded: its cheapest cost and where its ties are.
+  IntArray blockTieFirst_, blockTieCount_;
+  IntArray tieScratch_;
+  std::vector<SolutionTree*> alternatives_;
+  IntArray oneEdge_ = IntArray(2, 1);
+
+  IntArray solutionStore_, solutionStarts_;
 
   // Scratch of a step.
   IntArray blockStart_, blockVerts_, encoding_, forestScratch_, blockEdge_, normalScratch_;

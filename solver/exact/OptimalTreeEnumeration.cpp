@@ -194,49 +194,95 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
     recordTree();
   }
 
+  // Steps are numbered by the live edges in slot order.
+  IntArray stepOf(2 * static_cast<std::size_t>(E) + 1, 0);
   int step = 0;
+  for (int i = 1; i <= 2 * E; ++i)
+    if (isLiveEdge(R, i)) stepOf[i] = ++step;
+  auto logStep = [&](int i, std::int64_t value) {
+    log(2) << "\nStep: " << stepOf[i] << " of " << R.Eanz << ". " << "sols" << ":" << count << ", "
+           << "inSolCount" << ":" << inSolCount << ", " << "val" << ":" << value << ", " << std::endl;
+  };
+
+  // A zero-cost edge cannot be made cheaper: it is forced in, one at a time.
   for (int i = 1; i <= 2 * E; ++i) {
-    if (!isLiveEdge(R, i)) continue;
-    ++step;
-    if (mark[i] != 0) continue;
-    const int p = R.partner[i];
-    const bool forced = R.arcs[i].cost == 0;
-    if (!forced) {
+    if (!isLiveEdge(R, i) || mark[i] != 0 || R.arcs[i].cost != 0) continue;
+    verbose = shell.Iget("rVerbose", 1);
+    R.clearUpper();
+    R.lowerValue = 0;
+    const std::int64_t value = solveForced(R, i);
+    verbose = shell.Iget("verbose", 2);
+    logStep(i, value);
+    R.upperOk = 0;
+    if (value >= maxint) exitWithError("no tree joins all taxa");
+    requireProven(R, value);
+    if (value != optimum) {
+      mark[i] = -1;  // the forced tree costs more: not optimal, not recorded
+      continue;
+    }
+    putEdgeIntoTree(R, i);
+    markTree();
+    keepKnownTree();
+    recordTree();
+  }
+
+  // The other edges are tested in groups of up to scale - 1, each made one unit cheaper: a tree
+  // holding m of them costs scale * c - m, so the perturbed optimum is a multiple of the scale
+  // exactly when no optimal tree holds any of them, and otherwise it is an optimal tree through
+  // some of them. Most edges lie in no optimal tree, and a group rules them out with one search;
+  // the edges of a group that the tree found leaves out are tested again.
+  const std::size_t groupLimit = static_cast<std::size_t>(std::max(1, scale - 1));
+  std::vector<int> queue;
+  for (int i = 1; i <= 2 * E; ++i)
+    if (isLiveEdge(R, i) && mark[i] == 0 && R.arcs[i].cost > 0) queue.push_back(i);
+  std::vector<int> group;
+  group.reserve(groupLimit);
+  for (std::size_t head = 0; head < queue.size();) {
+    group.clear();
+    while (head < queue.size() && group.size() < groupLimit) {
+      const int i = queue[head++];
+      if (mark[i] == 0) group.push_back(i);
+    }
+    if (group.empty()) break;
+    for (int i : group) {
       --R.arcs[i].cost;
-      --R.arcs[p].cost;
+      --R.arcs[R.partner[i]].cost;
     }
     verbose = shell.Iget("rVerbose", 1);
     R.clearUpper();
     R.lowerValue = 0;
-    // A tree found before is optimal and does not hold this edge: as the search's starting upper
-    // bound it leaves only the question whether a tree through the edge is as short.
-    if (!forced && knownTree_[0] > 0) {
+    // A tree found before is optimal and holds none of these edges (they are unmarked): as the
+    // search's starting upper bound it leaves only the question whether a tree through them is
+    // as short.
+    if (knownTree_[0] > 0) {
       offered_ = knownTree_;
       R.setUpper(offered_, nullptr, 0);
     }
-    const std::int64_t value = forced ? solveForced(R, i) : search_.run(R, maxint);
+    const std::int64_t value = search_.run(R, maxint);
     verbose = shell.Iget("verbose", 2);
-    log(2) << "\nStep: " << step << " of " << R.Eanz << ". " << "sols" << ":" << count << ", "
-           << "inSolCount" << ":" << inSolCount << ", " << "val" << ":" << value << ", " << std::endl;
-    if (!forced) {
+    logStep(group.front(), value);
+    for (int i : group) {
       ++R.arcs[i].cost;
-      ++R.arcs[p].cost;
+      ++R.arcs[R.partner[i]].cost;
     }
     R.upperOk = 0;
     if (value >= maxint) exitWithError("no tree joins all taxa");
     requireProven(R, value);
-    if (forced) {
-      if (value != optimum) {
-        mark[i] = -1;  // the forced tree costs more: not optimal, not recorded
-        continue;
-      }
-      putEdgeIntoTree(R, i);
-    } else if (value % scale == 0) {
-      mark[i] = -1;
-    }
+    const bool through = value % scale != 0;
+    if (!through)
+      for (int i : group) mark[i] = -1;
     markTree();
     keepKnownTree();
     recordTree();
+    if (!through) continue;
+    bool progress = false;
+    for (int i : group) {
+      if (mark[i] != 0)
+        progress = true;
+      else
+        queue.push_back(i);
+    }
+    if (!progress) exitWithError("the exact search gave a tree through none of the tested links");
   }
 
   deleteMarkedEdges(R, mark);

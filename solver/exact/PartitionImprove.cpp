@@ -116,6 +116,11 @@ bool PartitionImprove::improveRegion(ReduceGraph& R, int b, int round, int posit
         }
     }
     sub.updateContract(nullptr, true);
+  } else {
+    // Nothing outside joins two of the region's terminals, so the tree's part inside joins them
+    // all: its cost bounds the region's optimum, without being a tree of the region instance.
+    sub.upperValue = static_cast<int>(std::min<std::int64_t>(oldComp + sub.contractCost, maxint));
+    sub.upperValueValid = 0;
   }
   if (sub.R < 2) return false;
 

@@ -157,5 +157,6 @@ INSTANTIATE_TEST_SUITE_P(MainRoad, Road,
                                            RoadCase{"example_eps10", false, "example.rdf", 10},
                                            RoadCase{"woodmouse", true, "mj/woodmouse_cytb.phy", 0},
                                            RoadCase{"dolphin", true, "mj/dolphin_dloop.phy", 0},
-                                           RoadCase{"h1n1", true, "mj/h1n1_na_usa.phy", 0}),
+                                           RoadCase{"h1n1", true, "mj/h1n1_na_usa.phy", 0},
+                                           RoadCase{"dolphin_eps10", true, "mj/dolphin_dloop.phy", 10}),
                          [](const auto& info) { return std::string(info.param.name); });

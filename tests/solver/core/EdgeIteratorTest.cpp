@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <set>
 #include <vector>
 
@@ -227,6 +228,95 @@ TEST(SolutionTree, CostIsThatOfTheFirstLeafReached) {
   EXPECT_EQ(treeSolutionCost(root, R, 0, maxint), 20 + 40);
   EXPECT_EQ(treeSolutionCost(root, R, 5, 7), 7);
   releaseTree(root, true);
+}
+
+// The dynamic program links one node per step: chains as long as an instance has vertices must
+// be counted, listed, costed and freed without running out of stack.
+TEST(SolutionTree, LongChainsAreWalkedWithoutRecursion) {
+  TreeGuard guard;
+  ReduceGraph R(makeGraph(2, {{1, 2, 3}}, {1, 2}));
+  const int slot = slotOf(R, 1, 2);
+  SolutionTree empty;
+  SolutionTree* chain = extendTree(&empty, list({slot}));
+  const int length = 300000;
+  for (int k = 1; k < length; ++k) {
+    SolutionTree* next = extendTree(chain, list({slot}));
+    releaseTree(chain, true);  // the new node holds it now
+    chain = next;
+  }
+  std::int64_t count = 0;
+  std::int64_t ints = 0;
+  countTreeSolutions(chain, count, ints);
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(ints, length + 1);
+  IntArray path;
+  IntArray store;
+  IntArray starts;
+  flattenTreeSolutions(chain, path, store, starts);
+  EXPECT_EQ(starts[0], 1);
+  EXPECT_EQ(store[0], length + 1);
+  EXPECT_EQ(treeSolutionCost(chain, R, 0, maxint), 3LL * length);
+  EXPECT_EQ(checkTreeSolutions(chain, R), 3LL * length);
+  releaseTree(chain, true);
+}
+
+// Shared nodes: every level doubles the solutions while adding three nodes. The counts are 64-bit,
+// found in time linear in the nodes, and saturate instead of wrapping.
+TEST(SolutionTree, CountsOfSharedLevelsGrowPastThirtyTwoBitsAndSaturate) {
+  struct Case {
+    int levels;
+    std::int64_t count, ints;
+  };
+  constexpr std::int64_t top = std::numeric_limits<std::int64_t>::max();
+  const Case cases[] = {{1, 2, 2 * 2}, {40, std::int64_t{1} << 40, (std::int64_t{1} << 40) * 41}, {70, top, top}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.levels);
+    TreeGuard guard;
+    SolutionTree* below = node({}, {});
+    for (int level = 0; level < c.levels; ++level) {
+      // Two alternatives of one edge each above the same rest.
+      SolutionTree* a = extendTree(below, list({1}));
+      SolutionTree* b = extendTree(below, list({2}));
+      releaseTree(below, true);
+      below = node({}, {a, b});
+    }
+    std::int64_t count = 0;
+    std::int64_t ints = 0;
+    countTreeSolutions(below, count, ints);
+    EXPECT_EQ(count, c.count);
+    EXPECT_EQ(ints, c.ints);
+    releaseTree(below, true);
+  }
+}
+
+TEST(SolutionTree, CheckGivesTheCommonCostOrMinusOne) {
+  TreeGuard guard;
+  ReduceGraph R(makeGraph(4, {{1, 2, 10}, {2, 3, 20}, {3, 4, 10}, {1, 4, 30}}, {1, 3}));
+  const int s12 = slotOf(R, 1, 2), s23 = slotOf(R, 2, 3), s34 = slotOf(R, 3, 4), s14 = slotOf(R, 1, 4);
+  struct Case {
+    const char* name;
+    std::vector<std::vector<int>> alternatives;
+    std::int64_t expected;
+  };
+  const Case cases[] = {
+      {"equal costs", {{s12, s23}, {s14}}, 30},
+      {"different costs", {{s12, s23}, {s34, s14}}, -1},
+      {"no such slot", {{s12, 2 * R.E + 1}}, -1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<SolutionTree*> children;
+    for (const auto& edges : c.alternatives) {
+      IntArray l(1, 0);
+      for (int e : edges) l.push_back(e), ++l[0];
+      auto* leaf = node({}, {});
+      leaf->edges = l;
+      children.push_back(leaf);
+    }
+    SolutionTree* root = node({}, children);
+    EXPECT_EQ(checkTreeSolutions(root, R), c.expected);
+    releaseTree(root, true);
+  }
 }
 
 TEST(MemberLists, MergesKeepCircularListsSizesAndRoots) {

@@ -12,6 +12,7 @@
 #include "RandomInstances.h"
 #include "ReduceGraph.h"
 #include "ScriptLetterSetup.h"
+#include "ScriptLetters.h"
 #include "Shell.h"
 
 #include <gtest/gtest.h>
@@ -227,6 +228,59 @@ TEST(BranchAndBound, ValueWithoutATreeStillEndsWithATree) {
   EXPECT_EQ(R.lowerValue, optimum);
   EXPECT_GT(tesmo::solutionList[0], 0);
 
+}
+
+// As a reduction leaves a node after it had to drop the node's tree: the tree's value stays, and
+// the lower bound proves it (here the node's true optimum, so everything said is true).
+void dropTreeAndProveItsValue(ReduceGraph& R) {
+  const std::int64_t optimum = steinertest::dreyfusWagner(R, 8);
+  if (optimum < 0 || optimum >= kFar || R.R < 2) return;  // too many terminals, or none joined
+  R.clearUpper();
+  R.upperValue = static_cast<int>(optimum + R.contractCost);
+  R.upperValueValid = 1;  // as destroyUpper leaves it
+  R.upperOk = 0;
+  R.setLower(R.upperValue, 0);
+}
+
+// A node whose lower bound meets the value of a tree it no longer holds must not be closed: the
+// optimum would be lost, and the instance would be given a lower bound above its optimum.
+TEST(BranchAndBound, NodeWithTheValueOfADroppedTreeIsSearchedOn) {
+  tesmo::ScriptLetters::registerLetter('j', "dropTreeAndProveItsValue(&R)", dropTreeAndProveItsValue);
+  std::vector<tesmo::Graph> graphs;
+  const steinertest::Shape shapes[] = {steinertest::Shape::Sparse, steinertest::Shape::Grid,
+                                       steinertest::Shape::Ladder, steinertest::Shape::Dense};
+  for (unsigned seed = 1; seed <= 16; ++seed)
+    graphs.push_back(steinertest::generateInstance(seed, shapes[seed % 4], steinertest::Costs::Small, 18,
+                                                   3 + static_cast<int>(seed % 3)).graph);
+  int withWorseTree = 0;
+  for (std::size_t i = 0; i < graphs.size(); ++i)
+    for (bool startWithTree : {false, true}) {
+      SCOPED_TRACE("instance " + std::to_string(i) + (startWithTree ? " with a tree" : ""));
+      tesmotest::LogCapture capture(0);
+      tesmo::shell.Sset("Reduction", "j");
+      tesmo::shell.Sset("nodeAscent", "0");
+      const std::int64_t optimum = dreyfusWagner(graphs[i]);
+      ReduceGraph R(graphs[i]);
+      R.resetLower();
+      if (startWithTree) {
+        storeSimpleTree(R);
+        if (R.upperValue > optimum) ++withWorseTree;
+      }
+      const int value = tesmo::branching(R, tesmo::maxint);
+      EXPECT_EQ(value, optimum);
+      EXPECT_EQ(R.lowerValue, optimum);
+      ASSERT_TRUE(R.upperOk);
+      std::int64_t cost = R.contractCost;
+      std::vector<int> arcs;
+      for (int k = 1; k <= tesmo::solutionList[0]; ++k) {
+        arcs.push_back(R.ID[tesmo::solutionList[k]]);
+        cost += R.arcs[tesmo::solutionList[k]].cost;
+      }
+      EXPECT_EQ(cost, optimum);
+      EXPECT_TRUE(isSteinerTree(graphs[i], arcs));
+    }
+  tesmo::ScriptLetters::unregisterLetter('j');
+  EXPECT_GT(withWorseTree, 3);
 }
 
 TEST(BranchAndBound, BoundsThatMetBeforeTheSearchEndItAtOnce) {

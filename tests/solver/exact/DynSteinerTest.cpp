@@ -17,6 +17,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <map>
+#include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,10 +35,12 @@ struct DpRun {
   int lower = 0;
   bool ran = false;
   std::string log;
+  std::int64_t reductionSuccess = 0;
+  std::vector<std::vector<int>> listed;  // storeTrees 2: the optimal trees as R's slots
 };
 
-DpRun runDp(ReduceGraph& R, std::vector<std::string> options = {}) {
-  LogCapture capture(3);
+DpRun runDp(ReduceGraph& R, std::vector<std::string> options = {}, int verbosity = 3) {
+  LogCapture capture(verbosity);
   tesmo::shell.clearVariables();
   for (const std::string& o : options) tesmo::shell.setAssignment(o);
   tesmo::registerScriptLetters();
@@ -45,6 +51,12 @@ DpRun runDp(ReduceGraph& R, std::vector<std::string> options = {}) {
   run.upper = R.upperValue;
   run.lower = R.lowerValue;
   run.log = capture.text();
+  run.reductionSuccess = dp.reductionSuccess();
+  for (int k = 1; k <= dp.solutionStarts()[0]; ++k) {
+    std::vector<int> tree;
+    for (int i = dp.solutionStarts()[k]; dp.solutionStore()[i] != 0; ++i) tree.push_back(dp.solutionStore()[i]);
+    run.listed.push_back(tree);
+  }
   return run;
 }
 
@@ -214,6 +226,160 @@ TEST(DynSteiner, GapOfLargeCostsDoesNotOverflow) {
   const DpRun run = runDp(R);
   ASSERT_TRUE(run.ran) << run.log;
   EXPECT_EQ(run.upper, 1400000000);
+}
+
+// A connected random graph of n vertices with costs 1 and 2 (many equal-cost trees) and few
+// enough edges for the brute-force count of optimal trees.
+tesmo::Graph smallTiedGraph(std::mt19937& rng, int n, int extraEdges, int terminals) {
+  std::vector<Edge> edges;
+  std::set<std::pair<int, int>> used;
+  auto cost = [&] { return 1 + static_cast<int>(rng() % 3 == 0); };
+  for (int v = 2; v <= n; ++v) {
+    const int u = 1 + static_cast<int>(rng() % static_cast<unsigned>(v - 1));
+    used.insert({u, v});
+    edges.push_back({u, v, cost()});
+  }
+  for (int tries = 0; tries < 100 && extraEdges > 0; ++tries) {
+    int u = 1 + static_cast<int>(rng() % static_cast<unsigned>(n));
+    int v = 1 + static_cast<int>(rng() % static_cast<unsigned>(n));
+    if (u == v) continue;
+    if (u > v) std::swap(u, v);
+    if (!used.insert({u, v}).second) continue;
+    edges.push_back({u, v, cost()});
+    --extraEdges;
+  }
+  std::vector<int> all(static_cast<std::size_t>(n));
+  for (int v = 1; v <= n; ++v) all[static_cast<std::size_t>(v - 1)] = v;
+  std::shuffle(all.begin(), all.end(), rng);
+  return makeGraph(n, edges, std::vector<int>(all.begin(), all.begin() + terminals));
+}
+
+// storeTrees 2 lists every optimal tree once: the count and the listing agree with brute force,
+// equal-cost links from the new vertex into one block included.
+TEST(DynSteiner, StoreTreesTwoListsEveryOptimalTreeOnce) {
+  std::mt19937 rng(19);
+  int withSeveral = 0;
+  for (int round = 0; round < 60; ++round) {
+    const int n = 6 + round % 4;
+    const tesmo::Graph g = smallTiedGraph(rng, n, 14 - n, 2 + round % 3);
+    const BruteForceResult truth = bruteForce(g);
+    ReduceGraph R(g);
+    const DpRun run = runDp(R, {"storeTrees=2", "maxBorder=12"});
+    SCOPED_TRACE("round " + std::to_string(round));
+    ASSERT_TRUE(run.ran) << run.log;
+    EXPECT_EQ(run.count, truth.optimalTreeCount);
+    ASSERT_EQ(run.listed.size(), static_cast<std::size_t>(run.count));
+    std::set<std::vector<EdgeKey>> distinct;
+    std::set<EdgeKey> covered;
+    std::map<EdgeKey, int> arcOf;
+    for (int a : edgeArcs(g)) arcOf[keyOf(g.arcs[a])] = a;
+    for (const std::vector<int>& tree : run.listed) {
+      std::vector<EdgeKey> keys;
+      std::vector<int> arcs;
+      std::int64_t cost = 0;
+      for (int slot : tree) {
+        keys.push_back(keyOf(R.arcs[slot]));
+        arcs.push_back(arcOf.at(keys.back()));
+        cost += R.arcs[slot].cost;
+      }
+      EXPECT_EQ(cost, truth.optimum);
+      EXPECT_TRUE(isSteinerTree(g, arcs));
+      covered.insert(keys.begin(), keys.end());
+      std::sort(keys.begin(), keys.end());
+      EXPECT_TRUE(distinct.insert(keys).second) << "a tree is listed twice";
+    }
+    EXPECT_EQ(covered, truth.unionOfOptimal);
+    EXPECT_EQ(tesmo::SolutionTree::liveNodes, 0);
+    if (truth.optimalTreeCount > 1) ++withSeveral;
+  }
+  EXPECT_GE(withSeveral, 20);
+}
+
+// The reduced-cost discarding of partitions (dynReduction 1 and 2) keeps the optimum whatever R
+// holds: a tree, a better-than-nothing tree, or a bare value above or below the optimum.
+TEST(DynSteiner, DynamicReductionKeepsTheOptimum) {
+  enum class Upper { Optimal, Simple, ValueAbove, ValueBelow };
+  const Upper uppers[] = {Upper::Optimal, Upper::Simple, Upper::ValueAbove, Upper::ValueBelow};
+  const steinertest::Shape shapes[] = {steinertest::Shape::Ladder, steinertest::Shape::Grid,
+                                       steinertest::Shape::Sparse};
+  std::int64_t pruned = 0;
+  int removedAll = 0;
+  for (const char* mode : {"dynReduction=1", "dynReduction=2"})
+    for (Upper upper : uppers)
+      for (unsigned seed = 1; seed <= 8; ++seed) {
+        const auto inst = steinertest::generateInstance(seed, shapes[seed % 3], steinertest::Costs::Small,
+                                                        24, 3 + static_cast<int>(seed % 4));
+        SCOPED_TRACE(inst.description + " " + mode + " upper " + std::to_string(static_cast<int>(upper)));
+        ReduceGraph probe(inst.graph);
+        const std::int64_t optimum = steinertest::dreyfusWagner(probe);
+        ReduceGraph R(inst.graph);
+        if (upper == Upper::Optimal) {
+          ReduceGraph solved(inst.graph);
+          runDp(solved, {"maxBorder=12"});
+          ASSERT_EQ(solved.upperValue, optimum);
+          tesmo::IntArray tree(1, 0);
+          for (int s : liveEdgeSlots(solved))
+            if (solved.inTree[solved.ID[s]]) tree.push_back(s), ++tree[0];
+          R.setUpper(tree, "test", 0);
+          ASSERT_EQ(R.upperValue, optimum);
+        } else if (upper == Upper::Simple) {
+          storeSimpleTree(R);
+        } else {
+          R.upperValue = static_cast<int>(optimum) + (upper == Upper::ValueAbove ? 2 : -1);
+          R.upperValueValid = 0;
+        }
+        const int before = R.upperValue;
+        const DpRun run = runDp(R, {mode, "maxBorder=12"});
+        if (!run.ran && run.log.find("Graph solved.") == std::string::npos) continue;  // too wide
+        EXPECT_LE(run.lower, optimum) << run.log;
+        if (upper == Upper::ValueBelow) {
+          EXPECT_EQ(run.upper, before);
+        } else {
+          EXPECT_EQ(run.upper, optimum) << run.log;
+          EXPECT_EQ(run.lower, optimum) << run.log;
+          EXPECT_EQ(steinertest::judgeInstance(inst.graph, R, optimum), "");
+        }
+        pruned += run.reductionSuccess;
+        if (run.log.find("Reduction removed all possible trees.") != std::string::npos) ++removedAll;
+      }
+  EXPECT_GT(pruned, 0);  // the test does discard partitions
+  EXPECT_GT(removedAll, 0);
+}
+
+// Tables and pools that start far too small grow (compacted first with dynGarbageCollection)
+// without changing the result.
+TEST(DynSteiner, TablesAndPoolsGrowFromATinyStart) {
+  for (unsigned seed = 1; seed <= 4; ++seed) {
+    const auto inst = steinertest::generateInstance(seed, steinertest::Shape::Grid, steinertest::Costs::Small, 30, 5);
+    ReduceGraph probe(inst.graph);
+    const std::int64_t optimum = steinertest::dreyfusWagner(probe);
+    for (const char* collect : {"dynGarbageCollection=0", "dynGarbageCollection=1"}) {
+      SCOPED_TRACE(inst.description + " " + collect);
+      ReduceGraph R(inst.graph);
+      const DpRun run = runDp(R, {"maxPartitions=16", "maxData=16", collect, "maxBorder=12"});
+      ASSERT_TRUE(run.ran) << run.log;
+      EXPECT_EQ(run.upper, optimum);
+      EXPECT_NE(run.log.find("- doubling partitionTable: maxPartitions:"), std::string::npos);
+      EXPECT_NE(run.log.find("- still not enough space, doubling: maxData:"), std::string::npos);
+      EXPECT_EQ(run.log.find("- garbageCollection") != std::string::npos, collect[21] == '1');
+    }
+  }
+}
+
+// At a high verbosity every table is dumped and checked against the instance after each step.
+TEST(DynSteiner, StoredTreesAreCheckedAtHighVerbosity) {
+  const auto inst = steinertest::generateInstance(3, steinertest::Shape::Ladder, steinertest::Costs::Unit, 16, 4);
+  for (const char* store : {"storeTrees=1", "storeTrees=2"}) {
+    ReduceGraph R(inst.graph);
+    const DpRun run = runDp(R, {store}, 6);
+    ASSERT_TRUE(run.ran) << store;
+    EXPECT_NE(run.log.find("P-cost:"), std::string::npos) << store;
+    EXPECT_NE(run.log.find(" |"), std::string::npos) << store;  // a partition of two blocks
+    EXPECT_EQ(run.log.find("Warning"), std::string::npos) << store;
+    if (store[11] == '2') {
+      EXPECT_NE(run.log.find("trees:"), std::string::npos);
+    }
+  }
 }
 
 TEST(DynSteiner, LetterKeepsTheOptimumAndTheTree) {

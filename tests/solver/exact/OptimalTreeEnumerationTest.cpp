@@ -92,6 +92,37 @@ TEST(OptimalTreeEnumeration, AgreesWithBruteForceOnRandomInstances) {
   }
 }
 
+// Large costs leave a small scale, and the links tested together in one search are fewer than the
+// scale: a tree through m of them must stay told apart from every tree without them.
+TEST(OptimalTreeEnumeration, AgreesWithBruteForceWhenTheScaleIsSmall) {
+  tesmotest::LogCapture capture(0);
+  std::mt19937 rng(77);
+  for (int round = 0; round < 30; ++round) {
+    const int V = 5 + round % 5;
+    tesmo::Graph g = randomSimpleGraph(rng, V, std::min(V + 5, 14), 2 + round % 3, 2);
+    const int scale = 2 + round % 3;
+    int maxCost = 1;
+    for (std::size_t a = 1; a < g.arcs.size(); ++a) maxCost = std::max(maxCost, g.arcs[a].cost);
+    // chooseScale divides 1600000000 by 2 E maxCost: aim just above the scale wanted.
+    const std::int64_t factor = 1600000000LL * 2 / (2LL * g.E * maxCost * (2 * scale + 1));
+    for (std::size_t a = 1; a < g.arcs.size(); ++a) g.arcs[a].cost = static_cast<int>(g.arcs[a].cost * factor);
+    g.maxCost = static_cast<int>(maxCost * factor);
+    const ReduceGraph R(g);
+    ASSERT_EQ(tesmo::OptimalTreeEnumeration::chooseScale(g, R), scale) << "round " << round;
+    checkAgainstBruteForce(g, "round " + std::to_string(round) + ", scale " + std::to_string(scale));
+  }
+  // A star whose links all lie in the one optimal tree (dearer links join the leaves in a ring):
+  // its links come one after another, so they share searches.
+  for (int scale = 2; scale <= 4; ++scale) {
+    const int c = static_cast<int>(1600000000LL / (2LL * 8 * 2 * (2 * scale + 1) / 2));
+    tesmo::Graph g = makeGraph(5, {{1, 2, c}, {1, 3, c}, {1, 4, c}, {1, 5, c},
+                                   {2, 3, 2 * c}, {3, 4, 2 * c}, {4, 5, 2 * c}, {5, 2, 2 * c}}, {2, 3, 4, 5});
+    const ReduceGraph R(g);
+    ASSERT_EQ(tesmo::OptimalTreeEnumeration::chooseScale(g, R), scale);
+    checkAgainstBruteForce(g, "star, scale " + std::to_string(scale));
+  }
+}
+
 TEST(OptimalTreeEnumeration, CasesWorthNaming) {
   tesmotest::LogCapture capture(0);
   struct Case {
@@ -218,11 +249,11 @@ TEST(OptimalTreeEnumeration, RestartsWhenTheDeletionsFreeAVertex) {
 
 TEST(OptimalTreeEnumeration, TablesGrowWithManyTrees) {
   tesmotest::LogCapture capture(0);
-  // Eight required vertices, every pair linked at cost 1: every link lies in an optimal tree, and
+  // Twelve required vertices, every pair linked at cost 1: every link lies in an optimal tree, and
   // the trees found outgrow the first size of the tree store.
   std::vector<Edge> edges;
   std::vector<int> terminals;
-  const int n = 8;
+  const int n = 12;
   for (int u = 1; u <= n; ++u) {
     terminals.push_back(u);
     for (int w = u + 1; w <= n; ++w) edges.push_back({u, w, 1});
@@ -231,7 +262,8 @@ TEST(OptimalTreeEnumeration, TablesGrowWithManyTrees) {
   const Outcome o = enumerate(g);
   EXPECT_EQ(o.value, n - 1);
   EXPECT_EQ(o.network.size(), edges.size());
-  EXPECT_GT(o.trees.size(), 6u);
+  // Each tree takes n ints of the store, whose first size is 4 n + 16.
+  EXPECT_GT(o.trees.size() * n, 4u * n + 16);
   std::set<EdgeKey> covered;
   std::set<std::set<int>> distinct;
   for (const auto& tree : o.trees) {

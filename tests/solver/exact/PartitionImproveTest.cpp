@@ -86,7 +86,9 @@ TEST(PartitionImprove, NeverSolvesHalfTheInstanceOrMore) {
       tesmo::PartitionImprove improve;
       improve.run(R);
       EXPECT_LT(2 * improve.largestSolvedRegion(), R.Vanz) << bases << " " << inst.description;
-      if (std::string(bases) == "numberOfBases=1") EXPECT_EQ(improve.solvedRegions(), 0);
+      if (std::string(bases) == "numberOfBases=1") {
+        EXPECT_EQ(improve.solvedRegions(), 0);
+      }
     }
   }
 }

@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
 #include <map>
+#include <random>
 #include <set>
 #include <sstream>
 
@@ -97,23 +100,24 @@ TEST_P(Programs, ProgramTwoWritesAnOptimalTree) {
   EXPECT_NE(r.log.find("average degree for R: "), std::string::npos);
 }
 
-TEST_P(Programs, ProgramThreeWritesTheUnionOfAllOptimalTrees) {
-  const Network n = readNetwork(fixture());
-  const ProgramRun r = runProgram(fixture(), "3");
+// withSteps: the network needs enumeration steps (the log names them).
+void checkProgramThree(const std::string& out, bool withSteps = true) {
+  const Network n = readNetwork(out);
+  const ProgramRun r = runProgram(out, "3");
   ASSERT_EQ(r.result.status, 0) << r.log;
   const auto network = sections(r.sto, "Section MP-Network");
   ASSERT_EQ(network.size(), 1u);
   EXPECT_EQ(std::set<int>(network[0].begin(), network[0].end()), n.optimalLabels);
   EXPECT_NE(r.sto.find("MP-Edges " + std::to_string(n.optimalLabels.size()) + "\n"), std::string::npos);
   EXPECT_EQ(r.sto.find("Section Subnetworks"), std::string::npos);
-  for (const char* line : {"few required vertices\n", "\nStep: 1 of ", ", inSolCount:",
-                           "\nsteiner computation finished.\n"})
-    EXPECT_NE(r.log.find(line), std::string::npos) << line;
+  std::vector<const char*> lines = {"few required vertices\n", "\nsteiner computation finished.\n"};
+  if (withSteps) lines.insert(lines.end(), {"\nStep: 1 of ", ", inSolCount:"});
+  for (const char* line : lines) EXPECT_NE(r.log.find(line), std::string::npos) << line;
 }
 
-TEST_P(Programs, ProgramFourAddsOptimalTreesCoveringTheNetwork) {
-  const Network n = readNetwork(fixture());
-  const ProgramRun r = runProgram(fixture(), "4");
+void checkProgramFour(const std::string& out) {
+  const Network n = readNetwork(out);
+  const ProgramRun r = runProgram(out, "4");
   ASSERT_EQ(r.result.status, 0) << r.log;
   const auto network = sections(r.sto, "Section MP-Network");
   ASSERT_EQ(network.size(), 1u);
@@ -138,8 +142,90 @@ TEST_P(Programs, ProgramFourAddsOptimalTreesCoveringTheNetwork) {
   EXPECT_EQ(covered, n.optimalLabels);
 }
 
+TEST_P(Programs, ProgramThreeWritesTheUnionOfAllOptimalTrees) { checkProgramThree(fixture()); }
+
+TEST_P(Programs, ProgramFourAddsOptimalTreesCoveringTheNetwork) { checkProgramFour(fixture()); }
+
 INSTANTIATE_TEST_SUITE_P(OneAndSeveralOptimalTrees, Programs,
-                         testing::Values("solver/network.out", "solver/exact/ties.out"));
+                         testing::Values("solver/network.out", "solver/exact/ties.out",
+                                         "solver/exact/two_optima.out", "solver/exact/three_optima.out"));
+
+// The fixtures hold as many optimal trees as their names say.
+TEST(ProgramFixtures, HoldTheirNumberOfOptimalTrees) {
+  const std::pair<const char*, int> cases[] = {{"solver/exact/two_optima.out", 2},
+                                               {"solver/exact/three_optima.out", 3}};
+  for (const auto& [file, trees] : cases)
+    EXPECT_EQ(readNetwork(testpaths::testData(file).string()).best.optimalTreeCount, trees) << file;
+}
+
+struct OutLink {
+  std::string a, b;
+  int weight;  // the link's one character has this weight
+};
+
+// A network file as median joining writes it: taxa by number, median vectors as mv<k>, one
+// character per link.
+void writeOutFile(const std::string& path, const std::vector<OutLink>& links,
+                  const std::vector<std::string>& taxa) {
+  std::ofstream f(path);
+  f << "Results of file gen.rdf with Epsilon=0\nCriterion for generated median vectors : Connection cost.\n"
+       "with weighting transversions/transitions: 1/1\n\nEquivalent taxa : \n\n\nFinal links : \n\n";
+  char line[160];
+  for (std::size_t i = 0; i < links.size(); ++i) {
+    std::snprintf(line, sizeof line, "Link %4zu 0 Seq. %6s with Seq. %6s, mutations at %zu      a \n", i + 1,
+                  links[i].a.c_str(), links[i].b.c_str(), i + 1);
+    f << line;
+  }
+  f << "**************************************************\n";
+  for (const std::string& t : taxa) {
+    std::snprintf(line, sizeof line, "Frequ. of taxon %8s :    %d\n", t.c_str(), t.rfind("mv", 0) == 0 ? 0 : 1);
+    f << line;
+  }
+  f << "**************************************************\n";
+  for (std::size_t i = 0; i < links.size(); ++i) {
+    std::snprintf(line, sizeof line, "Weight of character %-6zu :   %d\n", i + 1, links[i].weight);
+    f << line;
+  }
+  f << "**************************************************\n";
+}
+
+// Generated networks with many equally short trees (weights 1 and 2, a few 0) through programs
+// 3 and 4, each against brute force.
+TEST(GeneratedNetworks, ProgramsThreeAndFourWithManyTies) {
+  std::mt19937 rng(3);
+  testpaths::TempDir dir;
+  int severalOptima = 0;
+  for (int round = 0; round < 6; ++round) {
+    const int n = 8;
+    const int required = 3 + round % 3;
+    std::vector<std::string> names;
+    for (int v = 0; v < n; ++v) names.push_back(v < required ? std::to_string(v + 1) : "mv" + std::to_string(v));
+    std::vector<OutLink> links;
+    std::set<std::pair<int, int>> used;
+    auto weight = [&] { const unsigned r = rng() % 8; return r == 0 ? 0 : r < 6 ? 1 : 2; };
+    for (int v = 1; v < n; ++v) {
+      const int u = static_cast<int>(rng() % static_cast<unsigned>(v));
+      used.insert({u, v});
+      links.push_back({names[u], names[v], weight()});
+    }
+    while (links.size() < 13) {
+      int u = static_cast<int>(rng() % n), v = static_cast<int>(rng() % n);
+      if (u == v) continue;
+      if (u > v) std::swap(u, v);
+      if (!used.insert({u, v}).second) continue;
+      links.push_back({names[u], names[v], weight()});
+    }
+    const std::string out = dir.file("gen" + std::to_string(round) + ".out");
+    writeOutFile(out, links, names);
+    SCOPED_TRACE("round " + std::to_string(round));
+    const Network net = readNetwork(out);
+    ASSERT_EQ(net.graph.E, 13);
+    if (net.best.optimalTreeCount > 2) ++severalOptima;
+    checkProgramThree(out, false);
+    checkProgramFour(out);
+  }
+  EXPECT_GE(severalOptima, 3);
+}
 
 TEST(ProgramOne, SecondAlgorithmRunsAfterTheReduction) {
   const std::string out = testpaths::testData("solver/exact/ties.out").string();

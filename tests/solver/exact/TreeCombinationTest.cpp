@@ -79,7 +79,9 @@ TEST_P(Combination, SolvesTheUnionOfTheStoredAndTheOfferedTree) {
     EXPECT_EQ(steinertest::judgeInstance(inst.graph, R, steinertest::dreyfusWagner(R, 14)), "") << inst.description;
     EXPECT_LE(R.upperValue, best) << inst.description;
     EXPECT_GE(R.upperValue, inUnion) << inst.description;
-    if (exact) EXPECT_EQ(R.upperValue, inUnion) << inst.description;
+    if (exact) {
+      EXPECT_EQ(R.upperValue, inUnion) << inst.description;
+    }
     if (R.upperValue < best) ++improved;
   }
   EXPECT_GT(improved, 0);  // the union helped somewhere, so the solver really ran
