@@ -7,6 +7,7 @@
 #include <cctype>
 #include <climits>
 #include <numeric>
+#include <tuple>
 #include <unordered_set>
 
 namespace {
@@ -188,6 +189,8 @@ void TMJCalculation::StartRounds() {
   links_.clear();
   pairKeys_.Invalidate();
   pairsByTree_ = treeFromStart_;
+  treeValid_ = false;
+  keptTreeCounts_ = {};
   InvalidateFeasible();
 }
 
@@ -236,9 +239,19 @@ int TMJCalculation::SpanningTree(const std::vector<int>& active, TMJLinkGauge* g
 }
 
 void TMJCalculation::CollectFeasibleByTree(const std::vector<int>& active,
-                                           const std::vector<uint8_t>& flags, TMJLinkGauge* gauge) {
+                                           const std::vector<uint8_t>& flags, TMJLinkGauge* gauge,
+                                           TMJSpanningTree* keep) {
   std::vector<int> parent, length;
   const int spanMax = SpanningTree(active, gauge, &parent, &length);
+  if (keep) {
+    std::vector<TMJSpanningTree::Edge> edges;
+    for (std::size_t k = 0; k < active.size(); ++k)
+      if (parent[k] >= 0)
+        edges.push_back({active[k], active[static_cast<std::size_t>(parent[k])], length[k]});
+    std::vector<uint8_t> on(static_cast<std::size_t>(n_) + 1, 0);
+    for (const int p : active) on[static_cast<std::size_t>(p)] = 1;
+    keep->Set(n_, std::move(on), std::move(edges));
+  }
   const int64_t limit =
       epsilon_ + std::min<int64_t>(linkCap_, std::max<int64_t>(spanMax, minimumWeight_));
   // The tree as adjacency lists over indices into `active`.
@@ -299,6 +312,172 @@ void TMJCalculation::CollectFeasibleByTree(const std::vector<int>& active,
   feasibleValid_ = true;
   feasibleEpsilon_ = epsilon_;
   feasibleCap_ = linkCap_;
+}
+
+void TMJCalculation::CollectFeasibleByKeptTree(const std::vector<int>& active,
+                                               const std::vector<uint8_t>& flags,
+                                               TMJLinkGauge* gauge) {
+  bool done = false;
+  if (treeValid_ && treeEpsilon_ == epsilon_ && treeCap_ == linkCap_ &&
+      !(treeAppended_ > 0 && treeRemoved_) && tree_.Count() + treeAppended_ == n_ &&
+      std::equal(treeFlags_.begin(), treeFlags_.end(), flags.begin()) &&
+      std::all_of(flags.begin() + static_cast<std::ptrdiff_t>(treeFlags_.size()), flags.end(),
+                  [](uint8_t f) { return f == (TMJPairKeys::Active | TMJPairKeys::Tested); })) {
+    if (treeAppended_ > 0)
+      done = KeptTreeAfterAppend(flags);
+    else if (treeRemoved_)
+      done = KeptTreeAfterRemoval(flags);
+    else {
+      feasible_ = treePairs_;
+      done = true;
+    }
+  }
+  if (!done) {
+    ++keptTreeCounts_.built;
+    feasible_.clear();
+    CollectFeasibleByTree(active, flags, gauge, &tree_);
+  } else if (gauge) {
+    for (const auto& pair : feasible_) gauge->PairFeasible(pair.second);
+  }
+  treePairs_ = feasible_;
+  treeFlags_ = flags;
+  treeValid_ = true;
+  treeEpsilon_ = epsilon_;
+  treeCap_ = linkCap_;
+  treeAppended_ = 0;
+  treeRemoved_ = false;
+  feasibleValid_ = true;
+  feasibleEpsilon_ = epsilon_;
+  feasibleCap_ = linkCap_;
+}
+
+bool TMJCalculation::KeptTreeAfterAppend(const std::vector<uint8_t>& flags) {
+  const int added = treeAppended_;
+  const int before = n_ - added;
+  // Each appended sequence costs a pass over the tree with a heap; many of them together are
+  // cheaper in one new tree.
+  if (!keptTreeAlways_ && static_cast<int64_t>(added) * 16 > n_) return false;
+  ++keptTreeCounts_.appended;
+  const auto distance = [this](int a, int b) { return MJDistance(a, b); };
+  for (int u = before + 1; u <= n_; ++u) {
+    tree_.Append(distance);
+    if (observer_ && u % 16 == 0) observer_->KeepAlive();
+  }
+  // Appended sequences only shorten the tree paths' largest links: of the earlier pairs only
+  // those feasible before can still be.
+  tree_.PrepareQueries();
+  feasible_.clear();
+  for (const auto& [i, j] : treePairs_) {
+    const int d = MJDistance(i, j);
+    if (d - epsilon_ <= minimumWeight_ || tree_.Largest(i, j) >= d - epsilon_)
+      feasible_.emplace_back(i, j);
+  }
+  const std::size_t kept = feasible_.size();
+  for (int u = before + 1; u <= n_; ++u) {
+    if (observer_) observer_->KeepAlive();
+    tree_.Widest(u, widest_);
+    for (int x = 1; x < u; ++x) {
+      if (!(flags[static_cast<std::size_t>(x)] & TMJPairKeys::Tested)) continue;
+      if (FeasibleAt(MJDistance(x, u), widest_[static_cast<std::size_t>(x)]))
+        feasible_.emplace_back(x, u);
+    }
+  }
+  const auto middle = feasible_.begin() + static_cast<std::ptrdiff_t>(kept);
+  std::sort(middle, feasible_.end());
+  std::inplace_merge(feasible_.begin(), middle, feasible_.end());
+  return true;
+}
+
+bool TMJCalculation::KeptTreeAfterRemoval(const std::vector<uint8_t>& flags) {
+  const int pieces = tree_.Pieces(piece_);
+  if (pieces <= 1) {
+    // Leaves of the tree went: the rest of it is still minimal, every path as it was.
+    ++keptTreeCounts_.leaves;
+    feasible_ = treePairs_;
+    return true;
+  }
+  std::vector<int> size(static_cast<std::size_t>(pieces), 0);
+  int activeCount = 0;
+  for (int p = 1; p <= n_; ++p)
+    if (piece_[static_cast<std::size_t>(p)] >= 0) {
+      ++size[static_cast<std::size_t>(piece_[static_cast<std::size_t>(p)])];
+      ++activeCount;
+    }
+  const auto largest =
+      static_cast<int>(std::max_element(size.begin(), size.end()) - size.begin());
+  const int outside = activeCount - size[static_cast<std::size_t>(largest)];
+  // The work is (sequences outside the largest piece) x (all): a cut near the middle of the tree
+  // is cheaper with a new tree.
+  if (pieces > 256 || (!keptTreeAlways_ && static_cast<int64_t>(outside) * 4 > activeCount))
+    return false;
+  ++keptTreeCounts_.pieces;
+  const auto small = [&](int p) {
+    const int q = piece_[static_cast<std::size_t>(p)];
+    return q >= 0 && q != largest;
+  };
+  // Every pair of sequences in different pieces once: from its end outside the largest piece
+  // (from the smaller position when both are).
+  const auto forCrossPairs = [&](int x, auto&& visit) {
+    const int px = piece_[static_cast<std::size_t>(x)];
+    for (int y = 1; y <= n_; ++y) {
+      const int py = piece_[static_cast<std::size_t>(y)];
+      if (py < 0 || py == px || (py != largest && y < x)) continue;
+      visit(y, py);
+    }
+  };
+  // The shortest link between every two pieces, then the shortest of those that join them.
+  struct Between {
+    int d = INT_MAX, a = 0, b = 0;
+  };
+  const auto np = static_cast<std::size_t>(pieces);
+  std::vector<Between> between(np * np);
+  for (int x = 1; x <= n_; ++x) {
+    if (!small(x)) continue;
+    if (observer_ && x % 64 == 0) observer_->KeepAlive();
+    const auto px = static_cast<std::size_t>(piece_[static_cast<std::size_t>(x)]);
+    forCrossPairs(x, [&](int y, int py) {
+      const int d = MJDistance(x, y);
+      Between& cell = between[std::min<std::size_t>(px, static_cast<std::size_t>(py)) * np +
+                              std::max<std::size_t>(px, static_cast<std::size_t>(py))];
+      if (d < cell.d) cell = {d, std::min(x, y), std::max(x, y)};
+    });
+  }
+  std::vector<std::pair<Between, std::pair<int, int>>> order;
+  for (std::size_t p = 0; p < np; ++p)
+    for (std::size_t q = p + 1; q < np; ++q)
+      if (between[p * np + q].d < INT_MAX)
+        order.push_back({between[p * np + q], {static_cast<int>(p), static_cast<int>(q)}});
+  std::sort(order.begin(), order.end(), [](const auto& l, const auto& r) {
+    return std::tie(l.first.d, l.first.a, l.first.b) < std::tie(r.first.d, r.first.a, r.first.b);
+  });
+  Partition joined(pieces);
+  std::vector<TMJSpanningTree::Edge> links;
+  for (const auto& [cell, ends] : order)
+    if (joined.Find(ends.first) != joined.Find(ends.second)) {
+      joined.Join(ends.first, ends.second);
+      links.push_back({cell.a, cell.b, cell.d});
+    }
+  tree_.Join(links);
+  // Pairs within one piece keep their tree path; pairs between pieces are looked at anew.
+  feasible_.clear();
+  for (const auto& [i, j] : treePairs_)
+    if (piece_[static_cast<std::size_t>(i)] == piece_[static_cast<std::size_t>(j)])
+      feasible_.emplace_back(i, j);
+  const std::size_t kept = feasible_.size();
+  for (int x = 1; x <= n_; ++x) {
+    if (!small(x) || !(flags[static_cast<std::size_t>(x)] & TMJPairKeys::Tested)) continue;
+    if (observer_ && x % 64 == 0) observer_->KeepAlive();
+    tree_.Widest(x, widest_);
+    forCrossPairs(x, [&](int y, int) {
+      if (!(flags[static_cast<std::size_t>(y)] & TMJPairKeys::Tested)) return;
+      if (FeasibleAt(MJDistance(x, y), widest_[static_cast<std::size_t>(y)]))
+        feasible_.emplace_back(std::min(x, y), std::max(x, y));
+    });
+  }
+  const auto middle = feasible_.begin() + static_cast<std::ptrdiff_t>(kept);
+  std::sort(middle, feasible_.end());
+  std::inplace_merge(feasible_.begin(), middle, feasible_.end());
+  return true;
 }
 
 void TMJCalculation::CollectFeasible(const std::vector<uint64_t>& keys, int64_t limit,
@@ -372,6 +551,7 @@ const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs(TMJLinkGau
     return epsilon_ + std::min<int64_t>(linkCap_, std::max<int64_t>(spanMax, minimumWeight_));
   };
   if (reference_ || !testedAllActive) {
+    treeValid_ = false;
     const int64_t limit = limitFor(testedAllActive ? SpanningBottleneck(active, gauge) : INT_MAX);
     pairKeys_.Invalidate();
     TMJPairKeys all;
@@ -381,9 +561,15 @@ const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs(TMJLinkGau
     return feasible_;
   }
   if (pairsByTree_) {
-    CollectFeasibleByTree(active, flags, gauge);
+    if (fullTreeRounds_) {
+      treeValid_ = false;
+      CollectFeasibleByTree(active, flags, gauge);
+    } else {
+      CollectFeasibleByKeptTree(active, flags, gauge);
+    }
     return feasible_;
   }
+  treeValid_ = false;
   // The kept pairs answer when they cover the limit: the spanning tree's largest link is where
   // joining the kept links in order of distance first connects every active sequence.
   bool rebuild = !pairKeys_.Valid() || pairKeys_.Count() != n_ || pairKeys_.Flags() != flags;
@@ -421,6 +607,12 @@ uint8_t TMJCalculation::PairFlags(int p) const {
 }
 
 void TMJCalculation::PairsAppended(int added) {
+  if (treeValid_) {
+    if (!treeRemoved_ && tree_.Count() + treeAppended_ == n_ - added)
+      treeAppended_ += added;
+    else
+      treeValid_ = false;
+  }
   if (!pairKeys_.Valid() || pairKeys_.Count() != n_ - added) {
     pairKeys_.Invalidate();
     return;
@@ -517,6 +709,31 @@ bool TMJCalculation::RemoveObsoleteMedians() {
     pairKeys_.Remove(obsolete);
   else
     pairKeys_.Invalidate();
+  if (treeValid_ && treeAppended_ == 0 && tree_.Count() == n_) {
+    // The tree drops the removed sequences' links; the pairs and flags are renumbered in order.
+    std::vector<int> newNumber(static_cast<std::size_t>(n_) + 1, 0);
+    int next = 0;
+    std::size_t r = 0;
+    for (int k = 1; k <= n_; ++k) {
+      if (r < obsolete.size() && obsolete[r] == k) {
+        ++r;
+        continue;
+      }
+      newNumber[static_cast<std::size_t>(k)] = ++next;
+      treeFlags_[static_cast<std::size_t>(next)] = treeFlags_[static_cast<std::size_t>(k)];
+    }
+    treeFlags_.resize(static_cast<std::size_t>(next) + 1);
+    std::size_t write = 0;
+    for (const auto& [i, j] : treePairs_) {
+      const int a = newNumber[static_cast<std::size_t>(i)], b = newNumber[static_cast<std::size_t>(j)];
+      if (a != 0 && b != 0) treePairs_[write++] = {a, b};
+    }
+    treePairs_.resize(write);
+    tree_.Remove(obsolete);
+    treeRemoved_ = true;
+  } else {
+    treeValid_ = false;
+  }
   for (auto it = obsolete.rbegin(); it != obsolete.rend(); ++it)
     data_.Taxa.erase(data_.Taxa.begin() + (*it - 1));
   n_ -= static_cast<int>(obsolete.size());
