@@ -146,9 +146,11 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
       }
       // Link j joins the shared sequence to Z; the other end of link i gives the third side.
       const int dShared = lj->length;
-      const int dOther = distance(shared == X ? Y : X, Z);
-      const int e = (dXY == mw) + (dShared == mw) + (dOther == mw);
-      if (binary ? e > 0 : e >= 2) continue;
+      // Sides of the smallest weight: binary triples with one are passed over, others with two.
+      // The third side is computed only when it can decide.
+      const int e2 = (dXY == mw) + (dShared == mw);
+      if (binary ? e2 > 0 : e2 >= 2) continue;
+      if ((binary || e2 == 1) && distance(shared == X ? Y : X, Z) == mw) continue;
 
       int cost = -1;
       if (!fhp) {

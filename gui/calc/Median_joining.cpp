@@ -14,6 +14,8 @@ namespace {
 
 // About 256 MB of pair keys.
 constexpr std::size_t MaxKeptPairs = std::size_t{1} << 25;
+// Below this many sequences keeping the pairs is cheap whatever their share.
+constexpr int MinSequencesForShareSwitch = 1000;
 
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -356,7 +358,7 @@ bool TMJCalculation::KeptTreeAfterAppend(const std::vector<uint8_t>& flags) {
   const int before = n_ - added;
   // Each appended sequence costs a pass over the tree with a heap; many of them together are
   // cheaper in one new tree.
-  if (!keptTreeAlways_ && static_cast<int64_t>(added) * 16 > n_) return false;
+  if (!keptTreeAlways_ && static_cast<int64_t>(added) * 6 > n_) return false;
   ++keptTreeCounts_.appended;
   const auto distance = [this](int a, int b) { return MJDistance(a, b); };
   for (int u = before + 1; u <= n_; ++u) {
@@ -593,7 +595,11 @@ const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs(TMJLinkGau
   }
   CollectFeasible(pairKeys_.Keys(), limit, gauge);
   // So many pairs within reach are not worth their memory from round to round.
-  if (pairKeys_.Keys().size() > MaxKeptPairs) {
+  // Nor are they when a good share of all pairs lies within reach: the kept tree then looks at
+  // fewer pairs per round than joining the kept ones does.
+  const std::size_t allPairs = static_cast<std::size_t>(n_) * static_cast<std::size_t>(n_ - 1) / 2;
+  if (pairKeys_.Keys().size() > MaxKeptPairs ||
+      (n_ >= MinSequencesForShareSwitch && pairKeys_.Keys().size() > allPairs / 4)) {
     pairKeys_.Invalidate();
     pairsByTree_ = true;
   }
