@@ -30,9 +30,10 @@ public:
   bool Active(int p) const { return active_[static_cast<std::size_t>(p)] != 0; }
 
   // Appends position Count()+1 as an active sequence and makes the tree minimal again.
-  // `distance(a, b)` gives the length of a link.
+  // `distance(a, b)` gives the length of a link; `row`, when given, receives the new sequence's
+  // distance to every earlier active position (by position, 0 elsewhere).
   template <class Distance>
-  void Append(Distance&& distance);
+  void Append(Distance&& distance, std::vector<int>* row = nullptr);
   // Drops the given positions (ascending, no repeats) with their tree links and renumbers the
   // others in order; the tree may fall apart into pieces (Pieces, Join).
   void Remove(const std::vector<int>& removed);
@@ -68,7 +69,7 @@ private:
 };
 
 template <class Distance>
-void TMJSpanningTree::Append(Distance&& distance) {
+void TMJSpanningTree::Append(Distance&& distance, std::vector<int>* row) {
   // Prim's algorithm from the new sequence over its links and the tree's.
   BuildAdjacency();
   const int u = count_ + 1;
@@ -77,12 +78,14 @@ void TMJSpanningTree::Append(Distance&& distance) {
   from_.assign(n, 0);
   done_.assign(n, 0);
   heap_.clear();
+  if (row) row->assign(n, 0);
   const auto key = [](int w, int v) {
     return static_cast<uint64_t>(static_cast<uint32_t>(w)) << 32 | static_cast<uint32_t>(v);
   };
   for (int v = 1; v < u; ++v) {
     if (!active_[static_cast<std::size_t>(v)]) continue;
     const int d = distance(u, v);
+    if (row) (*row)[static_cast<std::size_t>(v)] = d;
     best_[static_cast<std::size_t>(v)] = d;
     from_[static_cast<std::size_t>(v)] = u;
     heap_.push_back(~key(d, v));  // a max-heap of complements pops the smallest key

@@ -360,30 +360,33 @@ bool TMJCalculation::KeptTreeAfterAppend(const std::vector<uint8_t>& flags) {
   // cheaper in one new tree.
   if (!keptTreeAlways_ && static_cast<int64_t>(added) * 6 > n_) return false;
   ++keptTreeCounts_.appended;
+  // Each appended sequence's pairs are taken as feasible on the tree as it is right after it
+  // joined, with the distances of that pass. Later sequences only shorten the tree paths'
+  // largest links, so no pair infeasible on an earlier tree becomes feasible on a later one: the
+  // pairs feasible before and those taken are then checked once on the final tree.
   const auto distance = [this](int a, int b) { return MJDistance(a, b); };
+  std::vector<std::pair<int, int>> taken;
   for (int u = before + 1; u <= n_; ++u) {
-    tree_.Append(distance);
-    if (observer_ && u % 16 == 0) observer_->KeepAlive();
-  }
-  // Appended sequences only shorten the tree paths' largest links: of the earlier pairs only
-  // those feasible before can still be.
-  tree_.PrepareQueries();
-  feasible_.clear();
-  for (const auto& [i, j] : treePairs_) {
-    const int d = MJDistance(i, j);
-    if (d - epsilon_ <= minimumWeight_ || tree_.Largest(i, j) >= d - epsilon_)
-      feasible_.emplace_back(i, j);
-  }
-  const std::size_t kept = feasible_.size();
-  for (int u = before + 1; u <= n_; ++u) {
-    if (observer_) observer_->KeepAlive();
+    tree_.Append(distance, &row_);
     tree_.Widest(u, widest_);
     for (int x = 1; x < u; ++x) {
       if (!(flags[static_cast<std::size_t>(x)] & TMJPairKeys::Tested)) continue;
-      if (FeasibleAt(MJDistance(x, u), widest_[static_cast<std::size_t>(x)]))
-        feasible_.emplace_back(x, u);
+      if (FeasibleAt(row_[static_cast<std::size_t>(x)], widest_[static_cast<std::size_t>(x)]))
+        taken.emplace_back(x, u);
     }
+    if (observer_ && u % 16 == 0) observer_->KeepAlive();
   }
+  tree_.PrepareQueries();
+  feasible_.clear();
+  const auto stillFeasible = [&](int i, int j) {
+    const int t = MJDistance(i, j) - epsilon_;
+    return t <= minimumWeight_ || tree_.Largest(i, j) >= t;
+  };
+  for (const auto& [i, j] : treePairs_)
+    if (stillFeasible(i, j)) feasible_.emplace_back(i, j);
+  const std::size_t kept = feasible_.size();
+  for (const auto& [i, j] : taken)
+    if (stillFeasible(i, j)) feasible_.emplace_back(i, j);
   const auto middle = feasible_.begin() + static_cast<std::ptrdiff_t>(kept);
   std::sort(middle, feasible_.end());
   std::inplace_merge(feasible_.begin(), middle, feasible_.end());

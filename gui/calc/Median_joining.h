@@ -220,5 +220,5 @@ private:
   bool treeRemoved_ = false;
   std::vector<uint8_t> treeFlags_;
   std::vector<std::pair<int, int>> treePairs_;
-  std::vector<int> widest_, piece_;
+  std::vector<int> widest_, piece_, row_;
 };
