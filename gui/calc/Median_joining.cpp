@@ -193,6 +193,7 @@ void TMJCalculation::StartRounds() {
   pairsByTree_ = treeFromStart_;
   treeValid_ = false;
   keptTreeCounts_ = {};
+  planeCandidates_.ForgetIdle();
   InvalidateFeasible();
 }
 
@@ -714,6 +715,7 @@ bool TMJCalculation::RemoveObsoleteMedians() {
   links_.clear();
   if (cache_.InUse()) cache_.Remove(obsolete, n_);
   codes_.Erase(obsolete);
+  planeCandidates_.ForgetIdle();
   if (pairKeys_.Count() == n_)
     pairKeys_.Remove(obsolete);
   else
