@@ -6,6 +6,7 @@
 #include "MJKeySet.h"
 #include "MJPairKeys.h"
 #include "MJRowSet.h"
+#include "MJPlaneCandidates.h"
 #include "MJSpanningTree.h"
 #include "MJTestSets.h"
 #include "Median_joining.h"
@@ -21,6 +22,7 @@
 #include <functional>
 #include <random>
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -460,5 +462,75 @@ TEST(SpanningTree, AppendedVerticesKeepPathsMinimaxAndRemovalsCutPieces) {
     tree.Remove({v});
     EXPECT_EQ(tree.Pieces(piece), deg[static_cast<std::size_t>(v)]);
     EXPECT_EQ(tree.Edges().size(), static_cast<std::size_t>(tree.Count() - deg[static_cast<std::size_t>(v)]));
+  }
+}
+
+namespace {
+std::vector<std::tuple<int, int, int, int, int>> CandidateList(const TMJPlaneCandidates& p) {
+  std::vector<std::tuple<int, int, int, int, int>> out;
+  for (const TMJPlaneCandidate& c : p.Candidates()) out.emplace_back(c.X, c.Y, c.Z, c.k, c.cost);
+  return out;
+}
+}  // namespace
+
+// The candidate search that remembers idle sequences from run to run gives what a fresh search
+// gives: over rounds with the same links in which median vectors are appended (more and more
+// triples find their candidates existing, so more sequences are passed over), and after
+// sequences were removed (ForgetIdle), when candidates that existed are missing again.
+TEST(PlaneCandidates, RememberedIdleSequencesGiveWhatAFreshSearchGives) {
+  for (const bool binary : {false, true}) {
+    Trdf_DataSet d = MakeSet(Genealogy(binary ? 31 : 32, 30, 30, 10, binary ? "01" : "ACGT"));
+    const int n0 = d.TaxaCount();
+    TMJBitSequences codes;
+    codes.Prepare(d, {});
+    TMJLinkList links;
+    for (int j = 2; j <= n0; ++j)
+      for (int i = 1; i < j; ++i)
+        if (codes.Distance(i, j) <= 20) links.push_back({i, j, 1});
+    const TMJCandidateSettings settings{10, 10, binary, TMJCriterion::ConnectionCost};
+    std::vector<uint8_t> characterActive(d.Characters.size(), 1);
+    TMJPlaneCandidates kept;
+    const auto compare = [&](int upTo, const char* stage) {
+      TMJRowSet existing;
+      for (int p = 1; p <= upTo; ++p) existing.Insert(codes.Hash(p), p);
+      TMJRunningBest runKept = TMJRunningBest::Start(settings.criterion);
+      TMJRunningBest runFresh = runKept;
+      kept.Run(codes, nullptr, links, upTo, settings, existing, runKept);
+      TMJPlaneCandidates fresh;
+      fresh.Run(codes, nullptr, links, upTo, settings, existing, runFresh);
+      EXPECT_EQ(CandidateList(kept), CandidateList(fresh)) << stage << " binary " << binary;
+      EXPECT_EQ(runKept.best, runFresh.best) << stage;
+      return runKept;
+    };
+    int count = n0;
+    for (int round = 0; round < 6; ++round) {
+      const TMJRunningBest running = compare(count, "appended");
+      // Append the selected candidates that are new, as a round does.
+      TMJRowSet rows;
+      for (int p = 1; p <= count; ++p) rows.Insert(codes.Hash(p), p);
+      std::vector<uint64_t> buffer;
+      std::array<std::string, 3> states;
+      const auto candidates = kept.Candidates();
+      int added = 0;
+      for (const TMJPlaneCandidate& c : candidates) {
+        if (!TMJCandidateGenerator::Selected(settings, c.cost, c.saving, c.longest, running)) continue;
+        const uint64_t* row = TMJPlaneCandidates::BuildRow(codes, c.X, c.Y, c.Z, c.k, buffer);
+        if (rows.Find(TMJBitSequences::HashKey(row, codes.KeyWords()),
+                      [&](int32_t p) { return TMJPlaneCandidates::SameKey(codes, codes.Row(p), row); }) >= 0)
+          continue;
+        MedianStates(d.Taxon(c.X).States, d.Taxon(c.Y).States, d.Taxon(c.Z).States, characterActive,
+                     c.k > 0, states);
+        d.Taxa.push_back(d.Taxa.front());
+        d.Taxa.back().States = states[static_cast<std::size_t>(c.k)];
+        codes.Append(d.Taxa.back().States);
+        ++count;
+        ++added;
+        rows.Insert(codes.Hash(count), count);
+      }
+    }
+    ASSERT_GT(count, n0) << "the rounds should append median vectors";
+    // The appended sequences go again: their triples' candidates are missing once more.
+    kept.ForgetIdle();
+    compare(n0, "removed");
   }
 }
