@@ -1,7 +1,7 @@
 #pragma once
 // A minimum spanning tree of the active sequences kept from round to round of median joining, so
-// that the feasibility test follows what changed: a sequence appended is joined by one pass of
-// Prim's algorithm over the tree's links and its own links (the new tree lies within those); the
+// that the feasibility test follows what changed: a sequence appended is joined by one pass over
+// the tree that weighs its links against the tree's (the new tree lies within those); the
 // sequences removed leave pieces of the tree that are joined again by the shortest links between
 // the pieces. Only the largest link on tree paths matters to the test, and that is the same for
 // every minimum spanning tree, so the tree chosen among equal ones makes no difference.
@@ -61,8 +61,8 @@ private:
   bool adjacent_ = false;  // the adjacency matches edges_
   // Scratch of Append and Widest.
   std::vector<int> best_, from_, stack_;
-  std::vector<uint8_t> done_;
-  std::vector<uint64_t> heap_;
+  std::vector<int> order_, upWeight_, heavy_, heavyId_;
+  std::vector<uint8_t> starGone_, linkKept_;
   // Ancestors by powers of two and the largest link up to them, for Largest().
   std::vector<int> depth_;
   std::vector<std::vector<int>> up_, upMax_;
@@ -70,48 +70,84 @@ private:
 
 template <class Distance>
 void TMJSpanningTree::Append(Distance&& distance, std::vector<int>* row) {
-  // Prim's algorithm from the new sequence over its links and the tree's.
-  BuildAdjacency();
+  // The new tree is the minimal one of the tree's links and the new sequence's links to all. One
+  // pass over the tree from its leaves up finds it: below each position v, the minimal tree of
+  // v's subtree and the new sequence u is known with the largest link on its path from v to u;
+  // joining a child's subtree by the tree link closes one cycle, whose largest link goes.
   const int u = count_ + 1;
   const auto n = static_cast<std::size_t>(u) + 1;
-  best_.assign(n, INT_MAX);
-  from_.assign(n, 0);
-  done_.assign(n, 0);
-  heap_.clear();
+  if (!adjacent_) BuildAdjacency();
   if (row) row->assign(n, 0);
-  const auto key = [](int w, int v) {
-    return static_cast<uint64_t>(static_cast<uint32_t>(w)) << 32 | static_cast<uint32_t>(v);
-  };
+  best_.assign(n, 0);       // the new sequence's distance per position
+  order_.clear();
+  from_.assign(n, 0);       // parent in the walk
   for (int v = 1; v < u; ++v) {
     if (!active_[static_cast<std::size_t>(v)]) continue;
     const int d = distance(u, v);
-    if (row) (*row)[static_cast<std::size_t>(v)] = d;
     best_[static_cast<std::size_t>(v)] = d;
-    from_[static_cast<std::size_t>(v)] = u;
-    heap_.push_back(~key(d, v));  // a max-heap of complements pops the smallest key
+    if (row) (*row)[static_cast<std::size_t>(v)] = d;
   }
-  std::make_heap(heap_.begin(), heap_.end());
-  done_[static_cast<std::size_t>(u)] = 1;
   std::vector<Edge> tree;
   tree.reserve(edges_.size() + 1);
-  while (!heap_.empty()) {
-    std::pop_heap(heap_.begin(), heap_.end());
-    const uint64_t k = ~heap_.back();
-    heap_.pop_back();
-    const auto v = static_cast<int>(k & 0xFFFFFFFFu);
-    const auto w = static_cast<int>(k >> 32);
-    const auto sv = static_cast<std::size_t>(v);
-    if (done_[sv] || w != best_[sv]) continue;
-    done_[sv] = 1;
-    tree.push_back({v, from_[sv], w});
-    for (int e = start_[sv]; e < start_[sv + 1]; ++e) {
-      const auto y = static_cast<std::size_t>(next_[static_cast<std::size_t>(e)]);
-      const int wy = weight_[static_cast<std::size_t>(e)];
-      if (done_[y] || wy >= best_[y]) continue;
-      best_[y] = wy;
-      from_[y] = v;
-      heap_.push_back(~key(wy, static_cast<int>(y)));
-      std::push_heap(heap_.begin(), heap_.end());
+  int root = 0;
+  for (int v = 1; v < u && root == 0; ++v)
+    if (active_[static_cast<std::size_t>(v)]) root = v;
+  if (root != 0) {
+    // Preorder from the root, with the parent link's length.
+    upWeight_.assign(n, 0);
+    order_.push_back(root);
+    from_[static_cast<std::size_t>(root)] = 0;
+    for (std::size_t r = 0; r < order_.size(); ++r) {
+      const auto x = static_cast<std::size_t>(order_[r]);
+      for (int e = start_[x]; e < start_[x + 1]; ++e) {
+        const int y = next_[static_cast<std::size_t>(e)];
+        if (y == from_[x]) continue;
+        from_[static_cast<std::size_t>(y)] = static_cast<int>(x);
+        upWeight_[static_cast<std::size_t>(y)] = weight_[static_cast<std::size_t>(e)];
+        order_.push_back(y);
+      }
+    }
+    // Links by the position they come from: a tree link (c, parent of c) is -c, a link of u to
+    // x is x. Per position the largest link on its path to u and whether each link stays.
+    heavy_.assign(n, 0);
+    heavyId_.assign(n, 0);
+    starGone_.assign(n, 0);
+    linkKept_.assign(n, 0);
+    for (std::size_t v = 1; v < n; ++v) {
+      heavy_[v] = best_[v];
+      heavyId_[v] = static_cast<int>(v);
+    }
+    const auto drop = [&](int id) {
+      if (id > 0)
+        starGone_[static_cast<std::size_t>(id)] = 1;
+      else
+        linkKept_[static_cast<std::size_t>(-id)] = 0;
+    };
+    // Children before parents: each child v joins its parent p here.
+    for (std::size_t r = order_.size(); r-- > 1;) {
+      const auto v = static_cast<std::size_t>(order_[r]);
+      const auto p = static_cast<std::size_t>(from_[v]);
+      const int w = upWeight_[v];
+      const int a = heavy_[v], b = heavy_[p];
+      if (w >= a && w >= b) continue;  // the tree link itself is the cycle's largest
+      linkKept_[v] = 1;
+      if (a >= b) {
+        drop(heavyId_[v]);
+      } else {
+        drop(heavyId_[p]);
+        if (w >= a) {
+          heavy_[p] = w;
+          heavyId_[p] = -static_cast<int>(v);
+        } else {
+          heavy_[p] = a;
+          heavyId_[p] = heavyId_[v];
+        }
+      }
+    }
+    for (const int x : order_) {
+      const auto sx = static_cast<std::size_t>(x);
+      if (!starGone_[sx]) tree.push_back({x, u, best_[sx]});
+      if (linkKept_[sx]) tree.push_back({x, from_[sx], upWeight_[sx]});
     }
   }
   count_ = u;

@@ -16,6 +16,8 @@ namespace {
 constexpr std::size_t MaxKeptPairs = std::size_t{1} << 25;
 // Below this many sequences keeping the pairs is cheap whatever their share.
 constexpr int MinSequencesForShareSwitch = 1000;
+// The kept tree takes in appended sequences up to this share of all (1 / AppendShare).
+constexpr int64_t AppendShare = 6;
 
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -357,9 +359,9 @@ void TMJCalculation::CollectFeasibleByKeptTree(const std::vector<int>& active,
 bool TMJCalculation::KeptTreeAfterAppend(const std::vector<uint8_t>& flags) {
   const int added = treeAppended_;
   const int before = n_ - added;
-  // Each appended sequence costs a pass over the tree with a heap; many of them together are
-  // cheaper in one new tree.
-  if (!keptTreeAlways_ && static_cast<int64_t>(added) * 6 > n_) return false;
+  // Each appended sequence costs a few passes over the tree and the sequences; many of them
+  // together are cheaper in one new tree.
+  if (!keptTreeAlways_ && static_cast<int64_t>(added) * AppendShare > n_) return false;
   ++keptTreeCounts_.appended;
   // Each appended sequence's pairs are taken as feasible on the tree as it is right after it
   // joined, with the distances of that pass. Later sequences only shorten the tree paths'
