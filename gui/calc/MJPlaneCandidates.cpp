@@ -146,6 +146,9 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
     auto [p, pEnd] = later(X, i);
     auto [q, qEnd] = later(Y, i);
     const int dXY = std::prev(p)->length;  // link i's own entry at X
+    // The pairs at a quiet end are passed over as a whole.
+    if (quiet_[static_cast<std::size_t>(X)]) p = pEnd;
+    if (quiet_[static_cast<std::size_t>(Y)]) q = qEnd;
     // Every later link sharing an end with link i, ascending, once.
     while (p != pEnd || q != qEnd) {
       const LinkAt* lj;
