@@ -136,8 +136,8 @@ int main(int argc, char** argv) {
   if (!calculated) return 1;
   if (trace) {
     const auto& k = calc.KeptTreeCounts();
-    std::fprintf(stderr, "kept tree: built=%d appended=%d leaves=%d pieces=%d\n", k.built,
-                 k.appended, k.leaves, k.pieces);
+    std::fprintf(stderr, "kept tree: built=%d appended=%d leaves=%d pieces=%d retested=%d\n",
+                 k.built, k.appended, k.leaves, k.pieces, k.retested);
   }
   if (!outName.empty() && !outfile::WriteOutText(outName, MJOutText(calc, usedFile))) return 1;
   int distinct = 0;

@@ -323,11 +323,29 @@ void TMJCalculation::CollectFeasibleByKeptTree(const std::vector<int>& active,
                                                const std::vector<uint8_t>& flags,
                                                TMJLinkGauge* gauge) {
   bool done = false;
-  if (treeValid_ && treeEpsilon_ == epsilon_ && treeCap_ == linkCap_ &&
-      !(treeAppended_ > 0 && treeRemoved_) && tree_.Count() + treeAppended_ == n_ &&
+  const bool followed =
+      treeValid_ && !(treeAppended_ > 0 && treeRemoved_) && tree_.Count() + treeAppended_ == n_ &&
       std::equal(treeFlags_.begin(), treeFlags_.end(), flags.begin()) &&
       std::all_of(flags.begin() + static_cast<std::ptrdiff_t>(treeFlags_.size()), flags.end(),
-                  [](uint8_t f) { return f == (TMJPairKeys::Active | TMJPairKeys::Tested); })) {
+                  [](uint8_t f) { return f == (TMJPairKeys::Active | TMJPairKeys::Tested); });
+  if (followed && (treeEpsilon_ != epsilon_ || treeCap_ != linkCap_) && !treeRemoved_) {
+    // The tree does not depend on epsilon or the cap: it takes in the appended sequences, and
+    // every pair is looked at on it.
+    ++keptTreeCounts_.retested;
+    const auto distance = [this](int a, int b) { return MJDistance(a, b); };
+    for (int u = n_ - treeAppended_ + 1; u <= n_; ++u) tree_.Append(distance);
+    feasible_.clear();
+    for (int a = 1; a <= n_; ++a) {
+      if (!(flags[static_cast<std::size_t>(a)] & TMJPairKeys::Tested)) continue;
+      if (observer_ && a % 64 == 0) observer_->KeepAlive();
+      tree_.Widest(a, widest_);
+      for (int b = a + 1; b <= n_; ++b)
+        if ((flags[static_cast<std::size_t>(b)] & TMJPairKeys::Tested) &&
+            FeasibleAt(MJDistance(a, b), widest_[static_cast<std::size_t>(b)]))
+          feasible_.emplace_back(a, b);
+    }
+    done = true;
+  } else if (followed && treeEpsilon_ == epsilon_ && treeCap_ == linkCap_) {
     if (treeAppended_ > 0)
       done = KeptTreeAfterAppend(flags);
     else if (treeRemoved_)

@@ -122,9 +122,10 @@ public:
   // sets would otherwise build it anew).
   void UseKeptTreeAlways(bool on) { keptTreeAlways_ = on; }
   // How the kept tree answered: built anew, after appended sequences, after removed ones that
-  // were its leaves, after removed ones that cut it into pieces.
+  // were its leaves, after removed ones that cut it into pieces, every pair on it after epsilon
+  // or the cap changed.
   struct TKeptTreeCounts {
-    int built = 0, appended = 0, leaves = 0, pieces = 0;
+    int built = 0, appended = 0, leaves = 0, pieces = 0, retested = 0;
   };
   const TKeptTreeCounts& KeptTreeCounts() const { return keptTreeCounts_; }
 
