@@ -1,5 +1,6 @@
 #include "MJSpanningTree.h"
 
+#include <numeric>
 #include <utility>
 
 void TMJSpanningTree::Set(int count, std::vector<uint8_t> active, std::vector<Edge> edges) {
@@ -158,4 +159,36 @@ int TMJSpanningTree::Largest(int a, int b) const {
       y = static_cast<std::size_t>(up_[l][y]);
     }
   return std::max({largest, upMax_[0][x], upMax_[0][y]});
+}
+
+bool TMJSpanningTree::PrepareLevels(std::size_t maxLevels) {
+  levels_.clear();
+  for (const Edge& e : edges_) levels_.push_back(e.w);
+  std::sort(levels_.begin(), levels_.end());
+  levels_.erase(std::unique(levels_.begin(), levels_.end()), levels_.end());
+  if (levels_.size() > maxLevels) {
+    levels_.clear();
+    return false;
+  }
+  const auto n = static_cast<std::size_t>(count_) + 1;
+  labels_.resize(levels_.size() * n);
+  std::vector<Edge> order = edges_;
+  std::sort(order.begin(), order.end(), [](const Edge& l, const Edge& r) { return l.w < r.w; });
+  std::vector<int> parent(n);
+  std::iota(parent.begin(), parent.end(), 0);
+  const auto find = [&](int x) {
+    while (parent[static_cast<std::size_t>(x)] != x) {
+      auto& p = parent[static_cast<std::size_t>(x)];
+      p = parent[static_cast<std::size_t>(p)];
+      x = p;
+    }
+    return x;
+  };
+  std::size_t e = 0;
+  for (std::size_t level = 0; level < levels_.size(); ++level) {
+    for (; e < order.size() && order[e].w < levels_[level]; ++e)
+      parent[static_cast<std::size_t>(find(order[e].a))] = find(order[e].b);
+    for (std::size_t v = 0; v < n; ++v) labels_[level * n + v] = find(static_cast<int>(v));
+  }
+  return true;
 }

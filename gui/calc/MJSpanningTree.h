@@ -45,6 +45,18 @@ public:
   // The largest tree link on the path from `from` to every active position into `widest`
   // (0 at `from`; positions of other pieces keep their value).
   void Widest(int from, std::vector<int>& widest);
+  // Prepares Below() when the tree's links have at most `maxLevels` different lengths (false
+  // otherwise): per length, the pieces of the links shorter than it.
+  bool PrepareLevels(std::size_t maxLevels);
+  // True when a and b are joined by tree links all shorter than t (the tree path's largest link
+  // lies below t). The tree must be connected.
+  bool Below(int a, int b, int t) const {
+    const auto level = static_cast<std::size_t>(
+        std::lower_bound(levels_.begin(), levels_.end(), t) - levels_.begin());
+    if (level == levels_.size()) return true;
+    const std::size_t base = level * (static_cast<std::size_t>(count_) + 1);
+    return labels_[base + static_cast<std::size_t>(a)] == labels_[base + static_cast<std::size_t>(b)];
+  }
   // Prepares Largest(): the tree must be connected.
   void PrepareQueries();
   // The largest link on the tree path between a and b.
@@ -65,6 +77,7 @@ private:
   std::vector<uint8_t> starGone_, linkKept_;
   // Ancestors by powers of two and the largest link up to them, for Largest().
   std::vector<int> depth_;
+  std::vector<int> levels_, labels_;
   std::vector<std::vector<int>> up_, upMax_;
 };
 

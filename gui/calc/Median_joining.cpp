@@ -244,19 +244,9 @@ int TMJCalculation::SpanningTree(const std::vector<int>& active, TMJLinkGauge* g
 }
 
 void TMJCalculation::CollectFeasibleByTree(const std::vector<int>& active,
-                                           const std::vector<uint8_t>& flags, TMJLinkGauge* gauge,
-                                           TMJSpanningTree* keep) {
+                                           const std::vector<uint8_t>& flags, TMJLinkGauge* gauge) {
   std::vector<int> parent, length;
   const int spanMax = SpanningTree(active, gauge, &parent, &length);
-  if (keep) {
-    std::vector<TMJSpanningTree::Edge> edges;
-    for (std::size_t k = 0; k < active.size(); ++k)
-      if (parent[k] >= 0)
-        edges.push_back({active[k], active[static_cast<std::size_t>(parent[k])], length[k]});
-    std::vector<uint8_t> on(static_cast<std::size_t>(n_) + 1, 0);
-    for (const int p : active) on[static_cast<std::size_t>(p)] = 1;
-    keep->Set(n_, std::move(on), std::move(edges));
-  }
   const int64_t limit =
       epsilon_ + std::min<int64_t>(linkCap_, std::max<int64_t>(spanMax, minimumWeight_));
   // The tree as adjacency lists over indices into `active`.
@@ -334,16 +324,7 @@ void TMJCalculation::CollectFeasibleByKeptTree(const std::vector<int>& active,
     ++keptTreeCounts_.retested;
     const auto distance = [this](int a, int b) { return MJDistance(a, b); };
     for (int u = n_ - treeAppended_ + 1; u <= n_; ++u) tree_.Append(distance);
-    feasible_.clear();
-    for (int a = 1; a <= n_; ++a) {
-      if (!(flags[static_cast<std::size_t>(a)] & TMJPairKeys::Tested)) continue;
-      if (observer_ && a % 64 == 0) observer_->KeepAlive();
-      tree_.Widest(a, widest_);
-      for (int b = a + 1; b <= n_; ++b)
-        if ((flags[static_cast<std::size_t>(b)] & TMJPairKeys::Tested) &&
-            FeasibleAt(MJDistance(a, b), widest_[static_cast<std::size_t>(b)]))
-          feasible_.emplace_back(a, b);
-    }
+    PairsOnKeptTree(flags);
     done = true;
   } else if (followed && treeEpsilon_ == epsilon_ && treeCap_ == linkCap_) {
     if (treeAppended_ > 0)
@@ -357,9 +338,19 @@ void TMJCalculation::CollectFeasibleByKeptTree(const std::vector<int>& active,
   }
   if (!done) {
     ++keptTreeCounts_.built;
-    feasible_.clear();
-    CollectFeasibleByTree(active, flags, gauge, &tree_);
-  } else if (gauge) {
+    std::vector<int> parent, length;
+    SpanningTree(active, gauge, &parent, &length);
+    std::vector<TMJSpanningTree::Edge> edges;
+    std::vector<uint8_t> on(static_cast<std::size_t>(n_) + 1, 0);
+    for (std::size_t k = 0; k < active.size(); ++k) {
+      on[static_cast<std::size_t>(active[k])] = 1;
+      if (parent[k] >= 0)
+        edges.push_back({active[k], active[static_cast<std::size_t>(parent[k])], length[k]});
+    }
+    tree_.Set(n_, std::move(on), std::move(edges));
+    PairsOnKeptTree(flags);
+  }
+  if (gauge) {
     for (const auto& pair : feasible_) gauge->PairFeasible(pair.second);
   }
   treePairs_ = feasible_;
@@ -372,6 +363,28 @@ void TMJCalculation::CollectFeasibleByKeptTree(const std::vector<int>& active,
   feasibleValid_ = true;
   feasibleEpsilon_ = epsilon_;
   feasibleCap_ = linkCap_;
+}
+
+void TMJCalculation::PairsOnKeptTree(const std::vector<uint8_t>& flags) {
+  feasible_.clear();
+  // With few different link lengths in the tree, the pieces of the links shorter than each
+  // answer a pair at once; otherwise one walk of the tree per sequence.
+  const bool levels = tree_.PrepareLevels(64);
+  const int64_t capLimit = static_cast<int64_t>(epsilon_) + linkCap_;
+  for (int a = 1; a <= n_; ++a) {
+    if (!(flags[static_cast<std::size_t>(a)] & TMJPairKeys::Tested)) continue;
+    if (observer_ && a % 64 == 0) observer_->KeepAlive();
+    if (!levels) tree_.Widest(a, widest_);
+    for (int b = a + 1; b <= n_; ++b) {
+      if (!(flags[static_cast<std::size_t>(b)] & TMJPairKeys::Tested)) continue;
+      const int d = MJDistance(a, b);
+      if (d > capLimit) continue;
+      const int t = d - epsilon_;
+      const bool feasible = t <= minimumWeight_ ||
+                            (levels ? !tree_.Below(a, b, t) : widest_[static_cast<std::size_t>(b)] >= t);
+      if (feasible) feasible_.emplace_back(a, b);
+    }
+  }
 }
 
 bool TMJCalculation::KeptTreeAfterAppend(const std::vector<uint8_t>& flags) {

@@ -145,9 +145,8 @@ private:
   // sequences are joined by steps shorter than t exactly when the tree's largest link between
   // them is shorter than t. Memory linear in the sequences, for rounds whose pairs within reach
   // are too many to keep.
-  // `keep` receives the tree when given.
   void CollectFeasibleByTree(const std::vector<int>& active, const std::vector<uint8_t>& flags,
-                             TMJLinkGauge* gauge, TMJSpanningTree* keep = nullptr);
+                             TMJLinkGauge* gauge);
   // The same pairs from the tree kept since the last call: after sequences were appended, the
   // tree takes them in and only their pairs and the pairs feasible before are looked at; after
   // sequences were removed, only pairs between the pieces the tree fell into. Anything else (or
@@ -155,6 +154,8 @@ private:
   void CollectFeasibleByKeptTree(const std::vector<int>& active, const std::vector<uint8_t>& flags,
                                  TMJLinkGauge* gauge);
   bool KeptTreeAfterAppend(const std::vector<uint8_t>& flags);
+  // Every pair on the kept tree into feasible_.
+  void PairsOnKeptTree(const std::vector<uint8_t>& flags);
   bool KeptTreeAfterRemoval(const std::vector<uint8_t>& flags);
   bool FeasibleAt(int d, int widest) const {
     if (d > static_cast<int64_t>(epsilon_) + linkCap_) return false;

@@ -393,9 +393,18 @@ void ExpectPathsAreMinimax(TMJSpanningTree& tree, const std::vector<std::vector<
     ++links;
   }
   EXPECT_EQ(links, std::count(on.begin() + 1, on.end(), uint8_t{1}) - 1) << stage;
+  // The pieces per link length answer "is the path's largest link below t" the same way.
+  const bool levels = tree.PrepareLevels(64);
+  EXPECT_TRUE(levels) << stage;
   for (int i = 1; i <= tree.Count(); ++i) {
     if (!on[static_cast<std::size_t>(i)]) continue;
     tree.Widest(i, widest);
+    for (int j = 1; levels && j <= tree.Count(); ++j) {
+      if (!on[static_cast<std::size_t>(j)] || j == i) continue;
+      const int want = m[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+      for (const int t : {want - 1, want, want + 1, 0, 1000})
+        ASSERT_EQ(tree.Below(i, j, t), want < t) << stage << " " << i << " " << j << " t " << t;
+    }
     for (int j = 1; j <= tree.Count(); ++j) {
       if (!on[static_cast<std::size_t>(j)] || j == i) continue;
       const int want = m[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
@@ -432,6 +441,8 @@ TEST(SpanningTree, AppendedVerticesKeepPathsMinimaxAndRemovalsCutPieces) {
     std::vector<uint8_t> on(static_cast<std::size_t>(n) + 1, 1);
     on[0] = 0;
     ExpectPathsAreMinimax(tree, d, on, "appended");
+    // More different link lengths than asked for: refused (the caller walks the tree instead).
+    EXPECT_FALSE(tree.PrepareLevels(2));
 
     // Leaves go: one piece, and its paths stay minimax over the rest.
     std::vector<int> degree(static_cast<std::size_t>(n) + 1, 0);
