@@ -1,6 +1,7 @@
 // Runs the median-joining calculation on one data file and prints its figures.
 //   mj_bench <data file: .rdf .ami .rmf .sco .phy .nex .tor .ych> [epsilon] [--amino] [--square]
-//            [--fhp] [--reference] [--portable] [--tree] [--trace] [--out file.out]
+//            [--fhp] [--reference] [--portable] [--tree] [--full-tree] [--trace]
+//            [--out file.out]
 // The last line holds wall time, peak memory, sequences, median vectors, links and the total link
 // length as key=value pairs.
 
@@ -88,13 +89,13 @@ int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr,
                  "usage: mj_bench <data file> [epsilon] [--amino] [--square] [--fhp] [--reference] "
-                 "[--portable] [--tree] [--trace] [--out file]\n");
+                 "[--portable] [--tree] [--full-tree] [--trace] [--out file]\n");
     return 2;
   }
   const std::string file = argv[1];
   TMJOptions options;
   std::string outName;
-  bool reference = false, portable = false, trace = false, tree = false;
+  bool reference = false, portable = false, trace = false, tree = false, fullTree = false;
   for (int k = 2; k < argc; ++k) {
     const std::string a = argv[k];
     if (a == "--amino") options.AminoAcids = true;
@@ -103,6 +104,7 @@ int main(int argc, char** argv) {
     else if (a == "--reference") reference = true;
     else if (a == "--portable") portable = true;
     else if (a == "--tree") tree = true;
+    else if (a == "--full-tree") fullTree = true;
     else if (a == "--trace") trace = true;
     else if (a == "--out" && k + 1 < argc) outName = argv[++k];
     else {
@@ -127,10 +129,16 @@ int main(int argc, char** argv) {
   calc.UseReferenceRounds(reference);
   calc.UsePortablePopcount(portable);
   calc.UsePairsByTree(tree);
+  calc.UseFullTreeRounds(fullTree);
   const bool calculated = calc.Calculate();
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (!calculated) return 1;
+  if (trace) {
+    const auto& k = calc.KeptTreeCounts();
+    std::fprintf(stderr, "kept tree: built=%d appended=%d leaves=%d pieces=%d retested=%d\n",
+                 k.built, k.appended, k.leaves, k.pieces, k.retested);
+  }
   if (!outName.empty() && !outfile::WriteOutText(outName, MJOutText(calc, usedFile))) return 1;
   int distinct = 0;
   for (int p = 1; p <= calc.InputSequenceCount(); ++p) distinct += data.Taxon(p).Representative == 0;

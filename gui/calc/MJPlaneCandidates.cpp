@@ -98,6 +98,27 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
     at_[static_cast<std::size_t>(fill_[static_cast<std::size_t>(l.a)]++)] = entry;
     if (l.b != l.a) at_[static_cast<std::size_t>(fill_[static_cast<std::size_t>(l.b)]++)] = entry;
   }
+  // A sequence is quiet when every triple of two of its links did nothing in the last run (passed
+  // over for its sides of the smallest weight, or all its candidates existing): with the same
+  // links at it and only sequences appended since, those triples do nothing again, whatever the
+  // running best, and are not looked at.
+  const auto ends = static_cast<std::size_t>(maxEnd) + 1;
+  signature_.assign(ends, 0);
+  for (std::size_t v = 1; v < ends; ++v) {
+    uint64_t h = 0x9E3779B97F4A7C15ull;
+    for (int e = start_[v]; e < start_[v + 1]; ++e) {
+      const LinkAt& l = at_[static_cast<std::size_t>(e)];
+      h = (h ^ static_cast<uint64_t>(static_cast<uint32_t>(l.a) * 0x10001u + static_cast<uint32_t>(l.b))) *
+          0xBF58476D1CE4E5B9ull;
+      h ^= h >> 31;
+    }
+    signature_[v] = h;
+  }
+  quiet_.assign(ends, 0);
+  if (remembered_)
+    for (std::size_t v = 1; v < ends && v < lastSignature_.size(); ++v)
+      quiet_[v] = lastIdle_[v] && lastSignature_[v] == signature_[v];
+  idle_.assign(ends, 1);
   const auto distance = [&](int a, int b) { return a == b ? 0 : codes.Distance(a, b); };
   const auto later = [&](int v, int i) {
     const LinkAt* first = at_.data() + start_[static_cast<std::size_t>(v)];
@@ -125,6 +146,9 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
     auto [p, pEnd] = later(X, i);
     auto [q, qEnd] = later(Y, i);
     const int dXY = std::prev(p)->length;  // link i's own entry at X
+    // The pairs at a quiet end are passed over as a whole.
+    if (quiet_[static_cast<std::size_t>(X)]) p = pEnd;
+    if (quiet_[static_cast<std::size_t>(Y)]) q = qEnd;
     // Every later link sharing an end with link i, ascending, once.
     while (p != pEnd || q != qEnd) {
       const LinkAt* lj;
@@ -144,22 +168,31 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
         Z = lj->a;
         shared = lj->b;
       }
+      if (quiet_[static_cast<std::size_t>(shared)]) continue;
       // Link j joins the shared sequence to Z; the other end of link i gives the third side.
       const int dShared = lj->length;
-      const int dOther = distance(shared == X ? Y : X, Z);
-      const int e = (dXY == mw) + (dShared == mw) + (dOther == mw);
-      if (binary ? e > 0 : e >= 2) continue;
+      // Sides of the smallest weight: binary triples with one are passed over, others with two.
+      // The third side is computed only when it can decide.
+      const int e2 = (dXY == mw) + (dShared == mw);
+      if (binary ? e2 > 0 : e2 >= 2) continue;
+      if ((binary || e2 == 1) && distance(shared == X ? Y : X, Z) == mw) continue;
 
       int cost = -1;
       if (!fhp) {
         // A triple above the running best cannot lower it nor be kept, whether or not its
         // candidates exist: it is passed over before any candidate is built.
         cost = codes.TripleCost(codes.Row(X), codes.Row(Y), codes.Row(Z));
-        if (cost > running.best + settings.epsilon) continue;
+        if (cost > running.best + settings.epsilon) {
+          idle_[static_cast<std::size_t>(shared)] = 0;
+          continue;
+        }
       }
       // The tests above and this one only pass over triples, so their order is free.
       const uint64_t triple = TripleKeyOf(X, Y, Z);
-      if (kept_.Contains(triple)) continue;
+      if (kept_.Contains(triple)) {
+        idle_[static_cast<std::size_t>(shared)] = 0;
+        continue;
+      }
       const bool three = BuildRows(codes, codes.Row(X), codes.Row(Y), codes.Row(Z), !binary,
                                    rows_.data());
       const int perTriple = binary || !three ? 1 : 3;
@@ -168,6 +201,7 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
         const uint64_t hash = TMJBitSequences::HashKey(row, codes.KeyWords());
         if (existing.Find(hash, [&](int32_t p) { return SameKey(codes, codes.Row(p), row); }) >= 0)
           continue;
+        idle_[static_cast<std::size_t>(shared)] = 0;
         TMJPlaneCandidate cc;
         if (cost < 0) cost = codes.TripleCost(codes.Row(X), codes.Row(Y), codes.Row(Z));
         cc.cost = cost;
@@ -198,5 +232,11 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
       }
     }
   }
+  lastSignature_.swap(signature_);
+  lastIdle_.swap(idle_);
+  // A quiet sequence stays idle: its triples were not looked at.
+  for (std::size_t v = 1; v < quiet_.size(); ++v)
+    if (quiet_[v]) lastIdle_[v] = 1;
+  remembered_ = true;
   if (observer) observer->CombinationProgress(100);
 }

@@ -32,6 +32,10 @@ public:
            int count, const TMJCandidateSettings& settings, const TMJRowSet& existing,
            TMJRunningBest& running, TMJObserver* observer = nullptr);
   const std::vector<TMJPlaneCandidate>& Candidates() const { return candidates_; }
+  // Run remembers which sequences' triples did nothing and passes over them in the next run
+  // while their links stay the same and sequences are only appended. Call this when sequences
+  // are removed or start anew.
+  void ForgetIdle() { remembered_ = false; }
 
   // The row of candidate k of the triple, built in `buffer`.
   static const uint64_t* BuildRow(const TMJBitSequences& codes, int X, int Y, int Z, int k,
@@ -51,4 +55,9 @@ private:
   TMJKeySet kept_;           // triples holding a kept candidate
   std::vector<uint64_t> rows_;  // the three candidate rows of the triple at hand
   std::vector<TMJPlaneCandidate> candidates_;
+  // Per sequence: a hash of the links at it, whether its triples did nothing, whether they
+  // are passed over in this run; the last run's values.
+  std::vector<uint64_t> signature_, lastSignature_;
+  std::vector<uint8_t> idle_, lastIdle_, quiet_;
+  bool remembered_ = false;
 };

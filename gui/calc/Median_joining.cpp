@@ -7,12 +7,17 @@
 #include <cctype>
 #include <climits>
 #include <numeric>
+#include <tuple>
 #include <unordered_set>
 
 namespace {
 
 // About 256 MB of pair keys.
 constexpr std::size_t MaxKeptPairs = std::size_t{1} << 25;
+// Below this many sequences keeping the pairs is cheap whatever their share.
+constexpr int MinSequencesForShareSwitch = 1000;
+// The kept tree takes in appended sequences up to this share of all (1 / AppendShare).
+constexpr int64_t AppendShare = 6;
 
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -188,6 +193,9 @@ void TMJCalculation::StartRounds() {
   links_.clear();
   pairKeys_.Invalidate();
   pairsByTree_ = treeFromStart_;
+  treeValid_ = false;
+  keptTreeCounts_ = {};
+  planeCandidates_.ForgetIdle();
   InvalidateFeasible();
 }
 
@@ -301,6 +309,216 @@ void TMJCalculation::CollectFeasibleByTree(const std::vector<int>& active,
   feasibleCap_ = linkCap_;
 }
 
+void TMJCalculation::CollectFeasibleByKeptTree(const std::vector<int>& active,
+                                               const std::vector<uint8_t>& flags,
+                                               TMJLinkGauge* gauge) {
+  bool done = false;
+  const bool followed =
+      treeValid_ && !(treeAppended_ > 0 && treeRemoved_) && tree_.Count() + treeAppended_ == n_ &&
+      std::equal(treeFlags_.begin(), treeFlags_.end(), flags.begin()) &&
+      std::all_of(flags.begin() + static_cast<std::ptrdiff_t>(treeFlags_.size()), flags.end(),
+                  [](uint8_t f) { return f == (TMJPairKeys::Active | TMJPairKeys::Tested); });
+  if (followed && (treeEpsilon_ != epsilon_ || treeCap_ != linkCap_) && !treeRemoved_) {
+    // The tree does not depend on epsilon or the cap: it takes in the appended sequences, and
+    // every pair is looked at on it.
+    ++keptTreeCounts_.retested;
+    const auto distance = [this](int a, int b) { return MJDistance(a, b); };
+    for (int u = n_ - treeAppended_ + 1; u <= n_; ++u) tree_.Append(distance);
+    PairsOnKeptTree(flags);
+    done = true;
+  } else if (followed && treeEpsilon_ == epsilon_ && treeCap_ == linkCap_) {
+    if (treeAppended_ > 0)
+      done = KeptTreeAfterAppend(flags);
+    else if (treeRemoved_)
+      done = KeptTreeAfterRemoval(flags);
+    else {
+      feasible_ = treePairs_;
+      done = true;
+    }
+  }
+  if (!done) {
+    ++keptTreeCounts_.built;
+    std::vector<int> parent, length;
+    SpanningTree(active, gauge, &parent, &length);
+    std::vector<TMJSpanningTree::Edge> edges;
+    std::vector<uint8_t> on(static_cast<std::size_t>(n_) + 1, 0);
+    for (std::size_t k = 0; k < active.size(); ++k) {
+      on[static_cast<std::size_t>(active[k])] = 1;
+      if (parent[k] >= 0)
+        edges.push_back({active[k], active[static_cast<std::size_t>(parent[k])], length[k]});
+    }
+    tree_.Set(n_, std::move(on), std::move(edges));
+    PairsOnKeptTree(flags);
+  }
+  if (gauge) {
+    for (const auto& pair : feasible_) gauge->PairFeasible(pair.second);
+  }
+  treePairs_ = feasible_;
+  treeFlags_ = flags;
+  treeValid_ = true;
+  treeEpsilon_ = epsilon_;
+  treeCap_ = linkCap_;
+  treeAppended_ = 0;
+  treeRemoved_ = false;
+  feasibleValid_ = true;
+  feasibleEpsilon_ = epsilon_;
+  feasibleCap_ = linkCap_;
+}
+
+void TMJCalculation::PairsOnKeptTree(const std::vector<uint8_t>& flags) {
+  feasible_.clear();
+  // With few different link lengths in the tree, the pieces of the links shorter than each
+  // answer a pair at once; otherwise one walk of the tree per sequence.
+  const bool levels = tree_.PrepareLevels(64);
+  const int64_t capLimit = static_cast<int64_t>(epsilon_) + linkCap_;
+  for (int a = 1; a <= n_; ++a) {
+    if (!(flags[static_cast<std::size_t>(a)] & TMJPairKeys::Tested)) continue;
+    if (observer_ && a % 64 == 0) observer_->KeepAlive();
+    if (!levels) tree_.Widest(a, widest_);
+    for (int b = a + 1; b <= n_; ++b) {
+      if (!(flags[static_cast<std::size_t>(b)] & TMJPairKeys::Tested)) continue;
+      const int d = MJDistance(a, b);
+      if (d > capLimit) continue;
+      const int t = d - epsilon_;
+      const bool feasible = t <= minimumWeight_ ||
+                            (levels ? !tree_.Below(a, b, t) : widest_[static_cast<std::size_t>(b)] >= t);
+      if (feasible) feasible_.emplace_back(a, b);
+    }
+  }
+}
+
+bool TMJCalculation::KeptTreeAfterAppend(const std::vector<uint8_t>& flags) {
+  const int added = treeAppended_;
+  const int before = n_ - added;
+  // Each appended sequence costs a few passes over the tree and the sequences; many of them
+  // together are cheaper in one new tree.
+  if (!keptTreeAlways_ && static_cast<int64_t>(added) * AppendShare > n_) return false;
+  ++keptTreeCounts_.appended;
+  // Each appended sequence's pairs are taken as feasible on the tree as it is right after it
+  // joined, with the distances of that pass. Later sequences only shorten the tree paths'
+  // largest links, so no pair infeasible on an earlier tree becomes feasible on a later one: the
+  // pairs feasible before and those taken are then checked once on the final tree.
+  const auto distance = [this](int a, int b) { return MJDistance(a, b); };
+  std::vector<std::pair<int, int>> taken;
+  for (int u = before + 1; u <= n_; ++u) {
+    tree_.Append(distance, &row_);
+    tree_.Widest(u, widest_);
+    for (int x = 1; x < u; ++x) {
+      if (!(flags[static_cast<std::size_t>(x)] & TMJPairKeys::Tested)) continue;
+      if (FeasibleAt(row_[static_cast<std::size_t>(x)], widest_[static_cast<std::size_t>(x)]))
+        taken.emplace_back(x, u);
+    }
+    if (observer_ && u % 16 == 0) observer_->KeepAlive();
+  }
+  tree_.PrepareQueries();
+  feasible_.clear();
+  const auto stillFeasible = [&](int i, int j) {
+    const int t = MJDistance(i, j) - epsilon_;
+    return t <= minimumWeight_ || tree_.Largest(i, j) >= t;
+  };
+  for (const auto& [i, j] : treePairs_)
+    if (stillFeasible(i, j)) feasible_.emplace_back(i, j);
+  const std::size_t kept = feasible_.size();
+  for (const auto& [i, j] : taken)
+    if (stillFeasible(i, j)) feasible_.emplace_back(i, j);
+  const auto middle = feasible_.begin() + static_cast<std::ptrdiff_t>(kept);
+  std::sort(middle, feasible_.end());
+  std::inplace_merge(feasible_.begin(), middle, feasible_.end());
+  return true;
+}
+
+bool TMJCalculation::KeptTreeAfterRemoval(const std::vector<uint8_t>& flags) {
+  const int pieces = tree_.Pieces(piece_);
+  if (pieces <= 1) {
+    // Leaves of the tree went: the rest of it is still minimal, every path as it was.
+    ++keptTreeCounts_.leaves;
+    feasible_ = treePairs_;
+    return true;
+  }
+  std::vector<int> size(static_cast<std::size_t>(pieces), 0);
+  int activeCount = 0;
+  for (int p = 1; p <= n_; ++p)
+    if (piece_[static_cast<std::size_t>(p)] >= 0) {
+      ++size[static_cast<std::size_t>(piece_[static_cast<std::size_t>(p)])];
+      ++activeCount;
+    }
+  const auto largest =
+      static_cast<int>(std::max_element(size.begin(), size.end()) - size.begin());
+  const int outside = activeCount - size[static_cast<std::size_t>(largest)];
+  // The work is (sequences outside the largest piece) x (all): a cut near the middle of the tree
+  // is cheaper with a new tree.
+  if (pieces > 256 || (!keptTreeAlways_ && static_cast<int64_t>(outside) * 4 > activeCount))
+    return false;
+  ++keptTreeCounts_.pieces;
+  const auto small = [&](int p) {
+    const int q = piece_[static_cast<std::size_t>(p)];
+    return q >= 0 && q != largest;
+  };
+  // Every pair of sequences in different pieces once: from its end outside the largest piece
+  // (from the smaller position when both are).
+  const auto forCrossPairs = [&](int x, auto&& visit) {
+    const int px = piece_[static_cast<std::size_t>(x)];
+    for (int y = 1; y <= n_; ++y) {
+      const int py = piece_[static_cast<std::size_t>(y)];
+      if (py < 0 || py == px || (py != largest && y < x)) continue;
+      visit(y, py);
+    }
+  };
+  // The shortest link between every two pieces, then the shortest of those that join them.
+  struct Between {
+    int d = INT_MAX, a = 0, b = 0;
+  };
+  const auto np = static_cast<std::size_t>(pieces);
+  std::vector<Between> between(np * np);
+  for (int x = 1; x <= n_; ++x) {
+    if (!small(x)) continue;
+    if (observer_ && x % 64 == 0) observer_->KeepAlive();
+    const auto px = static_cast<std::size_t>(piece_[static_cast<std::size_t>(x)]);
+    forCrossPairs(x, [&](int y, int py) {
+      const int d = MJDistance(x, y);
+      Between& cell = between[std::min<std::size_t>(px, static_cast<std::size_t>(py)) * np +
+                              std::max<std::size_t>(px, static_cast<std::size_t>(py))];
+      if (d < cell.d) cell = {d, std::min(x, y), std::max(x, y)};
+    });
+  }
+  std::vector<std::pair<Between, std::pair<int, int>>> order;
+  for (std::size_t p = 0; p < np; ++p)
+    for (std::size_t q = p + 1; q < np; ++q)
+      if (between[p * np + q].d < INT_MAX)
+        order.push_back({between[p * np + q], {static_cast<int>(p), static_cast<int>(q)}});
+  std::sort(order.begin(), order.end(), [](const auto& l, const auto& r) {
+    return std::tie(l.first.d, l.first.a, l.first.b) < std::tie(r.first.d, r.first.a, r.first.b);
+  });
+  Partition joined(pieces);
+  std::vector<TMJSpanningTree::Edge> links;
+  for (const auto& [cell, ends] : order)
+    if (joined.Find(ends.first) != joined.Find(ends.second)) {
+      joined.Join(ends.first, ends.second);
+      links.push_back({cell.a, cell.b, cell.d});
+    }
+  tree_.Join(links);
+  // Pairs within one piece keep their tree path; pairs between pieces are looked at anew.
+  feasible_.clear();
+  for (const auto& [i, j] : treePairs_)
+    if (piece_[static_cast<std::size_t>(i)] == piece_[static_cast<std::size_t>(j)])
+      feasible_.emplace_back(i, j);
+  const std::size_t kept = feasible_.size();
+  for (int x = 1; x <= n_; ++x) {
+    if (!small(x) || !(flags[static_cast<std::size_t>(x)] & TMJPairKeys::Tested)) continue;
+    if (observer_ && x % 64 == 0) observer_->KeepAlive();
+    tree_.Widest(x, widest_);
+    forCrossPairs(x, [&](int y, int) {
+      if (!(flags[static_cast<std::size_t>(y)] & TMJPairKeys::Tested)) return;
+      if (FeasibleAt(MJDistance(x, y), widest_[static_cast<std::size_t>(y)]))
+        feasible_.emplace_back(std::min(x, y), std::max(x, y));
+    });
+  }
+  const auto middle = feasible_.begin() + static_cast<std::ptrdiff_t>(kept);
+  std::sort(middle, feasible_.end());
+  std::inplace_merge(feasible_.begin(), middle, feasible_.end());
+  return true;
+}
+
 void TMJCalculation::CollectFeasible(const std::vector<uint64_t>& keys, int64_t limit,
                                      TMJLinkGauge* gauge) {
   // A pair (i, j) at distance d is feasible unless a chain of active sequences with every step
@@ -372,6 +590,7 @@ const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs(TMJLinkGau
     return epsilon_ + std::min<int64_t>(linkCap_, std::max<int64_t>(spanMax, minimumWeight_));
   };
   if (reference_ || !testedAllActive) {
+    treeValid_ = false;
     const int64_t limit = limitFor(testedAllActive ? SpanningBottleneck(active, gauge) : INT_MAX);
     pairKeys_.Invalidate();
     TMJPairKeys all;
@@ -381,9 +600,15 @@ const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs(TMJLinkGau
     return feasible_;
   }
   if (pairsByTree_) {
-    CollectFeasibleByTree(active, flags, gauge);
+    if (fullTreeRounds_) {
+      treeValid_ = false;
+      CollectFeasibleByTree(active, flags, gauge);
+    } else {
+      CollectFeasibleByKeptTree(active, flags, gauge);
+    }
     return feasible_;
   }
+  treeValid_ = false;
   // The kept pairs answer when they cover the limit: the spanning tree's largest link is where
   // joining the kept links in order of distance first connects every active sequence.
   bool rebuild = !pairKeys_.Valid() || pairKeys_.Count() != n_ || pairKeys_.Flags() != flags;
@@ -407,7 +632,11 @@ const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs(TMJLinkGau
   }
   CollectFeasible(pairKeys_.Keys(), limit, gauge);
   // So many pairs within reach are not worth their memory from round to round.
-  if (pairKeys_.Keys().size() > MaxKeptPairs) {
+  // Nor are they when a good share of all pairs lies within reach: the kept tree then looks at
+  // fewer pairs per round than joining the kept ones does.
+  const std::size_t allPairs = static_cast<std::size_t>(n_) * static_cast<std::size_t>(n_ - 1) / 2;
+  if (pairKeys_.Keys().size() > MaxKeptPairs ||
+      (n_ >= MinSequencesForShareSwitch && pairKeys_.Keys().size() > allPairs / 4)) {
     pairKeys_.Invalidate();
     pairsByTree_ = true;
   }
@@ -421,6 +650,12 @@ uint8_t TMJCalculation::PairFlags(int p) const {
 }
 
 void TMJCalculation::PairsAppended(int added) {
+  if (treeValid_) {
+    if (!treeRemoved_ && tree_.Count() + treeAppended_ == n_ - added)
+      treeAppended_ += added;
+    else
+      treeValid_ = false;
+  }
   if (!pairKeys_.Valid() || pairKeys_.Count() != n_ - added) {
     pairKeys_.Invalidate();
     return;
@@ -513,10 +748,36 @@ bool TMJCalculation::RemoveObsoleteMedians() {
   links_.clear();
   if (cache_.InUse()) cache_.Remove(obsolete, n_);
   codes_.Erase(obsolete);
+  planeCandidates_.ForgetIdle();
   if (pairKeys_.Count() == n_)
     pairKeys_.Remove(obsolete);
   else
     pairKeys_.Invalidate();
+  if (treeValid_ && treeAppended_ == 0 && tree_.Count() == n_) {
+    // The tree drops the removed sequences' links; the pairs and flags are renumbered in order.
+    std::vector<int> newNumber(static_cast<std::size_t>(n_) + 1, 0);
+    int next = 0;
+    std::size_t r = 0;
+    for (int k = 1; k <= n_; ++k) {
+      if (r < obsolete.size() && obsolete[r] == k) {
+        ++r;
+        continue;
+      }
+      newNumber[static_cast<std::size_t>(k)] = ++next;
+      treeFlags_[static_cast<std::size_t>(next)] = treeFlags_[static_cast<std::size_t>(k)];
+    }
+    treeFlags_.resize(static_cast<std::size_t>(next) + 1);
+    std::size_t write = 0;
+    for (const auto& [i, j] : treePairs_) {
+      const int a = newNumber[static_cast<std::size_t>(i)], b = newNumber[static_cast<std::size_t>(j)];
+      if (a != 0 && b != 0) treePairs_[write++] = {a, b};
+    }
+    treePairs_.resize(write);
+    tree_.Remove(obsolete);
+    treeRemoved_ = true;
+  } else {
+    treeValid_ = false;
+  }
   for (auto it = obsolete.rbegin(); it != obsolete.rend(); ++it)
     data_.Taxa.erase(data_.Taxa.begin() + (*it - 1));
   n_ -= static_cast<int>(obsolete.size());

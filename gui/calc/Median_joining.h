@@ -11,6 +11,7 @@
 #include "MJPairKeys.h"
 #include "MJPlaneCandidates.h"
 #include "MJRowSet.h"
+#include "MJSpanningTree.h"
 #include "RDF_DataSet_Definition.h"
 
 #include <cstdint>
@@ -113,6 +114,20 @@ public:
   // The feasibility test from the spanning tree from the first round on, instead of only once the
   // pairs within reach are too many to keep (for tests and comparison runs).
   void UsePairsByTree(bool on) { treeFromStart_ = on; }
+  // With the feasibility test from the spanning tree: a new tree and every pair in every round
+  // instead of the tree kept from round to round and only the pairs that may have changed (for
+  // tests and comparison runs).
+  void UseFullTreeRounds(bool on) { fullTreeRounds_ = on; }
+  // The kept tree follows every change, however many sequences came or went (for tests: small
+  // sets would otherwise build it anew).
+  void UseKeptTreeAlways(bool on) { keptTreeAlways_ = on; }
+  // How the kept tree answered: built anew, after appended sequences, after removed ones that
+  // were its leaves, after removed ones that cut it into pieces, every pair on it after epsilon
+  // or the cap changed.
+  struct TKeptTreeCounts {
+    int built = 0, appended = 0, leaves = 0, pieces = 0, retested = 0;
+  };
+  const TKeptTreeCounts& KeptTreeCounts() const { return keptTreeCounts_; }
 
 private:
   int CapAtLeast(int value) const;
@@ -132,6 +147,21 @@ private:
   // are too many to keep.
   void CollectFeasibleByTree(const std::vector<int>& active, const std::vector<uint8_t>& flags,
                              TMJLinkGauge* gauge);
+  // The same pairs from the tree kept since the last call: after sequences were appended, the
+  // tree takes them in and only their pairs and the pairs feasible before are looked at; after
+  // sequences were removed, only pairs between the pieces the tree fell into. Anything else (or
+  // too many changes to be worth it) builds the tree anew.
+  void CollectFeasibleByKeptTree(const std::vector<int>& active, const std::vector<uint8_t>& flags,
+                                 TMJLinkGauge* gauge);
+  bool KeptTreeAfterAppend(const std::vector<uint8_t>& flags);
+  // Every pair on the kept tree into feasible_.
+  void PairsOnKeptTree(const std::vector<uint8_t>& flags);
+  bool KeptTreeAfterRemoval(const std::vector<uint8_t>& flags);
+  bool FeasibleAt(int d, int widest) const {
+    if (d > static_cast<int64_t>(epsilon_) + linkCap_) return false;
+    const int t = d - epsilon_;
+    return t <= minimumWeight_ || widest >= t;
+  }
   // The largest link of a minimum spanning tree of the active sequences from the kept pairs; -1
   // when they do not connect them all.
   int64_t KeptBottleneck(std::size_t activeCount);
@@ -180,4 +210,17 @@ private:
   bool pairsByTree_ = false;
   bool treeFromStart_ = false;
   int feasibleEpsilon_ = -1, feasibleCap_ = -1;
+  // The tree kept from round to round, the feasible pairs and flags it was last used for, and
+  // what changed since.
+  bool fullTreeRounds_ = false;
+  bool keptTreeAlways_ = false;
+  TKeptTreeCounts keptTreeCounts_;
+  TMJSpanningTree tree_;
+  bool treeValid_ = false;
+  int treeEpsilon_ = -1, treeCap_ = -1;
+  int treeAppended_ = 0;
+  bool treeRemoved_ = false;
+  std::vector<uint8_t> treeFlags_;
+  std::vector<std::pair<int, int>> treePairs_;
+  std::vector<int> widest_, piece_, row_;
 };

@@ -6,6 +6,8 @@
 #include "MJKeySet.h"
 #include "MJPairKeys.h"
 #include "MJRowSet.h"
+#include "MJPlaneCandidates.h"
+#include "MJSpanningTree.h"
 #include "MJTestSets.h"
 #include "Median_joining.h"
 #include "OutFile.h"
@@ -16,9 +18,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <functional>
 #include <random>
 #include <set>
+#include <tuple>
 
 namespace {
 
@@ -39,6 +43,20 @@ std::vector<std::string> Genealogy(unsigned seed, int count, int length, int var
   return seqs;
 }
 
+// Distinct random sequences: far from tree-like, so later medians make earlier ones obsolete and
+// the rounds remove median vectors.
+std::vector<std::string> RandomSequences(unsigned seed, int count, int length, const std::string& alphabet) {
+  std::mt19937 rng(seed);
+  std::vector<std::string> seqs;
+  std::set<std::string> seen;
+  while (static_cast<int>(seqs.size()) < count) {
+    std::string s;
+    for (int c = 0; c < length; ++c) s += alphabet[rng() % alphabet.size()];
+    if (seen.insert(s).second) seqs.push_back(s);
+  }
+  return seqs;
+}
+
 struct PathCase {
   const char* name;
   std::function<Trdf_DataSet()> make;
@@ -54,9 +72,14 @@ struct RunResult {
   std::string out;
   int rounds = 0;
   int medians = 0;
+  TMJCalculation::TKeptTreeCounts kept;
 };
 
-RunResult Calculate(const PathCase& c, bool reference, bool portable, bool byTree = false) {
+// How the feasibility test is answered once it goes by the spanning tree.
+enum class TreeRounds { Kept, KeptAlways, Full };
+
+RunResult Calculate(const PathCase& c, bool reference, bool portable, bool byTree = false,
+                    TreeRounds tree = TreeRounds::Kept) {
   Trdf_DataSet d = c.make();
   TMJOptions o;
   o.Epsilon = c.epsilon;
@@ -69,11 +92,14 @@ RunResult Calculate(const PathCase& c, bool reference, bool portable, bool byTre
   calc.UseReferenceRounds(reference);
   calc.UsePortablePopcount(portable);
   calc.UsePairsByTree(byTree);
+  calc.UseFullTreeRounds(tree == TreeRounds::Full);
+  calc.UseKeptTreeAlways(tree == TreeRounds::KeptAlways);
   RunResult r;
   if (!calc.Calculate()) return r;
   r.out = MJOutText(calc, "set.rdf");
   r.rounds = calc.Rounds();
   r.medians = calc.MedianVectorCount();
+  r.kept = calc.KeptTreeCounts();
   return r;
 }
 
@@ -128,6 +154,11 @@ const std::vector<PathCase>& PathCases() {
       // 300 columns: several words per plane.
       {"wide_rows", [] { return MakeSet(Genealogy(11, 40, 300, 100, "ACGT")); }, 10,
        TMJCriterion::ConnectionCost, false, false},
+      // Median vectors removed again: tree leaves only, and inner vertices that cut it.
+      {"random_binary_removals", [] { return MakeSet(RandomSequences(2, 10, 12, "01")); }, 0,
+       TMJCriterion::ConnectionCost, false, false},
+      {"random_binary_cuts", [] { return MakeSet(RandomSequences(10, 16, 24, "01")); }, 0,
+       TMJCriterion::ConnectionCost, false, false},
   };
   return cases;
 }
@@ -145,8 +176,34 @@ TEST_P(MJRoundPaths, IncrementalRoundsGiveTheSameOutFileAsTheReference) {
   EXPECT_EQ(planes.out, reference.out);
   // The portable popcount gives the same network as the processor's.
   EXPECT_EQ(Calculate(GetParam(), false, true).out, reference.out);
-  // So does the feasibility test from the spanning tree (taken when the pairs are too many).
+  // So does the feasibility test from the spanning tree (taken when the pairs are too many),
+  // built anew every round, kept from round to round where the changes are few, and kept
+  // through every change.
+  EXPECT_EQ(Calculate(GetParam(), false, false, true, TreeRounds::Full).out, reference.out);
   EXPECT_EQ(Calculate(GetParam(), false, false, true).out, reference.out);
+  const RunResult always = Calculate(GetParam(), false, false, true, TreeRounds::KeptAlways);
+  EXPECT_EQ(always.out, reference.out);
+  // The kept tree is built once; epsilon or the cap changing (the first round's cap, the clean-up
+  // at epsilon 0 and its cap) only looks at the pairs on it again, except right after removals.
+  EXPECT_LE(always.kept.built, 2);
+}
+
+// Over all sets, the kept tree followed every kind of change: appended median vectors, removed
+// ones that were leaves of the tree, removed ones that cut it into pieces joined again, and a
+// new epsilon or cap.
+TEST(MJRoundPathsKeptTree, SetsAppendCutAndDropLeaves) {
+  TMJCalculation::TKeptTreeCounts total;
+  for (const PathCase& c : PathCases()) {
+    const auto k = Calculate(c, false, false, true, TreeRounds::KeptAlways).kept;
+    total.appended += k.appended;
+    total.leaves += k.leaves;
+    total.pieces += k.pieces;
+    total.retested += k.retested;
+  }
+  EXPECT_GT(total.retested, 0);
+  EXPECT_GT(total.appended, 0);
+  EXPECT_GT(total.leaves, 0);
+  EXPECT_GT(total.pieces, 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Sets, MJRoundPaths, ::testing::ValuesIn(PathCases()),
@@ -178,7 +235,9 @@ TEST_P(MJRoundPathsShared, IncrementalRoundsGiveTheSameOutFileAsTheReference) {
   const RunResult reference = Calculate(pc, true, false);
   ASSERT_FALSE(reference.out.empty());
   EXPECT_EQ(Calculate(pc, false, false).out, reference.out);
+  EXPECT_EQ(Calculate(pc, false, false, true, TreeRounds::Full).out, reference.out);
   EXPECT_EQ(Calculate(pc, false, false, true).out, reference.out);
+  EXPECT_EQ(Calculate(pc, false, false, true, TreeRounds::KeptAlways).out, reference.out);
 }
 
 INSTANTIATE_TEST_SUITE_P(RealData, MJRoundPathsShared,
@@ -303,4 +362,189 @@ TEST(PairKeys, RemoveAndAppendMatchAFreshBuild) {
   EXPECT_EQ(kept.Flags(), fresh.Flags());
   EXPECT_EQ(kept.Keys(), fresh.Keys());
   EXPECT_TRUE(std::is_sorted(kept.Keys().begin(), kept.Keys().end()));
+}
+
+namespace {
+// Largest link of the best path between every two points (the minimax distance), from the
+// complete graph: what every minimum spanning tree's paths must give.
+std::vector<std::vector<int>> Minimax(const std::vector<std::vector<int>>& d,
+                                      const std::vector<uint8_t>& on) {
+  const std::size_t n = d.size();
+  std::vector<std::vector<int>> m(n, std::vector<int>(n, INT_MAX));
+  for (std::size_t i = 1; i < n; ++i)
+    for (std::size_t j = 1; j < n; ++j)
+      if (on[i] && on[j]) m[i][j] = i == j ? 0 : d[i][j];
+  for (std::size_t k = 1; k < n; ++k)
+    if (on[k])
+      for (std::size_t i = 1; i < n; ++i)
+        for (std::size_t j = 1; j < n; ++j)
+          if (on[i] && on[j]) m[i][j] = std::min(m[i][j], std::max(m[i][k], m[k][j]));
+  return m;
+}
+
+void ExpectPathsAreMinimax(TMJSpanningTree& tree, const std::vector<std::vector<int>>& d,
+                           const std::vector<uint8_t>& on, const char* stage) {
+  const auto m = Minimax(d, on);
+  tree.PrepareQueries();
+  std::vector<int> widest;
+  int links = 0;
+  for (const auto& e : tree.Edges()) {
+    ASSERT_EQ(e.w, d[static_cast<std::size_t>(e.a)][static_cast<std::size_t>(e.b)]) << stage;
+    ++links;
+  }
+  EXPECT_EQ(links, std::count(on.begin() + 1, on.end(), uint8_t{1}) - 1) << stage;
+  // The pieces per link length answer "is the path's largest link below t" the same way.
+  const bool levels = tree.PrepareLevels(64);
+  EXPECT_TRUE(levels) << stage;
+  for (int i = 1; i <= tree.Count(); ++i) {
+    if (!on[static_cast<std::size_t>(i)]) continue;
+    tree.Widest(i, widest);
+    for (int j = 1; levels && j <= tree.Count(); ++j) {
+      if (!on[static_cast<std::size_t>(j)] || j == i) continue;
+      const int want = m[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+      for (const int t : {want - 1, want, want + 1, 0, 1000})
+        ASSERT_EQ(tree.Below(i, j, t), want < t) << stage << " " << i << " " << j << " t " << t;
+    }
+    for (int j = 1; j <= tree.Count(); ++j) {
+      if (!on[static_cast<std::size_t>(j)] || j == i) continue;
+      const int want = m[static_cast<std::size_t>(i)][static_cast<std::size_t>(j)];
+      ASSERT_EQ(widest[static_cast<std::size_t>(j)], want) << stage << " " << i << " " << j;
+      ASSERT_EQ(tree.Largest(i, j), want) << stage << " " << i << " " << j;
+    }
+  }
+}
+}  // namespace
+
+// Sequences appended one by one keep the tree minimal: its paths' largest links are the minimax
+// distances of the complete graph (many equal lengths, so ties are everywhere). Removing leaves
+// keeps one piece with the same paths; removing inner vertices leaves pieces.
+TEST(SpanningTree, AppendedVerticesKeepPathsMinimaxAndRemovalsCutPieces) {
+  for (const unsigned seed : {1u, 2u, 3u}) {
+    std::mt19937 rng(seed);
+    const int n = 40;
+    // Points of a small grid with city-block distances: lengths repeat often.
+    std::vector<std::pair<int, int>> at(static_cast<std::size_t>(n) + 1);
+    for (int p = 1; p <= n; ++p) at[static_cast<std::size_t>(p)] = {static_cast<int>(rng() % 6), static_cast<int>(rng() % 6)};
+    const auto distanceOf = [&](const std::vector<std::pair<int, int>>& pts) {
+      std::vector<std::vector<int>> d(pts.size(), std::vector<int>(pts.size(), 0));
+      for (std::size_t i = 1; i < pts.size(); ++i)
+        for (std::size_t j = 1; j < pts.size(); ++j)
+          d[i][j] = 10 * (std::abs(pts[i].first - pts[j].first) + std::abs(pts[i].second - pts[j].second)) + 1;
+      return d;
+    };
+    const auto d = distanceOf(at);
+    TMJSpanningTree tree;
+    tree.Set(1, {0, 1}, {});
+    for (int u = 2; u <= n; ++u)
+      tree.Append([&](int a, int b) { return d[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)]; });
+    ASSERT_EQ(tree.Count(), n);
+    std::vector<uint8_t> on(static_cast<std::size_t>(n) + 1, 1);
+    on[0] = 0;
+    ExpectPathsAreMinimax(tree, d, on, "appended");
+    // More different link lengths than asked for: refused (the caller walks the tree instead).
+    EXPECT_FALSE(tree.PrepareLevels(2));
+
+    // Leaves go: one piece, and its paths stay minimax over the rest.
+    std::vector<int> degree(static_cast<std::size_t>(n) + 1, 0);
+    for (const auto& e : tree.Edges()) {
+      ++degree[static_cast<std::size_t>(e.a)];
+      ++degree[static_cast<std::size_t>(e.b)];
+    }
+    std::vector<int> leaves, inner;
+    for (int p = 1; p <= n; ++p) (degree[static_cast<std::size_t>(p)] == 1 ? leaves : inner).push_back(p);
+    ASSERT_GE(leaves.size(), 2u);
+    const std::vector<int> removed = {leaves[0], leaves[1]};
+    tree.Remove(removed);
+    std::vector<std::pair<int, int>> rest;
+    rest.push_back({0, 0});
+    for (int p = 1; p <= n; ++p)
+      if (p != removed[0] && p != removed[1]) rest.push_back(at[static_cast<std::size_t>(p)]);
+    std::vector<int> piece;
+    EXPECT_EQ(tree.Pieces(piece), 1);
+    std::vector<uint8_t> onRest(rest.size(), 1);
+    onRest[0] = 0;
+    ExpectPathsAreMinimax(tree, distanceOf(rest), onRest, "leaves removed");
+
+    // An inner vertex of degree k leaves k pieces.
+    std::vector<int> deg(static_cast<std::size_t>(tree.Count()) + 1, 0);
+    for (const auto& e : tree.Edges()) {
+      ++deg[static_cast<std::size_t>(e.a)];
+      ++deg[static_cast<std::size_t>(e.b)];
+    }
+    const auto v = static_cast<int>(std::max_element(deg.begin(), deg.end()) - deg.begin());
+    ASSERT_GE(deg[static_cast<std::size_t>(v)], 2);
+    tree.Remove({v});
+    EXPECT_EQ(tree.Pieces(piece), deg[static_cast<std::size_t>(v)]);
+    EXPECT_EQ(tree.Edges().size(), static_cast<std::size_t>(tree.Count() - deg[static_cast<std::size_t>(v)]));
+  }
+}
+
+namespace {
+std::vector<std::tuple<int, int, int, int, int>> CandidateList(const TMJPlaneCandidates& p) {
+  std::vector<std::tuple<int, int, int, int, int>> out;
+  for (const TMJPlaneCandidate& c : p.Candidates()) out.emplace_back(c.X, c.Y, c.Z, c.k, c.cost);
+  return out;
+}
+}  // namespace
+
+// The candidate search that remembers idle sequences from run to run gives what a fresh search
+// gives: over rounds with the same links in which median vectors are appended (more and more
+// triples find their candidates existing, so more sequences are passed over), and after
+// sequences were removed (ForgetIdle), when candidates that existed are missing again.
+TEST(PlaneCandidates, RememberedIdleSequencesGiveWhatAFreshSearchGives) {
+  for (const bool binary : {false, true}) {
+    Trdf_DataSet d = MakeSet(Genealogy(binary ? 31 : 32, 30, 30, 10, binary ? "01" : "ACGT"));
+    const int n0 = d.TaxaCount();
+    TMJBitSequences codes;
+    codes.Prepare(d, {});
+    TMJLinkList links;
+    for (int j = 2; j <= n0; ++j)
+      for (int i = 1; i < j; ++i)
+        if (codes.Distance(i, j) <= 20) links.push_back({i, j, 1});
+    const TMJCandidateSettings settings{10, 10, binary, TMJCriterion::ConnectionCost};
+    std::vector<uint8_t> characterActive(d.Characters.size(), 1);
+    TMJPlaneCandidates kept;
+    const auto compare = [&](int upTo, const char* stage) {
+      TMJRowSet existing;
+      for (int p = 1; p <= upTo; ++p) existing.Insert(codes.Hash(p), p);
+      TMJRunningBest runKept = TMJRunningBest::Start(settings.criterion);
+      TMJRunningBest runFresh = runKept;
+      kept.Run(codes, nullptr, links, upTo, settings, existing, runKept);
+      TMJPlaneCandidates fresh;
+      fresh.Run(codes, nullptr, links, upTo, settings, existing, runFresh);
+      EXPECT_EQ(CandidateList(kept), CandidateList(fresh)) << stage << " binary " << binary;
+      EXPECT_EQ(runKept.best, runFresh.best) << stage;
+      return runKept;
+    };
+    int count = n0;
+    for (int round = 0; round < 6; ++round) {
+      const TMJRunningBest running = compare(count, "appended");
+      // Append the selected candidates that are new, as a round does.
+      TMJRowSet rows;
+      for (int p = 1; p <= count; ++p) rows.Insert(codes.Hash(p), p);
+      std::vector<uint64_t> buffer;
+      std::array<std::string, 3> states;
+      const auto candidates = kept.Candidates();
+      int added = 0;
+      for (const TMJPlaneCandidate& c : candidates) {
+        if (!TMJCandidateGenerator::Selected(settings, c.cost, c.saving, c.longest, running)) continue;
+        const uint64_t* row = TMJPlaneCandidates::BuildRow(codes, c.X, c.Y, c.Z, c.k, buffer);
+        if (rows.Find(TMJBitSequences::HashKey(row, codes.KeyWords()),
+                      [&](int32_t p) { return TMJPlaneCandidates::SameKey(codes, codes.Row(p), row); }) >= 0)
+          continue;
+        MedianStates(d.Taxon(c.X).States, d.Taxon(c.Y).States, d.Taxon(c.Z).States, characterActive,
+                     c.k > 0, states);
+        d.Taxa.push_back(d.Taxa.front());
+        d.Taxa.back().States = states[static_cast<std::size_t>(c.k)];
+        codes.Append(d.Taxa.back().States);
+        ++count;
+        ++added;
+        rows.Insert(codes.Hash(count), count);
+      }
+    }
+    ASSERT_GT(count, n0) << "the rounds should append median vectors";
+    // The appended sequences go again: their triples' candidates are missing once more.
+    kept.ForgetIdle();
+    compare(n0, "removed");
+  }
 }

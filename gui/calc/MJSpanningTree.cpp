@@ -1,0 +1,194 @@
+#include "MJSpanningTree.h"
+
+#include <numeric>
+#include <utility>
+
+void TMJSpanningTree::Set(int count, std::vector<uint8_t> active, std::vector<Edge> edges) {
+  count_ = count;
+  active_ = std::move(active);
+  active_.resize(static_cast<std::size_t>(count) + 1, 0);
+  edges_ = std::move(edges);
+  adjacent_ = false;
+}
+
+void TMJSpanningTree::BuildAdjacency() {
+  const auto n = static_cast<std::size_t>(count_) + 1;
+  start_.assign(n + 1, 0);
+  for (const Edge& e : edges_) {
+    ++start_[static_cast<std::size_t>(e.a) + 1];
+    ++start_[static_cast<std::size_t>(e.b) + 1];
+  }
+  for (std::size_t v = 1; v <= n; ++v) start_[v] += start_[v - 1];
+  next_.resize(static_cast<std::size_t>(start_[n]));
+  weight_.resize(next_.size());
+  from_.assign(start_.begin(), start_.end() - 1);  // fill positions
+  for (const Edge& e : edges_) {
+    for (const auto& [x, y] : {std::pair{e.a, e.b}, std::pair{e.b, e.a}}) {
+      const auto at = static_cast<std::size_t>(from_[static_cast<std::size_t>(x)]++);
+      next_[at] = y;
+      weight_[at] = e.w;
+    }
+  }
+  adjacent_ = true;
+}
+
+void TMJSpanningTree::Remove(const std::vector<int>& removed) {
+  if (removed.empty()) return;
+  std::vector<int> newNumber(static_cast<std::size_t>(count_) + 1, 0);
+  int next = 0;
+  std::size_t r = 0;
+  for (int k = 1; k <= count_; ++k) {
+    if (r < removed.size() && removed[r] == k) {
+      ++r;
+      continue;
+    }
+    newNumber[static_cast<std::size_t>(k)] = ++next;
+    active_[static_cast<std::size_t>(next)] = active_[static_cast<std::size_t>(k)];
+  }
+  active_.resize(static_cast<std::size_t>(next) + 1);
+  count_ = next;
+  std::size_t write = 0;
+  for (const Edge& e : edges_) {
+    const int a = newNumber[static_cast<std::size_t>(e.a)];
+    const int b = newNumber[static_cast<std::size_t>(e.b)];
+    if (a == 0 || b == 0) continue;
+    edges_[write++] = {a, b, e.w};
+  }
+  edges_.resize(write);
+  adjacent_ = false;
+}
+
+int TMJSpanningTree::Pieces(std::vector<int>& piece) {
+  if (!adjacent_) BuildAdjacency();
+  piece.assign(static_cast<std::size_t>(count_) + 1, -1);
+  int pieces = 0;
+  for (int s = 1; s <= count_; ++s) {
+    if (!active_[static_cast<std::size_t>(s)] || piece[static_cast<std::size_t>(s)] >= 0) continue;
+    piece[static_cast<std::size_t>(s)] = pieces;
+    stack_.assign(1, s);
+    while (!stack_.empty()) {
+      const auto u = static_cast<std::size_t>(stack_.back());
+      stack_.pop_back();
+      for (int e = start_[u]; e < start_[u + 1]; ++e) {
+        const int v = next_[static_cast<std::size_t>(e)];
+        if (piece[static_cast<std::size_t>(v)] >= 0) continue;
+        piece[static_cast<std::size_t>(v)] = pieces;
+        stack_.push_back(v);
+      }
+    }
+    ++pieces;
+  }
+  return pieces;
+}
+
+void TMJSpanningTree::Join(const std::vector<Edge>& links) {
+  edges_.insert(edges_.end(), links.begin(), links.end());
+  adjacent_ = false;
+}
+
+void TMJSpanningTree::Widest(int from, std::vector<int>& widest) {
+  if (!adjacent_) BuildAdjacency();
+  widest.resize(static_cast<std::size_t>(count_) + 1, 0);
+  widest[static_cast<std::size_t>(from)] = 0;
+  // Parent on the walk instead of a visited mark: the tree has no cycles.
+  stack_.assign(1, from);
+  best_.assign(static_cast<std::size_t>(count_) + 1, 0);  // the position we came from
+  while (!stack_.empty()) {
+    const auto u = static_cast<std::size_t>(stack_.back());
+    stack_.pop_back();
+    for (int e = start_[u]; e < start_[u + 1]; ++e) {
+      const int v = next_[static_cast<std::size_t>(e)];
+      if (v == best_[u]) continue;
+      best_[static_cast<std::size_t>(v)] = static_cast<int>(u);
+      widest[static_cast<std::size_t>(v)] = std::max(widest[u], weight_[static_cast<std::size_t>(e)]);
+      stack_.push_back(v);
+    }
+  }
+}
+
+void TMJSpanningTree::PrepareQueries() {
+  if (!adjacent_) BuildAdjacency();
+  const auto n = static_cast<std::size_t>(count_) + 1;
+  int levels = 1;
+  while ((1 << levels) < count_ + 1) ++levels;
+  up_.assign(static_cast<std::size_t>(levels), std::vector<int>(n, 0));
+  upMax_.assign(static_cast<std::size_t>(levels), std::vector<int>(n, 0));
+  depth_.assign(n, -1);
+  std::vector<int> order;
+  order.reserve(n);
+  for (int s = 1; s <= count_; ++s) {
+    if (!active_[static_cast<std::size_t>(s)] || depth_[static_cast<std::size_t>(s)] >= 0) continue;
+    depth_[static_cast<std::size_t>(s)] = 0;
+    up_[0][static_cast<std::size_t>(s)] = s;
+    order.push_back(s);
+    for (std::size_t r = order.size() - 1; r < order.size(); ++r) {
+      const auto u = static_cast<std::size_t>(order[r]);
+      for (int e = start_[u]; e < start_[u + 1]; ++e) {
+        const auto v = static_cast<std::size_t>(next_[static_cast<std::size_t>(e)]);
+        if (depth_[v] >= 0) continue;
+        depth_[v] = depth_[u] + 1;
+        up_[0][v] = static_cast<int>(u);
+        upMax_[0][v] = weight_[static_cast<std::size_t>(e)];
+        order.push_back(static_cast<int>(v));
+      }
+    }
+  }
+  for (std::size_t l = 1; l < up_.size(); ++l)
+    for (std::size_t v = 1; v < n; ++v) {
+      const auto mid = static_cast<std::size_t>(up_[l - 1][v]);
+      up_[l][v] = up_[l - 1][mid];
+      upMax_[l][v] = std::max(upMax_[l - 1][v], upMax_[l - 1][mid]);
+    }
+}
+
+int TMJSpanningTree::Largest(int a, int b) const {
+  auto x = static_cast<std::size_t>(a), y = static_cast<std::size_t>(b);
+  int largest = 0;
+  if (depth_[x] < depth_[y]) std::swap(x, y);
+  int lift = depth_[x] - depth_[y];
+  for (std::size_t l = 0; lift > 0; ++l, lift >>= 1)
+    if (lift & 1) {
+      largest = std::max(largest, upMax_[l][x]);
+      x = static_cast<std::size_t>(up_[l][x]);
+    }
+  if (x == y) return largest;
+  for (std::size_t l = up_.size(); l-- > 0;)
+    if (up_[l][x] != up_[l][y]) {
+      largest = std::max({largest, upMax_[l][x], upMax_[l][y]});
+      x = static_cast<std::size_t>(up_[l][x]);
+      y = static_cast<std::size_t>(up_[l][y]);
+    }
+  return std::max({largest, upMax_[0][x], upMax_[0][y]});
+}
+
+bool TMJSpanningTree::PrepareLevels(std::size_t maxLevels) {
+  levels_.clear();
+  for (const Edge& e : edges_) levels_.push_back(e.w);
+  std::sort(levels_.begin(), levels_.end());
+  levels_.erase(std::unique(levels_.begin(), levels_.end()), levels_.end());
+  if (levels_.size() > maxLevels) {
+    levels_.clear();
+    return false;
+  }
+  const auto n = static_cast<std::size_t>(count_) + 1;
+  labels_.resize(levels_.size() * n);
+  std::vector<Edge> order = edges_;
+  std::sort(order.begin(), order.end(), [](const Edge& l, const Edge& r) { return l.w < r.w; });
+  std::vector<int> parent(n);
+  std::iota(parent.begin(), parent.end(), 0);
+  const auto find = [&](int x) {
+    while (parent[static_cast<std::size_t>(x)] != x) {
+      auto& p = parent[static_cast<std::size_t>(x)];
+      p = parent[static_cast<std::size_t>(p)];
+      x = p;
+    }
+    return x;
+  };
+  std::size_t e = 0;
+  for (std::size_t level = 0; level < levels_.size(); ++level) {
+    for (; e < order.size() && order[e].w < levels_[level]; ++e)
+      parent[static_cast<std::size_t>(find(order[e].a))] = find(order[e].b);
+    for (std::size_t v = 0; v < n; ++v) labels_[level * n + v] = find(static_cast<int>(v));
+  }
+  return true;
+}
