@@ -1,0 +1,136 @@
+// Letter d's component ascent with grouping, its cut pool and its MST-pruned variant: safety on
+// generated instances, and small fixtures whose bounds are known exactly.
+
+#include "DualAscent.h"
+#include "ReduceByString.h"
+#include "ScriptLetterSetup.h"
+#include "Shell.h"
+
+#include "InstanceBuilders.h"
+#include "LogCapture.h"
+#include "SafetyTest.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+using namespace tesmo;
+using namespace tesmotest;
+
+namespace {
+
+using Settings = std::vector<std::pair<const char*, const char*>>;
+
+void applySettings(const Settings& settings) {
+  shell.clearVariables();
+  registerScriptLetters();
+  shell.Sset("exitWarning", "0");
+  for (const auto& [name, value] : settings) shell.Sset(name, value);
+}
+
+std::string describe(const Settings& settings) {
+  std::string text;
+  for (const auto& [name, value] : settings) text += std::string(name) + "=" + value + " ";
+  return text.empty() ? "defaults" : text;
+}
+
+struct SafetyCase {
+  Settings settings;
+  int instances;
+};
+
+void expectSafe(const std::vector<SafetyCase>& cases) {
+  for (const SafetyCase& c : cases) {
+    SCOPED_TRACE(describe(c.settings));
+    LogCapture log{0};
+    applySettings(c.settings);
+    steinertest::SafetyOptions options;
+    options.instances = c.instances;
+    const auto failures = steinertest::checkSafety(
+        [](ReduceGraph& R) {
+          reduceByString("d", R, 0);
+          shell.phase = 0;
+        },
+        options);
+    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
+  }
+}
+
+// Root 1 joined to a centre 2 by one edge of cost 1000, and `leaves` terminals hanging off the
+// centre by edges of cost 1000: the optimum is (leaves + 1) x 1000.
+Graph star(int leaves) {
+  std::vector<Edge> edges{{1, 2, 1000}};
+  std::vector<int> terminals{1};
+  for (int i = 0; i < leaves; ++i) {
+    edges.push_back({2, 3 + i, 1000});
+    terminals.push_back(3 + i);
+  }
+  return makeGraph(leaves + 2, edges, terminals);
+}
+
+}  // namespace
+
+// Grouped components share one raise: the bound stays at or below the optimum and the tree
+// offered is a tree of the instance, under every option that changes the groups or the root.
+TEST(DualGrouping, StaysBelowTheOptimumWithValidTrees) {
+  expectSafe({
+      {{{"simple", "0"}, {"grouping", "1"}}, 250},
+      {{{"simple", "0"}, {"grouping", "1"}, {"stopOnlyWithRoot", "1"}}, 200},
+      {{{"simple", "0"}, {"grouping", "1"}, {"upperBi", "1"}, {"root", "-1"}}, 150},
+      {{{"simple", "0"}, {"grouping", "1"}, {"stopOnlyWithRoot", "1"}, {"root", "-2"}}, 150},
+      {{{"simple", "0"}, {"grouping", "1"}, {"factor", "7"}}, 100},
+  });
+}
+
+// All leaves of the star meet in the centre at one time and form one group, which then raises
+// one unit per unit of time: the bound is exactly the optimum. Counting every member's raise, or
+// letting the root edge shrink at the members' full rate, misses it.
+TEST(DualGrouping, StarMergesIntoOneGroupAndReachesTheOptimum) {
+  struct Case {
+    const char* grouping;
+    bool merged;
+  };
+  for (const Case& c : {Case{"0", false}, Case{"1", true}}) {
+    for (int leaves : {2, 5, 20}) {
+      SCOPED_TRACE(std::string("grouping ") + c.grouping + ", leaves " + std::to_string(leaves));
+      LogCapture log{4};
+      applySettings({{"simple", "0"}, {"grouping", c.grouping}});
+      ReduceGraph R(star(leaves));
+      dual(R);
+      EXPECT_EQ(R.lowerValue, (leaves + 1) * 1000);
+      EXPECT_EQ(R.upperValue, (leaves + 1) * 1000);
+      const std::string text = log.text();
+      EXPECT_EQ(text.find("Merged ! ") != std::string::npos, c.merged) << text;
+      // The root's group has no active member: the last saturation, from the root, is no merge.
+      EXPECT_EQ(text.find("Not Really Merged ! ") != std::string::npos, c.merged) << text;
+      EXPECT_NE(text.find(">U<\n"), std::string::npos);
+    }
+  }
+}
+
+// Two terminals next to each other, far from the root: the first to reach the other dies, its
+// group's count changes and is flushed before the survivor goes on alone to the root. The bound
+// is the optimum 1 + 10.
+TEST(DualGrouping, KilledMemberIsFlushedAndTheSurvivorGoesOn) {
+  LogCapture log{4};
+  applySettings({{"simple", "0"}, {"grouping", "1"}});
+  ReduceGraph R(makeGraph(3, {{2, 3, 1}, {3, 1, 10}}, {1, 2, 3}));
+  dual(R);
+  EXPECT_EQ(R.lowerValue, 11);
+  EXPECT_EQ(R.upperValue, 11);
+  const std::string text = log.text();
+  EXPECT_NE(text.find("Killed: "), std::string::npos) << text;
+  EXPECT_NE(text.find(">UG<"), std::string::npos) << text;
+  EXPECT_NE(text.find("Not Really Merged ! "), std::string::npos) << text;
+}
+
+// One terminal: nothing is active, the bound is the contracted cost.
+TEST(DualGrouping, OneTerminalOffersTheContractedCost) {
+  applySettings({{"simple", "0"}, {"grouping", "1"}});
+  ReduceGraph R(makeGraph(2, {{1, 2, 5}}, {1}));
+  R.contractCost = 4;
+  dual(R);
+  EXPECT_EQ(R.lowerValue, 4);
+}
