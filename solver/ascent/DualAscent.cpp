@@ -1,6 +1,5 @@
 #include "DualAscent.h"
 
-#include "AscentEngine.h"
 #include "Check.h"
 #include "EdgeDeletion.h"
 #include "Heap.h"
@@ -416,63 +415,146 @@ void voronoiGmstBound(DualAscentState& state) {
   buildDualTree(state);
 }
 
-namespace {
-
-// The engine's pass with every arc stamped by the bound at which it became saturated.
-class StampingAscent : public AscentEngine {
-public:
-  StampingAscent(ReduceGraph& R, DualAscentState& state) : AscentEngine(R), state_(state) { sizeCrit = 1; }
-  void onDualIncrease() override {
-    for (int i = 1; i <= cutArcs[0]; ++i) {
-      const int a = cutArcs[i];
-      if (reducedCost[a] == delta && state_.upperStamp[a] == 0) state_.upperStamp[a] = std::max(lower, 1);
-    }
-  }
-
-private:
-  DualAscentState& state_;
-};
-
-}  // namespace
-
 void dualAscentMstPrune(DualAscentState& state) {
   ReduceGraph& R = state.R;
-  int mstPrune = 0;
+  int mstPrune = 0, quicker = 0;
   {
     EchoedOptions options;
     mstPrune = options.get("mstPrune", 0);
-    options.get("quicker", 0);
+    quicker = options.get("quicker", 0);
   }
   if (state.r < 1) return;
   log(3) << "\n\n";
-  leaveOverflowMode(R);
-  StampingAscent engine(R, state);
-  const int lower = engine.ascentPass(state.root);
-  log(2) << "Lower: " << lower - R.contractCost;
-  log(2) << "+Contr= " << lower << "\n";
-  if (engine.disconnected()) return;
-  if (mstPrune == 0) {
-    buildDualTree(state);
-    return;
+  const int n = state.arcCount, r = state.r;
+  const std::size_t vertices = static_cast<std::size_t>(R.V) + 1;
+  constexpr int dead = maxint;
+  IntArray rc(static_cast<std::size_t>(n) + 1, 0);
+  for (int a = 1; a <= n; ++a) rc[a] = R.delE[a] ? 0 : R.arcs[a].cost;
+  IntMatrix reach;
+  reach.newMatrix(r, R.V);
+  for (int k = 0; k <= r; ++k)
+    for (int v = 0; v <= R.V; ++v) reach[k][v] = -1;
+  IntArray size(static_cast<std::size_t>(r) + 1, 1);
+  std::vector<std::vector<int>> boundary(static_cast<std::size_t>(r) + 1), members(static_cast<std::size_t>(r) + 1);
+  for (int k = 1; k <= r; ++k) {
+    reach[k][R.terminals[k]] = 0;
+    boundary[k].push_back(R.terminals[k]);
+    members[k].push_back(R.terminals[k]);
   }
-  // The zero arcs the root reaches, each vertex entered once, pruned to a tree.
-  const IntArray& rc = engine.reducedCosts();
-  IntArray pred(static_cast<std::size_t>(R.V) + 1, 0), stack(1, state.rootVertex),
-      seen(static_cast<std::size_t>(R.V) + 1, 0);
-  seen[state.rootVertex] = 1;
-  while (stack.size() > 1) {
-    const int v = stack.back();
-    stack.pop_back();
-    for (int s = R.firstArc[v]; s < R.firstArc[v] + R.degree[v]; ++s) {
-      const int w = R.arcs[s].head;
-      if (R.delE[s] || rc[s] != 0 || seen[w]) continue;
-      seen[w] = 1;
-      pred[w] = s;
-      stack.push_back(w);
+  // Tails of the saturated arcs into each vertex.
+  std::vector<std::vector<int>> inList(vertices);
+  std::vector<int> cut, saturated, stack;
+  for (int v = 1; v <= R.V; ++v) inList[v].reserve(static_cast<std::size_t>(R.degree[v]));
+  std::int64_t lower = 0, count = 0, count2 = 0;
+  bool stuck = false;
+
+  // v joins k's component with everything that reaches it over saturated arcs; false when the
+  // growth met the root vertex (k then dies).
+  auto join = [&](int k, int v) {
+    stack.clear();
+    stack.push_back(v);
+    while (!stack.empty()) {
+      const int x = stack.back();
+      stack.pop_back();
+      if (x == state.rootVertex) return false;
+      if (reach[k][x] >= 0) continue;
+      reach[k][x] = 0;
+      ++size[k];
+      boundary[k].push_back(x);
+      members[k].push_back(x);
+      for (int t : inList[x])
+        if (reach[k][t] < 0) stack.push_back(t);
+    }
+    return true;
+  };
+
+  while (true) {
+    int k = 0;
+    for (int j = 1; j <= r; ++j)
+      if (j != state.root && size[j] < dead && (k == 0 || size[j] < size[k])) k = j;
+    if (k == 0) break;
+    // The cut: every arc into the component from outside. An arc of reduced cost 0 belongs to it
+    // as well (a zero-cost arc at the start): it makes the raise 0 and is saturated by it, rather
+    // than being raised over, which would overload it.
+    cut.clear();
+    std::int64_t delta = dead;
+    std::vector<int>& scan = quicker != 0 ? boundary[k] : members[k];
+    for (std::size_t i = 0; i < scan.size();) {
+      const int v = scan[i];
+      bool contributes = false;
+      for (int s = R.firstArc[v]; s < R.firstArc[v] + R.degree[v]; ++s) {
+        if (R.delE[s]) continue;
+        const int w = R.arcs[s].head, p = R.partner[s];
+        if (rc[p] != 0) ++count;
+        if (reach[k][w] >= 0) continue;
+        cut.push_back(p);
+        contributes = true;
+        delta = std::min<std::int64_t>(delta, rc[p]);
+      }
+      if (quicker != 0 && !contributes) {
+        scan[i] = scan.back();
+        scan.pop_back();
+      } else {
+        ++i;
+      }
+    }
+    if (cut.empty()) {
+      // No arc enters the component: the root cannot reach it; the bound so far stands.
+      stuck = true;
+      break;
+    }
+    ++count2;
+    lower += delta;
+    log(4) << k << "(" << size[k] << "," << cut.size() << ") : " << delta << " -> lower: " << R.contractCost + lower
+           << "\n";
+    for (int v : members[k]) reach[k][v] = static_cast<int>(std::min<std::int64_t>(reach[k][v] + delta, maxint));
+    saturated.clear();
+    for (int a : cut) {
+      rc[a] = static_cast<int>(rc[a] - delta);
+      if (rc[a] != 0) continue;
+      if (state.upperStamp[a] == 0) state.upperStamp[a] = static_cast<int>(std::clamp<std::int64_t>(lower, 1, maxint));
+      inList[R.arcs[a].head].push_back(R.arcs[a].tail);
+      saturated.push_back(a);
+    }
+    for (int j = 1; j <= r; ++j) {
+      if (j == state.root || size[j] >= dead) continue;
+      for (int a : saturated) {
+        const int t = R.arcs[a].tail, h = R.arcs[a].head;
+        if (size[j] >= dead || reach[j][h] < 0 || reach[j][t] >= 0) continue;
+        if (!join(j, t)) size[j] = dead;
+      }
     }
   }
-  IntArray tree = prunedTree(R, pred);
-  R.setUpper(tree, "DA+mstPrune", 1);
+
+  log(2) << "Lower: " << lower;
+  lower += R.contractCost;
+  log(2) << "+Contr= " << lower << "\n";
+  R.setLower(static_cast<int>(std::min<std::int64_t>(lower, maxint)), state.root);
+  if (stuck) {
+    // A terminal the root cannot reach: no tree joins them all.
+  } else if (mstPrune == 0) {
+    buildDualTree(state);
+  } else {
+    // The zero arcs the root reaches, each vertex entered once, pruned to a tree.
+    IntArray pred(vertices, 0);
+    IntArray seen(vertices, 0);
+    std::vector<int> open{state.rootVertex};
+    seen[state.rootVertex] = 1;
+    while (!open.empty()) {
+      const int v = open.back();
+      open.pop_back();
+      for (int s = R.firstArc[v]; s < R.firstArc[v] + R.degree[v]; ++s) {
+        const int w = R.arcs[s].head;
+        if (R.delE[s] || rc[s] != 0 || seen[w]) continue;
+        seen[w] = 1;
+        pred[w] = s;
+        open.push_back(w);
+      }
+    }
+    IntArray tree = prunedTree(R, pred);
+    R.setUpper(tree, "DA+mstPrune", 1);
+  }
+  log(3) << "count" << ":" << count << ", " << "count2" << ":" << count2 << ", ";
 }
 
 }  // namespace tesmo

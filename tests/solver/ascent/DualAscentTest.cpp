@@ -134,3 +134,61 @@ TEST(DualGrouping, OneTerminalOffersTheContractedCost) {
   dual(R);
   EXPECT_EQ(R.lowerValue, 4);
 }
+
+// The ascent that raises the smallest component: safe with and without the boundary lists, with
+// both ways to the tree.
+TEST(DualMstPrune, StaysBelowTheOptimumWithValidTrees) {
+  expectSafe({
+      {{{"simple", "-1"}, {"quicker", "1"}}, 250},
+      {{{"simple", "-1"}, {"quicker", "1"}, {"mstPrune", "1"}, {"root", "-2"}}, 150},
+      {{{"simple", "-1"}, {"upperBi", "1"}, {"root", "-1"}}, 150},
+  });
+}
+
+// The boundary lists only skip vertices without an outside neighbour: the bound is the same.
+TEST(DualMstPrune, BoundaryListsGiveTheSameBound) {
+  LogCapture log{0};
+  const auto instances = steinertest::instanceMix(120, 3);
+  for (const auto& instance : instances) {
+    SCOPED_TRACE(instance.description);
+    int lower[2] = {0, 0};
+    for (int quicker : {0, 1}) {
+      applySettings({{"simple", "-1"}, {"quicker", quicker ? "1" : "0"}});
+      ReduceGraph R(instance.graph);
+      dual(R);
+      lower[quicker] = R.lowerValue;
+    }
+    EXPECT_EQ(lower[0], lower[1]);
+  }
+}
+
+// A terminal tied to the root by an edge of cost 0: that arc enters its component at once, so
+// the first raise is 0 and the component dies; raising over the arc instead would count the
+// edge 2-3 twice (bound 10 above the optimum 5).
+TEST(DualMstPrune, ZeroCostArcIntoAComponentIsNotRaisedOver) {
+  for (const char* quicker : {"0", "1"}) {
+    SCOPED_TRACE(quicker);
+    applySettings({{"simple", "-1"}, {"quicker", quicker}});
+    ReduceGraph R(makeGraph(3, {{1, 2, 0}, {2, 3, 5}}, {1, 2, 3}));
+    dual(R);
+    EXPECT_EQ(R.lowerValue, 5);
+    EXPECT_EQ(R.upperValue, 5);
+  }
+}
+
+// Path 1 - 2 - 3 with the root at 1 and terminal 2 at vertex 3: terminal 2's component takes
+// vertex 2 (terminal 3's) and stays alive; the arc from the root that terminal 3's raise
+// saturates ends both components at once.
+TEST(DualMstPrune, MeetingAnotherTerminalDoesNotStopAComponent) {
+  LogCapture log{4};
+  applySettings({{"simple", "-1"}});
+  ReduceGraph R(makeGraph(3, {{1, 2, 3}, {2, 3, 4}}, {1, 3, 2}));
+  R.contractCost = 10;
+  dual(R);
+  EXPECT_EQ(R.lowerValue, 17);
+  const std::string text = log.text();
+  EXPECT_NE(text.find("2(1,1) : 4 -> lower: 14\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("3(1,2) : 3 -> lower: 17\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Lower: 7+Contr= 17\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("count2:2, "), std::string::npos) << text;
+}
