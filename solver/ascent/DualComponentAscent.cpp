@@ -8,6 +8,7 @@
 #include "Heap.h"
 #include "LogStream.h"
 #include "MemberLists.h"
+#include "RunTimer.h"
 #include "Shell.h"
 #include "UnionFind.h"
 
@@ -59,6 +60,8 @@ public:
     grouping_ = shell.Iget("grouping", 0) != 0;
     stopOnlyWithRoot_ = shell.Iget("stopOnlyWithRoot", 0) != 0;
     shell.echoLevel = echo == 3 ? 0 : echo;
+    // Progress lines rather than the process-time line, which tells a watcher the run is over.
+    runTimer.printProgress(3);
 
     const int n = s_.arcCount;
     const std::size_t arcs = static_cast<std::size_t>(n) + 1;
@@ -73,6 +76,7 @@ public:
     pendingArcs_.assign(arcs, 0);
     heap_.emplace(n, heapKey_);
     for (int a = 1; a <= n; ++a) remaining_[a] = R.delE[a] ? 0 : std::int64_t{factor_} * R.arcs[a].cost;
+    runTimer.printProgress(3);
     const std::size_t terminals = static_cast<std::size_t>(s_.r) + 1;
     active_.assign(terminals, 0);
     dual_.assign(terminals, 0);
@@ -91,6 +95,7 @@ public:
     for (int k = 0; k <= s_.r; ++k)
       for (int v = 0; v <= R.V; ++v) reach_[k][v] = -1;
     stack_.reserve(static_cast<std::size_t>(R.V) + 1);
+    runTimer.printProgress(3);
   }
 
   void run() {

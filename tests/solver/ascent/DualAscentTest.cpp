@@ -192,3 +192,19 @@ TEST(DualMstPrune, MeetingAnotherTerminalDoesNotStopAComponent) {
   EXPECT_NE(text.find("Lower: 7+Contr= 17\n"), std::string::npos) << text;
   EXPECT_NE(text.find("count2:2, "), std::string::npos) << text;
 }
+
+// The reduced-cost pass of the component ascent reports its failed check before every use of a
+// component's share: the run ends under exitWarning 1 and goes on with the bound under 0.
+TEST(DualGrouping, ReducedCostPassReportsItsCheck) {
+  {
+    LogCapture log{1};
+    applySettings({{"simple", "0"}, {"doReduction", "1"}});
+    ReduceGraph R(makeGraph(3, {{1, 2, 2}, {2, 3, 2}}, {1, 3}));
+    dual(R);
+    EXPECT_EQ(R.lowerValue, 4);
+    EXPECT_NE(log.text().find("Warning: (1) in file 'dual' line 212"), std::string::npos) << log.text();
+  }
+  applySettings({{"simple", "0"}, {"doReduction", "1"}, {"exitWarning", "1"}, {"exitSaveGraph", "/dev/null"}});
+  ReduceGraph R(makeGraph(3, {{1, 2, 2}, {2, 3, 2}}, {1, 3}));
+  EXPECT_EXIT(dual(R), ::testing::ExitedWithCode(1), "");
+}
