@@ -252,3 +252,22 @@ TEST(DynamicCutPool, CyclicParentArrayIsRefused) {
   pool.findCut(1, parent, cut);
   EXPECT_NE(log.text().find("parent array holds a cycle"), std::string::npos) << log.text();
 }
+
+// On leaving, the pool lists the multipliers of its cuts in beasleyFaktor units.
+TEST(DynamicCutPool, DestructorListsTheMultipliers) {
+  LogCapture log{4};
+  settings({});
+  shell.Sset("beasleyFaktor", "2");
+  ReduceGraph R(path());
+  IntArray w(static_cast<std::size_t>(2 * R.E) + 1, 0);
+  for (int s = 1; s <= 2 * R.E; ++s) w[s] = 2 * R.arcs[s].cost;
+  {
+    DynamicCutPool pool(R, w);
+    std::vector<int> cut;
+    ASSERT_TRUE(pool.findCut(1, noForest(R), cut));
+    pool.storeCut(cut);
+    pool.subgradientStep(noForest(R), 3);
+    EXPECT_EQ(pool.check(), 0);
+  }
+  EXPECT_NE(log.text().find("1.5 \n"), std::string::npos) << log.text();
+}
