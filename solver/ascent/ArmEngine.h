@@ -144,6 +144,11 @@ private:
   bool skippedByRank(int v) const;
   void buildRankTables();
   bool testTree();
+  // The candidate edge s at leaf node k lies on a tree path to a leaf whose longest key path is
+  // longer than a way between its ends (terminal leaves only unless allLeaves).
+  bool testBottleNoExt(int k, int s, const int* leaves, int n, bool allLeaves);
+  // Two edges chosen at one branching vertex whose far ends are closer than the longer edge.
+  bool pairBottleneck(int a, int b);
   bool testReducedCosts(int extraParent, int extraSlot);
   bool testDistances();
   std::int64_t keyPathBottleneck(int a, int b) const;
@@ -159,6 +164,7 @@ private:
   int maxBacktrack_ = 5, maxLeaves_ = 10, maxLen_ = 20, slackSizeFactor_ = 4;
   int useTreeHashing_ = 1, usePairBottle_ = 1, useExtBottle_ = 1, useSmt_ = 0, useAvoid_ = 1;
   int restrictToOne_ = 1, maxNeighbour_ = 0;
+  std::int64_t edgeSpace_ = 0;  // room R's edge store must leave for the edges of a replacement
 
   IntArray mark_;  // test number of the partial tree a vertex belongs to
   int test_ = 0;
@@ -171,6 +177,10 @@ private:
   std::size_t treeRoom_ = 0;      // most nodes a partial tree may have
   int maxBranch_ = 8;             // most continuations of one leaf
   std::vector<int> starSlots_;
+  // Per pair of star edges (or of a leaf's candidates): 1 when no optimal tree has both.
+  std::vector<unsigned char> starPairs_, pairScratch_;
+  bool excludedPair(unsigned mask, int d) const;
+  static bool excludedIn(const std::vector<unsigned char>& pairs, std::size_t offset, unsigned mask, int d);
   std::vector<int> hashKey_;      // scratch: sorted edge list of the partial tree
   TreeHash treeHash_;
   bool precomputed_ = false;
@@ -202,6 +212,18 @@ private:
   void buildCollisionStats();
   // 1 when the merge history of s's identity uses some identity twice.
   int checkCollision(int s);
+  // 1 when the histories of the two slots' identities share an identity.
+  int checkPairCollision(int a, int b);
+  // Either check found an identity used twice whose cost is known to be positive.
+  int positiveRepeat(int repeats);
+  void growCollisionTables(int id);
+  // Some edge of the partial tree (from node first on) shares a history identity with s.
+  bool collidesWithTree(int s, std::size_t first);
+  bool merged(int s) const;
+  IntArray otherVisited_, repeatMark_, repeats_;
+  // Cost per identity where it is known (edges live when the engine started or added by it),
+  // -1 elsewhere: a shared identity proves a combination dear only when its cost is positive.
+  std::vector<int> idCost_;
   // Records the history triple of the edge just added at slot f.
   void registerMergedId(int f);
 };
