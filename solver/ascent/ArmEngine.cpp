@@ -268,7 +268,12 @@ void ArmEngine::runArmTests(bool precomputed) {
 
   // The reduced costs follow the slots through every edit of R.
   if (precomputed_) attachReducedCostSet(rc_, R, rcArrays_);
-  else attachReducedCosts(rc_, R, useAscent_, rcArrays_);
+  else {
+    // The edge room doubles as the size limit of the ascents (never below the slots in use).
+    const std::int64_t slots = 2 * std::int64_t{R.E} + 1;
+    const int sizeCode = static_cast<int>(std::clamp<std::int64_t>(edgeSpace_, slots + 1, maxint));
+    attachReducedCosts(rc_, R, useAscent_, rcArrays_, sizeCode);
+  }
   rcCount_ = static_cast<int>(rcArrays_.size());
   if (rcCount_ > 0) {
     rcOut_.assign(static_cast<std::size_t>(rcCount_), std::vector<std::int64_t>(treeRoom, 0));

@@ -355,7 +355,10 @@ INSTANTIATE_TEST_SUITE_P(
                     SafetyCase{"xSmtOn", false, "gUseSmt=1", F::Ladders, false},
                     SafetyCase{"xTwiceCollisions", false, "twice gUseColli=1", F::DegreeThree, true},
                     SafetyCase{"yAfterXCollisions", true, "twice gUseColli=1 gUseAscent=0", F::DegreeThree, true},
-                    SafetyCase{"xTwiceMix", false, "twice gUseColli=1 gUseAscent=0", F::Mix, true}),
+                    SafetyCase{"xTwiceMix", false, "twice gUseColli=1 gUseAscent=0", F::Mix, true},
+                    // The ascents get the least room the slots allow.
+                    SafetyCase{"yTightAscentRoom", true, "gSlackSizeFactor=1 gUseAscent=4", F::Mix, true},
+                    SafetyCase{"xWideRoom", false, "gSlackSizeFactor=9 gUseAscent=2", F::Grids, false}),
     [](const testing::TestParamInfo<SafetyCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
