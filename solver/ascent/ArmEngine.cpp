@@ -592,7 +592,7 @@ bool ArmEngine::testReducedCosts(int extraParent, int extraSlot) {
 // The longest key path (pieces between vertices of tree degree other than 2) on the tree path
 // between nodes a and b; the interior vertices of the partial tree are non-terminals whose every
 // tree edge is known.
-std::int64_t ArmEngine::keyPathBottleneck(int a, int b) const {
+std::int64_t ArmEngine::treeBottleneck(int a, int b) const {
   std::int64_t best = 0;
   auto climb = [&](int& k, std::int64_t& piece) {
     const Node& n = nodes_[static_cast<std::size_t>(k)];
@@ -622,7 +622,7 @@ bool ArmEngine::testDistances() {
       const int a = leaves_[i], b = leaves_[j];
       const std::int64_t d = cappedDistance(distances_->distance(nodes_[a].vertex, nodes_[b].vertex));
       leafDist_[i * room + j] = leafDist_[j * room + i] = d;
-      if (d < keyPathBottleneck(a, b)) {
+      if (d < treeBottleneck(a, b)) {
         log(5) << "Success: Dist\n";
         return true;
       }
@@ -673,7 +673,7 @@ bool ArmEngine::testBottleNoExt(int k, int s, const int* leaves, int n, bool all
     if (!(terminal && useExtBottle_) && !allLeaves) continue;
     // On the tree path from x to y the new edge, or the pieces from k on, is a key path at least
     // this long, whatever else k and x go on to.
-    const std::int64_t piece = std::max<std::int64_t>(R.arcs[s].cost, keyPathBottleneck(k, y));
+    const std::int64_t piece = std::max<std::int64_t>(R.arcs[s].cost, treeBottleneck(k, y));
     if (cappedDistance(distances_->distance(x, vy)) < piece) {
       log(5) << (terminal && useExtBottle_ ? "Success: Bottle-NoExt\n" : "Success: Dist-NoExt\n");
       return true;
@@ -1069,6 +1069,22 @@ void ArmEngine::runEdgeMode() {
 }
 
 // ---------------------------------------------------------------------------------------------
+
+int findOrInsertionPoint(int x, const IntArray& list) {
+  if (list.empty()) return -1;
+  // A count beyond the array is cut to what is there rather than read past the end.
+  const int n = std::clamp(list[0], 0, static_cast<int>(list.size()) - 1);
+  int low = 1, high = n;
+  while (low <= high) {
+    const int mid = low + (high - low) / 2;
+    if (list[mid] == x) return mid;
+    if (list[mid] < x) low = mid + 1;
+    else high = mid - 1;
+  }
+  return -low;
+}
+
+int findInSortedList(int x, const IntArray& list) { return std::max(0, findOrInsertionPoint(x, list)); }
 
 void gridderBrasil2(ReduceGraph& R) {
   ArmEngine engine(R, false);

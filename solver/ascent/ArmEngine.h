@@ -151,7 +151,7 @@ private:
   bool pairBottleneck(int a, int b);
   bool testReducedCosts(int extraParent, int extraSlot);
   bool testDistances();
-  std::int64_t keyPathBottleneck(int a, int b) const;
+  std::int64_t treeBottleneck(int a, int b) const;
   int pushNode(int parent, int slot);
   void popNode();
   bool slotUsable(int s) const;
@@ -227,6 +227,11 @@ private:
   // Records the history triple of the edge just added at slot f.
   void registerMergedId(int f);
 };
+
+// Binary search in a count-prefixed ascending list: the position (1-based) of x, else 0; the
+// second form gives -(the position x would be inserted at) when absent.
+int findInSortedList(int x, const IntArray& list);
+int findOrInsertionPoint(int x, const IntArray& list);
 
 // Letter x: vertex replacement by arm extension; letter y: edge deletion by arm extension.
 void gridderBrasil2(ReduceGraph& R);

@@ -389,6 +389,21 @@ TEST(ArmEngine, ReducesDegreeThreeRichInstances) {
 
 namespace {
 
+TEST(SortedList, FindsPositionsAndInsertionPoints) {
+  const tesmo::IntArray list{4, 2, 5, 9, 12};
+  struct Case {
+    int x, found, point;
+  };
+  for (const Case c : {Case{2, 1, 1}, Case{12, 4, 4}, Case{9, 3, 3}, Case{1, 0, -1}, Case{6, 0, -3}, Case{13, 0, -5}}) {
+    EXPECT_EQ(tesmo::findInSortedList(c.x, list), c.found) << c.x;
+    EXPECT_EQ(tesmo::findOrInsertionPoint(c.x, list), c.point) << c.x;
+  }
+  EXPECT_EQ(tesmo::findInSortedList(3, tesmo::IntArray{0}), 0);
+  EXPECT_EQ(tesmo::findOrInsertionPoint(3, tesmo::IntArray{0}), -1);
+  // A count larger than the list is not read past the end.
+  EXPECT_EQ(tesmo::findInSortedList(7, tesmo::IntArray{9, 1, 7}), 2);
+}
+
 // Path 1-2-3-4 of unit edges beside the direct edge 1-4 of cost 10 (no nearest-terminal data, so
 // only path lengths count). Removing 3-4 must not leave the old distance 3 of 1 and 4 trusted,
 // while the distance 1 of 1 and 2, shorter than the way to the removed edge, needs no new search.
