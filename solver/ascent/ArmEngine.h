@@ -9,6 +9,10 @@
 // is refuted, so is the partial tree. The tests are strict (a tie never refutes, so a tree that
 // merely equals the optimum is never ruled out), except the detour of a path tree in edge mode:
 // an equally cheap path that avoids the tested edge leaves an optimal tree without it.
+// Before a partial tree is searched, cheap pre-tests drop continuations: an edge whose far end is
+// closer to a leaf than the key path it would lie on, two edges at one vertex whose far ends are
+// closer than the longer edge, and edges whose merge histories repeat or share an edge of known
+// positive cost (a tree with both would pay for that edge twice).
 
 #include "GridderSupport.h"
 #include "Heap.h"
