@@ -262,10 +262,18 @@ void ArmEngine::runArmTests(bool precomputed) {
   candidates_.reserve((treeRoom + 1) * static_cast<std::size_t>(maxLeaves_ + 1) * (maxBranch_ + 1));
   leafStack_.reserve((treeRoom + 1) * static_cast<std::size_t>(maxLeaves_ + 2));
   starSlots_.reserve(static_cast<std::size_t>(maxDeg_) + 1);
+  starPairs_.reserve(static_cast<std::size_t>(maxDeg_) * maxDeg_);
+  pairScratch_.reserve((treeRoom + 1) * static_cast<std::size_t>(maxBranch_) * maxBranch_);
+  edgeSpace_ = 2 * std::int64_t{slackSizeFactor_} * R.Eanz;
 
   // The reduced costs follow the slots through every edit of R.
   if (precomputed_) attachReducedCostSet(rc_, R, rcArrays_);
-  else attachReducedCosts(rc_, R, useAscent_, rcArrays_);
+  else {
+    // The edge room doubles as the size limit of the ascents (never below the slots in use).
+    const std::int64_t slots = 2 * std::int64_t{R.E} + 1;
+    const int sizeCode = static_cast<int>(std::clamp<std::int64_t>(edgeSpace_, slots + 1, maxint));
+    attachReducedCosts(rc_, R, useAscent_, rcArrays_, sizeCode);
+  }
   rcCount_ = static_cast<int>(rcArrays_.size());
   if (rcCount_ > 0) {
     rcOut_.assign(static_cast<std::size_t>(rcCount_), std::vector<std::int64_t>(treeRoom, 0));
@@ -326,34 +334,93 @@ void ArmEngine::buildCollisionStats() {
   ReduceGraph& R = R_;
   const int capacity = std::max(R.IDcount, R.IDmax) + 1;
   visited_.assign(static_cast<std::size_t>(capacity) + 1, 0);
+  otherVisited_.assign(static_cast<std::size_t>(capacity) + 1, 0);
+  repeatMark_.assign(static_cast<std::size_t>(capacity) + 1, 0);
+  idCost_.assign(static_cast<std::size_t>(capacity) + 1, -1);
   triple_.assign(static_cast<std::size_t>(capacity) + 1, 0);
   stack_.assign(static_cast<std::size_t>(capacity) / 3 + 2 + 64, 0);
+  repeats_.assign(64, 0);
   triple_[0] = capacity;
   const int used = R.mergeHistory.empty() ? 0 : R.mergeHistory[0];
   for (int k = 1; k + 2 <= used; k += 3) {
     const int id = R.mergeHistory[k + 2];
     if (id > 0 && id <= capacity) triple_[id] = k;
   }
+  // The instance as it is now is the one whose edges the histories are read in: the costs of
+  // its edges are known, those of edges merged away before are not.
+  for (int s = 1; s <= 2 * R.E; ++s)
+    if (!R.delE[s] && R.ID[s] > 0 && R.ID[s] <= capacity) idCost_[R.ID[s]] = R.arcs[s].cost;
   collisionCalls_ = collisionSuccess_ = 0;
   collisions_ = true;
+}
+
+void ArmEngine::growCollisionTables(int id) {
+  if (id < triple_[0]) return;
+  // The identities outgrew the tables: make room rather than overrun.
+  const int capacity = 2 * id + 1;
+  const std::size_t size = static_cast<std::size_t>(capacity) + 1;
+  visited_.resize(size, 0);
+  otherVisited_.resize(size, 0);
+  repeatMark_.resize(size, 0);
+  idCost_.resize(size, -1);
+  triple_.resize(size, 0);
+  triple_[0] = capacity;
+  if (stack_.size() < size / 3 + 66) stack_.resize(size / 3 + 66, 0);
+}
+
+bool ArmEngine::merged(int s) const {
+  const int id = R_.ID[s];
+  return collisions_ && id > 0 && id < triple_[0] && triple_[id] != 0;
+}
+
+// The identities in repeats_[0..n-1] occur twice in the expansion, and so does everything they
+// were merged from: a positive known cost among them makes the expansion dearer than an edge set
+// that uses that edge once.
+int ArmEngine::positiveRepeat(int n) {
+  const ReduceGraph& R = R_;
+  const int stamp = collisionCalls_;
+  int top = 0;
+  for (int k = 0; k < n; ++k) {
+    const int id = repeats_[static_cast<std::size_t>(k)];
+    if (repeatMark_[id] == stamp) continue;
+    repeatMark_[id] = stamp;
+    if (top >= static_cast<int>(stack_.size())) stack_.resize(stack_.size() * 2);
+    stack_[top++] = id;
+  }
+  while (top > 0) {
+    const int id = stack_[--top];
+    if (idCost_[id] > 0) {
+      ++collisionSuccess_;
+      return 1;
+    }
+    if (triple_[id] == 0) continue;
+    for (int k = 0; k < 2; ++k) {
+      const int source = R.mergeHistory[triple_[id] + k];
+      if (source <= 0 || source >= triple_[0] || repeatMark_[source] == stamp) continue;
+      repeatMark_[source] = stamp;
+      if (top >= static_cast<int>(stack_.size())) stack_.resize(stack_.size() * 2);
+      stack_[top++] = source;
+    }
+  }
+  return 0;
 }
 
 int ArmEngine::checkCollision(int s) {
   if (!collisions_) return 0;
   ReduceGraph& R = R_;
   const int stamp = ++collisionCalls_;
-  const int id = R.ID[s];
-  if (id <= 0 || id > triple_[0] || triple_[id] == 0) return 0;
-  int top = 0;
-  stack_[top++] = id;
+  if (!merged(s)) return 0;
+  int top = 0, repeats = 0;
+  stack_[top++] = R.ID[s];
   while (top > 0) {
     const int t = triple_[stack_[--top]];
     for (int k = 0; k < 2; ++k) {
       const int source = R.mergeHistory[t + k];
-      if (source <= 0 || source > triple_[0]) continue;
+      if (source <= 0 || source >= triple_[0]) continue;
       if (visited_[source] == stamp) {
-        ++collisionSuccess_;
-        return 1;
+        if (repeats >= static_cast<int>(repeats_.size())) repeats_.resize(repeats_.size() * 2);
+        repeats_[static_cast<std::size_t>(repeats++)] = source;
+        continue;
       }
       visited_[source] = stamp;
       if (triple_[source] != 0) {
@@ -362,7 +429,59 @@ int ArmEngine::checkCollision(int s) {
       }
     }
   }
-  return 0;
+  return repeats > 0 ? positiveRepeat(repeats) : 0;
+}
+
+int ArmEngine::checkPairCollision(int a, int b) {
+  if (!collisions_) return 0;
+  ReduceGraph& R = R_;
+  const int stamp = ++collisionCalls_;
+  if (!merged(a) || !merged(b)) return 0;
+  // Everything a was made of, then what of b's history is among it.
+  int top = 0;
+  stack_[top++] = R.ID[a];
+  while (top > 0) {
+    const int t = triple_[stack_[--top]];
+    for (int k = 0; k < 2; ++k) {
+      const int source = R.mergeHistory[t + k];
+      if (source <= 0 || source >= triple_[0] || visited_[source] == stamp) continue;
+      visited_[source] = stamp;
+      if (triple_[source] != 0) {
+        if (top >= static_cast<int>(stack_.size())) stack_.resize(stack_.size() * 2);
+        stack_[top++] = source;
+      }
+    }
+  }
+  int repeats = 0;
+  stack_[top++] = R.ID[b];
+  while (top > 0) {
+    const int t = triple_[stack_[--top]];
+    for (int k = 0; k < 2; ++k) {
+      const int source = R.mergeHistory[t + k];
+      if (source <= 0 || source >= triple_[0] || otherVisited_[source] == stamp) continue;
+      otherVisited_[source] = stamp;
+      if (visited_[source] == stamp) {
+        // Shared, and so is all it was merged from.
+        if (repeats >= static_cast<int>(repeats_.size())) repeats_.resize(repeats_.size() * 2);
+        repeats_[static_cast<std::size_t>(repeats++)] = source;
+        continue;
+      }
+      if (triple_[source] != 0) {
+        if (top >= static_cast<int>(stack_.size())) stack_.resize(stack_.size() * 2);
+        stack_[top++] = source;
+      }
+    }
+  }
+  return repeats > 0 ? positiveRepeat(repeats) : 0;
+}
+
+bool ArmEngine::collidesWithTree(int s, std::size_t first) {
+  if (!collisions_ || !merged(s)) return false;
+  for (std::size_t k = std::max<std::size_t>(first, 1); k < nodes_.size(); ++k) {
+    const int t = nodes_[k].slot;
+    if (t != 0 && merged(t) && checkPairCollision(s, t)) return true;
+  }
+  return false;
 }
 
 void ArmEngine::registerMergedId(int f) {
@@ -370,14 +489,9 @@ void ArmEngine::registerMergedId(int f) {
   const int used = R.mergeHistory.empty() ? 0 : R.mergeHistory[0];
   const int id = R.ID[f];
   if (used < 3 || R.mergeHistory[used] != id) return;
-  if (id >= triple_[0]) {
-    // The identities outgrew the table: make room rather than overrun.
-    const int capacity = 2 * id + 1;
-    visited_.resize(static_cast<std::size_t>(capacity) + 1, 0);
-    triple_.resize(static_cast<std::size_t>(capacity) + 1, 0);
-    triple_[0] = capacity;
-  }
+  growCollisionTables(id);
   triple_[id] = used - 2;
+  idCost_[static_cast<std::size_t>(id)] = R.arcs[f].cost;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -478,7 +592,7 @@ bool ArmEngine::testReducedCosts(int extraParent, int extraSlot) {
 // The longest key path (pieces between vertices of tree degree other than 2) on the tree path
 // between nodes a and b; the interior vertices of the partial tree are non-terminals whose every
 // tree edge is known.
-std::int64_t ArmEngine::keyPathBottleneck(int a, int b) const {
+std::int64_t ArmEngine::treeBottleneck(int a, int b) const {
   std::int64_t best = 0;
   auto climb = [&](int& k, std::int64_t& piece) {
     const Node& n = nodes_[static_cast<std::size_t>(k)];
@@ -508,7 +622,7 @@ bool ArmEngine::testDistances() {
       const int a = leaves_[i], b = leaves_[j];
       const std::int64_t d = cappedDistance(distances_->distance(nodes_[a].vertex, nodes_[b].vertex));
       leafDist_[i * room + j] = leafDist_[j * room + i] = d;
-      if (d < keyPathBottleneck(a, b)) {
+      if (d < treeBottleneck(a, b)) {
         log(5) << "Success: Dist\n";
         return true;
       }
@@ -539,6 +653,44 @@ bool ArmEngine::testTree() {
   if (testDistances()) return true;
   return leaves_.size() == 2 && testAvoid();
 }
+
+bool ArmEngine::pairBottleneck(int a, int b) {
+  const ReduceGraph& R = R_;
+  // The common tail has three tree edges or more: each edge is a key path of its own between it
+  // and the far ends, so a way between these that is shorter than the longer edge beats it.
+  const int limit = std::max(R.arcs[a].cost, R.arcs[b].cost);
+  return distances_->distance(R.arcs[a].head, R.arcs[b].head) < limit;
+}
+
+bool ArmEngine::testBottleNoExt(int k, int s, const int* leaves, int n, bool allLeaves) {
+  const ReduceGraph& R = R_;
+  const int x = R.arcs[s].head;
+  for (int i = 0; i < n; ++i) {
+    const int y = leaves[i];
+    if (y == k) continue;
+    const int vy = nodes_[static_cast<std::size_t>(y)].vertex;
+    const bool terminal = R.isReq[vy] != 0;
+    if (!(terminal && useExtBottle_) && !allLeaves) continue;
+    // On the tree path from x to y the new edge, or the pieces from k on, is a key path at least
+    // this long, whatever else k and x go on to.
+    const std::int64_t piece = std::max<std::int64_t>(R.arcs[s].cost, treeBottleneck(k, y));
+    if (cappedDistance(distances_->distance(x, vy)) < piece) {
+      log(5) << (terminal && useExtBottle_ ? "Success: Bottle-NoExt\n" : "Success: Dist-NoExt\n");
+      return true;
+    }
+  }
+  return false;
+}
+
+bool ArmEngine::excludedIn(const std::vector<unsigned char>& pairs, std::size_t offset, unsigned mask, int d) {
+  for (int i = 0; i < d; ++i)
+    if (mask & (1u << i))
+      for (int j = i + 1; j < d; ++j)
+        if ((mask & (1u << j)) && pairs[offset + static_cast<std::size_t>(i) * d + j]) return true;
+  return false;
+}
+
+bool ArmEngine::excludedPair(unsigned mask, int d) const { return excludedIn(starPairs_, 0, mask, d); }
 
 // A path tree between two leaves (edge mode) may be swapped for any path between them that is no
 // dearer and avoids the tested edge: a tie suffices, as the swap leaves a tree without that edge.
@@ -616,6 +768,11 @@ bool ArmEngine::searchTree(int depth, int firstNew) {
       if (mark_[x] == test_) continue;
       // The edge itself is longer than a path between its ends.
       if (useDist_ != 0 && distances_->distance(node.vertex, x) < R.arcs[s].cost) continue;
+      // Its history repeats an edge, or shares one with the partial tree.
+      if (collisions_ && (checkCollision(s) || collidesWithTree(s, 1))) continue;
+      if ((useExtBottle_ || useDist_ >= 1) &&
+          testBottleNoExt(k, s, leafStack_.data() + leafBase, leafCount, useDist_ >= 1))
+        continue;
       if (rcCount_ > 0) {
         leaves_.clear();
         for (std::size_t lj = leafBase; lj < leafBase + static_cast<std::size_t>(leafCount); ++lj)
@@ -652,6 +809,21 @@ bool ArmEngine::searchTree(int depth, int firstNew) {
     refuted = true;
     const int k = static_cast<int>(bestCount);
     const int nextDepth = depth + (k > 1 ? 1 : 0);
+    // Pairs of continuations that no optimal tree takes together.
+    const std::size_t pairBase = pairScratch_.size();
+    bool anyPair = false;
+    if (k > 1 && (usePairBottle_ || collisions_)) {
+      pairScratch_.resize(pairBase + static_cast<std::size_t>(k) * k, 0);
+      for (int i = 0; i < k; ++i)
+        for (int j = i + 1; j < k; ++j) {
+          const int si = candidates_[bestStart + static_cast<std::size_t>(i)];
+          const int sj = candidates_[bestStart + static_cast<std::size_t>(j)];
+          const bool apart = (usePairBottle_ && pairBottleneck(si, sj)) || (collisions_ && checkPairCollision(si, sj));
+          pairScratch_[pairBase + static_cast<std::size_t>(i) * k + j] = apart ? 1 : 0;
+          anyPair = anyPair || apart;
+        }
+    }
+    if (k > 1) log(4) << "backtrack on arm " << bestLeaf << " with " << k << " Edges.  \n";
     // Subsets by size, smallest first: they are the least constrained, so a failure shows early.
     for (int size = 1; size <= k && refuted; ++size) {
       if (leafCount - 1 + size > maxLeaves_ || nodes_.size() + static_cast<std::size_t>(size) > treeRoom_) {
@@ -660,13 +832,21 @@ bool ArmEngine::searchTree(int depth, int firstNew) {
       }
       for (unsigned mask = 1; mask < (1u << k) && refuted; ++mask) {
         if (__builtin_popcount(mask) != size) continue;
+        if (anyPair && excludedIn(pairScratch_, pairBase, mask, k)) continue;
         const std::size_t before = nodes_.size();
         for (int i = 0; i < k; ++i)
-          if (mask & (1u << i)) pushNode(bestLeaf, candidates_[bestStart + static_cast<std::size_t>(i)]);
+          if (mask & (1u << i)) {
+            const int slot = candidates_[bestStart + static_cast<std::size_t>(i)];
+            log(5) << "step" << ":" << steps_ << ", " << " Extending arm " << bestLeaf << " by " << R.arcs[slot] << "\n";
+            pushNode(bestLeaf, slot);
+          }
         if (!refuteTree(nextDepth, static_cast<int>(before))) refuted = false;
+        log(6) << "--Extending arm " << bestLeaf << " by " << mask << "success" << ":" << (refuted ? 1 : 0) << ", \n";
         while (nodes_.size() > before) popNode();
       }
     }
+    pairScratch_.resize(pairBase);
+    if (k > 1) log(4) << "backtrack on arm " << bestLeaf << " with  " << "success" << ":" << (refuted ? 1 : 0) << ", \n";
   }
   candidates_.resize(base);
   leafStack_.resize(leafBase);
@@ -683,10 +863,23 @@ bool ArmEngine::refuteVertex(int v) {
   const int d = static_cast<int>(starSlots_.size());
   ++test_;
   steps_ = 0;  // one budget for all stars of v
+  // Edges that no optimal tree uses, and pairs of them that no optimal tree uses together.
+  unsigned impossible = 0;
+  starPairs_.assign(static_cast<std::size_t>(d) * d, 0);
+  for (int i = 0; i < d; ++i) {
+    const int si = starSlots_[static_cast<std::size_t>(i)];
+    if (collisions_ && checkCollision(si)) impossible |= 1u << i;
+    for (int j = i + 1; j < d; ++j) {
+      const int sj = starSlots_[static_cast<std::size_t>(j)];
+      const bool apart = (usePairBottle_ && pairBottleneck(si, sj)) || (collisions_ && checkPairCollision(si, sj));
+      starPairs_[static_cast<std::size_t>(i) * d + j] = apart ? 1 : 0;
+    }
+  }
   // Every star of at least three edges must be refuted; the small stars fail most often.
   for (int size = 3; size <= d; ++size)
     for (unsigned mask = 1; mask < (1u << d); ++mask) {
       if (__builtin_popcount(mask) != size) continue;
+      if ((mask & impossible) != 0 || excludedPair(mask, d)) continue;
       nodes_.clear();
       total_ = 0;
       for (int r = 0; r < rcCount_; ++r) rcTotal_[r] = 0;
@@ -747,9 +940,12 @@ void ArmEngine::runVertexMode() {
         continue;
       }
     }
+    // The edges of a replacement must fit in the room kept for them.
+    if (std::int64_t{d - 1} * d / 2 + 2 * std::int64_t{R.Eanz} + 10 > edgeSpace_) {
+      log(3) << "not enough edgespace... vertice skipped\n";
+      continue;
+    }
     if (skippedByRank(v)) continue;
-    if (collisions_)
-      for (int s = R.nextLiveSlot(v, 0); s != 0; s = R.nextLiveSlot(v, s)) checkCollision(s);
     if (!refuteVertex(v)) continue;
     replaceVertex(v);
   }
@@ -803,12 +999,18 @@ void ArmEngine::deleteEdgeByTests(int s) {
   int da = 0, db = 0;
   for (int t = R.nextLiveSlot(a, 0); t != 0; t = R.nextLiveSlot(a, t)) ++da;
   for (int t = R.nextLiveSlot(b, 0); t != 0; t = R.nextLiveSlot(b, t)) ++db;
-  const bool impossible = (da == 1 && R.isReq[a] == 0) || (db == 1 && R.isReq[b] == 0);
-  if (collisions_) checkCollision(s);
+  const bool impossible =
+      (da == 1 && R.isReq[a] == 0) || (db == 1 && R.isReq[b] == 0) || (collisions_ && checkCollision(s));
   if (impossible) {
     log(4) << "\n\n\nimpossible edge deleted\n";
   } else {
-    if (da + db - 2 > maxDeg_) return;
+    int degree = da + db - 2;
+    // Edges that share history with this one never join it in an optimal tree.
+    if (degree > maxDeg_ && collisions_ && merged(s))
+      for (const int end : {a, b})
+        for (int t = R.nextLiveSlot(end, 0); t != 0 && degree > maxDeg_; t = R.nextLiveSlot(end, t))
+          if (t != s && t != R.partner[s] && checkPairCollision(s, t)) --degree;
+    if (degree > maxDeg_) return;
     if (!refuteEdge(s)) return;
   }
   treeHash_.clear();
@@ -867,6 +1069,22 @@ void ArmEngine::runEdgeMode() {
 }
 
 // ---------------------------------------------------------------------------------------------
+
+int findOrInsertionPoint(int x, const IntArray& list) {
+  if (list.empty()) return -1;
+  // A count beyond the array is cut to what is there rather than read past the end.
+  const int n = std::clamp(list[0], 0, static_cast<int>(list.size()) - 1);
+  int low = 1, high = n;
+  while (low <= high) {
+    const int mid = low + (high - low) / 2;
+    if (list[mid] == x) return mid;
+    if (list[mid] < x) low = mid + 1;
+    else high = mid - 1;
+  }
+  return -low;
+}
+
+int findInSortedList(int x, const IntArray& list) { return std::max(0, findOrInsertionPoint(x, list)); }
 
 void gridderBrasil2(ReduceGraph& R) {
   ArmEngine engine(R, false);

@@ -9,6 +9,10 @@
 // is refuted, so is the partial tree. The tests are strict (a tie never refutes, so a tree that
 // merely equals the optimum is never ruled out), except the detour of a path tree in edge mode:
 // an equally cheap path that avoids the tested edge leaves an optimal tree without it.
+// Before a partial tree is searched, cheap pre-tests drop continuations: an edge whose far end is
+// closer to a leaf than the key path it would lie on, two edges at one vertex whose far ends are
+// closer than the longer edge, and edges whose merge histories repeat or share an edge of known
+// positive cost (a tree with both would pay for that edge twice).
 
 #include "GridderSupport.h"
 #include "Heap.h"
@@ -144,9 +148,14 @@ private:
   bool skippedByRank(int v) const;
   void buildRankTables();
   bool testTree();
+  // The candidate edge s at leaf node k lies on a tree path to a leaf whose longest key path is
+  // longer than a way between its ends (terminal leaves only unless allLeaves).
+  bool testBottleNoExt(int k, int s, const int* leaves, int n, bool allLeaves);
+  // Two edges chosen at one branching vertex whose far ends are closer than the longer edge.
+  bool pairBottleneck(int a, int b);
   bool testReducedCosts(int extraParent, int extraSlot);
   bool testDistances();
-  std::int64_t keyPathBottleneck(int a, int b) const;
+  std::int64_t treeBottleneck(int a, int b) const;
   int pushNode(int parent, int slot);
   void popNode();
   bool slotUsable(int s) const;
@@ -159,6 +168,7 @@ private:
   int maxBacktrack_ = 5, maxLeaves_ = 10, maxLen_ = 20, slackSizeFactor_ = 4;
   int useTreeHashing_ = 1, usePairBottle_ = 1, useExtBottle_ = 1, useSmt_ = 0, useAvoid_ = 1;
   int restrictToOne_ = 1, maxNeighbour_ = 0;
+  std::int64_t edgeSpace_ = 0;  // room R's edge store must leave for the edges of a replacement
 
   IntArray mark_;  // test number of the partial tree a vertex belongs to
   int test_ = 0;
@@ -171,6 +181,10 @@ private:
   std::size_t treeRoom_ = 0;      // most nodes a partial tree may have
   int maxBranch_ = 8;             // most continuations of one leaf
   std::vector<int> starSlots_;
+  // Per pair of star edges (or of a leaf's candidates): 1 when no optimal tree has both.
+  std::vector<unsigned char> starPairs_, pairScratch_;
+  bool excludedPair(unsigned mask, int d) const;
+  static bool excludedIn(const std::vector<unsigned char>& pairs, std::size_t offset, unsigned mask, int d);
   std::vector<int> hashKey_;      // scratch: sorted edge list of the partial tree
   TreeHash treeHash_;
   bool precomputed_ = false;
@@ -202,9 +216,26 @@ private:
   void buildCollisionStats();
   // 1 when the merge history of s's identity uses some identity twice.
   int checkCollision(int s);
+  // 1 when the histories of the two slots' identities share an identity.
+  int checkPairCollision(int a, int b);
+  // Either check found an identity used twice whose cost is known to be positive.
+  int positiveRepeat(int repeats);
+  void growCollisionTables(int id);
+  // Some edge of the partial tree (from node first on) shares a history identity with s.
+  bool collidesWithTree(int s, std::size_t first);
+  bool merged(int s) const;
+  IntArray otherVisited_, repeatMark_, repeats_;
+  // Cost per identity where it is known (edges live when the engine started or added by it),
+  // -1 elsewhere: a shared identity proves a combination dear only when its cost is positive.
+  std::vector<int> idCost_;
   // Records the history triple of the edge just added at slot f.
   void registerMergedId(int f);
 };
+
+// Binary search in a count-prefixed ascending list: the position (1-based) of x, else 0; the
+// second form gives -(the position x would be inserted at) when absent.
+int findInSortedList(int x, const IntArray& list);
+int findOrInsertionPoint(int x, const IntArray& list);
 
 // Letter x: vertex replacement by arm extension; letter y: edge deletion by arm extension.
 void gridderBrasil2(ReduceGraph& R);

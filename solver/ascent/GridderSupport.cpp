@@ -18,10 +18,10 @@ void refreshBottleneckStore(ReduceGraph& R) {
   else R.buildFindSaveTree(1);
 }
 
-void attachReducedCosts(ReducedCostSet& set, ReduceGraph& R, int k, std::vector<IntArray*>& arrays) {
+void attachReducedCosts(ReducedCostSet& set, ReduceGraph& R, int k, std::vector<IntArray*>& arrays, int sizeCode) {
   arrays.clear();
   if (k <= 0) return;
-  reducedCostSetFromAscents(set, R, k, 1);
+  reducedCostSetFromAscents(set, R, k, sizeCode);
   attachReducedCostSet(set, R, arrays);
 }
 

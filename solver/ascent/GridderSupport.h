@@ -19,7 +19,8 @@ void refreshBottleneckStore(ReduceGraph& R);
 
 // Reduced costs of k dual ascents, sized for every slot of R; arrays receives one pointer per
 // root, to be handed to R's edits so that the costs follow the slots.
-void attachReducedCosts(ReducedCostSet& set, ReduceGraph& R, int k, std::vector<IntArray*>& arrays);
+// sizeCode goes to the ascents as their size limit (1: three times the arc slots).
+void attachReducedCosts(ReducedCostSet& set, ReduceGraph& R, int k, std::vector<IntArray*>& arrays, int sizeCode = 1);
 // The same for a set that is already filled.
 void attachReducedCostSet(ReducedCostSet& set, const ReduceGraph& R, std::vector<IntArray*>& arrays);
 

@@ -55,6 +55,9 @@ std::vector<Fixture> fixtures() {
       {"degree 4 replaced", false, "", 5, {{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {1, 5, 5}, {2, 3, 1}, {3, 4, 1}, {4, 5, 1}},
        {2, 3, 4, 5}, false, {{2, 3, 1}, {3, 4, 1}, {4, 5, 1}}, "sum replaced: 1"},
       {"a tie never refutes", false, "gUseAscent=0", 4, tie, {2, 3, 4}, true, {}, "sum replaced: 0"},
+      // 2 * factor * |E| = 12 leaves no room beside the 2 * 6 + 10 the store needs.
+      {"too little edge room skips the vertex", false, "gSlackSizeFactor=1", 4, star, {2, 3, 4}, true, {},
+       "not enough edgespace... vertice skipped"},
       {"non-terminal leaf edge is impossible", true, "", 4, {{1, 2, 1}, {2, 3, 1}, {2, 4, 1}}, {1, 3}, false,
        {{1, 2, 1}, {2, 3, 1}}, "impossible edge deleted"},
       {"edge dearer than a path goes", true, "", 3, {{1, 2, 5}, {1, 3, 1}, {2, 3, 1}}, {1, 2}, false, {{1, 3, 1}, {2, 3, 1}},
@@ -108,6 +111,49 @@ TEST(ArmEngine, ExtensionRefutesWhatTheStarAloneCannot) {
   }
 }
 
+// Each pre-test alone, with the tree tests (distances, reduced costs, detours) off: the star of 1
+// falls only when that pre-test proves it, and never when all are off.
+struct PreTest {
+  const char* options;
+  bool triangle;        // else the star with three arms to the terminals 5, 6, 7
+  bool replaced;
+  const char* logLine;  // at level 5, or ""
+};
+
+TEST(ArmEngine, PreTestsRefuteAloneAndOnlyWhenOn) {
+  // Star of cost 5 edges beside the cheap triangle 2-3-4: each pair of star edges is longer than
+  // the way between their far ends.
+  const tesmo::Graph triangle =
+      tesmotest::makeGraph(4, {{1, 2, 5}, {1, 3, 5}, {1, 4, 5}, {2, 3, 1}, {3, 4, 1}, {2, 4, 1}}, {2, 3, 4});
+  // Star of cost 2 edges with arms 2-5, 3-6, 4-7 (cost 2) to terminals 3 apart: once one arm
+  // reached its terminal 5, the key path 1-2-5 (cost 4) is longer than the way 6-5 (3), so the
+  // arm 3-6 cannot go on, and 3 has no other way.
+  const tesmo::Graph arms = tesmotest::makeGraph(
+      7, {{1, 2, 2}, {1, 3, 2}, {1, 4, 2}, {2, 5, 2}, {3, 6, 2}, {4, 7, 2}, {5, 6, 3}, {6, 7, 3}, {5, 7, 3}}, {5, 6, 7});
+  const char* off = "gUseDist=0 gUseAscent=0 gUseAvoid=0 gUseColli=0 ";
+  const PreTest cases[] = {
+      {"gUsePairBottle=1 gUseExtBottle=0", true, true, ""},
+      {"gUsePairBottle=0 gUseExtBottle=0", true, false, ""},
+      {"gUsePairBottle=0 gUseExtBottle=1", false, true, "Success: Bottle-NoExt\n"},
+      {"gUsePairBottle=1 gUseExtBottle=0", false, false, ""},
+      {"gUsePairBottle=0 gUseExtBottle=0", false, false, ""},
+  };
+  for (const PreTest& c : cases) {
+    tesmotest::LogCapture capture(5);
+    setShellOptions(std::string(off) + c.options);
+    const tesmo::Graph& g = c.triangle ? triangle : arms;
+    tesmo::ReduceGraph R(g);
+    const std::int64_t optimum = steinertest::dreyfusWagner(R);
+    tesmo::gridderBrasil2(R);
+    const std::string label = std::string(c.options) + (c.triangle ? " triangle" : " arms");
+    EXPECT_EQ(R.hasLiveSlot(1), !c.replaced) << label;
+    EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "") << label;
+    if (*c.logLine) {
+      EXPECT_NE(capture.text().find(c.logLine), std::string::npos) << label;
+    }
+  }
+}
+
 TEST(ArmEngine, StoredTreeVertexIsReplacedOnlyWhenAllowed) {
   for (const int allow : {0, 1})
     EXPECT_EQ(steinertest::storedTreeVertexKept([](tesmo::ReduceGraph& R) { tesmo::gridderBrasil2(R); }, allow), allow == 0 ? 1 : 0)
@@ -123,6 +169,45 @@ TEST(ArmEngine, MaxLeavesIsRaisedToMaxDeg) {
   engine.runArmTests();
   EXPECT_EQ(engine.maxLeaves(), 8);
   EXPECT_NE(capture.text().find("maxLeaves adjusted to 8"), std::string::npos) << capture.text();
+}
+
+TEST(ArmEngine, CollisionsAreFoundAmongTheEdgesOfAReplacement) {
+  // A replacement joins the neighbours pairwise by edges made of the same star edges: later
+  // tests of the same run see those shared edges.
+  const auto instances = steinertest::gridderFamily(steinertest::GridderFamily::DegreeThree);
+  int found = 0;
+  for (std::size_t i = 0; i < instances.size() && found == 0; ++i) {
+    tesmotest::LogCapture capture(3);
+    setShellOptions("gUseAscent=0");
+    tesmo::ReduceGraph R(instances[i].graph);
+    tesmo::gridderBrasil2(R);
+    const std::string text = capture.text();
+    const std::size_t at = text.find("Collision: ");
+    ASSERT_NE(at, std::string::npos) << text;
+    if (text.find("success:0, ", at) == std::string::npos) ++found;
+  }
+  EXPECT_GT(found, 0) << "no collision in the whole family";
+}
+
+TEST(ArmEngine, CollisionRuleDecidesSomeTests) {
+  // Edges of one replacement share star edges; a later test that would have to combine two of
+  // them is cut short by the rule, which shows as a different result somewhere in the family.
+  const auto instances = steinertest::gridderFamily(steinertest::GridderFamily::DegreeThree);
+  int differ = 0;
+  for (const auto& instance : instances) {
+    std::vector<Triples> results;
+    for (const int colli : {0, 1}) {
+      setShellOptions("gUseAscent=0 gUseColli=" + std::to_string(colli));
+      tesmo::ReduceGraph R(instance.graph);
+      R.removeVertices();
+      tesmo::gridderBrasil2(R);
+      tesmo::gridderBrasil2Edges(R);
+      results.push_back(liveEdgeTriples(R));
+    }
+    if (results[0] != results[1]) ++differ;
+  }
+  std::printf("collision rule changed %d of %zu instances\n", differ, instances.size());
+  EXPECT_GT(differ, 0);
 }
 
 TEST(ArmEngine, CollisionStatisticsFollowTheOption) {
@@ -240,6 +325,12 @@ TEST_P(ArmSafety, KeepsTheOptimumAndTheTree) {
       [&c](tesmo::ReduceGraph& R) {
         setShellOptions(c.options);
         if (c.contractFirst) R.removeVertices();
+        // A first replacement run leaves edges made of shared star edges whose costs the
+        // second run cannot see any more.
+        if (std::string(c.options).find("twice") != std::string::npos) {
+          tesmo::gridderBrasil2(R);
+          R.removeVertices();
+        }
         if (std::string(c.options).find("precomputed") != std::string::npos) runPrecomputed(R, c.edgeMode);
         else if (c.edgeMode) tesmo::gridderBrasil2Edges(R);
         else tesmo::gridderBrasil2(R);
@@ -271,7 +362,24 @@ INSTANTIATE_TEST_SUITE_P(
                     SafetyCase{"yPrecomputed", true, "precomputed gAllowDestroyUpper=1", F::Mix, true},
                     SafetyCase{"yNoAvoid", true, "gUseAvoid=0 restrictToOne=0", F::Ladders, false},
                     SafetyCase{"yAvoidContracted", true, "gUseAscent=0 gUseColli=1", F::DegreeThree, true},
-                    SafetyCase{"yAvoidGrids", true, "gUseAscent=0 gUseTreeHashing=0", F::Grids, false}),
+                    SafetyCase{"yAvoidGrids", true, "gUseAscent=0 gUseTreeHashing=0", F::Grids, false},
+                    // Each pre-test with the tree tests off, and the collision rule on deep searches.
+                    SafetyCase{"xPairBottleOnly", false, "gUseDist=0 gUseAscent=0 gUseExtBottle=0", F::Mix, false},
+                    SafetyCase{"xExtBottleOnly", false, "gUseDist=0 gUseAscent=0 gUsePairBottle=0", F::DegreeThree, true},
+                    SafetyCase{"yExtBottleOnly", true, "gUseDist=0 gUseAscent=0 gUsePairBottle=0", F::Mix, false},
+                    SafetyCase{"xDistNoExtGrids", false, "gUseDist=1 gUseAscent=0", F::Grids, false},
+                    SafetyCase{"yDistNoExtLadders", true, "gUseDist=1 gUseAscent=0", F::Ladders, false},
+                    SafetyCase{"xCollisionsDeep", false, "gUseColli=1 gUseAscent=0 gMaxBacktrack=7 restrictToOne=0",
+                               F::DegreeThree, true},
+                    SafetyCase{"yCollisionsOnly", true, "gUseColli=1 gUseDist=0 gUseAscent=0 gUsePairBottle=0 gUseExtBottle=0",
+                               F::Mix, true},
+                    SafetyCase{"xSmtOn", false, "gUseSmt=1", F::Ladders, false},
+                    SafetyCase{"xTwiceCollisions", false, "twice gUseColli=1", F::DegreeThree, true},
+                    SafetyCase{"yAfterXCollisions", true, "twice gUseColli=1 gUseAscent=0", F::DegreeThree, true},
+                    SafetyCase{"xTwiceMix", false, "twice gUseColli=1 gUseAscent=0", F::Mix, true},
+                    // The ascents get the least room the slots allow.
+                    SafetyCase{"yTightAscentRoom", true, "gSlackSizeFactor=1 gUseAscent=4", F::Mix, true},
+                    SafetyCase{"xWideRoom", false, "gSlackSizeFactor=9 gUseAscent=2", F::Grids, false}),
     [](const testing::TestParamInfo<SafetyCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
@@ -301,6 +409,21 @@ TEST(ArmEngine, ReducesDegreeThreeRichInstances) {
 }  // namespace
 
 namespace {
+
+TEST(SortedList, FindsPositionsAndInsertionPoints) {
+  const tesmo::IntArray list{4, 2, 5, 9, 12};
+  struct Case {
+    int x, found, point;
+  };
+  for (const Case c : {Case{2, 1, 1}, Case{12, 4, 4}, Case{9, 3, 3}, Case{1, 0, -1}, Case{6, 0, -3}, Case{13, 0, -5}}) {
+    EXPECT_EQ(tesmo::findInSortedList(c.x, list), c.found) << c.x;
+    EXPECT_EQ(tesmo::findOrInsertionPoint(c.x, list), c.point) << c.x;
+  }
+  EXPECT_EQ(tesmo::findInSortedList(3, tesmo::IntArray{0}), 0);
+  EXPECT_EQ(tesmo::findOrInsertionPoint(3, tesmo::IntArray{0}), -1);
+  // A count larger than the list is not read past the end.
+  EXPECT_EQ(tesmo::findInSortedList(7, tesmo::IntArray{9, 1, 7}), 2);
+}
 
 // Path 1-2-3-4 of unit edges beside the direct edge 1-4 of cost 10 (no nearest-terminal data, so
 // only path lengths count). Removing 3-4 must not leave the old distance 3 of 1 and 4 trusted,
