@@ -162,4 +162,95 @@ TEST(InteractiveAscent, PickingAllTerminalsKeepsTheOptimum) {
   EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
 }
 
+bool hasEdge(const ReduceGraph& R, int u, int w, int cost) {
+  for (int s = R.nextLiveSlot(u, 0); s != 0; s = R.nextLiveSlot(u, s))
+    if (R.arcs[s].head == w && R.arcs[s].cost == cost) return true;
+  return false;
+}
+
+// Two terminals joined by 1-2-3 (cost 2) and the way round 1-4-3 (cost 10), with only the value
+// 10 known: the ball bound is 2, and the edge 4-1 is only a tunnel through 4, so it gives way to
+// an edge 1-3 of the way round's cost; nothing is deleted on a gap of 8 without a stored tree.
+TEST(BallTunnels, EdgeOffTheBallTreeBecomesATunnel) {
+  LogCapture log{3};
+  applySettings({{"skipAscent", "0"}, {"tunnel", "1"}, {"replace", "0"}});
+  ReduceGraph R(makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 4, 5}, {4, 3, 5}}, {1, 3}));
+  R.upperValue = 10;
+  ascentVR(R);
+  const std::string text = log.text();
+  EXPECT_NE(text.find("  (1) "), std::string::npos) << text;
+  EXPECT_TRUE(hasEdge(R, 1, 3, 10)) << text;
+  EXPECT_FALSE(hasEdge(R, 1, 4, 5)) << text;
+  EXPECT_TRUE(hasEdge(R, 1, 2, 1) && hasEdge(R, 2, 3, 1)) << text;
+  EXPECT_EQ(R.lowerValue, 2);
+  EXPECT_INSTANCE_VALID(R);
+}
+
+// Without the option no pair is looked for; at the branching point of the only good tree no
+// pair is recorded, and its edges stay.
+TEST(BallTunnels, NoPairWithoutTheOptionOrAtASteinerPoint) {
+  struct Case {
+    const char* tunnel;
+    std::vector<Edge> edges;
+    std::vector<int> terminals;
+    const char* logged;
+  };
+  const std::vector<Case> cases{
+      {"0", {{1, 2, 1}, {2, 3, 1}, {1, 4, 5}, {4, 3, 5}}, {1, 3}, nullptr},
+      {"1", {{1, 4, 1}, {2, 4, 1}, {3, 4, 1}, {1, 2, 3}, {2, 3, 3}}, {1, 2, 3}, "  (0) "},
+  };
+  for (const Case& c : cases) {
+    for (auto method : {ascentVR, ascentVROLD}) {
+      LogCapture log{3};
+      applySettings({{"skipAscent", "0"}, {"tunnel", c.tunnel}, {"replace", "0"}});
+      ReduceGraph R(makeGraph(4, c.edges, c.terminals));
+      R.upperValue = 10;
+      method(R);
+      const std::string text = log.text();
+      if (c.logged)
+        EXPECT_NE(text.find(c.logged), std::string::npos) << text;
+      else
+        EXPECT_FALSE(hasEdge(R, 1, 3, 10)) << text;
+      for (const Edge& e : c.edges)
+        if (e.u == 4 || e.v == 4) EXPECT_TRUE(hasEdge(R, e.u, e.v, e.cost)) << text;
+      EXPECT_INSTANCE_VALID(R);
+    }
+  }
+}
+
+struct SafetyCase {
+  const char* script;
+  Settings settings;
+  int instances;
+};
+
+// Tunnels change the graph around their vertices: the optimum and a stored tree survive them,
+// alone and with the deletions and replacements of the same iteration, over several roots.
+TEST(BallTunnels, KeepTheOptimum) {
+  const std::vector<SafetyCase> cases{
+      {"o", {{"skipAscent", "0"}, {"tunnel", "1"}}, 300},
+      {"o", {{"skipAscent", "0"}, {"tunnel", "1"}, {"replace", "0"}}, 150},
+      {"o", {{"skipAscent", "0"}, {"tunnel", "1"}, {"allRootsLimit", "3"}, {"construct", "1"}}, 150},
+      {"o", {{"skipAscent", "0"}, {"tunnel", "1"}, {"wcMode", "0"}, {"renewUpper", "-1"}}, 150},
+      {"O", {{"skipAscent", "0"}, {"tunnel", "1"}}, 300},
+      {"O", {{"skipAscent", "0"}, {"tunnel", "1"}, {"allRootsLimit", "4"}}, 150},
+      {"oo", {{"skipAscent", "0"}, {"tunnel", "1"}}, 150},
+  };
+  for (const SafetyCase& c : cases) {
+    SCOPED_TRACE(std::string(c.script) + " " + std::to_string(c.settings.size()));
+    LogCapture log{0};
+    applySettings(c.settings);
+    steinertest::SafetyOptions options;
+    options.instances = c.instances;
+    const char* script = c.script;
+    const auto failures = steinertest::checkSafety(
+        [script](ReduceGraph& R) {
+          reduceByString(script, R, 0);
+          shell.phase = 0;
+        },
+        options);
+    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
+  }
+}
+
 }  // namespace
