@@ -100,6 +100,7 @@ public:
         }
       }
       clearBall();
+      if (verbose >= 4) listTree();
     }
     log(3) << "Breaks: " << breaks_ << "\n";
     return true;
@@ -114,6 +115,12 @@ public:
       if (R.terminals[k] != rv) sources.push_back(R.terminals[k]);
     sources[0] = static_cast<int>(sources.size()) - 1;
     search(d1, sources, rv, false);
+    if (verbose < 4) return;
+    log(4) << "\n\ndistances from root:  ";
+    for (int v = 1; v <= R.V; ++v) log(4) << v << ": " << dist[v] << "   ";
+    log(4) << "\n\ndistances to the first base: ";
+    for (int v = 1; v <= R.V; ++v) log(4) << v << " : " << d1[v] << " ";
+    log(4) << "\n";
   }
 
 private:
@@ -125,6 +132,17 @@ public:
 
 private:
   static std::size_t size(const ReduceGraph& R) { return static_cast<std::size_t>(R.V) + 1; }
+
+  // The tree so far and the arcs whose reduced cost the balls have lowered.
+  void listTree() {
+    ReduceGraph& R = R_;
+    log(4) << "Roots: ";
+    for (int v = 1; v <= R.V; ++v)
+      if (inTree_[v]) log(4) << v << " ";
+    for (int s = 1; s <= 2 * R.E; ++s)
+      if (!R.delE[s] && rc[s] != R.arcs[s].cost) log(4) << "(" << R.arcs[s].tail << "-" << R.arcs[s].head << ") " << rc[s] << " ";
+    log(4) << "\n";
+  }
 
   void orderTerminals(int rv) {
     ReduceGraph& R = R_;
@@ -420,6 +438,11 @@ void ascentVROLD(ReduceGraph& R) {
     const std::int64_t lower = sum + R.contractCost;
     log(3) << "\n" << "lower: " << lower << "\n";
     R.setLower(clampInt(lower), rootIndex);
+    if (verbose >= 4) {
+      log(4) << "root: " << R.terminals[rootIndex] << "\n" << "radia: ";
+      for (int k = 1; k <= R.R; ++k) log(4) << k << ": " << radius[k] << "  ";
+      log(4) << "\n";
+    }
     for (int x = 1; x <= R.V; ++x) {
       for (int s = R.firstArc[x]; s < R.firstArc[x] + R.degree[x]; ++s) {
         if (R.delE[s]) continue;
@@ -428,6 +451,11 @@ void ascentVROLD(ReduceGraph& R) {
         const std::int64_t a = base[x] == b ? std::min<std::int64_t>(regionDist[x], radius[b]) : radius[b];
         if (regionDist[y] < a) ascent.rc[s] = static_cast<int>(regionDist[y] + std::int64_t{R.arcs[s].cost} - a);
       }
+    }
+    if (verbose >= 4) {
+      for (int s = 1; s <= 2 * R.E; ++s)
+        if (!R.delE[s]) log(4) << "  (" << R.arcs[s].tail << "," << R.arcs[s].head << "): " << ascent.rc[s];
+      log(4) << "\n";
     }
     BallOptions options;
     options.read();

@@ -218,6 +218,34 @@ TEST(BallTunnels, NoPairWithoutTheOptionOrAtASteinerPoint) {
   }
 }
 
+// The tables of the ball ascents appear above verbosity 3 only; the radii of the regions come
+// with the older form.
+TEST(BallListings, TablesOnlyAboveVerbosityThree) {
+  struct Case {
+    void (*method)(ReduceGraph&);
+    int verbosity;
+    std::vector<const char*> logged;
+    std::vector<const char*> absent;
+  };
+  const std::vector<const char*> tables{"Roots: ", "\n\ndistances from root:  1: 0   ", "\n\ndistances to the first base: "};
+  const std::vector<Case> cases{
+      {ascentVR, 4, tables, {"radia: "}},
+      {ascentVR, 3, {}, {"Roots: ", "distances from root", "distances to the first base", "radia: "}},
+      {ascentVROLD, 4, {"Roots: ", "distances from root", "radia: 1: 2  2: 2  3: 2  ", "  (1,2): "}, {}},
+      {ascentVROLD, 3, {}, {"Roots: ", "distances from root", "radia: "}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.verbosity);
+    LogCapture log{c.verbosity};
+    applySettings({{"skipAscent", "0"}});
+    ReduceGraph R(makeGraph(4, {{1, 2, 2}, {2, 3, 2}, {3, 4, 3}, {1, 4, 9}}, {1, 2, 3}));
+    c.method(R);
+    const std::string text = log.text();
+    for (const char* piece : c.logged) EXPECT_NE(text.find(piece), std::string::npos) << piece << "\n" << text;
+    for (const char* piece : c.absent) EXPECT_EQ(text.find(piece), std::string::npos) << piece << "\n" << text;
+  }
+}
+
 struct SafetyCase {
   const char* script;
   Settings settings;
