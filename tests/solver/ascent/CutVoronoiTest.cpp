@@ -1,6 +1,7 @@
 // The interactive ascent + with picks handed in (the chain, the region it cuts off and the
 // region graph), and the tunnel pairs of the ball ascents o and O.
 
+#include "AscentTrials.h"
 #include "CutBound.h"
 #include "ReduceByString.h"
 #include "ScriptLetterSetup.h"
@@ -240,6 +241,48 @@ TEST(BallListings, TablesOnlyAboveVerbosityThree) {
     applySettings({{"skipAscent", "0"}});
     ReduceGraph R(makeGraph(4, {{1, 2, 2}, {2, 3, 2}, {3, 4, 3}, {1, 4, 9}}, {1, 2, 3}));
     c.method(R);
+    const std::string text = log.text();
+    for (const char* piece : c.logged) EXPECT_NE(text.find(piece), std::string::npos) << piece << "\n" << text;
+    for (const char* piece : c.absent) EXPECT_EQ(text.find(piece), std::string::npos) << piece << "\n" << text;
+  }
+}
+
+// Every order of the raises gives a valid bound: the best stays at or below the optimum, is at
+// least the plain ascent's, and the instance is left as it was.
+TEST(AscentByFirstTerminal, BestOrderStaysBelowTheOptimumAndChangesNothing) {
+  LogCapture log{0};
+  applySettings({});
+  int improved = 0;
+  for (const steinertest::GeneratedInstance& instance : steinertest::instanceMix(200, 5)) {
+    ReduceGraph R(instance.graph);
+    const std::int64_t optimum = steinertest::dreyfusWagner(R);
+    const int edges = R.Eanz, lower = R.lowerValue, upper = R.upperValue;
+    const int best = ascentByFirstTerminal(R);
+    EXPECT_LE(best, optimum) << instance.description;
+    EXPECT_EQ(R.Eanz, edges);
+    EXPECT_EQ(R.lowerValue, lower);
+    EXPECT_EQ(R.upperValue, upper);
+    if (best > 0) ++improved;
+  }
+  EXPECT_GT(improved, 0);
+}
+
+TEST(AscentByFirstTerminal, LogsTrialsAndSlacks) {
+  struct Case {
+    int verbosity;
+    std::vector<const char*> logged;
+    std::vector<const char*> absent;
+  };
+  const std::vector<Case> cases{
+      {3, {"root: 1\n", "Lower: 4 +Contr= 4\n", "first: 2 Nr.: 3\n", "first: 3 Nr.: 4\n", "(new) lower: 4\n"},
+       {"slacks: ", "first: 1 "}},
+      {5, {"slacks: (1-2) "}, {}},
+  };
+  for (const Case& c : cases) {
+    LogCapture log{c.verbosity};
+    applySettings({});
+    ReduceGraph R(makeGraph(4, {{1, 2, 2}, {2, 3, 1}, {2, 4, 1}, {3, 4, 5}}, {1, 3, 4}));
+    EXPECT_EQ(ascentByFirstTerminal(R), 4);
     const std::string text = log.text();
     for (const char* piece : c.logged) EXPECT_NE(text.find(piece), std::string::npos) << piece << "\n" << text;
     for (const char* piece : c.absent) EXPECT_EQ(text.find(piece), std::string::npos) << piece << "\n" << text;
