@@ -2,6 +2,7 @@
 
 #include "AscentDriver.h"
 #include "AscentFast.h"
+#include "CutBound.h"
 #include "DecomposeLetters.h"
 #include "DistanceRankedPruning.h"
 #include "DynSteiner.h"
@@ -33,6 +34,7 @@ void registerScriptLetters() {
   registerLpLetters();
   setPruneBranching(branching);
   setAscentBranching(branching);
+  setCutBranching(branching);
   ScriptLetters::registerLetter('X', "branching(&R)", [](ReduceGraph& R) { branching(R, maxint); });
   ScriptLetters::registerLetter('Y', "dynsteiner(&R)", dynsteiner);
   ScriptLetters::registerLetter('V', "partitionImprove(&R)", partitionImprove);

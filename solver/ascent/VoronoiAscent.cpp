@@ -28,6 +28,7 @@ struct BallOptions {
   int maxDegree = 10;
   bool construct = false;
   bool replace = true;
+  bool tunnel = false;
 
   void read() {
     const int echo = shell.echoLevel;
@@ -39,6 +40,7 @@ struct BallOptions {
     maxDegree = shell.Iget("ascentMaxDegree", 10);
     construct = shell.Iget("construct", 0) != 0;
     replace = shell.Iget("replace", 1) != 0;
+    tunnel = shell.Iget("tunnel", 0) != 0;
     shell.echoLevel = echo == 3 ? 0 : echo;
   }
 };
@@ -98,6 +100,7 @@ public:
         }
       }
       clearBall();
+      if (verbose >= 4) listTree();
     }
     log(3) << "Breaks: " << breaks_ << "\n";
     return true;
@@ -112,6 +115,12 @@ public:
       if (R.terminals[k] != rv) sources.push_back(R.terminals[k]);
     sources[0] = static_cast<int>(sources.size()) - 1;
     search(d1, sources, rv, false);
+    if (verbose < 4) return;
+    log(4) << "\n\ndistances from root:  ";
+    for (int v = 1; v <= R.V; ++v) log(4) << v << ": " << dist[v] << "   ";
+    log(4) << "\n\ndistances to the first base: ";
+    for (int v = 1; v <= R.V; ++v) log(4) << v << " : " << d1[v] << " ";
+    log(4) << "\n";
   }
 
 private:
@@ -123,6 +132,17 @@ public:
 
 private:
   static std::size_t size(const ReduceGraph& R) { return static_cast<std::size_t>(R.V) + 1; }
+
+  // The tree so far and the arcs whose reduced cost the balls have lowered.
+  void listTree() {
+    ReduceGraph& R = R_;
+    log(4) << "Roots: ";
+    for (int v = 1; v <= R.V; ++v)
+      if (inTree_[v]) log(4) << v << " ";
+    for (int s = 1; s <= 2 * R.E; ++s)
+      if (!R.delE[s] && rc[s] != R.arcs[s].cost) log(4) << "(" << R.arcs[s].tail << "-" << R.arcs[s].head << ") " << rc[s] << " ";
+    log(4) << "\n";
+  }
 
   void orderTerminals(int rv) {
     ReduceGraph& R = R_;
@@ -229,6 +249,48 @@ void renewUpperBound(ReduceGraph& R, const BallOptions& options, bool honourNeve
   }
 }
 
+// Tunnel pairs (x, y): no tree better than the upper bound uses edge x-y with the non-terminal x
+// at degree 3 or more. With x->y in a tree rooted at the root, x's other child leads to a
+// terminal at reduced cost d1[x] or more; with y->x, x's two children do. So where the gap left
+// by the edge in that direction is below d1[x] (or equal, while a stored tree keeps x at degree
+// 2 or less), the edge is only a tunnel through x, and applyTunnels replaces it by edges from y
+// to x's other neighbours. d1 stands in for the distance to a terminal of another region, of
+// which it is a lower bound. Each vertex joins one pair at most; returns the number of pairs.
+int recordTunnels(const ReduceGraph& R, const BallAscent& ascent, std::int64_t lower, IntArray& marks,
+                  IntArray& pairList) {
+  const IntArray &rc = ascent.rc, &dist = ascent.dist, &d1 = ascent.d1;
+  const auto tunnels = [&](int x, std::int64_t gapOut, std::int64_t gapIn) {
+    if (R.isReq[x] != 0 || d1[x] >= maxint) return false;
+    const bool tie = R.upperOk && R.treeDegree[x] < 3;
+    const auto within = [&](std::int64_t g) { return tie ? g <= d1[x] : g < d1[x]; };
+    return within(gapOut) && within(gapIn);
+  };
+  pairList.assign(1, 0);
+  int pairs = 0;
+  for (int s = 1; s <= 2 * R.E; ++s) {
+    const Arc& a = R.arcs[s];
+    if (R.delE[s] || a.tail >= a.head) continue;
+    const int x = a.tail, y = a.head, p = R.partner[s];
+    if (marks[x] || marks[y] || dist[x] >= maxint || dist[y] >= maxint) continue;
+    const std::int64_t gxy = std::int64_t{R.upperValue} - (lower + rc[s] + dist[x] + d1[y]);
+    const std::int64_t gyx = std::int64_t{R.upperValue} - (lower + rc[p] + dist[y] + d1[x]);
+    int u = 0, w = 0;
+    if (tunnels(x, gxy, gyx)) {
+      u = x, w = y;
+    } else if (d1[y] < maxint && tunnels(y, gyx, gxy)) {
+      u = y, w = x;
+    } else {
+      continue;
+    }
+    marks[u] = marks[w] = 1;
+    pairList.push_back(u);
+    pairList.push_back(w);
+    pairList[0] += 2;
+    ++pairs;
+  }
+  return pairs;
+}
+
 // The bound of the iteration, and the deletions and replacements its reduced costs prove.
 void applyBallBound(ReduceGraph& R, BallAscent& ascent, int rootIndex, const BallOptions& options) {
   const int rv = R.terminals[rootIndex];
@@ -242,14 +304,38 @@ void applyBallBound(ReduceGraph& R, BallAscent& ascent, int rootIndex, const Bal
     log(2) << "Lower==Upper\n\n\n\n";
     return;
   }
+  // The pairs are found on the reduced costs of the slots as they are now, before the
+  // deletions move slots; an edge deleted below is simply no tunnel.
+  IntArray pairList(1, 0);
+  int pairs = 0;
+  if (options.tunnel) {
+    IntArray tunnelMarks(static_cast<std::size_t>(R.V) + 1, 0);
+    pairs = recordTunnels(R, ascent, lower, tunnelMarks, pairList);
+  }
   IntArray marks(static_cast<std::size_t>(R.V) + 1, 0);
   deleteByReducedCosts(R, ascent.rc, ascent.dist, ascent.d1, gap, options.maxDegree, marks,
                        {"\n deleted: ", "\n\n deleted edges:  ", "\n\n replaceable: "});
   R.deleteUnreachable();
-  if (!options.replace || R.upperOpt != 0) return;
-  log(3) << "\n\n replaced: ";
-  log(3) << replaceMarkedVertices(R, marks, false) << "\n";
-  R.rebuildAdjacency();
+  if (R.upperOpt != 0) return;
+  if (options.tunnel) {
+    log(3) << "  (" << pairs << ") ";
+    // A replacement at a tunnel vertex x or next to it would change the edges of x that its
+    // proof is about.
+    for (int k = 1; k <= pairs; ++k) {
+      const int x = pairList[2 * k - 1];
+      marks[x] = marks[pairList[2 * k]] = 0;
+      for (int t = R.nextLiveSlot(x, 0); t != 0; t = R.nextLiveSlot(x, t)) marks[R.arcs[t].head] = 0;
+    }
+  }
+  if (options.replace) {
+    log(3) << "\n\n replaced: ";
+    log(3) << replaceMarkedVertices(R, marks, false) << "\n";
+    R.rebuildAdjacency();
+  }
+  if (pairs > 0) {
+    for (int i = 0; i <= pairList[0]; ++i) R.slotScratch[i] = pairList[i];
+    R.applyTunnels();
+  }
 }
 
 // The root iterations shared by both letters: root, root + |R|/k, ... while the instance is
@@ -352,6 +438,11 @@ void ascentVROLD(ReduceGraph& R) {
     const std::int64_t lower = sum + R.contractCost;
     log(3) << "\n" << "lower: " << lower << "\n";
     R.setLower(clampInt(lower), rootIndex);
+    if (verbose >= 4) {
+      log(4) << "root: " << R.terminals[rootIndex] << "\n" << "radia: ";
+      for (int k = 1; k <= R.R; ++k) log(4) << k << ": " << radius[k] << "  ";
+      log(4) << "\n";
+    }
     for (int x = 1; x <= R.V; ++x) {
       for (int s = R.firstArc[x]; s < R.firstArc[x] + R.degree[x]; ++s) {
         if (R.delE[s]) continue;
@@ -360,6 +451,11 @@ void ascentVROLD(ReduceGraph& R) {
         const std::int64_t a = base[x] == b ? std::min<std::int64_t>(regionDist[x], radius[b]) : radius[b];
         if (regionDist[y] < a) ascent.rc[s] = static_cast<int>(regionDist[y] + std::int64_t{R.arcs[s].cost} - a);
       }
+    }
+    if (verbose >= 4) {
+      for (int s = 1; s <= 2 * R.E; ++s)
+        if (!R.delE[s]) log(4) << "  (" << R.arcs[s].tail << "," << R.arcs[s].head << "): " << ascent.rc[s];
+      log(4) << "\n";
     }
     BallOptions options;
     options.read();
