@@ -126,12 +126,14 @@ TEST(Lgr2a, RootChoiceAndTreeFixingWithoutATree) {
 }
 
 TEST(Lgr2a, AnUnreachableTerminalMarksTheInstanceDisconnected) {
-  for (const char* ascent : {"0", "1"}) {
+  // The loop, the starting ascent or, with no step at all, the closing ascent finds it.
+  for (const char* option : {"l1Ascent=0", "l1Ascent=1", "l1PostAscent=1"}) {
     LogCapture capture(1);
-    tesmo::shell.Sset("l1Ascent", ascent);
+    tesmo::shell.setAssignment(option);
+    if (std::string(option) == "l1PostAscent=1") tesmo::shell.Sset("l1Iter", "0");
     ReduceGraph R(makeGraph(4, {{1, 2, 1}, {3, 4, 1}}, {1, 2, 4}));
     tesmo::lgr2a(R);
-    EXPECT_EQ(R.upperOpt, -1) << ascent;
+    EXPECT_EQ(R.upperOpt, -1) << option;
   }
 }
 
