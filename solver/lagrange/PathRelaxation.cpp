@@ -138,6 +138,7 @@ bool PathRelaxation::dualAscent(const SubgradientMemory* memory, int remained, W
     int k = 0;
     for (int j = 1; j <= nR_; ++j)
       if (open[j] && !(lockActive && locked[j]) && (k == 0 || members[j].size() < members[k].size())) k = j;
+    if (k == 0 && !lockActive) break;  // not reached: without the lock every open one is chosen
     if (k == 0) {
       // Every open component is locked: lift the locks; the next raise is then kept, so the
       // ascent goes on growing.
