@@ -22,7 +22,7 @@ struct Lgr2Options {
   int iterations, delay, breakAt, root, reduction;
   Weight faktor;
   double start;
-  int ascent, ascentStart, fixToTree, projection, lockReq, adjustGG, half;
+  int ascent, ascentStart, remained, postAscent, fixToTree, projection, lockReq, memory, maxGG, adjustGG, half;
   double uFaktor;
 
   explicit Lgr2Options(const ReduceGraph& R) {
@@ -35,14 +35,51 @@ struct Lgr2Options {
     start = shell.Fget("l1Start", 2.0);
     ascent = shell.Iget("l1Ascent", 0);
     ascentStart = shell.Iget("l1ASCENT", 0);
+    remained = shell.Iget("l1Remained", R.R - 1);
+    postAscent = shell.Iget("l1PostAscent", 0);
     fixToTree = shell.Iget("l1X", 0);
     projection = shell.Iget("l1Projection", 1);
     lockReq = shell.Iget("l1LockReq", 0);
+    memory = shell.Iget("l1Memory", 0);
+    maxGG = shell.Iget("l1MaxGG", 600);
     adjustGG = shell.Iget("l1AdjustGG", 0);
     half = shell.Iget("l1Half", 20);
     uFaktor = shell.Fget("l1UFaktor", 1.1);
   }
 };
+
+// The memory rows against the weights at hand and the saved ones: the bad rows (their saved sum
+// below their stored one), the misses (the same for the weights at hand) and the cutting-plane
+// approximation of the bound; then the subgradient at hand is kept when it is short and new.
+// The rows change no weight.
+void reviewMemory(PathRelaxation& P, SubgradientMemory& memory, int m, int it, Weight GG, Weight bound,
+                  int& missIterations) {
+  int bad = 0, misses = 0, best = 0;
+  Weight approximation = bound;
+  for (int r = 1; r <= memory.position(); ++r) {
+    const Weight current = P.weightedSum(memory.pairs(r), memory.length(r), false);
+    const Weight savedSum = P.weightedSum(memory.pairs(r), memory.length(r), true);
+    if (savedSum < memory.sum(r)) {
+      log(4) << "weight0" << ":" << memory.bound(r) << ", " << "SUM" << ":" << savedSum << ", " << "sum" << ":"
+             << current << ", " << "sum0" << ":" << memory.sum(r) << ", ";
+      ++bad;
+    }
+    if (current < memory.sum(r)) {
+      ++misses;
+      log(3) << "|" << r << "|";
+    }
+    const Weight value = current - memory.sum(r) + memory.bound(r);
+    if (best == 0 || value < approximation) best = r, approximation = value;
+  }
+  log(3) << "\n bad Ascent" << bad << "\n ";
+  log(3) << "Aprox: (" << best << ") " << P.real(approximation) << "  " << P.real(bound);
+  log(3) << "Miss: " << missIterations << "  " << misses << "/" << memory.position() << "\n";
+  if (misses > 0) ++missIterations;
+  if (GG < memory.maxGG()) {
+    const int n = P.subgradientPairs(m, it, memory.candidate());
+    if (!memory.holds(n)) memory.store(n, P.weightedSum(memory.candidate(), n, false), bound);
+  }
+}
 
 // The options of the ascent loop; the path relaxation itself takes the scale, the root, the
 // projection and the locks.
@@ -55,6 +92,10 @@ void runSecondAscent(ReduceGraph& R, const Lgr2Options& o, int root) {
     fixToTree = false;
   }
   if (((fixToTree && o.projection) || o.reduction) && R.upperOk) P.findTreeSlots();
+  SubgradientMemory memory(o.memory, o.maxGG);
+  if (memory.refused())
+    log(1) << "l1Memory refused: " << o.memory << " rows of " << o.maxGG << " components need more memory than allowed\n";
+  if (memory.enabled() || o.postAscent != 0) P.keepSavedWeights();
   const bool fromAscent = o.ascent != 0 && o.ascentStart != 0;
   if (o.ascent != 0 && !P.ascentStart(fromAscent)) {
     R.markDisconnected();
@@ -73,7 +114,7 @@ void runSecondAscent(ReduceGraph& R, const Lgr2Options& o, int root) {
 
   double f = o.start;
   Weight bestLower = 0;
-  int noImprove = 0;
+  int noImprove = 0, missIterations = 0;
   const Weight upperScaled = R.upperValue < maxint ? (Weight{R.upperValue} - R.contractCost) * F : -1;
   for (std::int64_t it64 = 1; it64 <= o.iterations; ++it64) {
     const int it = static_cast<int>(std::min<std::int64_t>(it64, INT_MAX));
@@ -112,6 +153,7 @@ void runSecondAscent(ReduceGraph& R, const Lgr2Options& o, int root) {
       log(3) << "Keine Verbesserung moeglich...\n";
       break;
     }
+    if (memory.enabled()) reviewMemory(P, memory, m, it, GG, bound, missIterations);
     const double target = static_cast<double>(R.upperValue - R.contractCost) * o.uFaktor -
                           static_cast<double>(bound) / static_cast<double>(F);
     Weight T = std::llround(
@@ -132,6 +174,7 @@ void runSecondAscent(ReduceGraph& R, const Lgr2Options& o, int root) {
   }
   log(1) << "\nLower : " << P.real(bestLower) << ", Upper : " << printedUpper << "\n";
   R.setLower(clampToInt(ceilDiv(bestLower, F) + R.contractCost), 0);
+  if (o.postAscent != 0 && !P.closingAscent(memory, o.remained)) R.markDisconnected();
 }
 
 }  // namespace

@@ -12,8 +12,8 @@ namespace tesmo {
 
 PathRelaxation::PathRelaxation(ReduceGraph& R, Weight faktor, int root, int projection, int lockReq)
     : R_(R), F_(faktor), nR_(R.R), root_(root), rootVertex_(R.terminals[root]), slots_(2 * R.E), width_(R.R + 1),
-      projection_(projection), lockReq_(lockReq), weight_(static_cast<std::size_t>(slots_ + 1) * width_, 0),
-      pathMark_(weight_.size(), 0), selected_(slots_ + 1, 0), treeSlot_(slots_ + 1, 0), scaledCost_(slots_ + 1, 0),
+      projection_(projection), lockReq_(lockReq), commodityWeight_(static_cast<std::size_t>(slots_ + 1) * width_, 0),
+      pathMark_(commodityWeight_.size(), 0), selected_(slots_ + 1, 0), treeSlot_(slots_ + 1, 0), scaledCost_(slots_ + 1, 0),
       dist_(R.V + 1, 0), pred_(R.V + 1, 0), fixed_(R.V + 1, 0), sortScratch_(width_, 0),
       inTreeScratch_(slots_ + 1, 0) {
   heap_.reserve(static_cast<std::size_t>(slots_) + R.V + 1);
@@ -84,12 +84,9 @@ void PathRelaxation::evenStart() {
   }
 }
 
-bool PathRelaxation::ascentStart(bool start) {
+bool PathRelaxation::dualAscent(const SubgradientMemory* memory, int remained, Weight& bound) {
   ReduceGraph& R = R_;
-  log(3) << "\n\n";
-  const std::size_t cells = static_cast<std::size_t>(R.V + 1) * width_;
-  std::vector<Weight> label(cells, -1);  // [v * width + k], -1 outside k's component
-  auto lab = [&](int v, int k) -> Weight& { return label[static_cast<std::size_t>(v) * width_ + k]; };
+  componentLabel_.assign(static_cast<std::size_t>(R.V + 1) * width_, -1);
   std::vector<Weight> residual(slots_ + 1, 0);
   std::vector<std::vector<int>> zeroInto(R.V + 1);  // zero-residual slots by their head
   for (int s = 1; s <= slots_; ++s) {
@@ -99,12 +96,12 @@ bool PathRelaxation::ascentStart(bool start) {
     if (residual[s] == 0) zeroInto[R.arcs[s].head].push_back(s);
   }
   std::vector<std::vector<int>> members(nR_ + 1);
-  std::vector<unsigned char> open(nR_ + 1, 0);
+  std::vector<unsigned char> open(nR_ + 1, 0), locked(nR_ + 1, 0);
   // Adds v to k's component and everything that reaches it over zero-residual slots.
   std::vector<int> stack;
   auto grow = [&](int k, int v) {
     stack.assign(1, v);
-    lab(v, k) = 0;
+    componentLabel(v, k) = 0;
     members[k].push_back(v);
     while (!stack.empty() && open[k]) {
       const int x = stack.back();
@@ -115,8 +112,8 @@ bool PathRelaxation::ascentStart(bool start) {
       }
       for (int s : zeroInto[x]) {
         const int t = R.arcs[s].tail;
-        if (lab(t, k) >= 0) continue;
-        lab(t, k) = 0;
+        if (componentLabel(t, k) >= 0) continue;
+        componentLabel(t, k) = 0;
         members[k].push_back(t);
         stack.push_back(t);
       }
@@ -127,19 +124,35 @@ bool PathRelaxation::ascentStart(bool start) {
       open[k] = 1;
       grow(k, R.terminals[k]);
     }
-  Weight bound = 0;
+  bound = 0;
+  // The refusal rule of the closing ascent: the lock works once a raise has been decided since
+  // the start or the last unlock and at most remained components are open.
+  bool decided = false;
+  int lastKeptBad = 0;
   std::vector<int> entering, zeroed;
   for (;;) {
+    int openCount = 0;
+    for (int j = 1; j <= nR_; ++j) openCount += open[j];
+    if (openCount == 0) break;
+    const bool lockActive = memory != nullptr && decided && openCount <= remained;
     int k = 0;
     for (int j = 1; j <= nR_; ++j)
-      if (open[j] && (k == 0 || members[j].size() < members[k].size())) k = j;
-    if (k == 0) break;
+      if (open[j] && !(lockActive && locked[j]) && (k == 0 || members[j].size() < members[k].size())) k = j;
+    if (k == 0 && !lockActive) break;  // not reached: without the lock every open one is chosen
+    if (k == 0) {
+      // Every open component is locked: lift the locks; the next raise is then kept, so the
+      // ascent goes on growing.
+      log(3) << "\nUnlock!\n";
+      std::fill(locked.begin(), locked.end(), 0);
+      decided = false;
+      continue;
+    }
     entering.clear();
     Weight d = 0;
     for (int v : members[k])
       for (int s = R.nextLiveSlot(v, 0); s != 0; s = R.nextLiveSlot(v, s)) {
         const int p = R.partner[s];  // the slot into v
-        if (lab(R.arcs[p].tail, k) >= 0 || residual[p] == 0) continue;
+        if (componentLabel(R.arcs[p].tail, k) >= 0 || residual[p] == 0) continue;
         entering.push_back(p);
         if (d == 0 || residual[p] < d) d = residual[p];
       }
@@ -147,8 +160,32 @@ bool PathRelaxation::ascentStart(bool start) {
       // No slot enters the component: its terminal cannot reach the root.
       return false;
     }
+    if (memory != nullptr) {
+      for (int s : entering) saved(s, k) += static_cast<int>(d);
+      int bad = 0;
+      for (int r = 1; r <= memory->filled(); ++r) {
+        const Weight savedSum = weightedSum(memory->pairs(r), memory->length(r), true);
+        if (F_ * savedSum < memory->sum(r)) {
+          log(4) << "weight0" << ":" << memory->bound(r) << ", " << "sum" << ":" << savedSum << ", " << "sum0" << ":"
+                 << memory->sum(r) << ", ";
+          ++bad;
+        }
+      }
+      log(3) << "bad Ascent" << bad << "/" << memory->filled() << "\n ";
+      const bool keep = bound == 0 || bad <= lastKeptBad || !lockActive;
+      decided = true;
+      if (!keep) {
+        // Refused: the commodity waits, its saved weights as before the raise.
+        locked[k] = 1;
+        log(3) << "L" << k;
+        for (int s : entering) saved(s, k) -= static_cast<int>(d);
+        continue;
+      }
+      lastKeptBad = bad;
+      log(3) << k << " : " << d;
+    }
     bound += d;
-    for (int v : members[k]) lab(v, k) += d;
+    for (int v : members[k]) componentLabel(v, k) += d;
     zeroed.clear();
     for (int s : entering) {
       residual[s] -= d;
@@ -162,21 +199,35 @@ bool PathRelaxation::ascentStart(bool start) {
       for (int s : zeroed) {
         if (!open[j]) break;
         const Arc& a = R.arcs[s];
-        if (lab(a.head, j) >= 0 && lab(a.tail, j) < 0) grow(j, a.tail);
+        if (componentLabel(a.head, j) >= 0 && componentLabel(a.tail, j) < 0) grow(j, a.tail);
       }
     }
   }
+  return true;
+}
+
+void PathRelaxation::keepSavedWeights() {
+  if (savedWeight_.empty()) savedWeight_.assign(commodityWeight_.size(), 0);
+}
+
+bool PathRelaxation::ascentStart(bool start) {
+  ReduceGraph& R = R_;
+  log(3) << "\n\n";
+  Weight bound = 0;
+  if (!dualAscent(nullptr, 0, bound)) return false;
   log(2) << "Lower: " << bound;
   bound += R.contractCost;
   log(2) << "+Contr= " << bound << "\n";
   R.setLower(clampToInt(bound), root_);
-  if (!start) return true;
+  if (!start && !savesWeights()) return true;
   for (int s = 1; s <= slots_; ++s) {
     if (!live(s)) continue;
     const Arc& a = R.arcs[s];
     for (int k = 1; k <= nR_; ++k) {
       if (!commodity(k)) continue;
-      const Weight rise = std::max<Weight>(0, std::max<Weight>(lab(a.head, k), 0) - std::max<Weight>(lab(a.tail, k), 0));
+      // Labels outside a component count as 0.
+      const Weight rise = std::max<Weight>(
+          0, std::max<Weight>(componentLabel(a.head, k), 0) - std::max<Weight>(componentLabel(a.tail, k), 0));
       w(s, k) = clampToInt(F_ * rise);
     }
     if (projection_ == 1) {
@@ -189,7 +240,82 @@ bool PathRelaxation::ascentStart(bool start) {
       correctSum(s);
     }
   }
+  if (savesWeights()) std::copy(commodityWeight_.begin(), commodityWeight_.end(), savedWeight_.begin());
   return true;
+}
+
+bool PathRelaxation::closingAscent(const SubgradientMemory& memory, int remained) {
+  ReduceGraph& R = R_;
+  keepSavedWeights();
+  std::fill(savedWeight_.begin(), savedWeight_.end(), 0);
+  log(3) << "\n\n";
+  Weight bound = 0;
+  if (!dualAscent(&memory, remained, bound)) return false;
+  log(2) << "Lower: " << bound;
+  log(2) << "+Contr= " << bound + R.contractCost << "\n";
+  R.setLower(clampToInt(bound + R.contractCost), root_);
+  return true;
+}
+
+int PathRelaxation::subgradientPairs(int m, int it, int* out) {
+  int n = 0;
+  for (int s = 1; s <= slots_; ++s) {
+    if (!live(s)) continue;
+    const bool isSelected = selected_[s] == m;
+    for (int k = 1; k <= nR_; ++k) {
+      if (!commodity(k) || isSelected == (mark(s, k) == it)) continue;
+      out[2 * n] = isSelected ? -s : s;
+      out[2 * n + 1] = k;
+      ++n;
+    }
+  }
+  return n;
+}
+
+PathRelaxation::Weight PathRelaxation::weightedSum(const int* pairs, int n, bool savedWeights) {
+  Weight sum = 0;
+  for (int i = 0; i < n; ++i) {
+    const int s = pairs[2 * i], k = pairs[2 * i + 1];
+    const Weight v = savedWeights ? saved(s < 0 ? -s : s, k) : w(s < 0 ? -s : s, k);
+    sum += s < 0 ? -v : v;
+  }
+  return sum;
+}
+
+SubgradientMemory::SubgradientMemory(int rows, int maxGG) {
+  // Ring positions 1 .. rows-1; each row holds fewer than maxGG pairs (none when maxGG <= 1).
+  constexpr std::int64_t maxEntries = std::int64_t{1} << 26;
+  if (rows <= 0) return;
+  maxGG_ = std::max(maxGG, 1);
+  if ((std::int64_t{rows} - 1) * 2 * maxGG_ > maxEntries) {
+    refused_ = true;
+    return;
+  }
+  enabled_ = true;
+  ring_ = maxGG_ > 1 ? rows - 1 : 0;
+  width_ = static_cast<std::size_t>(2) * maxGG_;
+  entries_.assign(static_cast<std::size_t>(ring_) * width_, 0);
+  length_.assign(ring_ + 1, 0);
+  sum_.assign(ring_ + 1, 0);
+  bound_.assign(ring_ + 1, 0);
+  candidate_.assign(width_, 0);
+}
+
+bool SubgradientMemory::holds(int n) const {
+  for (int r = 1; r <= filled_; ++r)
+    if (length_[r] == n && std::equal(candidate_.begin(), candidate_.begin() + 2 * n, pairs(r))) return true;
+  return false;
+}
+
+void SubgradientMemory::store(int n, Weight sum, Weight bound) {
+  if (ring_ == 0 || n >= maxGG_) return;
+  position_ = position_ % ring_ + 1;
+  filled_ = std::max(filled_, position_);
+  std::copy(candidate_.begin(), candidate_.begin() + 2 * n,
+            entries_.begin() + static_cast<std::ptrdiff_t>((position_ - 1) * width_));
+  length_[position_] = n;
+  sum_[position_] = sum;
+  bound_[position_] = bound;
 }
 
 void PathRelaxation::project(int s) {

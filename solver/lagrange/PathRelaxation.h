@@ -15,6 +15,42 @@
 
 namespace tesmo {
 
+// Subgradients of earlier steps of the second ascent, each with its weighted sum and the bound of
+// its step, kept in a ring of rows 1 .. rows-1. A row holds (+slot, commodity) pairs for path
+// slots and (-slot, commodity) pairs for chosen slots; only subgradients of fewer than maxGG
+// components are kept. Rows and scratch are sized once.
+class SubgradientMemory {
+public:
+  using Weight = std::int64_t;
+
+  // rows <= 0: no memory; rows 1 or maxGG <= 1: the figures are formed but no row is kept.
+  // Tables beyond the entry limit are refused (enabled() false, refused() true).
+  SubgradientMemory(int rows, int maxGG);
+  bool enabled() const { return enabled_; }
+  bool refused() const { return refused_; }
+  int maxGG() const { return maxGG_; }
+  // The last position written (0 before the first row), and the number of rows held.
+  int position() const { return position_; }
+  int filled() const { return filled_; }
+  const int* pairs(int row) const { return &entries_[static_cast<std::size_t>(row - 1) * width_]; }
+  int length(int row) const { return length_[row]; }  // number of pairs
+  Weight sum(int row) const { return sum_[row]; }
+  Weight bound(int row) const { return bound_[row]; }
+  // Scratch of 2 x maxGG entries for the subgradient at hand.
+  int* candidate() { return candidate_.data(); }
+  // Whether a row holds exactly the n pairs of candidate().
+  bool holds(int n) const;
+  // The n pairs of candidate() go to the next ring position.
+  void store(int n, Weight sum, Weight bound);
+
+private:
+  int ring_ = 0, maxGG_ = 0, position_ = 0, filled_ = 0;
+  std::size_t width_ = 0;
+  bool enabled_ = false, refused_ = false;
+  std::vector<int> entries_, length_, candidate_;
+  std::vector<Weight> sum_, bound_;
+};
+
 class PathRelaxation {
 public:
   using Weight = std::int64_t;
@@ -22,7 +58,10 @@ public:
   // projection 0: slot choice by slack instead; lockReq: bit mask applied before each projection.
   PathRelaxation(ReduceGraph& R, Weight faktor, int root, int projection, int lockReq);
 
-  int& w(int s, int k) { return weight_[static_cast<std::size_t>(s) * width_ + k]; }
+  int& w(int s, int k) { return commodityWeight_[static_cast<std::size_t>(s) * width_ + k]; }
+  // The weights the last dual ascent left (see keepSavedWeights); empty until then.
+  int& saved(int s, int k) { return savedWeight_[static_cast<std::size_t>(s) * width_ + k]; }
+  bool savesWeights() const { return !savedWeight_.empty(); }
   int& mark(int s, int k) { return pathMark_[static_cast<std::size_t>(s) * width_ + k]; }
   bool live(int s) const { return !R_.delE[s]; }
   bool commodity(int k) const { return k != root_; }
@@ -50,6 +89,20 @@ public:
   // root; its bound goes to R, and with start set the commodities' weights are taken from its
   // labels. False when a component had no slot left to raise (the terminal is cut off).
   bool ascentStart(bool start);
+  // A table for the weights of the dual ascents: the starting ascent copies its weights there,
+  // the closing ascent builds its own.
+  void keepSavedWeights();
+  // The ascent again at the end (needs keepSavedWeights): each raise by d adds d to the saved
+  // weights of its entering slots, and once at most remained components are open a raise that
+  // makes more memory rows fall below their sum under the saved weights than the last kept one
+  // did is refused and its commodity locked until no other can move. Its bound goes to R.
+  // False when a terminal is cut off.
+  bool closingAscent(const SubgradientMemory& memory, int remained);
+  // The subgradient of step it (choice marker m) as memory pairs into out; returns their number.
+  // out holds 2 x the number of non-zero components.
+  int subgradientPairs(int m, int it, int* out);
+  // Sum over the pairs of their sign times the commodity's weight (saved: the saved weights).
+  Weight weightedSum(const int* pairs, int n, bool saved);
   void project(int s);
   // Shortest root path of commodity k under its weights, its slots marked with it; false when k
   // cannot be reached.
@@ -89,13 +142,20 @@ public:
   static int startAscent(ReduceGraph& R, int rootOption, const char* name);
 
 private:
+  // The dual ascent around the terminals; its bound (unscaled) into bound. With memory the
+  // closing ascent's saved weights and refusals (see closingAscent). False when a component has
+  // no slot left to raise. The labels stay in componentLabel_.
+  bool dualAscent(const SubgradientMemory* memory, int remained, Weight& bound);
+  Weight& componentLabel(int v, int k) { return componentLabel_[static_cast<std::size_t>(v) * width_ + k]; }
+
   ReduceGraph& R_;
   Weight F_;
   int nR_, root_, rootVertex_, slots_, width_, projection_, lockReq_;
-  std::vector<int> weight_, pathMark_;
+  std::vector<int> commodityWeight_, pathMark_, savedWeight_;
   IntArray selected_;
   std::vector<unsigned char> treeSlot_;
   std::vector<Weight> scaledCost_, dist_;
+  std::vector<Weight> componentLabel_;  // [v][k], -1 outside k's component
   IntArray pred_;
   std::vector<unsigned char> fixed_;
   std::vector<int> sortScratch_;
