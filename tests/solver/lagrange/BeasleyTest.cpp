@@ -78,7 +78,25 @@ INSTANTIATE_TEST_SUITE_P(
                     Variant{"noAdjust", {"beasleyAdjust=0", "beasleyAdjust2=0", "beasleyAdjustFinal=0"}},
                     Variant{"randomRoot", {"beasleyChoose=0"}},
                     Variant{"fewIterations", {"beasleyIter=3", "beasleyReduction=1"}},
-                    Variant{"halfOften", {"beasleyHalf=2", "beasleyRelax=0"}}),
+                    Variant{"halfOften", {"beasleyHalf=2", "beasleyRelax=0"}},
+                    // Terminal distances over the reduced weights, their vertex and edge tests.
+                    Variant{"distances", {"beasleyReduction=1", "beasleyReduction2=64"}},
+                    Variant{"distancesNoTree", {"beasleyReduction=1", "beasleyReduction2=64"}, false},
+                    Variant{"distancesCorrect", {"beasleyReduction=1", "beasleyReduction2=64", "correct=1"}},
+                    Variant{"distancesFinalPassOnly", {"beasleyReduction2=67", "increaseF=0.5"}},
+                    Variant{"replaceCandidates", {"beasleyReduction=1", "beasleyReduction2=192", "maxDegree=6"}},
+                    Variant{"replaceAllBits", {"beasleyReduction=2", "beasleyReduction2=231", "correct=1"}},
+                    // End reductions with thresholds far below the gap: only the bound may delete.
+                    Variant{"endEdges", {"reduceE=0.5"}},
+                    Variant{"endEdgesCorrect", {"reduceE=0.5", "correct=1", "beasleyReduction2=64"}},
+                    Variant{"endEdgesNoTree", {"reduceE=0.5"}, false},
+                    Variant{"endVertices", {"reduce2=0.5"}},
+                    Variant{"endVerticesCorrect", {"reduce2=0.5", "correct=1", "beasleyIter=5"}},
+                    Variant{"endPercent", {"reduce=60", "upgrade=3"}},
+                    Variant{"endPercentNoTree", {"reduce=60", "upgrade=2"}, false},
+                    Variant{"endProtected", {"reduceE=0.1", "reduce2=0.1", "protectUpper=1", "protectRoot=2"}},
+                    Variant{"endUpperWithoutFarVertices", {"beasleySetU=-1", "reduce2=1"}},
+                    Variant{"printListing", {"print=1", "beasleyReduction2=64", "reduceE=0.5"}}),
     [](const testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
 
 // Terminals 1, 3, 5 on a path of unit edges 1-2-3-4-5, a shortcut 2-4 of cost 1 and an edge 1-5
