@@ -301,3 +301,46 @@ TEST(Beasley, ClassVScriptsSolveManyTerminalInstancesToTheOptimum) {
 }
 
 }  // namespace
+
+namespace {
+
+// Number of log lines that start with the marker and report a non-zero count.
+int nonZeroReports(const std::string& log, const std::string& marker) {
+  int n = 0;
+  for (std::size_t at = log.find(marker); at != std::string::npos; at = log.find(marker, at + 1)) {
+    const std::size_t digit = at + marker.size();
+    if (digit < log.size() && log[digit] >= '1' && log[digit] <= '9') ++n;
+  }
+  return n;
+}
+
+struct Reach {
+  const char* marker;
+  std::vector<const char*> assignments;
+};
+
+class BeasleyReach : public testing::TestWithParam<Reach> {};
+
+// The safety runs above prove nothing for a test that never fires: each new test must reduce
+// somewhere on the instance mix.
+TEST_P(BeasleyReach, TheTestReducesSomewhereOnTheMix) {
+  LogCapture capture(3);
+  for (const char* a : GetParam().assignments) tesmo::shell.setAssignment(a);
+  for (const auto& instance : steinertest::instanceMix(150, 3)) {
+    ReduceGraph R(instance.graph);
+    seedUpper(R, true);
+    tesmo::beasley(R);
+  }
+  EXPECT_GT(nonZeroReports(capture.text(), GetParam().marker), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Markers, BeasleyReach,
+    testing::Values(Reach{"Direkt DelV: ", {"beasleyReduction=1", "beasleyReduction2=64"}},
+                    Reach{"Direkt DelV: ", {"beasleyReduction=1", "beasleyReduction2=64", "correct=1"}},
+                    Reach{"Replace: ", {"beasleyReduction=1", "beasleyReduction2=192"}},
+                    Reach{"ReduceE: ", {"reduceE=0.5"}}, Reach{"ReduceE: ", {"reduceE=0.5", "correct=1"}},
+                    Reach{"Reduce2: ", {"reduce2=0.5"}}, Reach{"Upgraded: ", {"upgrade=3"}},
+                    Reach{"ContractedE: ", {"beasleyReduction2=192"}}));
+
+}  // namespace
