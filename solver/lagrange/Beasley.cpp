@@ -258,6 +258,9 @@ bool BeasleyRun::subgradientStep(int it, Weight lagrLower) {
 // relaxation pays at least lagrLower plus the reduced weights of its edges (they are the
 // reduced costs of a dual solution of the spanning tree problem), so the reduced length of its
 // paths from a vertex to different terminals bounds what holding that vertex costs.
+// Bit 0x20 adds nothing here: the price of taking a hanging vertex off the artificial root is
+// an exchange with the cheapest covering edge, which may be an edge of the same path, so adding
+// it to the path's reduced weights can pass what the tree pays.
 void BeasleyRun::terminalDistances() {
   const ReduceGraph& R = R_;
   const Weight far = LagrangianTree::farAway;

@@ -344,3 +344,60 @@ INSTANTIATE_TEST_SUITE_P(
                     Reach{"ContractedE: ", {"beasleyReduction2=192"}}));
 
 }  // namespace
+
+namespace {
+
+// With print the loop deletes nothing and the listing shows every non-terminal and edge; the
+// end edge test (bound-proven) still runs before the listing.
+TEST(Beasley, PrintListsVerticesAndEdgesAndTheLoopDeletesNothing) {
+  const tesmo::Graph g = pathWithExpensiveEdge();
+  LogCapture capture(3);
+  tesmo::shell.setAssignment("print=1");
+  tesmo::shell.setAssignment("beasleyReduction=1");
+  tesmo::shell.setAssignment("beasleyReduction2=64");
+  tesmo::shell.setAssignment("beasleyConstruct=1");
+  tesmo::shell.setAssignment("beasleyIter=4");
+  ReduceGraph R(g);
+  seedUpper(R, true);
+  const int edges = R.Eanz;
+  tesmo::beasley(R);
+  const std::string log = capture.text();
+  EXPECT_EQ(log.find("Deleted: "), std::string::npos) << log;
+  EXPECT_EQ(log.find("Direkt DelV: "), std::string::npos) << log;
+  EXPECT_NE(log.find("V(2) "), std::string::npos) << log;
+  EXPECT_NE(log.find("V(4) "), std::string::npos) << log;
+  EXPECT_NE(log.find("E(1-5)"), std::string::npos) << log;
+  EXPECT_NE(log.find(" Cor: "), std::string::npos) << log;
+  EXPECT_NE(log.find(" Cor0: "), std::string::npos) << log;
+  EXPECT_EQ(R.Eanz, edges);
+  EXPECT_TRUE(steinertest::judgeInstance(g, R, 4).empty()) << steinertest::judgeInstance(g, R, 4);
+}
+
+// The end tests with thresholds below every value: the bound alone decides, so the far edge
+// goes and the optimum stays; the counts and the Max line are logged.
+TEST(Beasley, EndTestsLogTheirCountsAndKeepTheOptimum) {
+  const tesmo::Graph g = pathWithExpensiveEdge();
+  LogCapture capture(3);
+  tesmo::shell.setAssignment("beasleyConstruct=1");
+  tesmo::shell.setAssignment("beasleyIter=6");
+  tesmo::shell.setAssignment("reduceE=0.01");
+  tesmo::shell.setAssignment("reduce2=0.01");
+  tesmo::shell.setAssignment("reduce=50");
+  tesmo::shell.setAssignment("correct=1");
+  ReduceGraph R(g);
+  seedUpper(R, true);
+  tesmo::beasley(R);
+  const std::string log = capture.text();
+  EXPECT_NE(log.find("ReduceE: "), std::string::npos) << log;
+  EXPECT_NE(log.find("Reduce2: "), std::string::npos) << log;
+  EXPECT_NE(log.find("Max1: "), std::string::npos) << log;
+  EXPECT_NE(log.find(", Max3: "), std::string::npos) << log;
+  EXPECT_NE(log.find("Pruning : "), std::string::npos) << log;
+  for (int s = 1; s <= 2 * R.E; ++s)
+    if (!R.delE[s]) {
+      EXPECT_LT(R.arcs[s].cost, 400);
+    }
+  EXPECT_TRUE(steinertest::judgeInstance(g, R, 4).empty()) << steinertest::judgeInstance(g, R, 4);
+}
+
+}  // namespace
