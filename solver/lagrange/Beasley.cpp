@@ -6,6 +6,8 @@
 #include "Random.h"
 #include "Scaled.h"
 #include "Shell.h"
+#include "Prune1.h"
+#include "Sort.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,6 +27,9 @@ struct BeasleyOptions {
   int relax, show, iterations, setF, setU, choose;
   double uFaktor;
   int adjust, reduction, reduction2, adjust2, adjustFinal, groet, construct;
+  int correct, upgrade, reduce;
+  double reduce2, reduceE;
+  int protectUpper, protectRoot;
 
   explicit BeasleyOptions(const ReduceGraph& R) {
     print = shell.Iget("print", 0);
@@ -48,13 +53,28 @@ struct BeasleyOptions {
     adjustFinal = shell.Iget("beasleyAdjustFinal", 1);
     groet = shell.Iget("beasleyGroet", 0);
     construct = shell.Iget("beasleyConstruct", 0);
+    correct = shell.Iget("correct", 0);
+    upgrade = shell.Iget("upgrade", maxint);
+    reduce = shell.Iget("reduce", 0);
+    reduce2 = shell.Fget("reduce2", 0.0);
+    reduceE = shell.Fget("reduceE", 0.0);
+    protectUpper = shell.Iget("protectUpper", 0);
+    protectRoot = shell.Iget("protectRoot", 0);
   }
 };
 
 class BeasleyRun {
 public:
   BeasleyRun(ReduceGraph& R, const BeasleyOptions& o)
-      : R_(R), o_(o), T_(R, o.faktor), keepMark_(R.V + 1, 0), prevSubgrad_(2 * R.E + 1, 0) {}
+      : R_(R), o_(o), T_(R, o.faktor), keepMark_(R.V + 1, 0), replaceMark_(R.V + 1, 0),
+        rootNeighbour_(R.V + 1, 0), prevSubgrad_(2 * R.E + 1, 0) {
+    const std::size_t n = static_cast<std::size_t>(R.V) + 1;
+    for (auto* a : {&termDist1_, &termDist2_, &termDist3_, &farDist1_, &farDist2_, &farBase_, &dist_})
+      a->assign(n, 0);
+    termBase1_.assign(n, 0);
+    termBase2_.assign(n, 0);
+    searchHeap_.reserve(2 * static_cast<std::size_t>(R.E) + n);
+  }
 
   void run();
 
@@ -75,6 +95,25 @@ private:
   bool subgradientStep(int it, Weight lagrLower);
   void reductionTests(Weight lagrLower, Weight gap);
   void endReductions(Weight lagrLower);
+  // Reduced weight of a slot under the current tree: 0 on a tree edge, else its weight less the
+  // largest key on its tree cycle (never negative for a minimum tree).
+  Weight reducedWeight(int s) const {
+    return T_.isTreeEdge(s) ? 0 : std::max<Weight>(0, T_.lagrWeight[s] - T_.pathMax[s]);
+  }
+  void terminalDistances();
+  // Lower bounds on the reduced weight that a tree of the relaxation pays on top of lagrLower
+  // when it holds the non-terminal v with two branches (vertexBound), with three branches
+  // (branchBound3) or the edge a-b (edgeBound; without the edge's own reduced weight).
+  Weight vertexBound(int v, int* which = nullptr) const;
+  Weight branchBound3(int v) const { return termDist1_[v] + termDist2_[v] + termDist3_[v]; }
+  Weight edgeBound(int a, int b, int* which = nullptr) const;
+  Weight limitFor(bool storedTreeSafe) const {
+    return relax_ && R_.upperOk && storedTreeSafe ? upperScaled_ - T_.Faktor : upperScaled_;
+  }
+  bool distanceEndReductions() const {
+    return o_.setU == 0 && (o_.reduceE != 0 || o_.reduce2 != 0 || o_.reduce != 0 || o_.upgrade < maxint);
+  }
+  void printListing();
   void reportLower() {
     R_.setLower(clampToInt(ceilDiv(bestLower_, T_.Faktor) + R_.contractCost), 0);
   }
@@ -86,7 +125,17 @@ private:
   const BeasleyOptions& o_;
   LagrangianTree T_;
   IntArray keepMark_;
+  IntArray replaceMark_;
+  IntArray rootNeighbour_;
   IntArray prevSubgrad_;
+  // Reduced-weight distances from the terminals: the three smallest, each from another terminal
+  // (bases of the first two kept), and the far values (correct 0: the two largest and the
+  // terminal of the largest; else the distances from the first and from the last terminal).
+  std::vector<Weight> termDist1_, termDist2_, termDist3_, farDist1_, farDist2_, farBase_, dist_;
+  IntArray termBase1_, termBase2_;
+  LazyHeap searchHeap_;
+  bool distancesCurrent_ = false;
+  int rootVertex_ = 0;
   Weight upperScaled_ = 0;
   Weight bestLower_ = 0;
   Weight nextReduction_ = maxint;
@@ -205,6 +254,108 @@ bool BeasleyRun::subgradientStep(int it, Weight lagrLower) {
   return true;
 }
 
+// One search per terminal over the reduced weights of the current tree. Any tree of the
+// relaxation pays at least lagrLower plus the reduced weights of its edges (they are the
+// reduced costs of a dual solution of the spanning tree problem), so the reduced length of its
+// paths from a vertex to different terminals bounds what holding that vertex costs.
+// Bit 0x20 adds nothing here: the price of taking a hanging vertex off the artificial root is
+// an exchange with the cheapest covering edge, which may be an edge of the same path, so adding
+// it to the path's reduced weights can pass what the tree pays.
+void BeasleyRun::terminalDistances() {
+  const ReduceGraph& R = R_;
+  const Weight far = LagrangianTree::farAway;
+  std::fill(termDist1_.begin(), termDist1_.end(), far);
+  std::fill(termDist2_.begin(), termDist2_.end(), far);
+  std::fill(termDist3_.begin(), termDist3_.end(), far);
+  std::fill(farDist1_.begin(), farDist1_.end(), 0);
+  std::fill(farDist2_.begin(), farDist2_.end(), 0);
+  std::fill(farBase_.begin(), farBase_.end(), 0);
+  std::fill(termBase1_.begin(), termBase1_.end(), 0);
+  std::fill(termBase2_.begin(), termBase2_.end(), 0);
+  for (int k = 1; k <= R.R; ++k) {
+    std::fill(dist_.begin(), dist_.end(), far);
+    searchHeap_.clear();
+    const int t = R.terminals[k];
+    if (!R.hasLiveSlot(t)) continue;
+    dist_[t] = 0;
+    searchHeap_.push(0, t);
+    while (!searchHeap_.empty()) {
+      const auto [d, v] = searchHeap_.pop();
+      if (d != dist_[v]) continue;
+      for (int s = R.nextLiveSlot(v, 0); s != 0; s = R.nextLiveSlot(v, s)) {
+        const int u = R.arcs[s].head;
+        const Weight nd = d + reducedWeight(s);
+        if (nd < dist_[u]) {
+          dist_[u] = nd;
+          searchHeap_.push(nd, u);
+        }
+      }
+    }
+    for (int v = 1; v <= R.V; ++v) {
+      const Weight d = dist_[v];
+      if (d >= far) {
+        if (o_.correct != 0 && k == 1) farDist1_[v] = far;
+        if (o_.correct != 0 && k == R.R) farDist2_[v] = far;
+        continue;
+      }
+      if (d < termDist1_[v]) {
+        termDist3_[v] = termDist2_[v];
+        termDist2_[v] = termDist1_[v], termBase2_[v] = termBase1_[v];
+        termDist1_[v] = d, termBase1_[v] = k;
+      } else if (d < termDist2_[v]) {
+        termDist3_[v] = termDist2_[v];
+        termDist2_[v] = d, termBase2_[v] = k;
+      } else if (d < termDist3_[v]) {
+        termDist3_[v] = d;
+      }
+      if (o_.correct == 0) {
+        if (d > farDist1_[v]) {
+          farDist2_[v] = farDist1_[v];
+          farDist1_[v] = d, farBase_[v] = k;
+        } else if (d > farDist2_[v]) {
+          farDist2_[v] = d;
+        }
+      } else {
+        if (k == 1) farDist1_[v] = d;
+        if (k == R.R) farDist2_[v] = d;
+      }
+    }
+  }
+  distancesCurrent_ = true;
+}
+
+// A non-terminal of a minimal tree that it belongs to has two branches, each ending in another
+// terminal. In correct mode one of them may be taken as a given terminal (the first or the
+// last); farBase is 0 there and adds nothing.
+Weight BeasleyRun::vertexBound(int v, int* which) const {
+  if (o_.correct == 0) return termDist1_[v] + termDist2_[v];
+  const Weight f[3] = {farDist1_[v], farDist2_[v], farBase_[v]};
+  int best = 0;
+  for (int i = 1; i < 3; ++i)
+    if (f[i] > f[best]) best = i;
+  if (which) *which = best;
+  return termDist1_[v] + f[best];
+}
+
+// Without the edge a-b a tree falls into two parts, each holding a terminal, and the two
+// terminals differ; in correct mode a given terminal lies in one of the two parts.
+Weight BeasleyRun::edgeBound(int a, int b, int* which) const {
+  if (o_.correct == 0) {
+    if (termBase1_[a] != termBase1_[b]) return termDist1_[a] + termDist1_[b];
+    return std::min(termDist1_[a] + termDist2_[b], termDist2_[a] + termDist1_[b]);
+  }
+  const std::vector<Weight>* f[3] = {&farDist1_, &farDist2_, &farBase_};
+  Weight best = -1;
+  for (int i = 0; i < 3; ++i) {
+    const Weight m = std::min(termDist1_[a] + (*f[i])[b], termDist1_[b] + (*f[i])[a]);
+    if (m > best) {
+      best = m;
+      if (which) *which = i;
+    }
+  }
+  return best;
+}
+
 void BeasleyRun::reductionTests(Weight lagrLower, Weight gap) {
   ReduceGraph& R = R_;
   const Weight F = T_.Faktor;
@@ -218,14 +369,34 @@ void BeasleyRun::reductionTests(Weight lagrLower, Weight gap) {
     }
   log(3) << std::endl;
   T_.TreePathMaximum();
+  distancesCurrent_ = false;
+  if (o_.reduction2 & 0x40) terminalDistances();
   if (o_.print) return;
 
-  // A relaxed limit (one unit below the upper bound) is safe only where the stored tree shows
-  // that nothing better is lost.
-  auto limit = [&](bool storedTreeSafe) {
-    return relax_ && R.upperOk && storedTreeSafe ? upperScaled_ - F : upperScaled_;
-  };
+  auto limit = [&](bool storedTreeSafe) { return limitFor(storedTreeSafe); };
   auto hangingFree = [&](int v) { return R.isReq[v] == 0 && T_.hangsOnRoot(v); };
+
+  if (o_.reduction2 & 0x40) {
+    // A vertex outside the stored tree whose two branches cost too much is in no better tree.
+    int direct = 0;
+    for (int v = 1; v <= R.V; ++v) {
+      if (R.isReq[v] != 0 || !R.hasLiveSlot(v) || R.treeDegree[v] != 0) continue;
+      if (lagrLower + vertexBound(v) <= limit(true)) continue;
+      T_.dropVertexMultipliers(v);
+      R.markVertexDeleted(v);
+      ++direct;
+    }
+    if (direct > 0) {
+      log(3) << "Direkt DelV: " << direct << std::endl;
+      f_ *= shell.Fget("increaseF", 1.0);
+    }
+    if (verbose > 5) {
+      for (int v = 1; v <= R.V; ++v)
+        log(3) << v << ", n: " << static_cast<double>(termDist1_[v]) / static_cast<double>(F)
+               << ", f: " << static_cast<double>(farDist1_[v]) / static_cast<double>(F) << "\t";
+      log(3) << std::endl;
+    }
+  }
 
   int deletedEdges = 0;
   for (int s = 1; s <= 2 * R.E; ++s) {
@@ -246,6 +417,7 @@ void BeasleyRun::reductionTests(Weight lagrLower, Weight gap) {
       if (x != 0 && topOf(x == e.tail ? e.head : e.tail) == x)
         r = T_.lagrWeight[s] - T_.lagrKey[x] - T_.pathMax[s] + T_.replaceMin[x];
     }
+    if (o_.reduction2 & 0x40) r = (T_.lagrWeight[s] - T_.pathMax[s]) + edgeBound(e.tail, e.head);
     if (lagrLower + r > limit(!inStoredTree(s))) {
       T_.dropEdgeMultipliers(s);
       deleteEdgeLazily(R, s);
@@ -283,19 +455,187 @@ void BeasleyRun::reductionTests(Weight lagrLower, Weight gap) {
     log(3) << "DeletedV: " << deletedVertices << ", ContractedV: " << kept << std::endl;
   log(3) << "Rest: " << static_cast<double>(gap) / static_cast<double>(F)
          << ", nextReduction: " << static_cast<double>(nextReduction_) / static_cast<double>(F) << std::endl;
+
+  if ((o_.reduction2 & 0x80) && distancesCurrent_) {
+    // A non-terminal whose three branches would cost too much has at most two tree edges in
+    // some optimal tree, so it can be replaced by edges between its neighbours.
+    const int maxDegree = shell.Iget("maxDegree", 10);
+    int marked = 0;
+    for (int v = 1; v <= R.V && !R.lacksEdgeSpace(0); ++v) {
+      if (R.isReq[v] != 0 || replaceMark_[v] != 0 || R.treeDegree[v] >= 3) continue;
+      const int d = liveDegree(v);
+      if (d == 0 || d >= maxDegree) continue;
+      if (lagrLower + branchBound3(v) <= limit(true)) continue;
+      replaceMark_[v] = 1;
+      ++marked;
+    }
+    if (marked > 0) log(3) << "Replace: " << marked << std::endl;
+  }
+}
+
+// The diagnostic listing of option print: per vertex its artificial weight and tree state, per
+// edge its multiplier part, cost, stored-tree mark and distance values.
+void BeasleyRun::printListing() {
+  const ReduceGraph& R = R_;
+  const double F = static_cast<double>(T_.Faktor);
+  const bool distances = distancesCurrent_ && (o_.reduction2 & 0x40);
+  auto farMost = [&](int v) { return termDist1_[v] + std::max({farDist1_[v], farDist2_[v], farBase_[v]}); };
+  for (int v = 1; v <= R.V; ++v) {
+    if (R.isReq[v] != 0 || !R.hasLiveSlot(v)) continue;
+    log(3) << "V(" << v << ") " << static_cast<double>(T_.lagrWeight[T_.artificial(v)]) / F
+           << (T_.hangsOnRoot(v) ? " 0" : " p") << " / " << R.treeDegree[v];
+    if (distances)
+      log(3) << " D " << static_cast<double>(termDist1_[v] + farDist1_[v]) / F << " Cor" << o_.correct << ": "
+             << static_cast<double>(farMost(v)) / F;
+    log(3) << std::endl;
+  }
+  for (int s = 1; s <= 2 * R.E; ++s) {
+    const Arc& e = R.arcs[s];
+    if (R.delE[s] || e.tail >= e.head) continue;
+    const bool tree = T_.isTreeEdge(s);
+    const Weight rc = distancesCurrent_ ? reducedWeight(s) : 0;
+    const Weight plain = distancesCurrent_
+                             ? std::min(termDist1_[e.tail] + farDist1_[e.head], termDist1_[e.head] + farDist1_[e.tail])
+                             : 0;
+    Weight cor = 0;
+    if (distancesCurrent_)
+      for (const auto* f : {&farDist1_, &farBase_, &farDist2_})
+        cor = std::max(cor, std::min(termDist1_[e.tail] + (*f)[e.head], termDist1_[e.head] + (*f)[e.tail]));
+    log(3) << "E" << e << static_cast<double>(T_.lagrWeight[s]) / F - e.cost << " / " << e.cost
+           << (inStoredTree(s) ? " U " : " - ") << static_cast<double>(plain + rc) / F << " T" << (tree ? 0 : 1)
+           << " R " << R.isReq[e.tail] << " " << R.isReq[e.head] << " deg " << liveDegree(e.tail) << " "
+           << liveDegree(e.head) << " Cor: " << static_cast<double>(cor + rc) / F << std::endl;
+  }
 }
 
 void BeasleyRun::endReductions(Weight lagrLower) {
   ReduceGraph& R = R_;
   const Weight F = T_.Faktor;
+  for (int s = R.nextLiveSlot(rootVertex_, 0); s != 0; s = R.nextLiveSlot(rootVertex_, s))
+    rootNeighbour_[R.arcs[s].head] = 1;
+  const bool wantDistances = distanceEndReductions() || o_.setU < 0 || o_.print != 0;
+  if (wantDistances && !distancesCurrent_) {
+    // The distances must belong to the multipliers of the bound they are added to: after a
+    // step (or without bit 0x40) the tree is computed anew for the present multipliers.
+    bool reached = true;
+    const Weight fresh = T_.computeTree(rootVertex_, reached);
+    if (reached) {
+      lagrLower = fresh;
+      T_.TreePathMaximum();
+      sensitivityCurrent_ = true;
+      terminalDistances();
+    } else {
+      sensitivityCurrent_ = false;
+    }
+  }
+  const bool canReduce = distancesCurrent_ && sensitivityCurrent_;
+  auto strictlyAbove = [&](Weight value, double threshold) {
+    return static_cast<double>(value) > std::round(threshold * static_cast<double>(F));
+  };
+  int max[3] = {0, 0, 0};
+
+  if (o_.reduceE != 0 && o_.setU == 0 && canReduce) {
+    int deleted = 0;
+    for (int s = 1; s <= 2 * R.E; ++s) {
+      const Arc& e = R.arcs[s];
+      if (R.delE[s] || e.tail >= e.head) continue;
+      int which = 0;
+      Weight v = edgeBound(e.tail, e.head, o_.correct != 0 ? &which : nullptr);
+      if (o_.correct != 0) ++max[which];
+      v += reducedWeight(s);
+      const bool atRoot = e.tail == rootVertex_ || e.head == rootVertex_;
+      const bool atNeighbour = rootNeighbour_[e.tail] != 0 || rootNeighbour_[e.head] != 0;
+      if ((o_.protectRoot > 0 && atRoot) || (o_.protectRoot > 1 && atNeighbour)) v = -1;
+      const bool inTree = inStoredTree(s);
+      if (!strictlyAbove(v, o_.reduceE) || (inTree && o_.protectUpper != 0)) continue;
+      // The threshold alone proves nothing: the bound must pass the upper bound as well.
+      if (v < 0 || lagrLower + v <= limitFor(!inTree)) continue;
+      deleteEdgeLazily(R, s);
+      ++deleted;
+    }
+    log(3) << "ReduceE: " << deleted << std::endl;
+    log(2) << "Max1: " << max[0] << ", Max2: " << max[1] << ", Max3: " << max[2] << std::endl;
+  }
+
+  int reduced = 0;
+  if (o_.reduce2 != 0 && o_.setU == 0 && canReduce) {
+    max[0] = max[1] = max[2] = 0;
+    for (int v = 1; v <= R.V; ++v) {
+      if (R.isReq[v] != 0 || !R.hasLiveSlot(v) || (o_.protectRoot != 0 && rootNeighbour_[v] != 0)) continue;
+      int which = 0;
+      const Weight value = vertexBound(v, o_.correct != 0 ? &which : nullptr);
+      if (o_.correct != 0) ++max[which];
+      const bool outside = R.treeDegree[v] == 0;
+      if (!strictlyAbove(value, o_.reduce2) || (!outside && o_.protectUpper != 0)) continue;
+      if (lagrLower + value <= limitFor(outside)) continue;
+      R.markVertexDeleted(v);
+      ++reduced;
+    }
+    log(3) << "Reduce2: " << reduced;
+    log(2) << "Max1: " << max[0] << ", Max2: " << max[1] << ", Max3: " << max[2] << std::endl;
+  }
+
+  if ((o_.reduce != 0 || o_.upgrade < maxint) && o_.setU == 0 && canReduce) {
+    IntArray keys(static_cast<std::size_t>(R.V) + 1, maxint), order(static_cast<std::size_t>(R.V) + 1, 0);
+    for (int v = 1; v <= R.V; ++v)
+      if (R.hasLiveSlot(v) && R.isReq[v] == 0 && R.treeDegree[v] == 0 && T_.hangsOnRoot(v))
+        keys[v] = static_cast<int>(-std::min<Weight>(vertexBound(v), maxint - 1));
+    sortByKey(R.V, keys, order);
+    const std::int64_t n = std::int64_t{o_.reduce} * R.Vanz / 100 + 1;
+    log(3) << "Pruning : " << n << std::endl;
+    std::int64_t count = reduced;
+    for (int k = 1; k <= R.V && count < n; ++k) {
+      const int v = order[k];
+      if (keys[k] == maxint) break;
+      if (R.isReq[v] != 0 || !R.hasLiveSlot(v) || R.treeDegree[v] != 0) continue;
+      // Farthest first: once the bound no longer passes the upper bound, no later one does.
+      if (lagrLower - keys[k] <= limitFor(true)) break;
+      R.markVertexDeleted(v);
+      ++count;
+    }
+    if (o_.upgrade < maxint && R.upperOk) {
+      // A vertex of high tree degree becomes required only when leaving it out is proven to
+      // cost more than the upper bound (as for the vertices kept by the loop's tests).
+      int upgraded = 0;
+      for (int v = 1; v <= R.V; ++v) {
+        if (R.isReq[v] != 0 || !R.hasLiveSlot(v) || R.treeDegree[v] < o_.upgrade || T_.hangsOnRoot(v)) continue;
+        const int a = T_.artificial(v);
+        if (T_.lagrWeight[a] + lagrLower - T_.pathMax[a] <= limitFor(true)) continue;
+        R.addTerminal(v);
+        ++upgraded;
+      }
+      log(3) << "Upgraded: " << upgraded << std::endl;
+    }
+  }
+
+  if (o_.print != 0) printListing();
+
   R.compactEdges(nullptr);
   R.deleteUnreachable();
   if (R.upperOpt != 0) return;
+  if (o_.setU < 0 && distancesCurrent_) {
+    // A heuristic tree without the vertices far from the terminals (prune1 works on a copy).
+    IntArray marks(static_cast<std::size_t>(R.V) + 1, 0);
+    for (int v = 1; v <= R.V; ++v) {
+      if (R.isReq[v] != 0 || !R.hasLiveSlot(v) || (o_.protectRoot != 0 && rootNeighbour_[v] != 0)) continue;
+      const Weight value = termDist1_[v] + std::max({farDist1_[v], farDist2_[v], farBase_[v]});
+      if (strictlyAbove(value, o_.reduce2) && (R.treeDegree[v] == 0 || o_.protectUpper == 0)) marks[v] = -1;
+    }
+    prune1(R, nullptr, marks.data());
+    if (R.upperOpt != 0) return;
+  }
   if (!(bestLower_ < upperScaled_ - F + 1 || o_.construct)) {
     log(2) << "Lower >= Faktor -1 ***\n";
     R.upperOpt = 1;
     return;
   }
+  int replaced = 0;
+  for (int v = 1; v <= R.V; ++v) {
+    if (replaceMark_[v] == 0 || R.isReq[v] != 0 || !R.hasLiveSlot(v) || R.lacksEdgeSpace(v)) continue;
+    R.replaceVertex(v, false);
+    ++replaced;
+  }
+  if (replaced > 0) R.rebuildAdjacency();
   log(3) << "Contr" << upperScaled_ << "\t\t";
   int contracted = 0;
   for (int v = 1; v <= R.V && sensitivityCurrent_; ++v) {
@@ -339,6 +679,7 @@ void BeasleyRun::run() {
   const int root = chooseRoot();
   log(3) << "Root: " << root << std::endl;
   const int rootVertex = R.terminals[root];
+  rootVertex_ = rootVertex;
 
   Weight lagrLower = 0;
   for (std::int64_t it = 1; it <= o_.iterations; ++it) {

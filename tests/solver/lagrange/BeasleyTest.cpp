@@ -78,7 +78,25 @@ INSTANTIATE_TEST_SUITE_P(
                     Variant{"noAdjust", {"beasleyAdjust=0", "beasleyAdjust2=0", "beasleyAdjustFinal=0"}},
                     Variant{"randomRoot", {"beasleyChoose=0"}},
                     Variant{"fewIterations", {"beasleyIter=3", "beasleyReduction=1"}},
-                    Variant{"halfOften", {"beasleyHalf=2", "beasleyRelax=0"}}),
+                    Variant{"halfOften", {"beasleyHalf=2", "beasleyRelax=0"}},
+                    // Terminal distances over the reduced weights, their vertex and edge tests.
+                    Variant{"distances", {"beasleyReduction=1", "beasleyReduction2=64"}},
+                    Variant{"distancesNoTree", {"beasleyReduction=1", "beasleyReduction2=64"}, false},
+                    Variant{"distancesCorrect", {"beasleyReduction=1", "beasleyReduction2=64", "correct=1"}},
+                    Variant{"distancesFinalPassOnly", {"beasleyReduction2=67", "increaseF=0.5"}},
+                    Variant{"replaceCandidates", {"beasleyReduction=1", "beasleyReduction2=192", "maxDegree=6"}},
+                    Variant{"replaceAllBits", {"beasleyReduction=2", "beasleyReduction2=231", "correct=1"}},
+                    // End reductions with thresholds far below the gap: only the bound may delete.
+                    Variant{"endEdges", {"reduceE=0.5"}},
+                    Variant{"endEdgesCorrect", {"reduceE=0.5", "correct=1", "beasleyReduction2=64"}},
+                    Variant{"endEdgesNoTree", {"reduceE=0.5"}, false},
+                    Variant{"endVertices", {"reduce2=0.5"}},
+                    Variant{"endVerticesCorrect", {"reduce2=0.5", "correct=1", "beasleyIter=5"}},
+                    Variant{"endPercent", {"reduce=60", "upgrade=3"}},
+                    Variant{"endPercentNoTree", {"reduce=60", "upgrade=2"}, false},
+                    Variant{"endProtected", {"reduceE=0.1", "reduce2=0.1", "protectUpper=1", "protectRoot=2"}},
+                    Variant{"endUpperWithoutFarVertices", {"beasleySetU=-1", "reduce2=1"}},
+                    Variant{"printListing", {"print=1", "beasleyReduction2=64", "reduceE=0.5"}}),
     [](const testing::TestParamInfo<Variant>& info) { return std::string(info.param.name); });
 
 // Terminals 1, 3, 5 on a path of unit edges 1-2-3-4-5, a shortcut 2-4 of cost 1 and an edge 1-5
@@ -280,6 +298,106 @@ TEST(Beasley, ClassVScriptsSolveManyTerminalInstancesToTheOptimum) {
   EXPECT_EQ(tesmo::branching(R, tesmo::maxint), optimum);
   EXPECT_NE(capture.text().find("beasley(&R)"), std::string::npos) << capture.text().substr(0, 6000);
   tesmo::setProgramDefaults('2');
+}
+
+}  // namespace
+
+namespace {
+
+// Number of log lines that start with the marker and report a non-zero count.
+int nonZeroReports(const std::string& log, const std::string& marker) {
+  int n = 0;
+  for (std::size_t at = log.find(marker); at != std::string::npos; at = log.find(marker, at + 1)) {
+    const std::size_t digit = at + marker.size();
+    if (digit < log.size() && log[digit] >= '1' && log[digit] <= '9') ++n;
+  }
+  return n;
+}
+
+struct Reach {
+  const char* marker;
+  std::vector<const char*> assignments;
+};
+
+class BeasleyReach : public testing::TestWithParam<Reach> {};
+
+// The safety runs above prove nothing for a test that never fires: each new test must reduce
+// somewhere on the instance mix.
+TEST_P(BeasleyReach, TheTestReducesSomewhereOnTheMix) {
+  LogCapture capture(3);
+  for (const char* a : GetParam().assignments) tesmo::shell.setAssignment(a);
+  for (const auto& instance : steinertest::instanceMix(150, 3)) {
+    ReduceGraph R(instance.graph);
+    seedUpper(R, true);
+    tesmo::beasley(R);
+  }
+  EXPECT_GT(nonZeroReports(capture.text(), GetParam().marker), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Markers, BeasleyReach,
+    testing::Values(Reach{"Direkt DelV: ", {"beasleyReduction=1", "beasleyReduction2=64"}},
+                    Reach{"Direkt DelV: ", {"beasleyReduction=1", "beasleyReduction2=64", "correct=1"}},
+                    Reach{"Replace: ", {"beasleyReduction=1", "beasleyReduction2=192"}},
+                    Reach{"ReduceE: ", {"reduceE=0.5"}}, Reach{"ReduceE: ", {"reduceE=0.5", "correct=1"}},
+                    Reach{"Reduce2: ", {"reduce2=0.5"}}, Reach{"Upgraded: ", {"upgrade=3"}},
+                    Reach{"ContractedE: ", {"beasleyReduction2=192"}}));
+
+}  // namespace
+
+namespace {
+
+// With print the loop deletes nothing and the listing shows every non-terminal and edge; the
+// end edge test (bound-proven) still runs before the listing.
+TEST(Beasley, PrintListsVerticesAndEdgesAndTheLoopDeletesNothing) {
+  const tesmo::Graph g = pathWithExpensiveEdge();
+  LogCapture capture(3);
+  tesmo::shell.setAssignment("print=1");
+  tesmo::shell.setAssignment("beasleyReduction=1");
+  tesmo::shell.setAssignment("beasleyReduction2=64");
+  tesmo::shell.setAssignment("beasleyConstruct=1");
+  tesmo::shell.setAssignment("beasleyIter=4");
+  ReduceGraph R(g);
+  seedUpper(R, true);
+  const int edges = R.Eanz;
+  tesmo::beasley(R);
+  const std::string log = capture.text();
+  EXPECT_EQ(log.find("Deleted: "), std::string::npos) << log;
+  EXPECT_EQ(log.find("Direkt DelV: "), std::string::npos) << log;
+  EXPECT_NE(log.find("V(2) "), std::string::npos) << log;
+  EXPECT_NE(log.find("V(4) "), std::string::npos) << log;
+  EXPECT_NE(log.find("E(1-5)"), std::string::npos) << log;
+  EXPECT_NE(log.find(" Cor: "), std::string::npos) << log;
+  EXPECT_NE(log.find(" Cor0: "), std::string::npos) << log;
+  EXPECT_EQ(R.Eanz, edges);
+  EXPECT_TRUE(steinertest::judgeInstance(g, R, 4).empty()) << steinertest::judgeInstance(g, R, 4);
+}
+
+// The end tests with thresholds below every value: the bound alone decides, so the far edge
+// goes and the optimum stays; the counts and the Max line are logged.
+TEST(Beasley, EndTestsLogTheirCountsAndKeepTheOptimum) {
+  const tesmo::Graph g = pathWithExpensiveEdge();
+  LogCapture capture(3);
+  tesmo::shell.setAssignment("beasleyConstruct=1");
+  tesmo::shell.setAssignment("beasleyIter=6");
+  tesmo::shell.setAssignment("reduceE=0.01");
+  tesmo::shell.setAssignment("reduce2=0.01");
+  tesmo::shell.setAssignment("reduce=50");
+  tesmo::shell.setAssignment("correct=1");
+  ReduceGraph R(g);
+  seedUpper(R, true);
+  tesmo::beasley(R);
+  const std::string log = capture.text();
+  EXPECT_NE(log.find("ReduceE: "), std::string::npos) << log;
+  EXPECT_NE(log.find("Reduce2: "), std::string::npos) << log;
+  EXPECT_NE(log.find("Max1: "), std::string::npos) << log;
+  EXPECT_NE(log.find(", Max3: "), std::string::npos) << log;
+  EXPECT_NE(log.find("Pruning : "), std::string::npos) << log;
+  for (int s = 1; s <= 2 * R.E; ++s)
+    if (!R.delE[s]) {
+      EXPECT_LT(R.arcs[s].cost, 400);
+    }
+  EXPECT_TRUE(steinertest::judgeInstance(g, R, 4).empty()) << steinertest::judgeInstance(g, R, 4);
 }
 
 }  // namespace
