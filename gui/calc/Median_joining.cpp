@@ -8,6 +8,7 @@
 #include <climits>
 #include <numeric>
 #include <tuple>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace {
@@ -910,15 +911,22 @@ void TMJCalculation::CleanUpAtEpsilonZero() {
 }
 
 void TMJCalculation::RenameMedianVectors() {
+  // How often each name is held, so that a name no other sequence holds is set at once instead
+  // of the data set's search of every sequence.
+  std::unordered_map<std::string, int> held;
+  for (const Trdf_Sequence& t : data_.Taxa) ++held[t.Name];
   for (int k = 1; k <= medianCount_; ++k) {
     Trdf_Sequence& t = data_.Taxon(n0_ + k);
+    --held[t.Name];
     t.Name.clear();
     // From 10000 on the cut names repeat; such a network cannot be written anyway (the .out
     // columns hold 9999 median vectors), so those names are set without the uniqueness check.
-    if (k <= 9999)
-      data_.RenameTaxon(n0_ + k, MedianVectorName(k));
+    const std::string name = MedianVectorName(k);
+    if (k > 9999 || held[name] == 0)
+      t.Name = name;
     else
-      t.Name = MedianVectorName(k);
+      data_.RenameTaxon(n0_ + k, name);
+    ++held[t.Name];
   }
 }
 

@@ -154,6 +154,15 @@ const std::vector<PathCase>& PathCases() {
       // 300 columns: several words per plane.
       {"wide_rows", [] { return MakeSet(Genealogy(11, 40, 300, 100, "ACGT")); }, 10,
        TMJCriterion::ConnectionCost, false, false},
+      // Weights of many sizes: the kept tree's links take more lengths than are answered by
+      // pieces per length, so pairs go by the largest link on their tree path.
+      {"many_link_lengths",
+       [] {
+         std::vector<int> weights;
+         for (int w = 20; w < 100; ++w) weights.push_back(w);
+         return WithWeights(MakeSet(Genealogy(12, 120, 80, 60, "ACGT")), weights);
+       },
+       10, TMJCriterion::ConnectionCost, false, false},
       // Median vectors removed again: tree leaves only, and inner vertices that cut it.
       {"random_binary_removals", [] { return MakeSet(RandomSequences(2, 10, 12, "01")); }, 0,
        TMJCriterion::ConnectionCost, false, false},

@@ -57,6 +57,21 @@ TEST(MedianJoining, TripleGetsItsMedianAndDuplicatesStayOutOfTheLinks) {
   EXPECT_EQ(calc->Rounds(), 2);
 }
 
+// A sequence of the data already named like a median vector keeps its name: that median vector is
+// left without one (with the data set's message), the next ones are named as usual.
+TEST(MedianJoining, MedianVectorNameHeldByASequenceIsNotGivenTwice) {
+  Trdf_DataSet d = MakeSet({"0000", "0111", "1011", "1101"});
+  d.Taxon(2).Name = "mv   1";
+  std::unique_ptr<TMJCalculation> calc;
+  const Outcome r = Calculate(d, {}, calc);
+  ASSERT_TRUE(r.calculated);
+  ASSERT_GE(calc->MedianVectorCount(), 2);
+  EXPECT_EQ(r.messages.size(), 1u);
+  EXPECT_EQ(d.Taxon(2).Name, "mv   1");
+  EXPECT_EQ(d.Taxon(5).Name, "");
+  EXPECT_EQ(d.Taxon(6).Name, "mv   2");
+}
+
 TEST(MedianJoining, OutFileOfAHandCheckedSetIsByteIdentical) {
   Trdf_DataSet d = MakeSet({"000", "011", "101", "000"});
   const char* names[] = {"A", "B", "C", "D"};
