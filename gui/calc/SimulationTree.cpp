@@ -86,11 +86,14 @@ void THaplotypeTree::ListHaplotypePairs() {
 }
 
 bool THaplotypeTree::BuildHaplotypeNetwork() {
-  // Each haplotype belongs to at most one component, so joining components is a union of sets.
+  // A haplotype is in a component once a chosen link ends at it; joining two components is a
+  // union of sets, so each haplotype is in at most one.
   tree_.clear();
+  int dropped = 0;
   const int n = Count();
   std::vector<int> parent(static_cast<std::size_t>(n) + 1);
   std::iota(parent.begin(), parent.end(), 0);
+  std::vector<char> linked(static_cast<std::size_t>(n) + 1, 0);
   const auto find = [&parent](int v) {
     while (parent[static_cast<std::size_t>(v)] != v) {
       parent[static_cast<std::size_t>(v)] = parent[static_cast<std::size_t>(parent[static_cast<std::size_t>(v)])];
@@ -100,12 +103,27 @@ bool THaplotypeTree::BuildHaplotypeNetwork() {
   };
   for (const HaplotypeLink& link : pairs_) {
     if (static_cast<int>(tree_.size()) >= n - 1) break;
-    const int a = find(link.First), b = find(link.Second);
-    if (a == b) continue;
-    parent[static_cast<std::size_t>(b)] = a;
+    const int a = link.First, b = link.Second;
+    if (a < 1 || a > n || b < 1 || b > n || a == b) continue;
+    int touching[2] = {0, 0};
+    std::size_t count = 0;
+    for (int h : {a, b})
+      if (linked[static_cast<std::size_t>(h)] && std::find(touching, touching + count, find(h)) == touching + count)
+        touching[count++] = find(h);
+    if (count == 1 && linked[static_cast<std::size_t>(a)] && linked[static_cast<std::size_t>(b)])
+      continue;  // both ends in one component already
+    if (count > 2) {
+      // Cannot happen while the components stay disjoint; reported rather than ignored.
+      ++dropped;
+      continue;
+    }
+    const int ra = find(a), rb = find(b);
+    if (ra != rb) parent[static_cast<std::size_t>(rb)] = ra;
+    linked[static_cast<std::size_t>(a)] = linked[static_cast<std::size_t>(b)] = 1;
     tree_.push_back(link);
   }
-  return static_cast<int>(tree_.size()) == std::max(n - 1, 0);
+  droppedLinks_ += dropped;
+  return dropped == 0 && static_cast<int>(tree_.size()) == std::max(n - 1, 0);
 }
 
 void THaplotypeTree::SplitLongLinks() {
@@ -182,6 +200,7 @@ bool THaplotypeTree::Layout(int width, int height) {
 
 bool THaplotypeTree::Build(const std::vector<std::string>& sequences, std::size_t length, int width,
                            int height) {
+  droppedLinks_ = 0;
   CollectHaplotypes(sequences, length);
   AddMedianHaplotypes();
   SortHaplotypes();

@@ -25,6 +25,10 @@ struct HaplotypeLink {
   int32_t Distance = 0;
 };
 
+// Shown once for every pair the spanning tree had to drop.
+inline const std::string LinkInMoreThanTwoComponents =
+    "Algorithm failed: Link could be added to more than two components.";
+
 // Positions at which two sequences of the same length differ.
 int HammingDistance(const std::string& a, const std::string& b);
 
@@ -40,7 +44,8 @@ public:
   // All pairs i < j, stably sorted by distance; sets each haplotype's depth.
   void ListHaplotypePairs();
   // A spanning tree over the pair list, shortest links first. False when the pair list cannot join
-  // every haplotype (it always can for a complete pair list).
+  // every haplotype (it always can for a complete pair list) or a pair had to be dropped because
+  // it would touch more than two components (DroppedLinks()).
   bool BuildHaplotypeNetwork();
   // Replaces each tree link of distance d >= 2 by a chain of d unit links through d - 1 new
   // haplotypes.
@@ -60,6 +65,9 @@ public:
   const std::vector<HaplotypeLink>& Pairs() const { return pairs_; }
   const std::vector<HaplotypeLink>& Tree() const { return tree_; }
   int LargestCount() const { return largestCount_; }
+  // Pairs the spanning trees of the last Build dropped: each would have touched more than two
+  // components.
+  int DroppedLinks() const { return droppedLinks_; }
 
 private:
   THaplotype& At(int i) { return haplotypes_[static_cast<std::size_t>(i - 1)]; }
@@ -69,4 +77,5 @@ private:
   std::vector<HaplotypeLink> pairs_;
   std::vector<HaplotypeLink> tree_;
   int largestCount_ = 0;
+  int droppedLinks_ = 0;
 };

@@ -153,6 +153,9 @@ public:
   CheckedVector<int> slotScratch;    // [0..2Emax] cost order, tunnel pairs
   CheckedVector<int> spareID;        // [0..IDmax] swapped with ID when the store is rebuilt
   int IDmax = 0;
+  // The largest identity a merge may hand out: identities are ints, so the store grows up to
+  // here and a merge beyond it is refused ("ID overflow!").
+  int IDlimit = maxint;
   int Vanz = 0;                      // live vertices
   int Eanz = 0;                      // live edges
   IntMatrix nearDist, nearPred, nearBase;  // rows 1-3 of the nearest terminals; empty until used

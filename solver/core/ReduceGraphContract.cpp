@@ -33,7 +33,7 @@ void ReduceGraph::addPendingContraction(int s) {
 void ReduceGraph::ensureIDCapacity(int id) {
   if (id <= IDmax) return;
   // Identities are handed out for every merge; the arrays grow instead of overflowing.
-  IDmax = std::max(id, 2 * IDmax);
+  IDmax = static_cast<int>(std::clamp<std::int64_t>(2 * std::int64_t{IDmax}, id, IDlimit));
   const std::size_t ids = static_cast<std::size_t>(IDmax) + 1;
   ID.resize(std::max(ID.size(), ids), 0);
   spareID.resize(std::max(spareID.size(), ids), 0);
@@ -60,6 +60,12 @@ void ReduceGraph::newMergedID(int s1, int s2, int s) {
   if (mergeHistory[0] + 5 > historyMax) {
     historyMax *= 2;
     mergeHistory.resize(static_cast<std::size_t>(historyMax) + 1, 0);
+  }
+  if (IDcount >= IDlimit) {
+    log(0) << "ID overflow!\n";
+    failCheck("1", __LINE__);
+    // Going on would give two edges one identity and corrupt every tree carried back.
+    exitWithError("no edge identity left for a merged edge");
   }
   ++IDcount;
   ensureIDCapacity(IDcount);

@@ -52,6 +52,11 @@ public:
   void schurApply(double* out, const double* u, double* work);
   void backSubstitution();
   void checkSolution();
+  // Convergence test of a plain iterative solver after steps steps: the size of the spare stacked
+  // vector (its vertex parts without the root, then its arc part) is below pcgError.
+  bool pcgConverged(int steps);
+  std::vector<double>& spareArcPart() { return sx; }     // [0..A]
+  std::vector<double>& spareVertexPart() { return sy; }  // K x (V+1)
   void ipStep();
   void saveVariables();
   bool readVariables();

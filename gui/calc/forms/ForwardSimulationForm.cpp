@@ -102,6 +102,8 @@ bool DrawHaplotypeTree(QImage& image, const TPopulation& population) {
   THaplotypeTree tree;
   const bool placed =
       tree.Build(population.Sequences(), population.Length(), image.width(), image.height());
+  for (int i = 0; i < tree.DroppedLinks(); ++i)
+    dialogs().showMessage(LinkInMoreThanTwoComponents, DialogKind::Error);
   image.fill(Qt::white);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);

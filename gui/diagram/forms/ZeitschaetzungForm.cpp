@@ -45,6 +45,13 @@ const char* const kSpecialDiagram =
 const char* const kResetWarning =
     "You have already chosen descendent nodes. They will be reset by choosing a different "
     "ancestral node.";
+// This window's own wording; the readers have warned in theirs already.
+std::string LongLinksWarning() {
+  const std::string limit = std::to_string(kMaxMutationsPerLink);
+  return "Warning: There are links in the output filecontaining more than " + limit +
+         " mutations. The link length in" + "this program is restricted to " + limit +
+         " mutations at most." + "Please check these links by hand.";
+}
 const char* const kTooManyDescendants = "At most 500 descendent nodes can be chosen.";
 const char* const kImageHint = "Click button before selecting nodes";
 const char* const kOpenFilter =
@@ -329,7 +336,7 @@ void TTime_estimate::Open1Click() {
     dialogs().showMessage(kReadError, DialogKind::Error);
     return;
   }
-  // The readers have already warned about links whose mutation lists were cut.
+  if (diagram_->LongEdges > 0) dialogs().showMessage(LongLinksWarning(), DialogKind::Warning);
   if (diagram_->SpecialFileType) {
     dialogs().showMessage(kSpecialDiagram, DialogKind::Warning);
     close();

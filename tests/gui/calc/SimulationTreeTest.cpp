@@ -123,3 +123,33 @@ TEST(SimulationTree, RoundingHalvesToEven) {
   EXPECT_EQ(RoundEven(-2.5), -2);
   EXPECT_EQ(RoundEven(2.6), 3);
 }
+
+// The spanning tree keeps its components disjoint: over random populations no pair is ever
+// dropped as touching more than two components, and the tree joins every haplotype.
+TEST(SimulationTree, ComponentsStayDisjointOverRandomPopulations) {
+  unsigned state = 12345;
+  const auto next = [&state] { return state = state * 1103515245u + 12345u, (state >> 16) & 0x7fff; };
+  for (int round = 0; round < 40; ++round) {
+    const std::size_t length = 4 + next() % 5;
+    std::vector<std::string> population;
+    for (int i = 0, n = 2 + static_cast<int>(next() % 12); i < n; ++i) {
+      std::string s(length, '0');
+      for (char& c : s) c = next() % 3 == 0 ? '1' : '0';
+      population.push_back(s);
+    }
+    THaplotypeTree tree;
+    EXPECT_TRUE(tree.Build(population, length, 600, 400)) << round;
+    EXPECT_EQ(tree.DroppedLinks(), 0);
+    ExpectUnitTree(tree);
+    // Every haplotype is reached from the root over tree links.
+    std::vector<int> seen(static_cast<std::size_t>(tree.Count()) + 1, 0);
+    seen[1] = 1;
+    for (bool grew = true; grew;) {
+      grew = false;
+      for (const HaplotypeLink& l : tree.Tree())
+        if (seen[static_cast<std::size_t>(l.First)] != seen[static_cast<std::size_t>(l.Second)])
+          seen[static_cast<std::size_t>(l.First)] = seen[static_cast<std::size_t>(l.Second)] = 1, grew = true;
+    }
+    EXPECT_EQ(std::count(seen.begin() + 1, seen.end(), 1), tree.Count()) << round;
+  }
+}

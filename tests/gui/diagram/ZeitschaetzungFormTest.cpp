@@ -29,6 +29,8 @@
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace {
 
@@ -286,6 +288,28 @@ TEST_F(TimeWindow, CancellingAfterAnEarlierChoiceReadsThatFileAgain) {
   EXPECT_EQ(window->Diagram()->NodeCount(), 5);
   EXPECT_EQ(window->Selection().Ancestor(), 0);
   EXPECT_EQ(PieColor(1), clYellow);
+}
+
+TEST_F(TimeWindow, LongLinksAreWarnedAboutAndTheDiagramStillOpens) {
+  // rho.dia with a count of cut links among its keyword lines.
+  std::ifstream in(testpaths::testData("charts/rho.dia"), std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const std::size_t at = text.find("Tot. taxa");
+  ASSERT_NE(at, std::string::npos);
+  text.insert(at, "Long edges: 2\r\n");
+  const std::string path = dir.file("long.dia");
+  std::ofstream(path, std::ios::binary) << text;
+  OpenFile(path);
+  ASSERT_FALSE(window.isNull());
+  EXPECT_EQ(s.dialogs.messages(),
+            (std::vector<std::string>{
+                "Warning: There are links within the output filecontaining more than 1000 mutations. The links "
+                "withinthis program are restricted to 1000 mutations at most.Please check these links by hand.",
+                "Warning: There are links in the output filecontaining more than 1000 mutations. The link length "
+                "inthis program is restricted to 1000 mutations at most.Please check these links by hand."}));
+  EXPECT_EQ(window->Diagram()->LongEdges, 2);
+  EXPECT_EQ(window->Diagram()->NodeCount(), 5);
+  EXPECT_FALSE(Hidden("StepsBox"));
 }
 
 TEST_F(TimeWindow, SpecialDiagramClosesTheWindow) {

@@ -3,8 +3,11 @@
 #include "ConsistencyCheck.h"
 #include "InstanceBuilders.h"
 #include "LogCapture.h"
+#include "Shell.h"
 
 #include <gtest/gtest.h>
+
+#include <iostream>
 
 using namespace tesmo;
 using namespace tesmotest;
@@ -237,6 +240,38 @@ TEST(ReduceGraphMerge, RecordsTriplesAndFollowsTheTree) {
   EXPECT_EQ(R.mergeHistory[3], R.IDcount);
   EXPECT_EQ(R.inTree[R.IDcount], 1);
   EXPECT_EQ(R.upperTree[0], 2);  // i1 and i2 replaced by the merged identity
+}
+
+TEST(ReduceGraphMerge, IdentitiesGrowUpToTheLimitOnly) {
+  tesmotest::LogCapture log(0);
+  Graph g = house();
+  ReduceGraph R(g);
+  R.IDlimit = R.IDmax + 1;
+  R.newMergedID(0, 0, slotOf(R, 4, 5));
+  R.newMergedID(0, 0, slotOf(R, 1, 2));
+  EXPECT_LE(R.IDmax, R.IDlimit);  // the store grows no further than the limit
+  EXPECT_GE(R.IDmax, R.IDcount);
+  EXPECT_EQ(R.ID[slotOf(R, 1, 2)], R.IDcount);
+}
+
+TEST(ReduceGraphMergeDeathTest, IdentityBeyondTheLimitIsRefused) {
+  // A forked child writes into the log opened here, so its lines can be read after it died.
+  ::testing::FLAGS_gtest_death_test_style = "fast";
+  // Even when failed checks are set to let the run go on, no identity past the limit is handed out.
+  for (const char* exitWarning : {"1", "0"}) {
+    tesmotest::LogCapture log(0);
+    EXPECT_EXIT(
+        {
+          std::cout.rdbuf(std::cerr.rdbuf());
+          shell.Sset("exitWarning", exitWarning);
+          Graph g = house();
+          ReduceGraph R(g);
+          R.IDlimit = R.IDcount;
+          R.newMergedID(0, 0, slotOf(R, 4, 5));
+        },
+        ::testing::ExitedWithCode(1), "Warning: \\(1\\) in file 'reduceGraph'");
+    EXPECT_NE(log.text().find("ID overflow!\n"), std::string::npos) << log.text();
+  }
 }
 
 TEST(ReduceGraphReconstruct, MapsACopysTreeBackThroughContractions) {
