@@ -18,6 +18,7 @@
 #include "InstanceBuilders.h"
 #include "LogCapture.h"
 #include "SafetyTest.h"
+#include "ScriptSafety.h"
 #include "../reduce/ReductionSafety.h"
 
 #include <gtest/gtest.h>
@@ -36,43 +37,8 @@ using namespace tesmotest;
 
 namespace {
 
-using Settings = std::vector<std::pair<const char*, const char*>>;
+using namespace ascenttest;
 
-void applySettings(const Settings& settings) {
-  shell.clearVariables();
-  registerScriptLetters();
-  shell.Sset("exitWarning", "0");
-  for (const auto& [name, value] : settings) shell.Sset(name, value);
-}
-
-std::string describe(const Settings& settings) {
-  std::string text;
-  for (const auto& [name, value] : settings) text += std::string(name) + "=" + value + " ";
-  return text.empty() ? "defaults" : text;
-}
-
-struct SafetyCase {
-  Settings settings;
-  int instances;
-};
-
-// The kit's safety test of the script under each option set.
-void expectSafe(const char* script, const std::vector<SafetyCase>& cases) {
-  for (const SafetyCase& c : cases) {
-    SCOPED_TRACE(std::string(script) + ": " + describe(c.settings));
-    LogCapture log{0};
-    applySettings(c.settings);
-    steinertest::SafetyOptions options;
-    options.instances = c.instances;
-    const auto failures = steinertest::checkSafety(
-        [script](ReduceGraph& R) {
-          reduceByString(script, R, 0);
-          shell.phase = 0;
-        },
-        options);
-    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
-  }
-}
 
 // Every root rule, the tree-led choice with locks, the auxiliary graph by vertices and from all
 // zero arcs, and deletions at a closed gap: the optimum and the stored tree survive, the bound

@@ -12,6 +12,7 @@
 #include "InstanceBuilders.h"
 #include "LogCapture.h"
 #include "SafetyTest.h"
+#include "ScriptSafety.h"
 
 #include <gtest/gtest.h>
 
@@ -24,16 +25,12 @@ using namespace tesmotest;
 
 namespace {
 
-using Settings = std::vector<std::pair<const char*, const char*>>;
+using Settings = ascenttest::Settings;
 
-void applySettings(const Settings& settings) {
-  shell.clearVariables();
-  registerScriptLetters();
-  shell.Sset("exitWarning", "0");
-  shell.Sset("exitSaveGraph", "/dev/null");
-  shell.Sset("Reduction", "v");  // the exact search of the region graph runs it at every node
-  for (const auto& [name, value] : settings) shell.Sset(name, value);
-}
+// The exact search of the region graph runs the node script at every node.
+const Settings kBase{{"exitSaveGraph", "/dev/null"}, {"Reduction", "v"}};
+
+void applySettings(const Settings& settings) { ascenttest::applySettings(settings, kBase); }
 
 // Hands out the terminal indices of each round in turn; a round ends at its first repeat, and
 // once the rounds are used up every pick is 0 (nothing picked).
@@ -289,7 +286,7 @@ TEST(AscentByFirstTerminal, LogsTrialsAndSlacks) {
   }
 }
 
-struct SafetyCase {
+struct ScriptCase {
   const char* script;
   Settings settings;
   int instances;
@@ -298,7 +295,7 @@ struct SafetyCase {
 // Tunnels change the graph around their vertices: the optimum and a stored tree survive them,
 // alone and with the deletions and replacements of the same iteration, over several roots.
 TEST(BallTunnels, KeepTheOptimum) {
-  const std::vector<SafetyCase> cases{
+  const std::vector<ScriptCase> cases{
       {"o", {{"skipAscent", "0"}, {"tunnel", "1"}}, 300},
       {"o", {{"skipAscent", "0"}, {"tunnel", "1"}, {"replace", "0"}}, 150},
       {"o", {{"skipAscent", "0"}, {"tunnel", "1"}, {"allRootsLimit", "3"}, {"construct", "1"}}, 150},
@@ -307,21 +304,7 @@ TEST(BallTunnels, KeepTheOptimum) {
       {"O", {{"skipAscent", "0"}, {"tunnel", "1"}, {"allRootsLimit", "4"}}, 150},
       {"oo", {{"skipAscent", "0"}, {"tunnel", "1"}}, 150},
   };
-  for (const SafetyCase& c : cases) {
-    SCOPED_TRACE(std::string(c.script) + " " + std::to_string(c.settings.size()));
-    LogCapture log{0};
-    applySettings(c.settings);
-    steinertest::SafetyOptions options;
-    options.instances = c.instances;
-    const char* script = c.script;
-    const auto failures = steinertest::checkSafety(
-        [script](ReduceGraph& R) {
-          reduceByString(script, R, 0);
-          shell.phase = 0;
-        },
-        options);
-    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
-  }
+  for (const ScriptCase& c : cases) ascenttest::expectSafe(c.script, {{c.settings, c.instances}}, kBase);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "InstanceBuilders.h"
 #include "LogCapture.h"
 #include "SafetyTest.h"
+#include "ScriptSafety.h"
 
 #include <gtest/gtest.h>
 
@@ -21,42 +22,10 @@ using namespace tesmotest;
 
 namespace {
 
-using Settings = std::vector<std::pair<const char*, const char*>>;
+using namespace ascenttest;
 
-void applySettings(const Settings& settings) {
-  shell.clearVariables();
-  registerScriptLetters();
-  shell.Sset("exitWarning", "0");
-  for (const auto& [name, value] : settings) shell.Sset(name, value);
-}
 
-std::string describe(const Settings& settings) {
-  std::string text;
-  for (const auto& [name, value] : settings) text += std::string(name) + "=" + value + " ";
-  return text.empty() ? "defaults" : text;
-}
-
-struct SafetyCase {
-  Settings settings;
-  int instances;
-};
-
-void expectSafe(const std::vector<SafetyCase>& cases) {
-  for (const SafetyCase& c : cases) {
-    SCOPED_TRACE(describe(c.settings));
-    LogCapture log{0};
-    applySettings(c.settings);
-    steinertest::SafetyOptions options;
-    options.instances = c.instances;
-    const auto failures = steinertest::checkSafety(
-        [](ReduceGraph& R) {
-          reduceByString("d", R, 0);
-          shell.phase = 0;
-        },
-        options);
-    EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
-  }
-}
+void expectSafe(const std::vector<SafetyCase>& cases) { ascenttest::expectSafe("d", cases); }
 
 // Root 1 joined to a centre 2 by one edge of cost 1000, and `leaves` terminals hanging off the
 // centre by edges of cost 1000: the optimum is (leaves + 1) x 1000.
