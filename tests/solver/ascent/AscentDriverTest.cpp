@@ -540,7 +540,9 @@ TEST(AscentLpExperiment, AllSharesBackRestoreTheCosts) {
     const std::string lp = folder.read("ascent.slp");
     const std::vector<long long> objective = objectiveOf(lp, 2 * R.E);
     for (int s = 1; s <= 2 * R.E; ++s)
-      if (!R.delE[s]) EXPECT_EQ(objective[s], R.arcs[s].cost) << "slot " << s;
+      if (!R.delE[s]) {
+        EXPECT_EQ(objective[s], R.arcs[s].cost) << "slot " << s;
+      }
     EXPECT_NE(lp.find("\nSubject To\n dummy: contr=" + std::to_string(R.contractCost) + "\n"), std::string::npos);
     EXPECT_EQ(input.rest(), "");
   }

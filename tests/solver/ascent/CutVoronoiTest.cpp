@@ -210,7 +210,9 @@ TEST(BallTunnels, NoPairWithoutTheOptionOrAtASteinerPoint) {
       else
         EXPECT_FALSE(hasEdge(R, 1, 3, 10)) << text;
       for (const Edge& e : c.edges)
-        if (e.u == 4 || e.v == 4) EXPECT_TRUE(hasEdge(R, e.u, e.v, e.cost)) << text;
+        if (e.u == 4 || e.v == 4) {
+          EXPECT_TRUE(hasEdge(R, e.u, e.v, e.cost)) << text;
+        }
       EXPECT_INSTANCE_VALID(R);
     }
   }
