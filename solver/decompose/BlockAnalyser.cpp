@@ -62,33 +62,7 @@ void BlockAnalyser::closeBlock(int e) {
 
 void BlockAnalyser::search(int start) {
   if (start < 1 || start > R_.V || num_[start] != 0) return;
-  frames_.clear();
-  num_[start] = low_[start] = ++counter_;
-  frames_.push_back({start, 0, 0, 0});
-  while (!frames_.empty()) {
-    const Frame f = frames_.back();
-    const int s = R_.nextLiveSlot(f.vertex, f.slot);
-    if (s == 0) {
-      frames_.pop_back();
-      if (frames_.empty()) break;
-      const int v = frames_.back().vertex;
-      if (low_[f.vertex] < num_[v]) low_[v] = std::min(low_[v], low_[f.vertex]);
-      else closeBlock(f.treeEdge);
-      continue;
-    }
-    frames_.back().slot = s;
-    const int v = f.vertex;
-    const int w = R_.arcs[s].head;
-    const int e = std::min(s, R_.partner[s]);
-    if (num_[w] == 0) {
-      edgeStack_[++edgeStack_[0]] = e;
-      num_[w] = low_[w] = ++counter_;
-      frames_.push_back({w, v, 0, e});
-    } else if (num_[w] < num_[v] && w != f.parent) {
-      edgeStack_[++edgeStack_[0]] = e;
-      low_[v] = std::min(low_[v], num_[w]);
-    }
-  }
+  searchBlocks(R_, start, counter_, num_, low_, edgeStack_, frames_, [this](int e) { closeBlock(e); });
 }
 
 int biconTest(ReduceGraph& R) {

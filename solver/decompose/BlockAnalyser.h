@@ -6,6 +6,7 @@
 //
 // The search is iterative: its depth does not grow the call stack, whatever the instance's shape.
 
+#include "BlockSearch.h"
 #include "ReduceGraph.h"
 
 #include <vector>
@@ -31,19 +32,13 @@ public:
   int blockOf(int v) const { return blockOf_[v]; }
 
 private:
-  struct Frame {
-    int vertex;
-    int parent;
-    int slot;      // last slot of vertex taken
-    int treeEdge;  // representative slot of the edge from parent
-  };
   void closeBlock(int e);
 
   ReduceGraph& R_;
   int counter_ = 0;
   int blockCount_ = 0;
   IntArray blocks_, blockOf_, nextInBlock_, num_, low_, edgeStack_;
-  std::vector<Frame> frames_;
+  std::vector<BlockSearchFrame> frames_;
 };
 
 // Number of recorded blocks of R's component holding its first vertex with an edge; 2 or more

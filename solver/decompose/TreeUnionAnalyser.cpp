@@ -1,5 +1,7 @@
 #include "TreeUnionAnalyser.h"
 
+#include "BlockSearch.h"
+
 #include <algorithm>
 
 namespace tesmo {
@@ -113,33 +115,7 @@ std::int64_t TreeUnionAnalyser::search(int start) {
   if (empty()) return 0;
   const ReduceGraph& U = *graph_;
   if (start < 1 || start > U.V || num_[start] != 0) return 0;
-  frames_.clear();
-  num_[start] = low_[start] = ++counter_;
-  frames_.push_back({start, 0, 0, 0});
-  while (!frames_.empty()) {
-    const Frame f = frames_.back();
-    const int s = U.nextLiveSlot(f.vertex, f.slot);
-    if (s == 0) {
-      frames_.pop_back();
-      if (frames_.empty()) break;
-      const int v = frames_.back().vertex;
-      if (low_[f.vertex] < num_[v]) low_[v] = std::min(low_[v], low_[f.vertex]);
-      else closeBlock(f.treeEdge);
-      continue;
-    }
-    frames_.back().slot = s;
-    const int v = f.vertex;
-    const int w = U.arcs[s].head;
-    const int e = std::min(s, U.partner[s]);
-    if (num_[w] == 0) {
-      edgeStack_[++edgeStack_[0]] = e;
-      num_[w] = low_[w] = ++counter_;
-      frames_.push_back({w, v, 0, e});
-    } else if (num_[w] < num_[v] && w != f.parent) {
-      edgeStack_[++edgeStack_[0]] = e;
-      low_[v] = std::min(low_[v], num_[w]);
-    }
-  }
+  searchBlocks(U, start, counter_, num_, low_, edgeStack_, frames_, [this](int e) { closeBlock(e); });
   return costSum_;
 }
 

@@ -5,6 +5,7 @@
 // parts of the two.
 
 #include "Graph.h"
+#include "BlockSearch.h"
 #include "ReduceGraph.h"
 
 #include <cstdint>
@@ -32,18 +33,12 @@ public:
   int treeFlags(int slot) const { return treeFlags_[slot]; }  // 1: tree A, 2: tree B, 3: both
 
 private:
-  struct Frame {
-    int vertex;
-    int parent;
-    int slot;
-    int treeEdge;
-  };
   void closeBlock(int e);
 
   std::unique_ptr<ReduceGraph> graph_;
   IntArray vertexMap_;
   IntArray sourceArc_, treeFlags_, num_, low_, edgeStack_;
-  std::vector<Frame> frames_;
+  std::vector<BlockSearchFrame> frames_;
   int counter_ = 0;
   std::int64_t costSum_ = 0;
 };
