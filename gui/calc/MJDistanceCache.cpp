@@ -1,4 +1,5 @@
 #include "MJDistanceCache.h"
+#include "MJRenumber.h"
 
 #include <algorithm>
 #include <new>
@@ -34,16 +35,8 @@ void TMJDistanceCache::Remove(std::vector<int> removed, int n) {
   if (removed.empty() || n < 2) return;
   std::sort(removed.begin(), removed.end());
   // New numbers of the remaining sequences (0 for removed ones).
-  std::vector<int> newNumber(static_cast<std::size_t>(n) + 1, 0);
-  int next = 0;
-  std::size_t r = 0;
-  for (int k = 1; k <= n; ++k) {
-    if (r < removed.size() && removed[r] == k) {
-      ++r;
-      continue;
-    }
-    newNumber[static_cast<std::size_t>(k)] = ++next;
-  }
+  std::vector<int> newNumber;
+  const int next = RenumberRemaining(n, removed, newNumber);
   // Every pair keeps its order and moves to an index no larger than its old one, so one forward
   // pass compacts in place; the rows before the first removed sequence stay where they are.
   const int first = std::max(removed.front(), 2);

@@ -1,4 +1,5 @@
 #include "MJPairKeys.h"
+#include "MJRenumber.h"
 
 #include <algorithm>
 
@@ -22,18 +23,8 @@ void TMJPairKeys::Merge() {
 
 void TMJPairKeys::Remove(const std::vector<int>& removed) {
   if (!valid_ || removed.empty()) return;
-  newNumber_.assign(static_cast<std::size_t>(count_) + 1, 0);
-  int next = 0;
-  std::size_t r = 0;
-  for (int k = 1; k <= count_; ++k) {
-    if (r < removed.size() && removed[r] == k) {
-      ++r;
-      continue;
-    }
-    newNumber_[static_cast<std::size_t>(k)] = ++next;
-    flags_[static_cast<std::size_t>(next)] = flags_[static_cast<std::size_t>(k)];
-  }
-  flags_.resize(static_cast<std::size_t>(next) + 1);
+  const int next = RenumberRemaining(count_, removed, newNumber_);
+  CompactByNumber(newNumber_, next, flags_);
   count_ = next;
   // Renumbering in order keeps the (distance, i, j) order of the remaining keys.
   std::size_t write = 0;

@@ -1,4 +1,5 @@
 #include "MJSpanningTree.h"
+#include "MJRenumber.h"
 
 #include <numeric>
 #include <utility>
@@ -34,18 +35,9 @@ void TMJSpanningTree::BuildAdjacency() {
 
 void TMJSpanningTree::Remove(const std::vector<int>& removed) {
   if (removed.empty()) return;
-  std::vector<int> newNumber(static_cast<std::size_t>(count_) + 1, 0);
-  int next = 0;
-  std::size_t r = 0;
-  for (int k = 1; k <= count_; ++k) {
-    if (r < removed.size() && removed[r] == k) {
-      ++r;
-      continue;
-    }
-    newNumber[static_cast<std::size_t>(k)] = ++next;
-    active_[static_cast<std::size_t>(next)] = active_[static_cast<std::size_t>(k)];
-  }
-  active_.resize(static_cast<std::size_t>(next) + 1);
+  std::vector<int> newNumber;
+  const int next = RenumberRemaining(count_, removed, newNumber);
+  CompactByNumber(newNumber, next, active_);
   count_ = next;
   std::size_t write = 0;
   for (const Edge& e : edges_) {

@@ -1,4 +1,5 @@
 #include "Median_joining.h"
+#include "MJRenumber.h"
 
 #include "Dialogs.h"
 
@@ -756,18 +757,9 @@ bool TMJCalculation::RemoveObsoleteMedians() {
     pairKeys_.Invalidate();
   if (treeValid_ && treeAppended_ == 0 && tree_.Count() == n_) {
     // The tree drops the removed sequences' links; the pairs and flags are renumbered in order.
-    std::vector<int> newNumber(static_cast<std::size_t>(n_) + 1, 0);
-    int next = 0;
-    std::size_t r = 0;
-    for (int k = 1; k <= n_; ++k) {
-      if (r < obsolete.size() && obsolete[r] == k) {
-        ++r;
-        continue;
-      }
-      newNumber[static_cast<std::size_t>(k)] = ++next;
-      treeFlags_[static_cast<std::size_t>(next)] = treeFlags_[static_cast<std::size_t>(k)];
-    }
-    treeFlags_.resize(static_cast<std::size_t>(next) + 1);
+    std::vector<int> newNumber;
+    const int next = RenumberRemaining(n_, obsolete, newNumber);
+    CompactByNumber(newNumber, next, treeFlags_);
     std::size_t write = 0;
     for (const auto& [i, j] : treePairs_) {
       const int a = newNumber[static_cast<std::size_t>(i)], b = newNumber[static_cast<std::size_t>(j)];
