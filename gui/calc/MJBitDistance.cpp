@@ -71,6 +71,67 @@ MJ_POPCNT_TARGET int DistanceHardware(const uint64_t* x, const uint64_t* y, cons
                                       bool masked) {
   return masked ? DistanceOn<true>(x, y, s) : DistanceOn<false>(x, y, s);
 }
+// One sequence against consecutive rows. The planes are a template argument for the usual counts,
+// so that the loop over them unrolls; one weight group (the usual case) needs no group loop.
+template <int Planes, bool Masked, bool OneGroup>
+[[gnu::always_inline]] inline void RowDistancesOn(const uint64_t* x, const uint64_t* rows,
+                                                  std::size_t stride, std::size_t count,
+                                                  const PlaneSpan& s, int* out) {
+  const std::size_t planes = Planes > 0 ? static_cast<std::size_t>(Planes) : s.planes;
+  for (std::size_t r = 0; r < count; ++r, rows += stride) {
+    int total = 0;
+    for (const Group* g = s.begin; g != s.end; ++g) {
+      int c = 0;
+      for (int k = g->firstWord; k < g->firstWord + g->words; ++k) {
+        const auto i = static_cast<std::size_t>(k);
+        uint64_t diff = 0;
+        for (std::size_t p = 0; p < planes; ++p) diff |= x[p * s.w + i] ^ rows[p * s.w + i];
+        if (Masked) diff &= ~(x[planes * s.w + i] | rows[planes * s.w + i]);
+        c += std::popcount(diff);
+      }
+      total += c * g->weight;
+      if (OneGroup) break;
+    }
+    out[r] = total;
+  }
+}
+
+template <bool Masked, bool OneGroup>
+[[gnu::always_inline]] inline void RowDistancesBy(const uint64_t* x, const uint64_t* rows,
+                                                  std::size_t stride, std::size_t count,
+                                                  const PlaneSpan& s, int* out) {
+  switch (s.planes) {
+    case 1: return RowDistancesOn<1, Masked, OneGroup>(x, rows, stride, count, s, out);
+    case 2: return RowDistancesOn<2, Masked, OneGroup>(x, rows, stride, count, s, out);
+    case 3: return RowDistancesOn<3, Masked, OneGroup>(x, rows, stride, count, s, out);
+    case 4: return RowDistancesOn<4, Masked, OneGroup>(x, rows, stride, count, s, out);
+    case 5: return RowDistancesOn<5, Masked, OneGroup>(x, rows, stride, count, s, out);
+    default: return RowDistancesOn<0, Masked, OneGroup>(x, rows, stride, count, s, out);
+  }
+}
+
+[[gnu::always_inline]] inline void RowDistances(const uint64_t* x, const uint64_t* rows,
+                                                std::size_t stride, std::size_t count,
+                                                const PlaneSpan& s, bool masked, int* out) {
+  const bool one = s.end - s.begin == 1;
+  if (masked)
+    one ? RowDistancesBy<true, true>(x, rows, stride, count, s, out)
+        : RowDistancesBy<true, false>(x, rows, stride, count, s, out);
+  else
+    one ? RowDistancesBy<false, true>(x, rows, stride, count, s, out)
+        : RowDistancesBy<false, false>(x, rows, stride, count, s, out);
+}
+
+void RowDistancesPortable(const uint64_t* x, const uint64_t* rows, std::size_t stride,
+                          std::size_t count, const PlaneSpan& s, bool masked, int* out) {
+  RowDistances(x, rows, stride, count, s, masked, out);
+}
+MJ_POPCNT_TARGET void RowDistancesHardware(const uint64_t* x, const uint64_t* rows,
+                                           std::size_t stride, std::size_t count,
+                                           const PlaneSpan& s, bool masked, int* out) {
+  RowDistances(x, rows, stride, count, s, masked, out);
+}
+
 int TripleCostPortable(const uint64_t* x, const uint64_t* y, const uint64_t* z, const PlaneSpan& s) {
   return TripleCostOn(x, y, z, s);
 }
@@ -230,6 +291,28 @@ int TMJBitSequences::Distance(int a, int b) const {
                 static_cast<std::size_t>(words_), static_cast<std::size_t>(planes_)};
   return hardware_ ? DistanceHardware(Row(a), Row(b), s, maskX_)
                    : DistancePortable(Row(a), Row(b), s, maskX_);
+}
+
+void TMJBitSequences::Distances(int a, int first, int last, int* out) const {
+  if (last < first) return;
+  const auto count = static_cast<std::size_t>(last - first + 1);
+  if (slow_[static_cast<std::size_t>(a - 1)]) {
+    for (std::size_t r = 0; r < count; ++r) out[r] = Distance(a, first + static_cast<int>(r));
+    return;
+  }
+  const PlaneSpan s{groups_.data() + firstWeighted_, groups_.data() + groups_.size(),
+                    static_cast<std::size_t>(words_), static_cast<std::size_t>(planes_)};
+  if (s.begin == s.end) {
+    std::fill_n(out, count, 0);
+  } else if (hardware_) {
+    RowDistancesHardware(Row(a), Row(first), stride_, count, s, maskX_, out);
+  } else {
+    RowDistancesPortable(Row(a), Row(first), stride_, count, s, maskX_, out);
+  }
+  // Rows whose distances go through the data set, and the sequence itself.
+  for (std::size_t r = 0; r < count; ++r)
+    if (slow_[static_cast<std::size_t>(first - 1) + r]) out[r] = Distance(a, first + static_cast<int>(r));
+  if (a >= first && a <= last) out[a - first] = 0;
 }
 
 int TMJBitSequences::PlainDifference(const uint64_t* x, const uint64_t* y) const {

@@ -28,6 +28,10 @@ public:
 
   // The weighted distance of positions a and b (1-based) over active characters.
   int Distance(int a, int b) const;
+  // The distances of position a to positions first..last into out[0 .. last - first], as
+  // Distance() gives them, in one pass over the rows (the loops that compare one sequence with
+  // many others spend their time here).
+  void Distances(int a, int first, int last, int* out) const;
 
   // --- Rows, for building and looking up median vectors on the planes ---
   struct Group {
