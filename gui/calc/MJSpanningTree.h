@@ -34,6 +34,11 @@ public:
   // distance to every earlier active position (by position, 0 elsewhere).
   template <class Distance>
   void Append(Distance&& distance, std::vector<int>* row = nullptr);
+  // The same with the new sequence's distances given: row[v] for every active position v below
+  // Count()+1 (by position; other entries are not read).
+  void AppendRow(const std::vector<int>& row);
+  // The largest link of the tree (0 without links).
+  int LargestLink() const;
   // Drops the given positions (ascending, no repeats) with their tree links and renumbers the
   // others in order; the tree may fall apart into pieces (Pieces, Join).
   void Remove(const std::vector<int>& removed);
@@ -72,7 +77,7 @@ private:
   std::vector<int> start_, next_, weight_;
   bool adjacent_ = false;  // the adjacency matches edges_
   // Scratch of Append and Widest.
-  std::vector<int> best_, from_, stack_;
+  std::vector<int> best_, from_, stack_, rowScratch_;
   std::vector<int> order_, upWeight_, heavy_, heavyId_;
   std::vector<uint8_t> starGone_, linkKept_;
   // Ancestors by powers of two and the largest link up to them, for Largest().
@@ -83,88 +88,10 @@ private:
 
 template <class Distance>
 void TMJSpanningTree::Append(Distance&& distance, std::vector<int>* row) {
-  // The new tree is the minimal one of the tree's links and the new sequence's links to all. One
-  // pass over the tree from its leaves up finds it: below each position v, the minimal tree of
-  // v's subtree and the new sequence u is known with the largest link on its path from v to u;
-  // joining a child's subtree by the tree link closes one cycle, whose largest link goes.
   const int u = count_ + 1;
-  const auto n = static_cast<std::size_t>(u) + 1;
-  if (!adjacent_) BuildAdjacency();
-  if (row) row->assign(n, 0);
-  best_.assign(n, 0);       // the new sequence's distance per position
-  order_.clear();
-  from_.assign(n, 0);       // parent in the walk
-  for (int v = 1; v < u; ++v) {
-    if (!active_[static_cast<std::size_t>(v)]) continue;
-    const int d = distance(u, v);
-    best_[static_cast<std::size_t>(v)] = d;
-    if (row) (*row)[static_cast<std::size_t>(v)] = d;
-  }
-  std::vector<Edge> tree;
-  tree.reserve(edges_.size() + 1);
-  int root = 0;
-  for (int v = 1; v < u && root == 0; ++v)
-    if (active_[static_cast<std::size_t>(v)]) root = v;
-  if (root != 0) {
-    // Preorder from the root, with the parent link's length.
-    upWeight_.assign(n, 0);
-    order_.push_back(root);
-    from_[static_cast<std::size_t>(root)] = 0;
-    for (std::size_t r = 0; r < order_.size(); ++r) {
-      const auto x = static_cast<std::size_t>(order_[r]);
-      for (int e = start_[x]; e < start_[x + 1]; ++e) {
-        const int y = next_[static_cast<std::size_t>(e)];
-        if (y == from_[x]) continue;
-        from_[static_cast<std::size_t>(y)] = static_cast<int>(x);
-        upWeight_[static_cast<std::size_t>(y)] = weight_[static_cast<std::size_t>(e)];
-        order_.push_back(y);
-      }
-    }
-    // Links by the position they come from: a tree link (c, parent of c) is -c, a link of u to
-    // x is x. Per position the largest link on its path to u and whether each link stays.
-    heavy_.assign(n, 0);
-    heavyId_.assign(n, 0);
-    starGone_.assign(n, 0);
-    linkKept_.assign(n, 0);
-    for (std::size_t v = 1; v < n; ++v) {
-      heavy_[v] = best_[v];
-      heavyId_[v] = static_cast<int>(v);
-    }
-    const auto drop = [&](int id) {
-      if (id > 0)
-        starGone_[static_cast<std::size_t>(id)] = 1;
-      else
-        linkKept_[static_cast<std::size_t>(-id)] = 0;
-    };
-    // Children before parents: each child v joins its parent p here.
-    for (std::size_t r = order_.size(); r-- > 1;) {
-      const auto v = static_cast<std::size_t>(order_[r]);
-      const auto p = static_cast<std::size_t>(from_[v]);
-      const int w = upWeight_[v];
-      const int a = heavy_[v], b = heavy_[p];
-      if (w >= a && w >= b) continue;  // the tree link itself is the cycle's largest
-      linkKept_[v] = 1;
-      if (a >= b) {
-        drop(heavyId_[v]);
-      } else {
-        drop(heavyId_[p]);
-        if (w >= a) {
-          heavy_[p] = w;
-          heavyId_[p] = -static_cast<int>(v);
-        } else {
-          heavy_[p] = a;
-          heavyId_[p] = heavyId_[v];
-        }
-      }
-    }
-    for (const int x : order_) {
-      const auto sx = static_cast<std::size_t>(x);
-      if (!starGone_[sx]) tree.push_back({x, u, best_[sx]});
-      if (linkKept_[sx]) tree.push_back({x, from_[sx], upWeight_[sx]});
-    }
-  }
-  count_ = u;
-  active_.push_back(1);
-  edges_ = std::move(tree);
-  adjacent_ = false;
+  std::vector<int>& d = row ? *row : rowScratch_;
+  d.assign(static_cast<std::size_t>(u) + 1, 0);
+  for (int v = 1; v < u; ++v)
+    if (active_[static_cast<std::size_t>(v)]) d[static_cast<std::size_t>(v)] = distance(u, v);
+  AppendRow(d);
 }

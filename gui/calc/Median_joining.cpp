@@ -123,6 +123,16 @@ int TMJCalculation::MJDistance(int a, int b) const {
   return codes_.Distance(a, b);
 }
 
+void TMJCalculation::DistanceRow(int a, int first, int last, std::vector<int>& row) const {
+  if (row.size() < static_cast<std::size_t>(last) + 1) row.resize(static_cast<std::size_t>(last) + 1);
+  if (last < first) return;
+  if (cache_.InUse() && a <= n_ && last <= n_) {
+    for (int b = first; b <= last; ++b) row[static_cast<std::size_t>(b)] = MJDistance(a, b);
+    return;
+  }
+  codes_.Distances(a, first, last, row.data() + first);
+}
+
 int64_t TMJCalculation::TotalLinkLength() const {
   int64_t sum = 0;
   for (const TMJLink& l : links_) sum += codes_.Distance(l.a, l.b);
@@ -324,8 +334,10 @@ void TMJCalculation::CollectFeasibleByKeptTree(const std::vector<int>& active,
     // The tree does not depend on epsilon or the cap: it takes in the appended sequences, and
     // every pair is looked at on it.
     ++keptTreeCounts_.retested;
-    const auto distance = [this](int a, int b) { return MJDistance(a, b); };
-    for (int u = n_ - treeAppended_ + 1; u <= n_; ++u) tree_.Append(distance);
+    for (int u = n_ - treeAppended_ + 1; u <= n_; ++u) {
+      DistanceRow(u, 1, u - 1, row_);
+      tree_.AppendRow(row_);
+    }
     PairsOnKeptTree(flags);
     done = true;
   } else if (followed && treeEpsilon_ == epsilon_ && treeCap_ == linkCap_) {
@@ -373,17 +385,27 @@ void TMJCalculation::PairsOnKeptTree(const std::vector<uint8_t>& flags) {
   // answer a pair at once; otherwise one walk of the tree per sequence.
   const bool levels = tree_.PrepareLevels(64);
   const int64_t capLimit = static_cast<int64_t>(epsilon_) + linkCap_;
+  // Pairs beyond epsilon + the tree's largest link are joined by its shorter links: most pairs
+  // end at their distance.
+  const int64_t reach = std::min<int64_t>(capLimit, static_cast<int64_t>(epsilon_) +
+                                                        std::max(tree_.LargestLink(), minimumWeight_));
   for (int a = 1; a <= n_; ++a) {
     if (!(flags[static_cast<std::size_t>(a)] & TMJPairKeys::Tested)) continue;
     if (observer_ && a % 64 == 0) observer_->KeepAlive();
-    if (!levels) tree_.Widest(a, widest_);
+    DistanceRow(a, a + 1, n_, row_);
+    bool walked = false;
     for (int b = a + 1; b <= n_; ++b) {
-      if (!(flags[static_cast<std::size_t>(b)] & TMJPairKeys::Tested)) continue;
-      const int d = MJDistance(a, b);
-      if (d > capLimit) continue;
+      const int d = row_[static_cast<std::size_t>(b)];
+      if (d > reach || !(flags[static_cast<std::size_t>(b)] & TMJPairKeys::Tested)) continue;
       const int t = d - epsilon_;
-      const bool feasible = t <= minimumWeight_ ||
-                            (levels ? !tree_.Below(a, b, t) : widest_[static_cast<std::size_t>(b)] >= t);
+      bool feasible = t <= minimumWeight_;
+      if (!feasible && levels) {
+        feasible = !tree_.Below(a, b, t);
+      } else if (!feasible) {
+        if (!walked) tree_.Widest(a, widest_);
+        walked = true;
+        feasible = widest_[static_cast<std::size_t>(b)] >= t;
+      }
       if (feasible) feasible_.emplace_back(a, b);
     }
   }
@@ -396,33 +418,45 @@ bool TMJCalculation::KeptTreeAfterAppend(const std::vector<uint8_t>& flags) {
   // together are cheaper in one new tree.
   if (!keptTreeAlways_ && static_cast<int64_t>(added) * AppendShare > n_) return false;
   ++keptTreeCounts_.appended;
-  // Each appended sequence's pairs are taken as feasible on the tree as it is right after it
-  // joined, with the distances of that pass. Later sequences only shorten the tree paths'
-  // largest links, so no pair infeasible on an earlier tree becomes feasible on a later one: the
-  // pairs feasible before and those taken are then checked once on the final tree.
-  const auto distance = [this](int a, int b) { return MJDistance(a, b); };
-  std::vector<std::pair<int, int>> taken;
   for (int u = before + 1; u <= n_; ++u) {
-    tree_.Append(distance, &row_);
-    tree_.Widest(u, widest_);
+    DistanceRow(u, 1, u - 1, row_);
+    tree_.AppendRow(row_);
+    if (observer_ && u % 16 == 0) observer_->KeepAlive();
+  }
+  // Every pair is answered on the final tree: the pairs feasible before (appended sequences only
+  // shorten the tree paths' largest links, so no pair infeasible before becomes feasible) and the
+  // appended sequences' pairs.
+  const bool levels = tree_.PrepareLevels(64);
+  if (!levels) tree_.PrepareQueries();
+  feasible_.clear();
+  for (const auto& [i, j] : treePairs_) {
+    const int t = MJDistance(i, j) - epsilon_;
+    if (t <= minimumWeight_ || (levels ? !tree_.Below(i, j, t) : tree_.Largest(i, j) >= t))
+      feasible_.emplace_back(i, j);
+  }
+  const std::size_t kept = feasible_.size();
+  const int64_t capLimit = static_cast<int64_t>(epsilon_) + linkCap_;
+  const int64_t reach = std::min<int64_t>(capLimit, static_cast<int64_t>(epsilon_) +
+                                                        std::max(tree_.LargestLink(), minimumWeight_));
+  for (int u = before + 1; u <= n_; ++u) {
+    DistanceRow(u, 1, u - 1, row_);
+    bool walked = false;
     for (int x = 1; x < u; ++x) {
-      if (!(flags[static_cast<std::size_t>(x)] & TMJPairKeys::Tested)) continue;
-      if (FeasibleAt(row_[static_cast<std::size_t>(x)], widest_[static_cast<std::size_t>(x)]))
-        taken.emplace_back(x, u);
+      const int d = row_[static_cast<std::size_t>(x)];
+      if (d > reach || !(flags[static_cast<std::size_t>(x)] & TMJPairKeys::Tested)) continue;
+      const int t = d - epsilon_;
+      bool feasible = t <= minimumWeight_;
+      if (!feasible && levels) {
+        feasible = !tree_.Below(x, u, t);
+      } else if (!feasible) {
+        if (!walked) tree_.Widest(u, widest_);
+        walked = true;
+        feasible = widest_[static_cast<std::size_t>(x)] >= t;
+      }
+      if (feasible) feasible_.emplace_back(x, u);
     }
     if (observer_ && u % 16 == 0) observer_->KeepAlive();
   }
-  tree_.PrepareQueries();
-  feasible_.clear();
-  const auto stillFeasible = [&](int i, int j) {
-    const int t = MJDistance(i, j) - epsilon_;
-    return t <= minimumWeight_ || tree_.Largest(i, j) >= t;
-  };
-  for (const auto& [i, j] : treePairs_)
-    if (stillFeasible(i, j)) feasible_.emplace_back(i, j);
-  const std::size_t kept = feasible_.size();
-  for (const auto& [i, j] : taken)
-    if (stillFeasible(i, j)) feasible_.emplace_back(i, j);
   const auto middle = feasible_.begin() + static_cast<std::ptrdiff_t>(kept);
   std::sort(middle, feasible_.end());
   std::inplace_merge(feasible_.begin(), middle, feasible_.end());

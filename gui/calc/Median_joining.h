@@ -131,6 +131,8 @@ public:
 
 private:
   int CapAtLeast(int value) const;
+  // MJDistance(a, b) for b = first..last into row[b] (row grows to hold last).
+  void DistanceRow(int a, int first, int last, std::vector<int>& row) const;
   void InvalidateFeasible() { feasibleValid_ = false; }
   // The feasible pairs (i < j, both representatives, distance <= epsilon + cap) of the current
   // sequences, in (i, j) order.
