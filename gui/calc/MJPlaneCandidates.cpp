@@ -3,6 +3,8 @@
 #include "MJLinkPairs.h"
 
 #include <algorithm>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -41,6 +43,10 @@ bool BuildRows(const TMJBitSequences& codes, const uint64_t* x, const uint64_t* 
     }
   }
   return anyDistinct != 0;
+}
+
+uint64_t LinkKeyOf(int a, int b) {
+  return static_cast<uint64_t>(static_cast<uint32_t>(a)) << 32 | static_cast<uint32_t>(b);
 }
 
 uint64_t TripleKeyOf(int x, int y, int z) {
@@ -98,34 +104,51 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
     at_[static_cast<std::size_t>(fill_[static_cast<std::size_t>(l.a)]++)] = entry;
     if (l.b != l.a) at_[static_cast<std::size_t>(fill_[static_cast<std::size_t>(l.b)]++)] = entry;
   }
-  // A sequence is quiet when every triple of two of its links did nothing in the last run (passed
-  // over for its sides of the smallest weight, or all its candidates existing): with the same
-  // links at it and only sequences appended since, those triples do nothing again, whatever the
-  // running best, and are not looked at.
+  // A triple of two links at a sequence that did nothing in the last run (passed over for its
+  // sides of the smallest weight, or all its candidates existing) does nothing again while the
+  // links at the sequence stay the same and sequences are only appended. Per sequence the cost
+  // below which all its triples did so is kept: once the running best (plus epsilon) lies below
+  // it, every triple there either does nothing or is passed over for its cost, and none is
+  // looked at.
   const auto ends = static_cast<std::size_t>(maxEnd) + 1;
-  signature_.assign(ends, 0);
-  for (std::size_t v = 1; v < ends; ++v) {
-    uint64_t h = 0x9E3779B97F4A7C15ull;
+  // Links of the last run are known by their ends (positions stay while sequences are only
+  // appended); the links new in this run are also listed per sequence on their own.
+  fresh_.assign(static_cast<std::size_t>(c), 1);
+  thisLinks_.Clear();
+  for (int k = 0; k < c; ++k) {
+    const TMJLink& l = links[static_cast<std::size_t>(k)];
+    const uint64_t key = LinkKeyOf(l.a, l.b);
+    if (remembered_ && lastLinks_.Contains(key)) fresh_[static_cast<std::size_t>(k)] = 0;
+    thisLinks_.Insert(key);
+  }
+  freshStart_.assign(ends + 1, 0);
+  for (int k = 0; k < c; ++k) {
+    if (!fresh_[static_cast<std::size_t>(k)]) continue;
+    const TMJLink& l = links[static_cast<std::size_t>(k)];
+    ++freshStart_[static_cast<std::size_t>(l.a) + 1];
+    if (l.b != l.a) ++freshStart_[static_cast<std::size_t>(l.b) + 1];
+  }
+  for (std::size_t v = 1; v < freshStart_.size(); ++v) freshStart_[v] += freshStart_[v - 1];
+  freshAt_.resize(static_cast<std::size_t>(freshStart_.back()));
+  fill_.assign(freshStart_.begin(), freshStart_.end() - 1);
+  for (std::size_t v = 1; v < ends; ++v)
     for (int e = start_[v]; e < start_[v + 1]; ++e) {
       const LinkAt& l = at_[static_cast<std::size_t>(e)];
-      h = (h ^ static_cast<uint64_t>(static_cast<uint32_t>(l.a) * 0x10001u + static_cast<uint32_t>(l.b))) *
-          0xBF58476D1CE4E5B9ull;
-      h ^= h >> 31;
+      if (fresh_[static_cast<std::size_t>(l.link)]) freshAt_[static_cast<std::size_t>(fill_[v]++)] = l;
     }
-    signature_[v] = h;
-  }
   quiet_.assign(ends, 0);
   if (remembered_)
-    for (std::size_t v = 1; v < ends && v < lastSignature_.size(); ++v)
-      quiet_[v] = lastIdle_[v] && lastSignature_[v] == signature_[v];
-  idle_.assign(ends, 1);
+    for (std::size_t v = 1; v < ends && v < lastIdle_.size(); ++v) quiet_[v] = lastIdle_[v];
+  idle_.assign(ends, NothingBelow);
   const auto distance = [&](int a, int b) { return a == b ? 0 : codes.Distance(a, b); };
-  const auto later = [&](int v, int i) {
-    const LinkAt* first = at_.data() + start_[static_cast<std::size_t>(v)];
-    const LinkAt* last = at_.data() + start_[static_cast<std::size_t>(v) + 1];
+  const auto laterIn = [&](const std::vector<LinkAt>& at, const std::vector<int>& start, int v, int i) {
+    const LinkAt* first = at.data() + start[static_cast<std::size_t>(v)];
+    const LinkAt* last = at.data() + start[static_cast<std::size_t>(v) + 1];
     return std::make_pair(
         std::upper_bound(first, last, i, [](int x, const LinkAt& e) { return x < e.link; }), last);
   };
+  const auto later = [&](int v, int i) { return laterIn(at_, start_, v, i); };
+  const auto laterFresh = [&](int v, int i) { return laterIn(freshAt_, freshStart_, v, i); };
 
   const std::size_t stride = codes.Stride();
   rows_.assign(stride * 3, 0);
@@ -133,6 +156,18 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
   const bool fhp = settings.criterion == TMJCriterion::GreedyFHP;
   const int mw = settings.minimumWeight;
   kept_.Clear();
+  // Greedy FHP has no cost bound: a sequence is passed over only when none of its triples does
+  // anything. Passing over keeps what is known of the triples not looked at.
+  const auto passOver = [&](int v) {
+    const int32_t below = quiet_[static_cast<std::size_t>(v)];
+    const bool pass = fhp ? below == NothingBelow
+                          : static_cast<int64_t>(below) > static_cast<int64_t>(running.best) + settings.epsilon;
+    if (pass) idle_[static_cast<std::size_t>(v)] = std::min(idle_[static_cast<std::size_t>(v)], below);
+    return pass;
+  };
+  const auto didSomething = [&](int v, int cost) {
+    idle_[static_cast<std::size_t>(v)] = std::min(idle_[static_cast<std::size_t>(v)], std::max(cost, 0));
+  };
   mjpairs::Gauge gauge(static_cast<double>(c) * (c - 1) / 2.0);
   double examined = 0;
   for (int i = 0; i + 1 < c; ++i) {
@@ -146,9 +181,11 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
     auto [p, pEnd] = later(X, i);
     auto [q, qEnd] = later(Y, i);
     const int dXY = std::prev(p)->length;  // link i's own entry at X
-    // The pairs at a quiet end are passed over as a whole.
-    if (quiet_[static_cast<std::size_t>(X)]) p = pEnd;
-    if (quiet_[static_cast<std::size_t>(Y)]) q = qEnd;
+    // At a quiet end only the pairs with a new link are looked at (all of them when link i is
+    // new).
+    const bool oldI = !fresh_[static_cast<std::size_t>(i)];
+    if (oldI && passOver(X)) std::tie(p, pEnd) = laterFresh(X, i);
+    if (oldI && passOver(Y)) std::tie(q, qEnd) = laterFresh(Y, i);
     // Every later link sharing an end with link i, ascending, once.
     while (p != pEnd || q != qEnd) {
       const LinkAt* lj;
@@ -168,7 +205,7 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
         Z = lj->a;
         shared = lj->b;
       }
-      if (quiet_[static_cast<std::size_t>(shared)]) continue;
+      if (oldI && !fresh_[static_cast<std::size_t>(lj->link)] && passOver(shared)) continue;
       // Link j joins the shared sequence to Z; the other end of link i gives the third side.
       const int dShared = lj->length;
       // Sides of the smallest weight: binary triples with one are passed over, others with two.
@@ -183,14 +220,14 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
         // candidates exist: it is passed over before any candidate is built.
         cost = codes.TripleCost(codes.Row(X), codes.Row(Y), codes.Row(Z));
         if (cost > running.best + settings.epsilon) {
-          idle_[static_cast<std::size_t>(shared)] = 0;
+          didSomething(shared, cost);
           continue;
         }
       }
       // The tests above and this one only pass over triples, so their order is free.
       const uint64_t triple = TripleKeyOf(X, Y, Z);
       if (kept_.Contains(triple)) {
-        idle_[static_cast<std::size_t>(shared)] = 0;
+        didSomething(shared, cost);
         continue;
       }
       const bool three = BuildRows(codes, codes.Row(X), codes.Row(Y), codes.Row(Z), !binary,
@@ -201,7 +238,7 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
         const uint64_t hash = TMJBitSequences::HashKey(row, codes.KeyWords());
         if (existing.Find(hash, [&](int32_t p) { return SameKey(codes, codes.Row(p), row); }) >= 0)
           continue;
-        idle_[static_cast<std::size_t>(shared)] = 0;
+        didSomething(shared, cost);
         TMJPlaneCandidate cc;
         if (cost < 0) cost = codes.TripleCost(codes.Row(X), codes.Row(Y), codes.Row(Z));
         cc.cost = cost;
@@ -232,11 +269,8 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
       }
     }
   }
-  lastSignature_.swap(signature_);
+  std::swap(lastLinks_, thisLinks_);
   lastIdle_.swap(idle_);
-  // A quiet sequence stays idle: its triples were not looked at.
-  for (std::size_t v = 1; v < quiet_.size(); ++v)
-    if (quiet_[v]) lastIdle_[v] = 1;
   remembered_ = true;
   if (observer) observer->CombinationProgress(100);
 }

@@ -13,6 +13,7 @@
 #include "MJRowSet.h"
 
 #include <cstdint>
+#include <cstddef>
 #include <vector>
 
 // A kept candidate: the triple it comes from and which of its (up to three) candidates it is.
@@ -32,9 +33,9 @@ public:
            int count, const TMJCandidateSettings& settings, const TMJRowSet& existing,
            TMJRunningBest& running, TMJObserver* observer = nullptr);
   const std::vector<TMJPlaneCandidate>& Candidates() const { return candidates_; }
-  // Run remembers which sequences' triples did nothing and passes over them in the next run
-  // while their links stay the same and sequences are only appended. Call this when sequences
-  // are removed or start anew.
+  // Run remembers which triples of two links at a sequence did nothing and passes over them in
+  // the next run while both links stay and sequences are only appended. Call this when
+  // sequences are removed or start anew.
   void ForgetIdle() { remembered_ = false; }
 
   // The row of candidate k of the triple, built in `buffer`.
@@ -55,9 +56,17 @@ private:
   TMJKeySet kept_;           // triples holding a kept candidate
   std::vector<uint64_t> rows_;  // the three candidate rows of the triple at hand
   std::vector<TMJPlaneCandidate> candidates_;
-  // Per sequence: a hash of the links at it, whether its triples did nothing, whether they
-  // are passed over in this run; the last run's values.
-  std::vector<uint64_t> signature_, lastSignature_;
-  std::vector<uint8_t> idle_, lastIdle_, quiet_;
+  // The links of this run and the last (by their ends), whether each link of this run is new,
+  // and the new links per sequence (freshAt_[freshStart_[v] .. freshStart_[v + 1])).
+  TMJKeySet thisLinks_, lastLinks_;
+  std::vector<uint8_t> fresh_;
+  std::vector<int> freshStart_;
+  std::vector<LinkAt> freshAt_;
+  // Per sequence, the cost below which its triples of two links are known to do nothing (none
+  // of their candidates new, or passed over for their sides of the smallest weight): known from
+  // the last run's links (quiet_), found for this run's (idle_); 0 when nothing is known,
+  // NothingBelow when no such triple does anything.
+  static constexpr int32_t NothingBelow = INT32_MAX;
+  std::vector<int32_t> idle_, lastIdle_, quiet_;
   bool remembered_ = false;
 };
