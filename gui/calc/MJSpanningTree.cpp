@@ -158,16 +158,22 @@ bool TMJSpanningTree::PrepareLevels(std::size_t maxLevels) {
   for (const Edge& e : edges_) levels_.push_back(e.w);
   std::sort(levels_.begin(), levels_.end());
   levels_.erase(std::unique(levels_.begin(), levels_.end()), levels_.end());
-  if (levels_.size() > maxLevels) {
+  levelAt_.clear();
+  if (levels_.size() > maxLevels || levels_.size() > 255) {
     levels_.clear();
     return false;
   }
   const auto n = static_cast<std::size_t>(count_) + 1;
-  labels_.resize(levels_.size() * n);
+  const std::size_t levelCount = levels_.size();
   std::vector<Edge> order = edges_;
   std::sort(order.begin(), order.end(), [](const Edge& l, const Edge& r) { return l.w < r.w; });
-  std::vector<int> parent(n);
+  // Joining the pieces in order of link length, each piece keeps its members as a list and two
+  // pieces join by chaining their lists: every piece ever formed is then a run of the final
+  // order. Labels per level say which piece a position is in at that level.
+  std::vector<int> parent(n), head(n), tail(n), next(n, -1);
   std::iota(parent.begin(), parent.end(), 0);
+  std::iota(head.begin(), head.end(), 0);
+  std::iota(tail.begin(), tail.end(), 0);
   const auto find = [&](int x) {
     while (parent[static_cast<std::size_t>(x)] != x) {
       auto& p = parent[static_cast<std::size_t>(x)];
@@ -176,11 +182,47 @@ bool TMJSpanningTree::PrepareLevels(std::size_t maxLevels) {
     }
     return x;
   };
+  std::vector<int> labels(levelCount * n);
   std::size_t e = 0;
-  for (std::size_t level = 0; level < levels_.size(); ++level) {
-    for (; e < order.size() && order[e].w < levels_[level]; ++e)
-      parent[static_cast<std::size_t>(find(order[e].a))] = find(order[e].b);
-    for (std::size_t v = 0; v < n; ++v) labels_[level * n + v] = find(static_cast<int>(v));
+  for (std::size_t level = 0; level < levelCount; ++level) {
+    for (; e < order.size() && order[e].w < levels_[level]; ++e) {
+      const auto a = static_cast<std::size_t>(find(order[e].a));
+      const auto b = static_cast<std::size_t>(find(order[e].b));
+      if (a == b) continue;
+      next[static_cast<std::size_t>(tail[a])] = head[b];
+      tail[a] = tail[b];
+      parent[b] = static_cast<int>(a);
+    }
+    for (std::size_t v = 0; v < n; ++v) labels[level * n + v] = find(static_cast<int>(v));
+  }
+  place_.assign(n, 0);
+  int32_t place = 0;
+  for (std::size_t v = 0; v < n; ++v) {
+    if (parent[v] != static_cast<int>(v)) continue;
+    for (int x = head[v]; x >= 0; x = next[static_cast<std::size_t>(x)])
+      place_[static_cast<std::size_t>(x)] = place++;
+  }
+  runs_.assign(n * levelCount, Run{INT32_MAX, -1});
+  std::vector<Run> byLabel(n);
+  for (std::size_t level = 0; level < levelCount; ++level) {
+    std::fill(byLabel.begin(), byLabel.end(), Run{INT32_MAX, -1});
+    for (std::size_t v = 0; v < n; ++v) {
+      Run& r = byLabel[static_cast<std::size_t>(labels[level * n + v])];
+      r.first = std::min(r.first, place_[v]);
+      r.last = std::max(r.last, place_[v]);
+    }
+    for (std::size_t v = 0; v < n; ++v)
+      runs_[v * levelCount + level] = byLabel[static_cast<std::size_t>(labels[level * n + v])];
+  }
+  // Distances are small numbers as a rule: a table answers the level of a threshold at once.
+  const int largest = levels_.empty() ? 0 : levels_.back();
+  if (largest >= 0 && largest <= (1 << 20)) {
+    levelAt_.resize(static_cast<std::size_t>(largest) + 1);
+    std::size_t level = 0;
+    for (int t = 0; t <= largest; ++t) {
+      while (level < levelCount && levels_[level] < t) ++level;
+      levelAt_[static_cast<std::size_t>(t)] = static_cast<uint8_t>(level);
+    }
   }
   return true;
 }

@@ -56,11 +56,24 @@ public:
   // True when a and b are joined by tree links all shorter than t (the tree path's largest link
   // lies below t). The tree must be connected.
   bool Below(int a, int b, int t) const {
-    const auto level = static_cast<std::size_t>(
-        std::lower_bound(levels_.begin(), levels_.end(), t) - levels_.begin());
+    const std::size_t level = LevelOf(t);
     if (level == levels_.size()) return true;
-    const std::size_t base = level * (static_cast<std::size_t>(count_) + 1);
-    return labels_[base + static_cast<std::size_t>(a)] == labels_[base + static_cast<std::size_t>(b)];
+    return InRun(RunsOf(a)[level], b);
+  }
+  // After PrepareLevels: the levels are numbered from 0 (the shortest link length); the piece of
+  // the links shorter than level L's length that holds a sequence is a run of positions in one
+  // order of the sequences, so a pair is answered by comparing one position with a run.
+  struct Run {
+    int32_t first, last;
+  };
+  std::size_t LevelOf(int t) const {
+    if (t >= 0 && static_cast<std::size_t>(t) < levelAt_.size()) return levelAt_[static_cast<std::size_t>(t)];
+    return static_cast<std::size_t>(std::lower_bound(levels_.begin(), levels_.end(), t) - levels_.begin());
+  }
+  const Run* RunsOf(int a) const { return runs_.data() + static_cast<std::size_t>(a) * levels_.size(); }
+  bool InRun(Run r, int b) const {
+    const int32_t p = place_[static_cast<std::size_t>(b)];
+    return p >= r.first && p <= r.last;
   }
   // Prepares Largest(): the tree must be connected.
   void PrepareQueries();
@@ -82,7 +95,10 @@ private:
   std::vector<uint8_t> starGone_, linkKept_;
   // Ancestors by powers of two and the largest link up to them, for Largest().
   std::vector<int> depth_;
-  std::vector<int> levels_, labels_;
+  std::vector<int> levels_;
+  std::vector<int32_t> place_;      // position -> place in the order of the runs
+  std::vector<uint8_t> levelAt_;    // t -> LevelOf(t), for t up to the largest link
+  std::vector<Run> runs_;           // per position and level
   std::vector<std::vector<int>> up_, upMax_;
 };
 
