@@ -232,75 +232,64 @@ void TMJSpanningTree::AppendRow(const std::vector<int>& row) {
   // pass over the tree from its leaves up finds it: below each position v, the minimal tree of
   // v's subtree and the new sequence u is known with the largest link on its path from v to u;
   // joining a child's subtree by the tree link closes one cycle, whose largest link goes.
+  // The walk keeps what it needs per position in one record, in the order visited, so that the
+  // passes read their records in order instead of several arrays by position.
   const int u = count_ + 1;
-  const auto n = static_cast<std::size_t>(u) + 1;
   if (!adjacent_) BuildAdjacency();
-  best_.assign(n, 0);       // the new sequence's distance per position
-  order_.clear();
-  from_.assign(n, 0);       // parent in the walk
-  for (int v = 1; v < u; ++v)
-    if (active_[static_cast<std::size_t>(v)]) best_[static_cast<std::size_t>(v)] = row[static_cast<std::size_t>(v)];
   std::vector<Edge> tree;
   tree.reserve(edges_.size() + 1);
   int root = 0;
   for (int v = 1; v < u && root == 0; ++v)
     if (active_[static_cast<std::size_t>(v)]) root = v;
   if (root != 0) {
-    // Preorder from the root, with the parent link's length.
-    upWeight_.assign(n, 0);
-    order_.push_back(root);
-    from_[static_cast<std::size_t>(root)] = 0;
-    for (std::size_t r = 0; r < order_.size(); ++r) {
-      const auto x = static_cast<std::size_t>(order_[r]);
-      for (int e = start_[x]; e < start_[x + 1]; ++e) {
+    // Breadth first from the root: parents before children.
+    steps_.clear();
+    steps_.push_back({root, -1, 0, 0, row[static_cast<std::size_t>(root)], 1, 0, 0});
+    for (std::size_t r = 0; r < steps_.size(); ++r) {
+      const int x = steps_[r].pos;
+      const int parentPos = steps_[r].parentPos;
+      const auto sx = static_cast<std::size_t>(x);
+      for (int e = start_[sx]; e < start_[sx + 1]; ++e) {
         const int y = next_[static_cast<std::size_t>(e)];
-        if (y == from_[x]) continue;
-        from_[static_cast<std::size_t>(y)] = static_cast<int>(x);
-        upWeight_[static_cast<std::size_t>(y)] = weight_[static_cast<std::size_t>(e)];
-        order_.push_back(y);
+        if (y == parentPos) continue;
+        const auto id = static_cast<int>(steps_.size()) + 1;
+        steps_.push_back({y, static_cast<int>(r), x, weight_[static_cast<std::size_t>(e)],
+                          row[static_cast<std::size_t>(y)], id, 0, 0});
       }
     }
-    // Links by the position they come from: a tree link (c, parent of c) is -c, a link of u to
-    // x is x. Per position the largest link on its path to u and whether each link stays.
-    heavy_.assign(n, 0);
-    heavyId_.assign(n, 0);
-    starGone_.assign(n, 0);
-    linkKept_.assign(n, 0);
-    for (std::size_t v = 1; v < n; ++v) {
-      heavy_[v] = best_[v];
-      heavyId_[v] = static_cast<int>(v);
-    }
+    // Links by the record they come from: the tree link of record r to its parent is -(r + 1),
+    // the link of u to record r's position is r + 1. Per record the largest link on its path to
+    // u and whether each link stays.
     const auto drop = [&](int id) {
       if (id > 0)
-        starGone_[static_cast<std::size_t>(id)] = 1;
+        steps_[static_cast<std::size_t>(id - 1)].starGone = 1;
       else
-        linkKept_[static_cast<std::size_t>(-id)] = 0;
+        steps_[static_cast<std::size_t>(-id - 1)].linkKept = 0;
     };
-    // Children before parents: each child v joins its parent p here.
-    for (std::size_t r = order_.size(); r-- > 1;) {
-      const auto v = static_cast<std::size_t>(order_[r]);
-      const auto p = static_cast<std::size_t>(from_[v]);
-      const int w = upWeight_[v];
-      const int a = heavy_[v], b = heavy_[p];
+    // Children before parents: each child joins its parent here.
+    for (std::size_t r = steps_.size(); r-- > 1;) {
+      Step& v = steps_[r];
+      Step& p = steps_[static_cast<std::size_t>(v.parent)];
+      const int w = v.up;
+      const int a = v.heavy, b = p.heavy;
       if (w >= a && w >= b) continue;  // the tree link itself is the cycle's largest
-      linkKept_[v] = 1;
+      v.linkKept = 1;
       if (a >= b) {
-        drop(heavyId_[v]);
+        drop(v.heavyId);
       } else {
-        drop(heavyId_[p]);
+        drop(p.heavyId);
         if (w >= a) {
-          heavy_[p] = w;
-          heavyId_[p] = -static_cast<int>(v);
+          p.heavy = w;
+          p.heavyId = -static_cast<int>(r + 1);
         } else {
-          heavy_[p] = a;
-          heavyId_[p] = heavyId_[v];
+          p.heavy = a;
+          p.heavyId = v.heavyId;
         }
       }
     }
-    for (const int x : order_) {
-      const auto sx = static_cast<std::size_t>(x);
-      if (!starGone_[sx]) tree.push_back({x, u, best_[sx]});
-      if (linkKept_[sx]) tree.push_back({x, from_[sx], upWeight_[sx]});
+    for (const Step& x : steps_) {
+      if (!x.starGone) tree.push_back({x.pos, u, row[static_cast<std::size_t>(x.pos)]});
+      if (x.linkKept) tree.push_back({x.pos, x.parentPos, x.up});
     }
   }
   count_ = u;

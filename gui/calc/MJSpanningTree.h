@@ -91,8 +91,16 @@ private:
   bool adjacent_ = false;  // the adjacency matches edges_
   // Scratch of Append and Widest.
   std::vector<int> best_, from_, stack_, rowScratch_;
-  std::vector<int> order_, upWeight_, heavy_, heavyId_;
-  std::vector<uint8_t> starGone_, linkKept_;
+  struct Step {
+    int pos;        // the position visited
+    int parent;     // the parent's record (-1 at the root)
+    int parentPos;  // the parent's position (0 at the root)
+    int up;         // the length of the link to the parent
+    int heavy;      // the largest link on the path to the new sequence
+    int heavyId;    // which link that is
+    uint8_t starGone, linkKept;
+  };
+  std::vector<Step> steps_;
   // Ancestors by powers of two and the largest link up to them, for Largest().
   std::vector<int> depth_;
   std::vector<int> levels_;
