@@ -218,6 +218,7 @@ void TMJBitSequences::Prepare(const Trdf_DataSet& data, const std::vector<Trdf_S
   complete_ = true;
   bits_.clear();
   slow_.clear();
+  slowCount_ = 0;
   hashes_.clear();
   bits_.reserve(stride_ * data.Taxa.size());
   for (const Trdf_Sequence& t : data.Taxa) Append(t.States);
@@ -257,6 +258,7 @@ void TMJBitSequences::Append(const std::string& states) {
     }
   }
   slow_.push_back(slow ? 1 : 0);
+  slowCount_ += slow ? 1 : 0;
   hashes_.push_back(HashKey(row, KeyWords()));
   ++count_;
 }
@@ -280,6 +282,7 @@ void TMJBitSequences::Erase(const std::vector<int>& positions) {
   count_ = static_cast<int>(write);
   bits_.resize(write * stride_);
   slow_.resize(write);
+  slowCount_ = static_cast<int>(std::count(slow_.begin(), slow_.end(), uint8_t{1}));
   hashes_.resize(write);
 }
 
@@ -310,8 +313,9 @@ void TMJBitSequences::Distances(int a, int first, int last, int* out) const {
     RowDistancesPortable(Row(a), Row(first), stride_, count, s, maskX_, out);
   }
   // Rows whose distances go through the data set, and the sequence itself.
-  for (std::size_t r = 0; r < count; ++r)
-    if (slow_[static_cast<std::size_t>(first - 1) + r]) out[r] = Distance(a, first + static_cast<int>(r));
+  if (slowCount_ > 0)
+    for (std::size_t r = 0; r < count; ++r)
+      if (slow_[static_cast<std::size_t>(first - 1) + r]) out[r] = Distance(a, first + static_cast<int>(r));
   if (a >= first && a <= last) out[a - first] = 0;
 }
 

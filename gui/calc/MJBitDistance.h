@@ -88,5 +88,6 @@ private:
   int count_ = 0;
   std::vector<uint64_t> bits_;     // per sequence: planes_ planes, then the 'X' mask plane
   std::vector<uint8_t> slow_;      // per sequence: distances go through the data set
+  int slowCount_ = 0;
   std::vector<uint64_t> hashes_;   // per sequence: HashKey of its row
 };

@@ -331,15 +331,11 @@ void TMJCalculation::CollectFeasibleByKeptTree(const std::vector<int>& active,
       std::all_of(flags.begin() + static_cast<std::ptrdiff_t>(treeFlags_.size()), flags.end(),
                   [](uint8_t f) { return f == (TMJPairKeys::Active | TMJPairKeys::Tested); });
   if (followed && (treeEpsilon_ != epsilon_ || treeCap_ != linkCap_) && !treeRemoved_) {
-    // The tree does not depend on epsilon or the cap: it takes in the appended sequences, and
-    // every pair is looked at on it.
+    // The tree does not depend on epsilon or the cap: it takes in the appended sequences. When
+    // epsilon and the cap only narrowed what may be feasible, the pairs feasible before and the
+    // appended sequences' pairs are looked at; otherwise every pair on the tree.
     ++keptTreeCounts_.retested;
-    for (int u = n_ - treeAppended_ + 1; u <= n_; ++u) {
-      DistanceRow(u, 1, u - 1, row_);
-      tree_.AppendRow(row_);
-    }
-    PairsOnKeptTree(flags);
-    done = true;
+    done = KeptTreeAfterAppend(flags, true);
   } else if (followed && treeEpsilon_ == epsilon_ && treeCap_ == linkCap_) {
     if (treeAppended_ > 0)
       done = KeptTreeAfterAppend(flags);
@@ -411,33 +407,45 @@ void TMJCalculation::PairsOnKeptTree(const std::vector<uint8_t>& flags) {
   }
 }
 
-bool TMJCalculation::KeptTreeAfterAppend(const std::vector<uint8_t>& flags) {
+bool TMJCalculation::KeptTreeAfterAppend(const std::vector<uint8_t>& flags, bool retest) {
   const int added = treeAppended_;
   const int before = n_ - added;
   // Each appended sequence costs a few passes over the tree and the sequences; many of them
   // together are cheaper in one new tree.
-  if (!keptTreeAlways_ && static_cast<int64_t>(added) * AppendShare > n_) return false;
-  ++keptTreeCounts_.appended;
+  if (!retest && !keptTreeAlways_ && static_cast<int64_t>(added) * AppendShare > n_) return false;
+  if (added > 0) ++keptTreeCounts_.appended;
   for (int u = before + 1; u <= n_; ++u) {
     DistanceRow(u, 1, u - 1, row_);
     tree_.AppendRow(row_);
     if (observer_ && u % 16 == 0) observer_->KeepAlive();
   }
-  // Every pair is answered on the final tree: the pairs feasible before (appended sequences only
-  // shorten the tree paths' largest links, so no pair infeasible before becomes feasible) and the
-  // appended sequences' pairs.
+  const int64_t capLimit = static_cast<int64_t>(epsilon_) + linkCap_;
+  // No pair lies beyond epsilon + the tree's largest link and is feasible.
+  const int64_t reach = std::min<int64_t>(capLimit, static_cast<int64_t>(epsilon_) +
+                                                        std::max(tree_.LargestLink(), minimumWeight_));
+  // Appended sequences only shorten the tree paths' largest links, and a smaller epsilon only
+  // asks more of a pair, so no pair infeasible before becomes feasible unless it lay beyond the
+  // cap then and may lie within reach now.
+  const int64_t reachBefore = static_cast<int64_t>(treeEpsilon_) + treeCap_;
+  const bool narrowed = epsilon_ <= treeEpsilon_ &&
+                        (reach <= reachBefore || reachBefore >= CapAtLeast(0));
+  if (!narrowed) {
+    PairsOnKeptTree(flags);
+    return true;
+  }
+  // Every pair is answered on the final tree: the pairs feasible before and the appended
+  // sequences' pairs.
   const bool levels = tree_.PrepareLevels(64);
   if (!levels) tree_.PrepareQueries();
   feasible_.clear();
   for (const auto& [i, j] : treePairs_) {
-    const int t = MJDistance(i, j) - epsilon_;
+    const int d = MJDistance(i, j);
+    if (d > capLimit) continue;
+    const int t = d - epsilon_;
     if (t <= minimumWeight_ || (levels ? !tree_.Below(i, j, t) : tree_.Largest(i, j) >= t))
       feasible_.emplace_back(i, j);
   }
   const std::size_t kept = feasible_.size();
-  const int64_t capLimit = static_cast<int64_t>(epsilon_) + linkCap_;
-  const int64_t reach = std::min<int64_t>(capLimit, static_cast<int64_t>(epsilon_) +
-                                                        std::max(tree_.LargestLink(), minimumWeight_));
   for (int u = before + 1; u <= n_; ++u) {
     DistanceRow(u, 1, u - 1, row_);
     bool walked = false;

@@ -155,7 +155,9 @@ private:
   // too many changes to be worth it) builds the tree anew.
   void CollectFeasibleByKeptTree(const std::vector<int>& active, const std::vector<uint8_t>& flags,
                                  TMJLinkGauge* gauge);
-  bool KeptTreeAfterAppend(const std::vector<uint8_t>& flags);
+  // After appended sequences (and, with `retest`, a new epsilon or cap): the tree takes them in
+  // and the pairs are answered on it.
+  bool KeptTreeAfterAppend(const std::vector<uint8_t>& flags, bool retest = false);
   // Every pair on the kept tree into feasible_.
   void PairsOnKeptTree(const std::vector<uint8_t>& flags);
   bool KeptTreeAfterRemoval(const std::vector<uint8_t>& flags);
