@@ -5,6 +5,8 @@
 #include <utility>
 
 void TMJSpanningTree::Set(int count, std::vector<uint8_t> active, std::vector<Edge> edges) {
+  edgesStale_ = false;
+  piecesValid_ = false;
   count_ = count;
   active_ = std::move(active);
   active_.resize(static_cast<std::size_t>(count) + 1, 0);
@@ -13,6 +15,7 @@ void TMJSpanningTree::Set(int count, std::vector<uint8_t> active, std::vector<Ed
 }
 
 void TMJSpanningTree::BuildAdjacency() {
+  SyncEdges();
   const auto n = static_cast<std::size_t>(count_) + 1;
   start_.assign(n + 1, 0);
   for (const Edge& e : edges_) {
@@ -35,6 +38,8 @@ void TMJSpanningTree::BuildAdjacency() {
 
 void TMJSpanningTree::Remove(const std::vector<int>& removed) {
   if (removed.empty()) return;
+  SyncEdges();
+  piecesValid_ = false;
   std::vector<int> newNumber;
   const int next = RenumberRemaining(count_, removed, newNumber);
   CompactByNumber(newNumber, next, active_);
@@ -74,6 +79,8 @@ int TMJSpanningTree::Pieces(std::vector<int>& piece) {
 }
 
 void TMJSpanningTree::Join(const std::vector<Edge>& links) {
+  SyncEdges();
+  piecesValid_ = false;
   edges_.insert(edges_.end(), links.begin(), links.end());
   adjacent_ = false;
 }
@@ -154,6 +161,7 @@ int TMJSpanningTree::Largest(int a, int b) const {
 }
 
 bool TMJSpanningTree::PrepareLevels(std::size_t maxLevels) {
+  SyncEdges();
   levels_.clear();
   for (const Edge& e : edges_) levels_.push_back(e.w);
   std::sort(levels_.begin(), levels_.end());
@@ -228,6 +236,193 @@ bool TMJSpanningTree::PrepareLevels(std::size_t maxLevels) {
 }
 
 void TMJSpanningTree::AppendRow(const std::vector<int>& row) {
+  if (AppendByPieces(row)) return;
+  SyncEdges();
+  piecesValid_ = false;
+  AppendByWalk(row);
+}
+
+void TMJSpanningTree::SyncEdges() const {
+  if (!edgesStale_) return;
+  edges_ = inner_;
+  edges_.insert(edges_.end(), inter_.begin(), inter_.end());
+  edgesStale_ = false;
+}
+
+int TMJSpanningTree::NewPiece() {
+  if (!freePieces_.empty()) {
+    const int p = freePieces_.back();
+    freePieces_.pop_back();
+    return p;
+  }
+  pieceHead_.push_back(-1);
+  pieceSize_.push_back(0);
+  return static_cast<int>(pieceHead_.size()) - 1;
+}
+
+void TMJSpanningTree::BuildPieces() {
+  SyncEdges();
+  const auto n = static_cast<std::size_t>(count_) + 1;
+  shortest_ = INT_MAX;
+  for (const Edge& e : edges_) shortest_ = std::min(shortest_, e.w);
+  std::vector<int> parent(n);
+  std::iota(parent.begin(), parent.end(), 0);
+  const auto find = [&](int x) {
+    while (parent[static_cast<std::size_t>(x)] != x) {
+      auto& p = parent[static_cast<std::size_t>(x)];
+      p = parent[static_cast<std::size_t>(p)];
+      x = p;
+    }
+    return x;
+  };
+  inner_.clear();
+  inter_.clear();
+  for (const Edge& e : edges_) {
+    if (e.w <= shortest_) {
+      inner_.push_back(e);
+      parent[static_cast<std::size_t>(find(e.a))] = find(e.b);
+    } else {
+      inter_.push_back(e);
+    }
+  }
+  pieceHead_.clear();
+  pieceSize_.clear();
+  freePieces_.clear();
+  pieceOf_.assign(n, -1);
+  memberNext_.assign(n, -1);
+  std::vector<int> idOf(n, -1);
+  for (std::size_t v = 1; v < n; ++v) {
+    if (!active_[v]) continue;
+    const auto r = static_cast<std::size_t>(find(static_cast<int>(v)));
+    if (idOf[r] < 0) idOf[r] = NewPiece();
+    const int p = idOf[r];
+    pieceOf_[v] = p;
+    memberNext_[v] = pieceHead_[static_cast<std::size_t>(p)];
+    pieceHead_[static_cast<std::size_t>(p)] = static_cast<int>(v);
+    ++pieceSize_[static_cast<std::size_t>(p)];
+  }
+  // edges_ stays as it is until the next append by pieces.
+  piecesValid_ = true;
+}
+
+bool TMJSpanningTree::AppendByPieces(const std::vector<int>& row) {
+  if (!piecesValid_) BuildPieces();
+  const int u = count_ + 1;
+  int root = 0, nearest = INT_MAX;
+  for (int v = 1; v < u; ++v) {
+    if (!active_[static_cast<std::size_t>(v)]) continue;
+    if (root == 0) root = v;
+    nearest = std::min(nearest, row[static_cast<std::size_t>(v)]);
+  }
+  if (root == 0 || nearest < shortest_) return false;
+  const std::size_t ids = pieceHead_.size();
+  if (inter_.size() + 1 != ids - freePieces_.size()) return false;  // not one tree
+  // Per piece its nearest member.
+  pieceMin_.assign(ids, INT_MAX);
+  pieceArg_.assign(ids, 0);
+  for (int v = 1; v < u; ++v) {
+    const int p = pieceOf_[static_cast<std::size_t>(v)];
+    if (p < 0) continue;
+    const int d = row[static_cast<std::size_t>(v)];
+    if (d < pieceMin_[static_cast<std::size_t>(p)]) {
+      pieceMin_[static_cast<std::size_t>(p)] = d;
+      pieceArg_[static_cast<std::size_t>(p)] = v;
+    }
+  }
+  // The tree of the pieces, walked breadth first from the root's piece.
+  pieceStart_.assign(ids + 1, 0);
+  for (const Edge& e : inter_) {
+    ++pieceStart_[static_cast<std::size_t>(pieceOf_[static_cast<std::size_t>(e.a)]) + 1];
+    ++pieceStart_[static_cast<std::size_t>(pieceOf_[static_cast<std::size_t>(e.b)]) + 1];
+  }
+  for (std::size_t p = 1; p <= ids; ++p) pieceStart_[p] += pieceStart_[p - 1];
+  pieceNext_.resize(2 * inter_.size());
+  pieceLink_.resize(2 * inter_.size());
+  joined_.assign(pieceStart_.begin(), pieceStart_.end() - 1);  // fill positions
+  for (std::size_t k = 0; k < inter_.size(); ++k) {
+    const int pa = pieceOf_[static_cast<std::size_t>(inter_[k].a)];
+    const int pb = pieceOf_[static_cast<std::size_t>(inter_[k].b)];
+    for (const auto& [x, y] : {std::pair{pa, pb}, std::pair{pb, pa}}) {
+      const auto at = static_cast<std::size_t>(joined_[static_cast<std::size_t>(x)]++);
+      pieceNext_[at] = y;
+      pieceLink_[at] = static_cast<int>(k);
+    }
+  }
+  const int rootPiece = pieceOf_[static_cast<std::size_t>(root)];
+  steps_.clear();
+  steps_.push_back({rootPiece, -1, -1, 0, pieceMin_[static_cast<std::size_t>(rootPiece)], 1, 0, 0, -1});
+  for (std::size_t r = 0; r < steps_.size(); ++r) {
+    const auto x = static_cast<std::size_t>(steps_[r].pos);
+    const int parentPiece = steps_[r].parentPos;
+    for (int e = pieceStart_[x]; e < pieceStart_[x + 1]; ++e) {
+      const int y = pieceNext_[static_cast<std::size_t>(e)];
+      if (y == parentPiece) continue;
+      const int link = pieceLink_[static_cast<std::size_t>(e)];
+      const auto id = static_cast<int>(steps_.size()) + 1;
+      steps_.push_back({y, static_cast<int>(r), static_cast<int>(x), inter_[static_cast<std::size_t>(link)].w,
+                        pieceMin_[static_cast<std::size_t>(y)], id, 0, 0, link});
+    }
+  }
+  if (steps_.size() != ids - freePieces_.size()) return false;
+  JoinUp();
+  // The links between pieces that stay, the new sequence's links: those no longer than the
+  // shortest join its piece.
+  interGone_.assign(inter_.size(), 0);
+  for (std::size_t r = 1; r < steps_.size(); ++r)
+    if (!steps_[r].linkKept) interGone_[static_cast<std::size_t>(steps_[r].link)] = 1;
+  std::size_t write = 0;
+  for (std::size_t k = 0; k < inter_.size(); ++k)
+    if (!interGone_[k]) inter_[write++] = inter_[k];
+  inter_.resize(write);
+  joined_.clear();
+  for (const Step& x : steps_) {
+    if (x.starGone) continue;
+    const auto p = static_cast<std::size_t>(x.pos);
+    const Edge link{pieceArg_[p], u, pieceMin_[p]};
+    if (link.w <= shortest_) {
+      inner_.push_back(link);
+      joined_.push_back(x.pos);
+    } else {
+      inter_.push_back(link);
+    }
+  }
+  // The new sequence's piece: the largest it joins takes in the others.
+  pieceOf_.push_back(-1);
+  memberNext_.push_back(-1);
+  int target;
+  if (joined_.empty()) {
+    target = NewPiece();
+  } else {
+    target = *std::max_element(joined_.begin(), joined_.end(), [&](int a, int b) {
+      return pieceSize_[static_cast<std::size_t>(a)] < pieceSize_[static_cast<std::size_t>(b)];
+    });
+    for (const int p : joined_) {
+      if (p == target) continue;
+      int last = -1;
+      for (int v = pieceHead_[static_cast<std::size_t>(p)]; v >= 0; v = memberNext_[static_cast<std::size_t>(v)]) {
+        pieceOf_[static_cast<std::size_t>(v)] = target;
+        last = v;
+      }
+      memberNext_[static_cast<std::size_t>(last)] = pieceHead_[static_cast<std::size_t>(target)];
+      pieceHead_[static_cast<std::size_t>(target)] = pieceHead_[static_cast<std::size_t>(p)];
+      pieceSize_[static_cast<std::size_t>(target)] += pieceSize_[static_cast<std::size_t>(p)];
+      pieceHead_[static_cast<std::size_t>(p)] = -1;
+      pieceSize_[static_cast<std::size_t>(p)] = 0;
+      freePieces_.push_back(p);
+    }
+  }
+  pieceOf_[static_cast<std::size_t>(u)] = target;
+  memberNext_[static_cast<std::size_t>(u)] = pieceHead_[static_cast<std::size_t>(target)];
+  pieceHead_[static_cast<std::size_t>(target)] = u;
+  ++pieceSize_[static_cast<std::size_t>(target)];
+  count_ = u;
+  active_.push_back(1);
+  edgesStale_ = true;
+  adjacent_ = false;
+  return true;
+}
+
+void TMJSpanningTree::AppendByWalk(const std::vector<int>& row) {
   // The new tree is the minimal one of the tree's links and the new sequence's links to all. One
   // pass over the tree from its leaves up finds it: below each position v, the minimal tree of
   // v's subtree and the new sequence u is known with the largest link on its path from v to u;
@@ -244,7 +439,7 @@ void TMJSpanningTree::AppendRow(const std::vector<int>& row) {
   if (root != 0) {
     // Breadth first from the root: parents before children.
     steps_.clear();
-    steps_.push_back({root, -1, 0, 0, row[static_cast<std::size_t>(root)], 1, 0, 0});
+    steps_.push_back({root, -1, 0, 0, row[static_cast<std::size_t>(root)], 1, 0, 0, -1});
     for (std::size_t r = 0; r < steps_.size(); ++r) {
       const int x = steps_[r].pos;
       const int parentPos = steps_[r].parentPos;
@@ -254,39 +449,10 @@ void TMJSpanningTree::AppendRow(const std::vector<int>& row) {
         if (y == parentPos) continue;
         const auto id = static_cast<int>(steps_.size()) + 1;
         steps_.push_back({y, static_cast<int>(r), x, weight_[static_cast<std::size_t>(e)],
-                          row[static_cast<std::size_t>(y)], id, 0, 0});
+                          row[static_cast<std::size_t>(y)], id, 0, 0, -1});
       }
     }
-    // Links by the record they come from: the tree link of record r to its parent is -(r + 1),
-    // the link of u to record r's position is r + 1. Per record the largest link on its path to
-    // u and whether each link stays.
-    const auto drop = [&](int id) {
-      if (id > 0)
-        steps_[static_cast<std::size_t>(id - 1)].starGone = 1;
-      else
-        steps_[static_cast<std::size_t>(-id - 1)].linkKept = 0;
-    };
-    // Children before parents: each child joins its parent here.
-    for (std::size_t r = steps_.size(); r-- > 1;) {
-      Step& v = steps_[r];
-      Step& p = steps_[static_cast<std::size_t>(v.parent)];
-      const int w = v.up;
-      const int a = v.heavy, b = p.heavy;
-      if (w >= a && w >= b) continue;  // the tree link itself is the cycle's largest
-      v.linkKept = 1;
-      if (a >= b) {
-        drop(v.heavyId);
-      } else {
-        drop(p.heavyId);
-        if (w >= a) {
-          p.heavy = w;
-          p.heavyId = -static_cast<int>(r + 1);
-        } else {
-          p.heavy = a;
-          p.heavyId = v.heavyId;
-        }
-      }
-    }
+    JoinUp();
     for (const Step& x : steps_) {
       if (!x.starGone) tree.push_back({x.pos, u, row[static_cast<std::size_t>(x.pos)]});
       if (x.linkKept) tree.push_back({x.pos, x.parentPos, x.up});
@@ -298,7 +464,41 @@ void TMJSpanningTree::AppendRow(const std::vector<int>& row) {
   adjacent_ = false;
 }
 
+void TMJSpanningTree::JoinUp() {
+  // Links by the record they come from: the tree link of record r to its parent is -(r + 1),
+  // the link of u to record r's position is r + 1. Per record the largest link on its path to
+  // u and whether each link stays.
+  const auto drop = [&](int id) {
+    if (id > 0)
+      steps_[static_cast<std::size_t>(id - 1)].starGone = 1;
+    else
+      steps_[static_cast<std::size_t>(-id - 1)].linkKept = 0;
+  };
+  // Children before parents: each child joins its parent here.
+  for (std::size_t r = steps_.size(); r-- > 1;) {
+    Step& v = steps_[r];
+    Step& p = steps_[static_cast<std::size_t>(v.parent)];
+    const int w = v.up;
+    const int a = v.heavy, b = p.heavy;
+    if (w >= a && w >= b) continue;  // the tree link itself is the cycle's largest
+    v.linkKept = 1;
+    if (a >= b) {
+      drop(v.heavyId);
+    } else {
+      drop(p.heavyId);
+      if (w >= a) {
+        p.heavy = w;
+        p.heavyId = -static_cast<int>(r + 1);
+      } else {
+        p.heavy = a;
+        p.heavyId = v.heavyId;
+      }
+    }
+  }
+}
+
 int TMJSpanningTree::LargestLink() const {
+  SyncEdges();
   int largest = 0;
   for (const Edge& e : edges_) largest = std::max(largest, e.w);
   return largest;

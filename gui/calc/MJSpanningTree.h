@@ -24,9 +24,14 @@ public:
     count_ = 0;
     active_.assign(1, 0);
     edges_.clear();
+    edgesStale_ = false;
+    piecesValid_ = false;
   }
   int Count() const { return count_; }
-  const std::vector<Edge>& Edges() const { return edges_; }
+  const std::vector<Edge>& Edges() const {
+    SyncEdges();
+    return edges_;
+  }
   bool Active(int p) const { return active_[static_cast<std::size_t>(p)] != 0; }
 
   // Appends position Count()+1 as an active sequence and makes the tree minimal again.
@@ -82,10 +87,32 @@ public:
 
 private:
   void BuildAdjacency();
+  // The pieces of the shortest links: a new sequence no nearer to any than the shortest link
+  // leaves them whole (a link it drops is longer than its nearest link), so it is taken in by
+  // the same pass over the tree of the pieces, each piece standing for its members with its
+  // nearest member's link. False when that does not hold (the caller walks the whole tree).
+  bool AppendByPieces(const std::vector<int>& row);
+  void AppendByWalk(const std::vector<int>& row);
+  void BuildPieces();
+  // The pass from the leaves up over steps_ (children after parents).
+  void JoinUp();
+  // edges_ from the pieces' links after appends by pieces.
+  void SyncEdges() const;
+  int NewPiece();
 
   int count_ = 0;
   std::vector<uint8_t> active_{0};
-  std::vector<Edge> edges_;
+  mutable std::vector<Edge> edges_;
+  mutable bool edgesStale_ = false;  // edges_ lags behind inner_ and inter_
+  // The pieces of the links no longer than shortest_: per position its piece, per piece its
+  // members as a list; the links inside pieces and those between them.
+  bool piecesValid_ = false;
+  int shortest_ = 0;
+  std::vector<int> pieceOf_, memberNext_, pieceHead_, pieceSize_, freePieces_;
+  std::vector<Edge> inner_, inter_;
+  std::vector<int> pieceMin_, pieceArg_, joined_;
+  std::vector<int> pieceStart_, pieceNext_, pieceLink_;  // the tree of the pieces
+  std::vector<uint8_t> interGone_;
   // Adjacency of the tree (by position), rebuilt when needed.
   std::vector<int> start_, next_, weight_;
   bool adjacent_ = false;  // the adjacency matches edges_
@@ -99,6 +126,7 @@ private:
     int heavy;      // the largest link on the path to the new sequence
     int heavyId;    // which link that is
     uint8_t starGone, linkKept;
+    int link;       // the link to the parent in inter_ (for the tree of the pieces)
   };
   std::vector<Step> steps_;
   // Ancestors by powers of two and the largest link up to them, for Largest().
