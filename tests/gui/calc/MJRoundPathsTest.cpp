@@ -488,6 +488,58 @@ TEST(SpanningTree, AppendedVerticesKeepPathsMinimaxAndRemovalsCutPieces) {
   }
 }
 
+// A sequence is taken in on the tree of the pieces of the shortest links unless it lies nearer
+// to some sequence than the shortest link (then the whole tree is walked). Both ways, and any mix,
+// keep every path minimax after each append: points on a line first spread out (long links),
+// then filled in between (nearer than the shortest link so far), then clustered (many equal
+// shortest links joining pieces), with removals between appends.
+TEST(SpanningTree, AppendsByPiecesAndByWalkKeepPathsMinimax) {
+  struct Layout {
+    const char* name;
+    std::vector<int> points;  // positions on a line; distance 10 per unit
+  };
+  const std::vector<Layout> layouts = {
+      {"spread then filled", {0, 8, 16, 24, 4, 12, 20, 2, 6, 10, 14, 18, 22, 1, 3, 5, 7, 9}},
+      {"clusters joined", {0, 1, 2, 10, 11, 12, 20, 21, 5, 15, 6, 16, 3, 13, 4, 14}},
+      {"equal points", {0, 0, 3, 3, 6, 1, 2, 4, 5, 6, 0}},
+  };
+  for (const Layout& l : layouts) {
+    std::vector<int> at{0};  // the points of positions 1..Count()
+    const auto distances = [&] {
+      std::vector<std::vector<int>> d(at.size(), std::vector<int>(at.size(), 0));
+      for (std::size_t i = 1; i < at.size(); ++i)
+        for (std::size_t j = 1; j < at.size(); ++j) d[i][j] = 10 * std::abs(at[i] - at[j]);
+      return d;
+    };
+    TMJSpanningTree tree;
+    at.push_back(l.points[0]);
+    tree.Set(1, {0, 1}, {});
+    for (std::size_t k = 1; k < l.points.size(); ++k) {
+      at.push_back(l.points[k]);
+      const auto d = distances();
+      tree.Append([&](int a, int b) { return d[static_cast<std::size_t>(a)][static_cast<std::size_t>(b)]; });
+      std::vector<uint8_t> on(at.size(), 1);
+      on[0] = 0;
+      ExpectPathsAreMinimax(tree, d, on, l.name);
+      ASSERT_EQ(tree.Edges().size(), at.size() - 2) << l.name;
+      // Halfway a leaf goes: the appends after it start from the tree as it is left.
+      if (k == l.points.size() / 2) {
+        std::vector<int> degree(at.size(), 0);
+        for (const auto& e : tree.Edges()) {
+          ++degree[static_cast<std::size_t>(e.a)];
+          ++degree[static_cast<std::size_t>(e.b)];
+        }
+        const auto leaf = static_cast<int>(std::find(degree.begin() + 1, degree.end(), 1) - degree.begin());
+        ASSERT_LT(static_cast<std::size_t>(leaf), at.size());
+        tree.Remove({leaf});
+        at.erase(at.begin() + leaf);
+        std::vector<int> piece;
+        ASSERT_EQ(tree.Pieces(piece), 1) << l.name;
+      }
+    }
+  }
+}
+
 namespace {
 std::vector<std::tuple<int, int, int, int, int>> CandidateList(const TMJPlaneCandidates& p) {
   std::vector<std::tuple<int, int, int, int, int>> out;
