@@ -113,13 +113,36 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
   const auto ends = static_cast<std::size_t>(maxEnd) + 1;
   // Links of the last run are known by their ends (positions stay while sequences are only
   // appended); the links new in this run are also listed per sequence on their own.
+  // The links come as a few runs sorted by their ends: merged into one sorted list, they are
+  // compared with the last run's list in one pass (a hash set of millions of links would miss
+  // the caches at every look-up).
   fresh_.assign(static_cast<std::size_t>(c), 1);
-  thisLinks_.Clear();
+  thisKeys_.resize(static_cast<std::size_t>(c));
   for (int k = 0; k < c; ++k) {
     const TMJLink& l = links[static_cast<std::size_t>(k)];
-    const uint64_t key = LinkKeyOf(l.a, l.b);
-    if (remembered_ && lastLinks_.Contains(key)) fresh_[static_cast<std::size_t>(k)] = 0;
-    thisLinks_.Insert(key);
+    thisKeys_[static_cast<std::size_t>(k)] = {LinkKeyOf(l.a, l.b), k};
+  }
+  {
+    auto begin = thisKeys_.begin();
+    for (auto it = begin + (c > 0 ? 1 : 0); it < thisKeys_.end(); ++it)
+      if (it->first < std::prev(it)->first) {
+        if (begin != thisKeys_.begin()) {
+          // More than two runs: one sort.
+          std::sort(thisKeys_.begin(), thisKeys_.end());
+          begin = thisKeys_.end();
+          break;
+        }
+        begin = it;
+      }
+    if (begin != thisKeys_.begin() && begin != thisKeys_.end())
+      std::inplace_merge(thisKeys_.begin(), begin, thisKeys_.end());
+  }
+  if (remembered_) {
+    std::size_t last = 0;
+    for (const auto& [key, k] : thisKeys_) {
+      while (last < lastKeys_.size() && lastKeys_[last] < key) ++last;
+      if (last < lastKeys_.size() && lastKeys_[last] == key) fresh_[static_cast<std::size_t>(k)] = 0;
+    }
   }
   freshStart_.assign(ends + 1, 0);
   for (int k = 0; k < c; ++k) {
@@ -269,7 +292,8 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
       }
     }
   }
-  std::swap(lastLinks_, thisLinks_);
+  lastKeys_.resize(thisKeys_.size());
+  for (std::size_t k = 0; k < thisKeys_.size(); ++k) lastKeys_[k] = thisKeys_[k].first;
   lastIdle_.swap(idle_);
   remembered_ = true;
   if (observer) observer->CombinationProgress(100);

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 // A kept candidate: the triple it comes from and which of its (up to three) candidates it is.
@@ -58,7 +59,8 @@ private:
   std::vector<TMJPlaneCandidate> candidates_;
   // The links of this run and the last (by their ends), whether each link of this run is new,
   // and the new links per sequence (freshAt_[freshStart_[v] .. freshStart_[v + 1])).
-  TMJKeySet thisLinks_, lastLinks_;
+  std::vector<std::pair<uint64_t, int>> thisKeys_;  // this run's links by their ends, sorted
+  std::vector<uint64_t> lastKeys_;
   std::vector<uint8_t> fresh_;
   std::vector<int> freshStart_;
   std::vector<LinkAt> freshAt_;
