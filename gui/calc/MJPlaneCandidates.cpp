@@ -96,11 +96,13 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
   for (std::size_t v = 1; v < start_.size(); ++v) start_[v] += start_[v - 1];
   at_.resize(static_cast<std::size_t>(start_.back()));
   fill_.assign(start_.begin(), start_.end() - 1);
+  linkLength_.resize(static_cast<std::size_t>(c));
   for (int k = 0; k < c; ++k) {
     const TMJLink& l = links[static_cast<std::size_t>(k)];
     const int length =
         l.a == l.b ? 0 : cache ? static_cast<int>(cache->Get(l.a, l.b)) : codes.Distance(l.a, l.b);
     const LinkAt entry{k, l.a, l.b, length};
+    linkLength_[static_cast<std::size_t>(k)] = length;
     at_[static_cast<std::size_t>(fill_[static_cast<std::size_t>(l.a)]++)] = entry;
     if (l.b != l.a) at_[static_cast<std::size_t>(fill_[static_cast<std::size_t>(l.b)]++)] = entry;
   }
@@ -159,6 +161,10 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
       const LinkAt& l = at_[static_cast<std::size_t>(e)];
       if (fresh_[static_cast<std::size_t>(l.link)]) freshAt_[static_cast<std::size_t>(fill_[v]++)] = l;
     }
+  // The last new link at each sequence: an old link after it has no pair with a new one there.
+  lastFresh_.assign(ends, -1);
+  for (std::size_t v = 1; v < ends; ++v)
+    if (freshStart_[v + 1] > freshStart_[v]) lastFresh_[v] = freshAt_[static_cast<std::size_t>(freshStart_[v + 1] - 1)].link;
   quiet_.assign(ends, 0);
   if (remembered_)
     for (std::size_t v = 1; v < ends && v < lastIdle_.size(); ++v) quiet_[v] = lastIdle_[v];
@@ -201,14 +207,19 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
     examined += c - 1 - i;
     const TMJLink& li = links[static_cast<std::size_t>(i)];
     const int X = li.a, Y = li.b;
-    auto [p, pEnd] = later(X, i);
-    auto [q, qEnd] = later(Y, i);
-    const int dXY = std::prev(p)->length;  // link i's own entry at X
+    const int dXY = linkLength_[static_cast<std::size_t>(i)];
     // At a quiet end only the pairs with a new link are looked at (all of them when link i is
-    // new).
+    // new), and none once the last new link there comes before link i.
     const bool oldI = !fresh_[static_cast<std::size_t>(i)];
-    if (oldI && passOver(X)) std::tie(p, pEnd) = laterFresh(X, i);
-    if (oldI && passOver(Y)) std::tie(q, qEnd) = laterFresh(Y, i);
+    const LinkAt *p = nullptr, *pEnd = nullptr, *q = nullptr, *qEnd = nullptr;
+    if (!(oldI && passOver(X)))
+      std::tie(p, pEnd) = later(X, i);
+    else if (lastFresh_[static_cast<std::size_t>(X)] > i)
+      std::tie(p, pEnd) = laterFresh(X, i);
+    if (!(oldI && passOver(Y)))
+      std::tie(q, qEnd) = later(Y, i);
+    else if (lastFresh_[static_cast<std::size_t>(Y)] > i)
+      std::tie(q, qEnd) = laterFresh(Y, i);
     // Every later link sharing an end with link i, ascending, once.
     while (p != pEnd || q != qEnd) {
       const LinkAt* lj;

@@ -62,6 +62,7 @@ private:
   std::vector<std::pair<uint64_t, int>> thisKeys_;  // this run's links by their ends, sorted
   std::vector<uint64_t> lastKeys_;
   std::vector<uint8_t> fresh_;
+  std::vector<int> linkLength_, lastFresh_;
   std::vector<int> freshStart_;
   std::vector<LinkAt> freshAt_;
   // Per sequence, the cost below which its triples of two links are known to do nothing (none
