@@ -90,13 +90,22 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
   for (std::size_t v = 1; v < start_.size(); ++v) start_[v] += start_[v - 1];
   at_.resize(static_cast<std::size_t>(start_.back()));
   fill_.assign(start_.begin(), start_.end() - 1);
+  // Where each link's own entries sit, so that the links after it at either end need no search.
+  place_.resize(static_cast<std::size_t>(c) * 2);
   for (int k = 0; k < c; ++k) {
     const TMJLink& l = links[static_cast<std::size_t>(k)];
     const int length =
         l.a == l.b ? 0 : cache ? static_cast<int>(cache->Get(l.a, l.b)) : codes.Distance(l.a, l.b);
     const LinkAt entry{k, l.a, l.b, length};
-    at_[static_cast<std::size_t>(fill_[static_cast<std::size_t>(l.a)]++)] = entry;
-    if (l.b != l.a) at_[static_cast<std::size_t>(fill_[static_cast<std::size_t>(l.b)]++)] = entry;
+    const int atA = fill_[static_cast<std::size_t>(l.a)]++;
+    at_[static_cast<std::size_t>(atA)] = entry;
+    int atB = atA;
+    if (l.b != l.a) {
+      atB = fill_[static_cast<std::size_t>(l.b)]++;
+      at_[static_cast<std::size_t>(atB)] = entry;
+    }
+    place_[2 * static_cast<std::size_t>(k)] = atA;
+    place_[2 * static_cast<std::size_t>(k) + 1] = atB;
   }
   // A sequence is quiet when every triple of two of its links did nothing in the last run (passed
   // over for its sides of the smallest weight, or all its candidates existing): with the same
@@ -120,12 +129,26 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
       quiet_[v] = lastIdle_[v] && lastSignature_[v] == signature_[v];
   idle_.assign(ends, 1);
   const auto distance = [&](int a, int b) { return a == b ? 0 : codes.Distance(a, b); };
-  const auto later = [&](int v, int i) {
-    const LinkAt* first = at_.data() + start_[static_cast<std::size_t>(v)];
-    const LinkAt* last = at_.data() + start_[static_cast<std::size_t>(v) + 1];
-    return std::make_pair(
-        std::upper_bound(first, last, i, [](int x, const LinkAt& e) { return x < e.link; }), last);
-  };
+  // Plain distances (every sequence on the planes, no 'X' mask): the third side and the cost of a
+  // triple come from one pass over its rows. With every encoded character weighted as well, a
+  // triple whose sides add up (d(X, Y) + d(X, Z) = d(Y, Z) and so on) has one candidate, the
+  // sequence between the other two, and that candidate exists when that sequence's row does.
+  const bool plain = !codes.MaskX() && !codes.AnySlow();
+  const auto& groups = codes.Groups();
+  // (Triple keys hold sequence numbers below 2^20 apart.)
+  const bool between =
+      plain && maxEnd < (1 << 20) && std::all_of(groups.begin(), groups.end(),
+                           [](const TMJBitSequences::Group& g) { return g.weight > 0; });
+  present_.assign(ends, 0);
+  if (between)
+    for (std::size_t v = 1; v < ends && v <= static_cast<std::size_t>(codes.Count()); ++v) {
+      if (start_[v] == start_[v + 1]) continue;
+      const auto pos = static_cast<int>(v);
+      const uint64_t* row = codes.Row(pos);
+      present_[v] = existing.Find(codes.Hash(pos), [&](int32_t p) {
+                      return SameKey(codes, codes.Row(p), row);
+                    }) >= 0;
+    }
 
   const std::size_t stride = codes.Stride();
   rows_.assign(stride * 3, 0);
@@ -143,8 +166,11 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
     examined += c - 1 - i;
     const TMJLink& li = links[static_cast<std::size_t>(i)];
     const int X = li.a, Y = li.b;
-    auto [p, pEnd] = later(X, i);
-    auto [q, qEnd] = later(Y, i);
+    // The links after link i at X and at Y.
+    const LinkAt* p = at_.data() + place_[2 * static_cast<std::size_t>(i)] + 1;
+    const LinkAt* pEnd = at_.data() + start_[static_cast<std::size_t>(X) + 1];
+    const LinkAt* q = at_.data() + place_[2 * static_cast<std::size_t>(i) + 1] + 1;
+    const LinkAt* qEnd = at_.data() + start_[static_cast<std::size_t>(Y) + 1];
     const int dXY = std::prev(p)->length;  // link i's own entry at X
     // The pairs at a quiet end are passed over as a whole.
     if (quiet_[static_cast<std::size_t>(X)]) p = pEnd;
@@ -172,13 +198,27 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
       // Link j joins the shared sequence to Z; the other end of link i gives the third side.
       const int dShared = lj->length;
       // Sides of the smallest weight: binary triples with one are passed over, others with two.
-      // The third side is computed only when it can decide.
+      // The third side is computed only when it can decide, or together with the cost.
       const int e2 = (dXY == mw) + (dShared == mw);
       if (binary ? e2 > 0 : e2 >= 2) continue;
-      if ((binary || e2 == 1) && distance(shared == X ? Y : X, Z) == mw) continue;
-
       int cost = -1;
-      if (!fhp) {
+      if (plain) {
+        int dXZ = 0, dYZ = 0;
+        cost = codes.TripleCostAndSides(codes.Row(X), codes.Row(Y), codes.Row(Z), dXZ, dYZ);
+        if ((binary || e2 == 1) && (shared == X ? dYZ : dXZ) == mw) continue;
+        if (!fhp && cost > running.best + settings.epsilon) {
+          idle_[static_cast<std::size_t>(shared)] = 0;
+          continue;
+        }
+        // Its one candidate exists, so it is never kept and the kept set need not be asked.
+        if (between && ((dXY + dXZ == dYZ && present_[static_cast<std::size_t>(X)]) ||
+                        (dXY + dYZ == dXZ && present_[static_cast<std::size_t>(Y)]) ||
+                        (dXZ + dYZ == dXY && present_[static_cast<std::size_t>(Z)])))
+          continue;
+      } else if ((binary || e2 == 1) && distance(shared == X ? Y : X, Z) == mw) {
+        continue;
+      }
+      if (!fhp && cost < 0) {
         // A triple above the running best cannot lower it nor be kept, whether or not its
         // candidates exist: it is passed over before any candidate is built.
         cost = codes.TripleCost(codes.Row(X), codes.Row(Y), codes.Row(Z));
