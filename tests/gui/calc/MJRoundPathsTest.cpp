@@ -338,31 +338,6 @@ TEST(KeySet, InsertsOnceGrowsAndClears) {
   EXPECT_TRUE(set.Insert(0));
 }
 
-// The filter in front of the table lets some absent keys through to the table; with many keys
-// and probes (and keys that differ in few bits, as triple keys do) every answer still matches a
-// plain set, across growing and clearing.
-TEST(KeySet, AnswersAsAPlainSetThroughTheFilter) {
-  std::mt19937_64 rng(11);
-  TMJKeySet set;
-  std::set<uint64_t> plain;
-  for (const int keys : {10, 700, 40000, 300}) {
-    const std::set<uint64_t> before = plain;
-    set.Clear();
-    plain.clear();
-    for (int k = 0; k < keys; ++k) {
-      const uint64_t key = k % 2 ? rng() : (rng() % 64) << 40 | (rng() % 4096) << 20 | rng() % 4096;
-      ASSERT_EQ(set.Insert(key), plain.insert(key).second);
-    }
-    for (int k = 0; k < 200000; ++k) {
-      const uint64_t key = k % 2 ? rng() : (rng() % 64) << 40 | (rng() % 4096) << 20 | rng() % 4096;
-      ASSERT_EQ(set.Contains(key), plain.count(key) > 0) << key;
-    }
-    for (const uint64_t key : plain) ASSERT_TRUE(set.Contains(key));
-    // Keys of before the clearing are gone.
-    for (const uint64_t key : before) ASSERT_EQ(set.Contains(key), plain.count(key) > 0);
-  }
-}
-
 // After removals and appends the kept keys are those a fresh scan of the sequences left gives.
 TEST(PairKeys, RemoveAndAppendMatchAFreshBuild) {
   std::mt19937 rng(3);
