@@ -135,9 +135,10 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
   // sequence between the other two, and that candidate exists when that sequence's row does.
   const bool plain = !codes.MaskX() && !codes.AnySlow();
   const auto& groups = codes.Groups();
-  // (Triple keys hold sequence numbers below 2^20 apart.)
+  // Triple keys hold sequence numbers below 2^20 apart.
+  const bool shortKeys = maxEnd < (1 << 20);
   const bool between =
-      plain && maxEnd < (1 << 20) && std::all_of(groups.begin(), groups.end(),
+      plain && shortKeys && std::all_of(groups.begin(), groups.end(),
                            [](const TMJBitSequences::Group& g) { return g.weight > 0; });
   present_.assign(ends, 0);
   if (between)
@@ -229,18 +230,33 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
       }
       // The tests above and this one only pass over triples, so their order is free.
       const uint64_t triple = TripleKeyOf(X, Y, Z);
+      const bool three = BuildRows(codes, codes.Row(X), codes.Row(Y), codes.Row(Z), !binary,
+                                   rows_.data());
+      const int perTriple = binary || !three ? 1 : 3;
+      const auto exists = [&](int k) {
+        const uint64_t* row = rows_.data() + stride * static_cast<std::size_t>(k);
+        const uint64_t hash = TMJBitSequences::HashKey(row, codes.KeyWords());
+        return existing.Find(hash, [&](int32_t p) { return SameKey(codes, codes.Row(p), row); }) >= 0;
+      };
+      // A triple shares its key only with triples of the same three sequences and the same X;
+      // swapping Y and Z keeps candidate 0 and swaps candidates 1 and 2, so they have the same
+      // candidates, and a triple is kept only with a new one. Where all candidates exist the kept
+      // test is therefore answered without the kept set, which is too large for the processor's
+      // caches, and most candidates exist.
+      bool found[3] = {false, false, false};
+      int looked = 0;  // candidates looked up so far, all existing but perhaps the last
+      if (shortKeys) {
+        while (looked < perTriple && (found[looked] = exists(looked))) ++looked;
+        if (looked == perTriple) continue;
+        ++looked;
+      }
       if (kept_.Contains(triple)) {
         idle_[static_cast<std::size_t>(shared)] = 0;
         continue;
       }
-      const bool three = BuildRows(codes, codes.Row(X), codes.Row(Y), codes.Row(Z), !binary,
-                                   rows_.data());
-      const int perTriple = binary || !three ? 1 : 3;
       for (int k = 0; k < perTriple; ++k) {
         const uint64_t* row = rows_.data() + stride * static_cast<std::size_t>(k);
-        const uint64_t hash = TMJBitSequences::HashKey(row, codes.KeyWords());
-        if (existing.Find(hash, [&](int32_t p) { return SameKey(codes, codes.Row(p), row); }) >= 0)
-          continue;
+        if (k < looked ? found[k] : exists(k)) continue;
         idle_[static_cast<std::size_t>(shared)] = 0;
         TMJPlaneCandidate cc;
         if (cost < 0) cost = codes.TripleCost(codes.Row(X), codes.Row(Y), codes.Row(Z));
