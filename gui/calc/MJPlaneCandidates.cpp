@@ -80,10 +80,23 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
   // third side of a triple is computed from the planes, which stay in the processor's caches
   // where the distance triangle does not.
   const auto c = static_cast<int>(links.size());
+  const bool binary = settings.binary;
+  const int mw = settings.minimumWeight;
   int maxEnd = count;
   for (const TMJLink& l : links) maxEnd = std::max({maxEnd, l.a, l.b});
+  length_.resize(static_cast<std::size_t>(c));
+  for (int k = 0; k < c; ++k) {
+    const TMJLink& l = links[static_cast<std::size_t>(k)];
+    length_[static_cast<std::size_t>(k)] =
+        l.a == l.b ? 0 : cache ? static_cast<int>(cache->Get(l.a, l.b)) : codes.Distance(l.a, l.b);
+  }
+  // Binary triples with a side of the smallest weight are passed over (below), so such links are
+  // not listed there.
+  const auto listed = [&](int k) { return !binary || length_[static_cast<std::size_t>(k)] != mw; };
   start_.assign(static_cast<std::size_t>(maxEnd) + 2, 0);
-  for (const TMJLink& l : links) {
+  for (int k = 0; k < c; ++k) {
+    if (!listed(k)) continue;
+    const TMJLink& l = links[static_cast<std::size_t>(k)];
     ++start_[static_cast<std::size_t>(l.a) + 1];
     if (l.b != l.a) ++start_[static_cast<std::size_t>(l.b) + 1];
   }
@@ -93,10 +106,9 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
   // Where each link's own entries sit, so that the links after it at either end need no search.
   place_.resize(static_cast<std::size_t>(c) * 2);
   for (int k = 0; k < c; ++k) {
+    if (!listed(k)) continue;
     const TMJLink& l = links[static_cast<std::size_t>(k)];
-    const int length =
-        l.a == l.b ? 0 : cache ? static_cast<int>(cache->Get(l.a, l.b)) : codes.Distance(l.a, l.b);
-    const LinkAt entry{k, l.a, l.b, length};
+    const LinkAt entry{k, l.a, l.b, length_[static_cast<std::size_t>(k)]};
     const int atA = fill_[static_cast<std::size_t>(l.a)]++;
     at_[static_cast<std::size_t>(atA)] = entry;
     int atB = atA;
@@ -111,17 +123,18 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
   // over for its sides of the smallest weight, or all its candidates existing): with the same
   // links at it and only sequences appended since, those triples do nothing again, whatever the
   // running best, and are not looked at.
+  // The signature covers every link at the sequence, listed or not, in ascending order.
   const auto ends = static_cast<std::size_t>(maxEnd) + 1;
-  signature_.assign(ends, 0);
-  for (std::size_t v = 1; v < ends; ++v) {
-    uint64_t h = 0x9E3779B97F4A7C15ull;
-    for (int e = start_[v]; e < start_[v + 1]; ++e) {
-      const LinkAt& l = at_[static_cast<std::size_t>(e)];
+  signature_.assign(ends, 0x9E3779B97F4A7C15ull);
+  signature_[0] = 0;
+  for (const TMJLink& l : links) {
+    const auto mix = [&](uint64_t& h) {
       h = (h ^ static_cast<uint64_t>(static_cast<uint32_t>(l.a) * 0x10001u + static_cast<uint32_t>(l.b))) *
           0xBF58476D1CE4E5B9ull;
       h ^= h >> 31;
-    }
-    signature_[v] = h;
+    };
+    mix(signature_[static_cast<std::size_t>(l.a)]);
+    if (l.b != l.a) mix(signature_[static_cast<std::size_t>(l.b)]);
   }
   quiet_.assign(ends, 0);
   if (remembered_)
@@ -153,9 +166,7 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
 
   const std::size_t stride = codes.Stride();
   rows_.assign(stride * 3, 0);
-  const bool binary = settings.binary;
   const bool fhp = settings.criterion == TMJCriterion::GreedyFHP;
-  const int mw = settings.minimumWeight;
   kept_.Clear();
   mjpairs::Gauge gauge(static_cast<double>(c) * (c - 1) / 2.0);
   double examined = 0;
@@ -165,6 +176,7 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
       gauge.Move(examined, [&](int p) { observer->CombinationProgress(p); });
     }
     examined += c - 1 - i;
+    if (!listed(i)) continue;
     const TMJLink& li = links[static_cast<std::size_t>(i)];
     const int X = li.a, Y = li.b;
     // The links after link i at X and at Y.
@@ -172,7 +184,7 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
     const LinkAt* pEnd = at_.data() + start_[static_cast<std::size_t>(X) + 1];
     const LinkAt* q = at_.data() + place_[2 * static_cast<std::size_t>(i) + 1] + 1;
     const LinkAt* qEnd = at_.data() + start_[static_cast<std::size_t>(Y) + 1];
-    const int dXY = std::prev(p)->length;  // link i's own entry at X
+    const int dXY = length_[static_cast<std::size_t>(i)];
     // The pairs at a quiet end are passed over as a whole.
     if (quiet_[static_cast<std::size_t>(X)]) p = pEnd;
     if (quiet_[static_cast<std::size_t>(Y)]) q = qEnd;

@@ -52,6 +52,7 @@ private:
   std::vector<int> start_;   // links at sequence v: at_[start_[v] .. start_[v + 1])
   std::vector<LinkAt> at_;
   std::vector<int> fill_;    // next free place per sequence while filling at_
+  std::vector<int> length_;  // per link
   std::vector<int> place_;   // per link: where its entries at its ends a and b sit in at_
   std::vector<uint8_t> present_;  // per sequence: its row is among the existing ones
   TMJKeySet kept_;           // triples holding a kept candidate
