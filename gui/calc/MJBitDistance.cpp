@@ -330,3 +330,67 @@ int TMJBitSequences::TripleCost(const uint64_t* x, const uint64_t* y, const uint
                 static_cast<std::size_t>(words_), static_cast<std::size_t>(planes_)};
   return hardware_ ? TripleCostHardware(x, y, z, s) : TripleCostPortable(x, y, z, s);
 }
+
+namespace {
+
+// The cost and two sides of a triple together; the planes are a template argument for the usual
+// counts so that their loop unrolls.
+template <int Planes>
+[[gnu::always_inline]] inline int TripleSidesOn(const uint64_t* x, const uint64_t* y,
+                                                const uint64_t* z, const PlaneSpan& s, int& xz,
+                                                int& yz) {
+  const std::size_t planes = Planes > 0 ? static_cast<std::size_t>(Planes) : s.planes;
+  int cost = 0, sxz = 0, syz = 0;
+  for (const Group* g = s.begin; g != s.end; ++g) {
+    int c = 0, cxz = 0, cyz = 0;
+    for (int k = g->firstWord; k < g->firstWord + g->words; ++k) {
+      const auto i = static_cast<std::size_t>(k);
+      uint64_t dxy = 0, dxz = 0, dyz = 0;
+      for (std::size_t p = 0; p < planes; ++p) {
+        const std::size_t o = p * s.w + i;
+        dxy |= x[o] ^ y[o];
+        dxz |= x[o] ^ z[o];
+        dyz |= y[o] ^ z[o];
+      }
+      c += std::popcount(dxy) + std::popcount(dxz & dyz);
+      cxz += std::popcount(dxz);
+      cyz += std::popcount(dyz);
+    }
+    cost += c * g->weight;
+    sxz += cxz * g->weight;
+    syz += cyz * g->weight;
+  }
+  xz = sxz;
+  yz = syz;
+  return cost;
+}
+
+[[gnu::always_inline]] inline int TripleSides(const uint64_t* x, const uint64_t* y,
+                                              const uint64_t* z, const PlaneSpan& s, int& xz,
+                                              int& yz) {
+  switch (s.planes) {
+    case 1: return TripleSidesOn<1>(x, y, z, s, xz, yz);
+    case 2: return TripleSidesOn<2>(x, y, z, s, xz, yz);
+    case 3: return TripleSidesOn<3>(x, y, z, s, xz, yz);
+    default: return TripleSidesOn<0>(x, y, z, s, xz, yz);
+  }
+}
+
+int TripleSidesPortable(const uint64_t* x, const uint64_t* y, const uint64_t* z,
+                        const PlaneSpan& s, int& xz, int& yz) {
+  return TripleSides(x, y, z, s, xz, yz);
+}
+MJ_POPCNT_TARGET int TripleSidesHardware(const uint64_t* x, const uint64_t* y, const uint64_t* z,
+                                         const PlaneSpan& s, int& xz, int& yz) {
+  return TripleSides(x, y, z, s, xz, yz);
+}
+
+}  // namespace
+
+int TMJBitSequences::TripleCostAndSides(const uint64_t* x, const uint64_t* y, const uint64_t* z,
+                                        int& xz, int& yz) const {
+  const PlaneSpan s{groups_.data() + firstWeighted_, groups_.data() + groups_.size(),
+                    static_cast<std::size_t>(words_), static_cast<std::size_t>(planes_)};
+  return hardware_ ? TripleSidesHardware(x, y, z, s, xz, yz)
+                   : TripleSidesPortable(x, y, z, s, xz, yz);
+}

@@ -90,4 +90,11 @@ private:
   std::vector<uint8_t> slow_;      // per sequence: distances go through the data set
   int slowCount_ = 0;
   std::vector<uint64_t> hashes_;   // per sequence: HashKey of its row
+
+public:
+  // TripleCost(x, y, z), and the distances of x to z and of y to z into xz and yz, in one pass
+  // over the three rows. The distances equal Distance() only for data without the 'X' mask whose
+  // sequences all go through the planes (!MaskX() && !AnySlow()).
+  int TripleCostAndSides(const uint64_t* x, const uint64_t* y, const uint64_t* z, int& xz,
+                         int& yz) const;
 };

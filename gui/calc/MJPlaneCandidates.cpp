@@ -3,8 +3,8 @@
 #include "MJLinkPairs.h"
 
 #include <algorithm>
-#include <tuple>
 #include <utility>
+#include <tuple>
 
 namespace {
 
@@ -86,38 +86,56 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
   // third side of a triple is computed from the planes, which stay in the processor's caches
   // where the distance triangle does not.
   const auto c = static_cast<int>(links.size());
+  const bool binary = settings.binary;
+  const int mw = settings.minimumWeight;
   int maxEnd = count;
   for (const TMJLink& l : links) maxEnd = std::max({maxEnd, l.a, l.b});
+  length_.resize(static_cast<std::size_t>(c));
+  for (int k = 0; k < c; ++k) {
+    const TMJLink& l = links[static_cast<std::size_t>(k)];
+    length_[static_cast<std::size_t>(k)] =
+        l.a == l.b ? 0 : cache ? static_cast<int>(cache->Get(l.a, l.b)) : codes.Distance(l.a, l.b);
+  }
+  // Binary triples with a side of the smallest weight are passed over (below), so such links are
+  // not listed there.
+  const auto listed = [&](int k) { return !binary || length_[static_cast<std::size_t>(k)] != mw; };
   start_.assign(static_cast<std::size_t>(maxEnd) + 2, 0);
-  for (const TMJLink& l : links) {
+  for (int k = 0; k < c; ++k) {
+    if (!listed(k)) continue;
+    const TMJLink& l = links[static_cast<std::size_t>(k)];
     ++start_[static_cast<std::size_t>(l.a) + 1];
     if (l.b != l.a) ++start_[static_cast<std::size_t>(l.b) + 1];
   }
   for (std::size_t v = 1; v < start_.size(); ++v) start_[v] += start_[v - 1];
   at_.resize(static_cast<std::size_t>(start_.back()));
   fill_.assign(start_.begin(), start_.end() - 1);
-  linkLength_.resize(static_cast<std::size_t>(c));
+  // Where each link's own entries sit, so that the links after it at either end need no search.
+  place_.resize(static_cast<std::size_t>(c) * 2);
   for (int k = 0; k < c; ++k) {
+    if (!listed(k)) continue;
     const TMJLink& l = links[static_cast<std::size_t>(k)];
-    const int length =
-        l.a == l.b ? 0 : cache ? static_cast<int>(cache->Get(l.a, l.b)) : codes.Distance(l.a, l.b);
-    const LinkAt entry{k, l.a, l.b, length};
-    linkLength_[static_cast<std::size_t>(k)] = length;
-    at_[static_cast<std::size_t>(fill_[static_cast<std::size_t>(l.a)]++)] = entry;
-    if (l.b != l.a) at_[static_cast<std::size_t>(fill_[static_cast<std::size_t>(l.b)]++)] = entry;
+    const LinkAt entry{k, l.a, l.b, length_[static_cast<std::size_t>(k)]};
+    const int atA = fill_[static_cast<std::size_t>(l.a)]++;
+    at_[static_cast<std::size_t>(atA)] = entry;
+    int atB = atA;
+    if (l.b != l.a) {
+      atB = fill_[static_cast<std::size_t>(l.b)]++;
+      at_[static_cast<std::size_t>(atB)] = entry;
+    }
+    place_[2 * static_cast<std::size_t>(k)] = atA;
+    place_[2 * static_cast<std::size_t>(k) + 1] = atB;
   }
   // A triple of two links at a sequence that did nothing in the last run (passed over for its
-  // sides of the smallest weight, or all its candidates existing) does nothing again while the
-  // links at the sequence stay the same and sequences are only appended. Per sequence the cost
-  // below which all its triples did so is kept: once the running best (plus epsilon) lies below
-  // it, every triple there either does nothing or is passed over for its cost, and none is
-  // looked at.
+  // sides of the smallest weight, or all its candidates existing) does nothing again while both
+  // links stay and sequences are only appended. Per sequence the cost below which all its
+  // triples of the last run's links did so is kept: once the running best (plus epsilon) lies
+  // below it, every such triple there either does nothing or is passed over for its cost, and
+  // only the pairs with a link new in this run are looked at.
   const auto ends = static_cast<std::size_t>(maxEnd) + 1;
   // Links of the last run are known by their ends (positions stay while sequences are only
-  // appended); the links new in this run are also listed per sequence on their own.
-  // The links come as a few runs sorted by their ends: merged into one sorted list, they are
-  // compared with the last run's list in one pass (a hash set of millions of links would miss
-  // the caches at every look-up).
+  // appended). The links come as a few runs sorted by their ends: merged into one sorted list,
+  // they are compared with the last run's list in one pass (a hash set of millions of links
+  // would miss the caches at every look-up).
   fresh_.assign(static_cast<std::size_t>(c), 1);
   thisKeys_.resize(static_cast<std::size_t>(c));
   for (int k = 0; k < c; ++k) {
@@ -146,44 +164,59 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
       if (last < lastKeys_.size() && lastKeys_[last] == key) fresh_[static_cast<std::size_t>(k)] = 0;
     }
   }
+  // The new links per sequence on their own, and the last of them: an old link after it has no
+  // pair with a new one there.
   freshStart_.assign(ends + 1, 0);
-  for (int k = 0; k < c; ++k) {
-    if (!fresh_[static_cast<std::size_t>(k)]) continue;
-    const TMJLink& l = links[static_cast<std::size_t>(k)];
-    ++freshStart_[static_cast<std::size_t>(l.a) + 1];
-    if (l.b != l.a) ++freshStart_[static_cast<std::size_t>(l.b) + 1];
-  }
+  for (std::size_t v = 1; v < ends; ++v)
+    for (int e = start_[v]; e < start_[v + 1]; ++e)
+      if (fresh_[static_cast<std::size_t>(at_[static_cast<std::size_t>(e)].link)]) ++freshStart_[v + 1];
   for (std::size_t v = 1; v < freshStart_.size(); ++v) freshStart_[v] += freshStart_[v - 1];
   freshAt_.resize(static_cast<std::size_t>(freshStart_.back()));
-  fill_.assign(freshStart_.begin(), freshStart_.end() - 1);
-  for (std::size_t v = 1; v < ends; ++v)
+  lastFresh_.assign(ends, -1);
+  for (std::size_t v = 1; v < ends; ++v) {
+    int w = freshStart_[v];
     for (int e = start_[v]; e < start_[v + 1]; ++e) {
       const LinkAt& l = at_[static_cast<std::size_t>(e)];
-      if (fresh_[static_cast<std::size_t>(l.link)]) freshAt_[static_cast<std::size_t>(fill_[v]++)] = l;
+      if (fresh_[static_cast<std::size_t>(l.link)]) freshAt_[static_cast<std::size_t>(w++)] = l;
     }
-  // The last new link at each sequence: an old link after it has no pair with a new one there.
-  lastFresh_.assign(ends, -1);
-  for (std::size_t v = 1; v < ends; ++v)
-    if (freshStart_[v + 1] > freshStart_[v]) lastFresh_[v] = freshAt_[static_cast<std::size_t>(freshStart_[v + 1] - 1)].link;
+    if (w > freshStart_[v]) lastFresh_[v] = freshAt_[static_cast<std::size_t>(w - 1)].link;
+  }
   quiet_.assign(ends, 0);
   if (remembered_)
     for (std::size_t v = 1; v < ends && v < lastIdle_.size(); ++v) quiet_[v] = lastIdle_[v];
   idle_.assign(ends, NothingBelow);
-  const auto distance = [&](int a, int b) { return a == b ? 0 : codes.Distance(a, b); };
-  const auto laterIn = [&](const std::vector<LinkAt>& at, const std::vector<int>& start, int v, int i) {
-    const LinkAt* first = at.data() + start[static_cast<std::size_t>(v)];
-    const LinkAt* last = at.data() + start[static_cast<std::size_t>(v) + 1];
+  const auto laterFresh = [&](int v, int i) {
+    const LinkAt* first = freshAt_.data() + freshStart_[static_cast<std::size_t>(v)];
+    const LinkAt* last = freshAt_.data() + freshStart_[static_cast<std::size_t>(v) + 1];
     return std::make_pair(
         std::upper_bound(first, last, i, [](int x, const LinkAt& e) { return x < e.link; }), last);
   };
-  const auto later = [&](int v, int i) { return laterIn(at_, start_, v, i); };
-  const auto laterFresh = [&](int v, int i) { return laterIn(freshAt_, freshStart_, v, i); };
+  const auto distance = [&](int a, int b) { return a == b ? 0 : codes.Distance(a, b); };
+  // Plain distances (every sequence on the planes, no 'X' mask): the third side and the cost of a
+  // triple come from one pass over its rows. With every encoded character weighted as well, a
+  // triple whose sides add up (d(X, Y) + d(X, Z) = d(Y, Z) and so on) has one candidate, the
+  // sequence between the other two, and that candidate exists when that sequence's row does.
+  const bool plain = !codes.MaskX() && !codes.AnySlow();
+  const auto& groups = codes.Groups();
+  // Triple keys hold sequence numbers below 2^20 apart.
+  const bool shortKeys = maxEnd < (1 << 20);
+  const bool between =
+      plain && shortKeys && std::all_of(groups.begin(), groups.end(),
+                           [](const TMJBitSequences::Group& g) { return g.weight > 0; });
+  present_.assign(ends, 0);
+  if (between)
+    for (std::size_t v = 1; v < ends && v <= static_cast<std::size_t>(codes.Count()); ++v) {
+      if (start_[v] == start_[v + 1]) continue;
+      const auto pos = static_cast<int>(v);
+      const uint64_t* row = codes.Row(pos);
+      present_[v] = existing.Find(codes.Hash(pos), [&](int32_t p) {
+                      return SameKey(codes, codes.Row(p), row);
+                    }) >= 0;
+    }
 
   const std::size_t stride = codes.Stride();
   rows_.assign(stride * 3, 0);
-  const bool binary = settings.binary;
   const bool fhp = settings.criterion == TMJCriterion::GreedyFHP;
-  const int mw = settings.minimumWeight;
   kept_.Clear();
   // Greedy FHP has no cost bound: a sequence is passed over only when none of its triples does
   // anything. Passing over keeps what is known of the triples not looked at.
@@ -205,21 +238,27 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
       gauge.Move(examined, [&](int p) { observer->CombinationProgress(p); });
     }
     examined += c - 1 - i;
+    if (!listed(i)) continue;
     const TMJLink& li = links[static_cast<std::size_t>(i)];
     const int X = li.a, Y = li.b;
-    const int dXY = linkLength_[static_cast<std::size_t>(i)];
-    // At a quiet end only the pairs with a new link are looked at (all of them when link i is
-    // new), and none once the last new link there comes before link i.
+    const int dXY = length_[static_cast<std::size_t>(i)];
+    // The links after link i at X and at Y. At a quiet end only the pairs with a new link are
+    // looked at (all of them when link i is new), none once the last new link there comes
+    // before link i.
     const bool oldI = !fresh_[static_cast<std::size_t>(i)];
     const LinkAt *p = nullptr, *pEnd = nullptr, *q = nullptr, *qEnd = nullptr;
-    if (!(oldI && passOver(X)))
-      std::tie(p, pEnd) = later(X, i);
-    else if (lastFresh_[static_cast<std::size_t>(X)] > i)
+    if (!(oldI && passOver(X))) {
+      p = at_.data() + place_[2 * static_cast<std::size_t>(i)] + 1;
+      pEnd = at_.data() + start_[static_cast<std::size_t>(X) + 1];
+    } else if (lastFresh_[static_cast<std::size_t>(X)] > i) {
       std::tie(p, pEnd) = laterFresh(X, i);
-    if (!(oldI && passOver(Y)))
-      std::tie(q, qEnd) = later(Y, i);
-    else if (lastFresh_[static_cast<std::size_t>(Y)] > i)
+    }
+    if (!(oldI && passOver(Y))) {
+      q = at_.data() + place_[2 * static_cast<std::size_t>(i) + 1] + 1;
+      qEnd = at_.data() + start_[static_cast<std::size_t>(Y) + 1];
+    } else if (lastFresh_[static_cast<std::size_t>(Y)] > i) {
       std::tie(q, qEnd) = laterFresh(Y, i);
+    }
     // Every later link sharing an end with link i, ascending, once.
     while (p != pEnd || q != qEnd) {
       const LinkAt* lj;
@@ -243,13 +282,27 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
       // Link j joins the shared sequence to Z; the other end of link i gives the third side.
       const int dShared = lj->length;
       // Sides of the smallest weight: binary triples with one are passed over, others with two.
-      // The third side is computed only when it can decide.
+      // The third side is computed only when it can decide, or together with the cost.
       const int e2 = (dXY == mw) + (dShared == mw);
       if (binary ? e2 > 0 : e2 >= 2) continue;
-      if ((binary || e2 == 1) && distance(shared == X ? Y : X, Z) == mw) continue;
-
       int cost = -1;
-      if (!fhp) {
+      if (plain) {
+        int dXZ = 0, dYZ = 0;
+        cost = codes.TripleCostAndSides(codes.Row(X), codes.Row(Y), codes.Row(Z), dXZ, dYZ);
+        if ((binary || e2 == 1) && (shared == X ? dYZ : dXZ) == mw) continue;
+        if (!fhp && cost > running.best + settings.epsilon) {
+          didSomething(shared, cost);
+          continue;
+        }
+        // Its one candidate exists, so it is never kept and the kept set need not be asked.
+        if (between && ((dXY + dXZ == dYZ && present_[static_cast<std::size_t>(X)]) ||
+                        (dXY + dYZ == dXZ && present_[static_cast<std::size_t>(Y)]) ||
+                        (dXZ + dYZ == dXY && present_[static_cast<std::size_t>(Z)])))
+          continue;
+      } else if ((binary || e2 == 1) && distance(shared == X ? Y : X, Z) == mw) {
+        continue;
+      }
+      if (!fhp && cost < 0) {
         // A triple above the running best cannot lower it nor be kept, whether or not its
         // candidates exist: it is passed over before any candidate is built.
         cost = codes.TripleCost(codes.Row(X), codes.Row(Y), codes.Row(Z));
@@ -260,18 +313,33 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
       }
       // The tests above and this one only pass over triples, so their order is free.
       const uint64_t triple = TripleKeyOf(X, Y, Z);
+      const bool three = BuildRows(codes, codes.Row(X), codes.Row(Y), codes.Row(Z), !binary,
+                                   rows_.data());
+      const int perTriple = binary || !three ? 1 : 3;
+      const auto exists = [&](int k) {
+        const uint64_t* row = rows_.data() + stride * static_cast<std::size_t>(k);
+        const uint64_t hash = TMJBitSequences::HashKey(row, codes.KeyWords());
+        return existing.Find(hash, [&](int32_t p) { return SameKey(codes, codes.Row(p), row); }) >= 0;
+      };
+      // A triple shares its key only with triples of the same three sequences and the same X;
+      // swapping Y and Z keeps candidate 0 and swaps candidates 1 and 2, so they have the same
+      // candidates, and a triple is kept only with a new one. Where all candidates exist the kept
+      // test is therefore answered without the kept set, which is too large for the processor's
+      // caches, and most candidates exist.
+      bool found[3] = {false, false, false};
+      int looked = 0;  // candidates looked up so far, all existing but perhaps the last
+      if (shortKeys) {
+        while (looked < perTriple && (found[looked] = exists(looked))) ++looked;
+        if (looked == perTriple) continue;
+        ++looked;
+      }
       if (kept_.Contains(triple)) {
         didSomething(shared, cost);
         continue;
       }
-      const bool three = BuildRows(codes, codes.Row(X), codes.Row(Y), codes.Row(Z), !binary,
-                                   rows_.data());
-      const int perTriple = binary || !three ? 1 : 3;
       for (int k = 0; k < perTriple; ++k) {
         const uint64_t* row = rows_.data() + stride * static_cast<std::size_t>(k);
-        const uint64_t hash = TMJBitSequences::HashKey(row, codes.KeyWords());
-        if (existing.Find(hash, [&](int32_t p) { return SameKey(codes, codes.Row(p), row); }) >= 0)
-          continue;
+        if (k < looked ? found[k] : exists(k)) continue;
         didSomething(shared, cost);
         TMJPlaneCandidate cc;
         if (cost < 0) cost = codes.TripleCost(codes.Row(X), codes.Row(Y), codes.Row(Z));

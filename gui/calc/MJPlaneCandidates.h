@@ -54,6 +54,9 @@ private:
   std::vector<int> start_;   // links at sequence v: at_[start_[v] .. start_[v + 1])
   std::vector<LinkAt> at_;
   std::vector<int> fill_;    // next free place per sequence while filling at_
+  std::vector<int> length_;  // per link
+  std::vector<int> place_;   // per link: where its entries at its ends a and b sit in at_
+  std::vector<uint8_t> present_;  // per sequence: its row is among the existing ones
   TMJKeySet kept_;           // triples holding a kept candidate
   std::vector<uint64_t> rows_;  // the three candidate rows of the triple at hand
   std::vector<TMJPlaneCandidate> candidates_;
@@ -62,7 +65,7 @@ private:
   std::vector<std::pair<uint64_t, int>> thisKeys_;  // this run's links by their ends, sorted
   std::vector<uint64_t> lastKeys_;
   std::vector<uint8_t> fresh_;
-  std::vector<int> linkLength_, lastFresh_;
+  std::vector<int> lastFresh_;
   std::vector<int> freshStart_;
   std::vector<LinkAt> freshAt_;
   // Per sequence, the cost below which its triples of two links are known to do nothing (none
