@@ -132,6 +132,32 @@ MJ_POPCNT_TARGET void RowDistancesHardware(const uint64_t* x, const uint64_t* ro
   RowDistances(x, rows, stride, count, s, masked, out);
 }
 
+// Pairs of rows given by their positions (two ints at the start of each element of `stride` ints).
+template <bool Masked>
+[[gnu::always_inline]] inline void PairDistancesOn(const uint64_t* base, std::size_t rowStride,
+                                                   const int32_t* ends, std::size_t stride,
+                                                   std::size_t count, const PlaneSpan& s, int* out) {
+  for (std::size_t r = 0; r < count; ++r, ends += stride) {
+    const uint64_t* x = base + static_cast<std::size_t>(ends[0] - 1) * rowStride;
+    const uint64_t* y = base + static_cast<std::size_t>(ends[1] - 1) * rowStride;
+    out[r] = ends[0] == ends[1] ? 0 : DistanceOn<Masked>(x, y, s);
+  }
+}
+
+void PairDistancesPortable(const uint64_t* base, std::size_t rowStride, const int32_t* ends,
+                           std::size_t stride, std::size_t count, const PlaneSpan& s, bool masked,
+                           int* out) {
+  masked ? PairDistancesOn<true>(base, rowStride, ends, stride, count, s, out)
+         : PairDistancesOn<false>(base, rowStride, ends, stride, count, s, out);
+}
+MJ_POPCNT_TARGET void PairDistancesHardware(const uint64_t* base, std::size_t rowStride,
+                                            const int32_t* ends, std::size_t stride,
+                                            std::size_t count, const PlaneSpan& s, bool masked,
+                                            int* out) {
+  masked ? PairDistancesOn<true>(base, rowStride, ends, stride, count, s, out)
+         : PairDistancesOn<false>(base, rowStride, ends, stride, count, s, out);
+}
+
 int TripleCostPortable(const uint64_t* x, const uint64_t* y, const uint64_t* z, const PlaneSpan& s) {
   return TripleCostOn(x, y, z, s);
 }
@@ -317,6 +343,21 @@ void TMJBitSequences::Distances(int a, int first, int last, int* out) const {
     for (std::size_t r = 0; r < count; ++r)
       if (slow_[static_cast<std::size_t>(first - 1) + r]) out[r] = Distance(a, first + static_cast<int>(r));
   if (a >= first && a <= last) out[a - first] = 0;
+}
+
+void TMJBitSequences::PairDistances(const int32_t* ends, std::size_t stride, std::size_t count,
+                                    int* out) const {
+  const PlaneSpan s{groups_.data() + firstWeighted_, groups_.data() + groups_.size(),
+                    static_cast<std::size_t>(words_), static_cast<std::size_t>(planes_)};
+  if (hardware_)
+    PairDistancesHardware(bits_.data(), stride_, ends, stride, count, s, maskX_, out);
+  else
+    PairDistancesPortable(bits_.data(), stride_, ends, stride, count, s, maskX_, out);
+  if (slowCount_ > 0)
+    for (std::size_t r = 0; r < count; ++r) {
+      const int a = ends[r * stride], b = ends[r * stride + 1];
+      if (slow_[static_cast<std::size_t>(a - 1)] || slow_[static_cast<std::size_t>(b - 1)]) out[r] = Distance(a, b);
+    }
 }
 
 int TMJBitSequences::PlainDifference(const uint64_t* x, const uint64_t* y) const {

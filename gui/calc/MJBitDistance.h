@@ -32,6 +32,9 @@ public:
   // Distance() gives them, in one pass over the rows (the loops that compare one sequence with
   // many others spend their time here).
   void Distances(int a, int first, int last, int* out) const;
+  // The distances of `count` pairs of positions into out: pair r's positions are ends[r * stride]
+  // and ends[r * stride + 1] (a list of links or of position pairs read in place).
+  void PairDistances(const int32_t* ends, std::size_t stride, std::size_t count, int* out) const;
 
   // --- Rows, for building and looking up median vectors on the planes ---
   struct Group {

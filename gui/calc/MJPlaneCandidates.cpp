@@ -91,10 +91,14 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
   int maxEnd = count;
   for (const TMJLink& l : links) maxEnd = std::max({maxEnd, l.a, l.b});
   length_.resize(static_cast<std::size_t>(c));
-  for (int k = 0; k < c; ++k) {
-    const TMJLink& l = links[static_cast<std::size_t>(k)];
-    length_[static_cast<std::size_t>(k)] =
-        l.a == l.b ? 0 : cache ? static_cast<int>(cache->Get(l.a, l.b)) : codes.Distance(l.a, l.b);
+  if (cache) {
+    for (int k = 0; k < c; ++k) {
+      const TMJLink& l = links[static_cast<std::size_t>(k)];
+      length_[static_cast<std::size_t>(k)] = l.a == l.b ? 0 : static_cast<int>(cache->Get(l.a, l.b));
+    }
+  } else if (c > 0) {
+    static_assert(sizeof(TMJLink) == 3 * sizeof(int32_t));
+    codes.PairDistances(&links[0].a, 3, links.size(), length_.data());
   }
   // Binary triples with a side of the smallest weight are passed over (below), so such links are
   // not listed there.

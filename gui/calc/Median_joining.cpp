@@ -133,6 +133,18 @@ void TMJCalculation::DistanceRow(int a, int first, int last, std::vector<int>& r
   codes_.Distances(a, first, last, row.data() + first);
 }
 
+void TMJCalculation::PairDistances(const std::vector<std::pair<int, int>>& pairs,
+                                   std::vector<int>& out) const {
+  out.resize(pairs.size());
+  if (pairs.empty()) return;
+  if (cache_.InUse()) {
+    for (std::size_t k = 0; k < pairs.size(); ++k) out[k] = MJDistance(pairs[k].first, pairs[k].second);
+    return;
+  }
+  static_assert(sizeof(std::pair<int, int>) == 2 * sizeof(int32_t));
+  codes_.PairDistances(&pairs[0].first, 2, pairs.size(), out.data());
+}
+
 int64_t TMJCalculation::TotalLinkLength() const {
   int64_t sum = 0;
   for (const TMJLink& l : links_) sum += codes_.Distance(l.a, l.b);
@@ -438,8 +450,10 @@ bool TMJCalculation::KeptTreeAfterAppend(const std::vector<uint8_t>& flags, bool
   const bool levels = tree_.PrepareLevels(64);
   if (!levels) tree_.PrepareQueries();
   feasible_.clear();
-  for (const auto& [i, j] : treePairs_) {
-    const int d = MJDistance(i, j);
+  PairDistances(treePairs_, pairDistance_);
+  for (std::size_t k = 0; k < treePairs_.size(); ++k) {
+    const auto [i, j] = treePairs_[k];
+    const int d = pairDistance_[k];
     if (d > capLimit) continue;
     const int t = d - epsilon_;
     if (t <= minimumWeight_ || (levels ? !tree_.Below(i, j, t) : tree_.Largest(i, j) >= t))

@@ -133,6 +133,8 @@ private:
   int CapAtLeast(int value) const;
   // MJDistance(a, b) for b = first..last into row[b] (row grows to hold last).
   void DistanceRow(int a, int first, int last, std::vector<int>& row) const;
+  // MJDistance of every pair into out.
+  void PairDistances(const std::vector<std::pair<int, int>>& pairs, std::vector<int>& out) const;
   void InvalidateFeasible() { feasibleValid_ = false; }
   // The feasible pairs (i < j, both representatives, distance <= epsilon + cap) of the current
   // sequences, in (i, j) order.
@@ -226,5 +228,5 @@ private:
   bool treeRemoved_ = false;
   std::vector<uint8_t> treeFlags_;
   std::vector<std::pair<int, int>> treePairs_;
-  std::vector<int> widest_, piece_, row_;
+  std::vector<int> widest_, piece_, row_, pairDistance_;
 };
