@@ -220,6 +220,26 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
 
   const std::size_t stride = codes.Stride();
   rows_.assign(stride * 3, 0);
+  // The triples of the last run with a new candidate: with the median vectors added since, one
+  // whose candidates all exist did nothing after all.
+  if (remembered_)
+    for (const Pending& t : pending_) {
+      auto& below = quiet_[static_cast<std::size_t>(t.shared)];
+      if (below <= t.cost) continue;
+      const bool three = BuildRows(codes, codes.Row(t.X), codes.Row(t.Y), codes.Row(t.Z),
+                                   !settings.binary, rows_.data());
+      const int perTriple = settings.binary || !three ? 1 : 3;
+      for (int k = 0; k < perTriple; ++k) {
+        const uint64_t* row = rows_.data() + stride * static_cast<std::size_t>(k);
+        if (existing.Find(TMJBitSequences::HashKey(row, codes.KeyWords()), [&](int32_t p) {
+              return SameKey(codes, codes.Row(p), row);
+            }) < 0) {
+          below = t.cost;
+          break;
+        }
+      }
+    }
+  pending_.clear();
   const bool fhp = settings.criterion == TMJCriterion::GreedyFHP;
   kept_.Clear();
   // Greedy FHP has no cost bound: a sequence is passed over only when none of its triples does
@@ -337,14 +357,18 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
         if (looked == perTriple) continue;
         ++looked;
       }
+      // A triple with a new candidate is looked at again in the next run only if the median
+      // vectors added then leave one of its candidates new.
       if (kept_.Contains(triple)) {
-        didSomething(shared, cost);
+        pending_.push_back({shared, X, Y, Z, std::max(cost, 0)});
         continue;
       }
+      bool pending = false;
       for (int k = 0; k < perTriple; ++k) {
         const uint64_t* row = rows_.data() + stride * static_cast<std::size_t>(k);
         if (k < looked ? found[k] : exists(k)) continue;
-        didSomething(shared, cost);
+        if (!pending) pending_.push_back({shared, X, Y, Z, std::max(cost, 0)});
+        pending = true;
         TMJPlaneCandidate cc;
         if (cost < 0) cost = codes.TripleCost(codes.Row(X), codes.Row(Y), codes.Row(Z));
         cc.cost = cost;

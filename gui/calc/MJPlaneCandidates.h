@@ -74,5 +74,11 @@ private:
   // NothingBelow when no such triple does anything.
   static constexpr int32_t NothingBelow = INT32_MAX;
   std::vector<int32_t> idle_, lastIdle_, quiet_;
+  // Triples of this run with a new candidate (kept or not), by their shared sequence; not in
+  // idle_ until the next run knows whether the median vectors added left a candidate new.
+  struct Pending {
+    int shared, X, Y, Z, cost;
+  };
+  std::vector<Pending> pending_;
   bool remembered_ = false;
 };
