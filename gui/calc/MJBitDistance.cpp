@@ -243,6 +243,7 @@ void TMJBitSequences::Prepare(const Trdf_DataSet& data, const std::vector<Trdf_S
   count_ = 0;
   complete_ = true;
   bits_.clear();
+  keys_.clear();
   slow_.clear();
   slowCount_ = 0;
   hashes_.clear();
@@ -286,6 +287,7 @@ void TMJBitSequences::Append(const std::string& states) {
   slow_.push_back(slow ? 1 : 0);
   slowCount_ += slow ? 1 : 0;
   hashes_.push_back(HashKey(row, KeyWords()));
+  keys_.insert(keys_.end(), row, row + KeyWords());
   ++count_;
 }
 
@@ -307,6 +309,12 @@ void TMJBitSequences::Erase(const std::vector<int>& positions) {
   }
   count_ = static_cast<int>(write);
   bits_.resize(write * stride_);
+  // The key rows follow the rows.
+  const std::size_t keyWords = KeyWords();
+  keys_.resize(write * keyWords);
+  for (std::size_t r = 0; r < write; ++r)
+    std::copy_n(bits_.begin() + static_cast<std::ptrdiff_t>(r * stride_), keyWords,
+                keys_.begin() + static_cast<std::ptrdiff_t>(r * keyWords));
   slow_.resize(write);
   slowCount_ = static_cast<int>(std::count(slow_.begin(), slow_.end(), uint8_t{1}));
   hashes_.resize(write);
@@ -333,6 +341,15 @@ void TMJBitSequences::Distances(int a, int first, int last, int* out) const {
                     static_cast<std::size_t>(words_), static_cast<std::size_t>(planes_)};
   if (s.begin == s.end) {
     std::fill_n(out, count, 0);
+  } else if (!maskX_) {
+    // Without the mask plane the key rows hold all a distance reads, in half the memory or less.
+    const std::size_t keyWords = KeyWords();
+    const uint64_t* x = keys_.data() + static_cast<std::size_t>(a - 1) * keyWords;
+    const uint64_t* rows = keys_.data() + static_cast<std::size_t>(first - 1) * keyWords;
+    if (hardware_)
+      RowDistancesHardware(x, rows, keyWords, count, s, false, out);
+    else
+      RowDistancesPortable(x, rows, keyWords, count, s, false, out);
   } else if (hardware_) {
     RowDistancesHardware(Row(a), Row(first), stride_, count, s, maskX_, out);
   } else {
@@ -349,10 +366,12 @@ void TMJBitSequences::PairDistances(const int32_t* ends, std::size_t stride, std
                                     int* out) const {
   const PlaneSpan s{groups_.data() + firstWeighted_, groups_.data() + groups_.size(),
                     static_cast<std::size_t>(words_), static_cast<std::size_t>(planes_)};
+  const uint64_t* base = maskX_ ? bits_.data() : keys_.data();
+  const std::size_t rowStride = maskX_ ? stride_ : KeyWords();
   if (hardware_)
-    PairDistancesHardware(bits_.data(), stride_, ends, stride, count, s, maskX_, out);
+    PairDistancesHardware(base, rowStride, ends, stride, count, s, maskX_, out);
   else
-    PairDistancesPortable(bits_.data(), stride_, ends, stride, count, s, maskX_, out);
+    PairDistancesPortable(base, rowStride, ends, stride, count, s, maskX_, out);
   if (slowCount_ > 0)
     for (std::size_t r = 0; r < count; ++r) {
       const int a = ends[r * stride], b = ends[r * stride + 1];

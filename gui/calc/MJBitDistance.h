@@ -93,6 +93,7 @@ private:
   std::vector<uint8_t> slow_;      // per sequence: distances go through the data set
   int slowCount_ = 0;
   std::vector<uint64_t> hashes_;   // per sequence: HashKey of its row
+  std::vector<uint64_t> keys_;     // per sequence: the planes of its row (KeyWords()), packed
 
 public:
   // TripleCost(x, y, z), and the distances of x to z and of y to z into xz and yz, in one pass

@@ -469,7 +469,7 @@ bool TMJCalculation::KeptTreeAfterAppend(const std::vector<uint8_t>& flags, bool
       const int t = d - epsilon_;
       bool feasible = t <= minimumWeight_;
       if (!feasible && levels) {
-        feasible = !tree_.Below(x, u, t);
+        feasible = !tree_.Below(u, x, t);  // u's runs stay in the cache
       } else if (!feasible) {
         if (!walked) tree_.Widest(u, widest_);
         walked = true;

@@ -294,6 +294,57 @@ TEST(BitPlanes, PortableAndHardwarePopcountAgreeWithTheDataSet) {
   }
 }
 
+// The distances of one sequence to a run of rows and of a list of pairs are the single
+// distances, with either popcount: for plain rows, with the 'X' mask, with sequences whose
+// ambiguity codes go through the data set, and after positions were erased and appended.
+TEST(BitPlanes, RowAndPairDistancesAreTheSingleDistances) {
+  struct Case {
+    const char* name;
+    Trdf_DataSet set;
+  };
+  std::vector<std::string> ambiguous = Genealogy(31, 30, 90, 90, "ACGT");
+  ambiguous[3][5] = 'R';
+  ambiguous[17][40] = 'N';
+  std::vector<Case> cases;
+  cases.push_back({"plain", WithWeights(MakeSet(Genealogy(32, 40, 150, 150, "ACGT")), {10, 0, 30})});
+  cases.push_back({"mask X", MakeSet(Genealogy(33, 40, 120, 120, "ARNDX"), 10, true)});
+  cases.push_back({"slow rows", MakeSet(ambiguous)});
+  for (Case& c : cases) {
+    for (const bool hardware : {false, true}) {
+      TMJBitSequences codes;
+      codes.Prepare(c.set, {});
+      codes.UseHardwarePopcount(hardware);
+      const auto check = [&](const char* stage) {
+        const int n = codes.Count();
+        std::vector<int> row(static_cast<std::size_t>(n));
+        std::vector<std::pair<int, int>> pairs;
+        for (int a = 1; a <= n; ++a) {
+          codes.Distances(a, 1, n, row.data());
+          for (int b = 1; b <= n; ++b) {
+            ASSERT_EQ(row[static_cast<std::size_t>(b - 1)], codes.Distance(a, b)) << c.name << " " << stage << " " << a << " " << b;
+            if ((a * 5 + b) % 3 == 0) pairs.emplace_back(a, b);
+          }
+          // A run that starts past the sequence itself.
+          if (a + 2 <= n) {
+            codes.Distances(a, a + 2, n, row.data());
+            ASSERT_EQ(row[0], codes.Distance(a, a + 2)) << c.name << " " << stage;
+          }
+        }
+        std::vector<int> out(pairs.size(), -1);
+        codes.PairDistances(&pairs[0].first, 2, pairs.size(), out.data());
+        for (std::size_t k = 0; k < pairs.size(); ++k)
+          ASSERT_EQ(out[k], codes.Distance(pairs[k].first, pairs[k].second)) << c.name << " " << stage;
+      };
+      check("prepared");
+      codes.Erase({2, 7, 8, 20});
+      check("erased");
+      codes.Append(c.set.Taxon(2).States);
+      codes.Append(c.set.Taxon(8).States);
+      check("appended");
+    }
+  }
+}
+
 // Equal planes and hashes exactly when the states agree on the active characters (weight 0
 // included, inactive ones not).
 TEST(BitPlanes, RowsAreEqualExactlyWhenTheActiveStatesAre) {
