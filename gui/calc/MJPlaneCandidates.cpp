@@ -75,7 +75,8 @@ const uint64_t* TMJPlaneCandidates::BuildRow(const TMJBitSequences& codes, int X
 void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCache* cache,
                              const TMJLinkList& links, int count,
                              const TMJCandidateSettings& settings, const TMJRowSet& existing,
-                             TMJRunningBest& running, TMJObserver* observer) {
+                             TMJRunningBest& running, TMJObserver* observer,
+                             const std::vector<int>* lengths) {
   candidates_.clear();
   if (observer) {
     observer->CombinationProgress(0);
@@ -91,7 +92,9 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
   int maxEnd = count;
   for (const TMJLink& l : links) maxEnd = std::max({maxEnd, l.a, l.b});
   length_.resize(static_cast<std::size_t>(c));
-  if (cache) {
+  if (lengths) {
+    std::copy(lengths->begin(), lengths->end(), length_.begin());
+  } else if (cache) {
     for (int k = 0; k < c; ++k) {
       const TMJLink& l = links[static_cast<std::size_t>(k)];
       length_[static_cast<std::size_t>(k)] = l.a == l.b ? 0 : static_cast<int>(cache->Get(l.a, l.b));

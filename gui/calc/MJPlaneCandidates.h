@@ -29,10 +29,12 @@ struct TMJPlaneCandidate {
 class TMJPlaneCandidates {
 public:
   // Builds the candidates of the links (in list order). `existing` holds the rows of the active
-  // sequences by position; `cache` (may be null) holds the distances of positions 1..count.
+  // sequences by position; `cache` (may be null) holds the distances of positions 1..count;
+  // `lengths` (may be null) the links' lengths when the caller knows them.
   void Run(const TMJBitSequences& codes, const TMJDistanceCache* cache, const TMJLinkList& links,
            int count, const TMJCandidateSettings& settings, const TMJRowSet& existing,
-           TMJRunningBest& running, TMJObserver* observer = nullptr);
+           TMJRunningBest& running, TMJObserver* observer = nullptr,
+           const std::vector<int>* lengths = nullptr);
   const std::vector<TMJPlaneCandidate>& Candidates() const { return candidates_; }
   // Run remembers which triples of two links at a sequence did nothing and passes over them in
   // the next run while both links stay and sequences are only appended. Call this when

@@ -133,18 +133,6 @@ void TMJCalculation::DistanceRow(int a, int first, int last, std::vector<int>& r
   codes_.Distances(a, first, last, row.data() + first);
 }
 
-void TMJCalculation::PairDistances(const std::vector<std::pair<int, int>>& pairs,
-                                   std::vector<int>& out) const {
-  out.resize(pairs.size());
-  if (pairs.empty()) return;
-  if (cache_.InUse()) {
-    for (std::size_t k = 0; k < pairs.size(); ++k) out[k] = MJDistance(pairs[k].first, pairs[k].second);
-    return;
-  }
-  static_assert(sizeof(std::pair<int, int>) == 2 * sizeof(int32_t));
-  codes_.PairDistances(&pairs[0].first, 2, pairs.size(), out.data());
-}
-
 int64_t TMJCalculation::TotalLinkLength() const {
   int64_t sum = 0;
   for (const TMJLink& l : links_) sum += codes_.Distance(l.a, l.b);
@@ -355,6 +343,7 @@ void TMJCalculation::CollectFeasibleByKeptTree(const std::vector<int>& active,
       done = KeptTreeAfterRemoval(flags);
     else {
       feasible_ = treePairs_;
+      feasibleDist_ = treeDist_;
       done = true;
     }
   }
@@ -376,6 +365,8 @@ void TMJCalculation::CollectFeasibleByKeptTree(const std::vector<int>& active,
     for (const auto& pair : feasible_) gauge->PairFeasible(pair.second);
   }
   treePairs_ = feasible_;
+  treeDist_ = feasibleDist_;
+  feasibleDistValid_ = true;
   treeFlags_ = flags;
   treeValid_ = true;
   treeEpsilon_ = epsilon_;
@@ -389,6 +380,7 @@ void TMJCalculation::CollectFeasibleByKeptTree(const std::vector<int>& active,
 
 void TMJCalculation::PairsOnKeptTree(const std::vector<uint8_t>& flags) {
   feasible_.clear();
+  feasibleDist_.clear();
   // With few different link lengths in the tree, the pieces of the links shorter than each
   // answer a pair at once; otherwise one walk of the tree per sequence.
   const bool levels = tree_.PrepareLevels(64);
@@ -414,7 +406,10 @@ void TMJCalculation::PairsOnKeptTree(const std::vector<uint8_t>& flags) {
         walked = true;
         feasible = widest_[static_cast<std::size_t>(b)] >= t;
       }
-      if (feasible) feasible_.emplace_back(a, b);
+      if (feasible) {
+        feasible_.emplace_back(a, b);
+        feasibleDist_.push_back(d);
+      }
     }
   }
 }
@@ -450,14 +445,16 @@ bool TMJCalculation::KeptTreeAfterAppend(const std::vector<uint8_t>& flags, bool
   const bool levels = tree_.PrepareLevels(64);
   if (!levels) tree_.PrepareQueries();
   feasible_.clear();
-  PairDistances(treePairs_, pairDistance_);
+  feasibleDist_.clear();
   for (std::size_t k = 0; k < treePairs_.size(); ++k) {
     const auto [i, j] = treePairs_[k];
-    const int d = pairDistance_[k];
+    const int d = treeDist_[k];
     if (d > capLimit) continue;
     const int t = d - epsilon_;
-    if (t <= minimumWeight_ || (levels ? !tree_.Below(i, j, t) : tree_.Largest(i, j) >= t))
+    if (t <= minimumWeight_ || (levels ? !tree_.Below(i, j, t) : tree_.Largest(i, j) >= t)) {
       feasible_.emplace_back(i, j);
+      feasibleDist_.push_back(d);
+    }
   }
   const std::size_t kept = feasible_.size();
   for (int u = before + 1; u <= n_; ++u) {
@@ -475,13 +472,14 @@ bool TMJCalculation::KeptTreeAfterAppend(const std::vector<uint8_t>& flags, bool
         walked = true;
         feasible = widest_[static_cast<std::size_t>(x)] >= t;
       }
-      if (feasible) feasible_.emplace_back(x, u);
+      if (feasible) {
+        feasible_.emplace_back(x, u);
+        feasibleDist_.push_back(d);
+      }
     }
     if (observer_ && u % 16 == 0) observer_->KeepAlive();
   }
-  const auto middle = feasible_.begin() + static_cast<std::ptrdiff_t>(kept);
-  std::sort(middle, feasible_.end());
-  std::inplace_merge(feasible_.begin(), middle, feasible_.end());
+  MergeNewPairs(kept);
   return true;
 }
 
@@ -491,6 +489,7 @@ bool TMJCalculation::KeptTreeAfterRemoval(const std::vector<uint8_t>& flags) {
     // Leaves of the tree went: the rest of it is still minimal, every path as it was.
     ++keptTreeCounts_.leaves;
     feasible_ = treePairs_;
+    feasibleDist_ = treeDist_;
     return true;
   }
   std::vector<int> size(static_cast<std::size_t>(pieces), 0);
@@ -557,9 +556,14 @@ bool TMJCalculation::KeptTreeAfterRemoval(const std::vector<uint8_t>& flags) {
   tree_.Join(links);
   // Pairs within one piece keep their tree path; pairs between pieces are looked at anew.
   feasible_.clear();
-  for (const auto& [i, j] : treePairs_)
-    if (piece_[static_cast<std::size_t>(i)] == piece_[static_cast<std::size_t>(j)])
+  feasibleDist_.clear();
+  for (std::size_t k = 0; k < treePairs_.size(); ++k) {
+    const auto [i, j] = treePairs_[k];
+    if (piece_[static_cast<std::size_t>(i)] == piece_[static_cast<std::size_t>(j)]) {
       feasible_.emplace_back(i, j);
+      feasibleDist_.push_back(treeDist_[k]);
+    }
+  }
   const std::size_t kept = feasible_.size();
   for (int x = 1; x <= n_; ++x) {
     if (!small(x) || !(flags[static_cast<std::size_t>(x)] & TMJPairKeys::Tested)) continue;
@@ -567,14 +571,43 @@ bool TMJCalculation::KeptTreeAfterRemoval(const std::vector<uint8_t>& flags) {
     tree_.Widest(x, widest_);
     forCrossPairs(x, [&](int y, int) {
       if (!(flags[static_cast<std::size_t>(y)] & TMJPairKeys::Tested)) return;
-      if (FeasibleAt(MJDistance(x, y), widest_[static_cast<std::size_t>(y)]))
+      const int d = MJDistance(x, y);
+      if (FeasibleAt(d, widest_[static_cast<std::size_t>(y)])) {
         feasible_.emplace_back(std::min(x, y), std::max(x, y));
+        feasibleDist_.push_back(d);
+      }
     });
   }
-  const auto middle = feasible_.begin() + static_cast<std::ptrdiff_t>(kept);
-  std::sort(middle, feasible_.end());
-  std::inplace_merge(feasible_.begin(), middle, feasible_.end());
+  MergeNewPairs(kept);
   return true;
+}
+
+void TMJCalculation::MergeNewPairs(std::size_t kept) {
+  // The pairs from `kept` on are sorted and merged into the sorted ones before, with their
+  // distances.
+  mergeScratch_.clear();
+  for (std::size_t k = kept; k < feasible_.size(); ++k)
+    mergeScratch_.push_back({feasible_[k].first, feasible_[k].second, feasibleDist_[k]});
+  std::sort(mergeScratch_.begin(), mergeScratch_.end(), [](const PairAt& l, const PairAt& r) {
+    return std::tie(l.i, l.j) < std::tie(r.i, r.j);
+  });
+  mergedPairs_.clear();
+  mergedDist_.clear();
+  mergedPairs_.reserve(feasible_.size());
+  mergedDist_.reserve(feasible_.size());
+  std::size_t a = 0, b = 0;
+  while (a < kept || b < mergeScratch_.size()) {
+    if (b == mergeScratch_.size() ||
+        (a < kept && feasible_[a] < std::pair{mergeScratch_[b].i, mergeScratch_[b].j})) {
+      mergedPairs_.push_back(feasible_[a]);
+      mergedDist_.push_back(feasibleDist_[a++]);
+    } else {
+      mergedPairs_.emplace_back(mergeScratch_[b].i, mergeScratch_[b].j);
+      mergedDist_.push_back(mergeScratch_[b++].d);
+    }
+  }
+  feasible_.swap(mergedPairs_);
+  feasibleDist_.swap(mergedDist_);
 }
 
 void TMJCalculation::CollectFeasible(const std::vector<uint64_t>& keys, int64_t limit,
@@ -619,6 +652,7 @@ void TMJCalculation::CollectFeasible(const std::vector<uint64_t>& keys, int64_t 
 const std::vector<std::pair<int, int>>& TMJCalculation::FeasiblePairs(TMJLinkGauge* gauge) {
   if (feasibleValid_ && feasibleEpsilon_ == epsilon_ && feasibleCap_ == linkCap_) return feasible_;
   feasible_.clear();
+  feasibleDistValid_ = false;
   std::vector<int> active;
   std::vector<uint8_t> flags(static_cast<std::size_t>(n_) + 1, 0);
   bool testedAllActive = true;
@@ -744,10 +778,19 @@ void TMJCalculation::FindFeasibleLinks(int first, int last) {
     observer_->LinksFound(static_cast<int>(links_.size()));
   }
   TMJLinkGauge gauge(observer_, static_cast<int>(links_.size()), first, last);
+  if (links_.empty()) {
+    linkLength_.clear();
+    linkLengthValid_ = true;
+  }
   const auto& pairs = FeasiblePairs(&gauge);
-  for (const auto& [i, j] : pairs) {
+  // The distances found with the pairs come along as the links' lengths.
+  linkLengthValid_ = linkLengthValid_ && feasibleDistValid_ && feasibleDist_.size() == pairs.size() &&
+                     linkLength_.size() == links_.size();
+  for (std::size_t k = 0; k < pairs.size(); ++k) {
+    const auto [i, j] = pairs[k];
     if (j < first || j > last) continue;
     links_.push_back({i, j, 1});
+    if (linkLengthValid_) linkLength_.push_back(feasibleDist_[k]);
   }
   if (observer_) {
     observer_->LinksFound(static_cast<int>(links_.size()));
@@ -817,11 +860,16 @@ bool TMJCalculation::RemoveObsoleteMedians() {
     const int next = RenumberRemaining(n_, obsolete, newNumber);
     CompactByNumber(newNumber, next, treeFlags_);
     std::size_t write = 0;
-    for (const auto& [i, j] : treePairs_) {
+    for (std::size_t k = 0; k < treePairs_.size(); ++k) {
+      const auto [i, j] = treePairs_[k];
       const int a = newNumber[static_cast<std::size_t>(i)], b = newNumber[static_cast<std::size_t>(j)];
-      if (a != 0 && b != 0) treePairs_[write++] = {a, b};
+      if (a != 0 && b != 0) {
+        treeDist_[write] = treeDist_[k];
+        treePairs_[write++] = {a, b};
+      }
     }
     treePairs_.resize(write);
+    treeDist_.resize(write);
     tree_.Remove(obsolete);
     treeRemoved_ = true;
   } else {
@@ -846,7 +894,10 @@ void TMJCalculation::RunMJRound(bool squaring) {
     ReportStep();
   } while (removed);
   FindFeasibleLinks(2, n0_);
-  if (squaring) SquareLinks(links_, observer_);
+  if (squaring) {
+    SquareLinks(links_, observer_);
+    linkLengthValid_ = false;
+  }
   ReportStep();
 
   TMJRunningBest running = TMJRunningBest::Start(options_.Criterion);
@@ -906,8 +957,9 @@ int TMJCalculation::AddMediansFromPlanes(TMJRunningBest& running) {
   for (int p = 1; p <= n_; ++p)
     if (data_.Taxon(p).Active) rows_.Insert(codes_.Hash(p), p);
   const TMJCandidateSettings settings{epsilon_, minimumWeight_, binary_, options_.Criterion};
+  const bool lengths = linkLengthValid_ && linkLength_.size() == links_.size();
   planeCandidates_.Run(codes_, cache_.InUse() ? &cache_ : nullptr, links_, n_, settings, rows_,
-                       running, observer_);
+                       running, observer_, lengths ? &linkLength_ : nullptr);
   ReportStep();
   links_.clear();
 

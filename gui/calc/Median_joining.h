@@ -133,8 +133,6 @@ private:
   int CapAtLeast(int value) const;
   // MJDistance(a, b) for b = first..last into row[b] (row grows to hold last).
   void DistanceRow(int a, int first, int last, std::vector<int>& row) const;
-  // MJDistance of every pair into out.
-  void PairDistances(const std::vector<std::pair<int, int>>& pairs, std::vector<int>& out) const;
   void InvalidateFeasible() { feasibleValid_ = false; }
   // The feasible pairs (i < j, both representatives, distance <= epsilon + cap) of the current
   // sequences, in (i, j) order.
@@ -163,6 +161,8 @@ private:
   // Every pair on the kept tree into feasible_.
   void PairsOnKeptTree(const std::vector<uint8_t>& flags);
   bool KeptTreeAfterRemoval(const std::vector<uint8_t>& flags);
+  // Sorts feasible_ from `kept` on and merges it into the sorted part before, with the distances.
+  void MergeNewPairs(std::size_t kept);
   bool FeasibleAt(int d, int widest) const {
     if (d > static_cast<int64_t>(epsilon_) + linkCap_) return false;
     const int t = d - epsilon_;
@@ -228,5 +228,15 @@ private:
   bool treeRemoved_ = false;
   std::vector<uint8_t> treeFlags_;
   std::vector<std::pair<int, int>> treePairs_;
-  std::vector<int> widest_, piece_, row_, pairDistance_;
+  std::vector<int> widest_, piece_, row_;
+  // With the kept tree: the distance of every feasible pair (valid with feasibleDistValid_), of
+  // the tree's pairs, and of the links built from them.
+  std::vector<int> feasibleDist_, treeDist_, linkLength_;
+  bool feasibleDistValid_ = false, linkLengthValid_ = false;
+  struct PairAt {
+    int i, j, d;
+  };
+  std::vector<PairAt> mergeScratch_;
+  std::vector<std::pair<int, int>> mergedPairs_;
+  std::vector<int> mergedDist_;
 };
