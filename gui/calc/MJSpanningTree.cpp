@@ -1,4 +1,5 @@
 #include "MJSpanningTree.h"
+#include "MJPartition.h"
 #include "MJRenumber.h"
 
 #include <numeric>
@@ -178,18 +179,11 @@ bool TMJSpanningTree::PrepareLevels(std::size_t maxLevels) {
   // Joining the pieces in order of link length, each piece keeps its members as a list and two
   // pieces join by chaining their lists: every piece ever formed is then a run of the final
   // order. Labels per level say which piece a position is in at that level.
-  std::vector<int> parent(n), head(n), tail(n), next(n, -1);
-  std::iota(parent.begin(), parent.end(), 0);
+  TMJPartition parts(count_);
+  std::vector<int> head(n), tail(n), next(n, -1);
   std::iota(head.begin(), head.end(), 0);
   std::iota(tail.begin(), tail.end(), 0);
-  const auto find = [&](int x) {
-    while (parent[static_cast<std::size_t>(x)] != x) {
-      auto& p = parent[static_cast<std::size_t>(x)];
-      p = parent[static_cast<std::size_t>(p)];
-      x = p;
-    }
-    return x;
-  };
+  const auto find = [&](int x) { return parts.Find(x); };
   std::vector<int> labels(levelCount * n);
   std::size_t e = 0;
   for (std::size_t level = 0; level < levelCount; ++level) {
@@ -199,14 +193,14 @@ bool TMJSpanningTree::PrepareLevels(std::size_t maxLevels) {
       if (a == b) continue;
       next[static_cast<std::size_t>(tail[a])] = head[b];
       tail[a] = tail[b];
-      parent[b] = static_cast<int>(a);
+      parts.Join(static_cast<int>(b), static_cast<int>(a));
     }
     for (std::size_t v = 0; v < n; ++v) labels[level * n + v] = find(static_cast<int>(v));
   }
   place_.assign(n, 0);
   int32_t place = 0;
   for (std::size_t v = 0; v < n; ++v) {
-    if (parent[v] != static_cast<int>(v)) continue;
+    if (parts.Find(static_cast<int>(v)) != static_cast<int>(v)) continue;
     for (int x = head[v]; x >= 0; x = next[static_cast<std::size_t>(x)])
       place_[static_cast<std::size_t>(x)] = place++;
   }
@@ -265,22 +259,13 @@ void TMJSpanningTree::BuildPieces() {
   const auto n = static_cast<std::size_t>(count_) + 1;
   shortest_ = INT_MAX;
   for (const Edge& e : edges_) shortest_ = std::min(shortest_, e.w);
-  std::vector<int> parent(n);
-  std::iota(parent.begin(), parent.end(), 0);
-  const auto find = [&](int x) {
-    while (parent[static_cast<std::size_t>(x)] != x) {
-      auto& p = parent[static_cast<std::size_t>(x)];
-      p = parent[static_cast<std::size_t>(p)];
-      x = p;
-    }
-    return x;
-  };
+  TMJPartition parts(count_);
   inner_.clear();
   inter_.clear();
   for (const Edge& e : edges_) {
     if (e.w <= shortest_) {
       inner_.push_back(e);
-      parent[static_cast<std::size_t>(find(e.a))] = find(e.b);
+      parts.Join(e.a, e.b);
     } else {
       inter_.push_back(e);
     }
@@ -293,7 +278,7 @@ void TMJSpanningTree::BuildPieces() {
   std::vector<int> idOf(n, -1);
   for (std::size_t v = 1; v < n; ++v) {
     if (!active_[v]) continue;
-    const auto r = static_cast<std::size_t>(find(static_cast<int>(v)));
+    const auto r = static_cast<std::size_t>(parts.Find(static_cast<int>(v)));
     if (idOf[r] < 0) idOf[r] = NewPiece();
     const int p = idOf[r];
     pieceOf_[v] = p;

@@ -1,4 +1,5 @@
 #include "Median_joining.h"
+#include "MJPartition.h"
 #include "MJRenumber.h"
 
 #include "Dialogs.h"
@@ -26,25 +27,6 @@ std::string Upper(std::string s) {
   return s;
 }
 
-// Union-find with path halving, for the threshold connectivity of the feasibility test.
-class Partition {
-public:
-  explicit Partition(int n) : parent_(static_cast<std::size_t>(n) + 1) {
-    std::iota(parent_.begin(), parent_.end(), 0);
-  }
-  int Find(int x) {
-    while (parent_[static_cast<std::size_t>(x)] != x) {
-      auto& p = parent_[static_cast<std::size_t>(x)];
-      p = parent_[static_cast<std::size_t>(p)];
-      x = p;
-    }
-    return x;
-  }
-  void Join(int a, int b) { parent_[static_cast<std::size_t>(Find(a))] = Find(b); }
-
-private:
-  std::vector<int> parent_;
-};
 
 }  // namespace
 
@@ -546,7 +528,7 @@ bool TMJCalculation::KeptTreeAfterRemoval(const std::vector<uint8_t>& flags) {
   std::sort(order.begin(), order.end(), [](const auto& l, const auto& r) {
     return std::tie(l.first.d, l.first.a, l.first.b) < std::tie(r.first.d, r.first.a, r.first.b);
   });
-  Partition joined(pieces);
+  TMJPartition joined(pieces);
   std::vector<TMJSpanningTree::Edge> links;
   for (const auto& [cell, ends] : order)
     if (joined.Find(ends.first) != joined.Find(ends.second)) {
@@ -616,7 +598,7 @@ void TMJCalculation::CollectFeasible(const std::vector<uint64_t>& keys, int64_t 
   // shorter than t = d - epsilon joins i and j: that is, unless i and j are connected by the pairs
   // closer than t. Taking the pairs in order of distance and joining them into a partition answers
   // every pair at once, with the same answers as the search over the reach list.
-  Partition partition(n_);
+  TMJPartition partition(n_);
   std::size_t joined = 0;
   if (gauge) gauge->Stage(static_cast<double>(keys.size()), 60, 100);
   std::size_t examined = 0;
@@ -759,7 +741,7 @@ void TMJCalculation::PairsAppended(int added) {
 
 int64_t TMJCalculation::KeptBottleneck(std::size_t activeCount) {
   if (activeCount <= 1) return 0;
-  Partition partition(n_);
+  TMJPartition partition(n_);
   std::size_t components = activeCount;
   for (const uint64_t key : pairKeys_.Keys()) {
     if (!(key & TMJPairKeys::Active)) continue;
