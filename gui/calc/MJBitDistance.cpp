@@ -25,19 +25,23 @@ struct PlaneSpan {
   std::size_t planes;
 };
 
-template <bool Masked>
+// Planes > 0 fixes the number of planes (the loop over them unrolls); OneGroup stops after the
+// first weight group (the caller knows there is only one).
+template <bool Masked, int Planes = 0, bool OneGroup = false>
 [[gnu::always_inline]] inline int DistanceOn(const uint64_t* x, const uint64_t* y, const PlaneSpan& s) {
+  const std::size_t planes = Planes > 0 ? static_cast<std::size_t>(Planes) : s.planes;
   int total = 0;
   for (const Group* g = s.begin; g != s.end; ++g) {
     int count = 0;
     for (int k = g->firstWord; k < g->firstWord + g->words; ++k) {
       const auto i = static_cast<std::size_t>(k);
       uint64_t diff = 0;
-      for (std::size_t p = 0; p < s.planes; ++p) diff |= x[p * s.w + i] ^ y[p * s.w + i];
-      if (Masked) diff &= ~(x[s.planes * s.w + i] | y[s.planes * s.w + i]);
+      for (std::size_t p = 0; p < planes; ++p) diff |= x[p * s.w + i] ^ y[p * s.w + i];
+      if (Masked) diff &= ~(x[planes * s.w + i] | y[planes * s.w + i]);
       count += std::popcount(diff);
     }
     total += count * g->weight;
+    if (OneGroup) break;
   }
   return total;
 }
@@ -71,29 +75,14 @@ MJ_POPCNT_TARGET int DistanceHardware(const uint64_t* x, const uint64_t* y, cons
                                       bool masked) {
   return masked ? DistanceOn<true>(x, y, s) : DistanceOn<false>(x, y, s);
 }
-// One sequence against consecutive rows. The planes are a template argument for the usual counts,
-// so that the loop over them unrolls; one weight group (the usual case) needs no group loop.
+// One sequence against consecutive rows, with the planes fixed for the usual counts and one
+// weight group (the usual case) without the group loop.
 template <int Planes, bool Masked, bool OneGroup>
 [[gnu::always_inline]] inline void RowDistancesOn(const uint64_t* x, const uint64_t* rows,
                                                   std::size_t stride, std::size_t count,
                                                   const PlaneSpan& s, int* out) {
-  const std::size_t planes = Planes > 0 ? static_cast<std::size_t>(Planes) : s.planes;
-  for (std::size_t r = 0; r < count; ++r, rows += stride) {
-    int total = 0;
-    for (const Group* g = s.begin; g != s.end; ++g) {
-      int c = 0;
-      for (int k = g->firstWord; k < g->firstWord + g->words; ++k) {
-        const auto i = static_cast<std::size_t>(k);
-        uint64_t diff = 0;
-        for (std::size_t p = 0; p < planes; ++p) diff |= x[p * s.w + i] ^ rows[p * s.w + i];
-        if (Masked) diff &= ~(x[planes * s.w + i] | rows[planes * s.w + i]);
-        c += std::popcount(diff);
-      }
-      total += c * g->weight;
-      if (OneGroup) break;
-    }
-    out[r] = total;
-  }
+  for (std::size_t r = 0; r < count; ++r, rows += stride)
+    out[r] = DistanceOn<Masked, Planes, OneGroup>(x, rows, s);
 }
 
 template <bool Masked, bool OneGroup>

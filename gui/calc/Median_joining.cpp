@@ -360,6 +360,29 @@ void TMJCalculation::CollectFeasibleByKeptTree(const std::vector<int>& active,
   feasibleCap_ = linkCap_;
 }
 
+template <class Emit>
+void TMJCalculation::PairsOnTreeFrom(int a, int first, int last, const std::vector<uint8_t>& flags,
+                                     bool levels, int64_t reach, Emit&& emit) {
+  // The feasible pairs of a with first..last on the kept tree (prepared for Below() when
+  // `levels`, else walked from a once a pair needs it).
+  DistanceRow(a, first, last, row_);
+  bool walked = false;
+  for (int b = first; b <= last; ++b) {
+    const int d = row_[static_cast<std::size_t>(b)];
+    if (d > reach || !(flags[static_cast<std::size_t>(b)] & TMJPairKeys::Tested)) continue;
+    const int t = d - epsilon_;
+    bool feasible = t <= minimumWeight_;
+    if (!feasible && levels) {
+      feasible = !tree_.Below(a, b, t);  // a's runs stay in the cache
+    } else if (!feasible) {
+      if (!walked) tree_.Widest(a, widest_);
+      walked = true;
+      feasible = widest_[static_cast<std::size_t>(b)] >= t;
+    }
+    if (feasible) emit(b, d);
+  }
+}
+
 void TMJCalculation::PairsOnKeptTree(const std::vector<uint8_t>& flags) {
   feasible_.clear();
   feasibleDist_.clear();
@@ -374,25 +397,10 @@ void TMJCalculation::PairsOnKeptTree(const std::vector<uint8_t>& flags) {
   for (int a = 1; a <= n_; ++a) {
     if (!(flags[static_cast<std::size_t>(a)] & TMJPairKeys::Tested)) continue;
     if (observer_ && a % 64 == 0) observer_->KeepAlive();
-    DistanceRow(a, a + 1, n_, row_);
-    bool walked = false;
-    for (int b = a + 1; b <= n_; ++b) {
-      const int d = row_[static_cast<std::size_t>(b)];
-      if (d > reach || !(flags[static_cast<std::size_t>(b)] & TMJPairKeys::Tested)) continue;
-      const int t = d - epsilon_;
-      bool feasible = t <= minimumWeight_;
-      if (!feasible && levels) {
-        feasible = !tree_.Below(a, b, t);
-      } else if (!feasible) {
-        if (!walked) tree_.Widest(a, widest_);
-        walked = true;
-        feasible = widest_[static_cast<std::size_t>(b)] >= t;
-      }
-      if (feasible) {
-        feasible_.emplace_back(a, b);
-        feasibleDist_.push_back(d);
-      }
-    }
+    PairsOnTreeFrom(a, a + 1, n_, flags, levels, reach, [&](int b, int d) {
+      feasible_.emplace_back(a, b);
+      feasibleDist_.push_back(d);
+    });
   }
 }
 
@@ -440,25 +448,10 @@ bool TMJCalculation::KeptTreeAfterAppend(const std::vector<uint8_t>& flags, bool
   }
   const std::size_t kept = feasible_.size();
   for (int u = before + 1; u <= n_; ++u) {
-    DistanceRow(u, 1, u - 1, row_);
-    bool walked = false;
-    for (int x = 1; x < u; ++x) {
-      const int d = row_[static_cast<std::size_t>(x)];
-      if (d > reach || !(flags[static_cast<std::size_t>(x)] & TMJPairKeys::Tested)) continue;
-      const int t = d - epsilon_;
-      bool feasible = t <= minimumWeight_;
-      if (!feasible && levels) {
-        feasible = !tree_.Below(u, x, t);  // u's runs stay in the cache
-      } else if (!feasible) {
-        if (!walked) tree_.Widest(u, widest_);
-        walked = true;
-        feasible = widest_[static_cast<std::size_t>(x)] >= t;
-      }
-      if (feasible) {
-        feasible_.emplace_back(x, u);
-        feasibleDist_.push_back(d);
-      }
-    }
+    PairsOnTreeFrom(u, 1, u - 1, flags, levels, reach, [&](int x, int d) {
+      feasible_.emplace_back(x, u);
+      feasibleDist_.push_back(d);
+    });
     if (observer_ && u % 16 == 0) observer_->KeepAlive();
   }
   MergeNewPairs(kept);

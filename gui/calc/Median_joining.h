@@ -158,6 +158,9 @@ private:
   // After appended sequences (and, with `retest`, a new epsilon or cap): the tree takes them in
   // and the pairs are answered on it.
   bool KeptTreeAfterAppend(const std::vector<uint8_t>& flags, bool retest = false);
+  template <class Emit>
+  void PairsOnTreeFrom(int a, int first, int last, const std::vector<uint8_t>& flags, bool levels,
+                       int64_t reach, Emit&& emit);
   // Every pair on the kept tree into feasible_.
   void PairsOnKeptTree(const std::vector<uint8_t>& flags);
   bool KeptTreeAfterRemoval(const std::vector<uint8_t>& flags);
