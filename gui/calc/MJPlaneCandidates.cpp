@@ -45,6 +45,13 @@ bool BuildRows(const TMJBitSequences& codes, const uint64_t* x, const uint64_t* 
   return anyDistinct != 0;
 }
 
+// The candidate rows of the triple into rows; returns how many there are (one for binary data or
+// where no character has three states).
+int CandidateRows(const TMJBitSequences& codes, int X, int Y, int Z, bool binary, uint64_t* rows) {
+  const bool three = BuildRows(codes, codes.Row(X), codes.Row(Y), codes.Row(Z), !binary, rows);
+  return binary || !three ? 1 : 3;
+}
+
 uint64_t LinkKeyOf(int a, int b) {
   return static_cast<uint64_t>(static_cast<uint32_t>(a)) << 32 | static_cast<uint32_t>(b);
 }
@@ -215,10 +222,7 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
     for (std::size_t v = 1; v < ends && v <= static_cast<std::size_t>(codes.Count()); ++v) {
       if (start_[v] == start_[v + 1]) continue;
       const auto pos = static_cast<int>(v);
-      const uint64_t* row = codes.Row(pos);
-      present_[v] = existing.Find(codes.Hash(pos), [&](int32_t p) {
-                      return SameKey(codes, codes.Row(p), row);
-                    }) >= 0;
+      present_[v] = Exists(codes, existing, codes.Row(pos), codes.Hash(pos));
     }
 
   const std::size_t stride = codes.Stride();
@@ -229,18 +233,12 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
     for (const Pending& t : pending_) {
       auto& below = quiet_[static_cast<std::size_t>(t.shared)];
       if (below <= t.cost) continue;
-      const bool three = BuildRows(codes, codes.Row(t.X), codes.Row(t.Y), codes.Row(t.Z),
-                                   !settings.binary, rows_.data());
-      const int perTriple = settings.binary || !three ? 1 : 3;
-      for (int k = 0; k < perTriple; ++k) {
-        const uint64_t* row = rows_.data() + stride * static_cast<std::size_t>(k);
-        if (existing.Find(TMJBitSequences::HashKey(row, codes.KeyWords()), [&](int32_t p) {
-              return SameKey(codes, codes.Row(p), row);
-            }) < 0) {
+      const int perTriple = CandidateRows(codes, t.X, t.Y, t.Z, settings.binary, rows_.data());
+      for (int k = 0; k < perTriple; ++k)
+        if (!Exists(codes, existing, rows_.data() + stride * static_cast<std::size_t>(k))) {
           below = t.cost;
           break;
         }
-      }
     }
   pending_.clear();
   const bool fhp = settings.criterion == TMJCriterion::GreedyFHP;
@@ -340,13 +338,9 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
       }
       // The tests above and this one only pass over triples, so their order is free.
       const uint64_t triple = TripleKeyOf(X, Y, Z);
-      const bool three = BuildRows(codes, codes.Row(X), codes.Row(Y), codes.Row(Z), !binary,
-                                   rows_.data());
-      const int perTriple = binary || !three ? 1 : 3;
+      const int perTriple = CandidateRows(codes, X, Y, Z, binary, rows_.data());
       const auto exists = [&](int k) {
-        const uint64_t* row = rows_.data() + stride * static_cast<std::size_t>(k);
-        const uint64_t hash = TMJBitSequences::HashKey(row, codes.KeyWords());
-        return existing.Find(hash, [&](int32_t p) { return SameKey(codes, codes.Row(p), row); }) >= 0;
+        return Exists(codes, existing, rows_.data() + stride * static_cast<std::size_t>(k));
       };
       // A triple shares its key only with triples of the same three sequences and the same X;
       // swapping Y and Z keeps candidate 0 and swaps candidates 1 and 2, so they have the same

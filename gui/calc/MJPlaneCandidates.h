@@ -46,6 +46,14 @@ public:
                                   std::vector<uint64_t>& buffer);
   // True when the first codes.KeyWords() words of the rows agree.
   static bool SameKey(const TMJBitSequences& codes, const uint64_t* a, const uint64_t* b);
+  // True when a row equal to `row` (whose HashKey is `hash`) is among `existing`.
+  static bool Exists(const TMJBitSequences& codes, const TMJRowSet& existing, const uint64_t* row,
+                     uint64_t hash) {
+    return existing.Find(hash, [&](int32_t p) { return SameKey(codes, codes.Row(p), row); }) >= 0;
+  }
+  static bool Exists(const TMJBitSequences& codes, const TMJRowSet& existing, const uint64_t* row) {
+    return Exists(codes, existing, row, TMJBitSequences::HashKey(row, codes.KeyWords()));
+  }
 
 private:
   struct LinkAt {

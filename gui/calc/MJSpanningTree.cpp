@@ -183,19 +183,18 @@ bool TMJSpanningTree::PrepareLevels(std::size_t maxLevels) {
   std::vector<int> head(n), tail(n), next(n, -1);
   std::iota(head.begin(), head.end(), 0);
   std::iota(tail.begin(), tail.end(), 0);
-  const auto find = [&](int x) { return parts.Find(x); };
   std::vector<int> labels(levelCount * n);
   std::size_t e = 0;
   for (std::size_t level = 0; level < levelCount; ++level) {
     for (; e < order.size() && order[e].w < levels_[level]; ++e) {
-      const auto a = static_cast<std::size_t>(find(order[e].a));
-      const auto b = static_cast<std::size_t>(find(order[e].b));
+      const auto a = static_cast<std::size_t>(parts.Find(order[e].a));
+      const auto b = static_cast<std::size_t>(parts.Find(order[e].b));
       if (a == b) continue;
       next[static_cast<std::size_t>(tail[a])] = head[b];
       tail[a] = tail[b];
       parts.Join(static_cast<int>(b), static_cast<int>(a));
     }
-    for (std::size_t v = 0; v < n; ++v) labels[level * n + v] = find(static_cast<int>(v));
+    for (std::size_t v = 0; v < n; ++v) labels[level * n + v] = parts.Find(static_cast<int>(v));
   }
   place_.assign(n, 0);
   int32_t place = 0;
@@ -293,27 +292,25 @@ void TMJSpanningTree::BuildPieces() {
 bool TMJSpanningTree::AppendByPieces(const std::vector<int>& row) {
   if (!piecesValid_) BuildPieces();
   const int u = count_ + 1;
-  int root = 0, nearest = INT_MAX;
-  for (int v = 1; v < u; ++v) {
-    if (!active_[static_cast<std::size_t>(v)]) continue;
-    if (root == 0) root = v;
-    nearest = std::min(nearest, row[static_cast<std::size_t>(v)]);
-  }
-  if (root == 0 || nearest < shortest_) return false;
   const std::size_t ids = pieceHead_.size();
   if (inter_.size() + 1 != ids - freePieces_.size()) return false;  // not one tree
-  // Per piece its nearest member.
+  // Per piece its nearest member (the active positions are those in a piece), and the nearest
+  // of all.
   pieceMin_.assign(ids, INT_MAX);
   pieceArg_.assign(ids, 0);
+  int root = 0, nearest = INT_MAX;
   for (int v = 1; v < u; ++v) {
     const int p = pieceOf_[static_cast<std::size_t>(v)];
     if (p < 0) continue;
+    if (root == 0) root = v;
     const int d = row[static_cast<std::size_t>(v)];
+    nearest = std::min(nearest, d);
     if (d < pieceMin_[static_cast<std::size_t>(p)]) {
       pieceMin_[static_cast<std::size_t>(p)] = d;
       pieceArg_[static_cast<std::size_t>(p)] = v;
     }
   }
+  if (root == 0 || nearest < shortest_) return false;
   // The tree of the pieces, walked breadth first from the root's piece.
   pieceStart_.assign(ids + 1, 0);
   for (const Edge& e : inter_) {

@@ -360,6 +360,13 @@ void TMJCalculation::CollectFeasibleByKeptTree(const std::vector<int>& active,
   feasibleCap_ = linkCap_;
 }
 
+int64_t TMJCalculation::ReachOnTree() const {
+  // A pair beyond epsilon + the tree's largest link is joined by its shorter links (and none lies
+  // beyond epsilon + the cap): most pairs end at their distance.
+  return std::min<int64_t>(static_cast<int64_t>(epsilon_) + linkCap_,
+                           static_cast<int64_t>(epsilon_) + std::max(tree_.LargestLink(), minimumWeight_));
+}
+
 template <class Emit>
 void TMJCalculation::PairsOnTreeFrom(int a, int first, int last, const std::vector<uint8_t>& flags,
                                      bool levels, int64_t reach, Emit&& emit) {
@@ -389,11 +396,7 @@ void TMJCalculation::PairsOnKeptTree(const std::vector<uint8_t>& flags) {
   // With few different link lengths in the tree, the pieces of the links shorter than each
   // answer a pair at once; otherwise one walk of the tree per sequence.
   const bool levels = tree_.PrepareLevels(64);
-  const int64_t capLimit = static_cast<int64_t>(epsilon_) + linkCap_;
-  // Pairs beyond epsilon + the tree's largest link are joined by its shorter links: most pairs
-  // end at their distance.
-  const int64_t reach = std::min<int64_t>(capLimit, static_cast<int64_t>(epsilon_) +
-                                                        std::max(tree_.LargestLink(), minimumWeight_));
+  const int64_t reach = ReachOnTree();
   for (int a = 1; a <= n_; ++a) {
     if (!(flags[static_cast<std::size_t>(a)] & TMJPairKeys::Tested)) continue;
     if (observer_ && a % 64 == 0) observer_->KeepAlive();
@@ -411,15 +414,15 @@ bool TMJCalculation::KeptTreeAfterAppend(const std::vector<uint8_t>& flags, bool
   // together are cheaper in one new tree.
   if (!retest && !keptTreeAlways_ && static_cast<int64_t>(added) * AppendShare > n_) return false;
   if (added > 0) ++keptTreeCounts_.appended;
+  // Each row is computed again for the pairs below, on the final tree: keeping the rows of a
+  // round would take (appended) x (sequences) numbers.
   for (int u = before + 1; u <= n_; ++u) {
     DistanceRow(u, 1, u - 1, row_);
     tree_.AppendRow(row_);
     if (observer_ && u % 16 == 0) observer_->KeepAlive();
   }
   const int64_t capLimit = static_cast<int64_t>(epsilon_) + linkCap_;
-  // No pair lies beyond epsilon + the tree's largest link and is feasible.
-  const int64_t reach = std::min<int64_t>(capLimit, static_cast<int64_t>(epsilon_) +
-                                                        std::max(tree_.LargestLink(), minimumWeight_));
+  const int64_t reach = ReachOnTree();
   // Appended sequences only shorten the tree paths' largest links, and a smaller epsilon only
   // asks more of a pair, so no pair infeasible before becomes feasible unless it lay beyond the
   // cap then and may lie within reach now.
@@ -947,11 +950,7 @@ int TMJCalculation::AddMediansFromPlanes(TMJRunningBest& running) {
     // Equal on the active characters to a median vector of this round: nothing new (equal to an
     // older sequence it was not kept).
     const uint64_t* row = TMJPlaneCandidates::BuildRow(codes_, c.X, c.Y, c.Z, c.k, rowBuffer_);
-    const uint64_t hash = TMJBitSequences::HashKey(row, codes_.KeyWords());
-    if (rows_.Find(hash, [&](int32_t p) {
-          return TMJPlaneCandidates::SameKey(codes_, codes_.Row(p), row);
-        }) >= 0)
-      continue;
+    if (TMJPlaneCandidates::Exists(codes_, rows_, row)) continue;
     if (n_ + added + 1 > rdf_limits::MaxTaxaWithMedians) {
       limitReached_ = true;
       dialogs().showMessage(mj_messages::TooManySequences, DialogKind::Warning);

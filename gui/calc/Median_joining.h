@@ -158,6 +158,8 @@ private:
   // After appended sequences (and, with `retest`, a new epsilon or cap): the tree takes them in
   // and the pairs are answered on it.
   bool KeptTreeAfterAppend(const std::vector<uint8_t>& flags, bool retest = false);
+  // The largest distance at which a pair can be feasible on the kept tree.
+  int64_t ReachOnTree() const;
   template <class Emit>
   void PairsOnTreeFrom(int a, int first, int last, const std::vector<uint8_t>& flags, bool levels,
                        int64_t reach, Emit&& emit);
