@@ -121,6 +121,16 @@ private:
     character.Active = weight != 0;
   }
 
+  // A frequency read from the file; a negative one ends the reading (after the message).
+  bool SetFrequency(Trdf_Sequence& taxon, int frequency) {
+    if (frequency < 0) {
+      Fail(rdf_messages::NegativeFrequency(taxon.Name, frequency));
+      return false;
+    }
+    taxon.Frequency = frequency;
+    return true;
+  }
+
   // The message for the first state outside AllowedStates; empty for none.
   std::string BadStateMessage(char state, bool oldLayout) const {
     const int taxon = set_.TaxaCount();
@@ -210,7 +220,9 @@ private:
         Warn(rdf_messages::Renamed(oldName, taxon.Name));
       }
       int frequency = 0;
-      if (fields.size() > 1 && ParseInteger(fields[1], frequency)) taxon.Frequency = frequency;
+      if (fields.size() > 1 && ParseInteger(fields[1], frequency) &&
+          !SetFrequency(taxon, frequency))
+        return;
       for (std::size_t k = 0; k < taxon.Info.size() && k + 2 < fields.size(); ++k)
         taxon.Info[k] = Cut(fields[k + 2], rdf_limits::InfoLength);
     }
@@ -260,7 +272,7 @@ private:
       if (line.size() > nameWidth + characters) {
         int frequency = 0;
         if (ParseInteger(std::string_view(line).substr(nameWidth + characters), frequency)) {
-          taxon.Frequency = frequency;
+          if (!SetFrequency(taxon, frequency)) return;
         } else {
           Warn(rdf_messages::OldFrequency(set_.TaxaCount()));
         }

@@ -125,6 +125,11 @@ inline const std::string NoCharacters = "The data file contains no characters.";
 inline const std::string NotADataFile =
     "This file is not a data file: it holds no sequences in the rdf layout. Please choose an rdf "
     "data file (.rdf, .ami, .rmf, .sco) or a file to translate (.tor, .ych, .phy, .nex).";
+// A negative frequency would reach the .out file, which then no longer reads as a network.
+inline std::string NegativeFrequency(const std::string& taxon, long long frequency) {
+  return "Sequence " + taxon + " has the frequency " + std::to_string(frequency) + ", but a "
+         "frequency cannot be negative. Please correct the data file and then try again.";
+}
 inline std::string WrongStateCount(const std::string& taxon, std::size_t states,
                                    std::size_t characters) {
   return "Sequence " + taxon + " has " + std::to_string(states) + " character states, but the data "

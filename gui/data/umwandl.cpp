@@ -52,6 +52,10 @@ const std::string TooManyLoci =
     "The specified file contains more loci than applicable with this version of Tarvane. Please "
     "contact Movrel for help.";
 
+std::string NegativeCount(long long count, const std::string& what) {
+  return "Error detected in first line concerning the number of " + what + ": " +
+         std::to_string(count) + " is not a valid number of " + what + ".";
+}
 std::string ShortSequence(int taxon) {
   return "Sequence number " + std::to_string(taxon) +
          " does not have the specified number of nucleotides.";
@@ -76,6 +80,12 @@ std::string FewerRows(std::size_t rows, std::size_t announced) {
 std::string WrongFrequency(int group) {
   return "Wrong frequency format of sequence " + std::to_string(group) +
          ". Frequency has been set to 1.";
+}
+std::string BadRepeat(std::string_view value, std::string_view taxon, std::size_t line,
+                      const std::string& locus) {
+  return "The repeat value \"" + std::string(value) + "\" of taxon " + std::string(taxon) +
+         " (line " + std::to_string(line) + ") at locus " + locus +
+         " is not a number. Please correct the data file and then try again.";
 }
 std::string RenamedLoci(const std::vector<std::string>& renames) {
   std::string text = "Warning: The first six characters of locus names must differ. Renamed:";
@@ -204,6 +214,17 @@ std::optional<int> DeterminedRepeat(std::string_view text) {
   return value;
 }
 
+// What a repeat line may hold: a whole number, a microvariant such as "12.2", or "-1" or nothing
+// for an empty cell. Any other text is a typing error, which would otherwise become an undetermined
+// value without a word (and a data set of such values one without characters).
+bool IsRepeatValue(std::string_view text) {
+  text = TrimBlanks(text);
+  if (text.empty() || text == "-1" || import_text::AllDigits(text)) return true;
+  const std::size_t dot = text.find('.');
+  return dot != std::string_view::npos && import_text::AllDigits(text.substr(0, dot)) &&
+         import_text::AllDigits(text.substr(dot + 1));
+}
+
 // --- PHYLIP and NEXUS ---
 
 struct Sequence {
@@ -318,20 +339,25 @@ bool WriteSequences(const std::string& fileName, const std::vector<Sequence>& ta
 }
 
 // Numbers of a PHYLIP first line: digits form numbers, a blank ends one, other characters are
-// ignored. Very large numbers are held at a ceiling that no file reaches.
-std::vector<std::size_t> FirstLineNumbers(std::string_view line) {
-  constexpr std::size_t ceiling = std::numeric_limits<std::size_t>::max() / 20;
-  std::vector<std::size_t> numbers;
-  std::optional<std::size_t> current;
+// ignored, except that a '-' right before a number's first digit makes it negative (and so refused
+// by the caller, rather than read as its absolute value). Very large numbers are held at a ceiling
+// that no file reaches.
+std::vector<long long> FirstLineNumbers(std::string_view line) {
+  constexpr long long ceiling = std::numeric_limits<long long>::max() / 20;
+  std::vector<long long> numbers;
+  std::optional<long long> current;
+  bool negative = false, minusBefore = false;
   for (char c : line) {
     if (std::isdigit(static_cast<unsigned char>(c))) {
-      current = std::min(ceiling, current.value_or(0) * 10 + static_cast<std::size_t>(c - '0'));
+      if (!current) negative = minusBefore;
+      current = std::min(ceiling, current.value_or(0) * 10 + (c - '0'));
     } else if (IsBlank(c) && current) {
-      numbers.push_back(*current);
+      numbers.push_back(negative ? -*current : *current);
       current.reset();
     }
+    minusBefore = c == '-';
   }
-  if (current) numbers.push_back(*current);
+  if (current) numbers.push_back(negative ? -*current : *current);
   return numbers;
 }
 
@@ -485,6 +511,13 @@ bool ImportYchFile(const std::string& FileName) {
         !std::isdigit(static_cast<unsigned char>(repeats[0])))
       continue;
     const std::vector<std::string_view> values = SplitList(repeats, ',');
+    for (std::size_t l = 0; l < values.size() && l < loci.size(); ++l)
+      if (!IsRepeatValue(values[l])) {
+        const std::string& head = lines[i];
+        Show(BadRepeat(TrimBlanks(values[l]), head.substr(0, head.find(';')), i + 2,
+                       fullNames[l]));
+        return false;
+      }
     if (values.size() != loci.size()) {
       // Without this check the taxon's state line would be shorter or longer than the others.
       Show(ych_messages::LocusCount(static_cast<int>(i / 3)));
@@ -555,13 +588,18 @@ bool ImportPhylipFile(const std::string& FileName, bool Binary, bool* AminoAcids
     Show(IncorrectFormat);
     return false;
   }
-  const std::vector<std::size_t> counts = FirstLineNumbers(lines[0]);
+  const std::vector<long long> counts = FirstLineNumbers(lines[0]);
   if (counts.size() < 2 || counts[0] == 0 || counts[1] == 0) {
     Show(FirstLineCounts);
     return false;
   }
-  const std::size_t taxaCount = counts[0];
-  const std::size_t characters = counts[1];
+  if (counts[0] < 0 || counts[1] < 0) {
+    Show(counts[0] < 0 ? NegativeCount(counts[0], "taxa")
+                       : NegativeCount(counts[1], "nucleotides"));
+    return false;
+  }
+  const auto taxaCount = static_cast<std::size_t>(counts[0]);
+  const auto characters = static_cast<std::size_t>(counts[1]);
   if (!WithinLimits(taxaCount, 0)) return false;
 
   std::vector<Sequence> taxa;

@@ -345,9 +345,11 @@ public:
     while (pos_ < lines_.size()) {
       Fields f(lines_[pos_++]);
       const std::string key = f.Next();
-      if (!key.empty()) ReadItem(key, f);
+      if (!key.empty() && ReadItem(key, f)) sawItem_ = true;
     }
   }
+  // False when no line began with a key of the format: the file is no diagram at all.
+  bool SawItem() const { return sawItem_; }
 
 private:
   // Reads the block of `count` lines that follows, one element each; an empty line leaves its
@@ -359,7 +361,8 @@ private:
     if (available < static_cast<std::size_t>(count)) throw FdiBlockError{message};
   }
 
-  void ReadItem(const std::string& key, Fields& f) {
+  // Reads one top-level item; false when `key` is none of the format's.
+  bool ReadItem(const std::string& key, Fields& f) {
     if (key == "SHOW_NODENAMES") options_.ShowNodeNames = IsTrue(f.Next());
     else if (key == "NODES_PROPORTIONAL") options_.NodesProportional = IsTrue(f.Next());
     else if (key == "SHOW_ONLY_TORSO") options_.ShowOnlyTorso = IsTrue(f.Next());
@@ -406,13 +409,32 @@ private:
     else if (key == "STEINER_LENGTH") d_.SteinerLength = Int(f.Next());
     else if (key == "STEINER_NETWORK") d_.SteinerNetwork = ReadLinkNumbers(f);
     else if (key == "COLOR_SCHEME") d_.ColorSchemes.push_back(ReadScheme(f));
+    else return false;
+    return true;
   }
 
   TNetwork_Diagramm& d_;
   const std::vector<std::string>& lines_;
   TDrawOptions& options_;
   std::size_t pos_ = 0;
+  bool sawItem_ = false;
 };
+
+// Why a file without a single item of the format is refused, naming the line that shows it: a
+// plain text or a binary file would otherwise open as an empty diagram.
+std::string NotADiagramMessage(const std::string& fileName, const std::vector<std::string>& lines) {
+  const std::string text = "The file " + fileName + " is not a formatted diagram file (.fdi): ";
+  const auto lineNumber = [&](auto it) { return std::to_string(it - lines.begin() + 1); };
+  const auto control = [](char c) { return static_cast<unsigned char>(c) < 32 && c != '\t'; };
+  const auto binary = std::ranges::find_if(
+      lines, [&](const std::string& l) { return std::ranges::any_of(l, control); });
+  if (binary != lines.end())
+    return text + "line " + lineNumber(binary) + " holds binary data, not text.";
+  const auto first = std::ranges::find_if(lines, [](const std::string& l) { return !l.empty(); });
+  if (first == lines.end()) return text + "it is empty.";
+  return text + "line " + lineNumber(first) + " begins with \"" + first->substr(0, 40) +
+         "\", and no line holds a diagram item such as SHOW_NODENAMES or NUMBER_OF_TAXA.";
+}
 
 }  // namespace
 
@@ -500,7 +522,15 @@ bool ReadFdiFile(TNetwork_Diagramm& d, const std::string& fileName, TDrawOptions
     std::vector<std::string> lines;
     if (!ReadTextFileLines(fileName, lines))
       throw std::runtime_error("Cannot read the file " + fileName + ".");
-    FdiReader(d, lines, options).Read();
+    // The options are taken over only from a file that proves to be a diagram.
+    TDrawOptions read = options;
+    FdiReader reader(d, lines, read);
+    reader.Read();
+    if (!reader.SawItem()) {
+      dialogs().showMessage(NotADiagramMessage(fileName, lines), DialogKind::Error);
+      return false;
+    }
+    options = read;
   } catch (const FdiBlockError& e) {
     dialogs().showMessage(e.Message, DialogKind::Error);
     return false;

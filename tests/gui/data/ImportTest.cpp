@@ -183,6 +183,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "4 4\r\nAaaaaa1 ACGT\r\nBbbbbb1 ACGA\r\nBbbbbb2 ACGG\r\nAaaaaa2 ACGC\r\n", Phylip,
                   {"Error concerning the sequence names: Sequence number 1 and 4 have the same "
                    "name within the first six characters. The first six signs must be unique."}},
+        // A sign is no character to pass over: "-3" taxa are not 3.
+        ErrorCase{"NegativeTaxa", "-3 4\r\nA ACGT\r\nB ACGA\r\nC ACGG\r\n", Phylip,
+                  {"Error detected in first line concerning the number of taxa: -3 is not a valid "
+                   "number of taxa."}},
+        ErrorCase{"NegativeNucleotides", "3 -4\r\nA ACGT\r\nB ACGA\r\nC ACGG\r\n", Phylip,
+                  {"Error detected in first line concerning the number of nucleotides: -4 is not "
+                   "a valid number of nucleotides."}},
         ErrorCase{"TooManyTaxa", "30001 4\r\nA ACGT\r\n", Phylip,
                   {"The maximum number of sequences (30000) is attained. Please contact Movrel "
                    "for help."}}),
@@ -220,7 +227,55 @@ INSTANTIATE_TEST_SUITE_P(
                     ErrorCase{"YchOnlyHeader", "a,b\r\n10,10\r\n\r\n", ImportYchFile,
                               {"The specified file contains no data."}},
                     ErrorCase{"YchNoLoci", "\r\n\r\n\r\nA;\r\n1\r\n1\r\n", ImportYchFile,
-                              {"The loci names are not given in the required format."}}),
+                              {"The loci names are not given in the required format."}},
+                    // Typing errors in repeat values, which once became undetermined values and,
+                    // in a file of nothing else, a data set without characters.
+                    ErrorCase{"YchRepeatNotANumber",
+                              "DYS19,DYS390\r\n10,10\r\n\r\nT1;\r\n12,21\r\n1\r\n"
+                              "T2;Geo;\r\n13, 2l\r\n1\r\nT3;\r\n14,23\r\n1\r\n",
+                              ImportYchFile,
+                              {"The repeat value \"2l\" of taxon T2 (line 8) at locus DYS390 is not "
+                               "a number. Please correct the data file and then try again."}},
+                    ErrorCase{"YchRepeatNegative",
+                              "DYS19,DYS390\r\n10,10\r\n\r\nT1;\r\n12,-21\r\n1\r\n",
+                              ImportYchFile,
+                              {"The repeat value \"-21\" of taxon T1 (line 5) at locus DYS390 is "
+                               "not a number. Please correct the data file and then try again."}},
+                    ErrorCase{"YchEveryValueBad",
+                              "A,B\r\n10,10\r\n\r\nT1;\r\n1a,1b\r\n1\r\nT2;\r\n2a,2b\r\n1\r\n"
+                              "T3;\r\n3a,3b\r\n1\r\n",
+                              ImportYchFile,
+                              {"The repeat value \"1a\" of taxon T1 (line 5) at locus A is not a "
+                               "number. Please correct the data file and then try again."}}),
+    [](const testing::TestParamInfo<ErrorCase>& info) { return info.param.name; });
+
+// An rdf file read as the median-joining window reads it: refused files give the window nothing to
+// calculate, so no .out file is written from them.
+bool ReadAsMedianJoining(const std::string& file) {
+  Trdf_DataSet set;
+  TDataSetReading how;
+  how.Allowed = rdf_states::NucleotideAllowed;
+  how.Ambiguous = rdf_states::NucleotideAmbiguous;
+  how.Tag = "MJ";
+  return ReadDataSet(set, file, how);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rdf, ImportErrors,
+    testing::Values(
+        ErrorCase{"NegativeFrequency",
+                  "  ;1.0\r\na;b;\r\n10;10;\r\n>T1;1;;;;;;;\r\nAC\r\n>T2;-2;;;;;;;\r\nAG\r\n"
+                  ">T3;1;;;;;;;\r\nTG\r\n",
+                  ReadAsMedianJoining,
+                  {"Sequence T2 has the frequency -2, but a frequency cannot be negative. Please "
+                   "correct the data file and then try again."}},
+        // The old fixed-column layout: the frequency in the three columns after the states.
+        ErrorCase{"NegativeFrequencyOldLayout",
+                  "       12\r\n\r\n\r\n\r\n\r\n\r\nA      AC  1\r\nB      AG-12\r\n"
+                  "C      TG  1\r\n\r\n1010\r\n",
+                  ReadAsMedianJoining,
+                  {"Sequence B      has the frequency -12, but a frequency cannot be negative. "
+                   "Please correct the data file and then try again."}}),
     [](const testing::TestParamInfo<ErrorCase>& info) { return info.param.name; });
 
 // --- NEXUS ------------------------------------------------------------------------------------

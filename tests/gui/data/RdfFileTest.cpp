@@ -235,11 +235,13 @@ TEST(ReadRdf, WeightsObeyTheirRules) {
 
 TEST(ReadRdf, FrequencyThatIsNoNumberStaysOneSilently) {
   const TextRead r = ReadText(Lines({"  ;1.0", "a;b;", "10;10;", ">T1;many;;;;;;;", "AC",
-                                     ">T2;7;;;;;;;", "AG", ">T3;;;;;;;;", "AT"}));
+                                     ">T2;7;;;;;;;", "AG", ">T3;;;;;;;;", "AT", ">T4;0;;;;;;;",
+                                     "CT"}));
   ASSERT_FALSE(r.error);
   EXPECT_EQ(r.set.Taxa[0].Frequency, 1);
   EXPECT_EQ(r.set.Taxa[1].Frequency, 7);
   EXPECT_EQ(r.set.Taxa[2].Frequency, 1);
+  EXPECT_EQ(r.set.Taxa[3].Frequency, 0);  // zero is a frequency; only a negative one is refused
   EXPECT_TRUE(r.messages.empty());
 }
 

@@ -218,11 +218,32 @@ TEST_P(FdiErrors, AreRefusedWithTheirMessage) {
   const FdiErrorCase& c = GetParam();
   ScriptedDialogsScope scope;
   testpaths::TempDir dir;
-  testpaths::writeFile(dir.file("e.fdi"), c.text);
+  const std::string path = dir.file("e.fdi");
+  testpaths::writeFile(path, c.text);
   TNetwork_Diagramm d;
   TDrawOptions o;
-  EXPECT_FALSE(ReadFdiFile(d, dir.file("e.fdi"), o));
-  EXPECT_EQ(scope.dialogs.messages(), std::vector<std::string>{c.message});
+  EXPECT_FALSE(ReadFdiFile(d, path, o));
+  // "{file}" in a message stands for the file's path.
+  std::string message = c.message;
+  if (const auto at = message.find("{file}"); at != std::string::npos)
+    message.replace(at, 6, path);
+  EXPECT_EQ(scope.dialogs.messages(), std::vector<std::string>{message});
+}
+
+// Files that are no diagram at all once opened as an empty one; they are refused, and the caller's
+// drawing options stay as they were.
+TEST(FdiFile, NoDiagramLeavesTheOptionsAlone) {
+  ScriptedDialogsScope scope;
+  testpaths::TempDir dir;
+  testpaths::writeFile(dir.file("t.fdi"), "Notes\r\nMIN_CIRC_RADIUS is 3\r\n");
+  TNetwork_Diagramm d;
+  TDrawOptions o;
+  o.MinRadius = 11;
+  const TDrawOptions before = o;
+  EXPECT_FALSE(ReadFdiFile(d, dir.file("t.fdi"), o));
+  EXPECT_EQ(o, before);
+  EXPECT_EQ(d.NodeCount(), 0);
+  EXPECT_EQ(scope.dialogs.messages().size(), 1u);
 }
 
 const std::string kTaxa = "Error in data file: Specified number of taxa does not agree with available taxa.";
@@ -256,7 +277,22 @@ INSTANTIATE_TEST_SUITE_P(
         FdiErrorCase{"NotANumber", "NUMBER_OF_TAXA;1\r\nTAXON_NAME;a;TAXON_X;abc;\r\n",
                      "Unknown error: \"abc\" is not a valid integer value."},
         FdiErrorCase{"NotALinkNumber", "STEINER_NETWORK;1;x;\r\n",
-                     "Unknown error: \"x\" is not a valid integer value."}),
+                     "Unknown error: \"x\" is not a valid integer value."},
+        FdiErrorCase{"PlainText", "\r\nShopping list;eggs\r\nmilk\r\n",
+                     "The file {file} is not a formatted diagram file (.fdi): line 2 begins with "
+                     "\"Shopping list;eggs\", and no line holds a diagram item such as "
+                     "SHOW_NODENAMES or NUMBER_OF_TAXA."},
+        FdiErrorCase{"LongFirstLineIsCut", std::string(60, 'x') + "\r\n",
+                     "The file {file} is not a formatted diagram file (.fdi): line 1 begins with \"" +
+                         std::string(40, 'x') +
+                         "\", and no line holds a diagram item such as SHOW_NODENAMES or "
+                         "NUMBER_OF_TAXA."},
+        FdiErrorCase{"Binary", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16),
+                     "The file {file} is not a formatted diagram file (.fdi): line 2 holds binary "
+                     "data, not text."},
+        FdiErrorCase{"Empty", "", "The file {file} is not a formatted diagram file (.fdi): it is empty."},
+        FdiErrorCase{"OnlyEmptyLines", "\r\n\r\n",
+                     "The file {file} is not a formatted diagram file (.fdi): it is empty."}),
     [](const testing::TestParamInfo<FdiErrorCase>& info) { return std::string(info.param.name); });
 
 TEST(FdiFile, GroupNumberPastAnIntIsPassedOver) {
