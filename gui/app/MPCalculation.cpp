@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace mp {
@@ -27,7 +28,45 @@ bool fileExists(const std::string& path) {
   return std::filesystem::is_regular_file(path, ec);
 }
 
+// Moves `path` out of the way under a free name beside it: that name, empty when there was no
+// file, nothing when it could not be moved.
+std::optional<std::string> setAside(const std::string& path) {
+  if (!fileExists(path)) return std::string();
+  std::string kept = path + ".earlier";
+  for (int n = 2; std::filesystem::exists(kept); ++n) kept = path + ".earlier" + std::to_string(n);
+  std::error_code ec;
+  std::filesystem::rename(path, kept, ec);
+  if (ec) return std::nullopt;
+  return kept;
+}
+
+// Puts a file set aside back in place of `path`; an empty `kept` only removes `path`.
+void bringBack(const std::string& kept, const std::string& path) {
+  std::error_code ec;
+  std::filesystem::remove(path, ec);
+  if (kept.empty()) return;
+  std::filesystem::rename(kept, path, ec);
+  if (ec) dialogs().showMessage(cannotRestore(path, kept), DialogKind::Error);
+}
+
+void removeFile(const std::string& path) {
+  std::error_code ec;
+  if (!path.empty()) std::filesystem::remove(path, ec);
+}
+
 }  // namespace
+
+std::string replaceQuestion(const std::string& stoName) {
+  return "The file " + stoName + " already exists. Do you want to replace it?";
+}
+std::string cannotSetAside(const std::string& name) {
+  return "The file " + name + " of an earlier MP calculation cannot be moved aside, so the MP "
+         "calculation was not started.";
+}
+std::string cannotRestore(const std::string& name, const std::string& keptAs) {
+  return "The file " + name + " of the earlier MP calculation could not be restored. It is kept "
+         "as " + keptAs + ".";
+}
 
 std::string resultName(const std::string& outName) { return withoutLastThree(outName) + "sto"; }
 std::string logName(const std::string& outName) { return withoutLastThree(outName) + "log"; }
@@ -67,12 +106,10 @@ MPCalculation::MPCalculation(QObject* parent) : QObject(parent) {
 }
 
 MPCalculation::~MPCalculation() {
-  // A solver still running when the program closes is left to finish on its own.
-  if (process_.state() != QProcess::NotRunning) {
-    process_.disconnect(this);
-    process_.kill();
-    process_.waitForFinished(1000);
-  }
+  // A solver still running when the program closes is stopped, and what it had begun removed:
+  // nobody is left to watch its log.
+  process_.disconnect(this);
+  if (state_ != State::Idle) endRun(true);
 }
 
 void MPCalculation::setTiming(int waitLimitMs, int waitStepMs, int watchStepMs) {
@@ -89,9 +126,19 @@ bool MPCalculation::start(const std::string& solver, const std::string& outName,
   log_ = logName(outName);
   sto_ = resultName(outName);
   // A log or result left by an earlier run must not decide this one.
-  std::error_code ec;
-  std::filesystem::remove(log_, ec);
-  std::filesystem::remove(sto_, ec);
+  const std::optional<std::string> earlierSto = setAside(sto_);
+  if (!earlierSto) {
+    dialogs().showMessage(cannotSetAside(sto_), DialogKind::Error);
+    return false;
+  }
+  const std::optional<std::string> earlierLog = setAside(log_);
+  if (!earlierLog) {
+    bringBack(*earlierSto, sto_);
+    dialogs().showMessage(cannotSetAside(log_), DialogKind::Error);
+    return false;
+  }
+  earlierSto_ = *earlierSto;
+  earlierLog_ = *earlierLog;
 
   QStringList args;
   for (const std::string& a : solverArguments(outName, program))
@@ -105,23 +152,47 @@ bool MPCalculation::start(const std::string& solver, const std::string& outName,
 }
 
 bool MPCalculation::cancel() {
-  if (state_ == State::Idle) return false;
-  state_ = State::Idle;
-  timer_.stop();
-  if (process_.state() != QProcess::NotRunning) {
-    process_.terminate();
-    if (!process_.waitForFinished(3000)) {
-      process_.kill();
-      process_.waitForFinished(3000);
-    }
-  }
-  // What the solver had begun is no result: a later look must not take it for one.
-  std::error_code ec;
-  std::filesystem::remove(sto_, ec);
-  std::filesystem::remove(log_, ec);
+  if (!stop()) return false;
   dialogs().showMessage(kCancelled, DialogKind::Information);
   emit finished(false);
   return true;
+}
+
+bool MPCalculation::stop() {
+  if (state_ == State::Idle) return false;
+  // What the solver had begun is no result: a later look must not take it for one.
+  endRun(true);
+  return true;
+}
+
+void MPCalculation::endProcess() {
+  if (process_.state() == QProcess::NotRunning) return;
+  process_.terminate();
+  if (!process_.waitForFinished(3000)) {
+    process_.kill();
+    process_.waitForFinished(3000);
+  }
+}
+
+void MPCalculation::endRun(bool discardFiles) {
+  state_ = State::Idle;
+  timer_.stop();
+  // Stopped first, so that it writes nothing over the files put back.
+  endProcess();
+  if (discardFiles) {
+    bringBack(earlierSto_, sto_);
+    bringBack(earlierLog_, log_);
+  } else {
+    // A failed run's .sto is no result; without an earlier one it stays as the solver left it.
+    if (!earlierSto_.empty()) bringBack(earlierSto_, sto_);
+    // Its log tells why it failed; only a run that wrote none gives the earlier log back.
+    if (fileExists(log_))
+      removeFile(earlierLog_);
+    else
+      bringBack(earlierLog_, log_);
+  }
+  earlierSto_.clear();
+  earlierLog_.clear();
 }
 
 void MPCalculation::poll() {
@@ -187,8 +258,16 @@ void MPCalculation::onProcessError(QProcess::ProcessError error) {
 
 void MPCalculation::finish(bool success) {
   if (state_ == State::Idle) return;
-  state_ = State::Idle;
-  timer_.stop();
+  if (success) {
+    state_ = State::Idle;
+    timer_.stop();
+    removeFile(earlierSto_);
+    removeFile(earlierLog_);
+    earlierSto_.clear();
+    earlierLog_.clear();
+  } else {
+    endRun(false);
+  }
   dialogs().showMessage(success ? kSucceeded : kFailed,
                         success ? DialogKind::Information : DialogKind::Error);
   emit finished(success);

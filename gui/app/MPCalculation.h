@@ -23,6 +23,9 @@ inline constexpr const char* kFailed = "Error within MP calculation.";
 inline constexpr const char* kCancelled =
     "The MP calculation has been cancelled: Tesmo was stopped, and the unfinished .sto and .log "
     "files it had begun were removed.";
+inline constexpr const char* kStillRunning =
+    "Tesmo is still running the MP calculation. Do you want to stop it and exit Tarvane? The "
+    "unfinished .sto and .log files of this run will be removed.";
 inline constexpr const char* kSucceeded =
     "MP calculation finished successfully. Result saved as *.sto file. You may proceed to the "
     "Draw Network menu.";
@@ -32,6 +35,11 @@ std::string resultName(const std::string& outName);
 std::string logName(const std::string& outName);
 // The solver's arguments: the .out path, the program number, the .sto and the .log paths.
 std::vector<std::string> solverArguments(const std::string& outName, int program);
+// Asked before a run would replace the finished result `stoName`.
+std::string replaceQuestion(const std::string& stoName);
+// Shown when a file of an earlier run cannot be moved out of the way of a new one, or back.
+std::string cannotSetAside(const std::string& name);
+std::string cannotRestore(const std::string& name, const std::string& keptAs);
 // The solver's program file: "Tesmo" beside the running program.
 std::string solverPath(const std::string& programFolder);
 // The elapsed time shown while the solver runs: "Tesmo is running: " + minutes + ":" + seconds
@@ -51,14 +59,23 @@ public:
   ~MPCalculation() override;
 
   // Starts `solver` on `outName` with the given program number. Returns false (after showing
-  // the message) when the solver is missing; nothing is started then.
+  // the message) when the solver is missing or an earlier result cannot be set aside; nothing is
+  // started then.
+  //
+  // The .sto and .log of an earlier run are set aside (renamed) rather than removed: they must not
+  // decide this run, but only a successful run replaces them. A run that is cancelled, stopped or
+  // fails brings the earlier .sto back; a cancelled or stopped one brings back the earlier .log as
+  // well, while a failed one keeps its own, which tells why.
   bool start(const std::string& solver, const std::string& outName, int program);
   bool running() const { return state_ != State::Idle; }
   // Milliseconds since the start; 0 when nothing runs.
   qint64 elapsedMs() const { return running() ? now_() - startedAt_ : 0; }
   // Ends a running solver (asked to stop, then killed if it does not), removes the .sto and .log
-  // it may have begun and tells the user; finished(false) follows. False when nothing runs.
+  // it may have begun, brings back those of an earlier run and tells the user; finished(false)
+  // follows. False when nothing runs.
   bool cancel();
+  // The same without a message, for the program's exit.
+  bool stop();
 
   // Timing, replaceable by tests: how long to wait for the log, the polling steps, the clock.
   void setTiming(int waitLimitMs, int waitStepMs, int watchStepMs);
@@ -75,11 +92,16 @@ private:
   void onProcessFinished(int exitCode, QProcess::ExitStatus status);
   void onProcessError(QProcess::ProcessError error);
   void finish(bool success);
+  // Ends the run: the solver is stopped; with `discardFiles` this run's .sto and .log are removed
+  // and the earlier ones put back, else (a failed run) only the earlier .sto is put back.
+  void endRun(bool discardFiles);
+  void endProcess();
 
   QProcess process_;
   QTimer timer_;
   State state_ = State::Idle;
   std::string log_, sto_;
+  std::string earlierLog_, earlierSto_;  // where an earlier run's files wait; empty for none
   qint64 startedAt_ = 0;
   bool processEnded_ = false, processOk_ = false, logSucceeded_ = false;
   int waitLimitMs_ = 15000, waitStepMs_ = 1000, watchStepMs_ = 500;

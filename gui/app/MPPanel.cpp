@@ -11,6 +11,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <filesystem>
+
 namespace {
 
 constexpr const char* kHelpText =
@@ -106,6 +108,14 @@ void TMPPanel::MPStartButtonClick() {
   request.defaultExt = "out";
   const auto out = dialogs().openFileName(request);
   if (!out) {
+    box_->hide();
+    return;
+  }
+  // A finished result is replaced only when the user agrees (and only once the new one is there).
+  std::error_code ec;
+  const std::string sto = mp::resultName(*out);
+  if (std::filesystem::exists(sto, ec) &&
+      !dialogs().askYesNo(mp::replaceQuestion(sto), DialogKind::Warning)) {
     box_->hide();
     return;
   }

@@ -5,6 +5,7 @@
 #include "Graphik_StatisticsForm.h"
 #include "Graphik_Taxon_infoForm.h"
 #include "JpegImage.h"
+#include "MPCalculation.h"
 #include "MPPanel.h"
 #include "Oberflaeche.h"
 #include "TarvaneConsts.h"
@@ -352,6 +353,15 @@ void TUser_Menue::DownloadButtonClick() { QDesktopServices::openUrl(QUrl(tarvane
 void TUser_Menue::ExitContactBoxButtonClick() { ContactBox_->hide(); }
 
 void TUser_Menue::closeEvent(QCloseEvent* event) {
+  // Closing while the solver runs would leave it working on files nobody watches.
+  mp::MPCalculation& calculation = MPPanel_->calculation();
+  if (calculation.running()) {
+    if (!dialogs().askYesNo(mp::kStillRunning, DialogKind::Warning)) {
+      event->ignore();
+      return;
+    }
+    calculation.stop();
+  }
   event->accept();
   emit closed();
 }

@@ -128,12 +128,23 @@ TEST_F(MPRunTest, NoLogWithinTheWaitLimitFailsWithoutWaitingRealTime) {
   EXPECT_EQ(r.messages, std::vector<std::string>{mp::kFailed});
 }
 
-TEST_F(MPRunTest, StaleLogFromAnEarlierRunIsRemovedFirst) {
+// An earlier run's files must not decide this run, and only a successful run replaces them.
+TEST_F(MPRunTest, EarlierFilesDoNotDecideTheRunAndComeBackWhenItFails) {
   testpaths::writeFile(dir.file("net.log"), "process time: 0\n");
   testpaths::writeFile(dir.file("net.sto"), "old\n");
-  const SolverRun r = runSolver(writeSolver(dir, "exit 1"), out, 4);
-  EXPECT_FALSE(r.success);
-  EXPECT_FALSE(std::filesystem::exists(dir.file("net.sto")));
+  const SolverRun failed = runSolver(writeSolver(dir, "exit 1"), out, 4);
+  EXPECT_FALSE(failed.success);
+  EXPECT_EQ(testpaths::readFile(dir.file("net.sto")), "old\n");
+  EXPECT_EQ(testpaths::readFile(dir.file("net.log")), "process time: 0\n");
+
+  const SolverRun replaced =
+      runSolver(writeSolver(dir, "echo new > \"$3\"; echo 'process time: 1' > \"$4\""), out, 4);
+  EXPECT_TRUE(replaced.success);
+  EXPECT_EQ(testpaths::readFile(dir.file("net.sto")), "new\n");
+  EXPECT_EQ(testpaths::readFile(dir.file("net.log")), "process time: 1\n");
+  // Nothing set aside stays behind.
+  for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+    EXPECT_EQ(e.path().filename().string().find(".earlier"), std::string::npos) << e.path();
 }
 
 TEST_F(MPRunTest, MissingSolverStartsNothing) {

@@ -15,6 +15,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
@@ -130,4 +131,153 @@ TEST_F(PanelFixture, HelpShowsTheExplanation) {
             0u);
   click("MPCancelButton");
   EXPECT_FALSE(window.mpGroupBox()->isVisibleTo(&window));
+}
+
+// --- a finished result from an earlier run ----------------------------------------------------
+
+namespace {
+
+// A folder that already holds a finished result: its .sto and the .log that said so.
+struct EarlierResultFixture : PanelFixture {
+  const std::string earlierSto = "STO File, earlier result\r\n";
+  const std::string earlierLog = "process time: 1s\r\n";
+  void SetUp() override {
+    PanelFixture::SetUp();
+    testpaths::writeFile(dir.file("net.out"), "x\r\n");
+    writeEarlierResult();
+  }
+  void writeEarlierResult() {
+    testpaths::writeFile(dir.file("net.sto"), earlierSto);
+    testpaths::writeFile(dir.file("net.log"), earlierLog);
+  }
+  std::string question() const { return mp::replaceQuestion(dir.file("net.sto")); }
+  // The folder holds the network and the earlier result as they were, and nothing else.
+  void expectEarlierResultKept() {
+    EXPECT_EQ(testpaths::readFile(dir.file("net.sto")), earlierSto);
+    EXPECT_EQ(testpaths::readFile(dir.file("net.log")), earlierLog);
+    expectOnlyRunFiles();
+  }
+  void expectOnlyRunFiles() {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+      names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"Tesmo", "net.log", "net.out", "net.sto"}));
+  }
+  // Starts a solver that has begun its files and works on, and waits until it runs.
+  void startLongRun(ScriptedDialogsScope& s) {
+    writeSolver("echo 'partial' > \"$3\"; echo 'args: x' > \"$4\"; exec sleep 60");
+    s.dialogs.openFile(dir.file("net.out"));
+    s.dialogs.answer(DialogAnswer::Yes);
+    click("MPStartButton");
+    for (int i = 0; i < 400 && testpaths::readFile(dir.file("net.log")) != "args: x\n"; ++i)
+      QTest::qWait(10);
+    ASSERT_TRUE(panel.calculation().running());
+    ASSERT_EQ(testpaths::readFile(dir.file("net.sto")), "partial\n");
+  }
+};
+
+}  // namespace
+
+TEST_F(EarlierResultFixture, NoToTheQuestionStartsNothing) {
+  writeSolver("echo new > \"$3\"; echo 'process time: 0s' > \"$4\"");
+  ScriptedDialogsScope s;
+  s.dialogs.openFile(dir.file("net.out"));
+  s.dialogs.answer(DialogAnswer::No);
+  click("MPStartButton");
+  EXPECT_EQ(s.dialogs.texts(), std::vector<std::string>{question()});
+  EXPECT_FALSE(panel.calculation().running());
+  EXPECT_FALSE(window.mpGroupBox()->isVisibleTo(&window));
+  QTest::qWait(50);
+  expectEarlierResultKept();
+}
+
+// After Yes only a successful run replaces the earlier result. A failed one is no replacement: the
+// earlier .sto comes back, beside the failed run's log that tells why it failed.
+TEST_F(EarlierResultFixture, YesReplacesItOnlyWithASuccessfulRun) {
+  struct Case {
+    const char* solver;
+    bool success;
+    const char* message;
+    std::string sto, log;
+  };
+  const Case cases[] = {
+      {"echo new > \"$3\"; echo 'process time: 0s' > \"$4\"", true, mp::kSucceeded, "new\n",
+       "process time: 0s\n"},
+      {"echo partial > \"$3\"; echo 'Error: out of memory' > \"$4\"; exit 1", false, mp::kFailed,
+       earlierSto, "Error: out of memory\n"},
+  };
+  for (const Case& c : cases) {
+    writeEarlierResult();
+    window.findChild<QAction*>("MPCalculation")->trigger();
+    writeSolver(c.solver);
+    ScriptedDialogsScope s;
+    s.dialogs.openFile(dir.file("net.out"));
+    s.dialogs.answer(DialogAnswer::Yes);
+    QSignalSpy spy(&panel, &TMPPanel::finished);
+    click("MPStartButton");
+    ASSERT_TRUE(spy.wait(20000)) << c.solver;
+    EXPECT_EQ(spy.at(0).at(0).toBool(), c.success) << c.solver;
+    EXPECT_EQ(s.dialogs.texts(), (std::vector<std::string>{question(), mp::kStartNotice, c.message}));
+    EXPECT_EQ(testpaths::readFile(dir.file("net.sto")), c.sto) << c.solver;
+    EXPECT_EQ(testpaths::readFile(dir.file("net.log")), c.log) << c.solver;
+    expectOnlyRunFiles();
+  }
+}
+
+// Cancel removes only what the cancelled run wrote; the earlier result comes back whole.
+TEST_F(EarlierResultFixture, CancelOfTheNewRunKeepsTheEarlierResult) {
+  ScriptedDialogsScope s;
+  ASSERT_NO_FATAL_FAILURE(startLongRun(s));
+  click("MPCancelButton");
+  EXPECT_FALSE(panel.calculation().running());
+  EXPECT_EQ(s.dialogs.texts(),
+            (std::vector<std::string>{question(), mp::kStartNotice, mp::kCancelled}));
+  expectEarlierResultKept();
+}
+
+// --- exit while the solver runs ---------------------------------------------------------------
+
+TEST_F(EarlierResultFixture, ExitWhileTheSolverRunsAsksAndStopsItOnlyOnYes) {
+  window.show();
+  ScriptedDialogsScope s;
+  ASSERT_NO_FATAL_FAILURE(startLongRun(s));
+  QSignalSpy closed(&window, &TUser_Menue::closed);
+
+  s.dialogs.answer(DialogAnswer::No);
+  window.findChild<QAction*>("Exit1")->trigger();
+  EXPECT_EQ(s.dialogs.questions().back(), mp::kStillRunning);
+  EXPECT_EQ(closed.count(), 0);
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_TRUE(panel.calculation().running());
+  EXPECT_EQ(testpaths::readFile(dir.file("net.sto")), "partial\n");
+
+  // The window's close button takes the same road as Exit.
+  s.dialogs.answer(DialogAnswer::Yes);
+  window.close();
+  EXPECT_EQ(s.dialogs.questions(), (std::vector<std::string>{question(), mp::kStillRunning,
+                                                             mp::kStillRunning}));
+  EXPECT_EQ(closed.count(), 1);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_FALSE(panel.calculation().running());
+  // Quietly: the program is ending, and the run's own files are gone.
+  EXPECT_EQ(s.dialogs.messages(), std::vector<std::string>{mp::kStartNotice});
+  expectEarlierResultKept();
+}
+
+TEST_F(PanelFixture, ExitDuringAFirstRunLeavesNoPartialFiles) {
+  writeSolver("echo 'partial' > \"$3\"; echo 'args: x' > \"$4\"; exec sleep 60");
+  testpaths::writeFile(dir.file("net.out"), "x\r\n");
+  window.show();
+  ScriptedDialogsScope s;
+  s.dialogs.openFile(dir.file("net.out"));
+  click("MPStartButton");
+  for (int i = 0; i < 400 && !std::filesystem::exists(dir.file("net.log")); ++i) QTest::qWait(10);
+  ASSERT_TRUE(panel.calculation().running());
+  s.dialogs.answer(DialogAnswer::Yes);
+  window.findChild<QAction*>("Exit1")->trigger();
+  EXPECT_FALSE(panel.calculation().running());
+  EXPECT_FALSE(std::filesystem::exists(dir.file("net.sto")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("net.log")));
+  EXPECT_TRUE(std::filesystem::exists(dir.file("net.out")));
 }
