@@ -18,5 +18,6 @@ bool WriteFdiFile(const TNetwork_Diagramm& diagram, const std::string& fileName,
 
 // Reads `fileName` into `diagram` (cleared first). Options the file holds replace those in
 // `options`; the others keep the caller's values. Shows the reader's messages; false after an
-// error, with the diagram keeping what was read.
+// error, with the diagram keeping what was read and `options` unchanged. A file in which no line
+// begins with an item of the format (a plain text, a binary file) is refused as no diagram.
 bool ReadFdiFile(TNetwork_Diagramm& diagram, const std::string& fileName, TDrawOptions& options);

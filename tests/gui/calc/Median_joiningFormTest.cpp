@@ -248,21 +248,44 @@ TEST(MJWindow, APlainTextFileGivesOneMessageAndTheWindowStaysOpen) {
   delete w;
 }
 
-// A file the reader refuses without a message of its own gets the window's summary, once.
-TEST(MJWindow, ARefusalWithoutAReaderMessageGetsTheFormatMessage) {
-  testpaths::TempDir dir;
-  const std::string ami = dir.file("binary.ami");
-  // '0' is no amino-acid state, and the reader refuses it silently.
-  testpaths::writeFile(ami, "  ;1.0\r\na;b;\r\n10;10;\r\n>A;1;;;;;;;\r\nAK\r\n>B;1;;;;;;;\r\n0K\r\n"
-                            ">C;1;;;;;;;\r\nAL\r\n");
-  ScriptedDialogsScope s;
-  QMainWindow main;
-  QPointer<TMJ_Menue> w = new TMJ_Menue(&main);
-  s.dialogs.openFile(ami);
-  Action(*w, "Open1")->trigger();
-  EXPECT_EQ(s.dialogs.messages(), std::vector<std::string>{mj_messages::FormatError});
-  ASSERT_FALSE(w.isNull());
-  delete w;
+// Files the reader refuses give one message, no data set and nothing to calculate, so no .out
+// file is written: a file refused without a message of its own gets the window's summary, and a
+// negative frequency, which once went into the .out file (and the drawing window then refused),
+// is refused naming its taxon.
+TEST(MJWindow, RefusedFilesGiveOneMessageAndNoNetwork) {
+  struct Case {
+    const char* name;
+    const char* text;
+    std::string message;
+  };
+  const Case cases[] = {
+      // '0' is no amino-acid state, and the reader refuses it silently.
+      {"binary.ami",
+       "  ;1.0\r\na;b;\r\n10;10;\r\n>A;1;;;;;;;\r\nAK\r\n>B;1;;;;;;;\r\n0K\r\n>C;1;;;;;;;\r\nAL\r\n",
+       mj_messages::FormatError},
+      {"neg.rdf",
+       "  ;1.0\r\na;b;\r\n10;10;\r\n>A;1;;;;;;;\r\nAC\r\n>B;-4;;;;;;;\r\nGC\r\n>C;1;;;;;;;\r\nAT\r\n",
+       rdf_messages::NegativeFrequency("B", -4)},
+  };
+  for (const Case& c : cases) {
+    testpaths::TempDir dir;
+    const std::string data = dir.file(c.name);
+    testpaths::writeFile(data, c.text);
+    ScriptedDialogsScope s;
+    QMainWindow main;
+    QPointer<TMJ_Menue> w = new TMJ_Menue(&main);
+    s.dialogs.openFile(data);
+    Action(*w, "Open1")->trigger();
+    EXPECT_EQ(s.dialogs.messages(), std::vector<std::string>{c.message}) << c.name;
+    ASSERT_FALSE(w.isNull());
+    EXPECT_FALSE(Action(*w, "Calculatenetwork1")->isEnabled()) << c.name;
+    EXPECT_EQ(w->DataSet(), nullptr) << c.name;
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+      files.push_back(e.path().filename().string());
+    EXPECT_EQ(files, std::vector<std::string>{c.name});
+    delete w;
+  }
 }
 
 // An amino-acid alignment with '?' for missing data: imported with amino-acid states (N is

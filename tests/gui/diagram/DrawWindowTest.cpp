@@ -139,18 +139,44 @@ TEST_F(DrawWindow, CancelledOpenChangesNothing) {
   EXPECT_EQ(r->filter, kOpenDiagramFilter);
 }
 
-TEST_F(DrawWindow, NetworkWithoutLinksIsRefused) {
-  testpaths::TempDir dir;
-  const std::string path = dir.file("empty.out");
-  testpaths::writeFile(path, "Final links : \r\n\r\nFrequ. of taxon        1 :    3\r\n");
-  ScriptedDialogsScope s;
-  s.dialogs.openFile(path);
-  Trigger(w, "Open21");
-  EXPECT_EQ(s.dialogs.messages(),
-            std::vector<std::string>{"The chosen file has the wrong format or contains no data."});
-  EXPECT_FALSE(w->PlacementRunning());
-  EXPECT_TRUE(Hidden(w, "EndCorrectionButton"));
-  EXPECT_TRUE(Child<QAction>(w, "File1Action")->isEnabled());
+// Files that hold no network or diagram are refused with their message: nothing is opened, and
+// nothing is written. A text file saved under the .fdi extension once opened as an empty diagram.
+TEST_F(DrawWindow, FilesWithoutANetworkAreRefused) {
+  struct Case {
+    const char* name;
+    const char* text;
+    std::vector<std::string> messages;  // "{file}" stands for the file's path
+  };
+  const Case cases[] = {
+      {"empty.out", "Final links : \r\n\r\nFrequ. of taxon        1 :    3\r\n",
+       {"The chosen file has the wrong format or contains no data."}},
+      {"notes.fdi", "Network of the Danish samples\r\ndrawn on Monday\r\n",
+       {"The file {file} is not a formatted diagram file (.fdi): line 1 begins with \"Network of "
+        "the Danish samples\", and no line holds a diagram item such as SHOW_NODENAMES or "
+        "NUMBER_OF_TAXA.",
+        "An error occurred while loading the diagram. Please contact Movrel for help."}},
+  };
+  for (const Case& c : cases) {
+    testpaths::TempDir dir;
+    const std::string path = dir.file(c.name);
+    testpaths::writeFile(path, c.text);
+    ScriptedDialogsScope s;
+    s.dialogs.openFile(path);
+    Trigger(w, "Open21");
+    std::vector<std::string> messages = c.messages;
+    for (std::string& m : messages)
+      if (const auto at = m.find("{file}"); at != std::string::npos) m.replace(at, 6, path);
+    EXPECT_EQ(s.dialogs.messages(), messages) << c.name;
+    EXPECT_FALSE(w->PlacementRunning()) << c.name;
+    EXPECT_TRUE(Hidden(w, "EndCorrectionButton")) << c.name;
+    EXPECT_TRUE(Hidden(w, "DisplayParameters")) << c.name;
+    EXPECT_FALSE(Child<QAction>(w, "Save1")->isEnabled()) << c.name;
+    EXPECT_TRUE(Child<QAction>(w, "File1Action")->isEnabled()) << c.name;
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+      files.push_back(e.path().filename().string());
+    EXPECT_EQ(files, std::vector<std::string>{c.name});
+  }
 }
 
 // The whole road of a .out file: lay out, place, finish, save .fdi, export .bmp, print, zoom.
