@@ -441,6 +441,11 @@ bool ImportTorFile(const std::string& FileName) {
     Trdf_Sequence sequence;
     sequence.Name = taxon.name.substr(0, 6);
     sequence.Frequency = taxon.frequency.empty() ? 1 : Int32Number(taxon.frequency).value_or(1);
+    // The rdf reader refuses it; refused here, no .rdf is written from it.
+    if (sequence.Frequency < 0) {
+      Show(rdf_messages::NegativeFrequency(sequence.Name, sequence.Frequency));
+      return false;
+    }
     sequence.States = defaults;
     for (const std::string& token : taxon.tokens) {
       if (token[0] == '?') {

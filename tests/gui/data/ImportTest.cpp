@@ -223,6 +223,11 @@ const std::string MaxCharacters =
 INSTANTIATE_TEST_SUITE_P(
     TorAndYch, ImportErrors,
     testing::Values(ErrorCase{"TorTooManySites", ManySites(), ImportTorFile, {MaxCharacters}},
+                    ErrorCase{"TorNegativeFrequency",
+                              "A\r\n+1 -1\r\n1\r\nB\r\n+2 -1\r\n-3\r\nC\r\n-1\r\n1\r\n",
+                              ImportTorFile,
+                              {"Sequence B has the frequency -3, but a frequency cannot be "
+                               "negative. Please correct the data file and then try again."}},
                     ErrorCase{"YchTooManyCharacters", WideLoci(), ImportYchFile, {MaxCharacters}},
                     ErrorCase{"YchOnlyHeader", "a,b\r\n10,10\r\n\r\n", ImportYchFile,
                               {"The specified file contains no data."}},
