@@ -245,6 +245,10 @@ ReduceGraph treeTieInstance() {
 // of 8 reaches the root for both.
 ReduceGraph starInstance() { return ReduceGraph(makeGraph(4, {{1, 4, 10}, {2, 4, 1}, {3, 4, 1}}, {1, 2, 3})); }
 
+// Terminals 1 (root) and 2 on the path 1 -5- 3 -0- 2: the edge of cost 0 enters the first cut
+// with a raise of 0 (no reduced cost may fall below 0), then the cut into {2, 3} is raised by 5.
+ReduceGraph zeroCostInstance() { return ReduceGraph(makeGraph(3, {{1, 3, 5}, {3, 2, 0}}, {1, 2})); }
+
 // The components grow until they reach the root, overlapping where they meet, and the choice
 // goes by size in terminal order, with the tree rule within diff.
 TEST(AscentDriver, ChoiceAndGrowthOfTheComponents) {
@@ -265,6 +269,7 @@ TEST(AscentDriver, ChoiceAndGrowthOfTheComponents) {
            {"overlapping components", starInstance, "5",
             {"1.Comp:2 / Cut:1", "2.Comp:3 / Cut:1", "3.Comp:2 / Cut:1", "4.Comp:3 / Cut:1", "5.Comp:2 / Cut:8"},
             12},
+           {"edge of cost 0", zeroCostInstance, "5", {"1.Comp:2 / Cut:0", "2.Comp:2 / Cut:5"}, 5},
        }) {
     SCOPED_TRACE(c.what);
     LogCapture log{4};
