@@ -2,6 +2,7 @@
 
 #include "AscentDelEngine.h"
 #include "AscentEngine.h"
+#include "RootedAscent.h"
 #include "EdgeDeletion.h"
 #include "LogStream.h"
 #include "Shell.h"
@@ -12,27 +13,17 @@ namespace tesmo {
 
 namespace {
 
-// An ascent whose arcs out of one vertex are priced beyond any gap: no component can pass
-// through that vertex, so the bound holds for every tree that avoids it. The bound is the
-// test's own and never offered to the instance.
-class AvoidingAscent : public AscentEngine {
+// The ascent of the tests: the driver's choice by component size with its tolerance diff, one
+// log line per raise. Its bound is the test's own and never offered to the instance.
+class TestAscent : public RootedAscent {
 public:
-  explicit AvoidingAscent(ReduceGraph& R) : AscentEngine(R) { applyToInstance = 0; }
+  TestAscent(ReduceGraph& R, int diff) : RootedAscent(R) { setDiff(diff); }
 
-  int run(int rootIndex, int avoided) {
-    avoided_ = avoided;
-    return ascentPass(rootIndex);
+protected:
+  bool beforeRaise() override {
+    log(4) << chosen_ << " : C" << delta_ << " S" << size_[chosen_] << "\n";
+    return true;
   }
-
-  void onPassStart() override {
-    if (avoided_ == 0) return;
-    const ReduceGraph& R = instance;
-    for (int s = R.firstArc[avoided_]; s < R.firstArc[avoided_] + R.degree[avoided_]; ++s)
-      if (!R.delE[s]) reducedCost[s] = maxint;
-  }
-
-private:
-  int avoided_ = 0;
 };
 
 struct DeletionOptions {
@@ -41,6 +32,7 @@ struct DeletionOptions {
   bool removal = true;
   bool edges = true;
   int maxTests = maxint;
+  int diff = 5;
   int limit = maxint;
 
   DeletionOptions() {
@@ -51,7 +43,7 @@ struct DeletionOptions {
     removal = shell.Iget("ascentDel", 1) != 0;
     edges = shell.Iget("ascentEdges", 1) != 0;
     maxTests = shell.Iget("ascentDelMax", maxint);
-    shell.Iget("diff", 5);
+    diff = shell.Iget("diff", 5);
     shell.echoLevel = 0;
     limit = shell.Iget("ascentDelLimit", maxint);
     shell.echoLevel = echo == 3 ? 0 : echo;
@@ -89,7 +81,7 @@ void ascentDeletionCore(ReduceGraph& R) {
   if (options.root == 0) first = 1, last = R.R;
   if (first > R.R) first = last = R.R;
 
-  AvoidingAscent engine(R);
+  TestAscent engine(R, options.diff);
   TemporaryTerminals temporary(R);
   IntArray makeRequired(static_cast<std::size_t>(R.V) + 1, 0);
   int deletedEdges = 0, deletedVertices = 0, required = 0;

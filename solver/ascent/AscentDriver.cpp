@@ -2,7 +2,6 @@
 
 #include "AscentConsole.h"
 #include "AscentDeletion.h"
-#include "AscentEngine.h"
 #include "AscentFast.h"
 #include "AscentLpFiles.h"
 #include "CutBound.h"
@@ -13,6 +12,7 @@
 #include "Prune1.h"
 #include "Random.h"
 #include "ReducedCostDeletion.h"
+#include "RootedAscent.h"
 #include "ScriptLetters.h"
 #include "Shell.h"
 #include "Upper.h"
@@ -131,8 +131,8 @@ public:
   TentativeChoice(const TentativeChoice&) = delete;
   TentativeChoice& operator=(const TentativeChoice&) = delete;
 
-  // The position in the engine's active list to raise next; 0 when no candidate has a cut.
-  int choose(DriverAscent& engine);
+  // The terminal to raise next (its size2 then holds its value); 0 when no candidate has a cut.
+  int choose(DriverAscent& ascent);
 
 private:
   std::int64_t leftToTerminals(const ReduceGraph& R, const IntArray& rc, int rootVertex, int mode);
@@ -166,27 +166,26 @@ private:
   int stamp_ = 0;
 };
 
-// The ascent of the driver: the engine's pass with a choice that can follow the stored tree
-// (terminals far from the root along it first) and lock terminals whose cut crosses the tree
-// twice, so that the saturated arcs stay close to the tree.
-class DriverAscent : public AscentEngine {
+// The ascent of the driver: the choice by component size can follow the stored tree (terminals
+// far from the root along it first) and lock terminals whose cut crosses the tree twice, so
+// that the saturated arcs stay close to the tree; it can also be tentative, interactive or
+// randomised. Each raise may write a row of the cut LP, each step the ascent LP.
+class DriverAscent : public RootedAscent {
 public:
   DriverAscent(ReduceGraph& R, const DriverOptions& options, AscentLpFiles& lp)
-      : AscentEngine(R), options_(options), lp_(lp), treeArc_(static_cast<std::size_t>(2 * R.E) + 1, 0),
+      : RootedAscent(R), options_(options), lp_(lp), treeArc_(static_cast<std::size_t>(2 * R.E) + 1, 0),
         treeDist_(static_cast<std::size_t>(R.V) + 1, 0), workDegree_(static_cast<std::size_t>(R.V) + 1, 0),
         locked_(static_cast<std::size_t>(R.R) + 2, 0), walk_(static_cast<std::size_t>(R.V) + 1, 0),
-        seen_(static_cast<std::size_t>(R.V) + 1, 0), counted_(static_cast<std::size_t>(R.R) + 2, 0),
-        treeCount_(static_cast<std::size_t>(R.R) + 2, 0), activeAt_(static_cast<std::size_t>(R.R) + 2, 0) {
+        seen_(static_cast<std::size_t>(R.V) + 1, 0) {
+    setDiff(options_.diff);
     if (options_.ssChoose != 0) tentative_.emplace(R);
   }
 
   // Reads the stored tree for the choice of this root; both tree rules are off without one.
   void prepareRoot(int rootIndex) {
-    ReduceGraph& R = instance;
+    ReduceGraph& R = R_;
     upperChoose_ = R.upperOk ? options_.upperChoose : 0;
     lock_ = R.upperOk && options_.lock;
-    lockValue_ = 0;
-    for (int& l : locked_) l = 0;
     for (int s = 1; s <= 2 * R.E; ++s) treeArc_[s] = 0;
     if (upperChoose_ == 0 && !lock_ && !(lp_.slackLpWanted() && R.upperOk)) return;
     for (int v = 1; v <= R.V; ++v) {
@@ -215,174 +214,116 @@ public:
   // Arcs of the stored tree directed away from the root (all 0 without a tree rule or tree).
   const IntArray& treeArcs() const { return treeArc_; }
 
-  void onPassStart() override {
-    for (int k = 1; k <= nTerminals; ++k) {
-      counted_[k] = 1;
-      treeCount_[k] = 1;
-    }
-    steps_ = 0;
-    raises_ = 0;
-    lp_.startRootInCutLp(instance, root);
-  }
-
-  int choosePosition() override {
-    const int p = automaticChoice();
-    return options_.ask != 0 ? askForTerminal(p) : p;
-  }
-
   // After a pass with the tree-led choice: the terminals whose component never reached the
   // stored tree at a branching point (their tree distance is still positive).
   void logPrematureEnds() const {
     if (upperChoose_ == 0 || upperChoose_ % 10 != 0) return;
-    for (int k = 1; k <= nTerminals; ++k)
-      if (treeDist_[instance.terminals[k]] > 0) log(4) << "Premature End: " << k << "\n";
+    for (int k = 1; k <= terminals_; ++k)
+      if (treeDist_[R_.terminals[k]] > 0) log(4) << "Premature End: " << k << "\n";
+  }
+
+protected:
+  void onRootStart() override {
+    for (int k = 0; k < static_cast<int>(locked_.size()); ++k) locked_[k] = 0;
+    lockValue_ = 0;
+    lp_.startRootInCutLp(R_, rootIndex());
+  }
+
+  int chooseTerminal() override {
+    for (;;) {
+      if (!anyActive()) return 0;
+      ++step_;
+      if (step_ >= lp_.ascentLpFromStep()) lp_.writeAscentLp(R_, rc_, rootIndex(), static_cast<int>(value_));
+      if (options_.showSteps) displayAscent(R_, rc_);
+      if (upperChoose_ > 9) {
+        for (int k = 1; k <= terminals_; ++k) {
+          if (!isActive(k)) continue;
+          const int d = treeDist_[R_.terminals[k]];
+          size_[k] = upperChoose_ % 10 == 0 ? 400000000 - d : d;
+        }
+      }
+      int k = 0;
+      if (tentative_ && (options_.ssChoose >= 100 || step_ >= terminals_ - 2)) {
+        k = tentative_->choose(*this);
+        if (k == 0) return 0;
+      } else {
+        if (options_.random != 0) {
+          for (int t = 1; t <= terminals_; ++t)
+            if (isActive(t) && size_[t] > 1) size_[t] = randomNumber(options_.random);
+        }
+        k = choiceBySize(&locked_);
+        if (k != 0 && locked_[k] && options_.unlock != 0 && lockValue_ != value_ &&
+            (options_.unlock > 1 || lockValue_ == 0)) {
+          for (int& l : locked_) l = 0;
+          log(3) << "Unlock!\n";
+          lockValue_ = static_cast<int>(value_);
+          continue;
+        }
+      }
+      return options_.ask != 0 ? askForTerminal(k) : k;
+    }
+  }
+
+  // The step line; with the lock rule a terminal whose cut holds two tree arcs is locked
+  // instead of raised (once, until the locks are cleared).
+  bool beforeRaise() override {
+    const ReduceGraph& R = R_;
+    int inUp = 0;
+    for (int i = 1; i <= cut_[0]; ++i) {
+      const int a = cut_[i];
+      if (treeArc_[a] || (options_.rootLock && R.arcs[a].tail == rootVertex())) ++inUp;
+    }
+    log(4) << step_ << ".Comp:" << chosen_ << " / Cut:" << delta_ << " Size:" << size_[chosen_]
+           << " size2:" << size2_[chosen_] << " inUp:" << inUp << "   aprox: " << R.contractCost + value_;
+    if (lock_ && inUp >= 2 && !locked_[chosen_]) {
+      log(4) << " <- LOCK!\n";
+      locked_[chosen_] = 1;
+      return false;
+    }
+    log(4) << "\n";
+    if (lp_.cutLpWanted()) lp_.addCutRow(R, rootIndex(), chosen_, cut_);
+    return true;
+  }
+
+  // A terminal whose cut saturates a tree arc at a branching point (or at a terminal) has
+  // found its way onto the tree: it goes to the back of the tree-led choice.
+  void onSaturated(int a) override {
+    if (upperChoose_ == 0 || upperChoose_ % 10 != 0 || !treeArc_[a]) return;
+    const ReduceGraph& R = R_;
+    const int tail = R.arcs[a].tail;
+    if (workDegree_[tail] <= 2 && R.isReq[tail] == 0) return;
+    --workDegree_[tail];
+    treeDist_[R.terminals[chosen_]] = upperChoose_ >= 40 && R.isReq[tail] != 0 ? -800000000 : 0;
   }
 
 private:
-  int automaticChoice() {
-    ++steps_;
-    if (options_.random != 0) {
-      for (int i = 1; i <= active[0]; ++i)
-        if (priority[active[i]] > 1) priority[active[i]] = randomNumber(options_.random);
-    }
-    if (tentative_ && (options_.ssChoose >= 100 || steps_ >= nTerminals - 2)) {
-      const int p = tentative_->choose(*this);
-      if (p != 0) return p;
-    }
-    if (upperChoose_ <= 9 && !lock_ && options_.diff <= 0) return AscentEngine::choosePosition();
-    if (options_.diff > 0) countTreeVertices();
-    for (;;) {
-      // The smallest key; within diff of it, the component with fewer tree vertices.
-      int p = active[0];
-      std::int64_t best = maxint;
-      std::int64_t bestTree = maxint;
-      for (int i = active[0]; i >= 1; --i) {
-        const int k = active[i];
-        const std::int64_t key = (locked_[k] ? 400000000 : 0) + keyOf(k);
-        if (key < best || (key < best + options_.diff && treeCount_[k] < bestTree)) {
-          best = std::min(best, key);
-          bestTree = treeCount_[k];
-          p = i;
-        }
-      }
-      const int k = active[p];
-      if (locked_[k]) {
-        if (options_.unlock != 0 && lockValue_ != lower && (options_.unlock > 1 || lockValue_ == 0)) {
-          for (int& l : locked_) l = 0;
-          log(3) << "Unlock!\n";
-          lockValue_ = lower;
-          continue;
-        }
-        return p;
-      }
-      if (lock_ && treeArcsEntering(k) >= 2) {
-        log(4) << " <- LOCK!\n";
-        locked_[k] = 1;
-        continue;
-      }
-      return p;
-    }
-  }
-
   // The interactive choice: the active terminals are listed ("L" after a locked one) and one is
   // read from the console (ascentAsk 1) or picked on the display (2); any other value waits for
-  // one word and keeps the automatic choice p. Without input (or display) p stays; an index that
-  // names no active terminal ends the pass.
-  int askForTerminal(int p) {
-    for (int k = 1; k <= nTerminals; ++k) activeAt_[k] = 0;
-    for (int i = 1; i <= active[0]; ++i) activeAt_[active[i]] = i;
+  // one word and keeps the automatic choice k. Without input (or display) k stays; an index
+  // that names no active terminal ends the pass.
+  int askForTerminal(int k) {
     log(3) << "\nAllowed :";
-    for (int k = 1; k <= nTerminals; ++k) {
-      if (activeAt_[k] == 0) continue;
-      log(3) << " " << k;
-      if (locked_[k]) log(3) << "L";
+    for (int t = 1; t <= terminals_; ++t) {
+      if (!isActive(t)) continue;
+      log(3) << " " << t;
+      if (locked_[t]) log(3) << "L";
     }
     log(3) << "\n";
-    const auto isActive = [&](int k) { return k >= 1 && k <= nTerminals && activeAt_[k] != 0; };
-    int k = 0;
+    if (k == 0) return 0;
+    const auto isChoice = [&](int t) { return t >= 1 && t <= terminals_ && isActive(t); };
+    int typed = 0;
     if (options_.ask == 1) {
-      if (!readConsoleInt(k)) return p;
+      if (!readConsoleInt(typed)) return k;
     } else if (options_.ask == 2) {
-      if (!displayActive()) return p;
-      do k = getReq(instance);
-      while (!isActive(k));
+      if (!displayActive()) return k;
+      do typed = getReq(R_);
+      while (!isChoice(typed));
     } else {
       std::string word;
       readConsoleWord(word);
-      return p;
+      return k;
     }
-    return isActive(k) ? activeAt_[k] : 0;
-  }
-
-public:
-  // A terminal whose cut saturates a tree arc at a branching point (or at a terminal) has found
-  // its way onto the tree: it goes to the back of the choice.
-  void onDualIncrease() override {
-    ReduceGraph& R = instance;
-    ++raises_;
-    if (verbose >= 4) logStep();
-    if (options_.showSteps) displayAscent(R, reducedCost);
-    if (lp_.cutLpWanted()) lp_.addCutRow(R, root, chosen, cutArcs);
-    if (raises_ >= lp_.ascentLpFromStep()) lp_.writeAscentLp(R, reducedCost, root, lower - delta);
-    if (upperChoose_ == 0 || upperChoose_ % 10 != 0) return;
-    for (int i = 1; i <= cutArcs[0]; ++i) {
-      const int a = cutArcs[i];
-      if (reducedCost[a] != delta || !treeArc_[a]) continue;
-      const int tail = R.arcs[a].tail;
-      if (workDegree_[tail] <= 2 && R.isReq[tail] == 0) continue;
-      --workDegree_[tail];
-      treeDist_[R.terminals[chosen]] = upperChoose_ >= 40 && R.isReq[tail] != 0 ? -800000000 : 0;
-    }
-  }
-
-private:
-  // One line per raise: the component, the raise, its keys, the tree arcs in its cut and the
-  // bound before the raise.
-  void logStep() const {
-    const ReduceGraph& R = instance;
-    int inUp = 0;
-    for (int i = 1; i <= cutArcs[0]; ++i) {
-      const int a = cutArcs[i];
-      if (treeArc_[a] || (options_.rootLock && R.arcs[a].tail == rootVertex)) ++inUp;
-    }
-    log(4) << steps_ << ".Comp:" << chosen << " / Cut:" << delta << " Size:" << priority[chosen]
-           << " size2:" << treeCount_[chosen] << " inUp:" << inUp
-           << "   aprox: " << std::int64_t{R.contractCost} + lower - delta << "\n";
-  }
-
-  // Components only grow at their ends between two choices (the cut scan reorders the members
-  // it has), so the members past the last count are the new ones.
-  void countTreeVertices() {
-    const ReduceGraph& R = instance;
-    for (int i = 1; i <= active[0]; ++i) {
-      const int k = active[i];
-      for (int j = counted_[k] + 1; j <= component[k][0]; ++j)
-        if (R.treeDegree[component[k][j]] != 0) ++treeCount_[k];
-      counted_[k] = component[k][0];
-    }
-  }
-
-  std::int64_t keyOf(int k) const {
-    if (upperChoose_ <= 9) return priority[k];
-    const int d = treeDist_[instance.terminals[k]];
-    return upperChoose_ % 10 == 0 ? std::int64_t{400000000} - d : d;
-  }
-
-  // Arcs entering k's component from outside that run along the tree away from the root (or
-  // leave the root itself).
-  int treeArcsEntering(int k) const {
-    const ReduceGraph& R = instance;
-    int count = 0;
-    for (int j = 1; j <= component[k][0]; ++j) {
-      const int w = component[k][j];
-      for (int s = R.firstArc[w]; s < R.firstArc[w] + R.degree[w]; ++s) {
-        const int u = R.arcs[s].head;
-        const int in = R.partner[s];
-        if (R.delE[s] || inComponent(k, u) || reducedCost[in] == 0) continue;
-        if (treeArc_[in] || (options_.rootLock && u == rootVertex)) ++count;
-      }
-    }
-    return count;
+    return isChoice(typed) ? typed : 0;
   }
 
   friend class TentativeChoice;
@@ -391,39 +332,36 @@ private:
   AscentLpFiles& lp_;
   std::optional<TentativeChoice> tentative_;
   IntArray treeArc_, treeDist_, workDegree_, locked_, walk_, seen_;
-  IntArray counted_, treeCount_;  // per terminal: members looked at, tree vertices among them
-  IntArray activeAt_;             // per terminal: its place in the active list (interactive choice)
-  int steps_ = 0;   // choices in this pass
-  int raises_ = 0;  // raises in this pass
   int upperChoose_ = 0;
   bool lock_ = false;
-  int lockValue_ = 0;
+  int lockValue_ = 0;  // the ascent value at the last unlock
 };
 
 int TentativeChoice::choose(DriverAscent& e) {
-  const ReduceGraph& R = e.instance;
-  IntArray& rc = e.reducedCost;
-  // Candidates by ascending component key, ties in list order.
-  const int count = e.active[0];
-  for (int i = 1; i <= count; ++i) {
-    int j = i;
-    while (j > 1 && e.priority[e.active[order_[j - 1]]] > e.priority[e.active[i]]) {
+  const ReduceGraph& R = e.R_;
+  IntArray& rc = e.rc_;
+  // Every terminal by ascending size (the inactive ones last), ties in index order.
+  const int count = e.terminals_;
+  for (int k = 1; k <= count; ++k) {
+    e.size2_[k] = maxint;
+    int j = k;
+    while (j > 1 && e.size_[order_[j - 1]] > e.size_[k]) {
       order_[j] = order_[j - 1];
       --j;
     }
-    order_[j] = i;
+    order_[j] = k;
   }
-  const int limit = std::min(e.nTerminals - 1, e.options_.ssChooseLimit);
+  const int limit = std::min(count - 1, e.options_.ssChooseLimit);
   std::int64_t best = -1;
-  int bestPos = 0;
-  for (int i = 1; i <= count && i <= limit; ++i) {
-    const int p = order_[i];
-    const int k = e.active[p];
+  int chosen = 0;
+  for (int i = 1; i <= limit; ++i) {
+    const int k = order_[i];
+    if (!e.isActive(k)) continue;
     log(5) << k << ": ";
     cut_[0] = 0;
     int delta = maxint;
-    for (int j = 1; j <= e.component[k][0]; ++j) {
-      const int v = e.component[k][j];
+    for (int j = 1; j <= e.componentSize(k); ++j) {
+      const int v = e.componentVertex(k, j);
       for (int s = R.firstArc[v]; s < R.firstArc[v] + R.degree[v]; ++s) {
         const int in = R.partner[s];
         if (R.delE[s] || e.inComponent(k, R.arcs[s].head) || rc[in] == 0) continue;
@@ -431,20 +369,22 @@ int TentativeChoice::choose(DriverAscent& e) {
         delta = std::min(delta, rc[in]);
       }
     }
+    e.size2_[k] = 0;
     if (cut_[0] == 0) continue;
     for (int c = 1; c <= cut_[0]; ++c) rc[cut_[c]] -= delta;
-    const std::int64_t left = e.options_.ssChoose >= 10 ? shortestPathTree(R, rc, e.rootVertex)
-                                                        : leftToTerminals(R, rc, e.rootVertex, e.options_.ssChoose);
+    const std::int64_t left = e.options_.ssChoose >= 10 ? shortestPathTree(R, rc, e.rootVertex())
+                                                        : leftToTerminals(R, rc, e.rootVertex(), e.options_.ssChoose);
     for (int c = 1; c <= cut_[0]; ++c) rc[cut_[c]] += delta;
-    const std::int64_t value = std::int64_t{delta} + left + e.lower;
+    const std::int64_t value = std::int64_t{delta} + left + e.value_;
+    e.size2_[k] = static_cast<int>(std::min<std::int64_t>(value, maxint));
     log(6) << left;
     log(5) << value << ", ";
     if (value > best) {
       best = value;
-      bestPos = p;
+      chosen = k;
     }
   }
-  return bestPos;
+  return chosen;
 }
 
 // Search from the root until every other terminal is settled. Mode 1: the sum of their
@@ -527,16 +467,14 @@ std::int64_t TentativeChoice::shortestPathTree(const ReduceGraph& R, const IntAr
 class SecondTerminalDistances {
 public:
   explicit SecondTerminalDistances(const ReduceGraph& R)
-      : base_(static_cast<std::size_t>(R.V) + 1, 0), d2_(static_cast<std::size_t>(R.V) + 1, maxint),
-        second_(static_cast<std::size_t>(R.V) + 1, 0), state_(static_cast<std::size_t>(R.V) + 1, 0),
-        walk_(static_cast<std::size_t>(R.V) + 1, 0), heap_(R.V, d2_) {}
+      : d2_(static_cast<std::size_t>(R.V) + 1, maxint), second_(static_cast<std::size_t>(R.V) + 1, 0),
+        state_(static_cast<std::size_t>(R.V) + 1, 0), heap_(R.V, d2_) {}
 
-  void run(const ReduceGraph& R, const AscentEngine& engine) {
-    const IntArray& rc = engine.reducedCosts();
-    const IntArray& d1 = engine.distancesToTerminal();
-    const IntArray& next = engine.nextToTerminal();
-    const int rootVertex = R.terminals[engine.rootIndex()];
-    findBases(R, next);
+  void run(const ReduceGraph& R, const RootedAscent& ascent) {
+    const IntArray& rc = ascent.reducedCosts();
+    const IntArray& d1 = ascent.distancesToTerminal();
+    const IntArray& base_ = ascent.bases();
+    const int rootVertex = ascent.rootVertex();
     heap_.clearHeap();
     for (int v = 1; v <= R.V; ++v) {
       d2_[v] = maxint;
@@ -586,27 +524,7 @@ private:
     }
   }
 
-  // The engine keeps the next vertex toward the nearest terminal; the terminal itself points
-  // at itself, unreached vertices at 0.
-  void findBases(const ReduceGraph& R, const IntArray& next) {
-    for (int v = 1; v <= R.V; ++v) base_[v] = -1;
-    for (int v = 1; v <= R.V; ++v) {
-      int top = 0;
-      int x = v;
-      while (base_[x] == -1) {
-        const int y = next[x];
-        if (y <= 0 || y == x) {
-          base_[x] = y == x ? x : 0;
-          break;
-        }
-        walk_[++top] = x;
-        x = y;
-      }
-      while (top > 0) base_[walk_[top--]] = base_[x];
-    }
-  }
-
-  IntArray base_, d2_, second_, state_, walk_;
+  IntArray d2_, second_, state_;
   IndexedHeap heap_;
 };
 
@@ -618,7 +536,7 @@ bool slackBranchingRunning = false;
 // SLACK-PRUNE: when the reduced costs prove nothing, the vertices farthest beyond them go
 // without proof. Only prune copies (or instances already reduced without proof) take it, and
 // they are marked so that no bound found later on them claims anything.
-void slackPrune(ReduceGraph& R, const AscentEngine& engine, const IntArray& d2) {
+void slackPrune(ReduceGraph& R, const RootedAscent& engine, const IntArray& d2) {
   if (!R.heuristicallyReduced && shell.phase != 'P' && shell.phase != 'B') {
     log(3) << "SLACK-PRUNE skipped: only prune copies are reduced without proof\n";
     return;
@@ -679,9 +597,24 @@ void slackPrune(ReduceGraph& R, const AscentEngine& engine, const IntArray& d2) 
   log(1) << "Reduce: " << deleted << "\n";
 }
 
+// Prunes a copy of R that keeps R's edge identifiers (with its stored tree forgotten when asked)
+// and offers the copy's tree to R under the label; marks as for prune1. Returns the value of the
+// tree found, contractCost alone when none was.
+std::int64_t pruneCopyForR(ReduceGraph& R, const char* script, const int* marks, const char* label,
+                           bool clearUpper) {
+  ReduceGraph copy = ReduceGraph::copyGraph(R, 2);
+  if (clearUpper) copy.clearUpper();
+  prune1(copy, script, marks);
+  if (!copy.upperOk) return R.contractCost;
+  const std::int64_t value = copy.upperValue;
+  copy.reconstructSolution(R);
+  R.setUpper(solutionList, label, 1);
+  return value;
+}
+
 // Upgrade: vertices on many tree branches that the reduced costs tie to the terminals become
 // terminals of a prune copy, whose tree is offered to R.
-void upgradePrune(ReduceGraph& R, const AscentEngine& engine, const IntArray& d2, const DriverOptions& options,
+void upgradePrune(ReduceGraph& R, const RootedAscent& engine, const IntArray& d2, const DriverOptions& options,
                   IntArray& marks) {
   const int upgrade = options.upgrade;
   const bool useSlack = options.upgradeUseSlack;
@@ -700,9 +633,9 @@ void upgradePrune(ReduceGraph& R, const AscentEngine& engine, const IntArray& d2
   if (lifted == 0) return;
   const std::string script = text(shell.Sget("R-prune2", "(((mvsn)B)r)"));
   shell.Sset("quietPrune", "0");
-  const std::int64_t value = prune1(R, script.c_str(), marks.data());
+  const std::int64_t value = pruneCopyForR(R, script.c_str(), marks.data(), "Upgraded", true);
   log(3) << "Upgraded-Upper: " << value << "\n";
-  if (options.upgradePrune) prune1(R);
+  if (options.upgradePrune) pruneCopyForR(R, nullptr, nullptr, "Originalgraph nach Upgradedgraph", false);
 }
 
 // Prunes a kept-ID copy of R that holds only the edges the zero reduced costs span and offers
@@ -713,7 +646,7 @@ public:
       : options_(options), keep_(static_cast<std::size_t>(2 * R.E) + 1, 0),
         mark_(static_cast<std::size_t>(R.V) + 1, 0), walk_(static_cast<std::size_t>(R.V) + 1, 0) {}
 
-  void run(ReduceGraph& R, const AscentEngine& engine, int rootVertex, int lower) {
+  void run(ReduceGraph& R, const RootedAscent& engine, int rootVertex, std::int64_t lower) {
     log(3) << "calculating upper bound... ";
     const IntArray& rc = engine.reducedCosts();
     spanZeroArcs(R, rc, rootVertex);
@@ -819,8 +752,11 @@ void ascent(ReduceGraph& R) {
   IntArray replace(static_cast<std::size_t>(R.V) + 1, 0);
   IntArray marks(options.upgrade != 0 ? static_cast<std::size_t>(R.V) + 1 : 0, 0);
   SecondTerminalDistances second(R);
+  // The slack LP is written after the deletions have moved the slots: each slot's origin.
+  const std::size_t slots = lp.slackLpWanted() ? static_cast<std::size_t>(2 * R.E) + 1 : 0;
+  IntArray origin(slots, 0), movedCosts(slots, 0), movedTree(slots, 0);
 
-  const IntArray roots = ascentRoots(options.root, R.R, R.Eanz, R.lowerTag);
+  const IntArray roots = ascentRoots(options.root, R.R, R.E, R.lowerTag);
   for (int i = 1; i <= roots[0]; ++i) {
     if (options.doReduction && R.upperOpt != 0) break;
     const int root = roots[i];
@@ -828,42 +764,59 @@ void ascent(ReduceGraph& R) {
     if (options.showRoots) display(R);
     log(3) << root << ". root: " << rootVertex << "\n";
     engine.prepareRoot(root);
-    const int lower = engine.ascentPass(root);
-    if (engine.disconnected()) return;
+    engine.run(root);
+    if (engine.disconnected()) {
+      log(3) << "ascent: required vertex cannot be reached from the root\n";
+      R.markDisconnected();
+      return;
+    }
     if (options.showSteps && options.ask == 0) {
       // The pause after an ascent; it ends at once when nobody is at the console.
       std::string word;
       readConsoleWord(word);
     }
+    const std::int64_t lower = std::int64_t{R.contractCost} + engine.ascentValue();
+    R.setLower(static_cast<int>(std::min<std::int64_t>(lower, maxint)), root);
     engine.logPrematureEnds();
     log(3) << "size: |V|=" << R.Vanz << ", |E|=" << R.Eanz << ", |R|=" << R.R << "\n";
     if (options.calcUpper >= 0 && (!R.upperOk || options.calcUpper != 0))
       auxiliary.run(R, engine, rootVertex, lower);
 
-    engine.reducedCostDistances();
+    engine.computeDistances();
+    // The second distances read the reduced costs by slot: before the deletions move them.
+    second.run(R, engine);
     const std::int64_t rest = std::int64_t{R.upperValue} - lower;
     log(3) << "rest: " << rest << ", lower: " << lower << ", upper: " << R.upperValue << "\n";
     if (rest < 0) {
       R.markDisconnected();
       return;
     }
-    if (!options.doReduction) continue;
-    if (rest == 0 && !options.construct) {
+    for (std::size_t s = 1; s < origin.size(); ++s) origin[s] = static_cast<int>(s);
+    if (options.doReduction && rest == 0 && !options.construct) {
       // setLower or setUpper has closed the instance already (unless the bounds no longer
       // speak for it after a deletion without proof).
       log(2) << "lower=upper\n\n";
-      continue;
+    } else if (options.doReduction) {
+      const ReducedCostDeletions done =
+          deleteByReducedCosts(R, engine.reducedCosts(), engine.distancesFromRoot(), engine.distancesToTerminal(),
+                               rest, options.maxDegree, replace,
+                               {"\ndeleted vertices: ", ", deleted edges:  ", ", replaced: "}, &second.distances(),
+                               origin.empty() ? nullptr : &origin);
+      if (options.upgrade != 0) upgradePrune(R, engine, second.distances(), options, marks);
+      if (options.reduce && done.vertices == 0 && done.edges == 0 && done.marked == 0)
+        slackPrune(R, engine, second.distances());
     }
-    // Written before the deletions move the slots: it holds the arcs they remove as well.
-    if (lp.slackLpWanted()) lp.writeSlackLp(R, engine.reducedCosts(), root, rest, engine.treeArcs());
-    // The second distances read the reduced costs by slot: before the deletions move them.
-    second.run(R, engine);
-    const ReducedCostDeletions done =
-        deleteByReducedCosts(R, engine, rest, options.maxDegree, replace,
-                             {"\ndeleted vertices: ", ", deleted edges:  ", ", replaced: "}, &second.distances());
-    if (options.upgrade != 0) upgradePrune(R, engine, second.distances(), options, marks);
-    if (options.reduce && done.vertices == 0 && done.edges == 0 && done.marked == 0)
-      slackPrune(R, engine, second.distances());
+    if (lp.slackLpWanted()) {
+      // Only the deletions have moved slots since the ascent (the prunes work on copies).
+      const IntArray& rc = engine.reducedCosts();
+      const IntArray& tree = engine.treeArcs();
+      for (int s = 1; s <= 2 * R.E; ++s) {
+        const bool known = static_cast<std::size_t>(s) < origin.size() && !R.delE[s];
+        movedCosts[s] = known ? rc[origin[s]] : 0;
+        movedTree[s] = known ? tree[origin[s]] : 0;
+      }
+      lp.writeSlackLp(R, movedCosts, root, rest, movedTree);
+    }
   }
 
   R.deleteUnreachable();

@@ -67,7 +67,7 @@ void ascentFast(ReduceGraph& R) {
   IntArray next(slots, 0), chosenIn(slots, 0);
   IntArray replace(static_cast<std::size_t>(R.V) + 1, 0);
 
-  const IntArray roots = ascentRoots(rootOption, R.R, R.Eanz, R.lowerTag);
+  const IntArray roots = ascentRoots(rootOption, R.R, R.E, R.lowerTag);
   for (int i = 1; i <= roots[0]; ++i) {
     if (R.upperOpt != 0) break;
     const int root = roots[i];

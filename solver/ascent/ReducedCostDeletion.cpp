@@ -21,7 +21,7 @@ ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const AscentEngine& en
 ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const IntArray& rc, const IntArray& fromRoot,
                                           const IntArray& toTerminal, std::int64_t gap, int maxDegree,
                                           IntArray& replaceMarks, const ReducedCostLabels& labels,
-                                          const IntArray* secondToTerminal) {
+                                          const IntArray* secondToTerminal, IntArray* movedSlots) {
   ReducedCostDeletions done;
 
   // A required vertex is always within the gap on a consistent instance; it is never deleted.
@@ -48,7 +48,7 @@ ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const IntArray& rc, co
     }
   }
   log(3) << labels.edges << done.edges;
-  R.compactEdges(nullptr);
+  R.compactEdges(movedSlots);
 
   for (int v = 1; v <= R.V; ++v) {
     const int d = R.degree[v];

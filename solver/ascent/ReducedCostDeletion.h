@@ -39,11 +39,13 @@ ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const AscentEngine& en
                                           const ReducedCostLabels& labels = {},
                                           const IntArray* secondToTerminal = nullptr);
 // The same from arrays of another ascent: reduced cost per slot, distance from the root and to
-// the nearest terminal other than the root per vertex.
+// the nearest terminal other than the root per vertex. movedSlots (or null) follows the slot
+// moves of the edge deletions, as a per-slot table of compactEdges does.
 ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const IntArray& rc, const IntArray& fromRoot,
                                           const IntArray& toTerminal, std::int64_t gap, int maxDegree,
                                           IntArray& replaceMarks, const ReducedCostLabels& labels = {},
-                                          const IntArray* secondToTerminal = nullptr);
+                                          const IntArray* secondToTerminal = nullptr,
+                                          IntArray* movedSlots = nullptr);
 
 // Replaces the marked vertices that still have edges (each vertex once), stopping with
 // "(stopped at v) " when edge space runs short (or rebuilding the adjacency and going on with

@@ -226,6 +226,152 @@ std::vector<std::string> automaticSteps() {
   return stepLines(log.text());
 }
 
+// Terminals 1 (root), 2 and 3; stored tree 1-5-2 and 1-3 (31), optimum 23.
+//
+//   2 -1- 5 -10- 1 -20- 3          The first raise goes to terminal 2 (terminal order on
+//                |      |          equal sizes), taking in tree vertex 5; the second to 3,
+//                '-10-7-1-6        taking in vertex 6 off the tree. Both components now hold
+//                       (7-6: 1)   two vertices: with diff 5 the one with fewer tree vertices
+//                                  (3) is raised, with diff 0 the first (2).
+ReduceGraph treeTieInstance() {
+  ReduceGraph R(makeGraph(7, {{2, 5, 1}, {5, 1, 10}, {3, 6, 1}, {6, 7, 1}, {7, 1, 10}, {3, 1, 20}}, {1, 2, 3}));
+  IntArray tree = slotList(R, {{1, 5}, {5, 2}, {1, 3}});
+  R.setUpper(tree, "test", 0);
+  return R;
+}
+
+// Terminals 1 (root), 2 and 3 around vertex 4 (4-1 costs 10, 4-2 and 4-3 cost 1): both
+// components take in vertex 4 and go on, each taking in the other's terminal, until one raise
+// of 8 reaches the root for both.
+ReduceGraph starInstance() { return ReduceGraph(makeGraph(4, {{1, 4, 10}, {2, 4, 1}, {3, 4, 1}}, {1, 2, 3})); }
+
+// Terminals 1 (root) and 2 on the path 1 -5- 3 -0- 2: the edge of cost 0 enters the first cut
+// with a raise of 0 (no reduced cost may fall below 0), then the cut into {2, 3} is raised by 5.
+ReduceGraph zeroCostInstance() { return ReduceGraph(makeGraph(3, {{1, 3, 5}, {3, 2, 0}}, {1, 2})); }
+
+// The components grow until they reach the root, overlapping where they meet, and the choice
+// goes by size in terminal order, with the tree rule within diff.
+TEST(AscentDriver, ChoiceAndGrowthOfTheComponents) {
+  struct Case {
+    const char* what;
+    ReduceGraph (*instance)();
+    const char* diff;
+    std::vector<std::string> steps;
+    int lower;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"tree rule", treeTieInstance, "5",
+            {"1.Comp:2 / Cut:1", "2.Comp:3 / Cut:1", "3.Comp:3 / Cut:1", "4.Comp:3 / Cut:10", "5.Comp:2 / Cut:10"},
+            23},
+           {"no tolerance", treeTieInstance, "0",
+            {"1.Comp:2 / Cut:1", "2.Comp:3 / Cut:1", "3.Comp:2 / Cut:10", "4.Comp:3 / Cut:1", "5.Comp:3 / Cut:10"},
+            23},
+           {"overlapping components", starInstance, "5",
+            {"1.Comp:2 / Cut:1", "2.Comp:3 / Cut:1", "3.Comp:2 / Cut:1", "4.Comp:3 / Cut:1", "5.Comp:2 / Cut:8"},
+            12},
+           {"edge of cost 0", zeroCostInstance, "5", {"1.Comp:2 / Cut:0", "2.Comp:2 / Cut:5"}, 5},
+       }) {
+    SCOPED_TRACE(c.what);
+    LogCapture log{4};
+    applySettings({{"diff", c.diff}, {"doReduction", "0"}, {"calcUpper", "-1"}});
+    ReduceGraph R = c.instance();
+    ascent(R);
+    EXPECT_EQ(stepLines(log.text()), c.steps) << log.text();
+    EXPECT_EQ(R.lowerValue, c.lower);
+  }
+}
+
+// The ascent bound of every root and choice rule stays at or below the optimum of the oracle,
+// and meets it on trees.
+TEST(AscentDriver, BoundNeverExceedsTheOptimum) {
+  int met = 0, instances = 0;
+  for (const steinertest::GeneratedInstance& instance : steinertest::instanceMix(120, 9)) {
+    SCOPED_TRACE(instance.description);
+    ReduceGraph fresh(instance.graph);
+    const std::int64_t optimum = steinertest::dreyfusWagner(fresh);
+    for (const Settings& settings : std::vector<Settings>{{{"diff", "5"}}, {{"diff", "-1"}}, {{"Random", "4"}},
+                                                          {{"upperChoose", "40"}, {"ascentLock", "1"}},
+                                                          {{"SSChoose", "1"}}, {{"SSChoose", "110"}}}) {
+      SCOPED_TRACE(describe(settings));
+      Settings all = settings;
+      all.push_back({"root", "0"});
+      all.push_back({"doReduction", "0"});
+      all.push_back({"calcUpper", "-1"});
+      LogCapture log{0};
+      applySettings(all);
+      ReduceGraph R(instance.graph);
+      if (instances % 2 == 0) storeSimpleTree(R);
+      ascent(R);
+      ASSERT_LE(R.lowerValue, optimum) << log.text();
+      if (R.lowerValue == optimum) ++met;
+    }
+    ++instances;
+  }
+  EXPECT_GT(met, 0);
+}
+
+// The tests of letter i run the same ascent, with their own line per raise.
+TEST(AscentDeletion, TestAscentFollowsTheDriversChoice) {
+  for (const auto& [diff, expected] : std::vector<std::pair<const char*, std::vector<std::string>>>{
+           {"5", {"2 : C1 S1", "3 : C1 S1", "3 : C1 S2", "3 : C10 S3", "2 : C10 S2"}},
+           {"0", {"2 : C1 S1", "3 : C1 S1", "2 : C10 S2", "3 : C1 S2", "3 : C10 S3"}}}) {
+    SCOPED_TRACE(diff);
+    LogCapture log{4};
+    applySettings({{"diff", diff}, {"ascentDelMax", "0"}});
+    ReduceGraph R = treeTieInstance();
+    ascentDel(R);
+    std::vector<std::string> raises;
+    for (const std::string& line : linesOf(log.text()))
+      if (line.find(" : C") != std::string::npos) raises.push_back(line);
+    EXPECT_EQ(raises, expected) << log.text();
+    EXPECT_NE(log.text().find("Lower: 23+Contr= 23\n"), std::string::npos) << log.text();
+  }
+}
+
+// Vertex 4, the centre of the stored tree (the star 1-4, 4-2, 4-3), is lifted to a terminal of
+// the upgrade's copy; the copy's tree comes back under the upgrade's labels (offered without
+// combining, so that setUpper names them).
+TEST(AscentDriver, UpgradeOffersItsTreesUnderTheirLabels) {
+  LogCapture log{3};
+  applySettings({{"upgrade", "1"}, {"upgradeUseSlack", "0"}, {"upgradePrune", "1"}, {"construct", "1"}, {"combineSolutions", "0"}});
+  ReduceGraph R(makeGraph(4, {{1, 4, 1}, {2, 4, 1}, {3, 4, 1}, {1, 2, 3}, {2, 3, 3}}, {1, 2, 3}));
+  IntArray tree = slotList(R, {{1, 4}, {2, 4}, {3, 4}});
+  R.setUpper(tree, "test", 0);
+  ascent(R);
+  const std::string text = log.text();
+  EXPECT_NE(text.find(" U: 4"), std::string::npos) << text;
+  EXPECT_NE(text.find("upgraded: 1\n"), std::string::npos) << text;
+  EXPECT_NE(text.find(" (Upgraded)"), std::string::npos) << text;
+  EXPECT_NE(text.find("Upgraded-Upper: 3\n"), std::string::npos) << text;
+  EXPECT_NE(text.find(" (Originalgraph nach Upgradedgraph)"), std::string::npos) << text;
+  EXPECT_EQ(R.upperValue, 3);
+  EXPECT_INSTANCE_VALID(R);
+}
+
+// The roots of a schedule follow the edge slots in use (E), not the live edges: with 5
+// terminals and root -2 the first root is (E mod 3) + 1.
+TEST(AscentDriver, RootScheduleCountsTheEdgeSlots) {
+  struct Case {
+    const char* letter;
+    std::vector<const char*> logged;
+    const char* absent;
+  };
+  for (const Case& c : std::vector<Case>{{"a", {"1. root: 1\n", "2. root: 2\n"}, "3. root: 3\n"},
+                                         {"A", {"\n\nroot: 1 (1)\n", "\n\nroot: 2 (2)\n"}, "root: 3 (3)"}}) {
+    SCOPED_TRACE(c.letter);
+    LogCapture log{3};
+    applySettings({{"root", "-2"}, {"doReduction", "0"}, {"calcUpper", "-1"}, {"ascentPrune", "0"}});
+    ReduceGraph R(makeGraph(6, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {4, 5, 1}, {5, 6, 1}, {6, 1, 1}}, {1, 2, 3, 4, 5}));
+    R.deleteEdge(slotOf(R, 5, 6));
+    ASSERT_EQ(R.E, 6);
+    ASSERT_EQ(R.Eanz, 5);
+    reduceByString(c.letter, R, 0);
+    const std::string text = log.text();
+    for (const char* line : c.logged) EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+    EXPECT_EQ(text.find(c.absent), std::string::npos) << text;
+  }
+}
+
 // The interactive choice lists the active terminals and raises the one typed; without input, on
 // the display that is not there, or with a mere word it keeps the automatic choice; an index
 // that names no active terminal ends the ascent with the bound reached so far.
@@ -425,6 +571,33 @@ TEST(AscentLpFiles, WrittenOnlyWhenAskedFor) {
   EXPECT_NE(text.find("Writing LP: " + folder.file("ascent.slp")), std::string::npos) << text;
   EXPECT_NE(text.find("Writing Slack-LP: " + folder.file("slack.lp")), std::string::npos) << text;
   EXPECT_EQ(text.find("Solving LP"), std::string::npos) << text;
+}
+
+// The slack LP describes the instance the deletions have left: vertex 4 beyond the gap is gone,
+// and the objective holds exactly the remaining arc slots with their costs.
+TEST(AscentLpFiles, SlackLpFollowsTheDeletions) {
+  LpFolder folder;
+  LogCapture log{3};
+  applySettings({{"lpFolder", folder.path().c_str()}, {"slackLP", "slack.lp"}, {"construct", "1"}});
+  ReduceGraph R(makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 4, 10}, {4, 3, 10}}, {1, 3}));
+  storeSimpleTree(R);
+  ascent(R);
+  ASSERT_EQ(R.degree[4], 0);
+  const std::string slack = folder.read("slack.lp");
+  std::istringstream objective(slack.substr(5, slack.find(";\n dummy") - 5));
+  std::vector<std::pair<int, int>> terms;  // (slot, cost)
+  std::string term;
+  while (objective >> term) {
+    const std::size_t x = term.find('x');
+    terms.emplace_back(std::stoi(term.substr(x + 1)), std::stoi(term.substr(1, x - 1)));
+  }
+  std::vector<std::pair<int, int>> live;
+  for (int s = 1; s <= 2 * R.E; ++s)
+    if (!R.delE[s]) live.emplace_back(s, R.arcs[s].cost);
+  EXPECT_EQ(terms, live) << slack;
+  EXPECT_EQ(live.size(), 4u);
+  // Reduced costs stay within what the raises took from the arcs.
+  EXPECT_EQ(slack.find("+10x"), std::string::npos) << slack;
 }
 
 // A named program is started on the file; one that is missing or fails gives one plain line,

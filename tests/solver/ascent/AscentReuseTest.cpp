@@ -3,6 +3,7 @@
 
 #include "AscentDelEngine.h"
 #include "AscentEngine.h"
+#include "RootedAscent.h"
 
 #include "ConsistencyCheck.h"
 #include "InstanceBuilders.h"
@@ -73,6 +74,28 @@ TEST(AscentReuse, DeletionEngineServesEveryTestedVertex) {
   engine.applyToInstance = 0;
   for (int v = 1; v <= R.V; ++v) engine.run(1, v);
   for (int v = 1; v <= R.V; ++v) EXPECT_EQ(allocationsDuring([&] { engine.run(1, v); }), 0) << v;
+}
+
+// The driver's ascent keeps its component rows at the largest size met: every root again, and
+// the tests' avoided vertices, allocate nothing.
+TEST(AscentReuse, RootedAscentServesEveryRootAndAvoidedVertex) {
+  tesmotest::LogCapture log{0};
+  std::mt19937 rng(13);
+  ReduceGraph R(tesmotest::randomSimpleGraph(rng, 60, 200, 15, 9));
+  RootedAscent ascent(R);
+  for (int root = 1; root <= R.R; ++root) {
+    ascent.run(root);
+    ascent.computeDistances();
+  }
+  for (int root = 1; root <= R.R; ++root) {
+    SCOPED_TRACE(root);
+    EXPECT_EQ(allocationsDuring([&] {
+                ascent.run(root);
+                ascent.computeDistances();
+              }),
+              0);
+  }
+  for (int v = 1; v <= R.V; ++v) EXPECT_EQ(allocationsDuring([&] { ascent.run(1, v); }), 0) << v;
 }
 
 }  // namespace
