@@ -153,13 +153,43 @@ private:
     log(4) << "\n";
   }
 
+  // The terminals by their distance from the root: along the stored tree while there is one,
+  // else over the costs.
   void orderTerminals(int rv) {
     ReduceGraph& R = R_;
-    search(dist, {rv}, 0, true, true);
+    if (R.upperOk)
+      treeDistances(rv);
+    else
+      search(dist, {rv}, 0, true, true);
     IntArray key(static_cast<std::size_t>(R.R) + 1, 0);
     order_.assign(static_cast<std::size_t>(R.R) + 1, 0);
-    for (int k = 1; k <= R.R; ++k) key[k] = dist[R.terminals[k]];
+    for (int k = 1; k <= R.R; ++k) {
+      key[k] = dist[R.terminals[k]];
+      log(4) << k << ")" << key[k] << " ";
+    }
     sortByKey(R.R, key, order_);
+    log(4) << "\n";
+    for (int i = 1; i <= R.R; ++i) log(4) << order_[i] << " ";
+    log(4) << "\n";
+  }
+
+  // Path lengths from rv in the stored tree, by a walk over the tree's live edges.
+  void treeDistances(int rv) {
+    ReduceGraph& R = R_;
+    for (int v = 1; v <= R.V; ++v) dist[v] = maxint;
+    dist[rv] = 0;
+    int top = 0;
+    inserted_[++top] = rv;
+    while (top > 0) {
+      const int x = inserted_[top--];
+      for (int s = R.firstArc[x]; s < R.firstArc[x] + R.degree[x]; ++s) {
+        const int w = R.arcs[s].head;
+        if (R.delE[s] || !R.inTree[R.ID[s]] || dist[w] != maxint) continue;
+        dist[w] = clampInt(std::int64_t{dist[x]} + R.arcs[s].cost);
+        inserted_[++top] = w;
+      }
+    }
+    inserted_[0] = 0;
   }
 
   // The ball around tv over the reverse arcs; the vertex it stops at, -1 when it runs dry.
@@ -360,7 +390,7 @@ void applyBallBound(ReduceGraph& R, BallAscent& ascent, int rootIndex, const Bal
   const std::int64_t lower = ascent.total + R.contractCost;
   const std::int64_t gap = std::int64_t{R.upperValue} - lower;
   log(3) << " Rest: " << gap << " Lower: " << lower << " Upper: " << R.upperValue << "\n";
-  R.setLower(clampInt(lower), rootIndex);
+  R.setLower(clampInt(lower), 0);
   if (gap < 0 || R.upperOpt == -1) return;
   if (gap == 0 && !options.construct) {
     log(2) << "Lower==Upper\n\n\n\n";
@@ -501,7 +531,7 @@ void ascentVROLD(ReduceGraph& R) {
     }
     const std::int64_t lower = sum + R.contractCost;
     log(3) << "\n" << "lower: " << lower << "\n";
-    R.setLower(clampInt(lower), rootIndex);
+    R.setLower(clampInt(lower), 0);
     if (verbose >= 4) {
       log(4) << "root: " << R.terminals[rootIndex] << "\n" << "radia: ";
       for (int k = 1; k <= R.R; ++k) log(4) << k << ": " << radius[k] << "  ";

@@ -46,6 +46,32 @@ void expectLogged(const std::string& text, const std::vector<const char*>& piece
   for (const char* piece : pieces) EXPECT_NE(text.find(piece), std::string::npos) << piece << "\n" << text;
 }
 
+// The terminals are ranked by their distance from the root along the stored tree while there is
+// one: with the tree 1-3-2 terminal 3 comes before 2, over the costs 2 (at 1) before 3 (at 2).
+TEST(BallDistances, TerminalsRankedAlongTheStoredTree) {
+  struct Case {
+    const char* name;
+    bool storedTree;
+    const char* keys;
+    const char* order;
+  };
+  const std::vector<Case> cases{{"tree 1-3-2", true, "1)0 2)6 3)5 \n", "\n1 3 2 \n"},
+                                {"no tree", false, "1)0 2)1 3)2 \n", "\n1 2 3 \n"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LogCapture log{4};
+    applySettings({});
+    ReduceGraph R(makeGraph(3, {{1, 2, 1}, {1, 3, 5}, {2, 3, 1}}, {1, 2, 3}));
+    if (c.storedTree)
+      storeTree(R, {{1, 3}, {3, 2}});
+    else
+      R.upperValue = 6;
+    ascentVR(R);
+    expectLogged(log.text(), {c.keys, c.order});
+    EXPECT_INSTANCE_VALID(R);
+  }
+}
+
 // Root 1 and terminals 2, 3 on the path 1 -5- 2 -5- 3; vertex 4 hangs off 2 (cost 1), 1 (cost 6)
 // and 3 (cost 20), with 10 known as the value of no tree. The balls raise 5 + 5 and leave 4 in 2's
 // region at reduced cost 0, and 15 from 3, the terminal of the other region: a tree that branches
