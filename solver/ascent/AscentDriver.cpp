@@ -800,7 +800,7 @@ void ascent(ReduceGraph& R) {
       const ReducedCostDeletions done =
           deleteByReducedCosts(R, engine.reducedCosts(), engine.distancesFromRoot(), engine.distancesToTerminal(),
                                rest, options.maxDegree, replace,
-                               {"\ndeleted vertices: ", ", deleted edges:  ", ", replaced: "}, &second.distances(),
+                               {"\ndeleted vertices: ", ", deleted edges:  ", ", replaced: "}, &second.distances(), {},
                                origin.empty() ? nullptr : &origin);
       if (options.upgrade != 0) upgradePrune(R, engine, second.distances(), options, marks);
       if (options.reduce && done.vertices == 0 && done.edges == 0 && done.marked == 0)

@@ -2,6 +2,8 @@
 
 #include "Check.h"
 #include "EdgeDeletion.h"
+#include "FindSaveMatrix.h"
+#include "FindSaveTreeCached.h"
 #include "Heap.h"
 #include "LogStream.h"
 #include "Shell.h"
@@ -11,6 +13,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <vector>
 
 namespace tesmo {
@@ -268,6 +271,55 @@ struct RegionLink5 {
   std::int64_t weight;
 };
 
+// regionBottleneck: the largest G-MST link between two regions (terminal indices), kept in the
+// store the reduction tests use for the same question, a matrix while it is small.
+std::unique_ptr<FindSave> regionBottlenecks(int r, const std::vector<RegionLink>& gmst) {
+  std::unique_ptr<FindSave> store;
+  if (r < 501)
+    store = std::make_unique<FindSaveMatrix>(r);
+  else
+    store = std::make_unique<FindSaveTreeCached>(r, 10);
+  store->build(static_cast<int>(gmst.size()) - 1, gmst.data(), r);
+  return store;
+}
+
+// The arcs whose slack toward the regions' G-MST is 0 are stamped as well, so that the tree
+// builder sees more of the arcs a short tree may use: inside a region the shortest-path arcs
+// below half the G-MST's largest link, between regions every link no longer than the bottleneck
+// of its two regions. The slack of every arc is kept for the builder's listing.
+void stampWithinBottlenecks(DualAscentState& state, const IntArray& dist, const IntArray& base,
+                            FindSave& regions, std::int64_t highEdge, bool directed) {
+  ReduceGraph& R = state.R;
+  const auto twice = [](std::int64_t value) { return 2 * value; };
+  for (int a = 1; a <= state.arcCount; ++a) {
+    const int t = R.arcs[a].tail, h = R.arcs[a].head;
+    // Deleted slots, and vertices the region search never reached, belong to no region.
+    if (R.delE[a] || base[t] == 0 || base[h] == 0) continue;
+    const std::int64_t c = R.arcs[a].cost;
+    std::int64_t slack;
+    if (base[t] == base[h]) {
+      if (dist[t] == c + dist[h] && twice(dist[t]) <= highEdge) stampEdge(state, a, clampKey(twice(dist[t])));
+      // Measured away from the region's terminal, toward it in the root's region.
+      const bool rootRegion = base[t] == state.rootVertex;
+      const int qTail = rootRegion ? h : t, qHead = rootRegion ? t : h;
+      const std::int64_t m = std::min(highEdge, twice(dist[qTail]));
+      slack = twice(dist[qHead]) < m ? 2 * c - m + twice(dist[qHead]) : 2 * c;
+    } else {
+      const std::int64_t g = regions.d(R.isReq[base[t]], R.isReq[base[h]], maxint);
+      if (!directed) {
+        const std::int64_t w = std::int64_t{dist[h]} + dist[t] + c;
+        if (w <= g) stampEdge(state, a, clampKey(w));
+        slack = w <= g ? 0 : w - g;
+      } else {
+        const std::int64_t w = c + dist[h];
+        if (g >= w) stampEdge(state, a, clampKey(twice(w)));
+        slack = g < w ? 2 * (w - g) : 0;
+      }
+    }
+    state.slack[a] = clampKey(slack);
+  }
+}
+
 }  // namespace
 
 void voronoiGmstBound(DualAscentState& state) {
@@ -359,13 +411,16 @@ void voronoiGmstBound(DualAscentState& state) {
   std::stable_sort(pairs.begin(), pairs.end(),
                    [](const RegionLink5& a, const RegionLink5& b) { return a.weight < b.weight; });
   UnionFind regions(state.r);
+  std::vector<RegionLink> gmst(1);  // from entry 1, in the order taken
   IntArray rootCandidate(static_cast<std::size_t>(state.r) + 1, 1);
   std::vector<std::int64_t> best(static_cast<std::size_t>(state.r) + 1, maxint);
   std::int64_t sum = 0, highEdge = 0;
   int joined = 0;
   for (const RegionLink5& l : pairs) {
     if (joined >= state.r - 1) break;
-    if (!regions.join(R.isReq[l.lowerBase], R.isReq[l.higherBase])) continue;
+    const int a = R.isReq[l.lowerBase], b = R.isReq[l.higherBase];
+    if (!regions.join(a, b)) continue;
+    gmst.push_back({std::min(a, b), std::max(a, b), clampKey(l.weight)});
     ++joined;
     sum += l.weight;
     highEdge = l.weight;
@@ -404,14 +459,14 @@ void voronoiGmstBound(DualAscentState& state) {
     log(3) << "Lower: " << lower << " = " << sum << " + " << best[root] << "\n";
     state.root = root;
     state.rootVertex = R.terminals[root];
-    // The links are not stamped in this mode: a tree from the stamps alone cannot join the
-    // regions, so only the growth over the stamps tries.
-    if (state.upperBi == 0) {
-      log(3) << "Root" << ":" << state.root << ", " << "rootV" << ":" << state.rootVertex << ", ";
-      return;
-    }
+    highEdge *= 2;
   }
   log(3) << "Root" << ":" << state.root << ", " << "rootV" << ":" << state.rootVertex << ", ";
+  // The directed mode stamps no links: a tree from the stamps alone cannot join the regions
+  // before the pass below, so only the growth over the stamps tries.
+  if (directed == 0 || state.upperBi != 0) buildDualTree(state);
+  if (shell.Iget("doReduction", 0) == 0) return;
+  stampWithinBottlenecks(state, dist, base, *regionBottlenecks(state.r, gmst), highEdge, directed != 0);
   buildDualTree(state);
 }
 

@@ -35,7 +35,8 @@ void buildDualTree(DualAscentState& state);
 
 // The Voronoi-region bound: regions of the terminals, the cheapest link between neighbouring
 // regions, their minimum spanning tree; (sum + largest link) / 2 is a bound. With option
-// directed (0) a root is chosen instead and no bound is offered.
+// directed (0) a root is chosen instead and no bound is offered. Option doReduction (0) stamps
+// the arcs of slack 0 toward the tree of regions as well and builds the tree again.
 void voronoiGmstBound(DualAscentState& state);
 
 // The ascent that always raises the smallest component, its saturated arcs stamped; option

@@ -21,14 +21,17 @@ ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const AscentEngine& en
 ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const IntArray& rc, const IntArray& fromRoot,
                                           const IntArray& toTerminal, std::int64_t gap, int maxDegree,
                                           IntArray& replaceMarks, const ReducedCostLabels& labels,
-                                          const IntArray* secondToTerminal, IntArray* movedSlots) {
+                                          const IntArray* secondToTerminal, const ReducedCostRules& rules,
+                                          IntArray* movedSlots) {
   ReducedCostDeletions done;
 
   // A required vertex is always within the gap on a consistent instance; it is never deleted.
   for (int v = 1; v <= R.V; ++v) {
     if (!liveVertex(R, v) || R.isReq[v] != 0) continue;
     const std::int64_t bound = std::int64_t{fromRoot[v]} + toTerminal[v];
-    if (bound > gap || (bound == gap && R.upperOk && R.treeDegree[v] == 0)) {
+    const bool offStoredTree = R.upperOk && R.treeDegree[v] == 0;
+    if (rules.verticesOffStoredTreeOnly ? offStoredTree && bound >= gap
+                                        : bound > gap || (bound == gap && offStoredTree)) {
       R.markVertexDeleted(v);
       ++done.vertices;
     }
@@ -39,12 +42,16 @@ ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const IntArray& rc, co
     const Arc& a = R.arcs[s];
     if (R.delE[s] || a.tail >= a.head) continue;
     const int p = R.partner[s];
-    const std::int64_t tie = R.upperOk && !R.inTree[R.ID[s]] ? 1 : 0;
-    const std::int64_t forward = std::int64_t{fromRoot[a.tail]} + rc[s] + toTerminal[a.head] + tie;
-    const std::int64_t backward = std::int64_t{fromRoot[a.head]} + rc[p] + toTerminal[a.tail] + tie;
-    if (forward > gap && backward > gap) {
+    // The marks of a destroyed tree stay behind: only a stored tree lets a tie go.
+    const bool marked = R.inTree[R.ID[s]] != 0;
+    const std::int64_t tie = R.upperOk && !marked ? 1 : 0;
+    const std::int64_t forward = std::int64_t{fromRoot[a.tail]} + rc[s] + toTerminal[a.head];
+    const std::int64_t backward = std::int64_t{fromRoot[a.head]} + rc[p] + toTerminal[a.tail];
+    if (forward + tie > gap && backward + tie > gap && !(rules.keepTreeMarkedEdges && marked)) {
       deleteEdgeLazily(R, s);
       ++done.edges;
+    } else if (rules.keptEdge) {
+      rules.keptEdge(s, forward, backward);
     }
   }
   log(3) << labels.edges << done.edges;
@@ -52,7 +59,7 @@ ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const IntArray& rc, co
 
   for (int v = 1; v <= R.V; ++v) {
     const int d = R.degree[v];
-    if (d <= 2 || d > maxDegree || R.isReq[v] != 0 || replaceMarks[v]) continue;
+    if (d < rules.minReplaceDegree || d <= 0 || d > maxDegree || R.isReq[v] != 0 || replaceMarks[v]) continue;
     // Two arc-disjoint paths leave v toward two terminals other than the root: one at least
     // toTerminal[v] in reduced cost, the other (avoiding the nearest one) at least the second
     // distance.

@@ -10,6 +10,7 @@
 #include "ReduceGraph.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace tesmo {
 
@@ -20,8 +21,8 @@ struct ReducedCostDeletions {
 };
 
 // Runs the vertex and edge deletions on R after engine.reducedCostDistances() (then
-// compactEdges) and marks replaceable vertices of degree 3..maxDegree in replaceMarks (V+1 ints,
-// kept by the caller over several passes). Logs "deleted vertices: ", ", edges: " and
+// compactEdges) and marks replaceable vertices of degree 3 (or the rules' smallest degree) to
+// maxDegree in replaceMarks (V+1 ints, kept by the caller over several passes). Logs "deleted vertices: ", ", edges: " and
 // ", replaces: " at level 3 with the labels given.
 //
 // A replaceable vertex has a root path and two arc-disjoint paths to two different terminals
@@ -34,6 +35,20 @@ struct ReducedCostLabels {
   const char* edges = ", edges: ";
   const char* replaces = ", replaces: ";
 };
+// Where an ascent is more careful than the plain rules above.
+struct ReducedCostRules {
+  // Vertices go only while a stored tree avoids them (bound at the gap or beyond); without a
+  // stored tree none does.
+  bool verticesOffStoredTreeOnly = false;
+  // Edges that R's tree marks hold are kept, whatever their bounds.
+  bool keepTreeMarkedEdges = false;
+  // Smallest degree of a vertex marked for replacement.
+  int minReplaceDegree = 3;
+  // Called for every edge the deletions keep, before the slots move, with the edge's slot s
+  // (tail < head) and its bounds root -> tail -> head -> terminal and back.
+  std::function<void(int s, std::int64_t forward, std::int64_t backward)> keptEdge;
+};
+
 ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const AscentEngine& engine, std::int64_t gap,
                                           int maxDegree, IntArray& replaceMarks,
                                           const ReducedCostLabels& labels = {},
@@ -45,6 +60,7 @@ ReducedCostDeletions deleteByReducedCosts(ReduceGraph& R, const IntArray& rc, co
                                           const IntArray& toTerminal, std::int64_t gap, int maxDegree,
                                           IntArray& replaceMarks, const ReducedCostLabels& labels = {},
                                           const IntArray* secondToTerminal = nullptr,
+                                          const ReducedCostRules& rules = {},
                                           IntArray* movedSlots = nullptr);
 
 // Replaces the marked vertices that still have edges (each vertex once), stopping with

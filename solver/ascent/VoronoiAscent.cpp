@@ -52,7 +52,7 @@ class BallAscent {
 public:
   explicit BallAscent(ReduceGraph& R)
       : R_(R), rc(static_cast<std::size_t>(2 * R.E) + 1, 0), dist(size(R), maxint), d1(size(R), maxint),
-        ballDist_(size(R), maxint), ballPred_(size(R), 0), settled_(size(R), 0), inTree_(size(R), 0),
+        d2(size(R), maxint), base(size(R), 0), base2(size(R), 0), ballDist_(size(R), maxint), ballPred_(size(R), 0), settled_(size(R), 0), inTree_(size(R), 0),
         settleCount_(size(R), 0), keys_(size(R), maxint), inserted_(size(R), 0), heap_(R.V, keys_) {}
 
   void resetCosts() {
@@ -106,20 +106,29 @@ public:
     return true;
   }
 
-  // Reduced-cost distances from the root vertex and to the nearest other terminal.
+  // Reduced-cost distances from the root vertex (dist), to the nearest other terminal (d1, that
+  // terminal in base) and to the nearest terminal other than the base (d2).
   void distances(int rv) {
     ReduceGraph& R = R_;
     search(dist, {rv}, 0, true);
     IntArray sources(1, 0);
-    for (int k = 1; k <= R.R; ++k)
-      if (R.terminals[k] != rv) sources.push_back(R.terminals[k]);
+    for (int v = 1; v <= R.V; ++v) base[v] = 0;
+    for (int k = 1; k <= R.R; ++k) {
+      const int t = R.terminals[k];
+      if (t == rv) continue;
+      sources.push_back(t);
+      base[t] = t;
+    }
     sources[0] = static_cast<int>(sources.size()) - 1;
-    search(d1, sources, rv, false);
+    search(d1, sources, rv, false, false, &base);
+    secondDistances(rv);
     if (verbose < 4) return;
     log(4) << "\n\ndistances from root:  ";
     for (int v = 1; v <= R.V; ++v) log(4) << v << ": " << dist[v] << "   ";
     log(4) << "\n\ndistances to the first base: ";
     for (int v = 1; v <= R.V; ++v) log(4) << v << " : " << d1[v] << " ";
+    log(4) << "\n\ndistances to the second base: ";
+    for (int v = 1; v <= R.V; ++v) log(4) << v << " : " << d2[v] << " ";
     log(4) << "\n";
   }
 
@@ -128,7 +137,7 @@ private:
 
 public:
   std::int64_t total = 0;
-  IntArray rc, dist, d1;
+  IntArray rc, dist, d1, d2, base, base2;
 
 private:
   static std::size_t size(const ReduceGraph& R) { return static_cast<std::size_t>(R.V) + 1; }
@@ -144,13 +153,43 @@ private:
     log(4) << "\n";
   }
 
+  // The terminals by their distance from the root: along the stored tree while there is one,
+  // else over the costs.
   void orderTerminals(int rv) {
     ReduceGraph& R = R_;
-    search(dist, {rv}, 0, true, true);
+    if (R.upperOk)
+      treeDistances(rv);
+    else
+      search(dist, {rv}, 0, true, true);
     IntArray key(static_cast<std::size_t>(R.R) + 1, 0);
     order_.assign(static_cast<std::size_t>(R.R) + 1, 0);
-    for (int k = 1; k <= R.R; ++k) key[k] = dist[R.terminals[k]];
+    for (int k = 1; k <= R.R; ++k) {
+      key[k] = dist[R.terminals[k]];
+      log(4) << k << ")" << key[k] << " ";
+    }
     sortByKey(R.R, key, order_);
+    log(4) << "\n";
+    for (int i = 1; i <= R.R; ++i) log(4) << order_[i] << " ";
+    log(4) << "\n";
+  }
+
+  // Path lengths from rv in the stored tree, by a walk over the tree's live edges.
+  void treeDistances(int rv) {
+    ReduceGraph& R = R_;
+    for (int v = 1; v <= R.V; ++v) dist[v] = maxint;
+    dist[rv] = 0;
+    int top = 0;
+    inserted_[++top] = rv;
+    while (top > 0) {
+      const int x = inserted_[top--];
+      for (int s = R.firstArc[x]; s < R.firstArc[x] + R.degree[x]; ++s) {
+        const int w = R.arcs[s].head;
+        if (R.delE[s] || !R.inTree[R.ID[s]] || dist[w] != maxint) continue;
+        dist[w] = clampInt(std::int64_t{dist[x]} + R.arcs[s].cost);
+        inserted_[++top] = w;
+      }
+    }
+    inserted_[0] = 0;
   }
 
   // The ball around tv over the reverse arcs; the vertex it stops at, -1 when it runs dry.
@@ -199,13 +238,15 @@ private:
 
   // Dijkstra over live arcs (forward: from the sources along rc, or along the costs with
   // costs; otherwise toward the sources along the reverse arcs); blocked is never expanded.
+  // With bases, each vertex reached takes the base of the vertex it is reached from.
   void search(IntArray& out, std::initializer_list<int> sources, int blocked, bool forward, bool costs = false) {
     IntArray list(1, 0);
     for (int v : sources) list.push_back(v);
     list[0] = static_cast<int>(list.size()) - 1;
     search(out, list, blocked, forward, costs);
   }
-  void search(IntArray& out, const IntArray& sources, int blocked, bool forward, bool costs = false) {
+  void search(IntArray& out, const IntArray& sources, int blocked, bool forward, bool costs = false,
+              IntArray* bases = nullptr) {
     ReduceGraph& R = R_;
     heap_.clearHeap();
     for (int v = 1; v <= R.V; ++v) {
@@ -232,9 +273,53 @@ private:
         else
           heap_.heapDecreaseKey(w, clampInt(d));
         out[w] = clampInt(d);
+        if (bases) (*bases)[w] = (*bases)[x];
       }
     }
     for (int v = 1; v <= R.V; ++v) settled_[v] = 0;
+  }
+
+  // d2[v] bounds from below the reduced cost of a path from the non-terminal v to a terminal
+  // other than base[v] whose inner vertices are no terminals: such a path leaves v's region
+  // first over an arc x -> y (x still in it), and costs at least its way to x, rc(x -> y) and
+  // d1[y]. A label base2 that is never the base of its own vertex lets every such way through.
+  // The search runs until its heap is empty, so no vertex is left with a tentative value.
+  void secondDistances(int rv) {
+    ReduceGraph& R = R_;
+    heap_.clearHeap();
+    for (int v = 1; v <= R.V; ++v) {
+      d2[v] = maxint;
+      base2[v] = 0;
+    }
+    const auto reach = [&](int w, std::int64_t d, int label) {
+      if (d >= d2[w]) return;
+      if (d2[w] == maxint)
+        heap_.heapInsert(w, clampInt(d));
+      else
+        heap_.heapDecreaseKey(w, clampInt(d));
+      d2[w] = clampInt(d);
+      base2[w] = label;
+    };
+    for (int v = 1; v <= R.V; ++v) {
+      if (v == rv || d1[v] >= maxint) continue;
+      for (int s = R.firstArc[v]; s < R.firstArc[v] + R.degree[v]; ++s) {
+        const int w = R.arcs[s].head;
+        if (R.delE[s] || R.isReq[w] != 0 || base[w] == base[v]) continue;
+        reach(w, std::int64_t{d1[v]} + rc[R.partner[s]], base[v]);
+      }
+    }
+    for (;;) {
+      const int x = heap_.heapExtractMin();
+      if (x < 0) break;
+      settled_[x] = 1;
+      for (int s = R.firstArc[x]; s < R.firstArc[x] + R.degree[x]; ++s) {
+        const int y = R.arcs[s].head;
+        if (R.delE[s] || settled_[y] || R.isReq[y] != 0 || base[y] == base2[x]) continue;
+        reach(y, std::int64_t{d2[x]} + rc[R.partner[s]], base2[x]);
+      }
+    }
+    for (int v = 1; v <= R.V; ++v) settled_[v] = 0;
+    for (int k = 1; k <= R.R; ++k) d2[R.terminals[k]] = 0;
   }
 
   IntArray ballDist_, ballPred_, settled_, inTree_, settleCount_, keys_, inserted_, order_;
@@ -251,79 +336,88 @@ void renewUpperBound(ReduceGraph& R, const BallOptions& options, bool honourNeve
 
 // Tunnel pairs (x, y): no tree better than the upper bound uses edge x-y with the non-terminal x
 // at degree 3 or more. With x->y in a tree rooted at the root, x's other child leads to a
-// terminal at reduced cost d1[x] or more; with y->x, x's two children do. So where the gap left
-// by the edge in that direction is below d1[x] (or equal, while a stored tree keeps x at degree
-// 2 or less), the edge is only a tunnel through x, and applyTunnels replaces it by edges from y
-// to x's other neighbours. d1 stands in for the distance to a terminal of another region, of
-// which it is a lower bound. Each vertex joins one pair at most; returns the number of pairs.
-int recordTunnels(const ReduceGraph& R, const BallAscent& ascent, std::int64_t lower, IntArray& marks,
-                  IntArray& pairList) {
-  const IntArray &rc = ascent.rc, &dist = ascent.dist, &d1 = ascent.d1;
-  const auto tunnels = [&](int x, std::int64_t gapOut, std::int64_t gapIn) {
-    if (R.isReq[x] != 0 || d1[x] >= maxint) return false;
-    const bool tie = R.upperOk && R.treeDegree[x] < 3;
-    const auto within = [&](std::int64_t g) { return tie ? g <= d1[x] : g < d1[x]; };
-    return within(gapOut) && within(gapIn);
-  };
-  pairList.assign(1, 0);
-  int pairs = 0;
-  for (int s = 1; s <= 2 * R.E; ++s) {
-    const Arc& a = R.arcs[s];
-    if (R.delE[s] || a.tail >= a.head) continue;
-    const int x = a.tail, y = a.head, p = R.partner[s];
-    if (marks[x] || marks[y] || dist[x] >= maxint || dist[y] >= maxint) continue;
-    const std::int64_t gxy = std::int64_t{R.upperValue} - (lower + rc[s] + dist[x] + d1[y]);
-    const std::int64_t gyx = std::int64_t{R.upperValue} - (lower + rc[p] + dist[y] + d1[x]);
-    int u = 0, w = 0;
-    if (tunnels(x, gxy, gyx)) {
-      u = x, w = y;
-    } else if (d1[y] < maxint && tunnels(y, gyx, gxy)) {
-      u = y, w = x;
-    } else {
-      continue;
+// terminal at reduced cost d1[x] or more; with y->x, x's two children lead to two terminals, at
+// d1[x] and d2[x] or more. So where the gaps left by the edge in the two directions are at most
+// these (while the stored tree keeps x at degree 2 or less, so that it survives), the edge is
+// only a tunnel through x, and applyTunnels replaces it by edges from y to x's other neighbours.
+// Each vertex joins one pair at most.
+class TunnelPairs {
+public:
+  TunnelPairs(const ReduceGraph& R, const BallAscent& ascent, std::int64_t gap)
+      : list(1, 0), R_(R), a_(ascent), gap_(gap), marks_(static_cast<std::size_t>(R.V) + 1, 0) {}
+
+  // An edge the deletions keep, with its bounds root -> tail -> head -> terminal and back.
+  void consider(int s, std::int64_t forward, std::int64_t backward) {
+    const int x = R_.arcs[s].tail, y = R_.arcs[s].head;
+    if (marks_[x] || marks_[y]) return;
+    const std::int64_t gxy = gap_ - forward, gyx = gap_ - backward;
+    if (tunnelsThrough(x, gxy, gyx)) {
+      add(x, y);
+    } else if (tunnelsThrough(y, gyx, gxy)) {
+      add(y, x);
     }
-    marks[u] = marks[w] = 1;
-    pairList.push_back(u);
-    pairList.push_back(w);
-    pairList[0] += 2;
-    ++pairs;
   }
-  return pairs;
-}
+  int pairs() const { return list[0] / 2; }
+
+  IntArray list;  // count-prefixed: tunnel vertex, other end, ...
+
+private:
+  // gapOut: the gap left with the edge leaving the tunnel vertex, gapIn: entering it.
+  bool tunnelsThrough(int x, std::int64_t gapOut, std::int64_t gapIn) const {
+    if (R_.isReq[x] != 0 || !R_.upperOk || R_.treeDegree[x] >= 3 || a_.d1[x] >= maxint) return false;
+    return gapOut <= a_.d1[x] && gapIn <= a_.d2[x];
+  }
+  void add(int x, int y) {
+    marks_[x] = marks_[y] = 1;
+    list.push_back(x);
+    list.push_back(y);
+    list[0] += 2;
+  }
+
+  const ReduceGraph& R_;
+  const BallAscent& a_;
+  std::int64_t gap_;
+  IntArray marks_;
+};
 
 // The bound of the iteration, and the deletions and replacements its reduced costs prove.
-void applyBallBound(ReduceGraph& R, BallAscent& ascent, int rootIndex, const BallOptions& options) {
+// Vertices go only off a stored tree; keepTreeMarkedEdges keeps every edge R marks as a tree
+// edge. Tunnels are looked for among the edges the deletions keep.
+void applyBallBound(ReduceGraph& R, BallAscent& ascent, int rootIndex, const BallOptions& options,
+                    bool keepTreeMarkedEdges) {
   const int rv = R.terminals[rootIndex];
   ascent.distances(rv);
   const std::int64_t lower = ascent.total + R.contractCost;
   const std::int64_t gap = std::int64_t{R.upperValue} - lower;
   log(3) << " Rest: " << gap << " Lower: " << lower << " Upper: " << R.upperValue << "\n";
-  R.setLower(clampInt(lower), rootIndex);
+  R.setLower(clampInt(lower), 0);
   if (gap < 0 || R.upperOpt == -1) return;
   if (gap == 0 && !options.construct) {
     log(2) << "Lower==Upper\n\n\n\n";
     return;
   }
-  // The pairs are found on the reduced costs of the slots as they are now, before the
-  // deletions move slots; an edge deleted below is simply no tunnel.
-  IntArray pairList(1, 0);
-  int pairs = 0;
-  if (options.tunnel) {
-    IntArray tunnelMarks(static_cast<std::size_t>(R.V) + 1, 0);
-    pairs = recordTunnels(R, ascent, lower, tunnelMarks, pairList);
-  }
+  TunnelPairs tunnels(R, ascent, gap);
+  ReducedCostRules rules;
+  rules.verticesOffStoredTreeOnly = true;
+  rules.keepTreeMarkedEdges = keepTreeMarkedEdges;
+  rules.minReplaceDegree = 1;
+  if (options.tunnel)
+    rules.keptEdge = [&tunnels](int s, std::int64_t forward, std::int64_t backward) {
+      tunnels.consider(s, forward, backward);
+    };
   IntArray marks(static_cast<std::size_t>(R.V) + 1, 0);
   deleteByReducedCosts(R, ascent.rc, ascent.dist, ascent.d1, gap, options.maxDegree, marks,
-                       {"\n deleted: ", "\n\n deleted edges:  ", "\n\n replaceable: "});
+                       {"\n deleted: ", "\n\n deleted edges:  ", "\n\n replaceable: "}, &ascent.d2, rules);
   R.deleteUnreachable();
   if (R.upperOpt != 0) return;
+  const int pairs = tunnels.pairs();
   if (options.tunnel) {
     log(3) << "  (" << pairs << ") ";
     // A replacement at a tunnel vertex x or next to it would change the edges of x that its
     // proof is about.
     for (int k = 1; k <= pairs; ++k) {
-      const int x = pairList[2 * k - 1];
-      marks[x] = marks[pairList[2 * k]] = 0;
+      const int x = tunnels.list[2 * k - 1];
+      marks[x] = marks[tunnels.list[2 * k]] = 0;
       for (int t = R.nextLiveSlot(x, 0); t != 0; t = R.nextLiveSlot(x, t)) marks[R.arcs[t].head] = 0;
     }
   }
@@ -333,7 +427,7 @@ void applyBallBound(ReduceGraph& R, BallAscent& ascent, int rootIndex, const Bal
     R.rebuildAdjacency();
   }
   if (pairs > 0) {
-    for (int i = 0; i <= pairList[0]; ++i) R.slotScratch[i] = pairList[i];
+    for (int i = 0; i <= tunnels.list[0]; ++i) R.slotScratch[i] = tunnels.list[i];
     R.applyTunnels();
   }
 }
@@ -377,7 +471,7 @@ void ascentVR(ReduceGraph& R) {
     ascent.resetCosts();
     ascent.total = 0;
     if (!ascent.raiseBalls(rootIndex, options)) return;
-    applyBallBound(R, ascent, rootIndex, options);
+    applyBallBound(R, ascent, rootIndex, options, false);
     log(2) << "\n";
   });
 }
@@ -437,7 +531,7 @@ void ascentVROLD(ReduceGraph& R) {
     }
     const std::int64_t lower = sum + R.contractCost;
     log(3) << "\n" << "lower: " << lower << "\n";
-    R.setLower(clampInt(lower), rootIndex);
+    R.setLower(clampInt(lower), 0);
     if (verbose >= 4) {
       log(4) << "root: " << R.terminals[rootIndex] << "\n" << "radia: ";
       for (int k = 1; k <= R.R; ++k) log(4) << k << ": " << radius[k] << "  ";
@@ -462,7 +556,7 @@ void ascentVROLD(ReduceGraph& R) {
     renewUpperBound(R, options, false);
     ascent.total = sum;
     if (!ascent.raiseBalls(rootIndex, options)) return;
-    applyBallBound(R, ascent, rootIndex, options);
+    applyBallBound(R, ascent, rootIndex, options, true);
     log(2) << "\n";
   });
   log(2) << "\n";

@@ -12,8 +12,9 @@ namespace tesmo {
 // Options: skipAscent (1: skipped while the graph read has fewer vertices than |R|^2), factor
 // (10), wcMode (1), renewUpper (0), allRootsLimit (1), ascentMaxDegree (10), construct (0),
 // replace (1), tunnel (0: 1 turns edges that only lead through a non-terminal into edges past
-// it), root (1; 0 the root of the last bound). Tables of the balls and distances above
-// verbosity 3.
+// it, while a stored tree passes that vertex at degree 2 or less), root (1; 0 the root of the
+// last bound). Vertices are deleted by their bounds only off a stored tree; O keeps every edge
+// that R marks as a tree edge. Tables of the balls and distances above verbosity 3.
 void ascentVR(ReduceGraph& R);
 void ascentVROLD(ReduceGraph& R);
 

@@ -166,14 +166,16 @@ bool hasEdge(const ReduceGraph& R, int u, int w, int cost) {
   return false;
 }
 
-// Two terminals joined by 1-2-3 (cost 2) and the way round 1-4-3 (cost 10), with only the value
-// 10 known: the ball bound is 2, and the edge 4-1 is only a tunnel through 4, so it gives way to
-// an edge 1-3 of the way round's cost; nothing is deleted on a gap of 8 without a stored tree.
+// Two terminals joined by 1-2-3 (cost 2) and the way round 1-4-3 (cost 10, the stored tree): the
+// ball bound is 2, and the edge 4-1 is only a tunnel through 4, so it gives way to an edge 1-3 of
+// the way round's cost; nothing is deleted on a gap of 8.
 TEST(BallTunnels, EdgeOffTheBallTreeBecomesATunnel) {
   LogCapture log{3};
   applySettings({{"skipAscent", "0"}, {"tunnel", "1"}, {"replace", "0"}});
   ReduceGraph R(makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 4, 5}, {4, 3, 5}}, {1, 3}));
-  R.upperValue = 10;
+  IntArray tree = slotList(R, {{1, 4}, {4, 3}});
+  R.setUpper(tree, "seed", 0);
+  ASSERT_EQ(R.upperValue, 10);
   ascentVR(R);
   const std::string text = log.text();
   EXPECT_NE(text.find("  (1) "), std::string::npos) << text;

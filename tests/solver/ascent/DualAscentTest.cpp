@@ -177,3 +177,70 @@ TEST(DualGrouping, ReducedCostPassReportsItsCheck) {
   ReduceGraph R(makeGraph(3, {{1, 2, 2}, {2, 3, 2}}, {1, 3}));
   EXPECT_EXIT(dual(R), ::testing::ExitedWithCode(1), "");
 }
+
+// Terminals 1 and 3 on the path 1 -2- 2 -3- 3: vertex 2 lies in 1's region, the one link 2-3
+// weighs 5, which is also the largest. The pass gives the arcs into the root's region their slack
+// toward its terminal (1->2: 0, 2->1: 2c = 4) and the link, no longer than its bottleneck, slack
+// 0; the listing of the growth shows them before the second tree.
+TEST(VoronoiBound, ReducedCostPassSetsSlacksAndBuildsAgain) {
+  LogCapture log{5};
+  applySettings({{"simple", "2"}, {"doReduction", "1"}, {"upperBi", "1"}});
+  ReduceGraph R(makeGraph(3, {{1, 2, 2}, {2, 3, 3}}, {1, 3}));
+  dual(R);
+  const std::string text = log.text();
+  EXPECT_EQ(R.lowerValue, 5);
+  EXPECT_EQ(R.upperValue, 5);
+  for (const char* piece : {"(1-2)2slack[a]:0, upperStamp[a]:4", "(2-1)2slack[a]:4, upperStamp[a]:4",
+                            "(2-3)3slack[a]:0, upperStamp[a]:5", "(3-2)3slack[a]:0, upperStamp[a]:5"}) {
+    EXPECT_NE(text.find(piece), std::string::npos) << piece << "\n" << text;
+  }
+  // Two tree builds, the second after the pass.
+  std::size_t listings = 0;
+  for (std::size_t at = text.find("(1-2)2slack"); at != std::string::npos; at = text.find("(1-2)2slack", at + 1)) ++listings;
+  EXPECT_EQ(listings, 2u) << text;
+}
+
+// Three regions around the triangle 1-2-3 (links 1-2: 2, 2-3: 3, 1-3: 6): the link 1-3 is longer
+// than the bottleneck 3 of its regions, so the pass gives it slack 6 - 3 and no new stamp. In the
+// directed mode the links are stamped by the pass only (those within their bottleneck, doubled),
+// and the tree the first build could not make is built after it.
+TEST(VoronoiBound, LinksAboveTheirBottleneckKeepTheirExcessAsSlack) {
+  struct Case {
+    const char* directed;
+    std::vector<const char*> logged;
+    int upper;
+  };
+  const std::vector<Case> cases{
+      {"0", {"(1-3)6slack[a]:3, upperStamp[a]:6,", "(1-2)2slack[a]:0, upperStamp[a]:2,"}, 5},
+      // Directed: a link weighs c + dist of its near end, doubled into the stamps; unstamped
+      // arcs read as never saturated.
+      {"1", {"(1-3)6slack[a]:6, upperStamp[a]:1600000000", "(1-2)2slack[a]:0, upperStamp[a]:4,"}, 5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.directed);
+    LogCapture log{5};
+    applySettings({{"simple", "2"}, {"doReduction", "1"}, {"upperBi", "1"}, {"directed", c.directed}});
+    ReduceGraph R(makeGraph(3, {{1, 2, 2}, {2, 3, 3}, {1, 3, 6}}, {1, 2, 3}));
+    dual(R);
+    const std::string text = log.text();
+    for (const char* piece : c.logged) EXPECT_NE(text.find(piece), std::string::npos) << piece << "\n" << text;
+    EXPECT_EQ(R.upperValue, c.upper);
+  }
+  // With the reverse deletion the directed mode builds only after the pass.
+  for (const char* pass : {"0", "1"}) {
+    LogCapture log{0};
+    applySettings({{"simple", "2"}, {"directed", "1"}, {"doReduction", pass}, {"exitWarning", "1"}});
+    ReduceGraph R(makeGraph(4, {{1, 2, 2}, {2, 3, 2}, {3, 4, 2}}, {1, 4}));
+    dual(R);
+    EXPECT_EQ(R.upperValue, std::string(pass) == "1" ? 6 : maxint) << pass;
+  }
+}
+
+// The pass only stamps arcs for the tree builders: bounds stay at or below the optimum and the
+// trees offered are trees of the instance, in both modes and with both builders.
+TEST(VoronoiBound, ReducedCostPassKeepsTheOptimum) {
+  expectSafe({{{{"simple", "2"}, {"doReduction", "1"}}, 250},
+              {{{"simple", "2"}, {"doReduction", "1"}, {"directed", "1"}}, 200},
+              {{{"simple", "3"}, {"doReduction", "1"}, {"upperBi", "1"}, {"root", "-1"}}, 150},
+              {{{"simple", "2"}, {"doReduction", "1"}, {"directed", "1"}, {"upperBi", "1"}, {"root", "-2"}}, 150}});
+}
