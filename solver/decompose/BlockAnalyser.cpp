@@ -123,7 +123,7 @@ void decomposeBlocks(ReduceGraph& R, const BlockAnalyser& analyser, bool usePrun
       displaySubproblem(0);
       solved = B.upperOk != 0;
     } else {
-      solved = solvePiece(B, R, "!B.upperOpt || !B.upperOk", lines.reconstructed);
+      solved = solvePiece(B, R, {"!B.upperOpt || !B.upperOk", lines.reconstructed});
     }
     if (!solved) {
       keepBlock();
@@ -131,7 +131,7 @@ void decomposeBlocks(ReduceGraph& R, const BlockAnalyser& analyser, bool usePrun
     }
     const std::int64_t s = B.reconstructSolution(R);
     if (!usePrune && s != B.upperValue)
-      exitWithWarning("!biconPrune && s != B.upperValue", lines.reconstructed, "biCon", R.warningDump());
+      exitWithWarning(lines.reconstructedText, lines.reconstructed, "biCon", R.warningDump());
     std::int64_t sum = 0;
     for (int k = 1; k <= solutionList[0]; ++k) {
       const int slot = std::min(solutionList[k], R.partner[solutionList[k]]);
@@ -161,7 +161,7 @@ void biConNew(ReduceGraph& R) {
   analyser.reset();
   analyser.search(R.terminals[1]);
   if (analyser.blockCount() <= 1) return;
-  decomposeBlocks(R, analyser, shell.Iget("biconPrune", 0) != 0, {314, 327, 340});
+  decomposeBlocks(R, analyser, shell.Iget("biconPrune", 0) != 0, {314, "!biconPrune && s != B.upperValue", 327, 340});
 }
 
 void biConAlgorithm() {

@@ -48,9 +48,11 @@ int biconTest(ReduceGraph& R);
 // Script letter b: splits R at its articulation vertices (below).
 void biConNew(ReduceGraph& R);
 
-// The check lines of a block decomposition (failed checks name them).
+// The check lines of a block decomposition (failed checks name them), and the condition of the
+// check of the value mapped back, which the two callers word differently.
 struct BlockCheckLines {
   int singleTerminal;
+  const char* reconstructedText;
   int reconstructed;
   int recounted;
 };

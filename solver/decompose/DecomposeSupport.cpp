@@ -57,11 +57,11 @@ bool terminalsJoined(const ReduceGraph& piece) {
 
 }  // namespace
 
-bool solvePiece(ReduceGraph& piece, const ReduceGraph& R, const char* checkText, int line) {
-  return solvePieceAt(piece, R, shell.Iget("quietComponents", 1) != 0 ? 0 : verbose, checkText, line, "biCon");
+bool solvePiece(ReduceGraph& piece, const ReduceGraph& R, const PieceCheck& check) {
+  return solvePieceAt(piece, R, shell.Iget("quietComponents", 1) != 0 ? 0 : verbose, check, "biCon");
 }
 
-bool solvePieceAt(ReduceGraph& piece, const ReduceGraph& R, int verbosity, const char* checkText, int line,
+bool solvePieceAt(ReduceGraph& piece, const ReduceGraph& R, int verbosity, const PieceCheck& check,
                   const char* module) {
   const bool joined = terminalsJoined(piece);
   displaySubproblem(1);
@@ -83,7 +83,12 @@ bool solvePieceAt(ReduceGraph& piece, const ReduceGraph& R, int verbosity, const
     log(3) << "no tree found for a joined piece: left unchanged\n";
     return false;
   }
-  exitWithWarning(checkText, line, module, R.warningDump());
+  if (check.noTreeText == nullptr) {
+    exitWithWarning(check.text, check.line, module, R.warningDump());
+  } else {
+    if (piece.upperOpt <= 0) exitWithWarning(check.text, check.line, module, R.warningDump());
+    if (!piece.upperOk) exitWithWarning(check.noTreeText, check.noTreeLine, module, R.warningDump());
+  }
   // The run goes on (exitWarning 0): a tree that was not proven optimal still proves nothing.
   return false;
 }

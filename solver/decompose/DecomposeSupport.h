@@ -23,13 +23,23 @@ void contractPairs(ReduceGraph& R, const std::vector<std::pair<int, int>>& pairs
 // The run's time limit (option R-maxSec) has passed: a nested search may have stopped early.
 bool timeLimitReached();
 
+// The failed check of a piece solve: one condition for a piece not solved to the end with a
+// tree or, when noTreeText is given, two: text for a piece not solved to the end and
+// noTreeText for a piece left without a tree.
+struct PieceCheck {
+  const char* text;
+  int line;
+  const char* noTreeText = nullptr;
+  int noTreeLine = 0;
+};
+
 // Solves a piece exactly with branching, quietly while option quietComponents (1) is set.
 // Returns true only when the piece was solved to optimality with a tree; a piece cut short by
-// the time limit returns false, anything else fails the check named by checkText (and returns
-// false when the run goes on).
-bool solvePiece(ReduceGraph& piece, const ReduceGraph& R, const char* checkText, int line);
+// the time limit returns false, anything else fails the check (and returns false when the run
+// goes on).
+bool solvePiece(ReduceGraph& piece, const ReduceGraph& R, const PieceCheck& check);
 // The same at the given log verbosity, a failed check naming module.
-bool solvePieceAt(ReduceGraph& piece, const ReduceGraph& R, int verbosity, const char* checkText, int line,
+bool solvePieceAt(ReduceGraph& piece, const ReduceGraph& R, int verbosity, const PieceCheck& check,
                   const char* module);
 
 // a + b, kept at maxint when either is maxint or the sum passes it.

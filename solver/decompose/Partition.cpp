@@ -215,7 +215,7 @@ bool SideReduction::run(Counts& counts, IntArray& newNumber, bool& contractedAny
   upper.lowerValue = 0;
   // Both side instances are solved at verbosity 2; an unfinished solve leaves R as it is.
   auto solve = [&](ReduceGraph& B, int line) {
-    return solvePieceAt(B, R_, 2, "!BB.upperOpt || !BB.upperOk", line, "partition");
+    return solvePieceAt(B, R_, 2, {"!BB.upperOpt || !BB.upperOk", line}, "partition");
   };
   if (!solve(upper, __LINE__)) return false;
   const int cUpper = upper.upperValue;
@@ -302,6 +302,16 @@ bool SideReduction::run(Counts& counts, IntArray& newNumber, bool& contractedAny
   lowerInstance.lowerValue = 0;
   if (!solve(lowerInstance, __LINE__)) return false;
   const int cLower = lowerInstance.upperValue;
+  // The solve left the instance's tree in the solution list, as its own slots.
+  log(4) << "\nedges in cLower (bottleneck edges with (( )) ):   ";
+  for (int i = 1; i <= solutionList[0]; ++i) {
+    const Arc& a = lowerInstance.arcs[solutionList[i]];
+    if (isSplit(a.tail) && isSplit(a.head))
+      log(4) << "((" << a.tail << "," << a.head << ")) ";
+    else
+      log(4) << "(" << a.tail << "," << a.head << ") ";
+  }
+  log(4) << "\n";
   lowerInstance.clearUpper();
   lowerInstance.lowerValue = 0;
   if (artificialUsed) equality_ = 0;

@@ -53,13 +53,13 @@ int quadroConCases(ReduceGraph& R, int head, const IntArray& next, int a, int b,
 
   if (!F[1]) {
     log(3) << "QUADROCON : 1" << std::endl;
-    cases.solveAndCount("!B1.upperOpt || !B1.upperOk", 1517, {});
+    cases.solveAndCount({"!B1.upperOpt || !B1.upperOk", 1517}, {});
   }
   if (!F[5]) {
     log(3) << "QUADROCON : 5" << std::endl;
     const Bottles bottles = cheapestPairOfThree(1, 2, 3, cases.outsideTable());
     std::vector<bool> used;
-    if (cases.solveCase("!B5.upperOpt || !B5.upperOk", 1583, bottles, used)) {
+    if (cases.solveCase({"!B5.upperOpt", 1583, "!B5.upperOk", 1584}, bottles, used)) {
       if (!used[0] || !used[1]) {
         log(3) << "---------- bottle edge not used ------\n";
         F[5] = true;
@@ -77,7 +77,7 @@ int quadroConCases(ReduceGraph& R, int head, const IntArray& next, int a, int b,
     if (F[k]) continue;
     log(3) << "QUADROCON : " << k << std::endl;
     const std::string check = "!B" + std::to_string(k) + ".upperOpt || !B" + std::to_string(k) + ".upperOk";
-    if (!cases.solveAndCount(check.c_str(), lines[k], std::span(&single[k], 1))) F[k] = true;
+    if (!cases.solveAndCount({check.c_str(), lines[k]}, std::span(&single[k], 1))) F[k] = true;
   }
   return cases.apply(5, F[1] + F[2] + F[3] + F[4] + F[5]);
 }
@@ -151,7 +151,7 @@ int pentaConCases(ReduceGraph& R, int head, const IntArray& next, std::span<cons
     if (F[k]) continue;
     log(3) << "PENTACON: " << k << std::endl;
     const std::string check = "!B" + std::to_string(k) + ".upperOpt || !B" + std::to_string(k) + ".upperOk";
-    if (!cases.solveAndCount(check.c_str(), 0, pentaConBottles(k, cases.outsideTable()))) F[k] = true;
+    if (!cases.solveAndCount({check.c_str(), __LINE__}, pentaConBottles(k, cases.outsideTable()))) F[k] = true;
   }
   return cases.apply(15, static_cast<int>(std::count(F + 1, F + 16, true)));
 }

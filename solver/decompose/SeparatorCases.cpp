@@ -116,7 +116,7 @@ void SeparatorCases::computeInside() { fillMinimax(in_, 1); }
 void SeparatorCases::computeInsideSteiner() { fillSteiner(first_, sin_); }
 void SeparatorCases::computeWholeSteiner() { fillSteiner(R_, sr_); }
 
-bool SeparatorCases::solveCase(const char* checkText, int line, std::span<const std::pair<int, int>> bottles,
+bool SeparatorCases::solveCase(const PieceCheck& check, std::span<const std::pair<int, int>> bottles,
                                std::vector<bool>& bottleUsed) {
   bottleUsed.assign(bottles.size(), false);
   if (abandoned_) return false;
@@ -139,7 +139,7 @@ bool SeparatorCases::solveCase(const char* checkText, int line, std::span<const 
     piece.destroyUpper();
   }
   piece.lowerValue = 0;
-  if (!solvePiece(piece, R_, checkText, line)) {
+  if (!solvePiece(piece, R_, check)) {
     abandoned_ = true;
     return false;
   }
@@ -148,9 +148,9 @@ bool SeparatorCases::solveCase(const char* checkText, int line, std::span<const 
   return true;
 }
 
-bool SeparatorCases::solveAndCount(const char* checkText, int line, std::span<const std::pair<int, int>> bottles) {
+bool SeparatorCases::solveAndCount(const PieceCheck& check, std::span<const std::pair<int, int>> bottles) {
   std::vector<bool> used;
-  if (!solveCase(checkText, line, bottles, used)) return false;
+  if (!solveCase(check, bottles, used)) return false;
   if (std::find(used.begin(), used.end(), false) != used.end()) {
     log(3) << "---------- bottle edge not used ------\n";
     return false;

@@ -7,6 +7,7 @@
 // edge that all counted cases used is contracted. When no case is counted, or a piece could not
 // be solved to the end, R is left unchanged.
 
+#include "DecomposeSupport.h"
 #include "Heap.h"
 #include "ReduceGraph.h"
 
@@ -45,10 +46,10 @@ public:
   // Solves one case: the bottle edges are position pairs, each priced outside(p, q). Returns
   // the used-flag of each bottle edge in bottleUsed; the case counts when every bottle edge is
   // used. false when the piece could not be solved (the decomposition is then abandoned).
-  bool solveCase(const char* checkText, int line, std::span<const std::pair<int, int>> bottles,
+  bool solveCase(const PieceCheck& check, std::span<const std::pair<int, int>> bottles,
                  std::vector<bool>& bottleUsed);
   // Shorthand: true when the case was solved and counted; logs the unused bottle edge.
-  bool solveAndCount(const char* checkText, int line, std::span<const std::pair<int, int>> bottles);
+  bool solveAndCount(const PieceCheck& check, std::span<const std::pair<int, int>> bottles);
 
   // Counts the tree of the case solved last (its edges in solutionList).
   void countCase();

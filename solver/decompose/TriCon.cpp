@@ -111,12 +111,12 @@ int triConCases(ReduceGraph& R, int head, const IntArray& next, int a, int b, In
   }
   if (!ruled[1]) {
     log(3) << "TRICON:  1" << std::endl;
-    cases.solveAndCount("!B.upperOpt || !B.upperOk", 639, {});
+    cases.solveAndCount({"!B.upperOpt || !B.upperOk", 639}, {});
   }
   if (!ruled[2]) {
     log(3) << "TRICON: 2" << std::endl;
     const std::pair<int, int> bottle[] = {{1, 2}};
-    if (!cases.solveAndCount("!B.upperOpt || !B.upperOk", 663, bottle)) ruled[2] = true;
+    if (!cases.solveAndCount({"!B.upperOpt || !B.upperOk", 663}, bottle)) ruled[2] = true;
   }
   return cases.apply(2, ruled[1] + ruled[2]);
 }
@@ -130,7 +130,7 @@ void triCon(ReduceGraph& R) {
     analyser.search(R.terminals[1]);
     if (analyser.blockCount() >= 2) {
       log(3) << "graph not biconnected! TriCon->biCon\n";
-      decomposeBlocks(R, analyser, false, {880, 889, 902});
+      decomposeBlocks(R, analyser, false, {880, "s != B.upperValue", 889, 902});
       return;
     }
   }

@@ -1,5 +1,6 @@
 #include "BranchAndBound.h"
 
+#include "AscentFast.h"
 #include "Check.h"
 #include "LogStream.h"
 #include "ReduceByString.h"
@@ -130,6 +131,17 @@ bool BranchAndBound::processTop(ReduceGraph& R) {
     node.setLower(clampToInt(node.contractCost), 0);
   }
   if (node.upperOpt == 0 && freeCount <= opt_.exactMstMax) solveSmall(node);
+  // Branching by tree degree needs a tree: a node to be split without one gets the tree of a
+  // fast ascent, which also raises its lower bound and may close it.
+  if (opt_.branchMode == 2 && node.upperOpt == 0 && node.lowerValue < best_ && !node.upperOk) {
+    node.clearUpper();
+    ascentFast(node);
+    if (!node.upperOk) exitWithWarning("!R->upperOk", 175, "branching", R.warningDump());
+    if (node.heuristicallyReduced) heuristic_ = true;
+    // What the ascent deleted may leave a node small enough to be enumerated.
+    freeCount = liveFreeVertices(node);
+    if (node.upperOpt == 0 && node.R > 1 && freeCount <= opt_.exactMstMax) solveSmall(node);
+  }
   // A reduction that had to drop the node's tree keeps its value, and the lower bound may then
   // meet that value with no tree of it at hand. Closing such a node would lose its optimum and
   // prove the search's bound for the instance instead: the node is searched on under the
@@ -147,7 +159,7 @@ bool BranchAndBound::processTop(ReduceGraph& R) {
   return !(node.upperOpt != 0 || node.lowerValue >= best_);
 }
 
-int BranchAndBound::chooseVertex(ReduceGraph& node) const {
+int BranchAndBound::chooseVertex(const ReduceGraph& node) const {
   const int V = node.V;
   auto candidate = [&](int v) { return node.isReq[v] == 0 && node.hasLiveSlot(v); };
   // The start vertex: the first live non-required vertex from (E * R) mod V + 1 on.
@@ -162,7 +174,7 @@ int BranchAndBound::chooseVertex(ReduceGraph& node) const {
   const bool treeDegreesSet = node.treeDegree[0] != maxint || node.upperOk;
   bool byTree = false;
   if (opt_.branchMode == 1) byTree = node.upperOk || treeDegreesSet;
-  if (opt_.branchMode == 2) byTree = node.upperOk != 0;
+  if (opt_.branchMode == 2) byTree = node.upperOk != 0;  // processTop gave the node a tree
   if (opt_.branchMode <= 2) {
     int best = s;
     std::int64_t score = byTree ? treeDegreeOf(s) : node.degree[s];
@@ -196,10 +208,9 @@ int BranchAndBound::chooseVertex(ReduceGraph& node) const {
   return best;
 }
 
-void BranchAndBound::split(ReduceGraph& /*R*/) {
+void BranchAndBound::split(int v) {
   const int t = top_;
   ReduceGraph& node = *stack_[t].node;
-  const int v = chooseVertex(node);
   log(2) << "Branching with " << v << ", degree: " << node.degree[v] << ", uDegree: "
          << node.treeDegree[v] << std::endl;
   if (stack_.size() < static_cast<std::size_t>(t) + 2) stack_.resize(static_cast<std::size_t>(t) + 2);
@@ -250,14 +261,15 @@ int BranchAndBound::run(ReduceGraph& R, const char* label, int firstStep) {
   while (top_ >= 0) {
     if (opt_.bestFirst) selectBestFirst();
     if (processTop(R)) {
-      if (chooseVertex(*stack_[top_].node) == 0) {
+      const int v = chooseVertex(*stack_[top_].node);
+      if (v == 0) {
         // Nothing left to branch on, yet the node is open: stop rather than lose its part.
         log(0) << "branching: no vertex to branch on in '" << stack_[top_].label << "'\n";
         incomplete = true;
         ++step_;
         break;
       }
-      split(R);
+      split(v);
     } else {
       stack_[top_].node.reset();
       --top_;

@@ -58,8 +58,9 @@ private:
   void selectBestFirst();
   // Processes the top entry; true when it is to be split.
   bool processTop(ReduceGraph& R);
-  void split(ReduceGraph& R);
-  int chooseVertex(ReduceGraph& node) const;
+  void split(int v);
+  // The branching vertex of the node by option branchMode; 0 when no vertex is left to branch on.
+  int chooseVertex(const ReduceGraph& node) const;
   int liveFreeVertices(const ReduceGraph& node) const;
   void solveSmall(ReduceGraph& node);
   void offerToInstance(ReduceGraph& R, ReduceGraph& node);

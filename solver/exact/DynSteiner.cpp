@@ -83,6 +83,7 @@ void DynSteiner::setUp(ReduceGraph& R) {
                       &optional_, &normalBlocks_, &edgesScratch_})
     ensureSize(*a, n + 1);
   for (IntArray* a : {&encoding_, &normalScratch_}) ensureSize(*a, 2 * n + 2);
+  farHeap_ = std::make_unique<IndexedHeap>(R.V, dist_);
   ensureSize(forestScratch_, n + 1);
   ensureSize(bestForest_, n + 1);
   for (int v = 1; v <= R.V; ++v) {
@@ -201,7 +202,8 @@ std::int64_t DynSteiner::approxPartitionSum(int start, int limit) {
 int DynSteiner::farthestVertex(int v) {
   const ReduceGraph& R = *R_;
   for (int u = 1; u <= R.V; ++u) dist_[u] = maxint;
-  IndexedHeap heap(R.V, dist_);
+  IndexedHeap& heap = *farHeap_;
+  heap.clearHeap();
   heap.heapInsert(v, 0);
   int extracted = 0;
   int last = v;
@@ -847,7 +849,7 @@ void DynSteiner::run(ReduceGraph& R, std::int64_t& solutionCount) {
   } else {
     int live = 0;
     for (int v = 1; v <= R.V; ++v) live += liveDegree_[v] > 0 ? 1 : 0;
-    int tries = std::max(3, std::min(R.R, 10));
+    int tries = std::max(R.V, std::min(R.R, 10));
     if (const char* given = shell.lookup("dynMaxTrys")) tries = std::max(1, std::atoi(given));
     IntArray chosen(static_cast<std::size_t>(tries) + 3, 0);
     chosen[0] = R.terminals[1];
@@ -859,13 +861,14 @@ void DynSteiner::run(ReduceGraph& R, std::int64_t& solutionCount) {
       if (liveDegree_[chosen[i]] > 0 && std::find(chosen.begin(), chosen.begin() + i, chosen[i]) == chosen.begin() + i)
         ++distinct;
     tries = std::min(tries, 3 + live - distinct);
+    tried_.assign(static_cast<std::size_t>(R.V) + 1, 0);
     for (int i = 0; i < tries; ++i) {
       if (i >= 3) {
         int c = farthestVertex(chosen[i - 1]);
-        auto taken = [&](int x) { return std::find(chosen.begin(), chosen.begin() + i, x) != chosen.begin() + i; };
-        while (taken(c) || liveDegree_[c] == 0) c = c % R.V + 1;
+        while (tried_[c] || liveDegree_[c] == 0) c = c % R.V + 1;
         chosen[i] = c;
       }
+      tried_[chosen[i]] = 1;
       const int c = chosen[i];
       log(3) << "checking starting vertex " << c << ":  ";
       const std::int64_t e = approxPartitionSum(c, limit);

@@ -14,6 +14,7 @@
 // marker, so that nothing is built on it.
 
 #include "AscentEngine.h"
+#include "Heap.h"
 #include "ReduceGraph.h"
 #include "SolutionHash.h"
 #include "SolutionTree.h"
@@ -113,8 +114,11 @@ private:
   // Stamps for candidate and cheapest-edge marks.
   IntArray stamp_, score_, cheapest_, candidates_;
   int stampNow_ = 0;
-  // Dijkstra of farthestVertex.
+  // Dijkstra of farthestVertex, its heap over dist_ made once a run.
   IntArray dist_, liveDegree_;
+  std::unique_ptr<IndexedHeap> farHeap_;
+  // Start vertices already tried.
+  std::vector<char> tried_;
 
   // Per step: the slots from w to each visited vertex that reach the cheapest cost, in
   // tieSlots_[tieStart_[v] .. tieStart_[v] + tieCount_[v] - 1] (storeTrees 2 counts every tie).

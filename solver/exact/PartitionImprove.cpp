@@ -47,8 +47,9 @@ bool PartitionImprove::improveRegion(ReduceGraph& R, int b, int round, int posit
   for (int v = 1; v <= R.V; ++v) size += labels_[v] == b ? 1 : 0;
   int required = 0;
   for (int k = 1; k <= R.R; ++k) required += labels_[R.terminals[k]] == b ? 1 : 0;
-  // Half the instance or more would let a nested run meet an instance as large as its own.
-  if (size > maxSize_ || 2 * size >= R.Vanz || required < minReqs_) return false;
+  // A region of every live vertex would be the instance itself, and the branch and bound on it
+  // would run this letter on it again without end: every nesting must shrink the instance.
+  if (size > maxSize_ || size >= R.Vanz || required < minReqs_) return false;
 
   // The tree inside the region, the rest of it, and the places where the rest enters.
   std::int64_t oldComp = 0;

@@ -5,8 +5,8 @@
 // (terminals the rest already joins are merged by contracted edges of cost 0). A cheaper part
 // is spliced into the tree and offered to setUpper. Rounds repeat while one improves the tree.
 //
-// A region of half the live vertices or more is never solved: the branch and bound inside a
-// region may run this letter again, and every nesting must shrink the instance.
+// A region of every live vertex (one base, or one base left) is never solved: the branch and
+// bound inside a region may run this letter again, and every nesting must shrink the instance.
 
 #include "ReduceGraph.h"
 #include "UnionFind.h"

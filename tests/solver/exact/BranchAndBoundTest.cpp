@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -337,16 +338,39 @@ TEST(BranchAndBound, LabelsStopGrowingNearTheirLimit) {
   }
 }
 
-TEST(BranchAndBoundDeath, AnUnsetScriptIsAFailedCheck) {
-  const tesmo::Graph g = makeGraph(3, {{1, 2, 1}, {2, 3, 1}}, {1, 3});
-  EXPECT_EXIT(
-      {
-        tesmotest::LogCapture capture(0);
-        ReduceGraph R(g);
-        R.resetLower();
-        tesmo::branching(R, tesmo::maxint);
-      },
-      testing::ExitedWithCode(1), "");  // the warning line goes to standard output
+// Each failed check of the search ends the run with its condition, module and line.
+TEST(BranchAndBoundDeath, FailedChecksNameTheirConditionAndLine) {
+  testing::FLAGS_gtest_death_test_style = "threadsafe";
+  struct Case {
+    const char* name;
+    std::vector<const char*> settings;
+    bool lowerNeverSet;
+    const char* warning;  // a regular expression
+  };
+  const Case cases[] = {
+      {"no node script", {}, false, "Warning: \\(\"No reduction specified.\"\\) in file 'branching' line 39"},
+      {"lower bound never set", {"Reduction=v"}, true,
+       "Warning: \\(Original->lowerValue==maxint\\) in file 'branching' line 261"},
+      // Branching by tree degree on nodes without a tree, whose fast ascent is told to keep none.
+      {"no tree for the tree degrees", {"Reduction=v", "branchMode=2", "exactMstMax=0", "ascentPrune=0"}, false,
+       "Warning: \\(!R->upperOk\\) in file 'branching' line 175"},
+  };
+  const tesmo::Graph g = hardGrid();
+  for (const Case& c : cases) {
+    EXPECT_EXIT(
+        {
+          std::cout.rdbuf(std::cerr.rdbuf());  // the warning line goes to standard output
+          tesmotest::LogCapture capture(0);
+          for (const char* a : c.settings) tesmo::shell.setAssignment(a);
+          tesmo::shell.Sset("exitSaveGraph", capture.dir().file("error.stp").c_str());
+          ReduceGraph R(g);
+          R.resetLower();
+          if (c.lowerNeverSet) R.lowerValue = tesmo::maxint;
+          tesmo::branching(R, tesmo::maxint);
+        },
+        testing::ExitedWithCode(1), c.warning)
+        << c.name;
+  }
 }
 
 }  // namespace

@@ -88,6 +88,40 @@ TEST(DynSteiner, ChainGivesThePathBetweenTheOutermostTerminals) {
   EXPECT_NE(run.log.find("invalid dynStartVertex, set to zero."), std::string::npos);
 }
 
+int countOf(const std::string& text, const std::string& piece) {
+  int n = 0;
+  for (std::size_t p = text.find(piece); p != std::string::npos; p = text.find(piece, p + 1)) ++n;
+  return n;
+}
+
+// Start vertices tried: by default as many as the instance has vertices, never more than the
+// first three (the first, last and middle terminal, which may repeat) and the other live vertices.
+TEST(DynSteiner, TriesAsManyStartVerticesAsTheDefaultAllows) {
+  struct Case {
+    const char* name;
+    int vertices;
+    std::vector<int> terminals;
+    std::vector<int> deleted;  // vertices deleted before the run
+    std::vector<std::string> options;
+    int tries;
+  };
+  const Case cases[] = {
+      {"every vertex of a chain", 12, {1, 6, 12}, {}, {}, 12},
+      {"set by the option", 12, {1, 6, 12}, {}, {"dynMaxTrys=5"}, 5},
+      // Live: 1..9, of which 1 and 3 are among the first three (1, 3, 1): 3 + 7 candidates.
+      {"only live vertices", 12, {1, 2, 3}, {10, 11, 12}, {}, 10},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const tesmo::Graph g = chain(c.vertices, {2, 1, 3}, c.terminals);
+    ReduceGraph R(g);
+    for (int v : c.deleted) R.deleteVertex(v);
+    const DpRun run = runDp(R, c.options);
+    EXPECT_TRUE(run.ran) << run.log;
+    EXPECT_EQ(countOf(run.log, "checking starting vertex "), c.tries) << run.log;
+  }
+}
+
 struct ShapeCase {
   steinertest::Shape shape;
   int vertices;

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,94 @@ TEST(Tm, WithoutIterationsOffersNothing) {
   tesmo::tm(R);
   EXPECT_NE(capture.text().find("Best: 1600000000\n"), std::string::npos) << capture.text();
   EXPECT_EQ(R.upperValue, tesmo::maxint);
+}
+
+// The markers of tm's steps in the order logged: " T:v->k" a path step that joins terminal
+// index k from vertex v, " K:A-->r" a region step that joins region r through a link from A.
+std::vector<std::string> stepMarkers(const std::string& text) {
+  static const std::regex marker(" [TK]:[0-9]+-{1,2}>[0-9]+");
+  std::vector<std::string> found;
+  for (auto it = std::sregex_iterator(text.begin(), text.end(), marker); it != std::sregex_iterator(); ++it)
+    found.push_back(it->str());
+  return found;
+}
+
+struct TmRun {
+  std::string log;
+  int upperValue;
+  bool upperOk;
+};
+
+// tm on a fresh instance of g with the settings, its log at the given level.
+TmRun runTm(const tesmo::Graph& g, const std::vector<std::string>& settings, int verbosity) {
+  tesmotest::LogCapture capture(verbosity);
+  tesmo::shell.setAssignments(settings);
+  ReduceGraph R(g);
+  tesmo::tm(R);
+  return {capture.text(), R.upperValue, R.upperOk != 0};
+}
+
+// The path 1 -1- 2 -2- 3 -2- 4 -3- 5 with terminals 1, 3, 5 (indices 1, 2, 3); regions {1, 2},
+// {3, 4}, {5}; region links 2-3 (length 3) and 4-5 (length 5). One tree from terminal 1.
+// Path steps alone: 1 joins index 2 (its list's first pair, at 3), the walks and the cursors of
+// 2, 1 and 3 pass connected terminals, then 3 joins index 3 (at 5): five path steps. With region
+// steps, each tie between the two heaps goes to the region: region 2 through 2-3, the cursors of
+// 2, 1 and 3 move on, region 3 through 4-5. Both trees are the whole path, 8.
+TEST(Tm, PathAndRegionStepsOnAPath) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> settings;
+    std::vector<std::string> steps;
+    const char* counts;
+  };
+  const Case cases[] = {
+      {"path steps", {"tmIterations=1", "tmPrefereKmb=0"}, {" T:1->2", " T:3->3"}, "tmCount:5, kmbCount:0, \n"},
+      {"region steps", {"tmIterations=1"}, {" K:1-->2", " K:2-->3"}, "tmCount:3, kmbCount:2, \n"},
+  };
+  const tesmo::Graph g = tesmotest::makeGraph(5, {{1, 2, 1}, {2, 3, 2}, {3, 4, 2}, {4, 5, 3}}, {1, 3, 5});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TmRun run = runTm(g, c.settings, 5);
+    EXPECT_EQ(stepMarkers(run.log), c.steps) << run.log;
+    EXPECT_NE(run.log.find(c.counts), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("Success with source: 1 (1) ; weight: 8-0 = 8\n"), std::string::npos) << run.log;
+    EXPECT_EQ(run.upperValue, 8);
+  }
+}
+
+// Terminals 1, 2, 3 on a triangle of edges 5, a centre 4 joined to each by 3, and 5 hanging off 1
+// by 1. Trees from the terminals take two triangle edges (10); from the centre, the star (9);
+// from 5, again 10 (5 pruned from 11). With tmCombine every tree counts as the new best, even
+// the dearer last one; without, only trees cheaper than the best so far. The instance keeps the
+// star either way.
+TEST(Tm, CombineMakesEveryTreeTheBest) {
+  struct Case {
+    const char* name;
+    const char* combine;
+    std::vector<int> successes;  // the tree numbers logged as successes
+    const char* best;
+  };
+  const Case cases[] = {
+      {"best only", "tmCombine=0", {1, 4}, "Best: 9\n"},
+      {"every tree", "tmCombine=1", {1, 2, 3, 4, 5}, "Best: 10\n"},
+  };
+  const tesmo::Graph g = tesmotest::makeGraph(
+      5, {{1, 2, 5}, {2, 3, 5}, {1, 3, 5}, {1, 4, 3}, {2, 4, 3}, {3, 4, 3}, {1, 5, 1}}, {1, 2, 3});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TmRun run = runTm(g, {c.combine, "tmIterations=5"}, 3);
+    const std::string& text = run.log;
+    static const std::regex success("Success with source: [0-9]+ \\(([0-9]+)\\) ; weight: [0-9]+-[0-9]+ = ([0-9]+)\n");
+    std::vector<int> numbers;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), success); it != std::sregex_iterator(); ++it) {
+      numbers.push_back(std::stoi((*it)[1]));
+      EXPECT_EQ(std::stoi((*it)[2]), numbers.back() == 4 ? 9 : 10) << it->str();
+    }
+    EXPECT_EQ(numbers, c.successes) << text;
+    EXPECT_NE(text.find(c.best), std::string::npos) << text;
+    EXPECT_EQ(run.upperValue, 9);
+    EXPECT_TRUE(run.upperOk);
+  }
 }
 
 TEST(Prune1, IsSafeAsScriptLetter) {
