@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -96,12 +97,18 @@ TEST(ExpansionEngine, VertexOfTheStoredTreeIsTestedOnlyWhenAllowed) {
 
 TEST(ExpansionEngine, ClawIsReplacedByAllPairsWithExtend) {
   // A zero-cost arm makes the star never cheaper than two of its pairs, yet no pair has a way
-  // around vertex 1: with extend every pair becomes an edge.
+  // around vertex 1: with extend vertex 1 goes and every pair of its neighbours is joined at the
+  // cost of its two star edges, 2-3 and 2-4 by edges, 3-4 through 2 (1 + 1) once those are in.
+  tesmotest::LogCapture capture(4);
   setShellOptions("extend=1");
   const tesmo::Graph g = tesmotest::makeGraph(5, {{1, 2, 0}, {1, 3, 1}, {1, 4, 1}, {2, 5, 4}}, {2, 3, 4, 5});
   tesmo::ReduceGraph R(g);
   const std::int64_t optimum = steinertest::dreyfusWagner(R);
   tesmo::gridderBrasil(R);
+  EXPECT_FALSE(R.hasLiveSlot(1));
+  EXPECT_EQ(liveEdgeTriples(R), (std::vector<std::tuple<int, int, int>>{{2, 3, 1}, {2, 4, 1}, {2, 5, 4}}))
+      << capture.text();
+  EXPECT_NE(capture.text().find("replacing 1 with (2 edges)"), std::string::npos) << capture.text();
   EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
 }
 
@@ -121,11 +128,19 @@ TEST(ExpansionEngine, ExtendedArmProvesWhatTheStarCannot) {
 }
 
 TEST(ExpansionEngine, MoreAscentRootsThanTerminalsUsesEveryTerminal) {
+  // 50 roots asked for, 3 terminals: one ascent from each terminal, none twice.
+  tesmotest::LogCapture capture(4);
   setShellOptions("gUseAscent=50");
   const tesmo::Graph g = tesmotest::makeGraph(6, {{1, 2, 2}, {1, 3, 2}, {1, 4, 2}, {2, 3, 3}, {2, 4, 3}, {3, 5, 1}, {4, 6, 1}}, {2, 5, 6});
   tesmo::ReduceGraph R(g);
   const std::int64_t optimum = steinertest::dreyfusWagner(R);
   tesmo::gridderBrasil(R);
+  std::vector<int> roots;
+  const std::string marker = "computing lower bound and reduced costs:rootV:";
+  for (const std::string& line : tesmotest::linesOf(capture.text()))
+    if (line.rfind(marker, 0) == 0) roots.push_back(std::stoi(line.substr(marker.size())));
+  std::sort(roots.begin(), roots.end());
+  EXPECT_EQ(roots, (std::vector<int>{2, 5, 6})) << capture.text();
   EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
 }
 
