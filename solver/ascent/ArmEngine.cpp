@@ -761,7 +761,8 @@ bool ArmEngine::testShortenedArms(int k, int s) {
   const ReduceGraph& R = R_;
   const int x = R.arcs[s].head;
   ++pathStamp_;
-  for (int w = k; w >= 0; w = nodes_[static_cast<std::size_t>(w)].parent) onPath_[static_cast<std::size_t>(w)] = pathStamp_;
+  for (int w = k; w >= 0; w = nodes_[static_cast<std::size_t>(w)].parent)
+    onPath_[static_cast<std::size_t>(w)] = pathStamp_;
   auto onPath = [&](int j) { return onPath_[static_cast<std::size_t>(j)] == pathStamp_; };
   auto refutes = [&](int y) {
     const std::int64_t piece = std::max<std::int64_t>(R.arcs[s].cost, treeBottleneck(k, y));
