@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -220,5 +221,51 @@ std::vector<SafetyCase> safetyCases() {
 
 INSTANTIATE_TEST_SUITE_P(Options, ExpansionSafety, testing::ValuesIn(safetyCases()),
                          [](const testing::TestParamInfo<SafetyCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// The failed checks of the gridder modules name their condition as the modules state it; with
+// exitWarning 0 the run goes on without a distance.
+TEST(GridderChecks, NameTheirConditionAndModule) {
+  const tesmo::Graph g = tesmotest::makeGraph(3, {{1, 2, 1}, {2, 3, 1}}, {1, 3});
+  struct Case {
+    const char* expected;
+    std::function<void(tesmo::ReduceGraph&)> run;
+  };
+  const std::vector<Case> cases{
+      {"Warning: (start<1 || start>G->V) in file 'gridder2.C' line ",
+       [](tesmo::ReduceGraph& R) {
+         tesmo::BoundedSearch search(R.V);
+         EXPECT_EQ(search.run(R, 0, 3, 0, 0, 0, 10, "gridder2.C"), tesmo::maxint);
+       }},
+      {"Warning: (stop<1 || stop>G->V) in file 'gridder.C' line ",
+       [](tesmo::ReduceGraph& R) {
+         tesmo::BoundedSearch search(R.V);
+         EXPECT_EQ(search.run(R, 1, R.V + 1, 0, 0, 0, 10, "gridder.C"), tesmo::maxint);
+       }},
+      {"Warning: (stop<1 || stop>G->V) in file 'gridder.C' line ",
+       [](tesmo::ReduceGraph& R) {
+         tesmo::ArmSearch search(R.V);
+         search.start(1, 2);
+         EXPECT_EQ(search.continueSearch(R, R.V + 1, 10), tesmo::maxint);
+       }},
+      {"Warning: (useAscent && !(restrictedSpecial && testver)) in file 'gridder.C' line ",
+       [](tesmo::ReduceGraph& R) {
+         tesmo::shell.setAssignment("gUseAscent=1");
+         tesmo::shell.setAssignment("gRestricted=0");
+         tesmo::gridderBrasil(R);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    tesmotest::LogCapture capture(3);
+    tesmo::shell.setAssignment("exitWarning=0");
+    tesmo::ReduceGraph R(g);
+    c.run(R);
+    EXPECT_NE(capture.text().find(c.expected), std::string::npos) << capture.text();
+  }
+}
 
 }  // namespace
