@@ -257,6 +257,10 @@ void ArmEngine::runArmTests(bool precomputed) {
   leaves_.reserve(treeRoom);
   leafDist_.assign(treeRoom * treeRoom, 0);
   primKey_.assign(treeRoom, 0);
+  points_.reserve(treeRoom);
+  pointVertex_.reserve(treeRoom);
+  onPath_.assign(treeRoom, 0);
+  pathStamp_ = 0;
   treeRoom_ = treeRoom;
   maxBranch_ = std::min(maxDeg_, 16);
   candidates_.reserve((treeRoom + 1) * static_cast<std::size_t>(maxLeaves_ + 1) * (maxBranch_ + 1));
@@ -521,6 +525,7 @@ int ArmEngine::pushNode(int parent, int slot) {
   const int k = static_cast<int>(nodes_.size());
   nodes_.push_back(node);
   mark_[node.vertex] = test_;
+  if (parent >= 0 && R.isReq[node.vertex] != 0) currentTerminal_ = node.vertex;
   for (int r = 0; r < rcCount_; ++r) {
     if (parent < 0) {
       rcOut_[r][k] = rcIn_[r][k] = 0;
@@ -593,6 +598,9 @@ bool ArmEngine::testReducedCosts(int extraParent, int extraSlot) {
 // between nodes a and b; the interior vertices of the partial tree are non-terminals whose every
 // tree edge is known.
 std::int64_t ArmEngine::treeBottleneck(int a, int b) const {
+  // A tie never refutes, so the bottleneck starts at 0 also with gUseDist 3 and more: an
+  // allowance of 1 there lets a zero-cost way refute the zero-cost key path it runs along,
+  // which cuts terminals off in edge mode.
   std::int64_t best = 0;
   auto climb = [&](int& k, std::int64_t& piece) {
     const Node& n = nodes_[static_cast<std::size_t>(k)];
@@ -613,36 +621,98 @@ std::int64_t ArmEngine::treeBottleneck(int a, int b) const {
   return std::max(best, pa + pb);
 }
 
-bool ArmEngine::testDistances() {
-  if (useDist_ == 0) return false;
-  const int n = static_cast<int>(leaves_.size());
+// The distances between the leaves (points 0..n-1) and the further points n.. of pointVertex_.
+void ArmEngine::fillPointDistances(int from, int to) {
   const std::size_t room = primKey_.size();
-  for (int i = 0; i < n; ++i)
-    for (int j = i + 1; j < n; ++j) {
-      const int a = leaves_[i], b = leaves_[j];
-      const std::int64_t d = cappedDistance(distances_->distance(nodes_[a].vertex, nodes_[b].vertex));
+  for (int i = from; i < to; ++i)
+    for (int j = 0; j < i; ++j) {
+      const std::int64_t d = cappedDistance(distances_->distance(pointVertex_[i], pointVertex_[j]));
       leafDist_[i * room + j] = leafDist_[j * room + i] = d;
-      if (d < treeBottleneck(a, b)) {
-        log(5) << "Success: Dist\n";
-        return true;
-      }
     }
-  // Prim over the leaves: joined more cheaply than the partial tree costs.
-  for (int i = 0; i < n; ++i) primKey_[i] = kFar * 4;
+}
+
+// Prim over the listed points: true when they are joined for less than the partial tree costs.
+bool ArmEngine::joinedBelowTotal(const int* points, int count) {
+  const std::size_t room = primKey_.size();
+  for (int i = 0; i < count; ++i) primKey_[i] = kFar * 4;
   primKey_[0] = 0;
   std::int64_t weight = 0;
-  for (int round = 0; round < n; ++round) {
+  for (int round = 0; round < count; ++round) {
     int pick = -1;
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < count; ++i)
       if (primKey_[i] >= 0 && (pick < 0 || primKey_[i] < primKey_[pick])) pick = i;
     weight += primKey_[pick];
     if (weight >= total_) return false;
     primKey_[pick] = -1;
-    for (int i = 0; i < n; ++i)
-      if (primKey_[i] >= 0) primKey_[i] = std::min(primKey_[i], leafDist_[pick * room + i]);
+    const std::size_t row = static_cast<std::size_t>(points[pick]) * room;
+    for (int i = 0; i < count; ++i)
+      if (primKey_[i] >= 0) primKey_[i] = std::min(primKey_[i], leafDist_[row + points[i]]);
   }
-  log(5) << "Success: Dist\n";
   return true;
+}
+
+bool ArmEngine::testDistances() {
+  if (useDist_ == 0) return false;
+  const int n = static_cast<int>(leaves_.size());
+  pointVertex_.clear();
+  for (int i = 0; i < n; ++i) pointVertex_.push_back(nodes_[leaves_[i]].vertex);
+  fillPointDistances(0, n);
+  const std::size_t room = primKey_.size();
+  for (int i = 0; i < n; ++i)
+    for (int j = i + 1; j < n; ++j)
+      if (leafDist_[i * room + j] < treeBottleneck(leaves_[i], leaves_[j])) {
+        log(5) << "Success: Dist\n";
+        return true;
+      }
+  points_.clear();
+  for (int i = 0; i < n; ++i) points_.push_back(i);
+  if (joinedBelowTotal(points_.data(), n)) {
+    log(5) << "Success: Dist\n";
+    return true;
+  }
+  // gUseDist -1: the terminal an arm reached last, when it is no longer in the tree, may join
+  // the leaves as a point of its own (a terminal never makes a bottleneck distance longer).
+  const int t = currentTerminal_;
+  if (useDist_ != -1 || t == 0 || mark_[t] == test_ || n + 1 > static_cast<int>(primKey_.size())) return false;
+  pointVertex_.push_back(t);
+  fillPointDistances(n, n + 1);
+  points_.push_back(n);
+  if (joinedBelowTotal(points_.data(), n + 1)) {
+    log(5) << "Success: Dist\n";
+    return true;
+  }
+  return false;
+}
+
+// gUseSmt: the leaves may be joined through terminals outside the tree, the nearest terminals
+// of the non-terminal leaves (at most 8); every selection of them is tried.
+bool ArmEngine::testSmt() {
+  const ReduceGraph& R = R_;
+  const int n = static_cast<int>(leaves_.size());
+  pointVertex_.clear();
+  for (int i = 0; i < n; ++i) pointVertex_.push_back(nodes_[leaves_[i]].vertex);
+  const int room = static_cast<int>(primKey_.size());
+  for (int i = 0; i < n && static_cast<int>(pointVertex_.size()) < std::min(n + 8, room); ++i) {
+    const int v = pointVertex_[i];
+    if (R.isReq[v] != 0) continue;
+    const int t = R.nearBase[1][v];
+    if (t < 1 || t > R.V || R.isReq[t] == 0 || mark_[t] == test_) continue;
+    if (std::find(pointVertex_.begin() + n, pointVertex_.end(), t) == pointVertex_.end()) pointVertex_.push_back(t);
+  }
+  const int m = static_cast<int>(pointVertex_.size()) - n;
+  if (m == 0 || n < 2) return false;
+  fillPointDistances(0, n + m);
+  for (unsigned mask = (1u << m) - 1; mask >= 1; --mask) {
+    points_.clear();
+    for (int i = 0; i < n; ++i) points_.push_back(i);
+    for (int i = 0; i < m; ++i)
+      if (mask & (1u << i)) points_.push_back(n + i);
+    if (joinedBelowTotal(points_.data(), static_cast<int>(points_.size()))) {
+      log(5) << "Success: Smt\n";
+      return true;
+    }
+  }
+  return false;
 }
 
 bool ArmEngine::testTree() {
@@ -651,6 +721,7 @@ bool ArmEngine::testTree() {
     if (nodes_[k].degree == 1) leaves_.push_back(k);
   if (rcCount_ > 0 && testReducedCosts(0, 0)) return true;
   if (testDistances()) return true;
+  if (useSmt_ && testSmt()) return true;
   return leaves_.size() == 2 && testAvoid();
 }
 
@@ -676,6 +747,36 @@ bool ArmEngine::testBottleNoExt(int k, int s, const int* leaves, int n, bool all
     const std::int64_t piece = std::max<std::int64_t>(R.arcs[s].cost, treeBottleneck(k, y));
     if (cappedDistance(distances_->distance(x, vy)) < piece) {
       log(5) << (terminal && useExtBottle_ ? "Success: Bottle-NoExt\n" : "Success: Dist-NoExt\n");
+      return true;
+    }
+  }
+  return false;
+}
+
+// The pair test of testBottleNoExt against the vertices of the other arms just behind the
+// branchings on the way from k to the root, and one position further: the partial tree cut back
+// there is a partial tree of its own, and a way from x shorter than a key path between x and
+// such a vertex makes every tree through both dearer.
+bool ArmEngine::testShortenedArms(int k, int s) {
+  const ReduceGraph& R = R_;
+  const int x = R.arcs[s].head;
+  ++pathStamp_;
+  for (int w = k; w >= 0; w = nodes_[static_cast<std::size_t>(w)].parent)
+    onPath_[static_cast<std::size_t>(w)] = pathStamp_;
+  auto onPath = [&](int j) { return onPath_[static_cast<std::size_t>(j)] == pathStamp_; };
+  auto refutes = [&](int y) {
+    const std::int64_t piece = std::max<std::int64_t>(R.arcs[s].cost, treeBottleneck(k, y));
+    return cappedDistance(distances_->distance(x, nodes_[static_cast<std::size_t>(y)].vertex)) < piece;
+  };
+  const int count = static_cast<int>(nodes_.size());
+  for (int j = 1; j < count; ++j) {
+    const int parent = nodes_[static_cast<std::size_t>(j)].parent;
+    if (onPath(j) || !onPath(parent)) continue;
+    bool refuted = refutes(j);
+    for (int c = j + 1; c < count && !refuted; ++c)
+      if (nodes_[static_cast<std::size_t>(c)].parent == j) refuted = refutes(c);
+    if (refuted) {
+      log(5) << "Success: Dist-NoExt\n";
       return true;
     }
   }
@@ -733,7 +834,8 @@ bool ArmEngine::refuteTree(int depth, int firstNew) {
     entry = treeHash_.lookUp(hashKey_.data(), static_cast<int>(hashKey_.size()), found);
     if (found) {
       ++hashSuccess_;
-      // A tree still being searched higher up counts as not refuted.
+      // A search only adds edges, so a tree still being searched higher up is never met again.
+      if (treeHash_.result(entry) == 0) exitWithWarning("treeIndex!=-9 && treeIndex!=-11", __LINE__, "gridder2.C");
       return treeHash_.result(entry) == 1;
     }
   }
@@ -773,6 +875,7 @@ bool ArmEngine::searchTree(int depth, int firstNew) {
       if ((useExtBottle_ || useDist_ >= 1) &&
           testBottleNoExt(k, s, leafStack_.data() + leafBase, leafCount, useDist_ >= 1))
         continue;
+      if (useDist_ >= 2 && testShortenedArms(k, s)) continue;
       if (rcCount_ > 0) {
         leaves_.clear();
         for (std::size_t lj = leafBase; lj < leafBase + static_cast<std::size_t>(leafCount); ++lj)
@@ -863,6 +966,7 @@ bool ArmEngine::refuteVertex(int v) {
   const int d = static_cast<int>(starSlots_.size());
   ++test_;
   steps_ = 0;  // one budget for all stars of v
+  currentTerminal_ = 0;
   // Edges that no optimal tree uses, and pairs of them that no optimal tree uses together.
   unsigned impossible = 0;
   starPairs_.assign(static_cast<std::size_t>(d) * d, 0);
@@ -957,6 +1061,7 @@ void ArmEngine::runVertexMode() {
 
 bool ArmEngine::refuteEdge(int s) {
   ++test_;
+  currentTerminal_ = 0;
   nodes_.clear();
   total_ = 0;
   for (int r = 0; r < rcCount_; ++r) rcTotal_[r] = 0;

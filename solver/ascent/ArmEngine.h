@@ -13,6 +13,14 @@
 // closer to a leaf than the key path it would lie on, two edges at one vertex whose far ends are
 // closer than the longer edge, and edges whose merge histories repeat or share an edge of known
 // positive cost (a tree with both would pay for that edge twice).
+// Options widen the distance tests: gUseDist 2 and more also tries the pair test of a
+// continuation against the vertices just behind the branchings on its way to the root (a
+// partial tree cut back there is one of its own); gUseDist -1 lets the terminal an arm reached
+// last join the leaves in their spanning tree; gUseSmt tries every selection of the nearest
+// terminals of the leaves as further points. A terminal added that way never lengthens a
+// bottleneck distance, so these spanning trees stay bounds of the leaves' own; for the same
+// reason they can only gain where the distance estimates are loose (terminals never lie inside
+// a partial tree here, as terminal leaves are not extended).
 
 #include "GridderSupport.h"
 #include "Heap.h"
@@ -155,6 +163,10 @@ private:
   bool pairBottleneck(int a, int b);
   bool testReducedCosts(int extraParent, int extraSlot);
   bool testDistances();
+  bool testSmt();
+  bool testShortenedArms(int k, int s);
+  void fillPointDistances(int from, int to);
+  bool joinedBelowTotal(const int* points, int count);
   std::int64_t treeBottleneck(int a, int b) const;
   int pushNode(int parent, int slot);
   void popNode();
@@ -176,6 +188,11 @@ private:
   std::vector<int> leaves_;       // scratch: leaf node indices
   std::vector<std::int64_t> leafDist_;  // scratch: leaf distance matrix
   std::vector<std::int64_t> primKey_;
+  std::vector<int> points_;       // scratch: indices into the point distances
+  std::vector<int> pointVertex_;  // scratch: the leaves' vertices, then further points
+  std::vector<int> onPath_;       // per node: pathStamp_ while it is on the path to the root
+  int pathStamp_ = 0;
+  int currentTerminal_ = 0;       // the terminal an arm reached last in this test
   std::vector<int> candidates_;   // candidate slots, a slice per recursion level
   std::vector<int> leafStack_;    // leaf nodes, a slice per recursion level
   std::size_t treeRoom_ = 0;      // most nodes a partial tree may have

@@ -4,7 +4,10 @@
 #include "LogStream.h"
 #include "Shell.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <sys/wait.h>
 
@@ -14,8 +17,12 @@ namespace {
 
 std::string text(const char* value) { return value ? std::string(value) : std::string(); }
 
-// A shell word that stands for the path whatever characters it holds.
-std::string quoted(const std::string& path) {
+// The path as one shell word: as it is when it holds only plain characters, else quoted.
+std::string shellWord(const std::string& path) {
+  const bool plain = !path.empty() && std::all_of(path.begin(), path.end(), [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || std::strchr("/._-+,:=@%", c) != nullptr;
+  });
+  if (plain) return path;
   std::string word = "'";
   for (const char c : path) {
     if (c == '\'')
@@ -45,8 +52,12 @@ AscentLpFiles::AscentLpFiles() {
     const std::string logFile = text(shell.lookup("output"));
     if (!logFile.empty()) folder_ = std::filesystem::path(logFile).parent_path().string();
   }
+  // The commands are "solve <file>" and "solve4 <file>"; a configured program replaces only the
+  // program's name.
   cutProgram_ = text(shell.lookup("cutLPProgram"));
+  if (cutProgram_.empty()) cutProgram_ = "solve";
   ascentProgram_ = text(shell.lookup("ascentLPProgram"));
+  if (ascentProgram_.empty()) ascentProgram_ = "solve4";
 }
 
 std::string AscentLpFiles::pathOf(const std::string& name) const {
@@ -56,8 +67,7 @@ std::string AscentLpFiles::pathOf(const std::string& name) const {
 }
 
 void AscentLpFiles::runProgram(const std::string& program, const std::string& path) const {
-  if (program.empty()) return;
-  const int status = std::system((program + " " + quoted(path)).c_str());
+  const int status = std::system((program + " " + shellWord(path)).c_str());
   if (status == -1) {
     log(1) << "LP program " << program << " could not be started; " << path << " is kept\n";
   } else if (WIFEXITED(status) && WEXITSTATUS(status) == 127) {
@@ -187,7 +197,6 @@ void AscentLpFiles::writeAscentLp(const ReduceGraph& R, const IntArray& rc, int 
     log(1) << "LP file " << path << " could not be completed\n";
     return;
   }
-  if (ascentProgram_.empty()) return;
   log(3) << "Solving LP: " << path << "\n";
   runProgram(ascentProgram_, path);
 }

@@ -4,10 +4,12 @@
 // deletions), plain text for an outside LP program.
 //
 // Files are written only when their options ask for them, into the folder named by option
-// lpFolder, else the folder of the log (option output), else the current folder. An outside
-// program is started on a file only when cutLPProgram or ascentLPProgram names one; its exit
-// status is logged in one plain line, and the run goes on whatever it did. Nothing it writes is
-// read back.
+// lpFolder, else the folder of the log (option output), else the current folder: never under a
+// fixed name in a folder that every user shares, where another user's file or link could stand.
+// Each finished file is handed to an outside program by the command processor: "solve <file>"
+// for the cut LP, "solve4 <file>" for the ascent LP; options cutLPProgram and ascentLPProgram
+// replace the program's name only. A program that is missing or fails gives one plain line, and
+// the run goes on whatever it did. Nothing it writes is read back.
 
 #include "ReduceGraph.h"
 
@@ -20,7 +22,8 @@ namespace tesmo {
 class AscentLpFiles {
 public:
   // Reads cutLP (0), ascentWriteLP (maxint), berlin (0) and slackLP (none), echoed at the
-  // shell's current echo level, and lpFolder, cutLPProgram, ascentLPProgram unechoed.
+  // shell's current echo level, and lpFolder, cutLPProgram (solve), ascentLPProgram (solve4)
+  // unechoed.
   AscentLpFiles();
 
   bool cutLpWanted() const { return cutLp_ != 0; }

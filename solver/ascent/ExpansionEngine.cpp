@@ -44,7 +44,10 @@ void ArmSearch::reset() {
 }
 
 int ArmSearch::continueSearch(const ReduceGraph& R, int target, int limit) {
-  TESMO_CHECK(target < 1 || target > R.V, "gridder.C");
+  if (target < 1 || target > R.V) {
+    exitWithWarning("stop<1 || stop>G->V", __LINE__, "gridder.C");
+    return maxint;  // the run goes on only when the handler lets it: no distance is known
+  }
   IndexedHeap& heap = *heap_;
   while (!heap.empty()) {
     const int u = heap.heapItemAt(1);
@@ -94,7 +97,8 @@ void ExpansionEngine::readOptions() {
   testver_ = shell.Iget("testver", 1);
   shell.echoLevel = echo;
   if (!R_.upperOk) allowDestroyUpper_ = 1;
-  TESMO_CHECK(useAscent_ && !(restricted_ && testver_), "gridder.C");
+  if (useAscent_ && !(restricted_ && testver_))
+    exitWithWarning("useAscent && !(restrictedSpecial && testver)", __LINE__, "gridder.C");
   useAscent_ = std::clamp(useAscent_, 0, R_.R);
 }
 

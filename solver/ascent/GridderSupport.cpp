@@ -44,8 +44,15 @@ BoundedSearch::BoundedSearch(int vertices) {
 
 int BoundedSearch::run(const ReduceGraph& R, int start, int stop, int avoid1, int avoid2, int avoidVertex, int limit,
                        const char* module) {
-  TESMO_CHECK(start < 1 || start > R.V, module);
-  TESMO_CHECK(stop < 1 || stop > R.V, module);
+  // When the handler lets the run go on, no way is known: nothing is read out of range.
+  if (start < 1 || start > R.V) {
+    exitWithWarning("start<1 || start>G->V", __LINE__, module);
+    return maxint;
+  }
+  if (stop < 1 || stop > R.V) {
+    exitWithWarning("stop<1 || stop>G->V", __LINE__, module);
+    return maxint;
+  }
   IndexedHeap& heap = *heap_;
   heap.clearHeap();
   touched_[0] = 0;

@@ -208,6 +208,8 @@ void ReducedCostProbing::runAscents(bool& boundsMet) {
   AscentEngine engine(R_);
   engine.revBack = revBacktrack_;
   engine.sizeCrit = 1;
+  // The bound is logged here in two steps, the raises and then the contracted cost added.
+  engine.applyToInstance = 0;
   std::vector<char> bothExcluded(static_cast<std::size_t>(2 * R_.E) + 1, 0);
   int root = 0;
   for (int i = 0; i < n; ++i) {
@@ -216,10 +218,15 @@ void ReducedCostProbing::runAscents(bool& boundsMet) {
     chosen[root] = 1;
     engine.ascentPass(root);
     if (engine.disconnected()) {
+      R_.markDisconnected();
       boundsMet = true;  // the instance is closed; nothing is left to probe
       return;
     }
-    const int lower = engine.lowerBound();
+    log(3) << "lower: " << engine.lowerBound() << "\n";
+    const int lower =
+        static_cast<int>(std::min<std::int64_t>(std::int64_t{engine.lowerBound()} + R_.contractCost, maxint));
+    log(3) << "+contractCost= " << lower << "\n";
+    R_.setLower(lower, root);
     if (lower >= R_.upperValue) {
       log(3) << "lower reaches known upper\n\n";
       boundsMet = true;

@@ -1,5 +1,7 @@
 #include "BottleneckTests.h"
 
+#include "DistanceRankedPruning.h"
+#include "EdgeDeletion.h"
 #include "LazyHeap.h"
 #include "LogStream.h"
 #include "Shell.h"
@@ -9,6 +11,7 @@
 #include <bit>
 #include <cstdint>
 #include <numeric>
+#include <optional>
 #include <vector>
 
 namespace tesmo {
@@ -265,7 +268,7 @@ void localBottle(ReduceGraph& R) {
   shell.echoLevel = 3;
   const int maxTerminals = std::max(0, shell.Iget("maxTerminals", std::min(R.R, 8)));
   const int maxDeg = shell.Iget("maxDeg", 8);
-  shell.Iget("useSmt", 0);
+  const int useSmt = shell.Iget("useSmt", 0);
   shell.echoLevel = echo == 3 ? 0 : echo;
   log(3) << "\n";
   if (R.R < 3 || maxTerminals < 3) {
@@ -279,8 +282,11 @@ void localBottle(ReduceGraph& R) {
   std::vector<std::int64_t> bneck(side * side, 0);
   PrimTree tree(R);
   int stamp = 0, firstLevel = 0, secondLevel = 0, upgraded = 0;
-  std::vector<int> nb, nbCost, chosen, behind, behindCost, T;
+  std::vector<int> nb, nbCost, chosen, behind, behindCost, T, T2;
+  std::vector<unsigned> subsets;
 
+  std::vector<std::int64_t> key;
+  std::vector<char> in;
   // The spanning tree over the bottleneck matrix of the listed terminal positions.
   auto spanningCost = [&](const std::vector<int>& pos) {
     const std::size_t k = pos.size();
@@ -289,8 +295,8 @@ void localBottle(ReduceGraph& R) {
       const std::int64_t x = b(0, 1), y = b(0, 2), z = b(1, 2);
       return x + y + z - std::max({x, y, z});
     }
-    std::vector<std::int64_t> key(k, unreachable * 4);
-    std::vector<char> in(k, 0);
+    key.assign(k, unreachable * 4);
+    in.assign(k, 0);
     key[0] = 0;
     std::int64_t sum = 0;
     for (std::size_t step = 0; step < k; ++step) {
@@ -304,6 +310,36 @@ void localBottle(ReduceGraph& R) {
     }
     return sum;
   };
+
+  // The exact re-examination: any tree that joins the terminals of T and costs less than their
+  // spanning tree over bottleneck distances avoiding v must run through v, and replacing the
+  // parts of a tree without v that join T by it would make that tree cheaper, so v lies in every
+  // optimal tree. The tree is solved exactly on a copy of R with T as its only terminals. The
+  // sub-solve's own scripts may run this test again; there it stays without the exact step.
+  // Without a node script (option Reduction) the exact search cannot run: the step is left out.
+  static bool exactRunning = false;
+  const PruneBranching solver =
+      useSmt != 0 && !exactRunning && shell.lookup("Reduction") != nullptr ? installedBranching() : nullptr;
+  std::optional<ReduceGraph> work;
+  if (solver) work.emplace(ReduceGraph::copyGraph(R, 1));
+  auto exactCheaper = [&](const std::vector<int>& pos, std::int64_t tree) {
+    if (!solver) return false;
+    work->copyFrom(R, 1);
+    while (work->R > 0) work->leaveTerminalList(work->terminals[work->R]);
+    for (const int p : pos) work->addTerminal(localTerms[static_cast<std::size_t>(p)]);
+    work->clearUpper();
+    work->resetLower();
+    const std::int64_t contracted = work->contractCost;
+    exactRunning = true;
+    const std::int64_t value = solver(*work, maxint);
+    exactRunning = false;
+    return value < maxint && value - contracted < tree;
+  };
+  auto passes = [&](std::int64_t star, const std::vector<int>& pos) {
+    const std::int64_t tree = spanningCost(pos);
+    return star <= tree || exactCheaper(pos, tree);
+  };
+
 
   for (int v = 1; v <= R.V; ++v) {
     if (R.isReq[v]) continue;
@@ -365,7 +401,7 @@ void localBottle(ReduceGraph& R) {
     const int deg = static_cast<int>(nb.size());
     bool passed = false;
     // Any passing subset decides, so the order of the subsets does not matter.
-    std::vector<unsigned> subsets;
+    subsets.clear();
     for (unsigned m = 1; m < (1u << deg); ++m)
       if (std::popcount(m) >= 3) subsets.push_back(m);
     for (unsigned m : subsets) {
@@ -379,7 +415,7 @@ void localBottle(ReduceGraph& R) {
         }
       if (T.size() > 2) {
         ++firstLevel;
-        if (star <= spanningCost(T)) {
+        if (passes(star, T)) {
           passed = true;
           break;
         }
@@ -405,7 +441,7 @@ void localBottle(ReduceGraph& R) {
         if (r == 0 || r > 16) continue;
         const std::int64_t base = star + nbCost[i];
         for (unsigned c = 1; c < (1u << r) && !passed; ++c) {
-          std::vector<int> T2 = T;
+          T2 = T;
           std::int64_t star2 = base;
           for (int j = 0; j < r; ++j)
             if (c >> j & 1) {
@@ -414,7 +450,7 @@ void localBottle(ReduceGraph& R) {
             }
           if (T2.size() <= 2) continue;
           ++secondLevel;
-          if (star2 <= spanningCost(T2)) passed = true;
+          if (passes(star2, T2)) passed = true;
         }
       }
     }
@@ -428,6 +464,65 @@ void localBottle(ReduceGraph& R) {
     if (upgrade[v]) R.addTerminal(v);
   log(4) << firstLevel << " " << secondLevel << "\n\n";
   log(3) << "upgraded: " << upgraded << "\n";
+}
+
+}  // namespace tesmo
+
+namespace tesmo {
+
+void quickDel(ReduceGraph& R) {
+  leaveOverflowMode(R);
+  if (R.R < 2) return;
+  R.computeVoronoiRegions(static_cast<int>(std::min<std::int64_t>(3 * std::int64_t{R.maxCost}, maxint)));
+  R.generalizedMst();
+  const int lazy = shell.Iget("QuickDel", 1) == 0;
+  // The links must join every region: otherwise some parts of a tree cannot be rejoined by them.
+  if (R.blowUpMark >= maxint || R.linkCount < R.R - 1) {
+    log(3) << "deleted vertices: " << 0 << " (" << 0 << ")" << "\n";
+    return;
+  }
+  std::vector<std::int64_t> links;
+  links.reserve(static_cast<std::size_t>(R.linkCount));
+  for (int i = 1; i <= R.linkCount; ++i) links.push_back(R.regionLinks[i].length);
+  std::sort(links.begin(), links.end(), std::greater<>());
+  if (verbose > 3) {
+    log(4) << "MaxLinks: ";
+    for (int i = 0; i < R.R - 1; ++i) log(4) << links[static_cast<std::size_t>(i)] << " ";
+    log(4) << "\n";
+  }
+  std::vector<std::int64_t> costs;
+  int edges = 0, vertices = 0;
+  for (int v = 1; v <= R.V; ++v) {
+    if (R.isReq[v] != 0) continue;
+    costs.clear();
+    for (int s = R.nextLiveSlot(v, 0); s != 0; s = R.nextLiveSlot(v, s)) costs.push_back(R.arcs[s].cost);
+    const int d = static_cast<int>(costs.size());
+    if (d <= 2) continue;
+    std::sort(costs.begin(), costs.end());
+    // With k tree edges at v, a tree through v pays at least the k cheapest; without v its k
+    // parts are joined again by k - 1 region links at most as long as the k - 1 longest. Only a
+    // strict saving proves that v is in no optimal tree: a link may run through v itself, and
+    // then an equal cost proves nothing.
+    bool qualifies = true;
+    std::int64_t cheap = 0, joined = 0;
+    for (int k = 1; k <= std::min(d, R.R) && qualifies; ++k) {
+      cheap += costs[static_cast<std::size_t>(k - 1)];
+      if (k > 1) joined += links[static_cast<std::size_t>(k - 2)];
+      qualifies = cheap >= joined + 1;
+    }
+    if (!qualifies) continue;
+    ++vertices;
+    edges += d;
+    if (lazy) {
+      for (int s = R.firstArc[v]; s < R.firstArc[v] + R.degree[v]; ++s)
+        if (!R.delE[s]) deleteEdgeLazily(R, s);
+    } else {
+      R.markVertexDeleted(v);
+    }
+  }
+  log(3) << "deleted vertices: " << edges << " (" << vertices << ")" << "\n";
+  R.compactEdges(nullptr);
+  R.deleteUnreachable();
 }
 
 }  // namespace tesmo

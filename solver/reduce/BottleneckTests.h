@@ -16,7 +16,14 @@ void bottle(ReduceGraph& R);
 // Makes a non-terminal v a terminal when a star from v to some of its terminal neighbours (or to
 // terminals one non-terminal further) costs no more than a spanning tree of those terminals
 // under bottleneck distances that avoid v. Options maxTerminals (min(R, 8)), maxDeg (8),
-// useSmt (0; the exact re-examination is not built, the value is only echoed).
+// useSmt (0; non-zero: a subset that fails is solved exactly with those terminals alone, and v
+// is upgraded when that tree is cheaper than the spanning tree).
 void localBottle(ReduceGraph& R);
+
+// Deletes every non-terminal v of degree above 2 for which, for each k up to its degree and the
+// terminal count, its k cheapest edges cost more than the k - 1 longest links of the generalized
+// MST: a tree through v with k edges there would be dearer than rejoining its parts by links.
+// Option QuickDel (1): 0 deletes the edges lazily, else the vertex at once.
+void quickDel(ReduceGraph& R);
 
 }  // namespace tesmo

@@ -72,6 +72,8 @@ void branchSmallInstance(ReduceGraph& R, const char* line, int quietDefault) {
 
 void setPruneBranching(PruneBranching solver) { branchingSolver = solver; }
 
+PruneBranching installedBranching() { return branchingSolver; }
+
 PruneCount pruneCount(int terminals, int liveVertices, double factor, int minPercent,
                       int maxPercent, int minNumber) {
   PruneCount c;

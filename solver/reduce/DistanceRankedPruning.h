@@ -23,5 +23,7 @@ PruneCount pruneCount(int terminals, int liveVertices, double factor, int minPer
 // one, reduce prunes them too.
 using PruneBranching = int (*)(ReduceGraph& R, int verbosity);
 void setPruneBranching(PruneBranching solver);
+// The solver installed there (null when none), for the other exact sub-solves of the reductions.
+PruneBranching installedBranching();
 
 }  // namespace tesmo

@@ -191,23 +191,51 @@ TEST(ArmEngine, CollisionsAreFoundAmongTheEdgesOfAReplacement) {
 
 TEST(ArmEngine, CollisionRuleDecidesSomeTests) {
   // Edges of one replacement share star edges; a later test that would have to combine two of
-  // them is cut short by the rule, which shows as a different result somewhere in the family.
+  // them is cut short by the rule. Where the rule changes a result it must have answered some
+  // check (its statistics line counts the answers), and both results keep the optimum.
   const auto instances = steinertest::gridderFamily(steinertest::GridderFamily::DegreeThree);
   int differ = 0;
   for (const auto& instance : instances) {
     std::vector<Triples> results;
+    int answered = 0;
     for (const int colli : {0, 1}) {
+      tesmotest::LogCapture capture(3);
       setShellOptions("gUseAscent=0 gUseColli=" + std::to_string(colli));
       tesmo::ReduceGraph R(instance.graph);
       R.removeVertices();
+      const std::int64_t optimum = steinertest::dreyfusWagner(R) + R.contractCost;
       tesmo::gridderBrasil2(R);
       tesmo::gridderBrasil2Edges(R);
+      EXPECT_EQ(steinertest::judgeInstance(instance.graph, R, optimum), "") << instance.description;
       results.push_back(liveEdgeTriples(R));
+      const std::string text = capture.text();
+      for (std::size_t at = text.find("Collision: "); at != std::string::npos; at = text.find("Collision: ", at + 1))
+        answered += std::stoi(text.substr(text.find("success:", at) + 8));
     }
-    if (results[0] != results[1]) ++differ;
+    if (results[0] != results[1]) {
+      ++differ;
+      EXPECT_GT(answered, 0) << instance.description;
+    }
   }
   std::printf("collision rule changed %d of %zu instances\n", differ, instances.size());
   EXPECT_GT(differ, 0);
+}
+
+// The pair test against the vertices just behind the branchings (gUseDist 2) refutes partial
+// trees that the leaves alone leave: over a family it replaces more vertices (and still keeps
+// the optimum, see the safety cases).
+TEST(ArmEngine, ShortenedArmsReplaceMore) {
+  int replaced[2] = {0, 0};
+  for (const auto& instance : steinertest::gridderFamily(steinertest::GridderFamily::DegreeThree))
+    for (const int useDist : {1, 2}) {
+      setShellOptions("gUseAscent=0 gUseDist=" + std::to_string(useDist));
+      tesmo::ReduceGraph R(instance.graph);
+      tesmo::ArmEngine engine(R, false);
+      engine.runArmTests();
+      replaced[useDist - 1] += engine.replacedVertices();
+    }
+  std::printf("vertices replaced: %d with gUseDist=1, %d with gUseDist=2\n", replaced[0], replaced[1]);
+  EXPECT_GT(replaced[1], replaced[0]);
 }
 
 TEST(ArmEngine, CollisionStatisticsFollowTheOption) {
@@ -374,6 +402,20 @@ INSTANTIATE_TEST_SUITE_P(
                     SafetyCase{"yCollisionsOnly", true, "gUseColli=1 gUseDist=0 gUseAscent=0 gUsePairBottle=0 gUseExtBottle=0",
                                F::Mix, true},
                     SafetyCase{"xSmtOn", false, "gUseSmt=1", F::Ladders, false},
+                    SafetyCase{"xSmtMix", false, "gUseSmt=1 gUseAscent=0", F::Mix, false},
+                    SafetyCase{"xSmtDegree3", false, "gUseSmt=1 gUseAscent=0", F::DegreeThree, true},
+                    SafetyCase{"ySmtMix", true, "gUseSmt=1 gUseAscent=0", F::Mix, false},
+                    // The distance variants: through the terminal reached last, the shortened
+                    // arms alone, and the allowance of 1.
+                    SafetyCase{"xTerminalDist", false, "gUseDist=-1 gUseAscent=0", F::Mix, false},
+                    SafetyCase{"xTerminalDistDegree3", false, "gUseDist=-1", F::DegreeThree, true},
+                    SafetyCase{"yTerminalDist", true, "gUseDist=-1 gUseAscent=0", F::Mix, false},
+                    SafetyCase{"xShortenedArms", false, "gUseDist=2 gUseAscent=0 gUseExtBottle=0 gUsePairBottle=0",
+                               F::Grids, false},
+                    SafetyCase{"yShortenedArms", true, "gUseDist=2 gUseAscent=0 gUseExtBottle=0", F::DegreeThree, true},
+                    SafetyCase{"xAllowance", false, "gUseDist=3 gUseAscent=0", F::Mix, false},
+                    SafetyCase{"xAllowanceDegree3", false, "gUseDist=3", F::DegreeThree, true},
+                    SafetyCase{"yAllowance", true, "gUseDist=3 gUseAscent=0", F::Mix, false},
                     SafetyCase{"xTwiceCollisions", false, "twice gUseColli=1", F::DegreeThree, true},
                     SafetyCase{"yAfterXCollisions", true, "twice gUseColli=1 gUseAscent=0", F::DegreeThree, true},
                     SafetyCase{"xTwiceMix", false, "twice gUseColli=1 gUseAscent=0", F::Mix, true},

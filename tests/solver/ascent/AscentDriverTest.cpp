@@ -499,8 +499,31 @@ TEST(AscentDriver, PrematureEndNamesTerminalsOffTheTree) {
 }
 
 // A fresh folder for the LP files of one test: its path as text, and how many files it holds.
+// Stand-ins for the outside LP programs "solve" and "solve4", first on PATH while the folder
+// lives: each appends its name and its arguments (one per line) to a record.
+struct FakeLpPrograms {
+  testpaths::TempDir bin;
+  std::string oldPath;
+  FakeLpPrograms() {
+    const char* path = std::getenv("PATH");
+    oldPath = path ? path : "";
+    for (const char* name : {"solve", "solve4"}) {
+      const std::string script = bin.file(name);
+      testpaths::writeFile(script, std::string("#!/bin/sh\nprintf '%s\\n' \"") + name + "\" \"$@\" >> \"" +
+                                       bin.file("record") + "\"\n");
+      std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    }
+    setenv("PATH", (bin.path().string() + ":" + oldPath).c_str(), 1);
+  }
+  ~FakeLpPrograms() { setenv("PATH", oldPath.c_str(), 1); }
+  std::string record() const {
+    return std::filesystem::exists(bin.file("record")) ? testpaths::readFile(bin.file("record")) : std::string();
+  }
+};
+
 struct LpFolder {
   testpaths::TempDir dir;
+  FakeLpPrograms programs;
   std::string path() const { return dir.path().string(); }
   std::string file(const char* name) const { return dir.file(name); }
   std::string read(const char* name) const { return testpaths::readFile(dir.file(name)); }
@@ -537,7 +560,7 @@ TEST(AscentLpFiles, CutLpHasOneRowPerRaise) {
 }
 
 // Without their options no LP file is written and no program started; the ascent LP and the
-// slack LP appear in the configured folder when asked for.
+// slack LP appear in the configured folder when asked for, and the ascent LP is solved.
 TEST(AscentLpFiles, WrittenOnlyWhenAskedFor) {
   {
     LpFolder folder;
@@ -546,7 +569,8 @@ TEST(AscentLpFiles, WrittenOnlyWhenAskedFor) {
     ReduceGraph R(makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {1, 4, 5}, {4, 3, 5}}, {1, 3}));
     ascent(R);
     EXPECT_EQ(folder.count(), 0);
-    for (const char* line : {"Writing LP", "Writing Slack-LP", "LP file", "LP program"})
+    EXPECT_EQ(folder.programs.record(), "");
+    for (const char* line : {"Writing LP", "Solving LP", "Writing Slack-LP", "LP file", "LP program"})
       EXPECT_EQ(log.text().find(line), std::string::npos) << log.text();
   }
   LpFolder folder;
@@ -570,7 +594,9 @@ TEST(AscentLpFiles, WrittenOnlyWhenAskedFor) {
   const std::string text = log.text();
   EXPECT_NE(text.find("Writing LP: " + folder.file("ascent.slp")), std::string::npos) << text;
   EXPECT_NE(text.find("Writing Slack-LP: " + folder.file("slack.lp")), std::string::npos) << text;
-  EXPECT_EQ(text.find("Solving LP"), std::string::npos) << text;
+  EXPECT_NE(text.find("Solving LP: " + folder.file("ascent.slp")), std::string::npos) << text;
+  EXPECT_EQ(folder.programs.record().rfind("solve4\n" + folder.file("ascent.slp") + "\n", 0), 0u)
+      << folder.programs.record();
 }
 
 // The slack LP describes the instance the deletions have left: vertex 4 beyond the gap is gone,
@@ -600,9 +626,31 @@ TEST(AscentLpFiles, SlackLpFollowsTheDeletions) {
   EXPECT_EQ(slack.find("+10x"), std::string::npos) << slack;
 }
 
-// A named program is started on the file; one that is missing or fails gives one plain line,
-// never one the desktop program takes for a failed run, and the ascent goes on.
-TEST(AscentLpFiles, OutsideProgramIsStartedOnlyWhenNamed) {
+// The commands are "solve <file>" for the cut LP and "solve4 <file>" for the ascent LP; a path
+// with characters the command processor would split is passed as one word all the same.
+TEST(AscentLpFiles, CommandsNameTheProgramAndTheFile) {
+  for (const char* sub : {"", "two words"}) {
+    SCOPED_TRACE(sub);
+    LpFolder folder;
+    const std::string dir = (folder.dir.path() / sub).string();
+    std::filesystem::create_directories(dir);
+    LogCapture log{3};
+    applySettings({{"lpFolder", dir.c_str()}, {"cutLP", "2"}, {"ascentWriteLP", "1"}});
+    ReduceGraph R = oneEdge();
+    ascent(R);
+    EXPECT_EQ(R.lowerValue, 7);
+    const std::string cut = (std::filesystem::path(dir) / "cutAscent.slp").string();
+    const std::string lp = (std::filesystem::path(dir) / "ascent.slp").string();
+    // One raise writes the ascent LP once; the cut LP is solved after the last root.
+    EXPECT_EQ(folder.programs.record(), "solve4\n" + lp + "\nsolve\n" + cut + "\n");
+    EXPECT_EQ(log.text().find("LP program"), std::string::npos) << log.text();
+  }
+}
+
+// A configured program is started on the file in place of the default one; one that is missing
+// or fails gives one plain line, never one the desktop program takes for a failed run, and the
+// ascent goes on.
+TEST(AscentLpFiles, ConfiguredProgramReplacesTheDefault) {
   struct Case {
     const char* program;
     const char* logged;  // expected in the log, or null for nothing about the program
@@ -621,6 +669,7 @@ TEST(AscentLpFiles, OutsideProgramIsStartedOnlyWhenNamed) {
     EXPECT_EQ(R.upperOpt, 1);
     const std::string text = log.text();
     EXPECT_NE(text.find("Solving LP: " + folder.file("ascent.slp")), std::string::npos) << text;
+    EXPECT_EQ(folder.programs.record(), "");
     EXPECT_EQ(text.find("Warning:"), std::string::npos) << text;
     EXPECT_EQ(text.find("Error:"), std::string::npos) << text;
     if (c.logged)

@@ -13,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -96,12 +98,18 @@ TEST(ExpansionEngine, VertexOfTheStoredTreeIsTestedOnlyWhenAllowed) {
 
 TEST(ExpansionEngine, ClawIsReplacedByAllPairsWithExtend) {
   // A zero-cost arm makes the star never cheaper than two of its pairs, yet no pair has a way
-  // around vertex 1: with extend every pair becomes an edge.
+  // around vertex 1: with extend vertex 1 goes and every pair of its neighbours is joined at the
+  // cost of its two star edges, 2-3 and 2-4 by edges, 3-4 through 2 (1 + 1) once those are in.
+  tesmotest::LogCapture capture(4);
   setShellOptions("extend=1");
   const tesmo::Graph g = tesmotest::makeGraph(5, {{1, 2, 0}, {1, 3, 1}, {1, 4, 1}, {2, 5, 4}}, {2, 3, 4, 5});
   tesmo::ReduceGraph R(g);
   const std::int64_t optimum = steinertest::dreyfusWagner(R);
   tesmo::gridderBrasil(R);
+  EXPECT_FALSE(R.hasLiveSlot(1));
+  EXPECT_EQ(liveEdgeTriples(R), (std::vector<std::tuple<int, int, int>>{{2, 3, 1}, {2, 4, 1}, {2, 5, 4}}))
+      << capture.text();
+  EXPECT_NE(capture.text().find("replacing 1 with (2 edges)"), std::string::npos) << capture.text();
   EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
 }
 
@@ -121,11 +129,19 @@ TEST(ExpansionEngine, ExtendedArmProvesWhatTheStarCannot) {
 }
 
 TEST(ExpansionEngine, MoreAscentRootsThanTerminalsUsesEveryTerminal) {
+  // 50 roots asked for, 3 terminals: one ascent from each terminal, none twice.
+  tesmotest::LogCapture capture(4);
   setShellOptions("gUseAscent=50");
   const tesmo::Graph g = tesmotest::makeGraph(6, {{1, 2, 2}, {1, 3, 2}, {1, 4, 2}, {2, 3, 3}, {2, 4, 3}, {3, 5, 1}, {4, 6, 1}}, {2, 5, 6});
   tesmo::ReduceGraph R(g);
   const std::int64_t optimum = steinertest::dreyfusWagner(R);
   tesmo::gridderBrasil(R);
+  std::vector<int> roots;
+  const std::string marker = "computing lower bound and reduced costs:rootV:";
+  for (const std::string& line : tesmotest::linesOf(capture.text()))
+    if (line.rfind(marker, 0) == 0) roots.push_back(std::stoi(line.substr(marker.size())));
+  std::sort(roots.begin(), roots.end());
+  EXPECT_EQ(roots, (std::vector<int>{2, 5, 6})) << capture.text();
   EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
 }
 
@@ -205,5 +221,51 @@ std::vector<SafetyCase> safetyCases() {
 
 INSTANTIATE_TEST_SUITE_P(Options, ExpansionSafety, testing::ValuesIn(safetyCases()),
                          [](const testing::TestParamInfo<SafetyCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+
+namespace {
+
+// The failed checks of the gridder modules name their condition as the modules state it; with
+// exitWarning 0 the run goes on without a distance.
+TEST(GridderChecks, NameTheirConditionAndModule) {
+  const tesmo::Graph g = tesmotest::makeGraph(3, {{1, 2, 1}, {2, 3, 1}}, {1, 3});
+  struct Case {
+    const char* expected;
+    std::function<void(tesmo::ReduceGraph&)> run;
+  };
+  const std::vector<Case> cases{
+      {"Warning: (start<1 || start>G->V) in file 'gridder2.C' line ",
+       [](tesmo::ReduceGraph& R) {
+         tesmo::BoundedSearch search(R.V);
+         EXPECT_EQ(search.run(R, 0, 3, 0, 0, 0, 10, "gridder2.C"), tesmo::maxint);
+       }},
+      {"Warning: (stop<1 || stop>G->V) in file 'gridder.C' line ",
+       [](tesmo::ReduceGraph& R) {
+         tesmo::BoundedSearch search(R.V);
+         EXPECT_EQ(search.run(R, 1, R.V + 1, 0, 0, 0, 10, "gridder.C"), tesmo::maxint);
+       }},
+      {"Warning: (stop<1 || stop>G->V) in file 'gridder.C' line ",
+       [](tesmo::ReduceGraph& R) {
+         tesmo::ArmSearch search(R.V);
+         search.start(1, 2);
+         EXPECT_EQ(search.continueSearch(R, R.V + 1, 10), tesmo::maxint);
+       }},
+      {"Warning: (useAscent && !(restrictedSpecial && testver)) in file 'gridder.C' line ",
+       [](tesmo::ReduceGraph& R) {
+         tesmo::shell.setAssignment("gUseAscent=1");
+         tesmo::shell.setAssignment("gRestricted=0");
+         tesmo::gridderBrasil(R);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    tesmotest::LogCapture capture(3);
+    tesmo::shell.setAssignment("exitWarning=0");
+    tesmo::ReduceGraph R(g);
+    c.run(R);
+    EXPECT_NE(capture.text().find(c.expected), std::string::npos) << capture.text();
+  }
+}
 
 }  // namespace

@@ -372,6 +372,9 @@ TEST(LpLetters, ScriptLettersReadTheirFileOptions) {
   const ScriptLetter* writer = ScriptLetters::find('W');
   const ScriptLetter* reader = ScriptLetters::find('w');
   ASSERT_TRUE(writer && reader && ScriptLetters::find('.'));
+  // The interpreter logs these before the calls: the file names come from the options.
+  EXPECT_STREQ(writer->callText, "LP(&R,shell.Sget(\"writeLP\",0))");
+  EXPECT_STREQ(reader->callText, "readLP(&R,shell.Sget(\"readLP\",0))");
   ReduceGraph R = pathInstance();
   writer->method(R);  // no writeLP: nothing
   EXPECT_EQ(log.text().find("Writing LP:"), std::string::npos);

@@ -17,6 +17,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -83,9 +84,21 @@ INSTANTIATE_TEST_SUITE_P(Scripts, ProbeLetterSafety, testing::ValuesIn(scriptCas
 
 // The upgrades of the local bottleneck test raise the terminal count beyond what the kit's
 // oracle takes, so its safety is judged here: with the upgraded vertices required the optimum
-// must not change, whichever oracle fits the instance (few terminals or few non-terminals).
-TEST(LocalBottleTests, UpgradesKeepTheOptimum) {
+// must not change, whichever oracle fits the instance (few terminals or few non-terminals);
+// also with the exact re-examination of the subsets that fail (useSmt).
+class LocalBottleSafety : public testing::TestWithParam<const char*> {};
+
+// The words of a settings line.
+std::vector<std::string> settingsOf(const char* line) {
+  std::vector<std::string> words;
+  std::istringstream in(line);
+  for (std::string word; in >> word;) words.push_back(word);
+  return words;
+}
+
+TEST_P(LocalBottleSafety, UpgradesKeepTheOptimum) {
   tesmo::shell.clearVariables();
+  tesmo::shell.setAssignments(settingsOf(GetParam()));
   tesmo::registerScriptLetters();
   int judged = 0, upgradedSomewhere = 0;
   std::vector<std::string> failures;
@@ -95,7 +108,11 @@ TEST(LocalBottleTests, UpgradesKeepTheOptimum) {
     const int before = R.R;
     for (const char* script : {"E", "(mvsE)"}) {
       tesmo::ReduceGraph S = tesmo::ReduceGraph::copyGraph(R, 2);
-      tesmo::reduceByString(script, S, 0);
+      {
+        tesmotest::LogCapture quiet(0);  // the exact sub-solves talk at the caller's verbosity
+        tesmo::shell.setAssignments(settingsOf(GetParam()));
+        tesmo::reduceByString(script, S, 0);
+      }
       tesmo::shell.phase = 0;
       if (S.R > before) ++upgradedSomewhere;
       std::int64_t reduced = -1;
@@ -116,6 +133,39 @@ TEST(LocalBottleTests, UpgradesKeepTheOptimum) {
   EXPECT_GT(judged, 400);
   EXPECT_GT(upgradedSomewhere, 50);
   EXPECT_TRUE(failures.empty()) << steinertest::join(failures);
+  tesmo::shell.clearVariables();
+}
+
+INSTANTIATE_TEST_SUITE_P(Options, LocalBottleSafety, testing::Values("useSmt=0", "useSmt=1 Reduction=mvs"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param).substr(0, 6) + std::string(info.param).substr(7, 1);
+                         });
+
+// Terminals 1, 2, 3 around vertex 4: edges 4-1 and 4-2 cost 1, 4-3 costs 13, and 4 reaches 3
+// also by 4-5-6-3 (cost 3); without 4, 1-2 and 2-3 cost 6. The star (15) is dearer than the
+// spanning tree of 1, 2, 3 without 4 (12), and no terminal sits next to 5, so only the exact
+// tree of the three terminals (5, through 4) shows that 4 lies in every optimal tree.
+// Without a node script for the exact search the re-examination is left out.
+TEST(LocalBottleTests, ExactTreeUpgradesWhatTheStarCannot) {
+  const tesmo::Graph g = tesmotest::makeGraph(
+      6, {{1, 4, 1}, {2, 4, 1}, {3, 4, 13}, {4, 5, 1}, {5, 6, 1}, {6, 3, 1}, {1, 2, 6}, {2, 3, 6}}, {1, 2, 3});
+  tesmo::registerScriptLetters();
+  struct Case {
+    const char* settings;
+    bool upgraded;
+  };
+  for (const Case& c : {Case{"useSmt=0 Reduction=mvs", false}, Case{"useSmt=1 Reduction=mvs", true},
+                        Case{"useSmt=1", false}}) {
+    SCOPED_TRACE(c.settings);
+    tesmotest::LogCapture log(0);
+    tesmo::shell.setAssignments(settingsOf(c.settings));
+    tesmo::ReduceGraph R(g);
+    tesmo::localBottle(R);
+    EXPECT_EQ(R.isReq[4] != 0, c.upgraded);
+    for (const int v : {5, 6}) EXPECT_EQ(R.isReq[v], 0) << v;
+    EXPECT_EQ(R.R, c.upgraded ? 4 : 3);
+  }
+  tesmo::shell.clearVariables();
 }
 
 bool connected(const tesmo::ReduceGraph& R) { return steinertest::terminalsJoined(R); }
@@ -251,6 +301,76 @@ TEST(LowerBoundTests, SkipsSmallInstancesAndRunsWithTwoTerminals) {
   tesmo::lower(R);
   EXPECT_EQ(R.degree[4], 0);  // 1-4-2 costs 10, the path over 3 costs 2
   EXPECT_TRUE(connected(R));
+  tesmo::shell.clearVariables();
+}
+
+// The degree test that deletes a non-terminal whose cheapest edges cost more than rejoining the
+// parts of a tree by the longest links of the generalized MST.
+struct QuickDelCase {
+  const char* name;
+  const char* option;
+  int V;
+  std::vector<Edge> edges;
+  std::vector<int> terminals;
+  std::vector<int> deleted;  // vertices left without edges
+  const char* logLine;
+};
+
+class QuickDel : public testing::TestWithParam<QuickDelCase> {};
+
+TEST_P(QuickDel, DeletesOnlyVerticesNoOptimalTreeUses) {
+  const QuickDelCase& c = GetParam();
+  tesmotest::LogCapture log(3);
+  tesmo::shell.setAssignment(c.option);
+  const tesmo::Graph g = tesmotest::makeGraph(c.V, c.edges, c.terminals);
+  tesmo::ReduceGraph R(g);
+  const std::int64_t optimum = steinertest::dreyfusWagner(R);
+  tesmo::quickDel(R);
+  std::vector<int> deleted;
+  for (int v = 1; v <= R.V; ++v)
+    if (!R.hasLiveSlot(v)) deleted.push_back(v);
+  EXPECT_EQ(deleted, c.deleted);
+  EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
+  EXPECT_NE(log.text().find(c.logLine), std::string::npos) << log.text();
+  tesmo::shell.clearVariables();
+}
+
+// Terminals 1 and 2 joined by an edge of cost 1; vertex 3 has edges of cost 10 to 1, 2 and the
+// non-terminal 4 (which hangs on 1): any tree through 3 pays 20 where one link of 1 does.
+const std::vector<Edge> dearHub{{1, 2, 1}, {3, 1, 10}, {3, 2, 10}, {3, 4, 10}, {4, 1, 1}};
+// Terminals 1 and 2 joined only through 3 (1-4 and 5-2 cost 0, 4-3 and 3-5 cost 1), with a
+// dead end 3-6. The link between the two regions runs through 3 and costs exactly as much as the
+// two cheapest edges of 3: an equal cost proves nothing, and 3 must stay.
+const std::vector<Edge> onlyWay{{1, 4, 0}, {4, 3, 1}, {3, 5, 1}, {5, 2, 0}, {3, 6, 1}};
+
+const QuickDelCase quickDelCases[] = {
+    {"dear hub goes whole", "QuickDel=1", 4, dearHub, {1, 2}, {3}, "deleted vertices: 3 (1)\n"},
+    {"dear hub loses its edges", "QuickDel=0", 4, dearHub, {1, 2}, {3}, "deleted vertices: 3 (1)\n"},
+    {"a tie with the links keeps the vertex", "QuickDel=1", 6, onlyWay, {1, 2}, {}, "deleted vertices: 0 (0)\n"},
+    {"terminal never deleted", "QuickDel=1", 4, dearHub, {1, 2, 3}, {}, "deleted vertices: 0 (0)\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, QuickDel, testing::ValuesIn(quickDelCases),
+                         [](const testing::TestParamInfo<QuickDelCase>& info) {
+                           std::string name;
+                           for (const char* c = info.param.name; *c; ++c)
+                             name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+                           return name;
+                         });
+
+TEST(QuickDelSafety, KeepsTheOptimumAndTheTree) {
+  for (const char* option : {"QuickDel=1", "QuickDel=0"}) {
+    int reduced = 0;
+    const auto failures = steinertest::checkSafety([&](tesmo::ReduceGraph& R) {
+      tesmotest::LogCapture quiet(0);
+      tesmo::shell.setAssignment(option);
+      const int before = R.Eanz;
+      tesmo::quickDel(R);
+      reduced += R.Eanz < before ? 1 : 0;
+    });
+    EXPECT_TRUE(failures.empty()) << option << "\n" << steinertest::join(failures);
+    EXPECT_GT(reduced, 0) << option;
+  }
   tesmo::shell.clearVariables();
 }
 

@@ -147,6 +147,27 @@ const MessageCase messageCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Options, ProbingMessages, testing::ValuesIn(messageCases));
 
+// Each root's bound is logged as the raises alone, then with the cost of the edges contracted
+// before, which is the bound the instance gets.
+TEST(ReducedCostProbing, BoundLinesAddTheContractedCost) {
+  tesmotest::LogCapture capture(3);
+  tesmo::shell.setAssignment("probeRoots=1");
+  const tesmo::Graph g = hub(1);
+  tesmo::ReduceGraph R(g);
+  R.contractCost = 5;
+  tesmo::dualnew(R);
+  const std::string log = capture.text();
+  const std::size_t at = log.find("lower: ");
+  ASSERT_NE(at, std::string::npos) << log;
+  const int raises = std::stoi(log.substr(at + 7));
+  EXPECT_GT(raises, 0);
+  EXPECT_EQ(log.find("lower: " + std::to_string(raises) + "\n+contractCost= " + std::to_string(raises + 5) + "\n"), at)
+      << log;
+  EXPECT_EQ(R.lowerValue, raises + 5);
+  EXPECT_EQ(countOf(log, "lower: "), 1) << log;
+  tesmo::shell.clearVariables();
+}
+
 TEST(ReducedCostProbing, TooManyNewEdgesStopsTheReplacementsOnly) {
   // The hub is replaced; slackSize 1 leaves no room for anything after it, and the run goes on.
   tesmotest::LogCapture capture(4);
