@@ -49,6 +49,7 @@ constexpr int kImageHeight = 553;
 constexpr int kPlacementIntervalMs = 5;
 constexpr int kMinimumImageWidth = 200;  // the smallest surface a window too small still gets
 constexpr int kMinimumImageHeight = 150;
+constexpr int kColumnSlack = 8;  // beside the scroll bar, so the column needs no horizontal one
 
 const char* const kWrongFormatMessage = "The chosen file has the wrong format or contains no data.";
 const char* const kExitQuestion = "Do you really want to exit without saving?";
@@ -107,10 +108,14 @@ TGraphik_Menue::TGraphik_Menue(QWidget* parent, QSize screenSize)
   buildControls(ScaledLength(kImageWidth, s), ScaledLength(kImageHeight, s));
   // The column of controls keeps its designed width (wider when its contents need it); the
   // drawing surface takes the rest of the window.
-  if (auto* scroll = findChild<QScrollArea*>(QStringLiteral("ControlsScrollArea")))
+  if (auto* scroll = findChild<QScrollArea*>(QStringLiteral("ControlsScrollArea"))) {
+    // Measured with the fonts and margins the style gives the controls when they are shown.
+    scroll->widget()->ensurePolished();
+    for (QWidget* child : scroll->widget()->findChildren<QWidget*>()) child->ensurePolished();
     controlsWidth_ = std::max(ScaledLength(1016 - kImageWidth, s),
                               scroll->widget()->sizeHint().width() +
-                                  style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+                                  style()->pixelMetric(QStyle::PM_ScrollBarExtent) + kColumnSlack);
+  }
   FitSurfaceToWindow();
   connect(Image1_, &TDiagramView::moved, this, &TGraphik_Menue::PictureMoved);
   connect(Image1_, &TDiagramView::mousePressed, this, &TGraphik_Menue::Image1MouseDown);

@@ -1,6 +1,6 @@
-// Real networks in the drawing window: shared data sets through their import and median joining,
-// laid out and rendered offscreen on a 1366 x 768 screen, must be readable: no node or name on top
-// of another and nothing off the surface. With TARVANE_SCREENSHOT set to a path, the picture of
+// Real networks in the drawing window: the bundled example and shared data sets, through their
+// import and median joining, laid out and rendered offscreen on the screens of a laptop and a
+// desktop, must be readable: no node or name on top of another and nothing off the surface. With TARVANE_SCREENSHOT set to a path, the picture of
 // the window with the dolphin network is written there as PNG (that is how the picture of the
 // documentation is made).
 
@@ -19,6 +19,8 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <cstdlib>
@@ -29,20 +31,26 @@
 namespace {
 
 struct RealData {
-  const char* file;  // in the shared data's mj folder
+  const char* file;  // in the shared data's mj folder, or the bundled example
   bool screenshot;
+  QSize screen = QSize(1366, 768);
+  bool tree = false;  // a tree: drawn without any crossing or link through a node
 };
+
+constexpr const char* kExample = "example.rdf";
 
 class RealNetwork : public ::testing::TestWithParam<RealData> {};
 
 }  // namespace
 
 TEST_P(RealNetwork, IsLaidOutReadablyOnTheSurface) {
+  const bool example = std::string(GetParam().file) == kExample;
   const std::string file = std::string("mj/") + GetParam().file;
-  SKIP_WITHOUT_SHARED_DATA(file);
+  if (!example) SKIP_WITHOUT_SHARED_DATA(file);
   testpaths::TempDir dir;
   // The import writes its .rdf beside the input, so it works on a copy.
-  const std::filesystem::path source = testpaths::sharedData(file);
+  const std::filesystem::path source =
+      example ? testpaths::testData("../../examples/example.rdf").lexically_normal() : testpaths::sharedData(file);
   const std::string copy = dir.file(source.filename().string());
   std::filesystem::copy_file(source, copy);
   ScriptedDialogsScope s;
@@ -57,7 +65,7 @@ TEST_P(RealNetwork, IsLaidOutReadablyOnTheSurface) {
   const std::string out = dir.file("network.out");
   testpaths::writeFile(out, MJOutText(calc, imported->RdfName));
 
-  auto* w = new TGraphik_Menue(nullptr, QSize(1366, 768));
+  auto* w = new TGraphik_Menue(nullptr, GetParam().screen);
   w->setAttribute(Qt::WA_DeleteOnClose, false);
   w->show();
   QCoreApplication::processEvents();
@@ -80,6 +88,15 @@ TEST_P(RealNetwork, IsLaidOutReadablyOnTheSurface) {
   const TLayoutQuality q = MeasureLayout(d, surface.width(), surface.height(), w->DisplayOptions());
   EXPECT_EQ(q.Overlaps, 0);
   EXPECT_EQ(q.Outside, 0);
+  if (GetParam().tree) {
+    EXPECT_EQ(q.Crossings, 0);
+    EXPECT_EQ(q.Grazes, 0);
+  }
+
+  // The column of controls is wide enough for them.
+  auto* column = w->findChild<QScrollArea*>(QStringLiteral("ControlsScrollArea"));
+  ASSERT_NE(column, nullptr);
+  EXPECT_FALSE(column->horizontalScrollBar()->isVisible());
 
   const QImage shot = w->grab().toImage();
   ASSERT_FALSE(shot.isNull());
@@ -91,9 +108,11 @@ TEST_P(RealNetwork, IsLaidOutReadablyOnTheSurface) {
 }
 
 INSTANTIATE_TEST_SUITE_P(SharedData, RealNetwork,
-                         ::testing::Values(RealData{"woodmouse_cytb.phy", false}, RealData{"dolphin_dloop.nex", true},
+                         ::testing::Values(RealData{kExample, false, QSize(1366, 768), true},
+                                           RealData{kExample, false, QSize(1920, 1080), true},
+                                           RealData{"woodmouse_cytb.phy", false}, RealData{"dolphin_dloop.nex", true},
                                            RealData{"danes_ystr.ych", false}),
                          [](const auto& info) {
                            const std::string name = info.param.file;
-                           return name.substr(0, name.find('_'));
+                           return name.substr(0, name.find_first_of("_.")) + std::to_string(info.param.screen.width());
                          });

@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
@@ -523,6 +524,7 @@ TEST(DrawWindowScaling, FollowsTheScreenAndTheSurfaceTakesTheRoomBesideTheContro
     EXPECT_FALSE(surface.intersects(column));
     EXPECT_LE(column.left() - surface.right(), 12);
     EXPECT_GE(column.width(), 200);
+    EXPECT_FALSE(controls->horizontalScrollBar()->isVisible());
     EXPECT_GT(surface.width() * surface.height(), previousArea);
     previousArea = c.screen == QSize(1280, 1024) ? 0 : surface.width() * surface.height();
     delete w.data();
