@@ -121,9 +121,10 @@ void TGraphik_Programm::SpreadForDrawing(const TDrawOptions& finished) {
     startY[i] = e[i].y;
   }
 
-  // Overlap removal: every overlapping pair is pushed apart along the axis that needs the shorter
-  // move, half each; then every node is kept on the surface. A sweep over the nodes sorted by
-  // their left edge finds the pairs.
+  // Overlap removal: every overlapping pair is pushed apart along the line through its centres,
+  // half each, just far enough to clear on one axis (which keeps the nodes' arrangement better
+  // than pushes along the axes); then every node is kept on the surface. A sweep over the nodes
+  // sorted by their left edge finds the pairs.
   const auto keepOnSurface = [&](TExtent& x) {
     x.x = Clamp(x.x, kMargin + x.left, W - kMargin - x.right);
     x.y = Clamp(x.y, kMargin + x.top, H - kMargin - x.bottom);
@@ -145,7 +146,18 @@ void TGraphik_Programm::SpreadForDrawing(const TDrawOptions& finished) {
         const double oy = std::min(a.y + a.bottom, b.y + b.bottom) - std::max(a.y - a.top, b.y - b.top);
         if (ox <= 0 || oy <= 0) continue;
         moved = true;
-        if (ox <= oy) {
+        const double vx = b.x - a.x, vy = b.y - a.y, len = std::hypot(vx, vy);
+        if (len > 1e-6) {
+          // Apart along the line through the two centres, just far enough on one axis.
+          const double ux = vx / len, uy = vy / len;
+          const double sx = std::abs(ux) > 1e-9 ? ox / std::abs(ux) : std::numeric_limits<double>::max();
+          const double sy = std::abs(uy) > 1e-9 ? oy / std::abs(uy) : std::numeric_limits<double>::max();
+          const double half = std::min(sx, sy) / 2 + 0.01;
+          a.x -= ux * half;
+          a.y -= uy * half;
+          b.x += ux * half;
+          b.y += uy * half;
+        } else if (ox <= oy) {
           // a is left of b by its left edge; keep that order.
           const double half = ox / 2 + 0.01;
           a.x -= half;
