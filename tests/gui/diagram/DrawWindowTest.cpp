@@ -398,6 +398,22 @@ TEST_F(DrawWindow, StoFileAsFreeStandingNetwork) {
   EXPECT_TRUE(Child<QRadioButton>(w, "RadioCompleteNetwork")->isChecked());
 }
 
+TEST_F(DrawWindow, TheSurfaceFollowsTheWindowUntilADrawingIsOnIt) {
+  w->show();
+  QCoreApplication::processEvents();
+  const QSize before = w->Surface().size();
+  w->resize(w->width() + 100, w->height() + 50);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w->Surface().size(), before + QSize(100, 50));
+  ScriptedDialogsScope s;
+  OpenAndPlace(s, Fixture("network.out"));
+  // The laid-out picture keeps the surface it was laid out on.
+  const QSize laidOut = w->Surface().size();
+  w->resize(w->width() - 200, w->height() - 100);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w->Surface().size(), laidOut);
+}
+
 TEST_F(DrawWindow, TheOpenDialogStartsAtSolverResults) {
   ScriptedDialogsScope s;
   s.dialogs.openFile(std::nullopt);
