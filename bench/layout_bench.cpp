@@ -1,15 +1,19 @@
-// Lays out a network (.out or .sto) headless on the window's 777 x 553 surface: torso parts, the
-// layout run and the stepwise placement to the end, then one full redraw with the window's drawing
-// options, and prints the times. With --generate it first
+// Lays out a network (.out or .sto) headless on a surface of the window's (777 x 553 unless --size
+// says otherwise): torso parts, the layout run, the stepwise placement to the end and the spread
+// for the finished drawing, then one full redraw with the window's drawing options; prints the
+// times and how readable the drawing is (crossing links, overlapping nodes and names, links
+// through nodes, what lies off the surface). With --generate it first
 // writes a synthetic .out network (a random tree with squares hung on it) of the given node count.
 //
-//   layout_bench <network.out|.sto> [--png picture.png]
+//   layout_bench <network.out|.sto> [--size WxH] [--png picture.png]
 //   layout_bench --generate <nodes> <network.out> [--seed n]
 
 #include "Dia_File.h"
 #include "Dialogs.h"
 #include "DrawEdgesThread.h"
 #include "Graphik_Programm.h"
+#include "Graphik_WindowLogic.h"
+#include "LayoutQuality.h"
 #include "QtCanvas.h"
 
 #include <QGuiApplication>
@@ -107,7 +111,7 @@ double Millis(std::chrono::steady_clock::time_point from) {
 }
 
 int Usage() {
-  std::cerr << "usage: layout_bench <network.out|.sto> [--png picture.png]\n"
+  std::cerr << "usage: layout_bench <network.out|.sto> [--size WxH] [--png picture.png]\n"
                "       layout_bench --generate <nodes> <network.out> [--seed n]\n";
   return 2;
 }
@@ -129,9 +133,21 @@ int main(int argc, char** argv) {
     return Generate(nodes, args[2], seed) ? 0 : 1;
   }
   std::string png;
+  int width = 777, height = 553;
   for (std::size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--png" && i + 1 < args.size()) png = args[++i];
-    else return Usage();
+    if (args[i] == "--png" && i + 1 < args.size()) {
+      png = args[++i];
+    } else if (args[i] == "--size" && i + 1 < args.size()) {
+      char x = 0;
+      char rest = 0;
+      if (std::sscanf(args[++i].c_str(), "%d%c%d%c", &width, &x, &height, &rest) != 3 || x != 'x' || width < 50 ||
+          height < 50 || width > 20000 || height > 20000) {
+        std::cerr << "layout_bench: --size wants WIDTHxHEIGHT, each 50 to 20000 pixels\n";
+        return 2;
+      }
+    } else {
+      return Usage();
+    }
   }
 
   const std::string& file = args[0];
@@ -148,8 +164,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   const double readMs = Millis(start);
+  ApplyDefaultStyles(diagram);
 
-  QImage surface(777, 553, QImage::Format_RGB32);
+  QImage surface(width, height, QImage::Format_RGB32);
   surface.fill(Qt::white);
   diagram.ImageCenter = {RoundEven(surface.width() / 2.0), RoundEven(surface.height() / 2.0)};
   diagram.DiagramCenter = diagram.ImageCenter;
@@ -172,14 +189,15 @@ int main(int argc, char** argv) {
   while (placement.Step()) {
   }
   const double placementMs = Millis(t);
+  t = std::chrono::steady_clock::now();
+  layout.SpreadForDrawing(TDrawOptions{});
+  const double spreadMs = Millis(t);
 
   int activeLinks = 0, torsoLinks = 0;
   for (const LinkType& l : diagram.Links) {
     activeLinks += l.Active;
     torsoLinks += l.InTorso;
   }
-  if (!png.empty() && !surface.save(QString::fromStdString(png))) std::cerr << "layout_bench: cannot write " << png << '\n';
-
   // A repaint of the finished drawing, names and mutation labels included.
   QImage picture(surface.size(), QImage::Format_RGB32);
   picture.fill(Qt::white);
@@ -190,11 +208,15 @@ int main(int argc, char** argv) {
     DrawDiagram(diagram, canvas, picture.width(), picture.height(), TDrawOptions{});
     drawMs = Millis(t);
   }
+  const TLayoutQuality quality = MeasureLayout(diagram, picture.width(), picture.height(), TDrawOptions{});
+  if (!png.empty() && !picture.save(QString::fromStdString(png))) std::cerr << "layout_bench: cannot write " << png << '\n';
 
   std::printf("nodes=%d links=%d torso_links=%d active_links=%d placed=%d done=%d unit=%.3f read_ms=%.1f parts_ms=%.1f "
-              "layout_ms=%.1f placement_ms=%.1f total_ms=%.1f draw_ms=%.1f\n",
+              "layout_ms=%.1f placement_ms=%.1f spread_ms=%.1f total_ms=%.1f draw_ms=%.1f "
+              "crossings=%d overlaps=%d grazes=%d outside=%d\n",
               diagram.NodeCount(), diagram.LinkCount(), torsoLinks, activeLinks, placement.PlacementIndex(),
               placement.DrawingDone() ? 1 : 0, layout.UnitLength, readMs,
-              partsMs, layoutMs, placementMs, partsMs + layoutMs + placementMs, drawMs);
+              partsMs, layoutMs, placementMs, spreadMs, partsMs + layoutMs + placementMs + spreadMs, drawMs, quality.Crossings, quality.Overlaps, quality.Grazes,
+              quality.Outside);
   return 0;
 }

@@ -21,6 +21,7 @@ struct FileDialogRequest {
   std::string initialDir;
   std::string fileName;    // proposed name (save dialogs) or preselected name
   std::string defaultExt;  // without the dot; appended by the window, not by the dialog
+  int filterIndex = 1;     // 1-based entry of `filter` the dialog starts with
 };
 
 class Dialogs {

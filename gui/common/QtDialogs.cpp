@@ -43,6 +43,11 @@ QString startPath(const FileDialogRequest& r) {
 
 }  // namespace
 
+QString QtDialogs::selectedFilter(const FileDialogRequest& r) {
+  const QStringList filters = qtFilter(r.filter).split(QStringLiteral(";;"));
+  return r.filterIndex >= 1 && r.filterIndex <= filters.size() ? filters[r.filterIndex - 1] : QString();
+}
+
 QString QtDialogs::qtFilter(const std::string& filter) {
   const QStringList parts = QString::fromStdString(filter).split('|');
   QStringList out;
@@ -81,15 +86,17 @@ DialogAnswer QtDialogs::ask(const std::string& text, DialogButtons buttons, Dial
 }
 
 std::optional<std::string> QtDialogs::openFileName(const FileDialogRequest& r) {
+  QString selected = selectedFilter(r);
   const QString path = QFileDialog::getOpenFileName(parentWindow(), QString::fromStdString(r.title),
-                                                    startPath(r), qtFilter(r.filter));
+                                                    startPath(r), qtFilter(r.filter), &selected);
   if (path.isEmpty()) return {};
   return path.toStdString();
 }
 
 std::optional<std::string> QtDialogs::saveFileName(const FileDialogRequest& r) {
+  QString selected = selectedFilter(r);
   const QString path = QFileDialog::getSaveFileName(parentWindow(), QString::fromStdString(r.title),
-                                                    startPath(r), qtFilter(r.filter));
+                                                    startPath(r), qtFilter(r.filter), &selected);
   if (path.isEmpty()) return {};
   return path.toStdString();
 }

@@ -19,4 +19,6 @@ public:
 
   // "desc|pattern|desc|pattern" -> Qt's "desc (pattern);;desc (pattern)".
   static QString qtFilter(const std::string& filter);
+  // The entry of the request's filter the dialog starts with (empty: the first).
+  static QString selectedFilter(const FileDialogRequest& request);
 };

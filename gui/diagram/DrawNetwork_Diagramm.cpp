@@ -45,8 +45,6 @@ const std::vector<int>& TLinkLookup::HelpPointLinksBetween(const std::string& a,
   return it == helpByPair_.end() ? kNoHelpPointLinks : it->second;
 }
 
-namespace {
-
 // The polyline a drawn link follows: through the bend points of the first help-point link between
 // the same nodes when it is a torso link with more than one mutation, otherwise straight between
 // the node centres. A link of n mutations has n - 1 bend points, one between every two mutation
@@ -81,6 +79,8 @@ std::vector<bool> ShownNodes(const TNetwork_Diagramm& d, const TDrawOptions& o) 
     shown[i] = d.Taxa[i].Active && (!o.ShowOnlyTorso || torsoEnds.contains(d.Taxa[i].Name));
   return shown;
 }
+
+namespace {
 
 int TaxonRadius(const TaxonType& t, const TDrawOptions& o) {
   if (!o.NodesProportional) return o.MinRadius;

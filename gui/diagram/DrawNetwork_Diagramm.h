@@ -99,5 +99,12 @@ void DrawMutationLabels(TNetwork_Diagramm& diagram, TCanvas& canvas, int width, 
 // clipped); a segment wholly beyond them becomes (-1, -1, -1, -1).
 void ClipLineToBox(int& x1, int& y1, int& x2, int& y2, int width, int height);
 
+// The polyline a drawn link follows in diagram units (through its help points when it is drawn
+// bent); empty when an end node is missing.
+std::vector<HelpPoint> LinkPath(const TNetwork_Diagramm& diagram, const LinkType& link,
+                                const TLinkLookup& lookup);
+// Per node (0-based): whether DrawDiagram shows it (active, and with ShowOnlyTorso a torso end).
+std::vector<bool> ShownNodes(const TNetwork_Diagramm& diagram, const TDrawOptions& options);
+
 // Radius in pixels a node is drawn with (0: not drawn).
 int NodeRadius(const TaxonType& node, const TDrawOptions& options);

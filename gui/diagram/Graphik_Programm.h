@@ -90,6 +90,11 @@ public:
   void richtung_pruefen_NEW(double& angle, double base, int mutations, double startY,
                             double startX);
 
+  // After the placement: scales the network to the surface and moves nodes apart until no node's
+  // circle or name, drawn with `finished` (the finished drawing's options), covers another's, every
+  // node and name kept on the surface. Help points follow their links' ends.
+  void SpreadForDrawing(const TDrawOptions& finished);
+
   struct TFitBox {
     double MinX = 0, MinY = 0, MaxX = 0, MaxY = 0, Factor = 1;
   };

@@ -37,6 +37,13 @@ TDiagramView::TDiagramView(QSize size, QWidget* parent)
   setFixedSize(size);
 }
 
+void TDiagramView::SetSurfaceSize(QSize size) {
+  if (size == surface_.size()) return;
+  surface_ = QImage(size, QImage::Format_RGB32);
+  surface_.fill(Qt::white);
+  setFixedSize(size);
+}
+
 void TDiagramView::Paint(TNetwork_Diagramm* diagram, const TDrawOptions& options) {
   surface_.fill(Qt::white);
   if (diagram) {
@@ -158,11 +165,15 @@ void TShortestTreesBox::Setup(const TNetwork_Diagramm* diagram) {
     return;
   }
   show();
-  complete_->setChecked(true);
   currentTree_ = 1;
   treeCount_ = diagram->SteinerTreeCount();
   tree_->setVisible(treeCount_ > 0);
   network_->setVisible(!diagram->SteinerNetwork.empty());
+  // A free-standing Steiner network has no original network to show: its own network (or its
+  // first tree) is chosen, never the disabled choice.
+  if (complete_->isEnabled()) complete_->setChecked(true);
+  else if (!network_->isHidden()) network_->setChecked(true);
+  else if (!tree_->isHidden()) tree_->setChecked(true);
   updateButtons();
 }
 

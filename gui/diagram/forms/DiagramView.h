@@ -22,6 +22,8 @@ public:
   TDiagramView(QSize size, QWidget* parent);
 
   QImage& Surface() { return surface_; }
+  // A new, white surface of `size` (the picture is painted again by the caller).
+  void SetSurfaceSize(QSize size);
   const QImage& Surface() const { return surface_; }
   // The diagram zoom and shift work on; none (nullptr) makes them do nothing.
   void SetDiagram(TNetwork_Diagramm* diagram) { diagram_ = diagram; }

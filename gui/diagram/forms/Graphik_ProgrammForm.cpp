@@ -35,7 +35,10 @@
 #include <QSignalBlocker>
 #include <QScrollArea>
 #include <QSpinBox>
+#include <QStyle>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include <exception>
 
@@ -44,6 +47,9 @@ namespace {
 constexpr int kImageWidth = 777;   // the drawing surface on the design screen
 constexpr int kImageHeight = 553;
 constexpr int kPlacementIntervalMs = 5;
+constexpr int kMinimumImageWidth = 200;  // the smallest surface a window too small still gets
+constexpr int kMinimumImageHeight = 150;
+constexpr int kColumnSlack = 8;  // beside the scroll bar, so the column needs no horizontal one
 
 const char* const kWrongFormatMessage = "The chosen file has the wrong format or contains no data.";
 const char* const kExitQuestion = "Do you really want to exit without saving?";
@@ -100,6 +106,17 @@ TGraphik_Menue::TGraphik_Menue(QWidget* parent, QSize screenSize)
   if (available.isValid()) resize(size().boundedTo(available));
   buildMenus();
   buildControls(ScaledLength(kImageWidth, s), ScaledLength(kImageHeight, s));
+  // The column of controls keeps its designed width (wider when its contents need it); the
+  // drawing surface takes the rest of the window.
+  if (auto* scroll = findChild<QScrollArea*>(QStringLiteral("ControlsScrollArea"))) {
+    // Measured with the fonts and margins the style gives the controls when they are shown.
+    scroll->widget()->ensurePolished();
+    for (QWidget* child : scroll->widget()->findChildren<QWidget*>()) child->ensurePolished();
+    controlsWidth_ = std::max(ScaledLength(1016 - kImageWidth, s),
+                              scroll->widget()->sizeHint().width() +
+                                  style()->pixelMetric(QStyle::PM_ScrollBarExtent) + kColumnSlack);
+  }
+  FitSurfaceToWindow();
   connect(Image1_, &TDiagramView::moved, this, &TGraphik_Menue::PictureMoved);
   connect(Image1_, &TDiagramView::mousePressed, this, &TGraphik_Menue::Image1MouseDown);
   connect(Image1_, &TDiagramView::mouseMoved, this, &TGraphik_Menue::Image1MouseMove);
@@ -265,6 +282,17 @@ void TGraphik_Menue::buildControls(int imageWidth, int imageHeight) {
   panel->addStretch();
 }
 
+void TGraphik_Menue::FitSurfaceToWindow() {
+  if (layout_ || diagram_) return;  // a drawing keeps the surface it was laid out on
+  const QSize room(width() - controlsWidth_, height() - menuBar()->sizeHint().height());
+  Image1_->SetSurfaceSize(room.expandedTo(QSize(kMinimumImageWidth, kMinimumImageHeight)));
+}
+
+void TGraphik_Menue::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  FitSurfaceToWindow();
+}
+
 bool TGraphik_Menue::PlacementRunning() const { return placementTimer_.isActive(); }
 
 TDrawOptions TGraphik_Menue::DisplayOptions() const {
@@ -278,6 +306,13 @@ TDrawOptions TGraphik_Menue::DisplayOptions() const {
   o.MinRadius = TaxCircMinSizeSpin_->value();
   o.MaxRadius = TaxCircMaxSizeSpin_->value();
   o.MedRadius = MedCircRadSpin_->value();
+  return o;
+}
+
+TDrawOptions TGraphik_Menue::FinishedOptions() const {
+  TDrawOptions o = DisplayOptions();
+  o.ShowNodeNames = o.NodesProportional = o.ShowCharacters = true;
+  o.ShowOnlyTorso = false;
   return o;
 }
 
@@ -312,10 +347,13 @@ void TGraphik_Menue::Open21Click() {
   request.title = "Open";
   request.filter = kOpenDiagramFilter;
   request.defaultExt = "sto";
+  request.filterIndex = 3;  // "Steiner (MP) output (*.sto)"
   const std::optional<std::string> name = dialogs().openFileName(request);
   if (!name) return;
 
   ReleaseLayout();
+  ReleaseDiagram();
+  FitSurfaceToWindow();
   Initialize();
   DiagramSaved_ = false;
   CurrentFileName_ = *name;
@@ -430,6 +468,8 @@ void TGraphik_Menue::OpenFdi() {
   NodeNames_->setChecked(options.ShowNodeNames);
   suppressRepaint_ = false;
   refreshButtonClick();
+  // Just read from its file: nothing to save until it changes.
+  DiagramSaved_ = true;
 }
 
 // ---- Placement ------------------------------------------------------------------------------
@@ -492,6 +532,11 @@ void TGraphik_Menue::StopButtonClick() {
   }
   placementTimer_.stop();
   PlacementDriver_.reset();
+  // Room for the circles and names of the finished drawing, all of it on the surface.
+  if (layout_) {
+    layout_->SpreadForDrawing(FinishedOptions());
+    UnitLength_ = layout_->UnitLength;
+  }
   FinalizeButton_->show();
   ZoomGroup_->show();
   NavigationGroup_->show();
@@ -899,7 +944,8 @@ void TGraphik_Menue::ReleaseDiagram() {
 
 bool TGraphik_Menue::ruecksetzen() {
   if (layingOut_) return false;
-  if (!DiagramSaved_) {
+  // Only a diagram with something unsaved needs the question.
+  if (diagram_ && !DiagramSaved_) {
     const DialogAnswer answer = dialogs().ask(kExitQuestion, DialogButtons::YesNo);
     if (answer == DialogAnswer::No) Save1Click();
     if (!DiagramSaved_ && answer != DialogAnswer::Yes) return false;

@@ -60,6 +60,9 @@ public:
   bool PlacementRunning() const;
   bool PlacementDone() const { return placementDone_; }
   TDrawOptions DisplayOptions() const;
+  // What FinishDrawing will show: the display parameters with names, proportional nodes and
+  // mutated positions on, the whole network.
+  TDrawOptions FinishedOptions() const;
   const TGraphik_MouseEdit& MouseEdit() const { return mouseEdit_; }
 
 public slots:
@@ -91,8 +94,12 @@ public slots:
 
 protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
 
 private:
+  // While no diagram is open, the drawing surface takes the window beside the controls and
+  // below the menu.
+  void FitSurfaceToWindow();
   void buildMenus();
   void buildControls(int imageWidth, int imageHeight);
   void Initialize();
@@ -137,6 +144,7 @@ private:
   std::unique_ptr<TGraph_Stat> ownStatistics_;
   std::unique_ptr<TTax_info> ownTaxonInfo_;
   QSize screenSize_;
+  int controlsWidth_ = 0;
   QTimer placementTimer_;
 
   std::string CurrentFileName_;

@@ -22,6 +22,7 @@ TTax_info::TTax_info(QSize screenSize, QWidget* parent) : QWidget(parent, Qt::Wi
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(TaxInfoBox_);
   ScaleDiagramForm(*this, QSize(320, 400), screenSize);
+  screenSize_ = screenSize;
   Tax_info = this;
 }
 
@@ -34,8 +35,10 @@ void TTax_info::ShowTaxon(const TNetwork_Diagramm& diagram, int node, QPoint top
   AppendLines(TaxonInfoLines(diagram, node));
   drawingWindow_ = drawingWindow;
   if (drawingWindow_) drawingWindow_->setEnabled(false);
-  move(topLeft);
   showNormal();
+  // Beside the node, but never with a part off the screen.
+  const QSize outer = frameGeometry().size().expandedTo(size());
+  move(PlaceInside(topLeft, outer, AvailableScreenArea(screenSize_)));
   raise();
 }
 

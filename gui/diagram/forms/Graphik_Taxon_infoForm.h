@@ -36,6 +36,7 @@ protected:
 private:
   QListWidget* TaxInfoBox_ = nullptr;
   QPointer<QWidget> drawingWindow_;
+  QSize screenSize_;  // the screen it was made for (empty: the primary screen)
 };
 
 // The one taxon-information window of the run (null before start-up and after it has gone).

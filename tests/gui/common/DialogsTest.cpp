@@ -13,6 +13,19 @@ TEST(QtDialogsFilter, ConvertsPipeFiltersToQtForm) {
   for (const Case& c : cases) EXPECT_EQ(QtDialogs::qtFilter(c.in).toStdString(), c.out) << c.in;
 }
 
+TEST(QtDialogs, StartsAtTheRequestedFilterEntry) {
+  FileDialogRequest r;
+  r.filter = "A (*.a)|*.a|B files|*.b|C (*.c)|*.c";
+  struct Case {
+    int index;
+    const char* selected;
+  };
+  for (const Case c : {Case{1, "A (*.a)"}, Case{2, "B files (*.b)"}, Case{3, "C (*.c)"}, Case{0, ""}, Case{4, ""}}) {
+    r.filterIndex = c.index;
+    EXPECT_EQ(QtDialogs::selectedFilter(r).toStdString(), c.selected) << c.index;
+  }
+}
+
 TEST(ScriptedDialogs, AnswersFromQueuesAndRecordsTexts) {
   ScriptedDialogsScope s;
   s.dialogs.answer(DialogAnswer::Yes);

@@ -118,6 +118,38 @@ TEST(TaxonInfoWindow, ShowsTheNodeAndStartsEmptyAfterClosing) {
   info.close();
 }
 
+TEST(TaxonInfoWindow, OpensWhollyOnTheScreen) {
+  // Beside a node low on a 768-pixel screen the 400-pixel window would end below the screen.
+  const TNetwork_Diagramm d = LoadNetwork();
+  TTax_info info(QSize(1366, 768));
+  ASSERT_EQ(info.height(), 400);
+  info.ShowTaxon(d, 1, QPoint(300, 429), nullptr);
+  EXPECT_EQ(info.frameGeometry().left(), 300);
+  EXPECT_LE(info.frameGeometry().bottom(), 767);
+  info.close();
+  // Near the right edge it moves left; where it fits it stays where it was asked to be.
+  info.ShowTaxon(d, 1, QPoint(1300, 10), nullptr);
+  EXPECT_LE(info.frameGeometry().right(), 1365);
+  EXPECT_EQ(info.frameGeometry().top(), 10);
+  info.close();
+}
+
+TEST(ScreenPlacement, AWindowIsMovedOnlyAsFarAsItMustToStayOnTheScreen) {
+  struct Case {
+    QPoint wanted;
+    QSize size;
+    QPoint expected;
+  };
+  const QRect screen(0, 0, 1366, 768);
+  for (const Case& c : {Case{{300, 429}, {320, 400}, {300, 368}}, Case{{10, 20}, {320, 400}, {10, 20}},
+                        Case{{1200, 700}, {320, 400}, {1046, 368}}, Case{{-50, -5}, {320, 400}, {0, 0}},
+                        Case{{100, 100}, {2000, 900}, {0, 0}}}) {
+    EXPECT_EQ(PlaceInside(c.wanted, c.size, screen), c.expected) << c.wanted.x() << "," << c.wanted.y();
+  }
+  // The free area of a screen starts where it does.
+  EXPECT_EQ(PlaceInside({0, 0}, {100, 100}, QRect(0, 30, 1366, 738)), QPoint(0, 30));
+}
+
 TEST(DiagramDialogScaling, DesignScreenKeepsTheSizeOthersFollowTheScreen) {
   struct Case {
     QSize screen;

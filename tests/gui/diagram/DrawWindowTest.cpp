@@ -20,6 +20,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
@@ -118,7 +119,9 @@ protected:
 
 TEST_F(DrawWindow, StartsWithOnlyTheMenu) {
   EXPECT_EQ(w->windowTitle(), "Draw Network");
-  EXPECT_EQ(w->Surface().size(), QSize(777, 553));
+  // The surface takes the window below the menu, beside the controls: at least the designed height.
+  EXPECT_GE(w->Surface().height(), 553);
+  EXPECT_LT(w->Surface().width(), w->width());
   for (const char* name : {"DisplayParameters", "ZoomGroup", "NavigationGroup", "StatisticButton",
                            "ShortestTrees", "HelpGroup", "StopButton", "EndCorrectionButton",
                            "FinalizeButton", "UndoButton", "CmbColorScheme"})
@@ -410,6 +413,74 @@ TEST_F(DrawWindow, StoFileAsFreeStandingNetwork) {
   EXPECT_EQ(torso, 4);
   Finish();
   EXPECT_FALSE(Hidden(w, "ShortestTrees"));
+  // The finished box offers what there is: the network chosen, the original one disabled.
+  EXPECT_TRUE(Child<QRadioButton>(w, "RadioSteinerNetwork")->isChecked());
+  EXPECT_TRUE(Child<QRadioButton>(w, "RadioSteinerNetwork")->isEnabled());
+  EXPECT_FALSE(Child<QRadioButton>(w, "RadioCompleteNetwork")->isChecked());
+  // Opening the next file makes the original network the choice again.
+  s.dialogs.openFile(std::nullopt);
+  Trigger(w, "Open21");
+  EXPECT_TRUE(Child<QRadioButton>(w, "RadioCompleteNetwork")->isEnabled());
+  EXPECT_TRUE(Child<QRadioButton>(w, "RadioCompleteNetwork")->isChecked());
+}
+
+TEST_F(DrawWindow, TheSurfaceFollowsTheWindowUntilADrawingIsOnIt) {
+  w->show();
+  QCoreApplication::processEvents();
+  const QSize before = w->Surface().size();
+  w->resize(w->width() + 100, w->height() + 50);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w->Surface().size(), before + QSize(100, 50));
+  ScriptedDialogsScope s;
+  OpenAndPlace(s, Fixture("network.out"));
+  // The laid-out picture keeps the surface it was laid out on.
+  const QSize laidOut = w->Surface().size();
+  w->resize(w->width() - 200, w->height() - 100);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(w->Surface().size(), laidOut);
+}
+
+TEST_F(DrawWindow, TheOpenDialogStartsAtSolverResults) {
+  ScriptedDialogsScope s;
+  s.dialogs.openFile(std::nullopt);
+  Trigger(w, "Open21");
+  const FileDialogRequest* r = s.dialogs.lastFileRequest();
+  ASSERT_NE(r, nullptr);
+  // The third entry of the filter: "Steiner (MP) output (*.sto)".
+  EXPECT_EQ(r->filter, kOpenDiagramFilter);
+  EXPECT_EQ(r->filterIndex, 3);
+}
+
+TEST_F(DrawWindow, ExitAsksOnlyWhenSomethingIsUnsaved) {
+  testpaths::TempDir dir;
+  {
+    // A window that never opened a file closes without a question.
+    ScriptedDialogsScope s;
+    QPointer<TGraphik_Menue> fresh = new TGraphik_Menue(nullptr, kDesignScreen);
+    Trigger(fresh, "Exit1");
+    DeletePending();
+    EXPECT_TRUE(fresh.isNull());
+    EXPECT_TRUE(s.dialogs.questions().empty());
+  }
+  ScriptedDialogsScope s;
+  OpenAndPlace(s, Fixture("network.out"));
+  Finish();
+  s.dialogs.saveFile(dir.file("kept.fdi"));
+  Trigger(w, "Save1");
+  // Reopened from its .fdi file: nothing to save yet.
+  s.dialogs.openFile(dir.file("kept.fdi"));
+  Trigger(w, "Open21");
+  ASSERT_NE(w->Diagram(), nullptr);
+  EXPECT_TRUE(w->DiagramSaved());
+  s.dialogs.clear();
+  // A change after the reopening asks again (and the answer Yes leaves).
+  Child<QSpinBox>(w, "FontSizeSpin")->setValue(9);
+  EXPECT_FALSE(w->DiagramSaved());
+  s.dialogs.answer(DialogAnswer::Yes);
+  Trigger(w, "Exit1");
+  DeletePending();
+  EXPECT_TRUE(w.isNull());
+  EXPECT_EQ(s.dialogs.questions(), std::vector<std::string>{kExitQuestion});
 }
 
 TEST_F(DrawWindow, ExitQuestionNoWithCancelledSaveKeepsTheWindow) {
@@ -468,19 +539,37 @@ TEST_F(DrawWindow, HelpButtonsExplain) {
   EXPECT_NE(s.dialogs.messages().back().find("Remedies: \r1. Activate"), std::string::npos);
 }
 
-TEST(DrawWindowScaling, FollowsTheScreen) {
+TEST(DrawWindowScaling, FollowsTheScreenAndTheSurfaceTakesTheRoomBesideTheControls) {
   ScriptedDialogsScope s;
   struct Case {
-    QSize screen, client, image;
+    QSize screen, client;
   };
-  for (const Case& c : {Case{{1024, 768}, {1016, 734}, {777, 553}},
-                        Case{{1280, 1024}, {1270, 978}, {971, 691}}}) {
-    auto* w = new TGraphik_Menue(nullptr, c.screen);
-    EXPECT_EQ(w->size(), c.client);
-    EXPECT_EQ(w->Surface().size(), c.image);
-    EXPECT_EQ(w->findChild<QWidget*>("Image1")->size(), c.image);
+  int previousArea = 0;
+  for (const Case& c : {Case{{1024, 768}, {1016, 734}}, Case{{1280, 1024}, {1270, 978}},
+                        Case{{1366, 768}, {1355, 734}}, Case{{1920, 1080}, {1905, 1032}}}) {
+    SCOPED_TRACE(std::to_string(c.screen.width()) + "x" + std::to_string(c.screen.height()));
+    QPointer<TGraphik_Menue> w = new TGraphik_Menue(nullptr, c.screen);
     w->setAttribute(Qt::WA_DeleteOnClose, false);
-    delete w;
+    EXPECT_LE(w->width(), c.client.width());
+    EXPECT_LE(w->height(), c.client.height());
+    w->show();
+    QCoreApplication::processEvents();
+    auto* image = w->findChild<QWidget*>("Image1");
+    auto* controls = w->findChild<QScrollArea*>("ControlsScrollArea");
+    ASSERT_NE(controls, nullptr);
+    EXPECT_EQ(image->size(), w->Surface().size());
+    // The surface reaches down to the window's bottom and across to the controls, which keep
+    // the rest of the width; nothing overlaps and nothing is left empty.
+    const QRect surface(image->mapTo(w.data(), QPoint(0, 0)), image->size());
+    const QRect column(controls->mapTo(w.data(), QPoint(0, 0)), controls->size());
+    EXPECT_EQ(surface.bottom(), w->height() - 1);
+    EXPECT_FALSE(surface.intersects(column));
+    EXPECT_LE(column.left() - surface.right(), 12);
+    EXPECT_GE(column.width(), 200);
+    EXPECT_FALSE(controls->horizontalScrollBar()->isVisible());
+    EXPECT_GT(surface.width() * surface.height(), previousArea);
+    previousArea = c.screen == QSize(1280, 1024) ? 0 : surface.width() * surface.height();
+    delete w.data();
   }
 }
 

@@ -3,6 +3,8 @@
 #include "Dia_File.h"
 #include "DrawEdgesThread.h"
 #include "Graphik_Programm.h"
+#include "LayoutQuality.h"
+#include "QtCanvas.h"
 #include "RecordingCanvas.h"
 #include "ScriptedDialogs.h"
 #include "TestPaths.h"
@@ -615,4 +617,195 @@ TEST(LayoutShapes, RandomNetworksLayOutEveryLinkTheCentreReaches) {
         EXPECT_EQ(link.Active, reached.contains(link.Taxon1)) << link.Taxon1 << " - " << link.Taxon2;
     }
   }
+}
+
+// ---- readability of a finished drawing -------------------------------------------------------
+
+namespace {
+
+struct Placed {
+  const char* name;
+  double x, y;
+  int frequency;
+};
+
+// Active nodes at fixed places (the image and diagram centres agree), linked as given, drawn once
+// with `options` so that the names' boxes are known.
+TDrawNetwork_Diagramm Drawn(const std::vector<Placed>& nodes,
+                            const std::vector<std::pair<const char*, const char*>>& links,
+                            const TDrawOptions& options) {
+  TDrawNetwork_Diagramm d;
+  d.ImageCenter = d.DiagramCenter = {RoundEven(kWidth / 2.0), RoundEven(kHeight / 2.0)};
+  for (const Placed& p : nodes) {
+    TaxonType t;
+    t.Name = p.name;
+    t.X = p.x;
+    t.Y = p.y;
+    t.Frequency = p.frequency;
+    t.NameHeight = 6;
+    t.Active = true;
+    d.Taxa.push_back(t);
+  }
+  for (const auto& [a, b] : links) {
+    LinkType l;
+    l.Taxon1 = a;
+    l.Taxon2 = b;
+    l.Active = true;
+    MutationType m;
+    m.Character = "1      a";
+    m.NameHeight = 6;
+    l.Mutations.push_back(m);
+    d.Links.push_back(l);
+  }
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  TQtCanvas canvas(image);
+  DrawDiagram(d, canvas, kWidth, kHeight, options);
+  return d;
+}
+
+TDrawOptions Plain() {
+  TDrawOptions o;
+  o.ShowNodeNames = o.NodesProportional = o.ShowCharacters = false;
+  o.MinRadius = 4;
+  return o;
+}
+
+}  // namespace
+
+TEST(LayoutQuality, CountsCrossingsOverlapsGrazesAndWhatIsOffTheSurface) {
+  struct Case {
+    const char* what;
+    std::vector<Placed> nodes;
+    std::vector<std::pair<const char*, const char*>> links;
+    TLayoutQuality expected;
+  };
+  const std::vector<Case> cases = {
+      {"two links crossing", {{"A", 100, 100, 1}, {"B", 200, 200, 1}, {"C", 100, 200, 1}, {"D", 200, 100, 1}},
+       {{"A", "B"}, {"C", "D"}}, {.Crossings = 1}},
+      {"links meeting at a node", {{"A", 100, 100, 1}, {"B", 200, 200, 1}, {"C", 100, 200, 1}},
+       {{"A", "B"}, {"A", "C"}}, {}},
+      {"one link on top of another", {{"A", 100, 100, 1}, {"B", 300, 100, 1}, {"C", 150, 100, 1}, {"D", 250, 100, 1}},
+       {{"A", "B"}, {"C", "D"}}, {.Crossings = 1, .Grazes = 2}},
+      {"circles on top of each other", {{"A", 100, 100, 1}, {"B", 106, 100, 1}, {"C", 200, 100, 1}},
+       {{"A", "C"}, {"B", "C"}}, {.Overlaps = 1, .Grazes = 1}},
+      {"circles that only touch", {{"A", 100, 100, 1}, {"B", 108, 100, 1}}, {{"A", "B"}}, {}},
+      {"a link through a node it does not end at", {{"A", 100, 100, 1}, {"B", 300, 100, 1}, {"C", 200, 102, 1}},
+       {{"A", "B"}}, {.Grazes = 1}},
+      {"a node and its link off the surface", {{"A", 100, 100, 1}, {"B", 800, 100, 1}}, {{"A", "B"}},
+       {.Outside = 2}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TDrawNetwork_Diagramm d = Drawn(c.nodes, c.links, Plain());
+    const TLayoutQuality q = MeasureLayout(d, kWidth, kHeight, Plain());
+    EXPECT_EQ(q.Crossings, c.expected.Crossings);
+    EXPECT_EQ(q.Overlaps, c.expected.Overlaps);
+    EXPECT_EQ(q.Grazes, c.expected.Grazes);
+    EXPECT_EQ(q.Outside, c.expected.Outside);
+  }
+}
+
+TEST(LayoutQuality, ANameUnderAnotherNodeIsAnOverlap) {
+  TDrawOptions o = Plain();
+  o.ShowNodeNames = true;
+  o.MinRadius = 3;
+  TDrawNetwork_Diagramm d = Drawn({{"A", 300, 100, 1}, {"B", 400, 100, 1}}, {{"A", "B"}}, o);
+  EXPECT_EQ(MeasureLayout(d, kWidth, kHeight, o).Overlaps, 0);
+  // B moved onto the middle of A's name (drawn left of A's circle).
+  const TNameBox& name = d.Taxa[0].NameBox;
+  ASSERT_GT(name.Right, name.Left);
+  d.Taxa[1].X = (name.Left + name.Right) / 2;
+  d.Taxa[1].Y = (name.Top + name.Bottom) / 2;
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  {
+    TQtCanvas canvas(image);
+    DrawDiagram(d, canvas, kWidth, kHeight, o);
+  }
+  EXPECT_EQ(MeasureLayout(d, kWidth, kHeight, o).Overlaps, 1);
+}
+
+namespace {
+
+// Spreads `d` on a window-sized surface for the finished drawing and measures the result.
+TLayoutQuality Spread(TDrawNetwork_Diagramm& d, double* unit = nullptr) {
+  QImage surface(kWidth, kHeight, QImage::Format_RGB32);
+  surface.fill(Qt::white);
+  TGraphik_Programm engine(d, surface);
+  engine.UnitLength = 10;
+  engine.SpreadForDrawing(TDrawOptions{});
+  if (unit) *unit = engine.UnitLength;
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  {
+    TQtCanvas canvas(image);
+    DrawDiagram(d, canvas, kWidth, kHeight, TDrawOptions{});
+  }
+  return MeasureLayout(d, kWidth, kHeight, TDrawOptions{});
+}
+
+}  // namespace
+
+TEST(LayoutSpread, FrequentNodesCrowdedAroundACentreGetRoomForCirclesAndNames) {
+  // Six nodes of frequency 25 (radius 20) ten pixels from a centre, as a small unit leaves them.
+  std::vector<Placed> nodes{{"C", 388, 276, 1}};
+  const char* names[] = {"N1", "N2", "N3", "N4", "N5", "N6"};
+  std::vector<std::pair<const char*, const char*>> links;
+  for (int k = 0; k < 6; ++k) {
+    nodes.push_back({names[k], 388 + 10 * std::cos(k * kPi / 3), 276 + 10 * std::sin(k * kPi / 3), 25});
+    links.push_back({"C", names[k]});
+  }
+  TDrawNetwork_Diagramm d = Drawn(nodes, links, TDrawOptions{});
+  ASSERT_GT(MeasureLayout(d, kWidth, kHeight, TDrawOptions{}).Overlaps, 0);
+  double unit = 0;
+  const TLayoutQuality q = Spread(d, &unit);
+  EXPECT_EQ(q.Overlaps, 0);
+  EXPECT_EQ(q.Outside, 0);
+  EXPECT_EQ(q.Crossings, 0);
+  EXPECT_GT(unit, 10);  // the unit follows the picture's growth
+}
+
+TEST(LayoutSpread, ANetworkOffTheSurfaceComesOnItAndParallelLinksStayParallel) {
+  // A square far to the right and below; its opposite sides carry the same mutation.
+  TDrawNetwork_Diagramm d = Drawn({{"A", 900, 600, 1}, {"B", 960, 600, 1}, {"C", 900, 640, 1}, {"D", 960, 640, 1}},
+                                  {{"A", "B"}, {"C", "D"}, {"A", "C"}, {"B", "D"}}, TDrawOptions{});
+  ASSERT_GT(MeasureLayout(d, kWidth, kHeight, TDrawOptions{}).Outside, 0);
+  const TLayoutQuality q = Spread(d);
+  EXPECT_EQ(q.Outside, 0);
+  EXPECT_EQ(q.Overlaps, 0);
+  const auto at = [&](int i) { return d.Taxa[i]; };
+  const auto cross = [&](int a, int b, int c, int e) {
+    return (at(b).X - at(a).X) * (at(e).Y - at(c).Y) - (at(b).Y - at(a).Y) * (at(e).X - at(c).X);
+  };
+  EXPECT_NEAR(cross(0, 1, 2, 3), 0, 1e-6);
+  EXPECT_NEAR(cross(0, 2, 1, 3), 0, 1e-6);
+  // It fills the surface now: wider than the 60 pixels it had.
+  EXPECT_GT(at(1).X - at(0).X, 300);
+}
+
+TEST(LayoutSpread, BendPointsFollowTheirLinksAndTwoRunsAgree) {
+  auto first = Load("bridge.out");
+  auto second = Load("bridge.out");
+  for (Layout* l : {first.get(), second.get()}) {
+    l->Run();
+    l->engine->SpreadForDrawing(TDrawOptions{});
+  }
+  EXPECT_EQ(first->diagram, second->diagram);
+  // Each bend point still lies one step of its link from both ends, as far as a stretch allows:
+  // at least strictly between them.
+  const TDrawNetwork_Diagramm& d = first->diagram;
+  ASSERT_FALSE(d.HelpPointLinks.empty());
+  for (const HelpPointLinkType& h : d.HelpPointLinks) {
+    const TaxonType &a = NodeOf(d, h.Taxon1), &b = NodeOf(d, h.Taxon2);
+    const HelpPoint& p = h.Points[0];
+    const double ab = std::hypot(b.X - a.X, b.Y - a.Y);
+    EXPECT_LT(std::hypot(p.X - a.X, p.Y - a.Y), ab) << h.Taxon1 << " - " << h.Taxon2;
+    EXPECT_LT(std::hypot(p.X - b.X, p.Y - b.Y), ab) << h.Taxon1 << " - " << h.Taxon2;
+  }
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  {
+    TQtCanvas canvas(image);
+    DrawDiagram(first->diagram, canvas, kWidth, kHeight, TDrawOptions{});
+  }
+  const TLayoutQuality q = MeasureLayout(first->diagram, kWidth, kHeight, TDrawOptions{});
+  EXPECT_EQ(q.Overlaps, 0);
+  EXPECT_EQ(q.Outside, 0);
 }
