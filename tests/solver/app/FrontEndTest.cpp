@@ -276,6 +276,7 @@ struct RefusalCase {
   Paths paths;
   std::vector<std::string> programs;
   const char* errorLine;  // "%o" stands for the .out path, "%s" for the .sto and "%l" for the log path
+  std::vector<std::string> settings = {};
 };
 void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.label; }
 
@@ -305,7 +306,7 @@ TEST_P(RefusedInput, LeavesTheNetworkAndWritesNoResult) {
     std::filesystem::create_directories(tmp.path() / "sub");
     testpaths::writeFile(outPath, c.outText);
     std::string sto = stoPath, logFile = logPath;
-    std::vector<std::string> extra;
+    std::vector<std::string> extra = c.settings;
     switch (c.paths) {
       case Paths::separate: break;
       case Paths::stoIsOut: sto = outPath; break;
@@ -345,6 +346,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"treeAtInfinity", pathAtInfinity.c_str(), Paths::separate, {"1", "2", "3"},
                     "Error: network too long: a tree of it costs 1600000000, the shortest tree may cost "
                     "1600000000 or more"},
+        // Every tree offered is ignored: the run ends without one instead of reporting "Cost 0".
+        RefusalCase{"noTreeFound", cheapPath.c_str(), Paths::separate, {"1", "2"},
+                    "Error: no tree joining all taxa found (cost 0); no sto file written", {"skipSetUpper=1"}},
         RefusalCase{"stoIsOut", cheapPath.c_str(), Paths::stoIsOut, {"1", "4"},
                     "Error: sto file and out file are the same file: %s"},
         RefusalCase{"stoIsOutByAnotherName", cheapPath.c_str(), Paths::stoIsOutByAnotherName, {"2"},
