@@ -228,8 +228,7 @@ std::string MJOutText(const TMJCalculation& calc, const std::string& dataFileNam
 }
 
 bool MJNetworkFitsOutFile(const TMJCalculation& calc) {
-  if (calc.MedianVectorCount() > MaxMedianVectors ||
-      calc.Links().size() > static_cast<std::size_t>(MaxLinks)) {
+  if (calc.MedianVectorCount() > MaxMedianVectors) {
     dialogs().showMessage(TooLargeMessage, DialogKind::Error);
     return false;
   }

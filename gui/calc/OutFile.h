@@ -18,12 +18,12 @@ inline constexpr std::string_view LineEnd = "\r\n";
 inline constexpr const char* SavedMessage =
     "File saved successfully. You may proceed to the Draw Network menu to draw your *.out file.";
 inline constexpr const char* MJFilter = "Tarvane output files (*.out)|*.out";
-// The fixed columns hold median-vector names up to mv9999 and link numbers up to 99999.
+// The fixed columns hold median-vector names up to mv9999. Link numbers have no limit: from
+// 100000 on they push the rest of their line to the right, which the readers allow for.
 inline constexpr int MaxMedianVectors = 9999;
-inline constexpr int MaxLinks = 99999;
 inline constexpr const char* TooLargeMessage =
-    "The network is too large for the .out file format (at most 9999 median vectors and 99999 "
-    "links). The file has not been written.";
+    "The network is too large for the .out file format (at most 9999 median vectors). The file "
+    "has not been written.";
 
 // Padded with leading blanks to `width`; a longer value is kept whole.
 std::string RightJustify(std::string_view text, std::size_t width);

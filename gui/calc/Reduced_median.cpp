@@ -712,10 +712,6 @@ bool WriteRMOutFile(TRMCalculation& calc, const std::string& dataFileName) {
   if (!calc.GenerateMedians()) return false;
   calc.MarkConstantCharacters();
   calc.ComputeFinalLinks();
-  if (calc.Links().size() > static_cast<std::size_t>(MaxLinks)) {
-    dialogs().showMessage(TooLargeMessage, DialogKind::Error);
-    return false;
-  }
   const auto name = AskOutFileName(dataFileName, rm_messages::OutFilter);
   if (!name || RefuseInputFile(*name, dataFileName)) return false;
   if (!WriteOutText(*name, RMOutText(calc, dataFileName))) return false;

@@ -42,7 +42,17 @@ std::string CleanMutationField(std::string field) {
   return out;
 }
 
-void ReadOutLink(TNetwork_Diagramm& d, const std::string& line) {
+// The link number stands right-justified in columns 5-9; from link 100000 on its extra digits
+// push the rest of the line to the right. The line is read as if they were not there.
+std::string WithoutLinkNumberOverflow(const std::string& line) {
+  std::size_t end = 4;
+  while (end < line.size() && line[end] == ' ') ++end;
+  while (end < line.size() && line[end] >= '0' && line[end] <= '9') ++end;
+  return end > 9 ? line.substr(0, 9) + line.substr(end) : line;
+}
+
+void ReadOutLink(TNetwork_Diagramm& d, const std::string& fileLine) {
+  const std::string line = WithoutLinkNumberOverflow(fileLine);
   LinkType link;
   link.Taxon1 = Columns(line, 18, 6);
   link.Taxon2 = Columns(line, 35, 6);

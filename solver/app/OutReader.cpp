@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <fstream>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -30,12 +31,29 @@ bool startsWith(std::string_view line, std::string_view prefix) {
   return line.substr(0, prefix.size()) == prefix;
 }
 
-// A link line keeps its fixed layout: "Link", the number, the state, " Seq. ", the first key in
-// columns 18-23, " with Seq. " in 24-34, the second key in 35-40, ", mutations at" from 41.
-bool wellFormedLink(std::string_view line) {
-  return line.size() >= 54 && line.substr(11, 6) == " Seq. " && line.substr(23, 11) == " with Seq. " &&
-         line.substr(40, 14) == ", mutations at" && !column(line, 18, 6).empty() &&
-         !column(line, 35, 6).empty();
+// A link line keeps its fixed layout: "Link", the number right-justified in 5, the state,
+// " Seq. ", the first key in columns 18-23, " with Seq. " in 24-34, the second key in 35-40,
+// ", mutations at " from 41 and the mutation fields from 56. A number of six digits or more
+// (link 100000 on) pushes everything after it to the right by its extra digits; the returned
+// shift says by how many columns. Nothing when the line is malformed.
+std::optional<std::size_t> linkShift(std::string_view line) {
+  std::size_t end = 4;
+  while (end < line.size() && line[end] == ' ') ++end;
+  const std::size_t digits = end;
+  while (end < line.size() && line[end] >= '0' && line[end] <= '9') ++end;
+  if (end == digits || end < 9) return std::nullopt;
+  const std::size_t shift = end - 9;
+  const std::string_view rest = line.substr(shift);
+  if (rest.size() < 54 || rest.substr(11, 6) != " Seq. " || rest.substr(23, 11) != " with Seq. " ||
+      rest.substr(40, 14) != ", mutations at" || column(rest, 18, 6).empty() || column(rest, 35, 6).empty())
+    return std::nullopt;
+  return shift;
+}
+
+// A node name of a link line (columns 18-23 or 35-40 after the shift). The .sto file separates
+// its fields by TAB, so a name holding one could not be read back from it.
+bool hasTab(std::string_view line, std::size_t col) {
+  return line.substr(col - 1, 6).find('\t') != std::string_view::npos;
 }
 
 struct Line {
@@ -114,13 +132,19 @@ bool parseOutFile(const std::string& path, Graph& g, NameSpace& names, std::stri
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (startsWith(lines[i].text, linkListStart)) {
       i = walkLinkList(lines, i + 1, [&](const Line& l) {
-        if (!wellFormedLink(l.text)) {
+        const std::optional<std::size_t> shift = linkShift(l.text);
+        if (!shift) {
           error = "malformed link " + where(l, path);
+          return false;
+        }
+        const std::string_view line = l.text.substr(*shift);
+        if (hasTab(line, 18) || hasTab(line, 35)) {
+          error = "tab in node name in " + where(l, path);
           return false;
         }
         ++linkCount;
         for (std::size_t col : {18u, 35u}) {
-          const std::string_view name = column(l.text, col, 6);
+          const std::string_view name = column(line, col, 6);
           if (names.find(name) == 0) names.add(name);
         }
         return true;
@@ -157,7 +181,7 @@ bool parseOutFile(const std::string& path, Graph& g, NameSpace& names, std::stri
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (!startsWith(lines[i].text, linkListStart)) continue;
     i = walkLinkList(lines, i + 1, [&](const Line& l) {
-      const std::string_view line = l.text;
+      const std::string_view line = l.text.substr(*linkShift(l.text));
       ++k;
       const int a = names.find(column(line, 18, 6));
       const int b = names.find(column(line, 35, 6));
@@ -174,7 +198,8 @@ bool parseOutFile(const std::string& path, Graph& g, NameSpace& names, std::stri
           missingWeight = true;
         }
       }
-      if (cost > maxint && tooLarge < 0) tooLarge = cost;
+      // The solver's infinity means "no edge": a link must cost less.
+      if (cost >= maxint && tooLarge < 0) tooLarge = cost;
       const int stored = static_cast<int>(std::min<std::int64_t>(cost, maxint));
       g.setEdge(k, a, b, stored);
       g.ID[2 * k - 1] = g.ID[2 * k] = k;

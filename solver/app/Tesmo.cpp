@@ -18,10 +18,15 @@
 #include "ScriptLetterSetup.h"
 #include "SearchPath.h"
 #include "Shell.h"
+#include "SlotView.h"
 #include "StoWriter.h"
+#include "TreeCompletion.h"
+#include "UnionFind.h"
 
-#include <iostream>
+#include <cstdint>
 #include <exception>
+#include <filesystem>
+#include <iostream>
 #include <memory>
 #include <new>
 #include <string>
@@ -58,6 +63,62 @@ void refuseDisconnected(const Graph& g, const NameSpace& names) {
                     " cannot be reached from taxon " + names.name(g.terminals[1]));
 }
 
+// The solver's values stay below its infinity 1600000000, which means "no tree": a network
+// whose shortest tree may reach it is refused, as no tree of it could be reported. A spanning
+// tree stripped of its median-vector leaves bounds the shortest tree from above.
+void refuseTooLong(const Graph& g) {
+  IntArray required(static_cast<std::size_t>(g.V) + 1, 0);
+  for (int k = 1; k <= g.R; ++k) required[g.terminals[k]] = 1;
+  const std::vector<unsigned char> all(static_cast<std::size_t>(g.V) + 1, 1);
+  TreeCompletion spanning(g.V);
+  if (spanning.run(SlotView(g), all.data(), required.data(), g.R) && spanning.weight() < maxint) return;
+  exitWithError("network too long: a tree of it costs " + std::to_string(spanning.weight()) +
+                ", the shortest tree may cost 1600000000 or more");
+}
+
+// Whether the arcs of g join every taxon; with acyclic set they must also hold no cycle.
+bool joinsAllTaxa(const Graph& g, const IntArray& arcs, bool acyclic) {
+  UnionFind components(g.V);
+  const int count = arcs.empty() ? 0 : arcs[0];
+  for (int i = 1; i <= count; ++i) {
+    const int a = arcs[i];
+    if (a < 1 || a > 2 * g.E) return false;
+    if (!components.join(g.arcs[a].tail, g.arcs[a].head) && acyclic) return false;
+  }
+  for (int k = 2; k <= g.R; ++k)
+    if (!components.same(g.terminals[k], g.terminals[1])) return false;
+  return true;
+}
+
+// What the .sto reports must be what it claims: a tree (or, for the network of all optimal
+// trees, a network) joining all taxa, at a cost below the solver's infinity.
+void refuseFalseResult(const Graph& g, const IntArray& arcs, std::int64_t cost, bool tree) {
+  if (cost >= 0 && cost < maxint && joinsAllTaxa(g, arcs, tree)) return;
+  exitWithError(std::string("no ") + (tree ? "tree" : "network") + " joining all taxa found (cost " +
+                std::to_string(cost) + "); no sto file written");
+}
+
+namespace fs = std::filesystem;
+
+// Resolved paths, or the same existing file reached by two names (links included).
+bool sameFile(const std::string& a, const std::string& b) {
+  std::error_code error;
+  if (fs::equivalent(a, b, error)) return true;
+  std::error_code errorA, errorB;
+  const fs::path resolvedA = fs::weakly_canonical(a, errorA);
+  const fs::path resolvedB = fs::weakly_canonical(b, errorB);
+  return !errorA && !errorB && resolvedA == resolvedB;
+}
+
+// Writing the result or the log over the network (or over each other) would destroy it before
+// or while it is read; refused before anything is opened.
+void refuseSharedPaths(const std::string& outPath, const std::string& stoPath, const std::string& logPath) {
+  if (sameFile(stoPath, outPath)) exitWithError("sto file and out file are the same file: " + stoPath);
+  if (logPath.empty()) return;
+  if (sameFile(logPath, outPath)) exitWithError("log file and out file are the same file: " + logPath);
+  if (sameFile(logPath, stoPath)) exitWithError("log file and sto file are the same file: " + logPath);
+}
+
 }  // namespace
 
 void configureRun(int argc, char** argv) {
@@ -91,6 +152,7 @@ int runOnce(int argc, char** argv) {
   const std::string outPath = argv[1];
   const std::string stoPath = argv[3];
 
+  refuseSharedPaths(outPath, stoPath, LogStream::filePath());
   logStream.openLog();
   log(0) << bannerName << bannerVersion << "args: ";
   for (int i = 1; i < argc; ++i) log(0) << "\"" << argv[i] << "\" ";
@@ -101,6 +163,7 @@ int runOnce(int argc, char** argv) {
   NameSpace names(9, 100, false);
   readOutFile(outPath, input, names);
   refuseDisconnected(input, names);
+  refuseTooLong(input);
 
   if (shell.Iget("saveStp", 0) != 0) ReduceGraph(input).saveGraph("network.stp", "");
 
@@ -123,6 +186,7 @@ int runOnce(int argc, char** argv) {
     // numbers of the input.
     const HandedTree tree = program == '1' ? runReduction() : runExact();
     const std::int64_t cost = expandTree(tree, input);
+    refuseFalseResult(input, solutionList, cost, true);
     if (!StoWriter(input, labels, names).writeTree(stoPath, outPath, program, cost, solutionList))
       exitWithError("cannot write sto file: " + stoPath);
   } else {
@@ -139,10 +203,12 @@ int runOnce(int argc, char** argv) {
       ScopedVerbosity quiet(0);
       expandSolution(instance, network, input);
     }
+    refuseFalseResult(input, network, instance.upperValue, false);
     if (!StoWriter(input, labels, names)
              .writeNetwork(stoPath, outPath, program, network, instance.upperValue, store, starts, count))
       exitWithError("cannot write sto file: " + stoPath);
   }
+  TreeCompletion::reportEmptyHeaps(std::cerr);
   runTimer.printTime(1);
   log(0) << "\nsteiner computation finished.\n";
   logStream.flushLog();

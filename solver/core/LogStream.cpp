@@ -8,6 +8,13 @@ namespace tesmo {
 int verbose = 0;  // the program entry sets it from option verbose
 LogStream logStream;
 
+std::string LogStream::filePath() {
+  const char* output = shell.lookup("output");
+  if (!output) return {};
+  const char* dir = writePath ? writePath->firstDirectory() : ".";
+  return SearchPath::makePath(dir, output);
+}
+
 void LogStream::openLog() {
   const char* output = shell.lookup("output");
   const char* screen = shell.lookup("screen");
@@ -16,8 +23,7 @@ void LogStream::openLog() {
   file.clear();
   if (output) {
     toFile = true;
-    const char* dir = writePath ? writePath->firstDirectory() : ".";
-    const std::string path = SearchPath::makePath(dir, output);
+    const std::string path = filePath();
     const char* append = shell.lookup("outputAppend");
     const bool appending = append ? parseLeadingInt(append) != 0 : true;
     file.open(path, appending ? std::ios::out | std::ios::app : std::ios::out | std::ios::trunc);

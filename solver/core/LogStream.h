@@ -20,6 +20,9 @@ public:
   // Opens the log as the shell says (`output`, `screen`, `outputAppend`); reopens when called
   // again. An unopenable file loses the file copy only.
   void openLog();
+  // The file openLog writes to (shell variable `output` placed in the writing search path);
+  // empty when the log goes to the screen only.
+  static std::string filePath();
   // Closes the file and drops all further messages (tests, end of run).
   void closeLog();
   void flushLog();

@@ -116,7 +116,8 @@ void ReduceGraph::setUpper(IntArray& slots, const char* label, int combine) {
   if (value < 0 || value >= maxint) {
     log(2) << "upper not correct (upper value: " << static_cast<int>(static_cast<std::int32_t>(value))
            << "), ignored.\n";
-    failCheck("\"invalid upper value\"", __LINE__);
+    // A tree as long as the infinity is merely useless; only a negative value is a fault.
+    if (value < 0) failCheck("\"invalid upper value\"", __LINE__);
     return;
   }
   if (!combineActive && combine && upperOk && shell.Iget("combineSolutions", 1) != 0)

@@ -1,9 +1,17 @@
 #include "TreeCompletion.h"
 
 #include <algorithm>
-#include <iostream>
+#include <ostream>
 
 namespace tesmo {
+
+std::int64_t TreeCompletion::emptyHeaps_ = 0;
+
+void TreeCompletion::reportEmptyHeaps(std::ostream& out) {
+  if (emptyHeaps_ == 0) return;
+  out << "empty PQ (" << emptyHeaps_ << (emptyHeaps_ == 1 ? " time)\n" : " times)\n");
+  emptyHeaps_ = 0;
+}
 
 TreeCompletion::TreeCompletion(int vertexCount)
     : V_(vertexCount), key_(vertexCount + 1, maxint), pred_(vertexCount + 1, 0),
@@ -32,7 +40,7 @@ bool TreeCompletion::run(const SlotView& view, const unsigned char* flagged, con
   while (requiredTaken < requiredCount) {
     const int u = heap_.heapExtractMin();
     if (u < 0) {
-      std::cerr << "empty PQ \n";
+      ++emptyHeaps_;
       break;
     }
     pred_[u] = -pred_[u];

@@ -10,6 +10,7 @@
 #include "SlotView.h"
 
 #include <cstdint>
+#include <iosfwd>
 
 namespace tesmo {
 
@@ -30,6 +31,12 @@ public:
   // The tree's slots, count-prefixed, into list (grown when needed).
   void writeSlots(IntArray& list) const;
 
+  // Completions whose heap ran dry before every required vertex was taken, over all objects.
+  // A hard instance fails millions of them, so they are counted, not written one by one.
+  static std::int64_t emptyHeapCount() { return emptyHeaps_; }
+  // Writes "empty PQ " with the count, once, when there was any, and starts counting anew.
+  static void reportEmptyHeaps(std::ostream& out);
+
 private:
   int V_;
   IntArray key_;
@@ -43,6 +50,7 @@ private:
   std::int64_t mst_ = 0;
   std::int64_t pruned_ = 0;
   int root_ = 0;
+  static std::int64_t emptyHeaps_;
 };
 
 }  // namespace tesmo

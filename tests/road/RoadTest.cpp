@@ -152,6 +152,63 @@ TEST_P(Road, DataToDrawingThroughTheSolver) {
   EXPECT_EQ(std::set<int>(network.SteinerNetwork.begin(), network.SteinerNetwork.end()), covered);
 }
 
+// Link numbers from 100000 on push the rest of their line one column to the right; the solver and
+// the drawing window still read every link. 448 taxa of nine binary characters (the numbers
+// 1..448) and one median vector (the number 0), every pair linked: 100576 links. Links of one
+// mutation join all taxa without the median vector, so the shortest tree is 447 long.
+TEST(RoadLarge, AHundredThousandLinksReachTheSolverAndTheDrawing) {
+  testpaths::TempDir dir;
+  ScriptedDialogsScope dialogs;
+  Trdf_DataSet data;
+  for (int c = 1; c <= 9; ++c) data.Characters.push_back(Trdf_Character{.Name = "c" + std::to_string(c), .Weight = 1});
+  const int taxa = 449;
+  for (int t = 1; t <= taxa; ++t) {
+    Trdf_Sequence s;
+    const int number = t == taxa ? 0 : t;
+    for (int bit = 8; bit >= 0; --bit) s.States += (number >> bit) & 1 ? '1' : '0';
+    s.Name = t == taxa ? "mv   1" : "T" + std::to_string(t);
+    s.Frequency = t == taxa ? 0 : 1;
+    data.Taxa.push_back(s);
+  }
+  TMJLinkList links;
+  for (int a = 1; a <= taxa; ++a)
+    for (int b = a + 1; b <= taxa; ++b) links.push_back({a, b, 0});
+  ASSERT_EQ(links.size(), 100576u);
+
+  // The writer's sections in the order of a reduced-median file.
+  std::string text;
+  outfile::AppendLine(text, "Results of file large.rdf with reduction threshold=" + outfile::ScientificThreshold(2));
+  outfile::AppendLine(text, "");
+  outfile::AppendEquivalentTaxa(text, data, false);
+  outfile::AppendLinks(text, data, links, outfile::MutationMarks::Blank);
+  outfile::AppendLine(text, outfile::StarLine());
+  for (int t = 1; t <= taxa; ++t)
+    outfile::AppendLine(text, outfile::FrequencyLine(outfile::SequenceKey(data.Taxon(t).Name, t), data.Taxon(t).Frequency, 3));
+  outfile::AppendLine(text, outfile::StarLine());
+  outfile::AppendWeights(text, data, true);
+  outfile::AppendLine(text, outfile::StarLine());
+  outfile::AppendCharacterMappings(text, data);
+  for (int t = 1; t <= taxa; ++t) outfile::AppendTaxonMapping(text, outfile::SequenceKey(data.Taxon(t).Name, t), data.Taxon(t));
+  const std::string out = (dir.path() / "large.out").string();
+  ASSERT_TRUE(outfile::WriteOutText(out, text));
+  ASSERT_NE(text.find("\r\nLink100000 0 Seq.    415 with Seq.    434, mutations at "), std::string::npos);
+
+  std::map<int, int> weightOf;
+  for (int k = 1; k <= 9; ++k) weightOf[k] = 1;
+  for (int program : {1, 2}) {
+    SCOPED_TRACE("program " + std::to_string(program));
+    const TNetwork_Diagramm d = solve(dir.path(), out, program);
+    ASSERT_EQ(d.LinkCount(), 100576);
+    EXPECT_EQ(d.Links.back().Taxon1, "   448");
+    EXPECT_EQ(d.Links.back().Taxon2, "mv   1");
+    ASSERT_EQ(d.Links.back().Mutations.size(), 3u);  // 448 is 111000000
+    EXPECT_EQ(d.Links.back().Mutations[2].Character, "3       ");
+    ASSERT_EQ(d.SteinerTreeCount(), 1);
+    EXPECT_EQ(d.SteinerLength, 447);
+    EXPECT_EQ(checkTree(d, d.SteinerTrees[0], weightOf), 447);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(MainRoad, Road,
                          ::testing::Values(RoadCase{"example", false, "example.rdf", 0},
                                            RoadCase{"example_eps10", false, "example.rdf", 10},

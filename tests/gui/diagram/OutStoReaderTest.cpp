@@ -123,7 +123,14 @@ INSTANTIATE_TEST_SUITE_P(
         LinkLineCase{"StateNine", "Link    1 9 Seq.      1 with Seq.      2, mutations at ", {}, 0, true},
         LinkLineCase{"StateZero", "Link    1 0 Seq.      1 with Seq.      2, mutations at ", {}, 0, false},
         LinkLineCase{"StateOther", "Link    1 b Seq.      1 with Seq.      2, mutations at ", {}, 0, false},
-        LinkLineCase{"ThousandFields", kLinkHead + Fields(1000), {"1      a"}, 1000, true}),
+        LinkLineCase{"ThousandFields", kLinkHead + Fields(1000), {"1      a"}, 1000, true},
+        // From link 100000 on the number's extra digits push the rest of the line to the right.
+        LinkLineCase{"SixDigitNumber", "Link100000 1 Seq.      1 with Seq.      2, mutations at 12     a 3",
+                     {"12     a", "3       "}, 2, true},
+        LinkLineCase{"SevenDigitNumberOutsideTheTorso",
+                     "Link1234567 0 Seq.      1 with Seq.      2, mutations at 7      b ", {"7      b"}, 1, false},
+        LinkLineCase{"FiveDigitNumber", "Link99999 a Seq.      1 with Seq.      2, mutations at 4", {"4       "}, 1,
+                     true}),
     [](const testing::TestParamInfo<LinkLineCase>& info) { return std::string(info.param.name); });
 
 TEST(OutReader, LinksBeyondThousandMutationsAreCutWithOneWarning) {

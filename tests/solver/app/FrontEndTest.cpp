@@ -266,6 +266,124 @@ INSTANTIATE_TEST_SUITE_P(
                     "1", "Error: network not connected: taxon 2 cannot be reached from taxon 1"}),
     [](const auto& info) { return std::string(info.param.label); });
 
+// Input that cannot give a true result is refused with an "Error: " line before anything is
+// written: no .sto, the network file unchanged byte for byte, no "process time:" line.
+enum class Paths { separate, stoIsOut, stoIsOutByAnotherName, logIsOut, logIsSto, logIsOutByLink, outputIsOut };
+
+struct RefusalCase {
+  const char* label;
+  const char* outText;
+  Paths paths;
+  std::vector<std::string> programs;
+  const char* errorLine;  // "%o" stands for the .out path, "%s" for the .sto and "%l" for the log path
+  std::vector<std::string> settings = {};
+};
+void PrintTo(const RefusalCase& c, std::ostream* os) { *os << c.label; }
+
+// Two taxa and a median vector, link costs a (1-mv1) and b (mv1-2) by one position each.
+std::string pathOf(long long a, long long b) {
+  return "Final links : \r\n\r\n"
+         "Link    1 0 Seq.      1 with Seq.    mv1, mutations at 1      a \r\n"
+         "Link    2 0 Seq.    mv1 with Seq.      2, mutations at 2      a \r\n"
+         "**************************************************\r\n"
+         "Weight of character 1      : " + std::to_string(a) + "\r\n"
+         "Weight of character 2      : " + std::to_string(b) + "\r\n";
+}
+const std::string cheapPath = pathOf(1, 2);
+const std::string pathAtInfinity = pathOf(900000000, 700000000);
+const std::string linkAtInfinity = pathOf(1600000000, 0);
+const std::string tabInName =
+    "Final links : \r\n\r\nLink    1 0 Seq.      1 with Seq.  mv\t12, mutations at \r\n"
+    "Link    2 0 Seq.  mv\t12 with Seq.      2, mutations at \r\n*\r\n";
+
+class RefusedInput : public FrontEndTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(RefusedInput, LeavesTheNetworkAndWritesNoResult) {
+  const RefusalCase& c = GetParam();
+  for (const std::string& program : c.programs) {
+    SCOPED_TRACE("program " + program);
+    std::filesystem::remove_all(tmp.path());
+    std::filesystem::create_directories(tmp.path() / "sub");
+    testpaths::writeFile(outPath, c.outText);
+    std::string sto = stoPath, logFile = logPath;
+    std::vector<std::string> extra = c.settings;
+    switch (c.paths) {
+      case Paths::separate: break;
+      case Paths::stoIsOut: sto = outPath; break;
+      case Paths::stoIsOutByAnotherName: sto = tmp.file("sub/../net.out"); break;
+      case Paths::logIsOut: logFile = outPath; break;
+      case Paths::logIsSto: logFile = sto; break;
+      case Paths::logIsOutByLink:
+        std::filesystem::create_symlink(outPath, tmp.file("link.log"));
+        logFile = tmp.file("link.log");
+        break;
+      case Paths::outputIsOut: extra.push_back("output=" + outPath); break;
+    }
+    std::vector<std::string> args = {outPath, program, sto, logFile};
+    args.insert(args.end(), extra.begin(), extra.end());
+    const RunResult r = tesmotest::runTesmoProgram(args, tmp.path());
+    EXPECT_EQ(r.status, 1);
+    std::string expected = c.errorLine;
+    for (const auto& [mark, path] : {std::pair<std::string, std::string>{"%o", outPath}, {"%s", sto}, {"%l", logFile}})
+      if (const auto at = expected.find(mark); at != std::string::npos) expected.replace(at, 2, path);
+    EXPECT_NE((r.out + r.err).find(expected + "\n"), std::string::npos) << r.out << r.err;
+    EXPECT_EQ(testpaths::readFile(outPath), c.outText);
+    if (sto != outPath && c.paths != Paths::stoIsOutByAnotherName) {
+      EXPECT_FALSE(std::filesystem::exists(sto));
+    }
+    EXPECT_EQ((r.out + r.err).find("process time:"), std::string::npos);
+    if (c.paths == Paths::separate) {
+      EXPECT_EQ(lastLogLine(), expected);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RefusedInput,
+    ::testing::Values(
+        RefusalCase{"linkAtInfinity", linkAtInfinity.c_str(), Paths::separate, {"1", "2", "4"},
+                    "Error: edge to large:1600000000"},
+        RefusalCase{"treeAtInfinity", pathAtInfinity.c_str(), Paths::separate, {"1", "2", "3"},
+                    "Error: network too long: a tree of it costs 1600000000, the shortest tree may cost "
+                    "1600000000 or more"},
+        // Every tree offered is ignored: the run ends without one instead of reporting "Cost 0".
+        RefusalCase{"noTreeFound", cheapPath.c_str(), Paths::separate, {"1", "2"},
+                    "Error: no tree joining all taxa found (cost 0); no sto file written", {"skipSetUpper=1"}},
+        RefusalCase{"stoIsOut", cheapPath.c_str(), Paths::stoIsOut, {"1", "4"},
+                    "Error: sto file and out file are the same file: %s"},
+        RefusalCase{"stoIsOutByAnotherName", cheapPath.c_str(), Paths::stoIsOutByAnotherName, {"2"},
+                    "Error: sto file and out file are the same file: %s"},
+        RefusalCase{"logIsOut", cheapPath.c_str(), Paths::logIsOut, {"1", "3"},
+                    "Error: log file and out file are the same file: %l"},
+        RefusalCase{"logIsOutByLink", cheapPath.c_str(), Paths::logIsOutByLink, {"1"},
+                    "Error: log file and out file are the same file: %l"},
+        RefusalCase{"outputSettingIsOut", cheapPath.c_str(), Paths::outputIsOut, {"1"},
+                    "Error: log file and out file are the same file: %o"},
+        RefusalCase{"logIsSto", cheapPath.c_str(), Paths::logIsSto, {"2"},
+                    "Error: log file and sto file are the same file: %l"},
+        RefusalCase{"tabInNodeName", tabInName.c_str(), Paths::separate, {"1", "2"},
+                    "Error: tab in node name in line 3 of %o"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(FrontEndTest, LogAndStoInTheFolderOfTheNetworkAreNotTheNetwork) {
+  testpaths::writeFile(outPath, cheapPath);
+  const RunResult r = tesmotest::runTesmoProgram({"net.out", "1", "net.sto", "net.log"}, tmp.path());
+  ASSERT_EQ(r.status, 0) << r.out << r.err;
+  EXPECT_NE(testpaths::readFile(stoPath).find("\nCost 3\n"), std::string::npos);
+}
+
+// The largest values below the limit are solved, in both programs that report one tree.
+TEST_F(FrontEndTest, ATreeJustBelowTheLimitIsReported) {
+  testpaths::writeFile(outPath, pathOf(900000000, 699999999));
+  for (const char* program : {"1", "2"}) {
+    const RunResult r = run(program);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    const std::string sto = testpaths::readFile(stoPath);
+    EXPECT_NE(sto.find("\nCost 1599999999\n"), std::string::npos) << sto;
+    EXPECT_NE(sto.find("Tree-Edges 2\n"), std::string::npos) << sto;
+  }
+}
+
 TEST_F(FrontEndTest, AMissingPositionIsNamedBeforeTheErrorLine) {
   testpaths::writeFile(outPath, "Final links : \r\nLink    1 0 Seq.      1 with Seq.      2, mutations at 9      a \r\n*\r\n");
   run("1");

@@ -152,8 +152,15 @@ INSTANTIATE_TEST_SUITE_P(
     Table, OutReaderRefuses,
     ::testing::Values(
         BadCase{"shortLink", {"Final links : ", "Link    1 0 Seq.      1 with Seq."}, "malformed link line 2 of "},
-        BadCase{"shiftedColumns", {"Final links : ", "Link100000 0 Seq.      1 with Seq.      2, mutations at "},
+        BadCase{"shiftedTooFar", {"Final links : ", "Link100000  0 Seq.      1 with Seq.      2, mutations at "},
                 "malformed link line 2 of "},
+        BadCase{"noNumber", {"Final links : ", "Link      0 Seq.      1 with Seq.      2, mutations at "},
+                "malformed link line 2 of "},
+        BadCase{"tabInFirstName", {"Final links : ", "Link    1 0 Seq.    1\t2 with Seq.      2, mutations at "},
+                "tab in node name in line 2 of "},
+        BadCase{"tabInSecondName",
+                {"Final links : ", "Link100000 0 Seq.      1 with Seq. \tmv2  , mutations at "},
+                "tab in node name in line 2 of "},
         BadCase{"noSecondName", {"Final links : ", "Link    1 0 Seq.      1 with Seq.       , mutations at "},
                 "malformed link line 2 of "},
         BadCase{"weightWithoutColon", {"Weight of character 1         5"}, "malformed weight line 1 of "},
@@ -167,9 +174,37 @@ INSTANTIATE_TEST_SUITE_P(
                 "weight out of range 0..1600000000 in line 1 of "}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST_F(OutReaderTest, TheLargestWeightIsAccepted) {
-  ASSERT_TRUE(parse(join({"Final links : ", linkLine(1, "1", "2", {"1"}), "*", weightLine("1", 1600000000)})));
-  EXPECT_EQ(costs(), (std::vector<int>{1600000000}));
+// The solver's infinity 1600000000 means "no edge": a link must cost less.
+TEST_F(OutReaderTest, ALinkMustCostLessThanTheInfinity) {
+  ASSERT_TRUE(parse(join({"Final links : ", linkLine(1, "1", "2", {"1"}), "*", weightLine("1", 1599999999),
+                          weightLine("2", 1600000000)})))
+      << error;
+  EXPECT_EQ(costs(), (std::vector<int>{1599999999}));
+  graph = Graph();
+  names = NameSpace(9, 100, false);
+  EXPECT_FALSE(parse(join({"Final links : ", linkLine(1, "1", "2", {"2"}), "*", weightLine("2", 1600000000)})));
+  EXPECT_EQ(error, "edge to large:1600000000");
+}
+
+// From link 100000 on the number pushes the rest of its line to the right by its extra digits.
+TEST_F(OutReaderTest, LinkNumbersOfSixDigitsAndMoreShiftTheirLines) {
+  std::vector<std::string> lines = {"Final links : "};
+  struct Link {
+    int k;
+    const char* a;
+    const char* b;
+    std::vector<std::string> muts;
+  };
+  for (const Link& l : {Link{99999, "3", "mv4", {"1"}}, Link{100000, "5", "mv0", {"2"}},
+                        Link{1234567, "4", "mv2", {"1", "2"}}})
+    lines.push_back(linkLine(l.k, l.a, l.b, l.muts));
+  lines.push_back("*");
+  lines.push_back(weightLine("1", 3));
+  lines.push_back(weightLine("2", 5));
+  ASSERT_TRUE(parse(join(lines))) << error;
+  EXPECT_EQ(lines[2].substr(10, 8), " 0 Seq. ");  // one column further than in link 99999
+  EXPECT_EQ(nodeNames(), (std::vector<std::string>{"3", "mv4", "5", "mv0", "4", "mv2"}));
+  EXPECT_EQ(costs(), (std::vector<int>{3, 5, 8}));
 }
 
 TEST_F(OutReaderTest, ALinkAboveTheLimitIsTooLarge) {

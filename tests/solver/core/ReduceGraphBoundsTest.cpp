@@ -91,6 +91,31 @@ TEST(SetUpper, EmptyListWithOneTerminalIsATreeOfNoEdges) {
             std::string::npos);
 }
 
+// A tree valued at the infinity 1600000000 or above is no bound: it is ignored, the run goes on
+// (the default exitWarning would end it on a failed check) and a stored tree stays.
+TEST(SetUpper, TreesAtOrAboveTheInfinityAreIgnored) {
+  tesmotest::LogCapture log(2);
+  // 1 --900000000-- 2 --700000000-- 3 --1-- 4 (1, 3 and 4 required), 1 --5-- 4, 2 --1500000000-- 4
+  Graph g = makeGraph(4, {{1, 2, 900000000}, {2, 3, 700000000}, {3, 4, 1}, {1, 4, 5}, {2, 4, 1500000000}},
+                      {1, 3, 4});
+  ReduceGraph R(g);
+  IntArray atInfinity = slotList(R, {{1, 2}, {2, 3}, {3, 4}});
+  R.setUpper(atInfinity, "long", 0);
+  EXPECT_EQ(R.upperValue, maxint);
+  EXPECT_EQ(R.upperOk, 0);
+  EXPECT_EQ(R.upperValueValid, 0);
+  EXPECT_NE(log.text().find("upper not correct (upper value: 1600000001), ignored.\n"), std::string::npos)
+      << log.text();
+  IntArray cheap = slotList(R, {{1, 4}, {3, 4}});
+  R.setUpper(cheap, "cheap", 0);
+  EXPECT_EQ(R.upperValue, 6);
+  IntArray beyond = slotList(R, {{1, 2}, {2, 4}, {3, 4}});  // 2400000001: past 32 bits
+  R.setUpper(beyond, "longer", 0);
+  EXPECT_EQ(R.upperValue, 6);
+  EXPECT_EQ(R.upperOk, 1);
+  EXPECT_INSTANCE_VALID(R);
+}
+
 TEST(SetUpper, SkipSetUpperIgnoresEveryTree) {
   tesmotest::LogCapture log(5);
   shell.Sset("skipSetUpper", "1");

@@ -10,6 +10,7 @@
 #include "Tm.h"
 #include "Tm3.h"
 #include "Tm3Brasil.h"
+#include "TreeCompletion.h"
 #include "Upper.h"
 #include "ConsistencyCheck.h"
 #include "InstanceBuilders.h"
@@ -21,6 +22,7 @@
 
 #include <functional>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -117,6 +119,31 @@ TEST(ExactMst, OnlyTerminalsGiveTheirSpanningTree) {
   ReduceGraph R(g);
   EXPECT_EQ(tesmo::exactMst(R), 3);
   EXPECT_EQ(tesmo::solutionList[0], 2);
+}
+
+// A completion over vertices that do not join the terminals fails; the failures are counted and
+// reported in one line, not one line each.
+TEST(TreeCompletion, FailedCompletionsAreReportedOnceWithTheirCount) {
+  // 1-2-3-4, terminals 1 and 4; vertex 3 not flagged.
+  tesmo::Graph g = tesmotest::makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}}, {1, 4});
+  const std::vector<unsigned char> flagged = {0, 1, 1, 0, 1};
+  const std::vector<int> required = {0, 1, 0, 0, 1};
+  tesmo::TreeCompletion completion(g.V);
+  std::ostringstream earlier;
+  tesmo::TreeCompletion::reportEmptyHeaps(earlier);  // what earlier tests left
+  ::testing::internal::CaptureStderr();
+  for (int run = 0; run < 3; ++run)
+    EXPECT_FALSE(completion.run(tesmo::SlotView(g), flagged.data(), required.data(), 2));
+  const std::vector<unsigned char> all(5, 1);
+  ASSERT_TRUE(completion.run(tesmo::SlotView(g), all.data(), required.data(), 2));
+  EXPECT_EQ(completion.weight(), 3);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+  EXPECT_EQ(tesmo::TreeCompletion::emptyHeapCount(), 3);
+  std::ostringstream report;
+  tesmo::TreeCompletion::reportEmptyHeaps(report);
+  tesmo::TreeCompletion::reportEmptyHeaps(report);
+  EXPECT_EQ(report.str(), "empty PQ (3 times)\n");
+  EXPECT_EQ(tesmo::TreeCompletion::emptyHeapCount(), 0);
 }
 
 TEST(Tm3, IterationsAboveTheVertexCountAreLowered) {
