@@ -101,9 +101,9 @@ TEST(AscentFast, OneTerminalNeedsNoTree) {
 //
 // A bound equal to the gap removes only what a stored tree avoids; one above it removes
 // always. Vertices: 2 (tree) and 4 (off tree) at the gap, 5 beyond it.
-class ReducedCostRules : public ::testing::Test {
+class ReducedCostGapRules : public ::testing::Test {
 protected:
-  ReducedCostRules()
+  ReducedCostGapRules()
       : R(makeGraph(5, {{1, 2, 1}, {2, 3, 1}, {1, 4, 1}, {4, 3, 1}, {2, 5, 1}, {4, 5, 1}}, {1, 3})),
         rc(static_cast<std::size_t>(2 * R.E) + 1, 0), fromRoot(6, 0), toTerminal(6, 0), replace(6, 0) {}
 
@@ -123,7 +123,7 @@ protected:
   IntArray rc, fromRoot, toTerminal, replace;
 };
 
-TEST_F(ReducedCostRules, VertexAtTheGapGoesOnlyWhenAStoredTreeAvoidsIt) {
+TEST_F(ReducedCostGapRules, VertexAtTheGapGoesOnlyWhenAStoredTreeAvoidsIt) {
   for (const bool tree : {false, true}) {
     SCOPED_TRACE(tree ? "tree stored" : "no tree");
     R = ReduceGraph(makeGraph(5, {{1, 2, 1}, {2, 3, 1}, {1, 4, 1}, {4, 3, 1}, {2, 5, 1}, {4, 5, 1}}, {1, 3}));
@@ -140,7 +140,7 @@ TEST_F(ReducedCostRules, VertexAtTheGapGoesOnlyWhenAStoredTreeAvoidsIt) {
   }
 }
 
-TEST_F(ReducedCostRules, EdgeAtTheGap) {
+TEST_F(ReducedCostGapRules, EdgeAtTheGap) {
   struct Case {
     const char* what;
     bool tree;
@@ -171,7 +171,7 @@ TEST_F(ReducedCostRules, EdgeAtTheGap) {
 // Replacement: root distance + twice the terminal distance at the gap marks a vertex only while
 // a stored tree has it at degree below 3; beyond the gap always; never above ascentMaxDegree
 // or below degree 3 (vertex 5 has degree 2).
-TEST_F(ReducedCostRules, ReplacementMarks) {
+TEST_F(ReducedCostGapRules, ReplacementMarks) {
   struct Case {
     const char* what;
     bool tree;
