@@ -170,11 +170,14 @@ bool TMJBitSequences::AnySlow() const {
 }
 
 uint64_t TMJBitSequences::HashKey(const uint64_t* row, std::size_t keyWords) {
+  // Each word is mixed on its own and the mixes are summed, so the words' multiplications overlap
+  // instead of waiting on one another (most candidates of a round are hashed only to find that
+  // they exist); the final steps spread the sum over the bits the table slots use.
   uint64_t h = 0x243F6A8885A308D3ull ^ keyWords;
   for (std::size_t k = 0; k < keyWords; ++k) {
-    h ^= row[k];
-    h *= 0x9E3779B97F4A7C15ull;
-    h ^= h >> 32;
+    uint64_t m = (row[k] ^ (0x9E3779B97F4A7C15ull * (k + 1))) * 0xBF58476D1CE4E5B9ull;
+    m ^= m >> 31;
+    h += m * 0x94D049BB133111EBull;
   }
   h ^= h >> 29;
   h *= 0xBF58476D1CE4E5B9ull;
@@ -382,14 +385,16 @@ int TMJBitSequences::TripleCost(const uint64_t* x, const uint64_t* y, const uint
 
 namespace {
 
-// The cost and two sides of a triple together; the planes are a template argument for the usual
-// counts so that their loop unrolls.
-template <int Planes>
+// The cost, the two sides to z and the shape of a triple together, over every group of the span
+// (weight-0 groups add nothing to the sums but tell rows apart); the planes are a template
+// argument for the usual counts so that their loop unrolls.
+template <bool Masked, int Planes>
 [[gnu::always_inline]] inline int TripleSidesOn(const uint64_t* x, const uint64_t* y,
                                                 const uint64_t* z, const PlaneSpan& s, int& xz,
-                                                int& yz) {
+                                                int& yz, unsigned& shape) {
   const std::size_t planes = Planes > 0 ? static_cast<std::size_t>(Planes) : s.planes;
   int cost = 0, sxz = 0, syz = 0;
+  uint64_t onlyYZ = 0, onlyXZ = 0, onlyXY = 0, distinct = 0;
   for (const Group* g = s.begin; g != s.end; ++g) {
     int c = 0, cxz = 0, cyz = 0;
     for (int k = g->firstWord; k < g->firstWord + g->words; ++k) {
@@ -402,6 +407,16 @@ template <int Planes>
         dyz |= y[o] ^ z[o];
       }
       c += std::popcount(dxy) + std::popcount(dxz & dyz);
+      onlyYZ |= dxy & dxz & ~dyz;
+      onlyXZ |= dxy & dyz & ~dxz;
+      onlyXY |= dxz & dyz & ~dxy;
+      distinct |= dxy & dxz & dyz;
+      if (Masked) {
+        // 'X' matches everything in a distance (not in the cost, where it is a state).
+        const std::size_t m = planes * s.w + i;
+        dxz &= ~(x[m] | z[m]);
+        dyz &= ~(y[m] | z[m]);
+      }
       cxz += std::popcount(dxz);
       cyz += std::popcount(dyz);
     }
@@ -411,35 +426,50 @@ template <int Planes>
   }
   xz = sxz;
   yz = syz;
+  shape = (onlyYZ ? TMJBitSequences::OnlyYZAgree : 0u) |
+          (onlyXZ ? TMJBitSequences::OnlyXZAgree : 0u) |
+          (onlyXY ? TMJBitSequences::OnlyXYAgree : 0u) |
+          (distinct ? TMJBitSequences::AllDiffer : 0u);
   return cost;
 }
 
-[[gnu::always_inline]] inline int TripleSides(const uint64_t* x, const uint64_t* y,
-                                              const uint64_t* z, const PlaneSpan& s, int& xz,
-                                              int& yz) {
+template <bool Masked>
+[[gnu::always_inline]] inline int TripleSidesBy(const uint64_t* x, const uint64_t* y,
+                                                const uint64_t* z, const PlaneSpan& s, int& xz,
+                                                int& yz, unsigned& shape) {
   switch (s.planes) {
-    case 1: return TripleSidesOn<1>(x, y, z, s, xz, yz);
-    case 2: return TripleSidesOn<2>(x, y, z, s, xz, yz);
-    case 3: return TripleSidesOn<3>(x, y, z, s, xz, yz);
-    default: return TripleSidesOn<0>(x, y, z, s, xz, yz);
+    case 1: return TripleSidesOn<Masked, 1>(x, y, z, s, xz, yz, shape);
+    case 2: return TripleSidesOn<Masked, 2>(x, y, z, s, xz, yz, shape);
+    case 3: return TripleSidesOn<Masked, 3>(x, y, z, s, xz, yz, shape);
+    case 4: return TripleSidesOn<Masked, 4>(x, y, z, s, xz, yz, shape);
+    case 5: return TripleSidesOn<Masked, 5>(x, y, z, s, xz, yz, shape);
+    default: return TripleSidesOn<Masked, 0>(x, y, z, s, xz, yz, shape);
   }
 }
 
+[[gnu::always_inline]] inline int TripleSides(const uint64_t* x, const uint64_t* y,
+                                              const uint64_t* z, const PlaneSpan& s, bool masked,
+                                              int& xz, int& yz, unsigned& shape) {
+  return masked ? TripleSidesBy<true>(x, y, z, s, xz, yz, shape)
+                : TripleSidesBy<false>(x, y, z, s, xz, yz, shape);
+}
+
 int TripleSidesPortable(const uint64_t* x, const uint64_t* y, const uint64_t* z,
-                        const PlaneSpan& s, int& xz, int& yz) {
-  return TripleSides(x, y, z, s, xz, yz);
+                        const PlaneSpan& s, bool masked, int& xz, int& yz, unsigned& shape) {
+  return TripleSides(x, y, z, s, masked, xz, yz, shape);
 }
 MJ_POPCNT_TARGET int TripleSidesHardware(const uint64_t* x, const uint64_t* y, const uint64_t* z,
-                                         const PlaneSpan& s, int& xz, int& yz) {
-  return TripleSides(x, y, z, s, xz, yz);
+                                         const PlaneSpan& s, bool masked, int& xz, int& yz,
+                                         unsigned& shape) {
+  return TripleSides(x, y, z, s, masked, xz, yz, shape);
 }
 
 }  // namespace
 
 int TMJBitSequences::TripleCostAndSides(const uint64_t* x, const uint64_t* y, const uint64_t* z,
-                                        int& xz, int& yz) const {
-  const PlaneSpan s{groups_.data() + firstWeighted_, groups_.data() + groups_.size(),
+                                        int& xz, int& yz, unsigned& shape) const {
+  const PlaneSpan s{groups_.data(), groups_.data() + groups_.size(),
                     static_cast<std::size_t>(words_), static_cast<std::size_t>(planes_)};
-  return hardware_ ? TripleSidesHardware(x, y, z, s, xz, yz)
-                   : TripleSidesPortable(x, y, z, s, xz, yz);
+  return hardware_ ? TripleSidesHardware(x, y, z, s, maskX_, xz, yz, shape)
+                   : TripleSidesPortable(x, y, z, s, maskX_, xz, yz, shape);
 }

@@ -72,6 +72,13 @@ public:
   int PlainDifference(const uint64_t* x, const uint64_t* y) const;
   // For every weighted character, its weight times (distinct states among x, y, z - 1).
   int TripleCost(const uint64_t* x, const uint64_t* y, const uint64_t* z) const;
+  // Kinds of encoded characters (weight 0 included) among three rows x, y, z.
+  enum TripleShape : unsigned {
+    OnlyYZAgree = 1,  // y and z agree, x differs
+    OnlyXZAgree = 2,
+    OnlyXYAgree = 4,
+    AllDiffer = 8,    // three different states
+  };
 
 private:
   const Trdf_DataSet* data_ = nullptr;
@@ -96,9 +103,9 @@ private:
   std::vector<uint64_t> keys_;     // per sequence: the planes of its row (KeyWords()), packed
 
 public:
-  // TripleCost(x, y, z), and the distances of x to z and of y to z into xz and yz, in one pass
-  // over the three rows. The distances equal Distance() only for data without the 'X' mask whose
-  // sequences all go through the planes (!MaskX() && !AnySlow()).
+  // TripleCost(x, y, z), the distances of x to z and of y to z into xz and yz, and the
+  // TripleShape bits of the rows into shape, in one pass over the three rows. The distances equal
+  // Distance() for sequences that go through the planes (all of them when !AnySlow()).
   int TripleCostAndSides(const uint64_t* x, const uint64_t* y, const uint64_t* z, int& xz,
-                         int& yz) const;
+                         int& yz, unsigned& shape) const;
 };

@@ -72,6 +72,23 @@ bool TMJPlaneCandidates::SameKey(const TMJBitSequences& codes, const uint64_t* a
   return true;
 }
 
+unsigned TMJPlaneCandidates::CandidateCorners(unsigned shape, int k) {
+  using B = TMJBitSequences;
+  // Candidate 0 keeps X's state except where only Y and Z agree; candidate 1 keeps X's where X
+  // agrees with Y or Z and Y's elsewhere; candidate 2 takes the majority and Z's where all three
+  // differ (see BuildRows).
+  const bool three = (shape & B::AllDiffer) != 0;
+  switch (k) {
+    case 0:
+      return (shape & B::OnlyYZAgree ? 0u : 1u) |
+             (three || (shape & B::OnlyXZAgree) ? 0u : 2u) |
+             (three || (shape & B::OnlyXYAgree) ? 0u : 4u);
+    case 1: return three && !(shape & B::OnlyXZAgree) ? 2u : 0u;
+    case 2: return three && !(shape & B::OnlyXYAgree) ? 4u : 0u;
+    default: return 0;
+  }
+}
+
 const uint64_t* TMJPlaneCandidates::BuildRow(const TMJBitSequences& codes, int X, int Y, int Z,
                                              int k, std::vector<uint64_t>& buffer) {
   buffer.resize(codes.Stride() * 3);
@@ -206,24 +223,15 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
         std::upper_bound(first, last, i, [](int x, const LinkAt& e) { return x < e.link; }), last);
   };
   const auto distance = [&](int a, int b) { return a == b ? 0 : codes.Distance(a, b); };
-  // Plain distances (every sequence on the planes, no 'X' mask): the third side and the cost of a
-  // triple come from one pass over its rows. With every encoded character weighted as well, a
-  // triple whose sides add up (d(X, Y) + d(X, Z) = d(Y, Z) and so on) has one candidate, the
-  // sequence between the other two, and that candidate exists when that sequence's row does.
-  const bool plain = !codes.MaskX() && !codes.AnySlow();
-  const auto& groups = codes.Groups();
   // Triple keys hold sequence numbers below 2^20 apart.
   const bool shortKeys = maxEnd < (1 << 20);
-  const bool between =
-      plain && shortKeys && std::all_of(groups.begin(), groups.end(),
-                           [](const TMJBitSequences::Group& g) { return g.weight > 0; });
+  const bool sidesOnPlanes = !codes.AnySlow();
   present_.assign(ends, 0);
-  if (between)
-    for (std::size_t v = 1; v < ends && v <= static_cast<std::size_t>(codes.Count()); ++v) {
-      if (start_[v] == start_[v + 1]) continue;
-      const auto pos = static_cast<int>(v);
-      present_[v] = Exists(codes, existing, codes.Row(pos), codes.Hash(pos));
-    }
+  for (std::size_t v = 1; v < ends && v <= static_cast<std::size_t>(codes.Count()); ++v) {
+    if (start_[v] == start_[v + 1]) continue;
+    const auto pos = static_cast<int>(v);
+    present_[v] = Exists(codes, existing, codes.Row(pos), codes.Hash(pos));
+  }
 
   const std::size_t stride = codes.Stride();
   rows_.assign(stride * 3, 0);
@@ -310,37 +318,39 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
       // The third side is computed only when it can decide, or together with the cost.
       const int e2 = (dXY == mw) + (dShared == mw);
       if (binary ? e2 > 0 : e2 >= 2) continue;
-      int cost = -1;
-      if (plain) {
-        int dXZ = 0, dYZ = 0;
-        cost = codes.TripleCostAndSides(codes.Row(X), codes.Row(Y), codes.Row(Z), dXZ, dYZ);
-        if ((binary || e2 == 1) && (shared == X ? dYZ : dXZ) == mw) continue;
-        if (!fhp && cost > running.best + settings.epsilon) {
-          didSomething(shared, cost);
-          continue;
-        }
-        // Its one candidate exists, so it is never kept and the kept set need not be asked.
-        if (between && ((dXY + dXZ == dYZ && present_[static_cast<std::size_t>(X)]) ||
-                        (dXY + dYZ == dXZ && present_[static_cast<std::size_t>(Y)]) ||
-                        (dXZ + dYZ == dXY && present_[static_cast<std::size_t>(Z)])))
-          continue;
-      } else if ((binary || e2 == 1) && distance(shared == X ? Y : X, Z) == mw) {
-        continue;
+      // The cost, the third side and which candidates are X, Y or Z themselves come from one
+      // pass over the three rows; the third side of sequences that do not go through the planes
+      // comes from the data set.
+      int dXZ = 0, dYZ = 0;
+      unsigned shape = 0;
+      int cost = codes.TripleCostAndSides(codes.Row(X), codes.Row(Y), codes.Row(Z), dXZ, dYZ, shape);
+      if (binary || e2 == 1) {
+        const int third = sidesOnPlanes ? (shared == X ? dYZ : dXZ) : distance(shared == X ? Y : X, Z);
+        if (third == mw) continue;
       }
-      if (!fhp && cost < 0) {
-        // A triple above the running best cannot lower it nor be kept, whether or not its
-        // candidates exist: it is passed over before any candidate is built.
-        cost = codes.TripleCost(codes.Row(X), codes.Row(Y), codes.Row(Z));
-        if (cost > running.best + settings.epsilon) {
-          didSomething(shared, cost);
-          continue;
-        }
+      // A triple above the running best cannot lower it nor be kept, whether or not its
+      // candidates exist: it is passed over before any candidate is built.
+      if (!fhp && cost > running.best + settings.epsilon) {
+        didSomething(shared, cost);
+        continue;
       }
       // The tests above and this one only pass over triples, so their order is free.
       const uint64_t triple = TripleKeyOf(X, Y, Z);
-      const int perTriple = CandidateRows(codes, X, Y, Z, binary, rows_.data());
+      const int perTriple = binary || !(shape & TMJBitSequences::AllDiffer) ? 1 : 3;
+      // A candidate equal to one of the three sequences exists when that sequence does, with no
+      // row built and no look-up; most existing candidates are such.
+      bool known[3] = {false, false, false};
+      for (int k = 0; k < perTriple; ++k) {
+        const unsigned corners = CandidateCorners(shape, k);
+        known[k] = ((corners & 1) && present_[static_cast<std::size_t>(X)]) ||
+                   ((corners & 2) && present_[static_cast<std::size_t>(Y)]) ||
+                   ((corners & 4) && present_[static_cast<std::size_t>(Z)]);
+      }
+      if (shortKeys && known[0] && (perTriple == 1 || (known[1] && known[2]))) continue;
+      CandidateRows(codes, X, Y, Z, binary, rows_.data());
       const auto exists = [&](int k) {
-        return Exists(codes, existing, rows_.data() + stride * static_cast<std::size_t>(k));
+        return known[k] ||
+               Exists(codes, existing, rows_.data() + stride * static_cast<std::size_t>(k));
       };
       // A triple shares its key only with triples of the same three sequences and the same X;
       // swapping Y and Z keeps candidate 0 and swaps candidates 1 and 2, so they have the same
@@ -367,7 +377,6 @@ void TMJPlaneCandidates::Run(const TMJBitSequences& codes, const TMJDistanceCach
         if (!pending) pending_.push_back({shared, X, Y, Z, std::max(cost, 0)});
         pending = true;
         TMJPlaneCandidate cc;
-        if (cost < 0) cost = codes.TripleCost(codes.Row(X), codes.Row(Y), codes.Row(Z));
         cc.cost = cost;
         if (!fhp) {
           running.best = std::min(running.best, cost);

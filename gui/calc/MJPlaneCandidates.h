@@ -44,6 +44,10 @@ public:
   // The row of candidate k of the triple, built in `buffer`.
   static const uint64_t* BuildRow(const TMJBitSequences& codes, int X, int Y, int Z, int k,
                                   std::vector<uint64_t>& buffer);
+  // Which of the triple's sequences candidate k equals (bit 0 X, bit 1 Y, bit 2 Z), from the
+  // TMJBitSequences::TripleShape bits of the triple. Candidates 1 and 2 exist only where three
+  // states meet.
+  static unsigned CandidateCorners(unsigned shape, int k);
   // True when the first codes.KeyWords() words of the rows agree.
   static bool SameKey(const TMJBitSequences& codes, const uint64_t* a, const uint64_t* b);
   // True when a row equal to `row` (whose HashKey is `hash`) is among `existing`.

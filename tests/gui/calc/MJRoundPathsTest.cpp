@@ -281,14 +281,27 @@ TEST(BitPlanes, PortableAndHardwarePopcountAgreeWithTheDataSet) {
                   hardware.TripleCost(hardware.Row(a), hardware.Row(b), hardware.Row(c)));
         ASSERT_EQ(portable.PlainDifference(portable.Row(a), portable.Row(b)),
                   hardware.PlainDifference(hardware.Row(a), hardware.Row(b)));
-        // Without the 'X' mask the cost comes with the two sides to z in one pass.
-        if (amino) continue;
+        // The cost comes with the two sides to z (the 'X' mask matching everything there) and
+        // the triple's shape in one pass; the shape tells exactly which candidates equal a, b
+        // or c, as their rows do.
         for (const TMJBitSequences* codes : {&portable, &hardware}) {
           int xz = -1, yz = -1;
-          ASSERT_EQ(codes->TripleCostAndSides(codes->Row(a), codes->Row(b), codes->Row(c), xz, yz),
+          unsigned shape = 0;
+          ASSERT_EQ(codes->TripleCostAndSides(codes->Row(a), codes->Row(b), codes->Row(c), xz, yz, shape),
                     codes->TripleCost(codes->Row(a), codes->Row(b), codes->Row(c)));
           ASSERT_EQ(xz, codes->Distance(a, c));
           ASSERT_EQ(yz, codes->Distance(b, c));
+          std::vector<uint64_t> buffer;
+          const int candidates = shape & TMJBitSequences::AllDiffer ? 3 : 1;
+          for (int k = 0; k < candidates; ++k) {
+            const uint64_t* row = TMJPlaneCandidates::BuildRow(*codes, a, b, c, k, buffer);
+            const unsigned corners = TMJPlaneCandidates::CandidateCorners(shape, k);
+            const int ends[3] = {a, b, c};
+            for (int e = 0; e < 3; ++e)
+              ASSERT_EQ(TMJPlaneCandidates::SameKey(*codes, row, codes->Row(ends[e])),
+                        ((corners >> e) & 1) != 0)
+                  << a << " " << b << " " << c << " candidate " << k << " end " << e;
+          }
         }
       }
   }
