@@ -305,14 +305,19 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
   // holding m of them costs scale * c - m, so the perturbed optimum is a multiple of the scale
   // exactly when no optimal tree holds any of them, and otherwise it is an optimal tree through
   // some of them. A group rules its edges out with one search; the edges of a group that the
-  // tree found leaves out are tested again.
-  const std::size_t groupLimit =
-      static_cast<std::size_t>(std::clamp(shell.Iget("enumerationGroup", 100), 1, std::max(1, scale - 1)));
+  // tree found leaves out are tested again. A group that holds an edge of an optimal tree costs
+  // a search per tree it yields, and more edges make its search longer; a group of edges in no
+  // optimal tree is ruled out by one search. So groups start at option enumerationGroup, double
+  // while searches rule them out and fall back once a tree is found.
+  const std::size_t largestGroup = static_cast<std::size_t>(std::max(1, scale - 1));
+  const std::size_t firstGroup =
+      std::min(largestGroup, static_cast<std::size_t>(std::max(1, shell.Iget("enumerationGroup", 100))));
+  std::size_t groupLimit = firstGroup;
   std::vector<int> queue;
   for (int i = 1; i <= 2 * R.E; ++i)
     if (isLiveEdge(R, i) && mark[i] == 0 && R.arcs[i].cost > 0) queue.push_back(i);
   std::vector<int> group;
-  group.reserve(groupLimit);
+  group.reserve(largestGroup);
   for (std::size_t head = 0; head < queue.size();) {
     group.clear();
     while (head < queue.size() && group.size() < groupLimit) {
@@ -347,6 +352,7 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
     const bool through = value % scale != 0;
     if (!through)
       for (int i : group) setMark(R, mark, i, -1);
+    groupLimit = through ? firstGroup : std::min(largestGroup, 2 * groupLimit);
     markTree();
     keepKnownTree();
     recordTree();
