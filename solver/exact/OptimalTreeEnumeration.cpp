@@ -169,15 +169,10 @@ void OptimalTreeEnumeration::setMark(const ReduceGraph& R, IntArray& mark, int s
   mark[s] = mark[R.partner[s]] = value;
 }
 
-void OptimalTreeEnumeration::keepSlotsOfIdentities(const ReduceGraph& R, const IntArray& ids, IntArray& slots) {
-  identityMark_.assign(static_cast<std::size_t>(R.IDmax) + 1, 0);
-  for (int k = 1; k <= ids[0]; ++k) identityMark_[ids[k]] = 1;
-  slots.assign(1, 0);
+void OptimalTreeEnumeration::indexSlots(const ReduceGraph& R) {
+  slotOfIdentity_.assign(static_cast<std::size_t>(R.IDmax) + 1, 0);
   for (int s = 1; s <= 2 * R.E; ++s)
-    if (isLiveEdge(R, s) && identityMark_[R.ID[s]]) {
-      slots.push_back(s);
-      ++slots[0];
-    }
+    if (isLiveEdge(R, s)) slotOfIdentity_[R.ID[s]] = s;
 }
 
 bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
@@ -198,9 +193,14 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
 
   std::int64_t val = 0;
   std::int64_t optimum = R.contractCost;  // in R's costs, contractCost included
+  // As edge identities, which stay while deletions move the slots.
   knownTree_.assign(1, 0);
   auto keepKnownTree = [&]() {
-    knownTree_.assign(solutionList.begin(), solutionList.begin() + solutionList[0] + 1);
+    knownTree_.assign(1, 0);
+    for (int k = 1; k <= solutionList[0]; ++k) {
+      knownTree_.push_back(R.ID[solutionList[k]]);
+      ++knownTree_[0];
+    }
   };
   auto recordTree = [&]() {
     ++count;
@@ -247,12 +247,8 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
     if (optimum >= maxint) exitWithError("no tree joins all taxa");
     requireProven(R, optimum);
     markTree();
+    keepKnownTree();
     recordTree();
-    IntArray firstTree(1, 0);
-    for (int k = 1; k <= solutionList[0]; ++k) {
-      firstTree.push_back(R.ID[solutionList[k]]);
-      ++firstTree[0];
-    }
     // Most links lie in no optimal tree, and the reduced costs of a few dual ascents show it
     // without a search. Deleting them leaves every optimal tree, and so every later search
     // (whose perturbed optimum lies within scale - 1 of scale times the optimum, while any tree
@@ -260,7 +256,6 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
     const int ruledOut = ruleOutByReducedCosts(R, optimum, mark);
     log(2) << "\nlinks in no optimal tree by reduced costs: " << ruledOut << " of " << R.Eanz << "\n";
     deleteMarkedEdges(R, mark);
-    keepSlotsOfIdentities(R, firstTree, knownTree_);
   }
 
   // Chosen for the edges left: fewer edges allow a larger factor, and so larger groups below.
@@ -269,12 +264,12 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
   optimum *= scale;
 
   // Steps are numbered by the live edges in slot order.
-  IntArray stepOf(2 * static_cast<std::size_t>(R.E) + 1, 0);
+  stepOfIdentity_.assign(static_cast<std::size_t>(R.IDmax) + 1, 0);
   int step = 0;
   for (int i = 1; i <= 2 * R.E; ++i)
-    if (isLiveEdge(R, i)) stepOf[i] = ++step;
+    if (isLiveEdge(R, i)) stepOfIdentity_[R.ID[i]] = ++step;
   auto logStep = [&](int i, std::int64_t value) {
-    log(2) << "\nStep: " << stepOf[i] << " of " << R.Eanz << ". " << "sols" << ":" << count << ", "
+    log(2) << "\nStep: " << stepOfIdentity_[R.ID[i]] << " of " << R.Eanz << ". " << "sols" << ":" << count << ", "
            << "inSolCount" << ":" << inSolCount << ", " << "val" << ":" << value << ", " << std::endl;
   };
 
@@ -313,15 +308,18 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
   const std::size_t firstGroup =
       std::min(largestGroup, static_cast<std::size_t>(std::max(1, shell.Iget("enumerationGroup", 100))));
   std::size_t groupLimit = firstGroup;
+  // Edges ruled out are deleted after each search that rules them out, so that the next searches
+  // work on fewer; the queue and the known tree hold edge identities, which deletions keep.
   std::vector<int> queue;
   for (int i = 1; i <= 2 * R.E; ++i)
-    if (isLiveEdge(R, i) && mark[i] == 0 && R.arcs[i].cost > 0) queue.push_back(i);
+    if (isLiveEdge(R, i) && mark[i] == 0 && R.arcs[i].cost > 0) queue.push_back(R.ID[i]);
+  indexSlots(R);
   std::vector<int> group;
   group.reserve(largestGroup);
   for (std::size_t head = 0; head < queue.size();) {
     group.clear();
     while (head < queue.size() && group.size() < groupLimit) {
-      const int i = queue[head++];
+      const int i = slotOfIdentity_[queue[head++]];
       if (mark[i] == 0) group.push_back(i);
     }
     if (group.empty()) break;
@@ -337,6 +335,7 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
     // as short.
     if (knownTree_[0] > 0) {
       offered_ = knownTree_;
+      for (int k = 1; k <= offered_[0]; ++k) offered_[k] = slotOfIdentity_[offered_[k]];
       R.setUpper(offered_, nullptr, 0);
     }
     const std::int64_t value = search_.run(R, maxint);
@@ -356,13 +355,17 @@ bool OptimalTreeEnumeration::pass(Graph& graph, ReduceGraph& R) {
     markTree();
     keepKnownTree();
     recordTree();
-    if (!through) continue;
+    if (!through) {
+      deleteMarkedEdges(R, mark);
+      indexSlots(R);
+      continue;
+    }
     bool progress = false;
     for (int i : group) {
       if (mark[i] != 0)
         progress = true;
       else
-        queue.push_back(i);
+        queue.push_back(R.ID[i]);
     }
     if (!progress) exitWithError("the exact search gave a tree through none of the tested links");
   }

@@ -58,14 +58,15 @@ private:
   // (option enumerationRoots, 0: none) prove to lie in no tree of value optimum (R's costs,
   // contractCost included); returns their number.
   int ruleOutByReducedCosts(ReduceGraph& R, std::int64_t optimum, IntArray& mark);
-  // The live slots of the listed identities (count-prefixed), one per edge.
-  void keepSlotsOfIdentities(const ReduceGraph& R, const IntArray& ids, IntArray& slots);
+  // slotOfIdentity_ for R's live edges (their smaller slot).
+  void indexSlots(const ReduceGraph& R);
 
   Branching search_;  // one working copy for every step
-  IntArray knownTree_;  // an optimal tree found so far, as R's slots (count first)
-  IntArray offered_;    // its copy handed to setUpper, which may reorder it
+  IntArray knownTree_;  // an optimal tree found so far, as edge identities (count first)
+  IntArray offered_;    // its slots handed to setUpper, which may reorder them
   IntArray reducedCosts_;   // of one ascent, before the distances overwrite them
-  IntArray identityMark_;   // [0..IDmax]
+  IntArray slotOfIdentity_;  // [0..IDmax] the live slot of an edge
+  IntArray stepOfIdentity_;  // [0..IDmax] the step number of an edge in the log
 };
 
 // Fills count, store and starts as described above; the caller owns them.
