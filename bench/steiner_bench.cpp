@@ -1,11 +1,17 @@
 // Solves one STP instance the way the solver's single-instance mode does, with the settings given
 // on the command line, checks the tree edge by edge against the instance and prints its figures.
+// A network file (.out) with program 3 or 4 runs the enumeration of optimal trees on it instead,
+// as the solver's programs 3 and 4 do, and checks every tree it stores.
 
 #include "AlgorithmTable.h"
 #include "Exact.h"
 #include "Graph.h"
 #include "LogStream.h"
+#include "NameSpace.h"
+#include "OptimalTreeEnumeration.h"
+#include "OutReader.h"
 #include "ProgramDefaults.h"
+#include "ReduceGraph.h"
 #include "Reduction.h"
 #include "RunTimer.h"
 #include "ScriptLetterSetup.h"
@@ -49,13 +55,56 @@ std::int64_t checkedCost(const Graph& g, const IntArray& solution) {
   return cost;
 }
 
+long peakKilobytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<long>(usage.ru_maxrss);
+}
+
+// Programs 3 and 4 on a network file: the network of all optimal trees and the trees stored.
+int enumerate(const std::string& file) {
+  Graph input;
+  NameSpace names(9, 100, false);
+  readOutFile(file, input, names);
+  input.ID.clear();  // the trees come back as arcs of the input
+  currentGraph = &input;
+  solutionList.assign(static_cast<std::size_t>(input.E) + 2, 0);
+  registerScriptLetters();
+  setSecondAlgorithmRunner(runAlgorithm);
+  ReduceGraph R(input);
+
+  const auto start = std::chrono::steady_clock::now();
+  runTimer.startTimer();
+  int count = 0;
+  IntArray store, starts;
+  enumerateOptimalTrees(count, store, starts, input, R);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+  int links = 0;
+  for (int s = 1; s <= 2 * R.E; ++s)
+    if (!R.delE[s] && s < R.partner[s]) ++links;  // merged links count once
+  bool valid = count > 0;
+  for (int t = 1; t <= count; ++t) {
+    IntArray tree(1, 0);
+    for (int k = starts[t]; store[k] != 0; ++k) tree.push_back(store[k]);
+    tree[0] = static_cast<int>(tree.size()) - 1;
+    valid = valid && checkedCost(input, tree) == R.upperValue;
+  }
+  currentGraph = nullptr;
+  std::printf("vertices=%d edges=%d terminals=%d value=%d network_links=%d trees=%d valid=%d seconds=%.3f "
+              "peak_kb=%ld\n",
+              input.V, input.E, input.R, R.upperValue, links, count, valid ? 1 : 0, seconds, peakKilobytes());
+  return valid ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2 || std::strchr(argv[1], '=') != nullptr) {
     std::fprintf(stderr,
-                 "usage: steiner_bench <instance.stp> [name=value ...]\n"
-                 "  program=1..4 applies that program's defaults first (default 1);\n"
+                 "usage: steiner_bench <instance.stp | network.out> [name=value ...]\n"
+                 "  program=1..4 applies that program's defaults first (default 1); a .out file with\n"
+                 "  program=3 or 4 runs the enumeration of optimal trees;\n"
                  "  algorithm=<name> (default reduction), R-order=..., R-maxSec=..., verbose=... as in the solver\n");
     return 2;
   }
@@ -75,6 +124,18 @@ int main(int argc, char** argv) {
   if (verbose > 0) {
     shell.Sset("screen", "1");
     logStream.openLog();
+  }
+  const bool networkFile = file.size() > 4 && file.compare(file.size() - 4, 4, ".out") == 0;
+  if (networkFile) {
+    if (program != '3' && program != '4') {
+      std::fprintf(stderr, "steiner_bench: a network file needs program=3 or program=4\n");
+      return 2;
+    }
+    // The enumeration sets the verbosity to rVerbose for its searches and to verbose between
+    // them: both quiet unless asked for.
+    for (const char* name : {"verbose", "rVerbose"})
+      if (shell.Sget(name, nullptr) == nullptr) shell.Sset(name, "0");
+    return enumerate(file);
   }
 
   Graph input;
@@ -107,8 +168,6 @@ int main(int argc, char** argv) {
   const bool proven = valid && (exactRun ? exactResult.lower == value && exactResult.upper == value
                                          : reduced && outcome.finished == 1 && outcome.upper == value);
 
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
   if (result != &input) delete result;
   currentGraph = nullptr;
 
@@ -116,6 +175,6 @@ int main(int argc, char** argv) {
               "value=%lld lower=%lld proven=%d valid=%d seconds=%.3f peak_kb=%ld\n",
               vertices, edges, terminals, reduced ? outcome.vertices : vertices, reduced ? outcome.edges : edges,
               reduced ? outcome.terminals : terminals, static_cast<long long>(value), static_cast<long long>(lower),
-              proven ? 1 : 0, valid ? 1 : 0, seconds, static_cast<long>(usage.ru_maxrss));
+              proven ? 1 : 0, valid ? 1 : 0, seconds, peakKilobytes());
   return valid ? 0 : 1;
 }

@@ -81,7 +81,7 @@ void allSolutions() {
   Graph& g = *currentGraph;
   ReduceGraph R(g);
   chooseProblemClass(R);
-  const int scale = OptimalTreeEnumeration::chooseScale(g, R);
+  const int scale = OptimalTreeEnumeration::chooseScale(R);
   OptimalTreeEnumeration::scaleCosts(R, scale, true);
   displaySubproblem(1);
 

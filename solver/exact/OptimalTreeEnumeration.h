@@ -1,10 +1,13 @@
 #pragma once
 // Every edge that lies in some optimal tree, and optimal trees that cover them all. One exact
-// solve per edge not yet known: with all costs multiplied by a scale >= 2 and the tested edge
-// made one unit cheaper, the perturbed optimum is a multiple of the scale exactly when no optimal
-// tree uses the edge. A zero-cost edge cannot be made cheaper; it is tested by forcing it in (its
-// ends required), which keeps its cost at 0. Edges in no optimal tree are deleted, so the
-// instance is afterwards the network of all optimal trees.
+// solve gives the optimum and a first tree; the reduced costs of dual ascents then rule out the
+// edges that no tree of that value can use. Each edge still unknown takes an exact solve (shared
+// by up to scale - 1 edges): with all costs multiplied by a scale >= 2 and the tested edge made
+// one unit cheaper, the perturbed optimum is a multiple of the scale exactly when no optimal tree
+// uses the edge. A zero-cost edge cannot be made cheaper; it is tested by forcing it in (its ends
+// required), which keeps its cost at 0. Edges of any optimal tree found on the way need no test
+// of their own. Edges in no optimal tree are deleted, so the instance is afterwards the network
+// of all optimal trees.
 //
 // With option pruneEquivalent the degree reductions run before the tests and after the
 // deletions, and the enumeration starts again when they remove a vertex. They keep one of two
@@ -33,13 +36,16 @@ public:
   std::int64_t optimalValue = 0;
 
   // Shared with the file-writing variant of the enumeration.
-  // The factor (2..10) all costs are multiplied by; 10 when every link costs 0. Ends the run when
-  // even the factor 2 could lift a tree's value beyond maxint.
-  static int chooseScale(const Graph& graph, const ReduceGraph& R);
+  // The factor all costs are multiplied by: maxint / (2 live edges x their largest cost), at least
+  // 2 and at most maxScale (maxScale when every live link costs 0). Ends the run when even the
+  // factor 2 could lift a tree's value beyond maxint.
+  static int chooseScale(const ReduceGraph& R);
+  static constexpr int maxScale = 1000;
   // Multiplies (up) or divides every slot cost, maxCost and contractCost by scale.
   static void scaleCosts(ReduceGraph& R, int scale, bool up);
-  // Deletes every live edge whose smaller slot is marked negative, then compacts the slots.
-  static void deleteMarkedEdges(ReduceGraph& R, const IntArray& mark);
+  // Deletes every live edge whose smaller slot is marked negative, then compacts the slots; the
+  // marks move with their slots.
+  static void deleteMarkedEdges(ReduceGraph& R, IntArray& mark);
 
 private:
   // One pass; true when the deletions removed a vertex (the caller starts again).
@@ -47,10 +53,20 @@ private:
   std::int64_t solveForced(ReduceGraph& R, int slot);
   static void putEdgeIntoTree(const ReduceGraph& R, int slot);
   static void requireProven(const ReduceGraph& R, std::int64_t value);
+  static void setMark(const ReduceGraph& R, IntArray& mark, int s, int value);
+  // Marks -1 the unknown live edges that the reduced costs of dual ascents from a few roots
+  // (option enumerationRoots, 0: none) prove to lie in no tree of value optimum (R's costs,
+  // contractCost included); returns their number.
+  int ruleOutByReducedCosts(ReduceGraph& R, std::int64_t optimum, IntArray& mark);
+  // slotOfIdentity_ for R's live edges (their smaller slot).
+  void indexSlots(const ReduceGraph& R);
 
   Branching search_;  // one working copy for every step
-  IntArray knownTree_;  // an optimal tree found so far, as R's slots (count first)
-  IntArray offered_;    // its copy handed to setUpper, which may reorder it
+  IntArray knownTree_;  // an optimal tree found so far, as edge identities (count first)
+  IntArray offered_;    // its slots handed to setUpper, which may reorder them
+  IntArray reducedCosts_;   // of one ascent, before the distances overwrite them
+  IntArray slotOfIdentity_;  // [0..IDmax] the live slot of an edge
+  IntArray stepOfIdentity_;  // [0..IDmax] the step number of an edge in the log
 };
 
 // Fills count, store and starts as described above; the caller owns them.

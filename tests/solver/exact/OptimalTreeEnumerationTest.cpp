@@ -26,9 +26,22 @@ struct Outcome {
   std::int64_t value = 0;
 };
 
-Outcome enumerate(tesmo::Graph& g) {
+// The ways a link gets decided: reduced costs and searches of many links (the defaults), every
+// link by a search, one link per search.
+struct Setting {
+  const char* name;
+  std::vector<std::pair<const char*, const char*>> options;
+};
+const std::vector<Setting> kSettings = {
+    {"defaults", {}},
+    {"searches only", {{"enumerationRoots", "0"}}},
+    {"one link per search", {{"enumerationRoots", "0"}, {"enumerationGroup", "1"}}},
+};
+
+Outcome enumerate(tesmo::Graph& g, const Setting& setting = kSettings[0]) {
   tesmo::currentGraph = &g;
   tesmo::shell.Sset("Reduction", "v");
+  for (const auto& [name, value] : setting.options) tesmo::shell.Sset(name, value);
   ReduceGraph R(g);
   int count = 0;
   IntArray store, starts;
@@ -72,22 +85,49 @@ void checkTreesCoverTheNetwork(const tesmo::Graph& g, const Outcome& o, std::int
 
 // The enumeration against brute force: the network is the union of all optimal trees, every
 // stored tree is optimal and distinct, and together they cover the network.
-void checkAgainstBruteForce(tesmo::Graph& g, const std::string& what) {
+void checkAgainstBruteForce(tesmo::Graph& g, const std::string& what, const Setting& setting = kSettings[0]) {
   const BruteForceResult expected = bruteForce(g);
-  const Outcome o = enumerate(g);
-  EXPECT_EQ(o.value, expected.optimum) << what;
-  EXPECT_EQ(o.network, expected.unionOfOptimal) << what;
-  checkTreesCoverTheNetwork(g, o, expected.optimum, what);
-  EXPECT_LE(static_cast<int>(o.trees.size()), expected.optimalTreeCount) << what;
+  const Outcome o = enumerate(g, setting);
+  const std::string where = what + " (" + setting.name + ")";
+  EXPECT_EQ(o.value, expected.optimum) << where;
+  EXPECT_EQ(o.network, expected.unionOfOptimal) << where;
+  checkTreesCoverTheNetwork(g, o, expected.optimum, where);
+  EXPECT_LE(static_cast<int>(o.trees.size()), expected.optimalTreeCount) << where;
 }
 
 TEST(OptimalTreeEnumeration, AgreesWithBruteForceOnRandomInstances) {
-  tesmotest::LogCapture capture(0);
-  std::mt19937 rng(2024);
-  for (int round = 0; round < 80; ++round) {
-    const int V = 4 + round % 6;
-    // Costs 0..2 give many ties and zero-cost links; 0..7 fewer.
-    tesmo::Graph g = randomSimpleGraph(rng, V, std::min(V + 5, 14), 2 + round % 4 % (V - 1), round % 3 ? 2 : 7);
+  for (const Setting& setting : kSettings) {
+    std::mt19937 rng(2024);
+    for (int round = 0; round < 80; ++round) {
+      tesmotest::LogCapture capture(0);
+      const int V = 4 + round % 6;
+      // Costs 0..2 give many ties and zero-cost links; 0..7 fewer.
+      tesmo::Graph g = randomSimpleGraph(rng, V, std::min(V + 5, 14), 2 + round % 4 % (V - 1), round % 3 ? 2 : 7);
+      checkAgainstBruteForce(g, "round " + std::to_string(round), setting);
+    }
+  }
+}
+
+// Sparse instances with far detours beside the optimal tree, where the reduced costs decide
+// most links; the brute force still has the last word.
+TEST(OptimalTreeEnumeration, AgreesWithBruteForceWhereReducedCostsDecide) {
+  std::mt19937 rng(99);
+  for (int round = 0; round < 40; ++round) {
+    tesmotest::LogCapture capture(0);
+    const int V = 6 + round % 5;
+    std::vector<Edge> edges;
+    for (int v = 2; v <= V; ++v) edges.push_back({static_cast<int>(rng() % (v - 1)) + 1, v, 1 + static_cast<int>(rng() % 2)});
+    std::set<std::pair<int, int>> used;
+    for (const Edge& e : edges) used.insert({std::min(e.u, e.v), std::max(e.u, e.v)});
+    while (edges.size() < static_cast<std::size_t>(V + 5)) {
+      int u = static_cast<int>(rng() % V) + 1, w = static_cast<int>(rng() % V) + 1;
+      if (u == w || !used.insert({std::min(u, w), std::max(u, w)}).second) continue;
+      edges.push_back({u, w, 2 + static_cast<int>(rng() % 6)});
+    }
+    std::vector<int> terminals;
+    for (int v = 1; v <= V; ++v)
+      if (v % 2 == 1 || rng() % 3 == 0) terminals.push_back(v);
+    tesmo::Graph g = makeGraph(V, edges, terminals);
     checkAgainstBruteForce(g, "round " + std::to_string(round));
   }
 }
@@ -95,12 +135,13 @@ TEST(OptimalTreeEnumeration, AgreesWithBruteForceOnRandomInstances) {
 // Large costs leave a small scale, and the links tested together in one search are fewer than the
 // scale: a tree through m of them must stay told apart from every tree without them.
 TEST(OptimalTreeEnumeration, AgreesWithBruteForceWhenTheScaleIsSmall) {
-  tesmotest::LogCapture capture(0);
   std::mt19937 rng(77);
   for (int round = 0; round < 30; ++round) {
+    tesmotest::LogCapture capture(0);
     const int V = 5 + round % 5;
     tesmo::Graph g = randomSimpleGraph(rng, V, std::min(V + 5, 14), 2 + round % 3, 2);
     const int scale = 2 + round % 3;
+    const Setting searchesOnly = kSettings[1];  // no link deleted before the scale is chosen
     int maxCost = 1;
     for (std::size_t a = 1; a < g.arcs.size(); ++a) maxCost = std::max(maxCost, g.arcs[a].cost);
     // chooseScale divides 1600000000 by 2 E maxCost: aim just above the scale wanted.
@@ -108,23 +149,23 @@ TEST(OptimalTreeEnumeration, AgreesWithBruteForceWhenTheScaleIsSmall) {
     for (std::size_t a = 1; a < g.arcs.size(); ++a) g.arcs[a].cost = static_cast<int>(g.arcs[a].cost * factor);
     g.maxCost = static_cast<int>(maxCost * factor);
     const ReduceGraph R(g);
-    ASSERT_EQ(tesmo::OptimalTreeEnumeration::chooseScale(g, R), scale) << "round " << round;
-    checkAgainstBruteForce(g, "round " + std::to_string(round) + ", scale " + std::to_string(scale));
+    ASSERT_EQ(tesmo::OptimalTreeEnumeration::chooseScale(R), scale) << "round " << round;
+    checkAgainstBruteForce(g, "round " + std::to_string(round) + ", scale " + std::to_string(scale), searchesOnly);
   }
   // A star whose links all lie in the one optimal tree (dearer links join the leaves in a ring):
   // its links come one after another, so they share searches.
   for (int scale = 2; scale <= 4; ++scale) {
+    tesmotest::LogCapture capture(0);
     const int c = static_cast<int>(1600000000LL / (2LL * 8 * 2 * (2 * scale + 1) / 2));
     tesmo::Graph g = makeGraph(5, {{1, 2, c}, {1, 3, c}, {1, 4, c}, {1, 5, c},
                                    {2, 3, 2 * c}, {3, 4, 2 * c}, {4, 5, 2 * c}, {5, 2, 2 * c}}, {2, 3, 4, 5});
     const ReduceGraph R(g);
-    ASSERT_EQ(tesmo::OptimalTreeEnumeration::chooseScale(g, R), scale);
-    checkAgainstBruteForce(g, "star, scale " + std::to_string(scale));
+    ASSERT_EQ(tesmo::OptimalTreeEnumeration::chooseScale(R), scale);
+    checkAgainstBruteForce(g, "star, scale " + std::to_string(scale), kSettings[1]);
   }
 }
 
 TEST(OptimalTreeEnumeration, CasesWorthNaming) {
-  tesmotest::LogCapture capture(0);
   struct Case {
     const char* name;
     int V;
@@ -140,11 +181,17 @@ TEST(OptimalTreeEnumeration, CasesWorthNaming) {
       {"all links cost 0", 4, {{1, 2, 0}, {2, 3, 0}, {3, 1, 0}, {3, 4, 0}}, {1, 4}},
       {"zero-cost link to a Steiner vertex", 4, {{1, 2, 1}, {2, 3, 0}, {3, 4, 2}, {1, 4, 3}}, {1, 2}},
       {"zero-cost cycle", 5, {{1, 2, 0}, {2, 3, 0}, {3, 1, 0}, {3, 4, 1}, {4, 5, 1}, {5, 1, 2}}, {1, 4}},
+      // No tree reaches the link, not even one with both its ends required.
+      {"zero-cost link no terminal reaches", 4, {{1, 2, 1}, {3, 4, 0}}, {1, 2}},
+      {"zero-cost path no terminal reaches", 6, {{1, 2, 1}, {2, 3, 2}, {4, 5, 0}, {5, 6, 0}}, {1, 3}},
+      {"zero-cost leaf beside a dear link", 4, {{1, 2, 3}, {2, 3, 0}, {1, 3, 3}, {3, 4, 5}}, {1, 2}},
   };
-  for (const Case& c : cases) {
-    tesmo::Graph g = makeGraph(c.V, c.edges, c.terminals);
-    checkAgainstBruteForce(g, c.name);
-  }
+  for (const Setting& setting : kSettings)
+    for (const Case& c : cases) {
+      tesmotest::LogCapture capture(0);
+      tesmo::Graph g = makeGraph(c.V, c.edges, c.terminals);
+      checkAgainstBruteForce(g, c.name, setting);
+    }
 }
 
 // Links of some optimal tree, by a second oracle that reaches larger instances: link u-w lies in
@@ -202,6 +249,23 @@ TEST(OptimalTreeEnumerationDeath, UnprovenStepsEndTheRun) {
       testing::ExitedWithCode(1), "");  // the error line goes to standard output
 }
 
+// A path of required vertices with dear chords: the first search gives the optimum and the path,
+// and the reduced costs rule every chord out, so no link needs a search of its own.
+TEST(OptimalTreeEnumeration, ReducedCostsDecideWithoutSearches) {
+  tesmotest::LogCapture capture(2);
+  tesmo::shell.Sset("verbose", "2");
+  //  1 - 2 - 3 - 4 - 5, each link 1; chords 1-3, 2-4, 3-5 and 1-5 cost 5.
+  tesmo::Graph g = makeGraph(5, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {4, 5, 1}, {1, 3, 5}, {2, 4, 5}, {3, 5, 5}, {1, 5, 5}},
+                             {1, 2, 3, 4, 5});
+  const Outcome o = enumerate(g);
+  EXPECT_EQ(o.value, 4);
+  EXPECT_EQ(o.network, (std::set<EdgeKey>{{1, 2}, {2, 3}, {3, 4}, {4, 5}}));
+  ASSERT_EQ(o.trees.size(), 1u);
+  const std::string log = capture.text();
+  EXPECT_NE(log.find("\nlinks in no optimal tree by reduced costs: 4 of 8\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("\nStep: "), std::string::npos) << log;
+}
+
 TEST(OptimalTreeEnumeration, LogsTheProblemClassAndTheSteps) {
   tesmotest::LogCapture capture(2);
   tesmo::shell.Sset("verbose", "2");
@@ -210,7 +274,12 @@ TEST(OptimalTreeEnumeration, LogsTheProblemClassAndTheSteps) {
   EXPECT_EQ(o.trees.size(), 2u);  // the first tree covers three links, the second the fourth
   const std::string log = capture.text();
   EXPECT_NE(log.find("average degree for R: 2; few required vertices\n"), std::string::npos);
-  EXPECT_NE(log.find("\nStep: 1 of 4. sols:0, inSolCount:0, val:"), std::string::npos) << log;
+  // The first search finds three links; the fourth is searched for alone, one unit cheaper at the
+  // largest scale.
+  EXPECT_NE(log.find("\nlinks in no optimal tree by reduced costs: 0 of 4\n"), std::string::npos) << log;
+  const int scale = tesmo::OptimalTreeEnumeration::maxScale;
+  EXPECT_NE(log.find("\nStep: 4 of 4. sols:1, inSolCount:3, val:" + std::to_string(3 * scale - 1) + ", \n"),
+            std::string::npos) << log;
   EXPECT_EQ(tesmo::shell.Phase, 'W');
 }
 
