@@ -22,8 +22,9 @@ bool isLiveEdge(const ReduceGraph& R, int s) { return !R.delE[s] && s < R.partne
 }  // namespace
 
 // Costs are multiplied by this factor so that a tree through the cheapened edges is told apart
-// from every other tree by its value modulo the factor. Only live edges count: scaled, each
-// costs at most maxint / (2 Eanz), so no sum of them can reach maxint.
+// from every other tree by its value modulo the factor. Only live edges and the contracted cost
+// count: scaled, the live edges and the contracted cost add up to at most maxint / 2, so no tree
+// value can reach maxint.
 int OptimalTreeEnumeration::chooseScale(const ReduceGraph& R) {
   std::int64_t maxCost = 0;
   std::int64_t total = R.contractCost;
@@ -32,7 +33,7 @@ int OptimalTreeEnumeration::chooseScale(const ReduceGraph& R) {
       maxCost = std::max<std::int64_t>(maxCost, R.arcs[s].cost);
       total += R.arcs[s].cost;
     }
-  const std::int64_t spread = 2LL * R.Eanz * maxCost;
+  const std::int64_t spread = 2LL * (std::int64_t{R.Eanz} * maxCost + std::max<std::int64_t>(R.contractCost, 0));
   if (spread <= 0) return maxScale;  // all links cost 0: any factor works
   const std::int64_t quotient = maxint / spread;
   // Scale 2 is the least that works; refuse when scaled tree values could pass maxint.
