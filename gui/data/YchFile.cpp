@@ -68,9 +68,10 @@ bool ReadHeader(const std::vector<std::string>& lines, TDataSet& data) {
   return true;
 }
 
-// Reads one three-line taxon block; false after a fatal message.
-bool ReadTaxon(const std::string& head, const std::string& repeats, const std::string& frequency,
-               TDataSet& data) {
+// Reads one three-line taxon block, its repeat values on the 1-based line `repeatsLine`; false after
+// a fatal message.
+bool ReadTaxon(const std::string& head, const std::string& repeats, std::size_t repeatsLine,
+               const std::string& frequency, TDataSet& data) {
   if (head.empty() || head.front() == ' ') {
     dialogs().showMessage(ych_messages::DataFormat, DialogKind::Error);
     return false;
@@ -91,6 +92,13 @@ bool ReadTaxon(const std::string& head, const std::string& repeats, const std::s
   // Every ',' ends a value; a last value counts only when it is not empty, so a trailing comma
   // changes nothing.
   const std::vector<std::string_view> values = SplitAt(repeats, ',');
+  for (std::size_t i = 0; i < values.size() && i < data.Loci.size(); ++i)
+    if (!IsYchRepeatValue(values[i])) {
+      dialogs().showMessage(ych_messages::BadRepeat(TrimBlanks(values[i]), fields[0], repeatsLine,
+                                                    data.Loci[i].Name),
+                            DialogKind::Error);
+      return false;
+    }
   std::size_t count = values.size() - 1;
   if (!TrimBlanks(values.back()).empty()) ++count;
   if (count != data.Loci.size()) {
@@ -111,6 +119,14 @@ bool ReadTaxon(const std::string& head, const std::string& repeats, const std::s
 
 }  // namespace
 
+bool IsYchRepeatValue(std::string_view Text) {
+  Text = TrimBlanks(Text);
+  if (Text.empty() || Text == "-1" || Text == "?" || AllDigits(Text)) return true;
+  const std::size_t dot = Text.find('.');
+  return dot != std::string_view::npos && AllDigits(Text.substr(0, dot)) &&
+         AllDigits(Text.substr(dot + 1));
+}
+
 uint8_t YchRepeatValue(std::string_view Text) {
   if (TrimBlanks(Text).empty()) return 0;
   return ByteNumber(Text).value_or(ych_limits::Undetermined);
@@ -127,7 +143,7 @@ bool ReadYchText(std::string_view Text, TDataSet& Data) {
   if (!ReadHeader(lines, read)) return false;
   // Blocks of three lines per taxon; a remainder of one or two lines is ignored.
   for (std::size_t block = 3; block + 3 <= lines.size(); block += 3)
-    if (!ReadTaxon(lines[block], lines[block + 1], lines[block + 2], read)) return false;
+    if (!ReadTaxon(lines[block], lines[block + 1], block + 2, lines[block + 2], read)) return false;
   Data = std::move(read);
   return true;
 }

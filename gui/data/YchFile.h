@@ -42,6 +42,13 @@ inline const std::string MaxTaxa =
     "The maximum number of taxa (30000) is attained. Please contact Movrel for help.";
 inline const std::string MaxLoci =
     "The maximum number of loci (1000) is reached. Please contact Movrel for help.";
+// `line` is the 1-based line of the repeat values in the file.
+inline std::string BadRepeat(std::string_view value, std::string_view taxon, std::size_t line,
+                             std::string_view locus) {
+  return "The repeat value \"" + std::string(value) + "\" of taxon " + std::string(taxon) +
+         " (line " + std::to_string(line) + ") at locus " + std::string(locus) +
+         " is not a number. Please correct the data file and then try again.";
+}
 }  // namespace ych_messages
 
 // One taxon (haplotype).
@@ -88,3 +95,8 @@ std::string YchText(const TDataSet& Data);
 // itself, an empty value 0, "-1" 255; anything else (a microvariant such as "12.2", a value above
 // 255, another negative number, other text) is Undetermined rather than a wrapped or cut number.
 uint8_t YchRepeatValue(std::string_view Text);
+// Whether a repeat line may hold `Text` (blanks around it ignored): a whole number, a microvariant
+// such as "12.2", "-1" or nothing for an empty cell, or "?" for an unknown count. Any other text
+// ("2l", "1a", "-21") is a typing error, which both readers refuse instead of taking it as
+// undetermined.
+bool IsYchRepeatValue(std::string_view Text);

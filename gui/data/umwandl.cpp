@@ -81,12 +81,6 @@ std::string WrongFrequency(int group) {
   return "Wrong frequency format of sequence " + std::to_string(group) +
          ". Frequency has been set to 1.";
 }
-std::string BadRepeat(std::string_view value, std::string_view taxon, std::size_t line,
-                      const std::string& locus) {
-  return "The repeat value \"" + std::string(value) + "\" of taxon " + std::string(taxon) +
-         " (line " + std::to_string(line) + ") at locus " + locus +
-         " is not a number. Please correct the data file and then try again.";
-}
 std::string RenamedLoci(const std::vector<std::string>& renames) {
   std::string text = "Warning: The first six characters of locus names must differ. Renamed:";
   for (const std::string& r : renames) text += " " + r;
@@ -212,17 +206,6 @@ std::optional<int> DeterminedRepeat(std::string_view text) {
   const int value = YchRepeatValue(text);
   if (value >= ych_limits::Undetermined) return std::nullopt;
   return value;
-}
-
-// What a repeat line may hold: a whole number, a microvariant such as "12.2", or "-1" or nothing
-// for an empty cell. Any other text is a typing error, which would otherwise become an undetermined
-// value without a word (and a data set of such values one without characters).
-bool IsRepeatValue(std::string_view text) {
-  text = TrimBlanks(text);
-  if (text.empty() || text == "-1" || import_text::AllDigits(text)) return true;
-  const std::size_t dot = text.find('.');
-  return dot != std::string_view::npos && import_text::AllDigits(text.substr(0, dot)) &&
-         import_text::AllDigits(text.substr(dot + 1));
 }
 
 // --- PHYLIP and NEXUS ---
@@ -517,10 +500,10 @@ bool ImportYchFile(const std::string& FileName) {
       continue;
     const std::vector<std::string_view> values = SplitList(repeats, ',');
     for (std::size_t l = 0; l < values.size() && l < loci.size(); ++l)
-      if (!IsRepeatValue(values[l])) {
+      if (!IsYchRepeatValue(values[l])) {
         const std::string& head = lines[i];
-        Show(BadRepeat(TrimBlanks(values[l]), head.substr(0, head.find(';')), i + 2,
-                       fullNames[l]));
+        Show(ych_messages::BadRepeat(TrimBlanks(values[l]), head.substr(0, head.find(';')), i + 2,
+                                     fullNames[l]));
         return false;
       }
     if (values.size() != loci.size()) {

@@ -87,26 +87,27 @@ void ptm3(ReduceGraph& R) {
 
   int degreeEdges = 0, degreeVertices = 0;
   if (maxLink < maxint && shell.Iget("delDegree", 0) != 0) {
+    // A tree that meets v in k of its edges pays at least the k cheapest; without v its k parts
+    // are joined again by k - 1 links of the generalized MST, each at most maxLink. Only a strict
+    // saving for every k proves that no optimal tree uses v: a link may run through v itself, so
+    // an equal cost proves nothing, and a cheap star of three is not ruled out by the two
+    // cheapest edges and the sum of all.
+    std::vector<std::int64_t> costs;
     for (int v = 1; v <= R.V; ++v) {
       if (R.isReq[v] != 0 || R.degree[v] <= 2) continue;
       const int first = R.firstArc[v], end = R.firstArc[v] + R.degree[v];
-      int t = 0;
-      std::int64_t m1 = maxint, m2 = maxint, sum = 0;
-      bool keep = false;
-      for (int s = first; s < end && !keep; ++s) {
-        if (R.delE[s]) continue;
-        const Arc& a = R.arcs[s];
-        if (R.isReq[a.head] != 0) t = 1;
-        sum += a.cost;
-        if (a.cost < m2) {
-          m2 = a.cost;
-          if (m2 < m1) std::swap(m1, m2);
-          keep = m1 + m2 < std::int64_t{maxLink} + t;
-        }
+      costs.clear();
+      for (int s = first; s < end; ++s)
+        if (!R.delE[s]) costs.push_back(R.arcs[s].cost);
+      std::sort(costs.begin(), costs.end());
+      bool qualifies = true;
+      std::int64_t cheapest = 0;
+      for (std::size_t k = 1; k <= costs.size() && qualifies; ++k) {
+        cheapest += costs[k - 1];
+        qualifies = k < 2 || cheapest > static_cast<std::int64_t>(k - 1) * maxLink;
       }
-      if (keep || m1 + m2 < std::int64_t{maxLink} + t ||
-          sum < std::int64_t{R.degree[v] - 1} * maxLink + t)
-        continue;
+      // The sum of all is weighed against the whole slot range, deleted slots included.
+      if (!qualifies || cheapest <= std::int64_t{R.degree[v] - 1} * maxLink) continue;
       ++degreeVertices;
       for (int s = first; s < end; ++s) {
         if (R.delE[s]) continue;

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 
 using namespace y_editor_messages;
 
@@ -352,6 +354,34 @@ TEST(YEditorOpen, FatalErrorKeepsNothing) {
   EXPECT_FALSE(editor.Open(Fixture("bad_count.ych")));
   EXPECT_EQ(editor.TaxaCount(), 0);
   EXPECT_EQ(s.dialogs.messages(), std::vector<std::string>{ych_messages::LocusCount(1)});
+}
+
+TEST(YEditorOpen, RepeatValueThatIsNoNumberKeepsTheOpenDataSet) {
+  testpaths::TempDir dir;
+  ScriptedDialogsScope s;
+  TYEditor editor("ychrom");
+  ASSERT_TRUE(editor.Open(Fixture("small.ych")));
+  editor.SetRepeat(1, 1, 17);
+  const TDataSet before = editor.DataSet();
+  const std::string bad = (dir.path() / "typo.ych").string();
+  const std::string text = "DYS19,DYS390\r\n10,10\r\n\r\nT1;\r\n12,1a\r\n1\r\n";
+  {
+    std::ofstream out(bad, std::ios::binary);
+    out << text;
+  }
+  s.dialogs.clear();
+  EXPECT_FALSE(editor.Open(bad));
+  EXPECT_EQ(s.dialogs.messages(),
+            std::vector<std::string>{"The repeat value \"1a\" of taxon T1 (line 5) at locus "
+                                     "DYS390 is not a number. Please correct the data file and "
+                                     "then try again."});
+  EXPECT_EQ(editor.DataSet(), before);
+  EXPECT_EQ(editor.FileName(), Fixture("small.ych"));
+  EXPECT_FALSE(editor.Saved());
+  // Nothing is written: the refused file is as it was and stands alone.
+  std::ifstream in(bad, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST(YEditorOpen, RealDataKeepsLongLocusNamesAndMarksMicrovariants) {

@@ -71,13 +71,14 @@ TEST(YchFile, ReadsRepeatValues) {
   const std::string text =
       "a,b,c,d,e,f,g\r\n10,10,10,10,10,10,10\r\n\r\n"
       "T1;;;;;;;\r\n12,-1,12.2,300,,99, 7 \r\n1\r\n"
-      "T2;;;;;;;\r\n255,256,-2,1234,?,0,13,\r\n1\r\n";
+      "T2;;;;;;;\r\n255,256,1.25,1234,?,0,13,\r\n1\r\n";
   ASSERT_TRUE(ReadYchText(text, data));
   ASSERT_EQ(data.Sequences.size(), 2u);
-  // -1 is 255; a microvariant, a value above 255, other negatives and text are undetermined (99),
-  // never cut or wrapped; an empty value is 0; a comma after the last value changes nothing.
+  // -1 is 255; a microvariant, a value above 255 and "?" are undetermined (99), never cut or
+  // wrapped; an empty value is 0; a comma after the last value changes nothing.
   EXPECT_EQ(data.Sequences[0].Repeats, (std::vector<uint8_t>{12, 255, 99, 99, 0, 99, 7}));
   EXPECT_EQ(data.Sequences[1].Repeats, (std::vector<uint8_t>{255, 99, 99, 99, 99, 0, 13}));
+  EXPECT_TRUE(s.dialogs.texts().empty());
 }
 
 TEST(YchFile, ReadsLocusNamesAndWeights) {
@@ -152,6 +153,12 @@ std::string ManyLoci(int n) {
   return names + "\r\n" + weights + "\r\n\r\n";
 }
 
+std::string BadRepeat(const char* value, const char* taxon, int line, const char* locus) {
+  return std::string("The repeat value \"") + value + "\" of taxon " + taxon + " (line " +
+         std::to_string(line) + ") at locus " + locus +
+         " is not a number. Please correct the data file and then try again.";
+}
+
 const std::string LocusCountMessage =
     "The number of loci entered at taxon 2 does not agree with the number of loci specified in "
     "the first line of the file. Please correct the data file and then retry.";
@@ -171,6 +178,22 @@ INSTANTIATE_TEST_SUITE_P(
                   LocusCountMessage},
         FatalCase{"TooManyValues", "a,b\r\n10,10\r\n\r\nT1;\r\n1,2\r\n1\r\nT2;\r\n1,2,3\r\n1\r\n",
                   LocusCountMessage},
+        // Typing errors in repeat values are refused, naming the value, taxon, line and locus,
+        // rather than read as undetermined.
+        FatalCase{"RepeatWithLetter",
+                  "DYS19,DYS390\r\n10,10\r\n\r\nT1;\r\n12,21\r\n1\r\n"
+                  "T2;Geo;\r\n13, 2l\r\n1\r\nT3;\r\n14,23\r\n1\r\n",
+                  BadRepeat("2l", "T2", 8, "DYS390")},
+        FatalCase{"RepeatNegative", "DYS19,DYS390\r\n10,10\r\n\r\nT1;\r\n12,-21\r\n1\r\n",
+                  BadRepeat("-21", "T1", 5, "DYS390")},
+        // The first bad value is named, before the count of values is looked at.
+        FatalCase{"FirstBadValueOfTooMany",
+                  "A,B\r\n10,10\r\n\r\nLongTaxonName_17;x;\r\n1a,1b,3\r\n1\r\n",
+                  BadRepeat("1a", "LongTaxonName_17", 5, "A")},
+        FatalCase{"MicrovariantWithTwoDots", "A\r\n10\r\n\r\nT1;\r\n12.2.1\r\n1\r\n",
+                  BadRepeat("12.2.1", "T1", 5, "A")},
+        FatalCase{"MicrovariantWithoutFraction", "A\r\n10\r\n\r\nT1;\r\n12.\r\n1\r\n",
+                  BadRepeat("12.", "T1", 5, "A")},
         FatalCase{"TooManyLoci", ManyLoci(1001),
                   "The maximum number of loci (1000) is reached. Please contact Movrel for "
                   "help."}),

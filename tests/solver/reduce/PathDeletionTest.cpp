@@ -7,6 +7,7 @@
 #include "InstanceBuilders.h"
 #include "ReductionSafety.h"
 #include "LogCapture.h"
+#include "../support/SafetyTest.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,60 @@ TEST(PathDeletion, DegreeTestAndPlainOptionsStaySafe) {
   shell.Sset("allowDestroyUpper", "1");
   safetytest::checkSafety(fastptm3, 30, 6);
 }
+
+// The degree test (delDegree 1) removes a non-terminal only when every tree through it, with k
+// of its edges, would be dearer than joining the k parts again by k - 1 links of the generalized
+// MST. An equal cost proves nothing (the link may run through the vertex itself), and every k
+// counts, not only 2 and the full degree.
+struct DegreeCase {
+  const char* name;
+  int V;
+  std::vector<Edge> edges;
+  std::vector<int> terminals;
+  int vertex;   // the vertex the degree test looks at
+  bool kept;    // whether its edges stay
+  const char* logLine;
+};
+
+class PathDeletionDegreeTest : public testing::TestWithParam<DegreeCase> {};
+
+TEST_P(PathDeletionDegreeTest, DeletesOnlyVerticesNoOptimalTreeNeeds) {
+  const DegreeCase& c = GetParam();
+  tesmotest::LogCapture log{3};
+  shell.Sset("delDegree", "1");
+  const Graph g = makeGraph(c.V, c.edges, c.terminals);
+  ReduceGraph R(g);
+  const std::int64_t optimum = steinertest::dreyfusWagner(R);
+  ptm3(R);
+  EXPECT_EQ(R.hasLiveSlot(c.vertex), c.kept);
+  EXPECT_EQ(steinertest::judgeInstance(g, R, optimum), "");
+  EXPECT_NE(log.text().find(c.logLine), std::string::npos) << log.text();
+  shell.clearVariables();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PathDeletionDegreeTest,
+    testing::Values(
+        // Terminals 1 and 2 are joined only through 3 (1-4 and 5-2 cost 0, 4-3 and 3-5 cost 1),
+        // with a dead end 3-6 (2). The one link, 3-5, costs 2 = maxLink, just what the two
+        // cheapest edges of 3 cost: 3 must stay.
+        DegreeCase{"TieOnTheOnlyPath", 6,
+                   {{1, 4, 0}, {4, 3, 1}, {3, 5, 1}, {5, 2, 0}, {3, 6, 2}}, {1, 2}, 3, true,
+                   "deleted edges: 0(0)+"},
+        // Terminals 1, 2, 3 are 6 from the hub 4 and 10 from each other; 4-5 (100) is a dead
+        // end. Two hub edges (12) and all four (118) cost more than one and three links of 10,
+        // but three hub edges (18) cost less than two links (20): the star of cost 18 is the
+        // optimum.
+        DegreeCase{"CheapStarOfThree", 5,
+                   {{4, 1, 6}, {4, 2, 6}, {4, 3, 6}, {4, 5, 100}, {1, 2, 10}, {2, 3, 10},
+                    {1, 3, 10}},
+                   {1, 2, 3}, 4, true, "deleted edges: 0(0)+"},
+        // The same hub 7 from each terminal: every tree through it is dearer than the links.
+        DegreeCase{"DearHub", 5,
+                   {{4, 1, 7}, {4, 2, 7}, {4, 3, 7}, {4, 5, 100}, {1, 2, 10}, {2, 3, 10},
+                    {1, 3, 10}},
+                   {1, 2, 3}, 4, false, "deleted edges: 4(1)+"}),
+    [](const testing::TestParamInfo<DegreeCase>& info) { return info.param.name; });
 
 // Required z1 (1), z2 (3); u (2). z1-u costs 0, u-z2 costs 5: the only link between the regions
 // is realised by u-z2, whose cost equals maxLink although it joins no two terminals.

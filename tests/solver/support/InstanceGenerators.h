@@ -250,4 +250,47 @@ inline GeneratedInstance separatedInstance(unsigned seed, int k, int sideTermina
   return out;
 }
 
+// A hub: one non-terminal joined to 3..6 terminals, some of them behind a zero-cost edge from a
+// non-terminal of their own, plus one or two dead ends of any cost; the terminals are joined to
+// each other by a ring and a few chords about as dear as two hub edges. So trees through the hub
+// and trees beside it often cost the same, or the hub wins with some but not all of its edges:
+// the cases where degree tests on the hub must not mistake a tie or a partial star for a saving.
+inline GeneratedInstance hubInstance(unsigned seed) {
+  std::mt19937 rng(seed);
+  auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  const int k = pick(3, 6);
+  const int hub = k + 1;
+  int V = hub;
+  std::vector<tesmotest::Edge> edges;
+  std::vector<int> required;
+  const int spoke = pick(2, 6);
+  for (int t = 1; t <= k; ++t) {
+    required.push_back(t);
+    const int cost = spoke + pick(-1, 1);
+    if (pick(0, 1) == 1) {
+      const int middle = ++V;
+      edges.push_back({hub, middle, cost});
+      edges.push_back({middle, t, 0});
+    } else {
+      edges.push_back({hub, t, cost});
+    }
+  }
+  for (int t = 1; t <= k; ++t) edges.push_back({t, t % k + 1, 2 * spoke + pick(-2, 1)});
+  for (int c = pick(0, 2); c > 0; --c) {
+    const int a = pick(1, k), b = pick(1, k);
+    if (a != b && b != a % k + 1 && a != b % k + 1) edges.push_back({a, b, 2 * spoke + pick(-1, 2)});
+  }
+  for (int d = pick(1, 2); d > 0; --d) edges.push_back({hub, ++V, pick(1, 8 * spoke)});
+  GeneratedInstance out{tesmotest::makeGraph(V, edges, required), ""};
+  out.description = "hub seed " + std::to_string(seed) + " V=" + std::to_string(V) +
+                    " E=" + std::to_string(edges.size()) + " R=" + std::to_string(k);
+  return out;
+}
+
+inline std::vector<GeneratedInstance> hubMix(int count, unsigned seed = 1) {
+  std::vector<GeneratedInstance> list;
+  for (int i = 0; i < count; ++i) list.push_back(hubInstance(seed * 100003u + static_cast<unsigned>(i)));
+  return list;
+}
+
 }  // namespace steinertest
