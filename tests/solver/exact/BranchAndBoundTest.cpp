@@ -133,6 +133,45 @@ INSTANTIATE_TEST_SUITE_P(
                     Settings{"treeNoLeaves", {"branchMode=2", "exactMstMax=0", "useGlobalUpper=0"}}),
     [](const testing::TestParamInfo<Settings>& info) { return std::string(info.param.name); });
 
+// Words of length `length` over `letters` letters, joined where they differ in one letter: dense,
+// symmetric graphs with many optimal trees of one cost, where the undirected component bound of
+// the default scripts is far above the directed ascents.
+tesmo::Graph hamming(int letters, int length, std::mt19937& rng, int terminalCount, int maxCost) {
+  int n = 1;
+  for (int i = 0; i < length; ++i) n *= letters;
+  std::vector<Edge> edges;
+  std::uniform_int_distribution<int> cost(1, maxCost);
+  for (int v = 0; v < n; ++v)
+    for (int i = 0, place = 1; i < length; ++i, place *= letters) {
+      const int digit = v / place % letters;
+      for (int c = digit + 1; c < letters; ++c) edges.push_back({v + 1, v + (c - digit) * place + 1, cost(rng)});
+    }
+  std::vector<int> order(n);
+  for (int i = 0; i < n; ++i) order[i] = i + 1;
+  std::shuffle(order.begin(), order.end(), rng);
+  order.resize(terminalCount);
+  return makeGraph(n, edges, order);
+}
+
+TEST(BranchAndBound, ProgramScriptsEqualTheOracleOnHammingGraphs) {
+  tesmotest::LogCapture capture(0);
+  tesmo::shell.Sset("Reduction", "v");
+  tesmo::setProgramDefaults('2');
+  tesmo::shell.Phase = 'W';
+  std::mt19937 rng(36);
+  for (int round = 0; round < 24; ++round) {
+    const bool cube = round % 2 == 0;  // 27 vertices of 6 neighbours, or 16 of 6 (4 letters, 2 long)
+    const tesmo::Graph g = cube ? hamming(3, 3, rng, 4 + round % 5, 1 + round % 3)
+                                : hamming(4, 2, rng, 3 + round % 5, 1 + round % 3);
+    const std::int64_t optimum = dreyfusWagner(g);
+    const Solved s = solve(g);
+    ASSERT_EQ(s.value, optimum) << "round " << round;
+    EXPECT_TRUE(s.isTree) << "round " << round;
+    EXPECT_EQ(s.treeCost, optimum) << "round " << round;
+    EXPECT_EQ(s.lower, optimum) << "round " << round;
+  }
+}
+
 TEST(BranchAndBound, OracleAgreesWithBruteForceOnSmallInstances) {
   // The oracle is itself checked against the enumeration of edge sets.
   std::mt19937 rng(5);
