@@ -50,10 +50,23 @@ const char* const exactProgramDefaults[] = {
     nullptr,
 };
 
+// Program 1: the ascent and its pruned tree, between two steps without which it stays above the
+// optimum on real networks: the safe reductions first (the ascent's tree on the unreduced network
+// is often worse), and afterwards tm3 from many roots, whose trees setUpper combines with the
+// stored one (the ascent grows from one root only).
+const char* const heuristicProgramDefaults[] = {
+    "R-order=A",
+    "R-first=(!vGMne)mvse(!v3)",
+    "R-last=u",
+    "tm_brasil=1",
+    "tmIterations=200",
+    nullptr,
+};
+
 void setProgramDefaults(char program) {
   switch (program) {
     case '1':
-      shell.setAssignment("R-order=A");
+      shell.setAssignments(heuristicProgramDefaults);
       return;
     case '2':
     case '3':

@@ -85,13 +85,13 @@ void steinerDegree(ReduceGraph& R) {
   const int maxDegree = shell.Iget("maxDegree", 8);
   if (shell.Iget("speedtest", 0) != 0) {
     R.computeVoronoiRegions(maxint);
-    runTimer.printTime(3);
+    runTimer.printProgress(3);
     R.generalizedMst();
   }
   R.computeVoronoiRegions(maxint);
   R.secondNearestTerminals(maxint);
   R.thirdNearestTerminals(maxint);
-  runTimer.printTime(3);
+  runTimer.printProgress(3);
   R.generalizedMstUpper(0);
   R.getFindSave();
 

@@ -215,7 +215,7 @@ void VoronoiRegions::generalizedMstUpper(int force) {
   acceptMstLinks(true, collectTree);
   if (collectTree) R_.setUpper(work_.treeSlots, "MST", 1);
   log(4) << "Link+Tree: ";
-  runTimer.printTime(3);
+  runTimer.printProgress(3);
 }
 
 void VoronoiRegions::secondNearest(int limit) {
