@@ -245,15 +245,16 @@ TEST(ProgramOne, SecondAlgorithmRunsAfterTheReduction) {
   const std::string out = testpaths::testData("solver/exact/ties.out").string();
   const Network n = readNetwork(out);
   // The fast ascent proves this network optimal, and a proven tree is handed back without a
-  // second algorithm: the reduction here runs the heuristic alone.
-  const ProgramRun second = runProgram(out, "1", {"R-order=T", "algo2=exact", "Reduction=v"});
+  // second algorithm: the reduction here runs the heuristic alone, without program 1's opening
+  // reductions and closing heuristic (they would prove it first).
+  const ProgramRun second = runProgram(out, "1", {"R-first=v", "R-order=T", "R-last=v", "algo2=exact", "Reduction=v"});
   ASSERT_EQ(second.result.status, 0) << second.log;
   EXPECT_NE(second.log.find("average degree for R: "), std::string::npos);
   EXPECT_NE(second.sto.find("Cost " + std::to_string(n.best.optimum) + "\n"), std::string::npos);
-  const ProgramRun none = runProgram(out, "1", {"R-order=T", "algo2=0exact"});
+  const ProgramRun none = runProgram(out, "1", {"R-first=v", "R-order=T", "R-last=v", "algo2=0exact"});
   ASSERT_EQ(none.result.status, 0);
   EXPECT_EQ(none.log.find("average degree for R: "), std::string::npos);
-  const ProgramRun unknown = runProgram(out, "1", {"R-order=T", "algo2=Exact"});
+  const ProgramRun unknown = runProgram(out, "1", {"R-first=v", "R-order=T", "R-last=v", "algo2=Exact"});
   EXPECT_EQ(unknown.result.status, 1);
   EXPECT_NE(unknown.result.err.find("algorithm Exact not implemented!"), std::string::npos);
   // The log the desktop program watches ends with an error line, so the wait ends at once.
