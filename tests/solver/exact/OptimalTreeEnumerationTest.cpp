@@ -26,16 +26,18 @@ struct Outcome {
   std::int64_t value = 0;
 };
 
-// The ways a link gets decided: reduced costs and searches of many links (the defaults), every
-// link by a search, one link per search.
+// The ways a link gets decided: reduced costs, exchanged key paths and searches of many links
+// (the defaults), exchanges and searches, every link by a search, one link per search. Each sets
+// every option, so that none is left over from the setting before.
 struct Setting {
   const char* name;
   std::vector<std::pair<const char*, const char*>> options;
 };
 const std::vector<Setting> kSettings = {
-    {"defaults", {}},
-    {"searches only", {{"enumerationRoots", "0"}}},
-    {"one link per search", {{"enumerationRoots", "0"}, {"enumerationGroup", "1"}}},
+    {"defaults", {{"enumerationRoots", "8"}, {"enumerationExchange", "1"}, {"enumerationGroup", "100"}}},
+    {"searches only", {{"enumerationRoots", "0"}, {"enumerationExchange", "0"}, {"enumerationGroup", "100"}}},
+    {"one link per search", {{"enumerationRoots", "0"}, {"enumerationExchange", "0"}, {"enumerationGroup", "1"}}},
+    {"exchanges and searches", {{"enumerationRoots", "0"}, {"enumerationExchange", "1"}, {"enumerationGroup", "100"}}},
 };
 
 Outcome enumerate(tesmo::Graph& g, const Setting& setting = kSettings[0]) {
@@ -143,9 +145,11 @@ TEST(OptimalTreeEnumeration, AgreesWithBruteForceWhenTheScaleIsSmall) {
     const int scale = 2 + round % 3;
     const Setting searchesOnly = kSettings[1];  // no link deleted before the scale is chosen
     int maxCost = 1;
+    std::int64_t total = 0;
     for (std::size_t a = 1; a < g.arcs.size(); ++a) maxCost = std::max(maxCost, g.arcs[a].cost);
-    // chooseScale divides 1600000000 by 2 E maxCost: aim just above the scale wanted.
-    const std::int64_t factor = 1600000000LL * 2 / (2LL * g.E * maxCost * (2 * scale + 1));
+    for (int a : edgeArcs(g)) total += g.arcs[a].cost;
+    // chooseScale divides 1600000000 by twice the links' total cost: aim just above the scale wanted.
+    const std::int64_t factor = 1600000000LL * 2 / (2LL * std::max<std::int64_t>(total, 1) * (2 * scale + 1));
     for (std::size_t a = 1; a < g.arcs.size(); ++a) g.arcs[a].cost = static_cast<int>(g.arcs[a].cost * factor);
     g.maxCost = static_cast<int>(maxCost * factor);
     const ReduceGraph R(g);
@@ -156,7 +160,8 @@ TEST(OptimalTreeEnumeration, AgreesWithBruteForceWhenTheScaleIsSmall) {
   // its links come one after another, so they share searches.
   for (int scale = 2; scale <= 4; ++scale) {
     tesmotest::LogCapture capture(0);
-    const int c = static_cast<int>(1600000000LL / (2LL * 8 * 2 * (2 * scale + 1) / 2));
+    // The links cost 12 c together.
+    const int c = static_cast<int>(1600000000LL / (2LL * 12 * (2 * scale + 1) / 2));
     tesmo::Graph g = makeGraph(5, {{1, 2, c}, {1, 3, c}, {1, 4, c}, {1, 5, c},
                                    {2, 3, 2 * c}, {3, 4, 2 * c}, {4, 5, 2 * c}, {5, 2, 2 * c}}, {2, 3, 4, 5});
     const ReduceGraph R(g);
@@ -266,11 +271,35 @@ TEST(OptimalTreeEnumeration, ReducedCostsDecideWithoutSearches) {
   EXPECT_EQ(log.find("\nStep: "), std::string::npos) << log;
 }
 
+// Four taxa on a ring of equal links: every link lies in an optimal tree, and the trees differ
+// from the first in one link each, so exchanging key paths finds them all and no link is left
+// for a search. Without the exchanges the searches find the same network.
+TEST(OptimalTreeEnumeration, ExchangedKeyPathsNeedNoSearch) {
+  const std::vector<Edge> ring = {{1, 2, 2}, {2, 3, 2}, {3, 4, 2}, {4, 1, 2}, {1, 5, 3}, {5, 3, 3}};
+  for (const char* exchange : {"1", "0"}) {
+    tesmotest::LogCapture capture(2);
+    tesmo::shell.Sset("verbose", "2");
+    tesmo::Graph g = makeGraph(5, ring, {1, 2, 3, 4});
+    const Outcome o = enumerate(g, {"ring", {{"enumerationRoots", "8"}, {"enumerationExchange", exchange}}});
+    EXPECT_EQ(o.value, 6) << exchange;
+    EXPECT_EQ(o.network, (std::set<EdgeKey>{{1, 2}, {2, 3}, {3, 4}, {1, 4}})) << exchange;
+    checkTreesCoverTheNetwork(g, o, 6, exchange);
+    const std::string log = capture.text();
+    if (exchange[0] == '1') {
+      EXPECT_EQ(log.find("\nStep: "), std::string::npos) << log;
+      EXPECT_NE(log.find("\ntrees found by exchanging a key path: "), std::string::npos) << log;
+    } else {
+      EXPECT_NE(log.find("\nStep: "), std::string::npos) << log;
+    }
+  }
+}
+
 TEST(OptimalTreeEnumeration, LogsTheProblemClassAndTheSteps) {
   tesmotest::LogCapture capture(2);
   tesmo::shell.Sset("verbose", "2");
   tesmo::Graph g = makeGraph(4, {{1, 2, 1}, {2, 3, 1}, {3, 4, 1}, {4, 1, 1}}, {1, 2, 3, 4});
-  const Outcome o = enumerate(g);
+  // Without the exchanges, which would find the fourth link without a search.
+  const Outcome o = enumerate(g, kSettings[1]);
   EXPECT_EQ(o.trees.size(), 2u);  // the first tree covers three links, the second the fourth
   const std::string log = capture.text();
   EXPECT_NE(log.find("average degree for R: 2; few required vertices\n"), std::string::npos);
