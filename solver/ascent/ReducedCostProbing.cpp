@@ -2,7 +2,6 @@
 
 #include "AscentEngine.h"
 #include "BottleneckTests.h"
-#include "DistancePairCache.h"
 #include "Heap.h"
 #include "LogStream.h"
 #include "LowerBoundDeletion.h"
@@ -14,7 +13,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 namespace tesmo {
@@ -28,14 +26,6 @@ constexpr std::int64_t infinite = std::int64_t{1} << 50;
 
 std::int64_t term(int x) { return x >= maxint ? infinite : x; }
 std::int64_t plus(std::int64_t a, std::int64_t b) { return std::min(a + b, infinite); }
-
-// Entries of the pair cache: 8 bits per row as long as the cache stays below 16M entries, fewer
-// on large instances (a row of 256 buckets per vertex would take gigabytes there).
-int pairCacheBitsFor(int vertices) {
-  int bits = 8;
-  while (bits > 2 && (std::int64_t{vertices} << bits) > (std::int64_t{1} << 24)) --bits;
-  return bits;
-}
 
 // Moves positions[base, base + size) to the next size-subset of 0..n-1 in lexicographic order;
 // false after the last one.
@@ -117,7 +107,6 @@ private:
 
   std::vector<Root> roots_;
   std::vector<IntArray*> rowPointers_;
-  std::unique_ptr<DistancePairCache> pairs_;
 
   // Neighbour lists: entries of u in [listStart_[u], listStart_[u + 1]), sorted by vertex.
   IntArray listStart_, listVertex_, listDistance_;
@@ -126,6 +115,7 @@ private:
   // holds the current stamp) and a lazily filled distance table over the members.
   IntArray memberIndex_, memberStamp_, layer_;
   int stamp_ = 0;
+  int members_ = 0;  // of the current neighbourhood; the side of its distance table
   std::vector<int> placeValue_, placeStamp_;
 
   // The tree being probed: inner path q_0 = v, .., and per depth its leaves.
@@ -265,19 +255,28 @@ void ReducedCostProbing::buildNeighbourLists(int acceptLimit, int emptyLevel) {
     return;
   }
   log(3) << "Computing distances...\n";
-  IntArray keys(static_cast<std::size_t>(V) + 1, maxint), seen(keys.size(), 0), order(keys.size(), 0);
+  // The live links laid out once in slot order, so the V searches below read them contiguously.
+  IntArray adjStart(static_cast<std::size_t>(V) + 2, 0);
+  std::vector<std::pair<int, int>> adjacent;  // (head, cost)
+  adjacent.reserve(static_cast<std::size_t>(2 * R_.E));
+  for (int u = 1; u <= V; ++u) {
+    adjStart[u] = static_cast<int>(adjacent.size());
+    for (int s = R_.nextLiveSlot(u, 0); s != 0; s = R_.nextLiveSlot(u, s))
+      adjacent.emplace_back(R_.arcs[s].head, R_.arcs[s].cost);
+  }
+  adjStart[V + 1] = static_cast<int>(adjacent.size());
+
+  IntArray keys(static_cast<std::size_t>(V) + 1, maxint), seen(keys.size(), 0);
   IndexedHeap heap(V, keys);
-  std::vector<std::pair<int, int>> accepted;  // (entry order, vertex)
+  std::vector<std::uint64_t> accepted;  // vertex << 32 | distance, sorted by vertex
   int run = 0;
   for (int u = 1; u <= V; ++u) {
     listStart_[u] = static_cast<int>(listVertex_.size());
-    if (!R_.hasLiveSlot(u)) continue;
+    if (adjStart[u] == adjStart[u + 1]) continue;
     ++run;
     heap.clearHeap();
     accepted.clear();
-    int entered = 0;
     seen[u] = run;
-    order[u] = entered++;
     heap.heapInsert(u, 0);
     int count = 0;
     while (true) {
@@ -288,17 +287,16 @@ void ReducedCostProbing::buildNeighbourLists(int acceptLimit, int emptyLevel) {
       }
       const int dw = keys[w];
       seen[w] = -run;  // settled
-      if (dw >= pairs_->lookup(u, w)) continue;
+      if (dw >= R_.bottleneckDistance(u, w)) continue;
       ++count;
-      if (w != u) accepted.emplace_back(w, dw);
+      if (w != u) accepted.push_back(std::uint64_t{static_cast<std::uint32_t>(w)} << 32 | static_cast<std::uint32_t>(dw));
       if (count > maxNeighbors_ || count >= acceptLimit) break;
-      for (int s = R_.nextLiveSlot(w, 0); s != 0; s = R_.nextLiveSlot(w, s)) {
-        const int y = R_.arcs[s].head;
+      for (int a = adjStart[w]; a < adjStart[w + 1]; ++a) {
+        const auto [y, cost] = adjacent[static_cast<std::size_t>(a)];
         if (seen[y] == -run) continue;
-        const int d = static_cast<int>(std::min<std::int64_t>(std::int64_t{dw} + R_.arcs[s].cost, maxint));
+        const int d = static_cast<int>(std::min<std::int64_t>(std::int64_t{dw} + cost, maxint));
         if (seen[y] != run) {
           seen[y] = run;
-          order[y] = entered++;
           heap.heapInsert(y, d);
         } else if (d < keys[y]) {
           heap.heapDecreaseKey(y, d);
@@ -306,9 +304,9 @@ void ReducedCostProbing::buildNeighbourLists(int acceptLimit, int emptyLevel) {
       }
     }
     std::sort(accepted.begin(), accepted.end());
-    for (const auto& [w, d] : accepted) {
-      listVertex_.push_back(w);
-      listDistance_.push_back(d);
+    for (const std::uint64_t entry : accepted) {
+      listVertex_.push_back(static_cast<int>(entry >> 32));
+      listDistance_.push_back(static_cast<int>(entry & 0xffffffffu));
     }
   }
   listStart_[V + 1] = static_cast<int>(listVertex_.size());
@@ -328,13 +326,13 @@ int ReducedCostProbing::listDistance(int a, int b) const {
 int ReducedCostProbing::place(int a, int b) {
   if (a == b) return 0;
   auto compute = [&] {
-    return std::min({listDistance(a, b), listDistance(b, a), pairs_->lookup(a, b)});
+    return std::min({listDistance(a, b), listDistance(b, a), R_.bottleneckDistance(a, b)});
   };
   if (memberStamp_[a] != stamp_ || memberStamp_[b] != stamp_) return compute();
-  const std::size_t i = static_cast<std::size_t>(memberIndex_[a]) * tableSide_ + memberIndex_[b];
+  const std::size_t i = static_cast<std::size_t>(memberIndex_[a]) * members_ + memberIndex_[b];
   if (placeStamp_[i] != stamp_) {
     const int d = compute();
-    const std::size_t j = static_cast<std::size_t>(memberIndex_[b]) * tableSide_ + memberIndex_[a];
+    const std::size_t j = static_cast<std::size_t>(memberIndex_[b]) * members_ + memberIndex_[a];
     placeValue_[i] = placeValue_[j] = d;
     placeStamp_[i] = placeStamp_[j] = stamp_;
   }
@@ -345,11 +343,11 @@ int ReducedCostProbing::place(int a, int b) {
 // expandable vertices of layer j), bounded by the place capacity, which lowers zDepth.
 void ReducedCostProbing::collectNeighbourhood(int v) {
   ++stamp_;
-  int members = 0;
+  members_ = 0;
   auto join = [&](int x) {
-    if (members >= tableSide_) return;  // outside the table: its distances are computed each time
+    if (members_ >= tableSide_) return;  // outside the table: its distances are computed each time
     memberStamp_[x] = stamp_;
-    memberIndex_[x] = members++;
+    memberIndex_[x] = members_++;
   };
   layer_[0] = 0;
   join(v);  // v is listed last by rule; its place in the table does not matter
@@ -369,7 +367,7 @@ void ReducedCostProbing::collectNeighbourhood(int v) {
       for (int s = R_.nextLiveSlot(x, 0); s != 0 && !full; s = R_.nextLiveSlot(x, s)) {
         const int y = R_.arcs[s].head;
         if (memberStamp_[y] == stamp_) continue;
-        if (members >= tableSide_) {
+        if (members_ >= tableSide_) {
           full = true;
           break;
         }
@@ -623,9 +621,8 @@ void ReducedCostProbing::probeVertices(const int* pieceFlags) {
   layer_.assign(static_cast<std::size_t>(placeCapacity_) + static_cast<std::size_t>(maxDeg_) + 2, 0);
   // Members never outnumber the vertices, so small instances keep a small table.
   tableSide_ = std::min(placeCapacity_, V + 1);
-  const std::size_t table = static_cast<std::size_t>(tableSide_) * tableSide_;
-  placeValue_.assign(table, 0);
-  placeStamp_.assign(table, 0);
+  placeValue_.clear();
+  placeStamp_.clear();
   treeMark_.assign(static_cast<std::size_t>(V) + 1, 0);
   path_.assign(8, 0);
   pathSlot_.assign(8, 0);
@@ -649,6 +646,13 @@ void ReducedCostProbing::probeVertices(const int* pieceFlags) {
     bool replaceable = plain;
     if (!plain) {
       collectNeighbourhood(v);
+      // The table spans this neighbourhood's members only; it grows to the largest one seen, and
+      // the stamps tell the entries of earlier neighbourhoods apart.
+      const std::size_t table = static_cast<std::size_t>(members_) * members_;
+      if (placeStamp_.size() < table) {
+        placeStamp_.resize(table, 0);
+        placeValue_.resize(table, 0);
+      }
       edges.clear();
       for (int s = R_.nextLiveSlot(v, 0); s != 0; s = R_.nextLiveSlot(v, s))
         if (R_.arcs[s].cost <= place(R_.arcs[s].head, v)) edges.push_back(s);
@@ -712,7 +716,6 @@ void ReducedCostProbing::dualnew() {
   R_.generalizedMstUpper(0);
   if (R_.R <= 500) R_.buildFindSaveMatrix();
   else R_.buildFindSaveTree(1);
-  pairs_ = std::make_unique<DistancePairCache>(R_, pairCacheBitsFor(R_.V));
   buildNeighbourLists(maxint, 4);
   probeVertices(nullptr);
   R_.rebuildAdjacency();
@@ -739,7 +742,6 @@ int ReducedCostProbing::probePiece(IntArray& reducedCost, const IntArray& distFr
     row.rc[s] = R_.delE[s] ? unusable : reducedCost[s];
   }
   tieAmount_ = useTie ? tieAmount : 0;
-  pairs_ = std::make_unique<DistancePairCache>(R_, pairCacheBitsFor(R_.V));
   buildNeighbourLists(R_.Vanz, 5);
   probeVertices(pieceFlags);
   R_.rebuildAdjacency();

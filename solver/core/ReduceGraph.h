@@ -272,7 +272,20 @@ public:
 
   // The next live slot of v after slot s (s = 0: the first), its range first, then its overflow
   // chain; 0 at the end.
-  int nextLiveSlot(int v, int s) const;
+  // Inline: the searches of the reductions call it for every link they look at.
+  int nextLiveSlot(int v, int s) const {
+    const int first = firstArc[v];
+    const int last = first + degree[v] - 1;
+    if (s == 0 || (s >= first && s <= last)) {
+      for (int t = s == 0 ? first : s + 1; t <= last; ++t)
+        if (!delE[t]) return t;
+      s = overflowMode ? vertexWork[v] : 0;
+    } else {
+      s = slotNext[s];
+    }
+    while (s != 0 && delE[s]) s = slotNext[s];
+    return s;
+  }
   bool hasLiveSlot(int v) const { return nextLiveSlot(v, 0) != 0; }
   // A slot of an overflow chain (chains lie beyond every range).
   bool isOverflowSlot(int s) const { return overflowMode != 0 && s >= slotNext[0]; }

@@ -31,20 +31,6 @@ IntArray& ReduceGraph::edgeScratch(std::size_t size) {
   return edgeScratch_;
 }
 
-int ReduceGraph::nextLiveSlot(int v, int s) const {
-  const int first = firstArc[v];
-  const int last = first + degree[v] - 1;
-  if (s == 0 || (s >= first && s <= last)) {
-    for (int t = s == 0 ? first : s + 1; t <= last; ++t)
-      if (!delE[t]) return t;
-    s = overflowMode ? vertexWork[v] : 0;
-  } else {
-    s = slotNext[s];
-  }
-  while (s != 0 && delE[s]) s = slotNext[s];
-  return s;
-}
-
 bool ReduceGraph::lacksEdgeSpace(int v) const {
   std::int64_t d = 0;
   if (v != 0) {

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <numeric>
 #include <string>
 
 namespace tesmo {
@@ -45,6 +46,21 @@ void BranchAndBound::readOptions() {
   // The small nodes are solved by enumeration, whose work doubles with every vertex.
   opt_.exactMstMax = std::clamp(shell.Iget("exactMstMax", 8), 0, SubsetEnumeration::limit());
   opt_.noSetUpper = shell.Iget("noSetUpper", 0);
+}
+
+std::int64_t BranchAndBound::costStep(const ReduceGraph& R) {
+  // Scaled costs carry random tie-breaking parts: no common step is known then.
+  if (R.costScale != 1) return 1;
+  std::int64_t g = R.contractCost < 0 ? -std::int64_t{R.contractCost} : R.contractCost;
+  for (int s = 1; s <= 2 * R.E && g != 1; ++s)
+    if (!R.delE[s]) g = std::gcd(g, std::int64_t{R.arcs[s].cost < 0 ? -R.arcs[s].cost : R.arcs[s].cost});
+  return g > 0 ? g : 1;
+}
+
+std::int64_t BranchAndBound::nodeBound() const {
+  if (costStep_ <= 1 || best_ >= maxint || best_ <= 0) return best_;
+  // Trees better than best_ cost at most the largest multiple of the step below it.
+  return (best_ - 1) / costStep_ * costStep_ + 1;
 }
 
 int BranchAndBound::liveFreeVertices(const ReduceGraph& node) const {
@@ -103,17 +119,18 @@ bool BranchAndBound::processTop(ReduceGraph& R) {
          << ", |R|= " << node.R << ";  upper: " << node.upperValue << " (OK: " << node.upperOk
          << ")\n\n";
   node.deleteUnreachable();
-  if (node.upperOpt != 0 || node.lowerValue >= best_) return false;
-  if (opt_.useGlobalUpper && best_ < node.upperValue) {
-    log(2) << "using global upper bound: " << best_ << std::endl;
+  const std::int64_t bound = nodeBound();
+  if (node.upperOpt != 0 || node.lowerValue >= bound) return false;
+  if (opt_.useGlobalUpper && bound < node.upperValue) {
+    log(2) << "using global upper bound: " << bound << std::endl;
     node.clearUpper();
     node.upperValueValid = 0;
-    node.upperValue = clampToInt(best_);
-  } else if (!(node.upperOk && node.upperValueValid) && node.upperValue != best_) {
+    node.upperValue = clampToInt(bound);
+  } else if (!(node.upperOk && node.upperValueValid) && node.upperValue != bound) {
     // A value without a tree of the node behind it must not close the node when the lower
     // bound meets it: only the search's own bound may.
     node.clearUpper();
-    node.upperValue = clampToInt(best_);
+    node.upperValue = clampToInt(bound);
   }
   int freeCount = liveFreeVertices(node);
   if (freeCount > opt_.exactMstMax && node.R > 1) {
@@ -146,17 +163,17 @@ bool BranchAndBound::processTop(ReduceGraph& R) {
   // meet that value with no tree of it at hand. Closing such a node would lose its optimum and
   // prove the search's bound for the instance instead: the node is searched on under the
   // search's own bound.
-  if (node.upperOpt == 1 && !(node.upperOk && node.upperValueValid) && node.upperValue < best_) {
+  if (node.upperOpt == 1 && !(node.upperOk && node.upperValueValid) && node.upperValue < nodeBound()) {
     log(2) << "no tree of the value " << node.upperValue << " at hand, searching on\n";
     node.clearUpper();
     node.upperValueValid = 0;
-    node.upperValue = clampToInt(best_);
+    node.upperValue = clampToInt(nodeBound());
   }
   if (step_ == 1) firstLower_ = node.lowerValue;
   log(2) << "lower: " << node.lowerValue << " , upper: " << node.upperValue << std::endl;
   if (node.upperValueValid && node.upperOk && node.upperOpt >= 0 && node.upperValue < best_)
     offerToInstance(R, node);
-  return !(node.upperOpt != 0 || node.lowerValue >= best_);
+  return !(node.upperOpt != 0 || node.lowerValue >= nodeBound());
 }
 
 int BranchAndBound::chooseVertex(const ReduceGraph& node) const {
@@ -256,6 +273,7 @@ int BranchAndBound::run(ReduceGraph& R, const char* label, int firstStep) {
   // value too, so that it does not end without one.
   best_ = R.upperValue;
   if (!validTree_ && best_ < maxint) best_ += 1;
+  costStep_ = costStep(R);
   bool incomplete = false;
 
   while (top_ >= 0) {
@@ -275,14 +293,14 @@ int BranchAndBound::run(ReduceGraph& R, const char* label, int firstStep) {
       --top_;
     }
     ++step_;
-    if (firstLower_ >= best_) break;
+    if (firstLower_ >= nodeBound()) break;
     if (top_ >= 0 && runTimer.elapsedTime() >= opt_.maxSeconds) {
       timedOut_ = true;
       break;
     }
   }
 
-  const bool complete = top_ < 0 || (firstLower_ >= best_ && !incomplete);
+  const bool complete = top_ < 0 || (firstLower_ >= nodeBound() && !incomplete);
   std::int64_t openLower = maxint;
   for (int i = 0; i <= top_; ++i) {
     if (!complete) openLower = std::min<std::int64_t>(openLower, stack_[i].node->lowerValue);

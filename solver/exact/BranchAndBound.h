@@ -61,6 +61,10 @@ private:
   void split(int v);
   // The branching vertex of the node by option branchMode; 0 when no vertex is left to branch on.
   int chooseVertex(const ReduceGraph& node) const;
+  static std::int64_t costStep(const ReduceGraph& R);
+  // The bound a node works under: it need only keep trees below this value, which are the trees
+  // better than best_.
+  std::int64_t nodeBound() const;
   int liveFreeVertices(const ReduceGraph& node) const;
   void solveSmall(ReduceGraph& node);
   void offerToInstance(ReduceGraph& R, ReduceGraph& node);
@@ -77,6 +81,9 @@ private:
   std::int64_t best_ = maxint;  // the search's bound: a node with a lower bound at or above it
                                 // cannot hold a better tree
   int firstLower_ = 0;
+  // Every tree value of R is a multiple of this (the gcd of its costs and its contracted cost;
+  // 1 when unknown), so a better tree costs at least costStep_ less than best_.
+  std::int64_t costStep_ = 1;
   NodeBound nodeBound_;
   SubsetEnumeration enumeration_;  // solves every small node, its buffers reused
   IntArray smallTree_;             // the tree it finds

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <iostream>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -89,30 +90,40 @@ Solved solve(const tesmo::Graph& g) {
   return s;
 }
 
+// The search's answer is the optimum, proven, with a tree of that cost.
+void expectOptimal(const Solved& s, std::int64_t optimum, const std::string& where) {
+  EXPECT_EQ(s.value, optimum) << where;
+  EXPECT_TRUE(s.isTree) << where;
+  EXPECT_EQ(s.treeCost, optimum) << where;
+  EXPECT_EQ(s.lower, optimum) << where;  // proven: lower meets upper
+}
+
 struct Settings {
   const char* name;
   std::vector<const char*> assignments;
   char programClass = 0;  // 'W' or 'V': the scripts and options of program 2 in that class
 };
 
+// Node script "v", or with a class letter the scripts and options of program 2 in that class.
+void useScripts(char programClass) {
+  tesmo::shell.Sset("Reduction", "v");
+  if (programClass) {
+    tesmo::setProgramDefaults('2');
+    tesmo::shell.Phase = programClass;
+  }
+}
+
 class BranchAndBoundSettings : public testing::TestWithParam<Settings> {};
 
 TEST_P(BranchAndBoundSettings, EqualsTheOracleOnGeneratedInstances) {
   const std::vector<tesmo::Graph> graphs = instances(100, 1234);
   tesmotest::LogCapture capture(0);
-  tesmo::shell.Sset("Reduction", "v");
-  if (GetParam().programClass) {
-    tesmo::setProgramDefaults('2');
-    tesmo::shell.Phase = GetParam().programClass;
-  }
+  useScripts(GetParam().programClass);
   for (const char* a : GetParam().assignments) tesmo::shell.setAssignment(a);
   for (std::size_t i = 0; i < graphs.size(); ++i) {
     const std::int64_t optimum = dreyfusWagner(graphs[i]);
     const Solved s = solve(graphs[i]);
-    ASSERT_EQ(s.value, optimum) << "instance " << i;
-    EXPECT_TRUE(s.isTree) << "instance " << i;
-    EXPECT_EQ(s.treeCost, optimum) << "instance " << i;
-    EXPECT_EQ(s.lower, optimum) << "instance " << i;  // proven: lower meets upper
+    expectOptimal(s, optimum, "instance " + std::to_string(i));
   }
 }
 
@@ -165,12 +176,57 @@ TEST(BranchAndBound, ProgramScriptsEqualTheOracleOnHammingGraphs) {
                                 : hamming(4, 2, rng, 3 + round % 5, 1 + round % 3);
     const std::int64_t optimum = dreyfusWagner(g);
     const Solved s = solve(g);
-    ASSERT_EQ(s.value, optimum) << "round " << round;
-    EXPECT_TRUE(s.isTree) << "round " << round;
-    EXPECT_EQ(s.treeCost, optimum) << "round " << round;
-    EXPECT_EQ(s.lower, optimum) << "round " << round;
+    expectOptimal(s, optimum, "round " + std::to_string(round));
   }
 }
+
+// Costs on a coarse step make every tree value a multiple of it, and the nodes then look only
+// for trees at least one step below the best: the optimum must come out all the same, also when
+// one edge breaks the step (a finer common step) or the step is 1 after all. Without the
+// enumeration of small nodes the search branches on every vertex. Each instance is solved from
+// scratch and with a seeded value one unit short of a step above the optimum, the tightest value
+// the rule may cut to the optimum itself.
+struct CoarseCosts {
+  const char* name;
+  int factor;
+  int firstEdgeExtra;     // added to the first edge's cost after scaling
+  char programClass = 0;  // 0: a bare script and no enumeration of small nodes
+};
+
+class CoarseCostSteps : public testing::TestWithParam<CoarseCosts> {};
+
+TEST_P(CoarseCostSteps, EqualTheOracle) {
+  const std::vector<tesmo::Graph> graphs = instances(60, 4321);
+  tesmotest::LogCapture capture(0);
+  useScripts(GetParam().programClass);
+  if (!GetParam().programClass) tesmo::shell.setAssignment("exactMstMax=0");
+  const int step = GetParam().firstEdgeExtra == 0 ? GetParam().factor : std::gcd(GetParam().factor, GetParam().firstEdgeExtra);
+  for (std::size_t i = 0; i < graphs.size(); ++i) {
+    tesmo::Graph g = graphs[i];
+    for (int a = 1; a <= 2 * g.E; ++a) g.arcs[a].cost *= GetParam().factor;
+    g.arcs[1].cost += GetParam().firstEdgeExtra;
+    g.arcs[2].cost += GetParam().firstEdgeExtra;
+    g.maxCost = g.maxCost * GetParam().factor + GetParam().firstEdgeExtra;
+    const std::int64_t optimum = dreyfusWagner(g);
+    const Solved s = solve(g);
+    expectOptimal(s, optimum, "instance " + std::to_string(i));
+
+    ReduceGraph R(g);
+    R.resetLower();
+    R.upperValue = static_cast<int>(optimum + step - 1);
+    R.upperValueValid = 0;
+    ASSERT_EQ(tesmo::branching(R, tesmo::maxint), optimum) << "seeded, instance " << i;
+    EXPECT_TRUE(R.upperOk) << "seeded, instance " << i;
+    EXPECT_EQ(R.lowerValue, optimum) << "seeded, instance " << i;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, CoarseCostSteps,
+    testing::Values(CoarseCosts{"ten", 10, 0}, CoarseCosts{"seven", 7, 0}, CoarseCosts{"fiveByOneEdge", 10, 5},
+                    CoarseCosts{"oneByOneEdge", 10, 1}, CoarseCosts{"tenProgramW", 10, 0, 'W'},
+                    CoarseCosts{"tenProgramV", 10, 0, 'V'}),
+    [](const testing::TestParamInfo<CoarseCosts>& info) { return std::string(info.param.name); });
 
 TEST(BranchAndBound, OracleAgreesWithBruteForceOnSmallInstances) {
   // The oracle is itself checked against the enumeration of edge sets.
