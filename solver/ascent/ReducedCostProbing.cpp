@@ -267,7 +267,7 @@ void ReducedCostProbing::buildNeighbourLists(int acceptLimit, int emptyLevel) {
   adjStart[V + 1] = static_cast<int>(adjacent.size());
 
   IntArray keys(static_cast<std::size_t>(V) + 1, maxint), seen(keys.size(), 0);
-  IndexedHeap heap(V, keys);
+  CopiedKeyHeap heap(V, keys);
   std::vector<std::uint64_t> accepted;  // vertex << 32 | distance, sorted by vertex
   int run = 0;
   for (int u = 1; u <= V; ++u) {

@@ -122,7 +122,7 @@ bool BranchAndBound::processTop(ReduceGraph& R) {
   const std::int64_t bound = nodeBound();
   if (node.upperOpt != 0 || node.lowerValue >= bound) return false;
   if (opt_.useGlobalUpper && bound < node.upperValue) {
-    log(2) << "using global upper bound: " << bound << std::endl;
+    log(2) << "using global upper bound: " << best_ << std::endl;
     node.clearUpper();
     node.upperValueValid = 0;
     node.upperValue = clampToInt(bound);

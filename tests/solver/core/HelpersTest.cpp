@@ -96,6 +96,61 @@ TEST(IndexedHeapTest, SortsLikeASortAcrossRandomOperations) {
   }
 }
 
+// The heap with key copies makes the same moves as the plain one: the same items in the same
+// order, ties included, across inserts, decreases, changes both ways and extractions.
+TEST(IndexedHeapTest, KeyCopiesMakeTheSameMoves) {
+  std::mt19937 rng(11);
+  const int n = 300;
+  IntArray plainKeys(n + 1, 0), copiedKeys(n + 1, 0);
+  tesmo::IndexedHeap plain(n, plainKeys);
+  tesmo::CopiedKeyHeap copied(n, copiedKeys);
+  std::vector<char> in(n + 1, 0);
+  for (int step = 0; step < 20000; ++step) {
+    const int item = 1 + static_cast<int>(rng() % n);
+    const int key = static_cast<int>(rng() % 40);  // few values: many ties
+    switch (rng() % 4) {
+      case 0:
+      case 1:
+        if (in[item]) {
+          plain.heapChangeKey(item, key);
+          copied.heapChangeKey(item, key);
+        } else {
+          plain.heapInsert(item, key);
+          copied.heapInsert(item, key);
+          in[item] = 1;
+        }
+        break;
+      case 2:
+        if (in[item] && key < plainKeys[item]) {
+          plain.heapDecreaseKey(item, key);
+          copied.heapDecreaseKey(item, key);
+        }
+        break;
+      default: {
+        const int got = plain.heapExtractMin();
+        ASSERT_EQ(copied.heapExtractMin(), got) << "step " << step;
+        if (got > 0) in[got] = 0;
+      }
+    }
+    ASSERT_EQ(copied.size(), plain.size());
+    if (!plain.empty()) ASSERT_EQ(copied.heapItemAt(1), plain.heapItemAt(1)) << "step " << step;
+  }
+}
+
+#ifdef TESMO_CHECKS
+// A key written behind the back of the heap with key copies would order it by stale values,
+// which check builds refuse.
+TEST(IndexedHeapDeathTest, AKeyChangedOutsideTheCopyingHeapIsCaught) {
+  IntArray keys(4, 0);
+  tesmo::CopiedKeyHeap heap(3, keys);
+  heap.heapInsert(1, 5);
+  heap.heapInsert(2, 7);
+  heap.heapInsert(3, 9);
+  keys[2] = 1;
+  EXPECT_DEATH(heap.heapExtractMin(), "the key of item 2 changed outside the heap");
+}
+#endif
+
 // --- sorting ---
 
 struct SortCase {
