@@ -187,7 +187,7 @@ void OptimalTreeEnumeration::indexSlots(const ReduceGraph& R) {
     if (isLiveEdge(R, s)) slotOfIdentity_[R.ID[s]] = s;
 }
 
-int OptimalTreeEnumeration::sideDistances(const ReduceGraph& R, int from, std::int64_t limit) {
+void OptimalTreeEnumeration::sideDistances(const ReduceGraph& R, int from, std::int64_t limit) {
   const int other = 3 - from;
   IntArray& dist = distance_[from];
   IntArray& pred = predecessor_[from];
@@ -227,7 +227,6 @@ int OptimalTreeEnumeration::sideDistances(const ReduceGraph& R, int from, std::i
     }
   }
   reached[0] = count;
-  return count;
 }
 
 // Why a path found here closes an optimal tree: the tree is optimal, so no path between the two

@@ -72,9 +72,9 @@ private:
   template <class OnTree>
   int exchangeKeyPaths(const ReduceGraph& R, const IntArray& mark, OnTree&& onTree);
   // Distances of at most limit from the tree vertices of side `from` (1 or 2), through vertices
-  // outside both sides; vertices of the other side are reached but not passed. Returns the
-  // number of vertices reached (listed in reached_[side]).
-  int sideDistances(const ReduceGraph& R, int from, std::int64_t limit);
+  // outside both sides; vertices of the other side are reached but not passed. The vertices
+  // reached are listed in reached_[from], the sources first.
+  void sideDistances(const ReduceGraph& R, int from, std::int64_t limit);
 
   Branching search_;  // one working copy for every step
   IntArray knownTree_;  // an optimal tree found so far, as edge identities (count first)
